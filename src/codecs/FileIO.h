@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reading and writing with messages that name the file and the reason.
+
+#include "codecs/Picture.h"
+
+#include <string>
+
+namespace gs {
+
+// Reads a whole file. Fails with EFileError naming the path and the reason.
+TBytes ReadFileBytes(const std::string& path);
+
+// Writes a whole file through a temporary file in the same folder that replaces the target
+// only once it is complete, so a failed write never destroys the previous file.
+void WriteFileBytes(const std::string& path, TByteSpan bytes);
+
+// The extension including its dot ("" when there is none), as written / lower-cased (ASCII).
+std::string ExtractFileExt(const std::string& path);
+std::string LowerCase(std::string text);
+std::string ExtractFileName(const std::string& path);
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+bool FileExists(const std::string& path);
+
+}  // namespace gs
