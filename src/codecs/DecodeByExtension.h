@@ -1,0 +1,17 @@
+#pragma once
+// Chooses the decoder for a picture file by its extension.
+
+#include "codecs/Picture.h"
+
+#include <string>
+
+namespace gs {
+
+// True for the extensions DecodePicture handles: ".gif", ".png", ".jpg", ".jpeg", ".bmp".
+bool IsDecodableExtension(const std::string& lowerExt);
+
+// Decodes bytes as the format named by a lower-case extension with its dot. Any other
+// extension throws gs::Exception("Unsupported image format").
+TDecodedPicture DecodePicture(const std::string& lowerExt, TByteSpan bytes);
+
+}  // namespace gs

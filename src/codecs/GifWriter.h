@@ -1,0 +1,48 @@
+#pragma once
+// The blocks a GIF file is written from, shared by the still-picture encoder and animations:
+//   header (+ global table), then per frame [graphic control] + image, then the trailer.
+// All of them append to a byte buffer.
+
+#include "codecs/ColorQuantizer.h"
+#include "codecs/Picture.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace gs {
+
+struct TGifGraphicControl {
+  int DelayCentiseconds = 0;
+  int Disposal = 0;  // 0 none, 1 leave in place, 2 restore background, 3 restore previous
+  std::optional<uint8_t> TransparentIndex;
+};
+
+struct TGifImage {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  std::span<const uint8_t> Indices;       // Width * Height, rows top to bottom
+  std::span<const TColor32> LocalColors;  // empty: the image uses the global table
+  // Bits an index takes (1..8): GifTableBits of the table the indices refer to.
+  int IndexBits = 8;
+};
+
+// The smallest number of bits (1..8) whose table holds colorCount colours.
+int GifTableBits(size_t colorCount);
+
+// "GIF89a", the logical screen and the global colour table (none when colors is empty), padded
+// with black to a power of two.
+void AppendGifHeader(TBytes& out, int screenWidth, int screenHeight,
+                     std::span<const TColor32> colors, uint8_t backgroundIndex);
+void AppendGifGraphicControl(TBytes& out, const TGifGraphicControl& control);
+// Image descriptor, local colour table if any, and the LZW-compressed indices.
+void AppendGifImage(TBytes& out, const TGifImage& image);
+void AppendGifTrailer(TBytes& out);
+
+// The table indices of the picture: pixels whose RGB equals transparentColor get
+// transparentIndex, every other pixel the mapper's nearest colour.
+std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
+                                  std::optional<TColor32> transparentColor,
+                                  uint8_t transparentIndex);
+
+}  // namespace gs

@@ -1,0 +1,212 @@
+#include "codecs/Png.h"
+
+#include "codecs/PngFilters.h"
+#include "codecs/PngFormat.h"
+#include "common/Errors.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+#include <zlib.h>
+
+namespace gs {
+
+namespace {
+
+constexpr int kCompressionLevel = 6;
+constexpr size_t kMaxIdatBytes = 64 * 1024;
+
+void AppendChunk(TBytes& out, uint32_t type, const uint8_t* data, size_t size) {
+  AppendBE32(out, uint32_t(size));
+  size_t typeAt = out.size();
+  AppendBE32(out, type);
+  out.insert(out.end(), data, data + size);
+  AppendBE32(out, uint32_t(crc32(0, out.data() + typeAt, uInt(size + 4))));
+}
+
+// The alpha channel is only needed when a key colour cannot express the transparency.
+bool NeedsAlphaChannel(const TBitmap32& picture, bool haveKey) {
+  const TColor32* pixel = picture.Bits();
+  const size_t count = size_t(picture.Width()) * size_t(picture.Height());
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t alpha = AlphaOf(pixel[i]);
+    if (alpha == 0xFF) continue;
+    if (alpha != 0 || !haveKey) return true;
+  }
+  return false;
+}
+
+void PackRgbRow(const TColor32* src, int width, TColor32 key, uint8_t* dst) {
+  for (int x = 0; x < width; ++x, dst += 3) {
+    TColor32 c = AlphaOf(src[x]) == 0 ? key : src[x];
+    dst[0] = RedOf(c);
+    dst[1] = GreenOf(c);
+    dst[2] = BlueOf(c);
+  }
+}
+
+void PackRgbaRow(const TColor32* src, int width, uint8_t* dst) {
+  for (int x = 0; x < width; ++x, dst += 4) {
+    dst[0] = RedOf(src[x]);
+    dst[1] = GreenOf(src[x]);
+    dst[2] = BlueOf(src[x]);
+    dst[3] = AlphaOf(src[x]);
+  }
+}
+
+// Filters each row every way and keeps the one whose bytes, read as signed, add up to the
+// smallest magnitude: small differences are what deflate compresses best.
+class TFilterChooser {
+public:
+  TFilterChooser(size_t rowBytes, int step) : Size_(rowBytes), Step_(size_t(step)) {
+    for (auto& candidate : Candidates_) candidate.resize(rowBytes + 1);
+  }
+
+  // The chosen filtered row, its filter type byte first.
+  const std::vector<uint8_t>& Filter(const uint8_t* row, const uint8_t* prev) {
+    size_t best = 0;
+    uint64_t bestCost = UINT64_MAX;
+    for (int filter = 0; filter < kPngFilterCount; ++filter) {
+      uint8_t* out = Candidates_[size_t(filter)].data();
+      out[0] = uint8_t(filter);
+      Apply(uint8_t(filter), row, prev, out + 1);
+      uint64_t cost = Cost(out + 1);
+      if (cost < bestCost) {
+        bestCost = cost;
+        best = size_t(filter);
+      }
+    }
+    return Candidates_[best];
+  }
+
+private:
+  void Apply(uint8_t filter, const uint8_t* row, const uint8_t* prev, uint8_t* out) const {
+    const size_t n = Size_, s = std::min(Step_, Size_);
+    switch (filter) {
+      case kPngFilterNone: std::memcpy(out, row, n); break;
+      case kPngFilterSub:
+        std::memcpy(out, row, s);
+        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - row[i - s]);
+        break;
+      case kPngFilterUp:
+        for (size_t i = 0; i < n; ++i) out[i] = uint8_t(row[i] - prev[i]);
+        break;
+      case kPngFilterAverage:
+        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - (prev[i] >> 1));
+        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - ((row[i - s] + prev[i]) >> 1));
+        break;
+      default:
+        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - prev[i]);
+        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - PngPaeth(row[i - s], prev[i], prev[i - s]));
+        break;
+    }
+  }
+
+  uint64_t Cost(const uint8_t* bytes) const {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < Size_; ++i) {
+      int v = int8_t(bytes[i]);
+      sum += uint64_t(v < 0 ? -v : v);
+    }
+    return sum;
+  }
+
+  size_t Size_;
+  size_t Step_;
+  std::array<std::vector<uint8_t>, kPngFilterCount> Candidates_;
+};
+
+// Deflates the filtered rows and writes the stream out as IDAT chunks as it grows.
+class TIdatWriter {
+public:
+  explicit TIdatWriter(TBytes& out) : Out_(out) {
+    if (deflateInit(&Stream_, kCompressionLevel) != Z_OK)
+      throw EOutOfResources("PNG: cannot start the zlib encoder");
+  }
+  ~TIdatWriter() { deflateEnd(&Stream_); }
+  TIdatWriter(const TIdatWriter&) = delete;
+  TIdatWriter& operator=(const TIdatWriter&) = delete;
+
+  void Write(const uint8_t* data, size_t size) { Deflate(data, size, Z_NO_FLUSH); }
+  void Finish() {
+    Deflate(nullptr, 0, Z_FINISH);
+    if (Stream_.next_out != Buffer_.data()) Flush();
+  }
+
+private:
+  void Deflate(const uint8_t* data, size_t size, int flush) {
+    Stream_.next_in = const_cast<Bytef*>(data);  // zlib never writes through next_in
+    Stream_.avail_in = uInt(size);               // a row is far below 4 GB
+    for (;;) {
+      if (Stream_.next_out == nullptr || Stream_.avail_out == 0) Flush();
+      int result = deflate(&Stream_, flush);
+      if (result == Z_STREAM_END) return;
+      if (result != Z_OK && result != Z_BUF_ERROR) throw Exception("PNG: zlib failed to compress the picture");
+      if (Stream_.avail_in == 0 && Stream_.avail_out > 0 && flush == Z_NO_FLUSH) return;
+    }
+  }
+
+  void Flush() {
+    if (Stream_.next_out != nullptr) {
+      size_t used = size_t(Stream_.next_out - Buffer_.data());
+      AppendChunk(Out_, kPngIDAT, Buffer_.data(), used);
+    }
+    Stream_.next_out = Buffer_.data();
+    Stream_.avail_out = uInt(Buffer_.size());
+  }
+
+  TBytes& Out_;
+  z_stream Stream_{};
+  std::vector<uint8_t> Buffer_ = std::vector<uint8_t>(kMaxIdatBytes);
+};
+
+void AppendHeader(TBytes& out, int width, int height, bool alpha) {
+  TBytes ihdr;
+  AppendBE32(ihdr, uint32_t(width));
+  AppendBE32(ihdr, uint32_t(height));
+  ihdr.push_back(8);  // bits per sample
+  ihdr.push_back(uint8_t(alpha ? TPngColorType::Rgba : TPngColorType::Rgb));
+  ihdr.insert(ihdr.end(), {0, 0, 0});  // deflate, adaptive filters, not interlaced
+  AppendChunk(out, kPngIHDR, ihdr.data(), ihdr.size());
+}
+
+void AppendKey(TBytes& out, TColor key) {
+  TColor32 c = WinColorToColor32(key);
+  const uint8_t trns[6] = {0, RedOf(c), 0, GreenOf(c), 0, BlueOf(c)};
+  AppendChunk(out, kPngtRNS, trns, sizeof trns);
+}
+
+}  // namespace
+
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
+  if (picture.Empty()) throw Exception("PNG: cannot save an empty picture");
+  const int width = picture.Width();
+  const bool alpha = NeedsAlphaChannel(picture, transparentColor.has_value());
+  const int step = alpha ? 4 : 3;
+  const size_t rowBytes = size_t(width) * size_t(step);
+  const TColor32 key = WinColorToColor32(transparentColor.value_or(0), 0);
+
+  TBytes out(std::begin(kPngSignature), std::end(kPngSignature));
+  AppendHeader(out, width, picture.Height(), alpha);
+  if (!alpha && transparentColor) AppendKey(out, *transparentColor);
+
+  std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
+  TFilterChooser chooser(rowBytes, step);
+  TIdatWriter idat(out);
+  for (int y = 0; y < picture.Height(); ++y) {
+    if (alpha)
+      PackRgbaRow(picture.ScanLine(y), width, row.data());
+    else
+      PackRgbRow(picture.ScanLine(y), width, key, row.data());
+    const std::vector<uint8_t>& filtered = chooser.Filter(row.data(), prev.data());
+    idat.Write(filtered.data(), filtered.size());
+    row.swap(prev);
+  }
+  idat.Finish();
+  AppendChunk(out, kPngIEND, nullptr, 0);
+  return out;
+}
+
+}  // namespace gs

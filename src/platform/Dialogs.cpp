@@ -1,0 +1,38 @@
+#include "platform/Dialogs.h"
+
+#include "common/Errors.h"
+
+namespace gs {
+
+namespace {
+
+// Until the program installs a real service, any question is a programming error.
+class TNoDialogs final : public TDialogs {
+public:
+  std::optional<std::string> OpenFile(const TFileDialogRequest& r) override { Fail(r.Title); }
+  std::optional<std::string> SaveFile(const TFileDialogRequest& r) override { Fail(r.Title); }
+  void ShowMessage(const std::string& text) override { Fail(text); }
+  bool AskYesNo(const std::string& text) override { Fail(text); }
+
+private:
+  [[noreturn]] static void Fail(const std::string& what) {
+    throw Exception("No dialog service is installed to ask: " + what);
+  }
+};
+
+TNoDialogs NoDialogs;
+TDialogs* Current = &NoDialogs;
+
+}  // namespace
+
+TDialogs& Dialogs() { return *Current; }
+
+TDialogs* SetDialogs(TDialogs* dialogs) {
+  TDialogs* previous = Current;
+  Current = dialogs ? dialogs : &NoDialogs;
+  return previous;
+}
+
+void ShowMessage(const std::string& text) { Dialogs().ShowMessage(text); }
+
+}  // namespace gs

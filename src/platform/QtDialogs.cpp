@@ -1,0 +1,80 @@
+#include "platform/QtDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace gs {
+
+namespace {
+
+QStringList SplitFilter(const std::string& filter) {
+  return QString::fromStdString(filter).split(QLatin1Char('|'));
+}
+
+// The extension of the first pattern of a "*.ext" list, for the dialog's default suffix.
+QString FirstExtension(const QString& nameFilter) {
+  const int open = nameFilter.lastIndexOf(QLatin1Char('('));
+  const QString first = nameFilter.mid(open + 1).chopped(1).section(QLatin1Char(' '), 0, 0);
+  if (!first.startsWith(QLatin1String("*."))) return {};
+  const QString ext = first.mid(2);
+  return ext.contains(QLatin1Char('*')) ? QString() : ext;
+}
+
+std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogRequest& request,
+                                         bool save) {
+  QFileDialog dialog(owner, QString::fromStdString(request.Title),
+                     QString::fromStdString(request.InitialDir));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters(QtNameFilters(request.Filter).split(QLatin1String(";;")));
+  if (!request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (save) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+    // A name typed without an extension takes the kind chosen in the filter list.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+      const QString ext = FirstExtension(f);
+      if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+    });
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
+QString QtNameFilters(const std::string& filter) {
+  const QStringList parts = SplitFilter(filter);
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i];
+    const int open = description.lastIndexOf(QLatin1Char('('));
+    if (open > 0 && description.endsWith(QLatin1Char(')')))
+      description = description.left(open).trimmed();
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << description + QLatin1String(" (") + patterns + QLatin1Char(')');
+  }
+  return filters.join(QLatin1String(";;"));
+}
+
+std::optional<std::string> TQtDialogs::OpenFile(const TFileDialogRequest& request) {
+  return RunFileDialog(Owner_, request, false);
+}
+
+std::optional<std::string> TQtDialogs::SaveFile(const TFileDialogRequest& request) {
+  return RunFileDialog(Owner_, request, true);
+}
+
+void TQtDialogs::ShowMessage(const std::string& text) {
+  QMessageBox::information(Owner_, QString::fromLatin1(kAppCaption), QString::fromStdString(text),
+                           QMessageBox::Ok);
+}
+
+bool TQtDialogs::AskYesNo(const std::string& text) {
+  return QMessageBox::question(Owner_, QString::fromLatin1(kAppCaption),
+                               QString::fromStdString(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+}  // namespace gs

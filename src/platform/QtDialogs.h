@@ -1,0 +1,29 @@
+#pragma once
+// The dialog service of the GUI: Qt's file dialogs and message boxes.
+
+#include "platform/Dialogs.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace gs {
+
+class TQtDialogs : public TDialogs {
+public:
+  explicit TQtDialogs(QWidget* owner = nullptr) : Owner_(owner) {}
+  void SetOwner(QWidget* owner) { Owner_ = owner; }
+
+  std::optional<std::string> OpenFile(const TFileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const TFileDialogRequest& request) override;
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
+
+private:
+  QWidget* Owner_;
+};
+
+// "Desc (*.a;*.b)|*.a;*.b|..." as Qt's "Desc (*.a *.b);;..." name filters.
+QString QtNameFilters(const std::string& filter);
+
+}  // namespace gs

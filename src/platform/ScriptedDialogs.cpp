@@ -1,0 +1,31 @@
+#include "platform/ScriptedDialogs.h"
+
+namespace gs {
+
+std::optional<std::string> TScriptedDialogs::NextFile(const TFileDialogRequest& request) {
+  FileRequests_.push_back(request);
+  if (FileAnswers_.empty())
+    throw EUnansweredDialog("Nobody answered the file dialog \"" + request.Title + "\"");
+  std::optional<std::string> answer = std::move(FileAnswers_.front());
+  FileAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<std::string> TScriptedDialogs::OpenFile(const TFileDialogRequest& request) {
+  return NextFile(request);
+}
+
+std::optional<std::string> TScriptedDialogs::SaveFile(const TFileDialogRequest& request) {
+  return NextFile(request);
+}
+
+void TScriptedDialogs::ShowMessage(const std::string& text) { Messages_.push_back(text); }
+
+bool TScriptedDialogs::AskYesNo(const std::string& text) {
+  if (YesNoAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
+  const bool yes = YesNoAnswers_.front();
+  YesNoAnswers_.pop_front();
+  return yes;
+}
+
+}  // namespace gs

@@ -1,0 +1,46 @@
+#pragma once
+// Answers the program's questions from a queue prepared in advance (tests, batch mode).
+// A question nobody prepared an answer for fails with EUnansweredDialog naming it.
+
+#include "platform/Dialogs.h"
+
+#include "common/Errors.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+class EUnansweredDialog : public Exception {
+public:
+  using Exception::Exception;
+};
+
+class TScriptedDialogs : public TDialogs {
+public:
+  // Queues the answer to the next open or save dialog; nullopt answers with Cancel.
+  void AnswerFile(std::optional<std::string> path) { FileAnswers_.push_back(std::move(path)); }
+  void AnswerYesNo(bool yes) { YesNoAnswers_.push_back(yes); }
+
+  std::optional<std::string> OpenFile(const TFileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const TFileDialogRequest& request) override;
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
+
+  // What was asked and shown, in order, for tests to inspect.
+  const std::vector<TFileDialogRequest>& FileRequests() const { return FileRequests_; }
+  const std::vector<std::string>& Messages() const { return Messages_; }
+  void ClearMessages() { Messages_.clear(); }
+  bool HasPendingAnswers() const { return !FileAnswers_.empty() || !YesNoAnswers_.empty(); }
+
+private:
+  std::optional<std::string> NextFile(const TFileDialogRequest& request);
+
+  std::deque<std::optional<std::string>> FileAnswers_;
+  std::deque<bool> YesNoAnswers_;
+  std::vector<TFileDialogRequest> FileRequests_;
+  std::vector<std::string> Messages_;
+};
+
+}  // namespace gs

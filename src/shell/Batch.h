@@ -1,0 +1,20 @@
+#pragma once
+// The batch mode: drives the real main window from a script, through the handlers a user
+// reaches, with the dialogs answered by the script.
+
+#include <iosfwd>
+#include <string>
+
+namespace gs {
+
+class TSStudio;
+class TScriptedDialogs;
+
+// Runs the script's lines on the window. Returns 0 when every line succeeded; otherwise
+// writes the message the window would have shown to err and returns 1.
+int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err);
+
+// Creates the main window offscreen, runs its start-up, then the script in the named file.
+int RunBatchFile(const std::string& scriptPath);
+
+}  // namespace gs

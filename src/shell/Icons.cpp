@@ -1,0 +1,384 @@
+#include "shell/Icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace gs {
+namespace {
+
+// Every icon is designed on a 48 x 48 grid and scaled to the requested size.
+constexpr double kGrid = 48.0;
+
+// One flat palette for the whole set, so the toolbar reads as a family.
+const QColor kOutline(0x26, 0x32, 0x38);
+const QColor kPaper(0xFA, 0xFA, 0xFA);
+const QColor kYellow(0xFF, 0xCA, 0x28);
+const QColor kYellowDark(0xF5, 0x9E, 0x0B);
+const QColor kBlue(0x42, 0xA5, 0xF5);
+const QColor kBlueDark(0x1E, 0x6F, 0xC8);
+const QColor kSky(0xB3, 0xE5, 0xFC);
+const QColor kGrey(0xB0, 0xBE, 0xC5);
+const QColor kGreyDark(0x78, 0x90, 0x9C);
+const QColor kGreen(0x66, 0xBB, 0x6A);
+const QColor kOrange(0xFF, 0x98, 0x00);
+const QColor kPurple(0x9C, 0x5C, 0xD4);
+const QColor kPurpleDark(0x6A, 0x3D, 0x9A);
+const QColor kPink(0xF0, 0x62, 0x92);
+const QColor kSkin(0xFF, 0xCC, 0x99);
+const QColor kBrown(0x8D, 0x5A, 0x3B);
+
+class TIconPainter {
+public:
+  TIconPainter(QPixmap& target, int size) : P_(&target) {
+    P_.setRenderHint(QPainter::Antialiasing);
+    P_.scale(size / kGrid, size / kGrid);
+    // Thin outlines vanish at 16 px, so they never drop below about one device pixel.
+    OutlineWidth_ = std::max(2.0, 1.1 * kGrid / size);
+  }
+
+  // A filled shape with the dark outline.
+  void Shape(const QPainterPath& path, const QBrush& fill) {
+    P_.setPen(QPen(kOutline, OutlineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    P_.setBrush(fill);
+    P_.drawPath(path);
+  }
+  void Shape(const QRectF& r, const QBrush& fill) { Shape(RectPath(r), fill); }
+  void Shape(const QPolygonF& polygon, const QBrush& fill) {
+    QPainterPath path;
+    path.addPolygon(polygon);
+    path.closeSubpath();
+    Shape(path, fill);
+  }
+
+  // A filled shape without outline, for inner details.
+  void Fill(const QPainterPath& path, const QColor& fill) {
+    P_.setPen(Qt::NoPen);
+    P_.setBrush(fill);
+    P_.drawPath(path);
+  }
+  void Fill(const QRectF& r, const QColor& fill) { Fill(RectPath(r), fill); }
+
+  // A plain line for inner details such as text lines on paper.
+  void Line(QPointF a, QPointF b, const QColor& color, double width) {
+    P_.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap));
+    P_.drawLine(a, b);
+  }
+
+  static QPainterPath RectPath(const QRectF& r, double radius = 1.5) {
+    QPainterPath path;
+    path.addRoundedRect(r, radius, radius);
+    return path;
+  }
+
+private:
+  QPainter P_;
+  double OutlineWidth_;
+};
+
+// A centre line widened into a solid band that can be filled and outlined like any shape.
+QPainterPath Band(const QPainterPath& centreLine, double width, Qt::PenCapStyle cap = Qt::RoundCap) {
+  QPainterPathStroker stroker;
+  stroker.setWidth(width);
+  stroker.setCapStyle(cap);
+  stroker.setJoinStyle(Qt::RoundJoin);
+  return stroker.createStroke(centreLine).simplified();
+}
+
+QPainterPath Ellipse(QPointF centre, double rx, double ry) {
+  QPainterPath path;
+  path.addEllipse(centre, rx, ry);
+  return path;
+}
+
+QPolygonF ArrowHead(QPointF tip, QPointF direction, double length, double halfWidth) {
+  const double norm = std::hypot(direction.x(), direction.y());
+  const QPointF d = direction / norm;
+  const QPointF n(-d.y(), d.x());
+  const QPointF base = tip - d * length;
+  return QPolygonF({tip, base + n * halfWidth, base - n * halfWidth});
+}
+
+QPainterPath Polygon(const QPolygonF& polygon) {
+  QPainterPath path;
+  path.addPolygon(polygon);
+  path.closeSubpath();
+  return path;
+}
+
+// A curved arrow body with a head at its end, as one outline-able shape.
+QPainterPath CurvedArrow(const QPainterPath& body, double width, double headLength, double headHalfWidth) {
+  const QPointF tip = body.pointAtPercent(1.0);
+  const double angle = body.angleAtPercent(1.0) * std::numbers::pi / 180.0;
+  const QPointF direction(std::cos(angle), -std::sin(angle));
+  // The body stops where the head begins so the tip stays sharp.
+  QPainterPath shortened;
+  const int steps = 48;
+  const double stopAt = 1.0 - (headLength * 0.6) / body.length();
+  shortened.moveTo(body.pointAtPercent(0.0));
+  for (int i = 1; i <= steps; ++i)
+    shortened.lineTo(body.pointAtPercent(stopAt * i / steps));
+  const QPointF headTip = tip + direction * (headLength * 0.4);
+  return Band(shortened, width, Qt::FlatCap)
+      .united(Polygon(ArrowHead(headTip, direction, headLength, headHalfWidth)))
+      .simplified();
+}
+
+void PaintOpen(TIconPainter& p) {
+  QPainterPath back;
+  back.moveTo(4, 40);
+  back.lineTo(4, 11);
+  back.lineTo(17, 11);
+  back.lineTo(21, 15);
+  back.lineTo(38, 15);
+  back.lineTo(38, 40);
+  back.closeSubpath();
+  p.Shape(back, kYellowDark);
+  p.Shape(QRectF(10, 19, 25, 17), kPaper);
+  p.Shape(QPolygonF({QPointF(4, 40), QPointF(11, 23), QPointF(45, 23), QPointF(38, 40)}), kYellow);
+}
+
+void PaintSave(TIconPainter& p) {
+  p.Shape(QPolygonF({QPointF(6, 6), QPointF(35, 6), QPointF(42, 13), QPointF(42, 42), QPointF(6, 42)}),
+          kBlueDark);
+  p.Shape(QRectF(13, 6, 21, 12), kGrey);
+  p.Fill(QRectF(27, 8.5, 4, 7), kBlueDark);
+  p.Shape(QRectF(11, 24, 26, 18), kPaper);
+  p.Line(QPointF(15, 30), QPointF(33, 30), kGreyDark, 2);
+  p.Line(QPointF(15, 36), QPointF(29, 36), kGreyDark, 2);
+}
+
+void PaintPrint(TIconPainter& p) {
+  p.Shape(QRectF(13, 4, 22, 16), kPaper);
+  p.Shape(TIconPainter::RectPath(QRectF(4, 16, 40, 20), 4), kGrey);
+  p.Fill(QRectF(8, 28, 32, 3), kGreyDark);
+  p.Shape(Ellipse(QPointF(38, 22), 2.2, 2.2), kGreen);
+  p.Shape(QRectF(12, 29, 24, 15), kPaper);
+  p.Line(QPointF(16, 34.5), QPointF(32, 34.5), kGreyDark, 2);
+  p.Line(QPointF(16, 39.5), QPointF(27, 39.5), kGreyDark, 2);
+}
+
+// A small landscape snapshot: sky, sun and a green hill in a white frame.
+void PaintPhoto(TIconPainter& p, const QRectF& frame) {
+  p.Shape(frame, kPaper);
+  const QRectF picture = frame.adjusted(3, 3, -3, -3);
+  p.Fill(picture, kSky);
+  p.Fill(Ellipse(picture.topLeft() + QPointF(picture.width() * 0.72, picture.height() * 0.3),
+                 picture.width() * 0.12, picture.width() * 0.12),
+         kYellow);
+  QPainterPath hill;
+  hill.moveTo(picture.bottomLeft());
+  hill.lineTo(picture.left(), picture.top() + picture.height() * 0.7);
+  hill.quadTo(picture.left() + picture.width() * 0.35, picture.top() + picture.height() * 0.25,
+              picture.left() + picture.width() * 0.7, picture.top() + picture.height() * 0.65);
+  hill.quadTo(picture.left() + picture.width() * 0.85, picture.top() + picture.height() * 0.55,
+              picture.right(), picture.top() + picture.height() * 0.62);
+  hill.lineTo(picture.bottomRight());
+  hill.closeSubpath();
+  p.Fill(hill, kGreen);
+}
+
+void PaintRestore(TIconPainter& p) {
+  PaintPhoto(p, QRectF(3, 4, 30, 24));
+  QPainterPath ring;
+  const QPointF centre(32, 32);
+  const double radius = 10;
+  const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+  ring.arcMoveTo(box, 120);
+  ring.arcTo(box, 120, 270);
+  p.Shape(CurvedArrow(ring, 5.5, 9, 7), kOrange);
+}
+
+void PaintUndo(TIconPainter& p) {
+  QPainterPath body;
+  body.moveTo(38, 42);
+  body.cubicTo(44, 26, 36, 14, 20, 15);
+  body.lineTo(8, 15);
+  p.Shape(CurvedArrow(body, 8, 14, 11), kBlue);
+}
+
+void PaintTutorial(TIconPainter& p) {
+  p.Shape(TIconPainter::RectPath(QRectF(11, 7, 31, 38), 2), kPaper);
+  p.Shape(TIconPainter::RectPath(QRectF(6, 3, 31, 38), 2), kPurple);
+  p.Fill(QRectF(7.5, 4.5, 4, 35), kPurpleDark);
+  QPainterPath hook;
+  hook.moveTo(17, 16);
+  hook.cubicTo(17, 8, 31, 8, 31, 15);
+  hook.cubicTo(31, 20, 24, 20, 24, 26);
+  hook.lineTo(24, 27);
+  p.Shape(Band(hook, 4.5), kYellow);
+  p.Shape(Ellipse(QPointF(24, 33.5), 2.8, 2.8), kYellow);
+}
+
+// A magnifying glass; the sign inside is drawn by the caller in lens coordinates.
+constexpr double kLensX = 20, kLensY = 20, kLensRadius = 14;
+
+void PaintMagnifier(TIconPainter& p) {
+  QPainterPath handle;
+  handle.moveTo(30, 30);
+  handle.lineTo(42, 42);
+  p.Shape(Band(handle, 8), kBrown);
+  const QPainterPath rim = Ellipse(QPointF(kLensX, kLensY), kLensRadius + 2.5, kLensRadius + 2.5);
+  p.Shape(rim, kGreyDark);
+  p.Shape(Ellipse(QPointF(kLensX, kLensY), kLensRadius - 1, kLensRadius - 1), kSky);
+  QPainterPath glint;
+  glint.arcMoveTo(QRectF(kLensX - 9, kLensY - 9, 18, 18), 110);
+  glint.arcTo(QRectF(kLensX - 9, kLensY - 9, 18, 18), 110, 50);
+  p.Fill(Band(glint, 2.5), kPaper);
+}
+
+void PaintZoomSign(TIconPainter& p, bool plus) {
+  p.Fill(QRectF(kLensX - 7.5, kLensY - 2, 15, 4), kOutline);
+  if (plus)
+    p.Fill(QRectF(kLensX - 2, kLensY - 7.5, 4, 15), kOutline);
+}
+
+void PaintOneToOne(TIconPainter& p) {
+  const double top = kLensY - 7, bottom = kLensY + 7;
+  for (double x : {kLensX - 7.0, kLensX + 4.5}) {
+    p.Fill(QRectF(x, top, 3, bottom - top), kOutline);
+    p.Fill(QRectF(x - 2.5, top, 3, 3), kOutline);
+  }
+  p.Fill(Ellipse(QPointF(kLensX, kLensY - 3.5), 1.7, 1.7), kOutline);
+  p.Fill(Ellipse(QPointF(kLensX, kLensY + 3.5), 1.7, 1.7), kOutline);
+}
+
+void PaintFitToWindow(TIconPainter& p) {
+  p.Shape(TIconPainter::RectPath(QRectF(4, 6, 40, 36), 3), kPaper);
+  p.Fill(QRectF(6, 8, 36, 5), kBlue);
+  // Two arrows pushing out to opposite corners: few enough to stay legible at 16 px.
+  const QPointF centre(24, 27.5);
+  for (const QPointF& corner : {QPointF(9, 17), QPointF(39, 38)}) {
+    const QPointF direction = corner - centre;
+    QPainterPath shaft;
+    shaft.moveTo(centre - direction * 0.15);
+    shaft.lineTo(corner - direction * 0.3);
+    p.Shape(Band(shaft, 4.5, Qt::FlatCap).united(Polygon(ArrowHead(corner, direction, 10, 7))).simplified(),
+            kBlueDark);
+  }
+}
+
+void PaintPutty(TIconPainter& p) {
+  QPainterPath smear;
+  smear.moveTo(4, 38);
+  smear.cubicTo(3, 28, 12, 26, 18, 28);
+  smear.cubicTo(24, 30, 27, 24, 30, 26);
+  smear.cubicTo(33, 28, 30, 36, 24, 39);
+  smear.cubicTo(18, 43, 6, 46, 4, 38);
+  smear.closeSubpath();
+  p.Shape(smear, kPink);
+  p.Fill(Ellipse(QPointF(11, 34), 3, 1.6), QColor(0xF8, 0xBB, 0xD0));
+  // The finger enters from beyond the top-right corner, as if pressing down on the putty.
+  const QPointF tip(29, 21), knuckle(52, -4);
+  QPainterPath finger;
+  finger.moveTo(knuckle);
+  finger.lineTo(tip);
+  p.Shape(Band(finger, 14), kSkin);
+  const QPointF along = (knuckle - tip) / std::hypot(knuckle.x() - tip.x(), knuckle.y() - tip.y());
+  const QPointF across(-along.y(), along.x());
+  const QPointF crease = tip + along * 15;
+  p.Line(crease - across * 4, crease + across * 4, QColor(0xD9, 0x9A, 0x6C), 2);
+  QPainterPath nail;
+  nail.addRoundedRect(QRectF(-4.5, -3.2, 9, 6.4), 3, 3);
+  QTransform place;
+  place.translate(tip.x() + along.x() * 4, tip.y() + along.y() * 4);
+  place.rotate(std::atan2(along.y(), along.x()) * 180 / std::numbers::pi);
+  p.Shape(place.map(nail), QColor(0xFF, 0xE4, 0xD6));
+}
+
+QPointF WarpPoint(double u, double v) {
+  // A sideways wave that bends straight grid lines into curves.
+  const double pi = std::numbers::pi;
+  return QPointF(7 + 34 * u + 4.5 * std::sin(pi * v * 1.4), 7 + 34 * v + 4.5 * std::sin(pi * u * 1.2));
+}
+
+QPainterPath WarpLine(bool vertical, double at) {
+  QPainterPath line;
+  const int steps = 32;
+  for (int i = 0; i <= steps; ++i) {
+    const double t = double(i) / steps;
+    const QPointF q = vertical ? WarpPoint(at, t) : WarpPoint(t, at);
+    if (i == 0)
+      line.moveTo(q);
+    else
+      line.lineTo(q);
+  }
+  return line;
+}
+
+void PaintWarp(TIconPainter& p) {
+  QPainterPath outline = WarpLine(false, 0);
+  outline.connectPath(WarpLine(true, 1));
+  outline.connectPath(WarpLine(false, 1).toReversed());
+  outline.connectPath(WarpLine(true, 0).toReversed());
+  outline.closeSubpath();
+  p.Shape(outline, QColor(0xE1, 0xD5, 0xF5));
+  const int cells = 4;
+  for (int i = 1; i < cells; ++i) {
+    p.Fill(Band(WarpLine(true, double(i) / cells), 2.2), kPurple);
+    p.Fill(Band(WarpLine(false, double(i) / cells), 2.2), kPurple);
+  }
+  p.Shape(outline, Qt::NoBrush);
+}
+
+void PaintTwirl(TIconPainter& p) {
+  QPainterPath spiral;
+  const QPointF centre(24, 24);
+  const double turns = 1.7, innerRadius = 2, outerRadius = 19.5;
+  const int steps = 180;
+  for (int i = 0; i <= steps; ++i) {
+    const double t = double(i) / steps;
+    const double angle = t * turns * 2 * std::numbers::pi;
+    const double r = innerRadius + (outerRadius - innerRadius) * t;
+    const QPointF q = centre + QPointF(r * std::cos(angle), -r * std::sin(angle));
+    if (i == 0)
+      spiral.moveTo(q);
+    else
+      spiral.lineTo(q);
+  }
+  p.Shape(Band(spiral, 4.5), kBlue);
+}
+
+void PaintKind(TIconPainter& p, TIcon kind) {
+  switch (kind) {
+    case TIcon::Open: return PaintOpen(p);
+    case TIcon::Save: return PaintSave(p);
+    case TIcon::Print: return PaintPrint(p);
+    case TIcon::Restore: return PaintRestore(p);
+    case TIcon::Undo: return PaintUndo(p);
+    case TIcon::Tutorial: return PaintTutorial(p);
+    case TIcon::ZoomIn: PaintMagnifier(p); return PaintZoomSign(p, true);
+    case TIcon::ZoomOut: PaintMagnifier(p); return PaintZoomSign(p, false);
+    case TIcon::ZoomOriginal: PaintMagnifier(p); return PaintOneToOne(p);
+    case TIcon::FitToWindow: return PaintFitToWindow(p);
+    case TIcon::Putty: return PaintPutty(p);
+    case TIcon::Warp: return PaintWarp(p);
+    case TIcon::Twirl: return PaintTwirl(p);
+  }
+}
+
+}  // namespace
+
+QPixmap PaintIcon(TIcon kind, int size) {
+  if (size < 1)
+    return QPixmap();
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  TIconPainter painter(pixmap, size);
+  PaintKind(painter, kind);
+  return pixmap;
+}
+
+QIcon MakeIcon(TIcon kind) {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48})
+    icon.addPixmap(PaintIcon(kind, size));
+  return icon;
+}
+
+}  // namespace gs

@@ -1,0 +1,88 @@
+#include "shell/ImageView.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace gs {
+
+TImageView::TImageView(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  setMouseTracking(true);
+}
+
+void TImageView::SetBitmap(const TBitmap32* bitmap) {
+  Bitmap_ = bitmap;
+  update();
+}
+
+void TImageView::Changed() { update(); }
+
+void TImageView::Changed(const TRect& pictureRect) {
+  // One widget pixel of margin covers the smoothing of neighbouring pixels at small zooms.
+  update(PictureToWidget(pictureRect).adjusted(-1, -1, 1, 1));
+}
+
+double TImageView::ScaleX() const {
+  return Bitmap_ && Bitmap_->Width() > 0 ? double(width()) / Bitmap_->Width() : 1.0;
+}
+
+double TImageView::ScaleY() const {
+  return Bitmap_ && Bitmap_->Height() > 0 ? double(height()) / Bitmap_->Height() : 1.0;
+}
+
+QPointF TImageView::PictureToWidget(QPointF p) const {
+  return QPointF(p.x() * ScaleX(), p.y() * ScaleY());
+}
+
+QPointF TImageView::WidgetToPicture(QPointF p) const {
+  return QPointF(p.x() / ScaleX(), p.y() / ScaleY());
+}
+
+QRect TImageView::PictureToWidget(const TRect& r) const {
+  const int left = int(std::floor(r.Left * ScaleX()));
+  const int top = int(std::floor(r.Top * ScaleY()));
+  const int right = int(std::ceil(r.Right * ScaleX()));
+  const int bottom = int(std::ceil(r.Bottom * ScaleY()));
+  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void TImageView::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect exposed = event->rect();
+  if (PaintStage) PaintStage(painter, exposed);
+  if (Bitmap_ && !Bitmap_->Empty()) DrawPicture(painter, exposed);
+  for (TViewLayer* layer : Layers)
+    if (layer->Visible) layer->Paint(painter, *this);
+}
+
+void TImageView::DrawPicture(QPainter& painter, const QRect& exposed) const {
+  const double sx = ScaleX();
+  const double sy = ScaleY();
+  const int bw = Bitmap_->Width();
+  const int bh = Bitmap_->Height();
+  // The picture pixels behind the exposed area, with one pixel of margin for the smoothing.
+  const int x0 = std::clamp(int(std::floor(exposed.left() / sx)) - 1, 0, bw);
+  const int y0 = std::clamp(int(std::floor(exposed.top() / sy)) - 1, 0, bh);
+  const int x1 = std::clamp(int(std::ceil((exposed.right() + 1) / sx)) + 1, 0, bw);
+  const int y1 = std::clamp(int(std::ceil((exposed.bottom() + 1) / sy)) + 1, 0, bh);
+  if (x1 <= x0 || y1 <= y0) return;
+  // Wraps the pixels in place: Format_ARGB32 has exactly the bitmap's memory layout.
+  const QImage part(reinterpret_cast<const uchar*>(Bitmap_->ScanLine(y0) + x0), x1 - x0, y1 - y0,
+                    qsizetype(bw) * 4, QImage::Format_ARGB32);
+  const QRectF target(x0 * sx, y0 * sy, (x1 - x0) * sx, (y1 - y0) * sy);
+  painter.save();
+  painter.setClipRect(exposed);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, sx < 1.0 || sy < 1.0);
+  painter.drawImage(target, part);
+  painter.restore();
+}
+
+void TImageView::mousePressEvent(QMouseEvent* event) { emit MouseDown(event); }
+void TImageView::mouseMoveEvent(QMouseEvent* event) { emit MouseMove(event); }
+void TImageView::mouseReleaseEvent(QMouseEvent* event) { emit MouseUp(event); }
+
+}  // namespace gs

@@ -1,0 +1,67 @@
+#pragma once
+// TImageView: shows a TBitmap32 stretched to the widget's size (the zoom is carried by the
+// size), over a custom first paint stage, with a stack of overlay layers drawn on top in order.
+
+#include "common/Bitmap32.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace gs {
+
+class TImageView;
+
+// Something drawn over the picture, positioned in picture pixels and scaled with the zoom.
+class TViewLayer {
+public:
+  virtual ~TViewLayer() = default;
+  virtual void Paint(QPainter& painter, const TImageView& view) = 0;
+  bool Visible = true;
+};
+
+class TImageView : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit TImageView(QWidget* parent = nullptr);
+
+  // The picture shown; not owned. Call Changed() after altering its pixels.
+  void SetBitmap(const TBitmap32* bitmap);
+  const TBitmap32* Bitmap() const { return Bitmap_; }
+
+  // The first paint stage, drawn behind the picture in widget coordinates.
+  std::function<void(QPainter&, const QRect&)> PaintStage;
+
+  // Repaints all, or only the widget area covering a rectangle of picture pixels.
+  void Changed();
+  void Changed(const TRect& pictureRect);
+
+  double ScaleX() const;
+  double ScaleY() const;
+  QPointF PictureToWidget(QPointF p) const;
+  QPointF WidgetToPicture(QPointF p) const;
+  QRect PictureToWidget(const TRect& r) const;
+
+  // Overlay layers, bottom to top; not owned.
+  std::vector<TViewLayer*> Layers;
+
+signals:
+  void MouseDown(QMouseEvent* event);
+  void MouseMove(QMouseEvent* event);
+  void MouseUp(QMouseEvent* event);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+  void DrawPicture(QPainter& painter, const QRect& exposed) const;
+
+  const TBitmap32* Bitmap_ = nullptr;
+};
+
+}  // namespace gs

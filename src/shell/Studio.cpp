@@ -1,0 +1,428 @@
+#include "shell/Studio.h"
+
+#include "codecs/FileIO.h"
+#include "common/Errors.h"
+#include "platform/Dialogs.h"
+#include "shell/Icons.h"
+#include "shell/ImageView.h"
+#include "shell/document/PictureFiles.h"
+#include "shell/document/Zoom.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWheelEvent>
+
+namespace gs {
+
+namespace {
+constexpr int kCheckerSquare = 8;
+constexpr QRgb kCheckerGrey = 0xFFB0B0B0;
+constexpr QRgb kCheckerWhite = 0xFFFFFFFF;
+constexpr int kBrushStep = 3;
+}  // namespace
+
+TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent) {
+  ExceptionHandler = [](const std::string& text) { ShowMessage(text); };
+  FormCreate();
+}
+
+TSStudio::~TSStudio() = default;
+
+void TSStudio::FormCreate() {
+  setWindowTitle(QString::fromLatin1(kAppCaption));
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setApplicationName(QString::fromLatin1(kAppCaption));
+  StartFolder = QDir::currentPath().toStdString();
+  QFont font = this->font();
+  font.setPointSize(8);
+  setFont(font);
+  CreateMenus();
+  CreateToolBars();
+  CreateView();
+  statusBar()->setSizeGripEnabled(true);
+  UpdateTimer = new QTimer(this);
+  UpdateTimer->setInterval(50);
+  LayterTimer = new QTimer(this);
+  LayterTimer->setInterval(50);
+  Doc.ToolMode = tool::None;
+}
+
+QAction* TSStudio::AddCommand(QMenu* menu, const char* caption, void (TSStudio::*handler)()) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  if (handler)
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+  return action;
+}
+
+void TSStudio::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  FileMenu = bar->addMenu(QStringLiteral("File"));
+  mOpenImage = AddCommand(FileMenu, "&Open", &TSStudio::mOpenImageClick);
+  mOpenImage->setIcon(MakeIcon(TIcon::Open));
+  mPrint = AddCommand(FileMenu, "&Print", nullptr);
+  mSaveImage = AddCommand(FileMenu, "&Save", &TSStudio::mSaveImageClick);
+  mSaveImage->setEnabled(false);
+  saveas1 = AddCommand(FileMenu, "&Save As...", &TSStudio::saveas1Click);
+  saveas1->setEnabled(false);
+  mLoadFilters = AddCommand(FileMenu, "&Load Filter Plug-Ins...", nullptr);
+  mExit = AddCommand(FileMenu, "&Exit", &TSStudio::mExitClick);
+
+  EditMenu = bar->addMenu(QStringLiteral("Edit"));
+  Undo1 = AddCommand(EditMenu, "Undo", nullptr);
+  Restore1 = AddCommand(EditMenu, "Restore", nullptr);
+  ImageSize1 = AddCommand(EditMenu, "Image Size", nullptr);
+  QMenu* rotate = EditMenu->addMenu(QStringLiteral("Rotate Canvas"));
+  Rotate180 = AddCommand(rotate, "180", nullptr);
+  Rotate90CW = AddCommand(rotate, "90 CW", nullptr);
+  Rotate90CCW = AddCommand(rotate, "90 CCW", nullptr);
+
+  GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
+  Putty1 = AddCommand(GrimacerMenu, "Putty", nullptr);
+  Warp1 = AddCommand(GrimacerMenu, "Warp", nullptr);
+  wirl1 = AddCommand(GrimacerMenu, "Twirl", nullptr);
+  GrimacerMenu->addSeparator();
+  Comicfilter1 = AddCommand(GrimacerMenu, "Comic filter", nullptr);
+  Comicfilter1->setVisible(false);
+
+  ViewMenu = bar->addMenu(QStringLiteral("View"));
+  Original1 = AddCommand(ViewMenu, "Original", &TSStudio::Original1Click);
+  ZoomIn1 = AddCommand(ViewMenu, "Zoom In", &TSStudio::ZoomIn1Click);
+  ZoomOut1 = AddCommand(ViewMenu, "Zoom Out", &TSStudio::ZoomOut1Click);
+  miFitToWindow = AddCommand(ViewMenu, "Fit To Window", &TSStudio::miFitToWindowClick);
+
+  InsertMenu = bar->addMenu(QStringLiteral("Insert"));
+  Clipart1 = AddCommand(InsertMenu, "Clipart", nullptr);
+  TalkBubble1 = AddCommand(InsertMenu, "Talk Bubble", nullptr);
+  Text1 = AddCommand(InsertMenu, "Text", nullptr);
+
+  FiltersMenu = bar->addMenu(QStringLiteral("Filters "));
+  LastFilter1 = AddCommand(FiltersMenu, "LastFilter", nullptr);
+  LastFilter1->setEnabled(false);
+  FiltersMenu->addSeparator();
+
+  ToolsMenu = bar->addMenu(QStringLiteral("Tools"));
+  GrimacerAnimator1 = AddCommand(ToolsMenu, "Grimacer Animator", nullptr);
+  Chromakey1 = AddCommand(ToolsMenu, "Chromakey...", nullptr);
+  Chromakey1->setEnabled(false);
+  ChangeBackground1 = AddCommand(ToolsMenu, "Change background...", nullptr);
+  ChangeBackground1->setEnabled(false);
+
+  HelpMenu = bar->addMenu(QStringLiteral("Help"));
+  GrimacerStudioHelp1 = AddCommand(HelpMenu, "Grimacer Studio Help", nullptr);
+  VideoTutorial1 = AddCommand(HelpMenu, "Video Tutorial", nullptr);
+  About1 = AddCommand(HelpMenu, "About", nullptr);
+
+  for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
+    menu->menuAction()->setEnabled(false);
+}
+
+void TSStudio::CreateToolBars() {
+  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setIconSize(QSize(24, 24));
+  auto button = [this](TIcon icon, const char* hint, QAction* command) {
+    QAction* action = ToolBar1->addAction(MakeIcon(icon), QString::fromLatin1(hint));
+    action->setToolTip(QString::fromLatin1(hint));
+    connect(action, &QAction::triggered, command, &QAction::trigger);
+    return action;
+  };
+  button(TIcon::Open, "Open", mOpenImage);
+  tbSave = button(TIcon::Save, "Save", mSaveImage);
+  tbSave->setEnabled(false);
+  button(TIcon::Print, "Print", mPrint);
+  ToolBar1->addSeparator();
+  button(TIcon::Restore, "Restore", Restore1);
+  button(TIcon::Undo, "Undo", Undo1);
+  ToolBar1->addSeparator();
+  button(TIcon::Tutorial, "Tutorial", GrimacerStudioHelp1);
+
+  ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
+  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+  ToolBar2->setMovable(false);
+  ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
+  SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
+  SizeBar->setRange(5, 500);
+  SizeBar->setValue(100);
+  SizeBar->setFixedWidth(160);
+  ToolBar2->addWidget(SizeBar);
+  ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
+  PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
+  PinchBar->setRange(-100, 100);
+  PinchBar->setValue(0);
+  PinchBar->setFixedWidth(160);
+  ToolBar2->addWidget(PinchBar);
+  ToolBar2->hide();
+}
+
+void TSStudio::CreateView() {
+  sbxDstImg = new QScrollArea(this);
+  sbxDstImg->setFrameShape(QFrame::NoFrame);
+  sbxDstImg->setAlignment(Qt::AlignCenter);
+  sbxDstImg->setWidgetResizable(false);
+  sbxDstImg->setBackgroundRole(QPalette::Dark);
+  ViewHost_ = new QWidget;
+  DstImg = new TImageView(ViewHost_);
+  DstImg->setObjectName(QStringLiteral("DstImg"));
+  DstImg->SetBitmap(&Doc.ViewBitmap);
+  DstImg->PaintStage = [this](QPainter& p, const QRect& r) { DstImgPaintStage(p, r); };
+  DstImg->hide();
+  DstImg1 = new TImageView(ViewHost_);
+  DstImg1->setObjectName(QStringLiteral("DstImg1"));
+  DstImg1->SetBitmap(&Doc.MirrorBitmap);
+  DstImg1->PaintStage = [this](QPainter& p, const QRect& r) { DstImgPaintStage(p, r); };
+  DstImg1->hide();
+  ViewHost_->resize(0, 0);
+  sbxDstImg->setWidget(ViewHost_);
+  setCentralWidget(sbxDstImg);
+  // The window sees the wheel and the arrow keys before the scroll box does.
+  sbxDstImg->viewport()->installEventFilter(this);
+  sbxDstImg->installEventFilter(this);
+  installEventFilter(this);
+}
+
+void TSStudio::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    ExceptionHandler(e.what());
+  }
+}
+
+// ---- Commands ----
+
+void TSStudio::mOpenImageClick() {
+  TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
+  const std::optional<std::string> file = Dialogs().OpenFile(request);
+  if (!file) return;
+  OpenFile(*file);
+}
+
+void TSStudio::OpenFile(const std::string& path) {
+  Doc.ZoomPercent = 100;
+  LoadImageFile(path);
+  Doc.DocumentFileName = Doc.SourceFileName;
+  EndTool();
+  UpdateCaption();
+}
+
+void TSStudio::LoadImageFile(const std::string& fileName) {
+  try {
+    Doc.LoadImageFile(fileName);
+  } catch (...) {
+    RefreshView();
+    throw;
+  }
+  EnableDocumentCommands();
+  DstImg->show();
+  RefreshView();
+  FitToWindow();
+}
+
+void TSStudio::EnableDocumentCommands() {
+  for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
+    menu->menuAction()->setEnabled(true);
+  for (QAction* action : {tbSave, mSaveImage, saveas1, Chromakey1, ChangeBackground1})
+    action->setEnabled(true);
+}
+
+void TSStudio::PrepareSave() {
+  Doc.GeometryChanged = false;
+  EndTool();
+}
+
+void TSStudio::mSaveImageClick() {
+  PrepareSave();
+  Doc.WritePicture(Doc.DocumentFileName);
+  RefreshView();
+}
+
+void TSStudio::saveas1Click() {
+  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, "", true};
+  const std::optional<std::string> file = Dialogs().SaveFile(request);
+  if (!file) return;
+  PrepareSave();
+  Doc.DocumentFileName = *file;
+  UpdateCaption();
+  Doc.WritePicture(*file);
+  RefreshView();
+  // The user goes on with the picture as the GIF's colour reduction left it.
+  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName);
+}
+
+void TSStudio::mExitClick() { close(); }
+
+void TSStudio::UpdateCaption() {
+  QString caption = QString::fromLatin1(kAppCaption);
+  if (!Doc.DocumentFileName.empty())
+    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName)) +
+               QLatin1Char('"');
+  setWindowTitle(caption);
+}
+
+void TSStudio::EndTool() {
+  if (Doc.ToolMode > 4) {
+    Doc.ReplacePicture(Doc.SourceBitmap);
+    DstImg1->hide();
+  }
+  DstImg->unsetCursor();
+  ToolBar2->hide();
+  Doc.ToolMode = tool::None;
+  RefreshView();
+}
+
+void TSStudio::RefreshView() {
+  DstImg->Changed();
+  DstImg1->Changed();
+}
+
+// ---- Zoom ----
+
+void TSStudio::ApplyZoom() {
+  const int w = ZoomedSide(Doc.ImageWidth, Doc.ZoomPercent);
+  const int h = ZoomedSide(Doc.ImageHeight, Doc.ZoomPercent);
+  DstImg->setGeometry(0, 0, w, h);
+  DstImg1->setGeometry(0, 0, w, h);
+  ViewHost_->resize(w, h);
+}
+
+void TSStudio::Original1Click() {
+  Doc.ZoomPercent = 100;
+  ApplyZoom();
+}
+
+void TSStudio::ZoomIn1Click() {
+  Doc.ZoomPercent = ZoomInStep(Doc.ZoomPercent);
+  ApplyZoom();
+}
+
+void TSStudio::ZoomOut1Click() {
+  Doc.ZoomPercent = ZoomOutStep(Doc.ZoomPercent);
+  ApplyZoom();
+}
+
+void TSStudio::miFitToWindowClick() { FitToWindow(); }
+
+void TSStudio::FitToWindow() {
+  const QSize client = sbxDstImg->viewport()->size();
+  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth, Doc.ImageHeight);
+  ApplyZoom();
+}
+
+bool TSStudio::BrushActive() const {
+  const int mode = Doc.ToolMode;
+  return (mode >= tool::Putty && mode <= tool::Twirl) ||
+         (mode >= tool::LayerPutty && mode <= tool::LayerTwirl);
+}
+
+void TSStudio::FormMouseWheelUp() {
+  if (BrushActive()) {
+    SizeBar->setValue(SizeBar->value() - kBrushStep);
+    return;
+  }
+  Doc.ZoomPercent = WheelUpZoom(Doc.ZoomPercent);
+  ApplyZoom();
+}
+
+void TSStudio::FormMouseWheelDown() {
+  if (BrushActive()) {
+    SizeBar->setValue(SizeBar->value() + kBrushStep);
+    return;
+  }
+  Doc.ZoomPercent = WheelDownZoom(Doc.ZoomPercent);
+  ApplyZoom();
+}
+
+void TSStudio::WMKeyDown(int key) {
+  const bool pictureBrush = Doc.ToolMode >= tool::Putty && Doc.ToolMode <= tool::Twirl;
+  switch (key) {
+    case Qt::Key_Up:
+      if (pictureBrush) {
+        SizeBar->setValue(SizeBar->value() + kBrushStep);
+      } else {
+        Doc.ZoomPercent = ArrowUpZoom(Doc.ZoomPercent);
+        ApplyZoom();
+      }
+      break;
+    case Qt::Key_Down:
+      if (pictureBrush) {
+        SizeBar->setValue(SizeBar->value() - kBrushStep);
+      } else if (Doc.ZoomPercent > kMinZoom) {
+        Doc.ZoomPercent = ArrowDownZoom(Doc.ZoomPercent);
+        ApplyZoom();
+      }
+      break;
+    case Qt::Key_Left:
+      if (pictureBrush) PinchBar->setValue(PinchBar->value() - kBrushStep);
+      break;
+    case Qt::Key_Right:
+      if (pictureBrush) PinchBar->setValue(PinchBar->value() + kBrushStep);
+      break;
+    default:
+      break;
+  }
+}
+
+bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    const int delta = wheel->angleDelta().y();
+    if (delta > 0) Guarded([this] { FormMouseWheelUp(); });
+    if (delta < 0) Guarded([this] { FormMouseWheelDown(); });
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
+      Guarded([this, key] { WMKeyDown(key); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Painting ----
+
+void TSStudio::DstImgPaintStage(QPainter& painter, const QRect& exposed) {
+  if (!Doc.ImageLoaded) return;
+  // Squares counted from the view's top-left corner; the top-left one is grey.
+  const int c0 = exposed.left() / kCheckerSquare;
+  const int r0 = exposed.top() / kCheckerSquare;
+  const int c1 = exposed.right() / kCheckerSquare;
+  const int r1 = exposed.bottom() / kCheckerSquare;
+  for (int r = r0; r <= r1; ++r)
+    for (int c = c0; c <= c1; ++c)
+      painter.fillRect(c * kCheckerSquare, r * kCheckerSquare, kCheckerSquare, kCheckerSquare,
+                       QColor::fromRgba((c + r) % 2 == 0 ? kCheckerGrey : kCheckerWhite));
+}
+
+// ---- Life cycle ----
+
+void TSStudio::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (Shown_) return;
+  Shown_ = true;
+  Guarded([this] { FormShow(); });
+}
+
+void TSStudio::FormShow() {}
+
+void TSStudio::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Guarded([this] { FormActivate(); });
+}
+
+void TSStudio::FormActivate() { AboutShown = true; }
+
+}  // namespace gs

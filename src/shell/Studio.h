@@ -1,0 +1,144 @@
+#pragma once
+// TSStudio: the main window. It owns the document and routes every command and input event to
+// the document or a subsystem; the handlers keep the names their controls give them.
+
+#include "shell/document/Document.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QSlider;
+class QTimer;
+class QToolBar;
+
+namespace gs {
+
+class TImageView;
+
+class TSStudio : public QMainWindow {
+  Q_OBJECT
+
+public:
+  explicit TSStudio(QWidget* parent = nullptr);
+  ~TSStudio() override;
+
+  TDocument& Document() { return Doc; }
+  const TDocument& Document() const { return Doc; }
+  std::string StartFolder;
+  // Driven by a script: nothing is shown and nothing waits for a person.
+  bool BatchMode = false;
+
+  // Commands.
+  void mOpenImageClick();
+  void mSaveImageClick();
+  void saveas1Click();
+  void mExitClick();
+  void Exit1Click() { mExitClick(); }
+  void Original1Click();
+  void ZoomIn1Click();
+  void ZoomOut1Click();
+  void miFitToWindowClick();
+
+  // Input.
+  void FormMouseWheelUp();
+  void FormMouseWheelDown();
+  void WMKeyDown(int key);
+
+  // Life cycle.
+  void FormShow();
+  void FormActivate();
+
+  // Operations other parts call.
+  void OpenFile(const std::string& path);   // Open without the dialog: the command line
+  void LoadImageFile(const std::string& fileName);
+  void ApplyZoom();
+  void FitToWindow();
+  void EndTool();
+  void UpdateCaption();
+
+  // Runs a handler; an exception that leaves it is shown by ExceptionHandler.
+  void Guarded(const std::function<void()>& handler);
+  std::function<void(const std::string&)> ExceptionHandler;
+
+  // Controls, named as on the form.
+  TImageView* DstImg = nullptr;
+  TImageView* DstImg1 = nullptr;
+  QScrollArea* sbxDstImg = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QToolBar* ToolBar2 = nullptr;
+  QSlider* SizeBar = nullptr;
+  QSlider* PinchBar = nullptr;
+  QTimer* UpdateTimer = nullptr;
+  QTimer* LayterTimer = nullptr;
+
+  // Menus and commands.
+  QMenu* FileMenu = nullptr;
+  QMenu* EditMenu = nullptr;
+  QMenu* GrimacerMenu = nullptr;
+  QMenu* ViewMenu = nullptr;
+  QMenu* InsertMenu = nullptr;
+  QMenu* FiltersMenu = nullptr;
+  QMenu* ToolsMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
+  QAction* mOpenImage = nullptr;
+  QAction* mPrint = nullptr;
+  QAction* mSaveImage = nullptr;
+  QAction* saveas1 = nullptr;
+  QAction* mLoadFilters = nullptr;
+  QAction* mExit = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Restore1 = nullptr;
+  QAction* ImageSize1 = nullptr;
+  QAction* Rotate180 = nullptr;
+  QAction* Rotate90CW = nullptr;
+  QAction* Rotate90CCW = nullptr;
+  QAction* Putty1 = nullptr;
+  QAction* Warp1 = nullptr;
+  QAction* wirl1 = nullptr;
+  QAction* Comicfilter1 = nullptr;
+  QAction* Original1 = nullptr;
+  QAction* ZoomIn1 = nullptr;
+  QAction* ZoomOut1 = nullptr;
+  QAction* miFitToWindow = nullptr;
+  QAction* Clipart1 = nullptr;
+  QAction* TalkBubble1 = nullptr;
+  QAction* Text1 = nullptr;
+  QAction* LastFilter1 = nullptr;
+  QAction* GrimacerAnimator1 = nullptr;
+  QAction* Chromakey1 = nullptr;
+  QAction* ChangeBackground1 = nullptr;
+  QAction* GrimacerStudioHelp1 = nullptr;
+  QAction* VideoTutorial1 = nullptr;
+  QAction* About1 = nullptr;
+  QAction* tbSave = nullptr;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void FormCreate();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateView();
+  QAction* AddCommand(QMenu* menu, const char* caption, void (TSStudio::*handler)());
+  void EnableDocumentCommands();
+  void PrepareSave();
+  void RefreshView();
+  void DstImgPaintStage(QPainter& painter, const QRect& exposed);
+  bool BrushActive() const;
+
+  TDocument Doc;
+  QWidget* ViewHost_ = nullptr;
+  bool Shown_ = false;
+  bool AboutShown = false;
+};
+
+}  // namespace gs

@@ -1,0 +1,84 @@
+#pragma once
+// TDocument: the one open picture with everything the editor keeps about it. The main window
+// owns one; loads, saves, undo, canvas operations and the tools change it, the view draws it.
+
+#include "common/Bitmap32.h"
+#include "common/Color.h"
+#include "codecs/Picture.h"
+#include "common/RemapTransformation.h"
+
+#include <string>
+
+namespace gs {
+
+// Active tool codes.
+namespace tool {
+inline constexpr int None = -1;
+inline constexpr int Putty = 0;
+inline constexpr int Warp = 1;
+inline constexpr int Twirl = 2;
+inline constexpr int Eraser = 5;
+inline constexpr int ColorPaint = 6;
+inline constexpr int Picker = 7;
+inline constexpr int Crop = 8;
+inline constexpr int ChromaPick = 9;
+inline constexpr int ArrangeLayers = 10;
+inline constexpr int LayerPutty = 11;
+inline constexpr int LayerWarp = 12;
+inline constexpr int LayerTwirl = 13;
+}  // namespace tool
+
+class TDocument {
+public:
+  TDocument();
+
+  TBitmap32 SourceBitmap;    // what the warp mesh samples
+  TBitmap32 ViewBitmap;      // the working picture the user sees
+  TBitmap32 UndoBitmap;      // the single undo snapshot; also scratch for saving
+  TBitmap32 LayerUndoBitmap; // undo snapshot of the selected layer's picture
+  TBitmap32 MaskBitmap;      // scratch for pictures with a transparent colour
+  TBitmap32 ScratchBitmap;   // scratch for the layer undo
+  TBitmap32 MirrorBitmap;    // the pixel tools' copy of the working picture
+  TBitmap32 Placeholder;     // the small picture shown while the mesh is being reset
+
+  TRemapTransformation MeshTransformation;
+  TRemapTransformation LayerTransformation;
+
+  TColor TransparentColor = kDefaultTransparentColor;
+  std::string SourceFileName;
+  std::string DocumentFileName;
+  int ImageWidth = 0;
+  int ImageHeight = 0;
+  bool ImageLoaded = false;
+  bool GeometryChanged = false;
+  int ToolMode = tool::None;
+  int ZoomPercent = 0;
+
+  // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
+  void ResetMesh();
+  // Sizes the mesh to SourceBitmap (clearing it on a size change) and sets its rectangles.
+  void BindMesh();
+  // The ResetMesh detour with a new picture: source and view become it, the mesh all zero.
+  void ReplacePicture(const TBitmap32& picture);
+
+  // Loads a picture file into the document. On failure the exception propagates and the
+  // document shows the placeholder.
+  void LoadImageFile(const std::string& fileName);
+
+  // Writes the working picture to target by its extension (".bmp", ".jpg", ".jpeg", ".png",
+  // ".gif", ".pdf"; no extension writes target + ".bmp"). Others: "Unsupported image format".
+  void WritePicture(const std::string& target);
+
+  // The two-pass GIF save: the key colour survives the encoder's colour reduction exactly.
+  void SaveGif(const std::string& target);
+  // A JPEG of the working picture in a temporary file, embedded in a one-page PDF.
+  void SavePdf(const std::string& target);
+
+  // The outer colour of the source and the view: the key's colour with alpha 0.
+  void ApplyTransparentColor(TColor key);
+
+private:
+  void LoadDecoded(const std::string& extension, const TBytes& bytes);
+};
+
+}  // namespace gs

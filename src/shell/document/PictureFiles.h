@@ -1,0 +1,33 @@
+#pragma once
+// Reading picture files of every kind the editor knows, protected files included.
+
+#include "codecs/Picture.h"
+
+#include <string>
+
+namespace gs {
+
+inline constexpr const char* kOpenPictureFilter =
+    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk)|*.gif;*.jpg;*.bmp;*.png;*.mfk|CompuServe GIF Image "
+    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|PNG Image "
+    "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk";
+inline constexpr const char* kSavePictureFilter =
+    "JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|Portable Document Format "
+    "(*.pdf)|*.pdf|CompuServe GIF Image (*.gif)|*.gif|PNG Image (*.png)|*.png";
+inline constexpr const char* kSavePictureDefaultExt = "bmp";
+
+// A picture file's bytes and the lower-cased extension of the format they are in; for a
+// protected file the deciphered inner file and its inner extension.
+struct TPictureSource {
+  std::string Extension;
+  TBytes Bytes;
+};
+
+TPictureSource ReadPictureSource(const std::string& path);
+
+// Reads a picture of any supported kind for features that need one outside the document
+// (backgrounds, chroma key). PNG pictures come back with their colour only, fully opaque.
+// Fails with "Unsupported image format" for other kinds.
+TDecodedPicture LoadGraphicFile(const std::string& path);
+
+}  // namespace gs

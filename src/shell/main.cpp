@@ -1,0 +1,38 @@
+// Grimacer Studio: start-up, the command line and the batch mode.
+
+#include "platform/QtDialogs.h"
+#include "shell/Batch.h"
+#include "shell/Studio.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int main(int argc, char* argv[]) {
+  const bool batch = argc >= 2 && std::strcmp(argv[1], "--batch") == 0;
+  if (batch) {
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: grimacer --batch SCRIPT\n");
+      return 2;
+    }
+    // Nothing is shown in batch mode, so no display is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication app(argc, argv);
+  if (batch) return gs::RunBatchFile(argv[2]);
+
+  gs::TQtDialogs dialogs;
+  gs::SetDialogs(&dialogs);
+  gs::TSStudio studio;
+  dialogs.SetOwner(&studio);
+  studio.showMaximized();
+  if (argc >= 2) {
+    // Once the window has its final size, so that the picture is fitted to it.
+    const std::string file = argv[1];
+    QTimer::singleShot(0, &studio, [&studio, file] { studio.Guarded([&] { studio.OpenFile(file); }); });
+  }
+  return app.exec();
+}

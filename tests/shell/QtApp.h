@@ -1,0 +1,16 @@
+#pragma once
+// One QApplication for every test of the window; tests run with the offscreen platform.
+
+#include <QApplication>
+
+namespace gs::test {
+
+inline void EnsureQtApplication() {
+  if (QCoreApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "shell_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+}
+
+}  // namespace gs::test
