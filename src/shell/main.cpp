@@ -5,6 +5,7 @@
 #include "shell/Studio.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
   gs::SetDialogs(&dialogs);
   gs::TSStudio studio;
   dialogs.SetOwner(&studio);
+  // Without a window manager "maximised" means nothing; start at the screen's size anyway.
+  studio.resize(studio.screen()->availableGeometry().size());
   studio.showMaximized();
   if (argc >= 2) {
     // Once the window has its final size, so that the picture is fitted to it.

@@ -171,8 +171,11 @@ TEST(GifDecoder, PublicTestFiles) {
   EXPECT_LT(MeanChannelError(gray.Bitmap, grayPng.Bitmap), 1.0);
 
   const TDecodedPicture triangle = DecodeGif(ReadTestGif("triangle-001.gif"));
-  EXPECT_EQ(triangle.Bitmap.Width(), 256);
-  EXPECT_EQ(triangle.Bitmap.Height(), 128);
+  ASSERT_EQ(triangle.Bitmap.Width(), 256);
+  ASSERT_EQ(triangle.Bitmap.Height(), 128);
+  ASSERT_TRUE(triangle.TransparentColor);  // the area around the triangle
+  EXPECT_EQ(triangle.Bitmap.Pixel(0, 0), WinColorToColor32(*triangle.TransparentColor, 0));
+  EXPECT_EQ(AlphaOf(triangle.Bitmap.Pixel(128, 100)), 0xFF);
 }
 
 TEST(GifDecoder, ColourTablesAndTransparency) {
