@@ -53,7 +53,8 @@ std::vector<uint8_t> MakePhotoRgb() {
 std::vector<uint8_t> MakePaletteIndices() {
   std::vector<uint8_t> indices(size_t(kPaletteSide) * kPaletteSide);
   for (int y = 0; y < kPaletteSide; ++y)
-    for (int x = 0; x < kPaletteSide; ++x) indices[size_t(y) * kPaletteSide + size_t(x)] = uint8_t((x / 8 + y / 8 * 3) ^ (x * y >> 9));
+    for (int x = 0; x < kPaletteSide; ++x)
+      indices[size_t(y) * kPaletteSide + size_t(x)] = uint8_t((x / 8 + y / 8 * 3) ^ (x * y >> 9));
   return indices;
 }
 
@@ -63,7 +64,8 @@ void AppendToBytes(png_structp png, png_bytep data, png_size_t size) {
 }
 
 // libpng at its default settings (compression level, filter choice).
-TBytes LibpngEncode(const uint8_t* pixels, int width, int height, int colorType, const std::vector<png_color>& palette) {
+TBytes LibpngEncode(const uint8_t* pixels, int width, int height, int colorType,
+                    const std::vector<png_color>& palette) {
   TBytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -169,8 +171,8 @@ void PngDecodePhoto_ours(benchmark::State& state) {
 }
 void PngDecodePhoto_libpng(benchmark::State& state) {
   const TBytes& file = Inputs().PhotoPng;
-  std::vector<uint8_t> pixels;
   for (auto _ : state) {
+    std::vector<uint8_t> pixels;  // a fresh picture each time, as DecodePng makes
     LibpngDecode(file, pixels);
     benchmark::DoNotOptimize(pixels.data());
   }
@@ -178,8 +180,8 @@ void PngDecodePhoto_libpng(benchmark::State& state) {
 }
 void PngDecodePhoto_libspng(benchmark::State& state) {
   const TBytes& file = Inputs().PhotoPng;
-  std::vector<uint8_t> pixels;
   for (auto _ : state) {
+    std::vector<uint8_t> pixels;  // a fresh picture each time, as DecodePng makes
     SpngDecode(file, pixels);
     benchmark::DoNotOptimize(pixels.data());
   }
@@ -193,8 +195,8 @@ void PngDecodePalette_ours(benchmark::State& state) {
 }
 void PngDecodePalette_libpng(benchmark::State& state) {
   const TBytes& file = Inputs().PalettePng;
-  std::vector<uint8_t> pixels;
   for (auto _ : state) {
+    std::vector<uint8_t> pixels;  // a fresh picture each time, as DecodePng makes
     LibpngDecode(file, pixels);
     benchmark::DoNotOptimize(pixels.data());
   }
@@ -202,8 +204,8 @@ void PngDecodePalette_libpng(benchmark::State& state) {
 }
 void PngDecodePalette_libspng(benchmark::State& state) {
   const TBytes& file = Inputs().PalettePng;
-  std::vector<uint8_t> pixels;
   for (auto _ : state) {
+    std::vector<uint8_t> pixels;  // a fresh picture each time, as DecodePng makes
     SpngDecode(file, pixels);
     benchmark::DoNotOptimize(pixels.data());
   }

@@ -230,43 +230,58 @@ TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
 
 // ---- Mapping ----------------------------------------------------------------------------
 
-TColorMapper::TColorMapper(const TPalette& palette)
-    : CellStart_(kCells), CellCount_(kCells, 0) {
+TColorMapper::TColorMapper(const TPalette& palette) : Cells_(kCells, 0) {
   const size_t count = std::min<size_t>(palette.Colors.size(), 256);
   for (size_t i = 0; i < count; ++i) {
     const TColor32 c = palette.Colors[i];
-    Colors_.push_back(TRgb{RedOf(c), GreenOf(c), BlueOf(c)});
+    Red_.push_back(RedOf(c));
+    Green_.push_back(GreenOf(c));
+    Blue_.push_back(BlueOf(c));
   }
 }
 
+namespace {
+
+constexpr int kCellSize = 8;  // 1 << (8 - kCellBits)
+
+// Squared distance along one axis from v to the nearest and the farthest point of the cell
+// [low, low + kCellSize - 1].
+inline int NearestSquared(int v, int low) {
+  const int d = std::max({low - v, v - (low + kCellSize - 1), 0});
+  return d * d;
+}
+inline int FarthestSquared(int v, int low) {
+  const int d = std::max(v - low, low + kCellSize - 1 - v);
+  return d * d;
+}
+
+}  // namespace
+
 // An entry can be nearest to some colour of the cell only if its closest possible distance to
 // the cell is no larger than the farthest distance of the entry that is best in the worst case.
-void TColorMapper::ListCandidates(uint32_t cell) {
-  constexpr int kSize = 1 << kShift;
+uint32_t TColorMapper::ListCandidates(uint32_t cell) {
+  static_assert(kCellSize == 1 << kShift);
   constexpr uint32_t kMask = (1u << kCellBits) - 1;
-  const int low[3] = {int(cell >> (2 * kCellBits)) << kShift,
-                      int((cell >> kCellBits) & kMask) << kShift, int(cell & kMask) << kShift};
-  // Per axis: squared distance from the cell's nearest and farthest point.
-  auto nearest = [](int v, int lo) {
-    const int d = v < lo ? lo - v : v > lo + kSize - 1 ? v - (lo + kSize - 1) : 0;
-    return d * d;
-  };
-  auto farthest = [](int v, int lo) {
-    const int d = std::max(v - lo, lo + kSize - 1 - v);
-    return d * d;
-  };
-  const size_t count = Colors_.size();
-  std::array<int, 256> near;
+  const int lowR = int(cell >> (2 * kCellBits)) << kShift;
+  const int lowG = int((cell >> kCellBits) & kMask) << kShift;
+  const int lowB = int(cell & kMask) << kShift;
+  const size_t count = Red_.size();
+  std::array<int, 256> nearest;
   int bound = INT_MAX;
   for (size_t i = 0; i < count; ++i) {
-    const TRgb& c = Colors_[i];
-    near[i] = nearest(c.R, low[0]) + nearest(c.G, low[1]) + nearest(c.B, low[2]);
-    bound = std::min(bound, farthest(c.R, low[0]) + farthest(c.G, low[1]) + farthest(c.B, low[2]));
+    nearest[i] = NearestSquared(Red_[i], lowR) + NearestSquared(Green_[i], lowG) +
+                 NearestSquared(Blue_[i], lowB);
+    bound = std::min(bound, FarthestSquared(Red_[i], lowR) + FarthestSquared(Green_[i], lowG) +
+                                FarthestSquared(Blue_[i], lowB));
   }
-  CellStart_[cell] = uint32_t(Candidates_.size());
+  const size_t start = Candidates_.size();
   for (size_t i = 0; i < count; ++i)
-    if (near[i] <= bound) Candidates_.push_back(uint8_t(i));
-  CellCount_[cell] = uint16_t(Candidates_.size() - CellStart_[cell]);
+    if (nearest[i] <= bound)
+      Candidates_.push_back((uint32_t(i) << 24) | (uint32_t(Red_[i]) << 16) |
+                            (uint32_t(Green_[i]) << 8) | uint32_t(Blue_[i]));
+  while ((Candidates_.size() - start) % 4 != 0) Candidates_.push_back(Candidates_.back());
+  Cells_[cell] = uint32_t(start << kCountBits) | uint32_t(Candidates_.size() - start);
+  return Cells_[cell];
 }
 
 }  // namespace gs

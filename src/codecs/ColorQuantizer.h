@@ -8,6 +8,7 @@
 #include "common/Bitmap32.h"
 #include "common/Color.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -41,39 +42,43 @@ public:
     const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
     const uint32_t cell = ((uint32_t(r) >> kShift) << (2 * kCellBits)) |
                           ((uint32_t(g) >> kShift) << kCellBits) | (uint32_t(b) >> kShift);
-    if (CellCount_[cell] == 0) {
-      if (Colors_.empty()) return 0;
-      ListCandidates(cell);
+    uint32_t listed = Cells_[cell];
+    if (listed == 0) {
+      if (Red_.empty()) return 0;
+      listed = ListCandidates(cell);
     }
-    const uint8_t* candidates = Candidates_.data() + CellStart_[cell];
-    const int count = CellCount_[cell];
-    uint8_t best = candidates[0];
-    if (count == 1) return best;
-    int bestDistance = Distance(Colors_[best], r, g, b);
-    for (int i = 1; i < count; ++i) {
-      const int distance = Distance(Colors_[candidates[i]], r, g, b);
-      if (distance < bestDistance) bestDistance = distance, best = candidates[i];
-    }
-    return best;
+    const uint32_t* candidates = Candidates_.data() + (listed >> kCountBits);
+    const uint32_t count = listed & ((1u << kCountBits) - 1);
+    // Distance above index: the smallest key is the nearest entry, the lower index on a tie.
+    // Branch-free, and lists padded to whole groups of four, since which entry wins is as
+    // unpredictable as the pixels are.
+    uint32_t best = UINT32_MAX;
+    for (uint32_t i = 0; i < count; i += 4)
+      for (uint32_t j = i; j < i + 4; ++j) best = std::min(best, Key(candidates[j], r, g, b));
+    return uint8_t(best);
   }
 
 private:
   static constexpr int kCellBits = 5;
   static constexpr int kShift = 8 - kCellBits;
   static constexpr uint32_t kCells = 1u << (3 * kCellBits);
-  struct TRgb {
-    int R, G, B;
-  };
-  static int Distance(const TRgb& c, int r, int g, int b) {
-    return (c.R - r) * (c.R - r) + (c.G - g) * (c.G - g) + (c.B - b) * (c.B - b);
+  static constexpr int kCountBits = 9;  // a cell lists at most 256 candidates
+
+  // A candidate is its palette index in the top byte over its RGB; its key is the squared
+  // distance over the index.
+  static uint32_t Key(uint32_t candidate, int r, int g, int b) {
+    const int dr = RedOf(candidate) - r, dg = GreenOf(candidate) - g, db = BlueOf(candidate) - b;
+    return (uint32_t(dr * dr + dg * dg + db * db) << 8) | (candidate >> 24);
   }
 
-  void ListCandidates(uint32_t cell);
+  // Lists the cell's candidates and returns what Cells_ now holds for it.
+  uint32_t ListCandidates(uint32_t cell);
 
-  std::vector<TRgb> Colors_;
-  std::vector<uint8_t> Candidates_;  // every cell's candidates in index order, one after another
-  std::vector<uint32_t> CellStart_;
-  std::vector<uint16_t> CellCount_;  // 0 until the cell's candidates are listed
+  std::vector<int> Red_, Green_, Blue_;  // the palette, one array a channel
+  std::vector<uint32_t> Candidates_;  // each listed cell's candidates in index order, padded
+  // Per cell: where its candidates start (high bits) and how many there are (low bits);
+  // 0 until listed.
+  std::vector<uint32_t> Cells_;
 };
 
 }  // namespace gs

@@ -171,6 +171,30 @@ void DrawIndices(TBitmap32& bitmap, const TImageHeader& image, const std::vector
   }
 }
 
+// The indices of the image, after checking that the codes could possibly fill it.
+std::vector<uint8_t> ReadIndices(TByteReader& in, const TImageHeader& image, int& minCodeSize) {
+  minCodeSize = in.U8("truncated image data");
+  if (minCodeSize < 2 || minCodeSize > 8)
+    Fail("bad LZW minimum code size " + std::to_string(minCodeSize));
+  const TBytes codes = JoinSubBlocks(in);
+  const uint64_t pixelCount = uint64_t(image.Width) * uint64_t(image.Height);
+  if (GifLzwMaxOutput(codes.size(), minCodeSize) < pixelCount) Fail("truncated image data");
+  std::vector<uint8_t> indices(pixelCount);
+  DecodeGifLzw(codes, minCodeSize, indices);
+  return indices;
+}
+
+// The image's own table, else the global one, else a grey ramp; the transparent entry gets
+// alpha 0.
+TColorTable ImageColors(const TScreen& screen, const std::optional<TColorTable>& localTable,
+                        int minCodeSize, std::optional<uint8_t> transparentIndex) {
+  TColorTable colors = GreyTable(minCodeSize);
+  if (localTable) colors = *localTable;
+  else if (screen.HasGlobalTable) colors = screen.GlobalTable;
+  if (transparentIndex) colors[*transparentIndex] = RgbOf(colors[*transparentIndex]);
+  return colors;
+}
+
 TDecodedPicture ReadFirstImage(TByteReader& in, const TScreen& screen,
                                std::optional<uint8_t> transparentIndex) {
   uint8_t packed = 0;
@@ -179,34 +203,22 @@ TDecodedPicture ReadFirstImage(TByteReader& in, const TScreen& screen,
   std::optional<TColorTable> localTable;
   if (packed & 0x80) localTable = ReadColorTable(in, packed);
 
-  const int minCodeSize = in.U8("truncated image data");
-  if (minCodeSize < 2 || minCodeSize > 8)
-    Fail("bad LZW minimum code size " + std::to_string(minCodeSize));
-  const TBytes codes = JoinSubBlocks(in);
-  const uint64_t pixelCount = uint64_t(image.Width) * uint64_t(image.Height);
-  if (GifLzwMaxOutput(codes.size(), minCodeSize) < pixelCount) Fail("truncated image data");
-
   // A screen too small for the image grows to the image's size; the offset is not trusted to
   // grow it further, since a broken offset would otherwise make a huge empty picture.
   const int width = std::max(screen.Width, image.Width);
   const int height = std::max(screen.Height, image.Height);
   CheckPictureSize(width, height);
+  int minCodeSize = 0;
+  const std::vector<uint8_t> indices = ReadIndices(in, image, minCodeSize);
   if (width == 0 || height == 0) Fail("the picture has no pixels");
 
-  std::vector<uint8_t> indices(pixelCount);
-  DecodeGifLzw(codes, minCodeSize, indices);
-
-  TColorTable colors = localTable       ? *localTable
-                       : screen.HasGlobalTable ? screen.GlobalTable
-                                               : GreyTable(minCodeSize);
+  const TColorTable colors = ImageColors(screen, localTable, minCodeSize, transparentIndex);
   TDecodedPicture result;
-  TColor32 background = screen.HasGlobalTable ? screen.GlobalTable[screen.BackgroundIndex]
-                                              : 0xFF000000u;
+  TColor32 background = 0xFF000000u;
+  if (screen.HasGlobalTable) background = screen.GlobalTable[screen.BackgroundIndex];
   if (transparentIndex) {
-    TColor32& key = colors[*transparentIndex];
-    key = RgbOf(key);
-    background = key;
-    result.TransparentColor = Color32ToWinColor(key);
+    background = colors[*transparentIndex];
+    result.TransparentColor = Color32ToWinColor(background);
   }
   result.Bitmap.SetSize(width, height);
   const bool covered = image.Left == 0 && image.Top == 0 && image.Width >= width &&

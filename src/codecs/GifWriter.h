@@ -23,7 +23,8 @@ struct TGifImage {
   int Left = 0, Top = 0, Width = 0, Height = 0;
   std::span<const uint8_t> Indices;       // Width * Height, rows top to bottom
   std::span<const TColor32> LocalColors;  // empty: the image uses the global table
-  // Bits an index takes (1..8): GifTableBits of the table the indices refer to.
+  // Bits an index takes (1..8): GifTableBits of the global table. A local table's own size
+  // decides instead.
   int IndexBits = 8;
 };
 

@@ -3,7 +3,7 @@
 // error_exit, which must not return, from deep inside its C code; C++ exceptions may not cross
 // those frames, so error_exit longjmps back to a setjmp in a small function of ours that calls
 // libjpeg and holds no objects with destructors. That function returns false, and its caller
-// throws the exception made by JpegFailure.
+// throws with ThrowFailure.
 
 #include "common/Errors.h"
 

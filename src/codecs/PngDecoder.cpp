@@ -92,7 +92,7 @@ TDecodedPicture DecodePng(TByteSpan bytes) {
   const TPngHeader& header = chunks.Header;
   // Refuse before allocating the bitmap when the data cannot possibly inflate to the picture.
   if (ImageDataSize(header) > uint64_t(chunks.ImageDataBytes) * kMaxInflateRatio + 1024)
-    throw EInvalidGraphic("PNG: truncated image data");
+    throw EInvalidGraphic("PNG: truncated image data (too little for the picture size)");
 
   TDecodedPicture picture;
   picture.Bitmap.SetSize(header.Width, header.Height);

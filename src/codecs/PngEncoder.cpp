@@ -15,7 +15,10 @@ namespace gs {
 
 namespace {
 
-constexpr int kCompressionLevel = 6;
+// Level 4 with the strategy for filtered data: on photos it is as small as level 6 and more
+// than twice as fast; on flat drawings it costs a few per cent of size.
+constexpr int kCompressionLevel = 4;
+constexpr int kCompressionStrategy = Z_FILTERED;
 constexpr size_t kMaxIdatBytes = 64 * 1024;
 
 void AppendChunk(TBytes& out, uint32_t type, const uint8_t* data, size_t size) {
@@ -122,7 +125,7 @@ private:
 class TIdatWriter {
 public:
   explicit TIdatWriter(TBytes& out) : Out_(out) {
-    if (deflateInit(&Stream_, kCompressionLevel) != Z_OK)
+    if (deflateInit2(&Stream_, kCompressionLevel, Z_DEFLATED, 15, 8, kCompressionStrategy) != Z_OK)
       throw EOutOfResources("PNG: cannot start the zlib encoder");
   }
   ~TIdatWriter() { deflateEnd(&Stream_); }

@@ -73,8 +73,10 @@ void TPngInflater::CheckNothingLeft() {
     if (Stream_.avail_in == 0 && !FeedNextChunk()) return;
     Stream_.next_out = &extra;
     Stream_.avail_out = 1;
+    uInt inputBefore = Stream_.avail_in;
     Inflate();
     if (Stream_.avail_out == 0) Fail("too much image data");
+    if (Stream_.avail_in == inputBefore && !Ended_) Fail("corrupt image data");
   }
   // Bytes after the end of the stream are left alone: they cannot add pixels.
 }

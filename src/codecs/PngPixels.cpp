@@ -1,5 +1,10 @@
 #include "codecs/PngPixels.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <tmmintrin.h>
+#define GS_PNG_SSSE3 1
+#endif
+
 namespace gs {
 
 namespace {
@@ -37,11 +42,65 @@ void ConvertGrey16(const TPngRowConverter& cv, const uint8_t* src, TColor32* dst
 }
 
 void ConvertRgb8(const TPngRowConverter&, const uint8_t* src, TColor32* dst, int width) {
-  for (int x = 0; x < width; ++x, src += 3) dst[x] = 0xFF000000u | (TColor32(src[0]) << 16) | (TColor32(src[1]) << 8) | src[2];
+  for (int x = 0; x < width; ++x, src += 3)
+    dst[x] = 0xFF000000u | (TColor32(src[0]) << 16) | (TColor32(src[1]) << 8) | src[2];
 }
 
+void ConvertRgba8(const TPngRowConverter&, const uint8_t* src, TColor32* dst, int width) {
+  for (int x = 0; x < width; ++x, src += 4) {
+    uint32_t rgba = uint32_t(src[0]) | (uint32_t(src[1]) << 8) | (uint32_t(src[2]) << 16) |
+                    (uint32_t(src[3]) << 24);
+    // Red and blue swap places; green and alpha stay.
+    dst[x] = (rgba & 0xFF00FF00u) | ((rgba & 0xFFu) << 16) | ((rgba >> 16) & 0xFFu);
+  }
+}
+
+#if GS_PNG_SSSE3
+
+// Four pixels per shuffle. The 16-byte loads reach up to 4 bytes past the last RGB pixel,
+// which the row padding allows.
+__attribute__((target("ssse3"))) void ConvertRgb8Ssse3(const TPngRowConverter& cv, const uint8_t* src,
+                                                       TColor32* dst, int width) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+  const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+  int x = 0;
+  for (; x + 4 <= width; x += 4, src += 12) {
+    __m128i rgb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_or_si128(_mm_shuffle_epi8(rgb, order), opaque));
+  }
+  ConvertRgb8(cv, src, dst + x, width - x);
+}
+
+__attribute__((target("ssse3"))) void ConvertRgba8Ssse3(const TPngRowConverter& cv, const uint8_t* src,
+                                                        TColor32* dst, int width) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+  int x = 0;
+  for (; x + 4 <= width; x += 4, src += 16) {
+    __m128i rgba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(rgba, order));
+  }
+  ConvertRgba8(cv, src, dst + x, width - x);
+}
+
+bool HaveSsse3() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+  }();
+  return have;
+}
+TPngRowConverter::TConvertFn Rgb8Fn() { return HaveSsse3() ? ConvertRgb8Ssse3 : ConvertRgb8; }
+TPngRowConverter::TConvertFn Rgba8Fn() { return HaveSsse3() ? ConvertRgba8Ssse3 : ConvertRgba8; }
+
+#else
+
+TPngRowConverter::TConvertFn Rgb8Fn() { return ConvertRgb8; }
+TPngRowConverter::TConvertFn Rgba8Fn() { return ConvertRgba8; }
+
+#endif
+
 void ConvertRgb8Keyed(const TPngRowConverter& cv, const uint8_t* src, TColor32* dst, int width) {
-  ConvertRgb8(cv, src, dst, width);
+  Rgb8Fn()(cv, src, dst, width);
   const TColor32 key = Color32(uint8_t(cv.KeyRed), uint8_t(cv.KeyGreen), uint8_t(cv.KeyBlue));
   for (int x = 0; x < width; ++x) dst[x] = dst[x] == key ? RgbOf(key) : dst[x];
 }
@@ -58,14 +117,6 @@ template <int Depth>
 void ConvertGreyAlpha(const TPngRowConverter&, const uint8_t* src, TColor32* dst, int width) {
   constexpr int kBytes = Depth / 8;
   for (int x = 0; x < width; ++x, src += 2 * kBytes) dst[x] = Color32(src[0], src[0], src[0], src[kBytes]);
-}
-
-void ConvertRgba8(const TPngRowConverter&, const uint8_t* src, TColor32* dst, int width) {
-  for (int x = 0; x < width; ++x, src += 4) {
-    uint32_t rgba = uint32_t(src[0]) | (uint32_t(src[1]) << 8) | (uint32_t(src[2]) << 16) | (uint32_t(src[3]) << 24);
-    // Red and blue swap places; green and alpha stay.
-    dst[x] = (rgba & 0xFF00FF00u) | ((rgba & 0xFFu) << 16) | ((rgba >> 16) & 0xFFu);
-  }
 }
 
 void ConvertRgba16(const TPngRowConverter&, const uint8_t* src, TColor32* dst, int width) {
@@ -116,14 +167,17 @@ void SetUpGrey(TPngRowConverter& cv, int depth) {
 void SetUpRgb(TPngRowConverter& cv, int depth) {
   if (depth == 16) {
     cv.Fn = ConvertRgb16;
-    if (cv.HasKey)
-      cv.TransparentColor = Color32ToWinColor(Color32(uint8_t(cv.KeyRed >> 8), uint8_t(cv.KeyGreen >> 8), uint8_t(cv.KeyBlue >> 8)));
+    if (cv.HasKey) {
+      TColor32 key = Color32(uint8_t(cv.KeyRed >> 8), uint8_t(cv.KeyGreen >> 8), uint8_t(cv.KeyBlue >> 8));
+      cv.TransparentColor = Color32ToWinColor(key);
+    }
     return;
   }
-  cv.Fn = ConvertRgb8;
+  cv.Fn = Rgb8Fn();
   if (cv.HasKey && cv.KeyRed < 256 && cv.KeyGreen < 256 && cv.KeyBlue < 256) {
     cv.Fn = ConvertRgb8Keyed;
-    cv.TransparentColor = Color32ToWinColor(Color32(uint8_t(cv.KeyRed), uint8_t(cv.KeyGreen), uint8_t(cv.KeyBlue)));
+    TColor32 key = Color32(uint8_t(cv.KeyRed), uint8_t(cv.KeyGreen), uint8_t(cv.KeyBlue));
+    cv.TransparentColor = Color32ToWinColor(key);
   }
 }
 
@@ -154,7 +208,7 @@ TPngRowConverter::TPngRowConverter(const TPngHeader& header, TByteSpan palette, 
       Fn = depth == 16 ? ConvertGreyAlpha<16> : ConvertGreyAlpha<8>;
       break;
     case TPngColorType::Rgba:
-      Fn = depth == 16 ? ConvertRgba16 : ConvertRgba8;
+      Fn = depth == 16 ? ConvertRgba16 : Rgba8Fn();
       break;
   }
 }

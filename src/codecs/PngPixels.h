@@ -16,6 +16,7 @@ struct TPngRowConverter {
   // The palette must be present for indexed images; transparency is the tRNS data or empty.
   TPngRowConverter(const TPngHeader& header, TByteSpan palette, TByteSpan transparency);
 
+  // src must be followed by 8 readable bytes, which fast paths may load.
   void Convert(const uint8_t* src, TColor32* dst, int width) const { Fn(*this, src, dst, width); }
 
   TConvertFn Fn = nullptr;

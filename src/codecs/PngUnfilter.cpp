@@ -42,10 +42,27 @@ void UnfilterPaethBytes(uint8_t* row, const uint8_t* prev, size_t size, int step
 // One pixel of Step bytes in the low lanes. Loading 8 bytes is allowed by the row padding.
 inline __m128i LoadPixel(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
 
+// Stores the low Step bytes only: the bytes after them are the next pixel's, not yet read.
+// Written out per size, since a memcpy of a spilled register makes the compiler go through
+// the stack.
 template <int Step>
 inline void StorePixel(uint8_t* p, __m128i v) {
-  uint64_t bytes = uint64_t(_mm_cvtsi128_si64(v));
-  std::memcpy(p, &bytes, Step);
+  if constexpr (Step == 8) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  } else {
+    uint32_t low = uint32_t(_mm_cvtsi128_si32(v));
+    if constexpr (Step == 3) {
+      uint16_t first = uint16_t(low);
+      std::memcpy(p, &first, 2);
+      p[2] = uint8_t(low >> 16);
+    } else {
+      std::memcpy(p, &low, 4);
+      if constexpr (Step == 6) {
+        uint16_t last = uint16_t(_mm_extract_epi16(v, 2));
+        std::memcpy(p + 4, &last, 2);
+      }
+    }
+  }
 }
 
 template <int Step>
@@ -59,14 +76,15 @@ void UnfilterSubPixels(uint8_t* row, size_t size) {
 
 template <int Step>
 void UnfilterAveragePixels(uint8_t* row, const uint8_t* prev, size_t size) {
-  const __m128i ones = _mm_set1_epi8(1);
-  __m128i a = _mm_setzero_si128();
+  // avg_epu8 rounds up where the filter rounds down, but on complements the rounding flips:
+  // floor((a + b) / 2) = ~avg(~a, ~b). Carrying ~a from pixel to pixel leaves two instructions
+  // on the chain: ~a' = ~(x + ~avg(~a, ~b)) = avg(~a, ~b) - x.
+  const __m128i allOnes = _mm_set1_epi8(-1);
+  __m128i notA = allOnes;
   for (size_t i = 0; i < size; i += Step) {
-    __m128i b = LoadPixel(prev + i);
-    // avg_epu8 rounds up; the filter rounds down, so take back the odd bit.
-    __m128i average = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), ones));
-    a = _mm_add_epi8(LoadPixel(row + i), average);
-    StorePixel<Step>(row + i, a);
+    __m128i notB = _mm_xor_si128(LoadPixel(prev + i), allOnes);
+    notA = _mm_sub_epi8(_mm_avg_epu8(notA, notB), LoadPixel(row + i));
+    StorePixel<Step>(row + i, _mm_xor_si128(notA, allOnes));
   }
 }
 

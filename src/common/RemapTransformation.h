@@ -9,6 +9,17 @@
 
 namespace gs {
 
+// The code that computes the pixels. Every kernel gives the same bits; they differ in speed
+// only. Reference is the per-pixel path through TBitmap32::PixelBilinear and Combine; Scalar
+// walks rows in fixed point; Sse2 and Avx2 handle the interior of the picture several pixels at
+// a time and hand edge and transparent pixels to the scalar code. Auto picks the fastest one
+// this processor runs.
+enum class TRemapKernel { Auto, Reference, Scalar, Sse2, Avx2 };
+
+bool RemapKernelAvailable(TRemapKernel kernel);
+// Auto resolved to a concrete kernel; an unavailable one falls back to Scalar.
+TRemapKernel ResolveRemapKernel(TRemapKernel kernel);
+
 class TRemapTransformation {
 public:
   TRemapTransformation() { Map_.SetSize(1, 1); }
@@ -26,11 +37,23 @@ public:
   void Bind(const TBitmap32& source, const TBitmap32& destination);
 
   // Renders region of dst (clipped to dst) from src through the map. Each pixel becomes the
-  // bilinear sample blended onto what is there with src's draw and combine modes.
+  // bilinear sample blended onto what is there with src's draw and combine modes. Positions
+  // are x * 65536 + dx in 16.16 (no half-pixel offset), saturated at the 32-bit range; pixels
+  // beyond the map's cells count as undisplaced.
   // Fails with "SrcRect is empty!" or "MappingRect is empty!".
-  void Render(TBitmap32& dst, const TBitmap32& src, const TRect& region) const;
+  void Render(TBitmap32& dst, const TBitmap32& src, const TRect& region,
+              TRemapKernel kernel = TRemapKernel::Auto) const;
+
+  // The same as filling region of dst with 0 and then calling Render, in one pass: how a brush
+  // re-renders its square.
+  void ClearAndRender(TBitmap32& dst, const TBitmap32& src, const TRect& region,
+                      TRemapKernel kernel = TRemapKernel::Auto) const;
 
 private:
+  bool PlainGeometry() const;
+  void CheckRects() const;
+  void RenderReference(TBitmap32& dst, const TBitmap32& src, const TRect& r) const;
+
   TVectorMap Map_;
 };
 

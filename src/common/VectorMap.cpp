@@ -1,6 +1,7 @@
 #include "common/VectorMap.h"
 
 #include "common/Errors.h"
+#include "common/Limits.h"
 
 #include <algorithm>
 #include <new>
@@ -11,6 +12,9 @@ void TVectorMap::SetSize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width == Width_ && height == Height_) return;
+  // A map is never larger than the largest picture; asking for more is a fault upstream, and
+  // letting it through would commit gigabytes before anything noticed.
+  if (!PictureSizeAllowed(width, height)) throw EOutOfResources("Can't allocate VectorMap!");
   std::vector<TFixedVector> cells;
   try {
     cells.assign(size_t(width) * size_t(height), TFixedVector{});
@@ -25,27 +29,6 @@ void TVectorMap::SetSize(int width, int height) {
 }
 
 void TVectorMap::Clear() { std::fill(Cells_.begin(), Cells_.end(), TFixedVector{}); }
-
-TFixedVector TVectorMap::VectorS(int x, int y) const {
-  if (x < 0 || y < 0 || x >= Width_ || y >= Height_) return TFixedVector{};
-  return Vector(x, y);
-}
-
-namespace {
-TFixedVector Lerp(const TFixedVector& a, const TFixedVector& b, TFixed w) {
-  return TFixedVector{a.X + FixedMul(b.X - a.X, w), a.Y + FixedMul(b.Y - a.Y, w)};
-}
-}  // namespace
-
-TFixedVector TVectorMap::VectorInterpolated(TFixed x, TFixed y) const {
-  const int cx = x >> 16;
-  const int cy = y >> 16;
-  const TFixed fx = x & 0xFFFF;
-  const TFixed fy = y & 0xFFFF;
-  const TFixedVector top = Lerp(VectorS(cx, cy), VectorS(cx + 1, cy), fx);
-  const TFixedVector bottom = Lerp(VectorS(cx, cy + 1), VectorS(cx + 1, cy + 1), fx);
-  return Lerp(top, bottom, fy);
-}
 
 bool TVectorMap::IsIdentity() const {
   return std::all_of(Cells_.begin(), Cells_.end(),

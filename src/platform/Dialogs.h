@@ -2,8 +2,12 @@
 // Every modal question the program asks goes through TDialogs, so that tests and the batch mode
 // can answer it without a person. The GUI installs TQtDialogs; scripts install TScriptedDialogs.
 
+#include "common/Color.h"
+
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace gs {
 
@@ -18,6 +22,26 @@ struct TFileDialogRequest {
   bool OverwritePrompt = false;
 };
 
+// What a script answers a form with: fields set in order as a person would type them, then Ok
+// or Cancel pressed.
+struct TFormAnswer {
+  std::string Form;
+  std::vector<std::pair<std::string, std::string>> Fields;
+  bool Ok = true;
+};
+
+// One of the program's own modal dialogs, so that a script can fill in the real form.
+class TModalForm {
+public:
+  virtual ~TModalForm() = default;
+  virtual std::string FormName() const = 0;
+  // A person answers; true when confirmed.
+  virtual bool ShowModal() = 0;
+  // Sets the named fields in order, then presses Ok or Cancel; true when confirmed. An unknown
+  // field name or a value the field cannot take fails with an exception naming it.
+  virtual bool AnswerScripted(const TFormAnswer& answer) = 0;
+};
+
 class TDialogs {
 public:
   virtual ~TDialogs() = default;
@@ -28,6 +52,13 @@ public:
   virtual void ShowMessage(const std::string& text) = 0;
   // A modal Yes/No question; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
+  // Shows one of the program's own forms modally; true when confirmed.
+  virtual bool RunForm(TModalForm& form) = 0;
+  // The colour dialog, starting at `initial` (a Windows colour value); the chosen colour, or
+  // nothing when the user cancels.
+  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+  // The folder picker with this caption; the chosen folder, or nothing when the user cancels.
+  virtual std::optional<std::string> SelectFolder(const std::string& caption) = 0;
 };
 
 // The process-wide dialog service. Without one installed, asking anything fails loudly.

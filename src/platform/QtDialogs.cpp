@@ -1,5 +1,6 @@
 #include "platform/QtDialogs.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -75,6 +76,19 @@ bool TQtDialogs::AskYesNo(const std::string& text) {
   return QMessageBox::question(Owner_, QString::fromLatin1(kAppCaption),
                                QString::fromStdString(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<TColor> TQtDialogs::ChooseColor(TColor initial) {
+  const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+  const QColor chosen = QColorDialog::getColor(start, Owner_);
+  if (!chosen.isValid()) return std::nullopt;
+  return TColor(chosen.red()) | (TColor(chosen.green()) << 8) | (TColor(chosen.blue()) << 16);
+}
+
+std::optional<std::string> TQtDialogs::SelectFolder(const std::string& caption) {
+  const QString folder = QFileDialog::getExistingDirectory(Owner_, QString::fromStdString(caption));
+  if (folder.isEmpty()) return std::nullopt;
+  return folder.toStdString();
 }
 
 }  // namespace gs

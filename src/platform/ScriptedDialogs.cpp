@@ -28,4 +28,26 @@ bool TScriptedDialogs::AskYesNo(const std::string& text) {
   return yes;
 }
 
+bool TScriptedDialogs::RunForm(TModalForm& form) {
+  if (FormAnswers_.empty() || FormAnswers_.front().Form != form.FormName())
+    throw EUnansweredDialog("Nobody answered the dialog \"" + form.FormName() + "\"");
+  const TFormAnswer answer = std::move(FormAnswers_.front());
+  FormAnswers_.pop_front();
+  return form.AnswerScripted(answer);
+}
+
+std::optional<TColor> TScriptedDialogs::ChooseColor(TColor) {
+  if (ColorAnswers_.empty()) throw EUnansweredDialog("Nobody answered the colour dialog");
+  const std::optional<TColor> answer = ColorAnswers_.front();
+  ColorAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<std::string> TScriptedDialogs::SelectFolder(const std::string& caption) {
+  if (FolderAnswers_.empty()) throw EUnansweredDialog("Nobody answered the folder picker \"" + caption + "\"");
+  std::optional<std::string> answer = std::move(FolderAnswers_.front());
+  FolderAnswers_.pop_front();
+  return answer;
+}
+
 }  // namespace gs

@@ -22,25 +22,38 @@ public:
   // Queues the answer to the next open or save dialog; nullopt answers with Cancel.
   void AnswerFile(std::optional<std::string> path) { FileAnswers_.push_back(std::move(path)); }
   void AnswerYesNo(bool yes) { YesNoAnswers_.push_back(yes); }
+  void AnswerForm(TFormAnswer answer) { FormAnswers_.push_back(std::move(answer)); }
 
   std::optional<std::string> OpenFile(const TFileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const TFileDialogRequest& request) override;
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
+  bool RunForm(TModalForm& form) override;
+  // Queues the answer to the next colour dialog or folder picker; nullopt answers with Cancel.
+  void AnswerColor(std::optional<TColor> color) { ColorAnswers_.push_back(color); }
+  void AnswerFolder(std::optional<std::string> folder) { FolderAnswers_.push_back(std::move(folder)); }
+  std::optional<TColor> ChooseColor(TColor initial) override;
+  std::optional<std::string> SelectFolder(const std::string& caption) override;
 
   // What was asked and shown, in order, for tests to inspect.
   const std::vector<TFileDialogRequest>& FileRequests() const { return FileRequests_; }
   const std::vector<std::string>& Messages() const { return Messages_; }
   void ClearMessages() { Messages_.clear(); }
-  bool HasPendingAnswers() const { return !FileAnswers_.empty() || !YesNoAnswers_.empty(); }
+  bool HasPendingAnswers() const {
+    return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !FormAnswers_.empty() ||
+           !ColorAnswers_.empty() || !FolderAnswers_.empty();
+  }
 
 private:
   std::optional<std::string> NextFile(const TFileDialogRequest& request);
 
   std::deque<std::optional<std::string>> FileAnswers_;
   std::deque<bool> YesNoAnswers_;
+  std::deque<TFormAnswer> FormAnswers_;
   std::vector<TFileDialogRequest> FileRequests_;
   std::vector<std::string> Messages_;
+  std::deque<std::optional<TColor>> ColorAnswers_;
+  std::deque<std::optional<std::string>> FolderAnswers_;
 };
 
 }  // namespace gs

@@ -2,14 +2,18 @@
 
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
+#include "shell/ImageView.h"
 #include "shell/Studio.h"
 
 #include <QDir>
+#include <QSlider>
 
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
-#include <functional>
+#include <sstream>
+#include <vector>
 
 namespace gs {
 
@@ -39,6 +43,86 @@ void Zoom(TSStudio& studio, const std::string& how) {
   else throw Exception("zoom takes original, in, out or fit, not \"" + how + "\"");
 }
 
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+int ParseInt(const std::string& text, const std::string& what) {
+  try {
+    size_t used = 0;
+    const int value = std::stoi(text, &used);
+    if (used == text.size()) return value;
+  } catch (const std::exception&) {
+  }
+  throw Exception(what + " must be a whole number, not \"" + text + "\"");
+}
+
+void ChooseTool(TSStudio& studio, const std::string& name) {
+  if (name == "putty") studio.Putty1Click();
+  else if (name == "warp") studio.Warp1Click();
+  else if (name == "twirl") studio.wirl1Click();
+  else throw Exception("tool takes putty, warp or twirl, not \"" + name + "\"");
+}
+
+void Rotate(TSStudio& studio, const std::string& how) {
+  if (how == "180") studio.N1801Click();
+  else if (how == "cw") studio.N90CW1Click();
+  else if (how == "ccw") studio.N90CCW1Click();
+  else throw Exception("rotate takes 180, cw or ccw, not \"" + how + "\"");
+}
+
+// "width=W height=H constrain=on|off cancel": fields in the order given, then Ok or Cancel.
+TFormAnswer ImageSizeAnswer(const std::string& argument) {
+  TFormAnswer answer{"Image Size", {}, true};
+  for (const std::string& word : Words(argument)) {
+    if (word == "cancel") {
+      answer.Ok = false;
+      continue;
+    }
+    const size_t eq = word.find('=');
+    const std::string key = word.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
+    if (key == "width") answer.Fields.emplace_back("Image Width", value);
+    else if (key == "height") answer.Fields.emplace_back("Image Height", value);
+    else if (key == "constrain") answer.Fields.emplace_back("Constrain Proportions", value);
+    else throw Exception("imagesize takes width=, height=, constrain= and cancel, not \"" + word + "\"");
+  }
+  return answer;
+}
+
+// "[left|right] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point, move
+// through the others, let the repeat timer fire TICKS times, release.
+void Stroke(TSStudio& studio, const std::string& argument) {
+  std::vector<std::string> words = Words(argument);
+  Qt::MouseButtons button = Qt::LeftButton;
+  if (!words.empty() && (words.front() == "left" || words.front() == "right")) {
+    if (words.front() == "right") button = Qt::RightButton;
+    words.erase(words.begin());
+  }
+  int ticks = 0;
+  if (words.size() >= 2 && words[words.size() - 2] == "hold") {
+    ticks = ParseInt(words.back(), "hold");
+    words.resize(words.size() - 2);
+  }
+  if (words.empty()) throw Exception("stroke needs at least one point X,Y");
+  std::vector<QPoint> points;
+  for (const std::string& w : words) {
+    const size_t comma = w.find(',');
+    if (comma == std::string::npos) throw Exception("a stroke point is X,Y, not \"" + w + "\"");
+    const QPointF view = studio.DstImg->PictureToWidget(
+        QPointF(ParseInt(w.substr(0, comma), "X"), ParseInt(w.substr(comma + 1), "Y")));
+    points.emplace_back(int(view.x()), int(view.y()));
+  }
+  studio.DstImgMouseMove(Qt::NoButton, points[0].x(), points[0].y());
+  studio.DstImgMouseDown(button, points[0].x(), points[0].y());
+  for (size_t i = 1; i < points.size(); ++i) studio.DstImgMouseMove(button, points[i].x(), points[i].y());
+  for (int i = 0; i < ticks; ++i) studio.UpdateTimerTimer();
+  studio.DstImgMouseUp();
+}
+
 const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
       {"open", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
@@ -53,6 +137,21 @@ const std::map<std::string, TCommand>& Commands() {
                     s.saveas1Click();
                   }}},
       {"zoom", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Zoom(s, arg); }}},
+      {"undo", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) { s.ToolButton1Click(); }}},
+      {"restore", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) { s.ToolButton18Click(); }}},
+      {"rotate", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Rotate(s, arg); }}},
+      {"imagesize", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                       d.AnswerForm(ImageSizeAnswer(arg));
+                       s.ResizeImage1Click();
+                     }}},
+      {"tool", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { ChooseTool(s, arg); }}},
+      {"size", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
+                  s.SizeBar->setValue(ParseInt(arg, "size"));
+                }}},
+      {"effect", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
+                    s.PinchBar->setValue(ParseInt(arg, "effect"));
+                  }}},
+      {"stroke", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Stroke(s, arg); }}},
   };
   return commands;
 }

@@ -3,8 +3,11 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
+#include "shell/BrushLayer.h"
 #include "shell/Icons.h"
+#include "shell/ImageSizeDialog.h"
 #include "shell/ImageView.h"
+#include "shell/document/Canvas.h"
 #include "shell/document/PictureFiles.h"
 #include "shell/document/Zoom.h"
 
@@ -53,8 +56,11 @@ void TSStudio::FormCreate() {
   statusBar()->setSizeGripEnabled(true);
   UpdateTimer = new QTimer(this);
   UpdateTimer->setInterval(50);
+  connect(UpdateTimer, &QTimer::timeout, this, [this] { Guarded([this] { UpdateTimerTimer(); }); });
   LayterTimer = new QTimer(this);
   LayterTimer->setInterval(50);
+  connect(LayterTimer, &QTimer::timeout, this, [this] { Guarded([this] { LayterTimerTimer(); }); });
+  fsize = new Tfsize(this);
   Doc.ToolMode = tool::None;
 }
 
@@ -79,18 +85,21 @@ void TSStudio::CreateMenus() {
   mExit = AddCommand(FileMenu, "&Exit", &TSStudio::mExitClick);
 
   EditMenu = bar->addMenu(QStringLiteral("Edit"));
-  Undo1 = AddCommand(EditMenu, "Undo", nullptr);
-  Restore1 = AddCommand(EditMenu, "Restore", nullptr);
-  ImageSize1 = AddCommand(EditMenu, "Image Size", nullptr);
+  Undo1 = AddCommand(EditMenu, "Undo", &TSStudio::ToolButton1Click);
+  Restore1 = AddCommand(EditMenu, "Restore", &TSStudio::ToolButton18Click);
+  ImageSize1 = AddCommand(EditMenu, "Image Size", &TSStudio::ResizeImage1Click);
   QMenu* rotate = EditMenu->addMenu(QStringLiteral("Rotate Canvas"));
-  Rotate180 = AddCommand(rotate, "180", nullptr);
-  Rotate90CW = AddCommand(rotate, "90 CW", nullptr);
-  Rotate90CCW = AddCommand(rotate, "90 CCW", nullptr);
+  Rotate180 = AddCommand(rotate, "180", &TSStudio::N1801Click);
+  Rotate90CW = AddCommand(rotate, "90 CW", &TSStudio::N90CW1Click);
+  Rotate90CCW = AddCommand(rotate, "90 CCW", &TSStudio::N90CCW1Click);
 
   GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
-  Putty1 = AddCommand(GrimacerMenu, "Putty", nullptr);
-  Warp1 = AddCommand(GrimacerMenu, "Warp", nullptr);
-  wirl1 = AddCommand(GrimacerMenu, "Twirl", nullptr);
+  Putty1 = AddCommand(GrimacerMenu, "Putty", &TSStudio::Putty1Click);
+  Putty1->setIcon(MakeIcon(TIcon::Putty));
+  Warp1 = AddCommand(GrimacerMenu, "Warp", &TSStudio::Warp1Click);
+  Warp1->setIcon(MakeIcon(TIcon::Warp));
+  wirl1 = AddCommand(GrimacerMenu, "Twirl", &TSStudio::wirl1Click);
+  wirl1->setIcon(MakeIcon(TIcon::Twirl));
   GrimacerMenu->addSeparator();
   Comicfilter1 = AddCommand(GrimacerMenu, "Comic filter", nullptr);
   Comicfilter1->setVisible(false);
@@ -164,6 +173,8 @@ void TSStudio::CreateToolBars() {
   PinchBar->setFixedWidth(160);
   ToolBar2->addWidget(PinchBar);
   ToolBar2->hide();
+  connect(SizeBar, &QSlider::valueChanged, this, [this] { Guarded([this] { SizeBarChange(); }); });
+  connect(PinchBar, &QSlider::valueChanged, this, [this] { Guarded([this] { PinchBarChange(); }); });
 }
 
 void TSStudio::CreateView() {
@@ -183,6 +194,18 @@ void TSStudio::CreateView() {
   DstImg1->SetBitmap(&Doc.MirrorBitmap);
   DstImg1->PaintStage = [this](QPainter& p, const QRect& r) { DstImgPaintStage(p, r); };
   DstImg1->hide();
+  BrushOutlineOwner_ = std::make_unique<TBrushLayer>(*DstImg);
+  BrushOutline = BrushOutlineOwner_.get();
+  BrushOutline->Visible = false;
+  BrushOutline->SetRadius(SizeBar->value() / 2);
+  DstImg->Layers.push_back(BrushOutline);
+  connect(DstImg, &TImageView::MouseDown, this, [this](QMouseEvent* e) {
+    Guarded([=, this] { DstImgMouseDown(e->buttons(), int(e->position().x()), int(e->position().y())); });
+  });
+  connect(DstImg, &TImageView::MouseMove, this, [this](QMouseEvent* e) {
+    Guarded([=, this] { DstImgMouseMove(e->buttons(), int(e->position().x()), int(e->position().y())); });
+  });
+  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImgMouseUp(); }); });
   ViewHost_->resize(0, 0);
   sbxDstImg->setWidget(ViewHost_);
   setCentralWidget(sbxDstImg);
@@ -276,8 +299,12 @@ void TSStudio::EndTool() {
     Doc.ReplacePicture(Doc.SourceBitmap);
     DstImg1->hide();
   }
+  Doc.Brushes.ButtonDown = false;
+  UpdateTimer->stop();
+  LayterTimer->stop();
   DstImg->unsetCursor();
   ToolBar2->hide();
+  ShowBrushOutline(false);
   Doc.ToolMode = tool::None;
   RefreshView();
 }

@@ -2,11 +2,13 @@
 // TSStudio: the main window. It owns the document and routes every command and input event to
 // the document or a subsystem; the handlers keep the names their controls give them.
 
+#include "common/Geometry.h"
 #include "shell/document/Document.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -19,7 +21,9 @@ class QToolBar;
 
 namespace gs {
 
+class TBrushLayer;
 class TImageView;
+class Tfsize;
 
 class TSStudio : public QMainWindow {
   Q_OBJECT
@@ -44,11 +48,29 @@ public:
   void ZoomIn1Click();
   void ZoomOut1Click();
   void miFitToWindowClick();
+  void ToolButton1Click();   // Undo
+  void ToolButton18Click();  // Restore
+  void ResizeImage1Click();  // Image Size
+  void N1801Click();
+  void N90CW1Click();
+  void N90CCW1Click();
+  void Putty1Click();
+  void Warp1Click();
+  void wirl1Click();
+  void SizeBarChange();
+  void PinchBarChange();
+  void PrepareLayerWarpBrush();
 
   // Input.
   void FormMouseWheelUp();
   void FormMouseWheelDown();
   void WMKeyDown(int key);
+  // X and Y in view pixels; `held` are the buttons down during the event.
+  void DstImgMouseDown(Qt::MouseButtons held, int x, int y);
+  void DstImgMouseMove(Qt::MouseButtons held, int x, int y);
+  void DstImgMouseUp();
+  void UpdateTimerTimer();
+  void LayterTimerTimer();
 
   // Life cycle.
   void FormShow();
@@ -76,6 +98,8 @@ public:
   QSlider* PinchBar = nullptr;
   QTimer* UpdateTimer = nullptr;
   QTimer* LayterTimer = nullptr;
+  TBrushLayer* BrushOutline = nullptr;
+  Tfsize* fsize = nullptr;
 
   // Menus and commands.
   QMenu* FileMenu = nullptr;
@@ -134,6 +158,16 @@ private:
   void RefreshView();
   void DstImgPaintStage(QPainter& painter, const QRect& exposed);
   bool BrushActive() const;
+  void ChooseBrushTool(int mode);
+  void ShowBrushOutline(bool visible);
+  void Rotate(int rotation);  // a TRotation
+  // Whether a brush button is held; picks the stamp for the button (left wins over right).
+  bool SelectStampByButton(Qt::MouseButtons held);
+  TPoint ViewToPicture(int x, int y) const;
+
+  std::unique_ptr<TBrushLayer> BrushOutlineOwner_;
+  // Set by a picture layer's own mouse-down: the click was taken by the layer.
+  bool LayerTookClick_ = false;
 
   TDocument Doc;
   QWidget* ViewHost_ = nullptr;

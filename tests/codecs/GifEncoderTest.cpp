@@ -1,9 +1,9 @@
 #include "codecs/Gif.h"
-#include "codecs/GifLzw.h"
 #include "common/Errors.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <random>
 #include <set>
@@ -112,34 +112,6 @@ TEST(GifEncoder, ManyColoursComeBackClose) {
   const TDecodedPicture withKey = DecodeGif(EncodeGif(keyed, 0x030201));
   EXPECT_EQ(withKey.Bitmap.Pixel(5, 5), RgbOf(Color32(1, 2, 3)));
   EXPECT_EQ(AlphaOf(withKey.Bitmap.Pixel(50, 50)), 0xFF);
-}
-
-TEST(GifEncoder, LzwAcrossCodeSizes) {
-  std::mt19937 random(3);
-  for (int minCodeSize = 2; minCodeSize <= 8; ++minCodeSize) {
-    // Random stretches mixed with runs: new strings, repeats and self-referring codes.
-    std::vector<uint8_t> indices;
-    while (indices.size() < 30000) {
-      const uint8_t index = uint8_t(random() % (1u << minCodeSize));
-      const size_t run = random() % 4 == 0 ? random() % 300 : 1;
-      indices.insert(indices.end(), run, index);
-    }
-    TBytes data;
-    AppendGifLzwData(data, indices, minCodeSize);
-    ASSERT_EQ(data[0], minCodeSize);
-    TBytes codes;  // drop the sub-block framing
-    size_t pos = 1;
-    while (data[pos] != 0) {
-      codes.insert(codes.end(), data.begin() + ptrdiff_t(pos + 1),
-                   data.begin() + ptrdiff_t(pos + 1 + data[pos]));
-      pos += 1 + data[pos];
-    }
-    EXPECT_EQ(pos, data.size() - 1);
-    EXPECT_GE(GifLzwMaxOutput(codes.size(), minCodeSize), indices.size());
-    std::vector<uint8_t> decoded(indices.size());
-    DecodeGifLzw(codes, minCodeSize, decoded);
-    EXPECT_TRUE(decoded == indices) << "min code size " << minCodeSize;
-  }
 }
 
 TEST(GifEncoder, RefusesEmptyPicture) { EXPECT_THROW(EncodeGif(TBitmap32(), std::nullopt), Exception); }

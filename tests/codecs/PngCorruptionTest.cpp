@@ -28,8 +28,15 @@ TSampleImage SmallRgb() { return NoiseImage(5, 4, 3, 8); }
 
 TBytes Scan(const TSampleImage& image) { return Scanlines(image, false, [](int row) { return row % 5; }); }
 
-TBytes WithHeader(uint32_t w, uint32_t h, int depth, int type, int compression = 0, int filter = 0, int interlace = 0) {
-  return TPngFileBuilder().Header(w, h, depth, type, interlace, compression, filter).Data(Deflate({0, 0, 0, 0})).End().Bytes();
+TBytes WithHeader(uint32_t w, uint32_t h, int depth, int type, int compression = 0, int filter = 0,
+                  int interlace = 0) {
+  TPngFileBuilder file;
+  file.Header(w, h, depth, type, interlace, compression, filter);
+  return file.Data(Deflate({0, 0, 0, 0})).End().Bytes();
+}
+
+TBytes RgbFile(int w, int h, const TBytes& compressed) {
+  return TPngFileBuilder().Header(uint32_t(w), uint32_t(h), 8, 2).Data(compressed).End().Bytes();
 }
 
 }  // namespace
@@ -79,19 +86,19 @@ TEST(PngCorruption, InflatedSizeMustMatchTheHeaderExactly) {
   TSampleImage image = SmallRgb();
   TBytes raw = Scan(image);
   TBytes shortRaw(raw.begin(), raw.end() - 1);
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 2).Data(Deflate(shortRaw)).End().Bytes(), "truncated image data");
+  ExpectInvalid(RgbFile(5, 4, Deflate(shortRaw)), "truncated image data");
   TBytes longRaw = raw;
   longRaw.push_back(0);
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 2).Data(Deflate(longRaw)).End().Bytes(), "too much image data");
+  ExpectInvalid(RgbFile(5, 4, Deflate(longRaw)), "too much image data");
 
   // A bomb: 64 MB of zeros for a 1x1 picture, refused after four bytes of output.
   TBytes bomb = Deflate(TBytes(64 << 20, 0));
   ASSERT_LT(bomb.size(), 100000u);
-  ExpectInvalid(TPngFileBuilder().Header(1, 1, 8, 2).Data(bomb).End().Bytes(), "too much image data");
+  ExpectInvalid(RgbFile(1, 1, bomb), "too much image data");
   // A huge picture from a few bytes is refused before its bitmap is made.
-  ExpectInvalid(TPngFileBuilder().Header(20000, 5000, 8, 6).Data(Deflate(TBytes(100, 0))).End().Bytes(), "truncated image data");
+  ExpectInvalid(RgbFile(20000, 5000, Deflate(TBytes(100, 0))), "too little for the picture size");
 
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 2).Data({1, 2, 3, 4, 5}).End().Bytes(), "corrupt image data");
+  ExpectInvalid(RgbFile(5, 4, {1, 2, 3, 4, 5}), "corrupt image data");
 }
 
 TEST(PngCorruption, ImageDataMaySpreadOverManyChunks) {
@@ -99,10 +106,12 @@ TEST(PngCorruption, ImageDataMaySpreadOverManyChunks) {
   TBytes compressed = Deflate(Scan(image));
   TPngFileBuilder split;
   split.Header(5, 4, 8, 2);
-  for (size_t i = 0; i < compressed.size(); i += 3)
-    split.Data(TBytes(compressed.begin() + long(i), compressed.begin() + long(std::min(i + 3, compressed.size()))));
+  for (size_t i = 0; i < compressed.size(); i += 3) {
+    size_t end = std::min(i + 3, compressed.size());
+    split.Data(TBytes(compressed.begin() + long(i), compressed.begin() + long(end)));
+  }
   split.Data({});
-  TDecodedPicture whole = DecodePng(TPngFileBuilder().Header(5, 4, 8, 2).Data(compressed).End().Bytes());
+  TDecodedPicture whole = DecodePng(RgbFile(5, 4, compressed));
   EXPECT_EQ(DecodePng(split.End().Bytes()).Bitmap, whole.Bitmap);
 }
 
@@ -120,9 +129,10 @@ TEST(PngCorruption, ChunkStructureIsEnforced) {
                     .Data(TBytes(data.begin() + 4, data.end())).End().Bytes(), "not consecutive");
   ExpectInvalid(TPngFileBuilder().Data(data).End().Bytes(), "first chunk is IDAT");
   ExpectInvalid(rgb().Header(5, 4, 8, 2).Data(data).End().Bytes(), "second IHDR");
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 0).Chunk("PLTE", {1, 2, 3}).Data(data).End().Bytes(), "palette in a grey");
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 3).Data(data).End().Bytes(), "without PLTE");
-  ExpectInvalid(TPngFileBuilder().Header(5, 4, 8, 3).Chunk("PLTE", {1, 2}).Data(data).End().Bytes(), "palette length");
+  auto withType = [](int colorType) { return TPngFileBuilder().Header(5, 4, 8, colorType); };
+  ExpectInvalid(withType(0).Chunk("PLTE", {1, 2, 3}).Data(data).End().Bytes(), "palette in a grey");
+  ExpectInvalid(withType(3).Data(data).End().Bytes(), "without PLTE");
+  ExpectInvalid(withType(3).Chunk("PLTE", {1, 2}).Data(data).End().Bytes(), "palette length");
   ExpectInvalid(rgb().Chunk("tRNS", {1, 2}).Data(data).End().Bytes(), "tRNS length");
   ExpectInvalid(TBytes(plain.begin(), plain.begin() + 7), "not a PNG");
 

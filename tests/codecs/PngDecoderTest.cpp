@@ -39,7 +39,8 @@ const TFormat kDirectFormats[] = {{0, 1, 1}, {0, 1, 2}, {0, 1, 4},  {0, 1, 8}, {
 
 TBytes Palette(int entries) {
   TBytes plte;
-  for (int i = 0; i < entries; ++i) plte.insert(plte.end(), {uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11 + 5)});
+  for (int i = 0; i < entries; ++i)
+    plte.insert(plte.end(), {uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11 + 5)});
   return plte;
 }
 
@@ -83,7 +84,8 @@ TEST(PngDecoder, InterlacedFilesDecodeLikeStraightOnes) {
       TSampleImage image = NoiseImage(w, h, f.Channels, f.Depth, uint32_t(w * h));
       TDecodedPicture straight = DecodePng(MakePng(image, f.ColorType, false, RowFilter));
       TDecodedPicture interlaced = DecodePng(MakePng(image, f.ColorType, true, RowFilter));
-      ASSERT_EQ(straight.Bitmap, interlaced.Bitmap) << "type " << f.ColorType << " depth " << f.Depth << " " << w << "x" << h;
+      ASSERT_EQ(straight.Bitmap, interlaced.Bitmap)
+          << "type " << f.ColorType << " depth " << f.Depth << " " << w << "x" << h;
     }
 }
 
@@ -124,7 +126,9 @@ TEST(PngDecoder, ColourKeysMakeMatchingPixelsTransparentAndAreReported) {
 TEST(PngDecoder, PaletteTransparency) {
   TSampleImage indices{3, 1, 1, 8, [](int x, int, int) { return uint16_t(x); }};
   const TBytes plte = Palette(3);
-  auto decode = [&](const TBytes& trns) { return DecodePng(MakePng(indices, 3, false, RowFilter, {{"PLTE", plte}, {"tRNS", trns}})); };
+  auto decode = [&](const TBytes& trns) {
+    return DecodePng(MakePng(indices, 3, false, RowFilter, {{"PLTE", plte}, {"tRNS", trns}}));
+  };
 
   // Only on/off alphas: a colour key, the first fully transparent entry.
   TDecodedPicture binary = decode({255, 0, 0});

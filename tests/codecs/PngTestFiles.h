@@ -111,7 +111,8 @@ inline int FilterStep(const TSampleImage& image) {
 inline TBytes Scanlines(const TSampleImage& image, bool interlaced, const std::function<int(int)>& filterOf) {
   struct Pass { int x0, y0, dx, dy; };
   std::vector<Pass> passes = {{0, 0, 1, 1}};
-  if (interlaced) passes = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  if (interlaced)
+    passes = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
   TBytes out;
   for (const Pass& p : passes) {
     if (p.x0 >= image.Width) continue;

@@ -6,6 +6,7 @@
 #include "common/Color.h"
 #include "codecs/Picture.h"
 #include "common/RemapTransformation.h"
+#include "shell/document/Brushes.h"
 
 #include <string>
 
@@ -53,6 +54,9 @@ public:
   bool GeometryChanged = false;
   int ToolMode = tool::None;
   int ZoomPercent = 0;
+
+  TBrushState Brushes;
+  int SelectedLayerIndex = -1;
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();

@@ -1,0 +1,189 @@
+#include "shell/Studio.h"
+
+#include "QtApp.h"
+#include "codecs/Bmp.h"
+#include "codecs/FileIO.h"
+#include "platform/ScriptedDialogs.h"
+#include "shell/Batch.h"
+#include "shell/BrushLayer.h"
+#include "shell/ImageSizeDialog.h"
+#include "shell/ImageView.h"
+#include "shell/document/TestFiles.h"
+
+#include <QCheckBox>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace gs;
+
+namespace {
+
+// A picture with detail everywhere, so that any displacement shows in the pixels.
+TBitmap32 Stripes(int w, int h) {
+  TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
+  return b;
+}
+
+int CountDifferences(const TBitmap32& a, const TBitmap32& b) {
+  int n = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) n += a.Pixel(x, y) != b.Pixel(x, y);
+  return n;
+}
+
+class StudioBrushTest : public ::testing::Test {
+protected:
+  StudioBrushTest() {
+    test::EnsureQtApplication();
+    Previous_ = SetDialogs(&Dialogs_);
+    Studio_ = std::make_unique<TSStudio>();
+    Studio_->BatchMode = true;
+    Studio_->resize(900, 700);
+    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
+    Studio_->show();
+    Original_ = Stripes(120, 90);
+    WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(Original_));
+    Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
+  }
+  ~StudioBrushTest() override {
+    Studio_.reset();
+    SetDialogs(Previous_);
+  }
+
+  void Run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
+  }
+  TDocument& Doc() { return Studio_->Document(); }
+
+  test::TScratchFolder Dir_;
+  TScriptedDialogs Dialogs_;
+  TDialogs* Previous_ = nullptr;
+  std::unique_ptr<TSStudio> Studio_;
+  TBitmap32 Original_;
+};
+
+}  // namespace
+
+TEST_F(StudioBrushTest, ChoosingABrushShowsItsBarOutlineAndTimer) {
+  Studio_->Warp1Click();
+  EXPECT_EQ(Doc().ToolMode, tool::Warp);
+  EXPECT_TRUE(Studio_->ToolBar2->isVisible());
+  EXPECT_TRUE(Studio_->BrushOutline->Visible);
+  EXPECT_EQ(Studio_->BrushOutline->Radius(), 50);
+  EXPECT_TRUE(Studio_->UpdateTimer->isActive());
+  EXPECT_EQ(Studio_->DstImg->cursor().shape(), Qt::BlankCursor);
+  Studio_->Putty1Click();
+  EXPECT_EQ(Doc().ToolMode, tool::Putty);
+  EXPECT_FALSE(Studio_->UpdateTimer->isActive());
+  Studio_->EndTool();
+  EXPECT_FALSE(Studio_->ToolBar2->isVisible());
+  EXPECT_FALSE(Studio_->BrushOutline->Visible);
+  EXPECT_EQ(Doc().ToolMode, tool::None);
+}
+
+TEST_F(StudioBrushTest, HeldWarpKeepsGrowingAndUndoBringsThePictureBack) {
+  Run("tool warp\nsize 41\nstroke 60,45 hold 1\n");
+  const TBitmap32 once = Doc().ViewBitmap;
+  EXPECT_GT(CountDifferences(once, Original_), 0);
+  Run("stroke 60,45 hold 5\n");
+  // Pixels outside every stamp still equal the source.
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), Original_.Pixel(5, 5));
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(115, 85), Original_.Pixel(115, 85));
+  EXPECT_GT(CountDifferences(Doc().ViewBitmap, once), 0);
+  Run("undo\n");
+  EXPECT_EQ(Doc().ViewBitmap, once);  // each press takes the snapshot: one stroke is undone
+  EXPECT_TRUE(Doc().MeshTransformation.VectorMap().IsIdentity());
+  // The next stroke warps the snapshot, not the old mesh.
+  Run("stroke 20,20 hold 1\n");
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(60, 45), once.Pixel(60, 45));
+}
+
+TEST_F(StudioBrushTest, PuttyFollowsThePointerWithEitherButton) {
+  Run("tool putty\nsize 31\nstroke 40,40\n");
+  EXPECT_EQ(Doc().ViewBitmap, Original_);  // a press without motion changes nothing
+  Run("stroke 40,40 50,40 60,40\n");
+  const TBitmap32 left = Doc().ViewBitmap;
+  EXPECT_GT(CountDifferences(left, Original_), 0);
+  Run("stroke right 40,70 50,70 60,70\n");
+  EXPECT_GT(CountDifferences(Doc().ViewBitmap, left), 0);
+}
+
+TEST_F(StudioBrushTest, WheelChangesSizeAndRebuildsTheStamps) {
+  Studio_->wirl1Click();
+  Studio_->FormMouseWheelDown();
+  EXPECT_EQ(Studio_->SizeBar->value(), 103);
+  EXPECT_EQ(Doc().Brushes.Stamps[0].Width(), 103);
+  EXPECT_EQ(Studio_->BrushOutline->Radius(), 51);
+  Studio_->WMKeyDown(Qt::Key_Left);
+  EXPECT_EQ(Studio_->PinchBar->value(), -3);
+  EXPECT_FLOAT_EQ(Doc().Brushes.Brush.Pinch(), -0.03f);
+}
+
+TEST_F(StudioBrushTest, ImageSizeKeepsProportionsAndUndoRestoresTheSize) {
+  Run("imagesize width=240\n");
+  EXPECT_EQ(Doc().ImageWidth, 240);
+  EXPECT_EQ(Doc().ImageHeight, 180);
+  EXPECT_EQ(Studio_->DstImg->width(), 240);
+  Run("imagesize constrain=off width=60 height=90\n");
+  EXPECT_EQ(Doc().ImageWidth, 60);
+  EXPECT_EQ(Doc().ImageHeight, 90);
+  Run("imagesize width=100 cancel\n");
+  EXPECT_EQ(Doc().ImageWidth, 60);
+  Run("zoom in\nundo\n");
+  EXPECT_EQ(Doc().ImageWidth, 240);
+  EXPECT_EQ(Doc().ZoomPercent, 100);
+  EXPECT_EQ(Studio_->DstImg->width(), 240);
+}
+
+TEST_F(StudioBrushTest, ImageSizeDialogOffersTheLimitsOfThePicture) {
+  Tfsize dialog;
+  dialog.Prepare(40, 30);
+  EXPECT_EQ(dialog.Edit1->minimum(), 10);
+  EXPECT_EQ(dialog.Edit1->maximum(), 400);
+  EXPECT_EQ(dialog.Edit2->maximum(), 300);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Grimacer Studio  3.0"));
+  EXPECT_TRUE(dialog.CheckBox1->isChecked());
+  dialog.Prepare(800, 600);
+  dialog.Edit1->setValue(200);
+  EXPECT_EQ(dialog.Edit2->value(), 150);
+  TFormAnswer wrong{"Image Size", {{"Image Width", "lots"}}, true};
+  EXPECT_THROW(dialog.AnswerScripted(wrong), Exception);
+}
+
+TEST_F(StudioBrushTest, RotationsTurnTheCanvasAndKeepTheZoom) {
+  Run("zoom out\nrotate cw\n");
+  EXPECT_EQ(Doc().ImageWidth, 90);
+  EXPECT_EQ(Doc().ImageHeight, 120);
+  EXPECT_EQ(Doc().ZoomPercent, 80);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(89, 0), Original_.Pixel(0, 0));
+  Run("rotate ccw\n");
+  EXPECT_EQ(Doc().ViewBitmap, Original_);
+}
+
+TEST_F(StudioBrushTest, RestoreReloadsTheOpenedFile) {
+  Run("tool twirl\nstroke 60,45 hold 3\nrestore\n");
+  EXPECT_EQ(Doc().ViewBitmap, Original_);
+  EXPECT_EQ(Doc().ToolMode, tool::None);
+}
+
+TEST(BrushOutline, ChordsAlternateAroundTheCircle) {
+  const std::vector<TOutlineChord> small = BrushOutlineChords(10, 20, 2);
+  ASSERT_EQ(small.size(), 6u);
+  EXPECT_EQ(small[0].Color, 0xA0000000u);
+  EXPECT_EQ(small[1].Color, 0xA0FFFFFFu);
+  EXPECT_EQ(small[0].From, QPointF(12, 20));
+  EXPECT_NEAR(small.back().To.x(), 12.0, 1e-4);  // closed
+  EXPECT_NEAR(small.back().To.y(), 20.0, 1e-4);
+  EXPECT_EQ(BrushOutlineChords(0, 0, 250).size(), 254u);
+  EXPECT_EQ(BrushOutlineChords(0, 0, 3).size(), 8u);
+}

@@ -1,0 +1,332 @@
+#include "warp/ApplyBrush.h"
+#include "warp/Stamps.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <random>
+#include <vector>
+
+using namespace gs;
+
+namespace {
+
+// The mesh as the brush should leave it, computed cell by cell in plain arithmetic: a checked
+// std::vector, real-valued floors, 64-bit products. Nothing here shares code with the engine.
+class TMeshModel {
+public:
+  TMeshModel(int w, int h) : W_(w), H_(h), Cells_(size_t(w) * h, TFixedVector{}) {}
+
+  TPoint StrokePoint;
+  double CarryX = 0, CarryY = 0;
+
+  void Set(int x, int y, TFixedVector v) { Cells_.at(size_t(x + y * W_)) = v; }
+
+  TFixedVector At(int64_t x, int64_t y) const {
+    if (x < 0 || y < 0 || x >= W_ || y >= H_) return TFixedVector{};
+    return Cells_.at(size_t(x + y * W_));
+  }
+
+  void Apply(const TVectorMap& stamp, TPoint p, bool putty) {
+    double sx = 65536, sy = 65536;
+    if (putty) {
+      CarryX = std::nearbyint(((double(StrokePoint.X) - p.X) * 65536 + CarryX) / 2);
+      CarryY = std::nearbyint(((double(StrokePoint.Y) - p.Y) * 65536 + CarryY) / 2);
+      sx = CarryX;
+      sy = CarryY;
+    }
+    std::vector<TFixedVector> next = Cells_;
+    for (int j = 0; j < stamp.Height(); ++j)
+      for (int i = 0; i < stamp.Width(); ++i) {
+        const int64_t mx = int64_t(p.X) + i, my = int64_t(p.Y) + j;
+        if (mx < 0 || my < 0 || mx >= W_ || my >= H_) continue;
+        TFixedVector v = stamp.Vector(i, j);
+        if (putty) {  // the 16.16 product, cut to 32 bits
+          v.X = int32_t(uint32_t(uint64_t(int64_t(sx) * v.X >> 16)));
+          v.Y = int32_t(uint32_t(uint64_t(int64_t(sy) * v.Y >> 16)));
+        }
+        const double px = Clamp32(double(mx) * 65536 + v.X);
+        const double py = Clamp32(double(my) * 65536 + v.Y);
+        const double wx = Interpolated(px, py, true), wy = Interpolated(px, py, false);
+        next.at(size_t(mx + my * W_)) = TFixedVector{int32_t(Clamp32(wx + v.X)), int32_t(Clamp32(wy + v.Y))};
+      }
+    Cells_ = next;
+    StrokePoint = p;
+  }
+
+  bool Equals(const TVectorMap& m) const {
+    if (m.Width() != W_ || m.Height() != H_) return false;
+    for (int y = 0; y < H_; ++y)
+      for (int x = 0; x < W_; ++x)
+        if (!(m.Vector(x, y) == At(x, y))) {
+          ADD_FAILURE() << "first difference at " << x << ", " << y << ": " << m.Vector(x, y).X
+                        << ", " << m.Vector(x, y).Y << " instead of " << At(x, y).X << ", "
+                        << At(x, y).Y;
+          return false;
+        }
+    return true;
+  }
+
+private:
+  static double Clamp32(double v) { return std::min(std::max(v, double(INT32_MIN)), double(INT32_MAX)); }
+  static double Lerp(double a, double b, double w) { return a + std::floor((b - a) * w / 65536); }
+  double Interpolated(double px, double py, bool wantX) const {
+    const double cx = std::floor(px / 65536), cy = std::floor(py / 65536);
+    const double fx = px - cx * 65536, fy = py - cy * 65536;
+    const auto c = [&](double x, double y) {
+      const TFixedVector v = At(int64_t(x), int64_t(y));
+      return double(wantX ? v.X : v.Y);
+    };
+    return Lerp(Lerp(c(cx, cy), c(cx + 1, cy), fx), Lerp(c(cx, cy + 1), c(cx + 1, cy + 1), fx), fy);
+  }
+
+  int W_, H_;
+  std::vector<TFixedVector> Cells_;
+};
+
+// An opaque picture like the document's, with the view showing it unwarped.
+struct TPicture {
+  TBitmap32 Source, View;
+  TRemapTransformation Mesh;
+  TStrokeState Stroke;
+  TVectorMap Scratch;
+
+  TPicture(int w, int h, uint32_t seed) {
+    Source.SetSize(w, h);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) Source.SetPixel(x, y, rng() | 0xFF000000u);
+    Source.OuterColor = 0x00FDFEFF;
+    Source.DrawMode = TDrawMode::Blend;
+    Source.CombineMode = TCombineMode::Merge;
+    View = Source;
+    Mesh.Bind(Source, View);
+  }
+
+  TRect Apply(const TVectorMap& stamp, TPoint p, bool putty,
+              TRemapKernel kernel = TRemapKernel::Auto) {
+    return ApplyBrush(Mesh, Source, View, stamp, Scratch, p, putty, Stroke, kernel);
+  }
+
+  // Each application re-renders its whole square, so the view must equal a fresh render of
+  // the picture through the final mesh everywhere.
+  bool ViewIsFreshRender() const {
+    TBitmap32 expected(View.Width(), View.Height());
+    Mesh.Render(expected, Source, expected.BoundsRect(), TRemapKernel::Reference);
+    return expected == View;
+  }
+};
+
+TVectorMap RandomStamp(int w, int h, uint32_t seed, int32_t reach) {
+  TVectorMap s;
+  s.SetSize(w, h);
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int32_t> d(-reach, reach);
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) s.Vector(i, j) = TFixedVector{d(rng), d(rng)};
+  return s;
+}
+
+TVectorMap BuiltStamp(int size, int mode, float pressure, bool secondary = false) {
+  TVectorMap s0, s1;
+  s0.SetSize(size, size);
+  s1.SetSize(size, size);
+  TGenericBrush brush;
+  brush.SetPressure(pressure);
+  brush.SetFeather(0.5f);
+  BuildBrushStamps(s0, s1, brush, mode);
+  return secondary ? s1 : s0;
+}
+
+std::vector<TRemapKernel> Kernels() {
+  std::vector<TRemapKernel> kernels;
+  for (TRemapKernel k : {TRemapKernel::Scalar, TRemapKernel::Sse2, TRemapKernel::Avx2})
+    if (RemapKernelAvailable(k)) kernels.push_back(k);
+  return kernels;
+}
+
+}  // namespace
+
+TEST(ApplyBrush, SuccessiveStampsChainThroughTheMeshAsItWas) {
+  TPicture pic(40, 30, 1);
+  TMeshModel model(40, 30);
+  // Reaches of up to 6 pixels make the second stamp read cells the first one wrote, and
+  // cells of its own square that it is about to overwrite.
+  const TVectorMap a = RandomStamp(12, 9, 2, 6 * kFixedOne);
+  const TVectorMap b = RandomStamp(10, 13, 3, 6 * kFixedOne);
+  const std::pair<const TVectorMap*, TPoint> steps[] = {
+      {&a, {5, 4}}, {&b, {9, 7}}, {&b, {9, 7}}, {&a, {8, 10}}, {&b, {22, 3}}};
+  for (const auto& [stamp, p] : steps) {
+    const TVectorMap& s = *stamp;
+    const TRect r = pic.Apply(s, p, false);
+    model.Apply(s, p, false);
+    ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap()));
+    EXPECT_EQ(r, (TRect{p.X, p.Y, p.X + s.Width(), p.Y + s.Height()}));
+    EXPECT_EQ(pic.Stroke.StrokePoint, p);
+  }
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, PixelsOutsideEveryStampKeepTheSource) {
+  TPicture pic(50, 40, 4);
+  const TVectorMap s = BuiltStamp(11, 2, 0.5f);
+  std::vector<TRect> squares;
+  for (const TPoint p : {TPoint{3, 4}, TPoint{30, 20}, TPoint{35, 22}})
+    squares.push_back(pic.Apply(s, p, false));
+  int untouched = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 50; ++x) {
+      bool inside = false;
+      for (const TRect& r : squares) inside = inside || r.Contains(x, y);
+      if (inside) continue;
+      ++untouched;
+      ASSERT_EQ(pic.View.Pixel(x, y), pic.Source.Pixel(x, y)) << x << ", " << y;
+    }
+  EXPECT_GT(untouched, 1000);
+  // Inside, the twirl changed pixels.
+  EXPECT_NE(pic.View.Pixel(8, 7), pic.Source.Pixel(8, 7));
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, StampsBeyondTheEdgesAreClipped) {
+  // Negative corners exercise the start of the map, where a wrong index would address the
+  // previous row (caught by the model) or memory before the map (caught by AddressSanitizer).
+  TPicture pic(30, 20, 5);
+  TMeshModel model(30, 20);
+  const TVectorMap s = RandomStamp(9, 8, 6, 4 * kFixedOne);
+  const std::pair<TPoint, TRect> cases[] = {
+      {{-3, -2}, {0, 0, 6, 6}},      {{-8, 5}, {0, 5, 1, 13}},      {{25, -7}, {25, 0, 30, 1}},
+      {{26, 16}, {26, 16, 30, 20}},  {{-9, 0}, {}},                 {{30, 3}, {}},
+      {{-1000, -1000}, {}},          {{INT_MIN, INT_MIN}, {}},      {{INT_MAX, INT_MAX}, {}},
+      {{INT_MAX - 3, 2}, {}},        {{2, INT_MIN + 1}, {}}};
+  for (const auto& [p, rect] : cases) {
+    EXPECT_EQ(pic.Apply(s, p, false), rect) << p.X << ", " << p.Y;
+    model.Apply(s, p, false);
+    ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap())) << p.X << ", " << p.Y;
+  }
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, PuttyCarryHalvesWhileThePointerStandsStill) {
+  TPicture pic(40, 40, 7);
+  TMeshModel model(40, 40);
+  const TVectorMap s = BuiltStamp(9, 0, 0.5f);
+  // The press sets the stroke point; the first move carries half the step.
+  pic.Stroke.StrokePoint = model.StrokePoint = TPoint{10, 10};
+  pic.Apply(s, TPoint{7, 12}, true);
+  model.Apply(s, TPoint{7, 12}, true);
+  EXPECT_EQ(pic.Stroke.PuttyCarry, (TFixedVector{3 * kFixedOne / 2, -kFixedOne}));
+  ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap()));
+  // Standing still: 98304 -> 49152 -> ... -> 3 -> 2 (1.5 to even) -> 1 -> 0 (0.5 to even).
+  int32_t expected = 3 * kFixedOne / 2;
+  for (int tick = 0; tick < 20; ++tick) {
+    expected = int32_t(std::nearbyint(expected / 2.0));
+    pic.Apply(s, TPoint{7, 12}, true);
+    model.Apply(s, TPoint{7, 12}, true);
+    ASSERT_EQ(pic.Stroke.PuttyCarry.X, expected) << "tick " << tick;
+    ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap())) << "tick " << tick;
+  }
+  EXPECT_EQ(pic.Stroke.PuttyCarry, TFixedVector{});
+  // Halves round to even: from 5, (0 + 5) / 2 = 2.5 gives 2; from 3, 1.5 gives 2.
+  pic.Stroke.PuttyCarry = TFixedVector{5, 3};
+  pic.Apply(s, TPoint{7, 12}, true);
+  EXPECT_EQ(pic.Stroke.PuttyCarry, (TFixedVector{2, 2}));
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, WarpHeldStillKeepsGrowing) {
+  TPicture pic(60, 60, 8);
+  TMeshModel model(60, 60);
+  const TVectorMap s = BuiltStamp(31, 1, 0.15f);
+  const TPoint p{14, 14};
+  // A cell on the stamp's horizontal axis, halfway from the centre to the rim.
+  double previous = 0;
+  TBitmap32 previousView = pic.View;
+  for (int tick = 0; tick < 6; ++tick) {
+    pic.Apply(s, p, false);
+    model.Apply(s, p, false);
+    ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap()));
+    const TFixedVector d = pic.Mesh.VectorMap().Vector(p.X + 23, p.Y + 15);
+    EXPECT_LT(d.X, 0) << "samples toward the centre";
+    EXPECT_GT(std::abs(double(d.X)), previous) << "tick " << tick;
+    previous = std::abs(double(d.X));
+    EXPECT_FALSE(pic.View == previousView) << "tick " << tick;
+    previousView = pic.View;
+  }
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, EveryKernelLeavesTheSameMeshAndPicture) {
+  // Rough stamps with reaches far beyond the picture and the 32-bit range: the vector loops'
+  // hand-offs to the scalar code for edges and overflow must give the same cells.
+  // The extreme stamp comes early so that later, gentler stamps read its cells: the sums and
+  // differences of 32-bit extremes must saturate, not wrap.
+  TVectorMap extreme = RandomStamp(19, 19, 13, INT32_MAX);
+  extreme.Vector(0, 0) = TFixedVector{INT32_MIN, INT32_MIN};
+  extreme.Vector(5, 5) = TFixedVector{INT32_MAX, INT32_MAX};
+  for (int i = 0; i < 19; ++i) extreme.Vector(i, 10) = TFixedVector{INT32_MAX - 7, 0};  // saturates
+  const std::vector<TVectorMap> stamps = {
+      RandomStamp(23, 17, 11, 3 * kFixedOne), extreme, RandomStamp(40, 9, 12, 60 * kFixedOne),
+      BuiltStamp(25, 1, 0.15f), BuiltStamp(25, 0, 0.5f), RandomStamp(33, 21, 14, kFixedOne)};
+  const TPoint points[] = {{10, 6}, {-4, 30}, {50, -3}, {57, 33}, {20, 20}, {21, 19}, {21, 19}};
+
+  std::vector<TPicture> pictures;
+  for (size_t k = 0; k < Kernels().size(); ++k) pictures.emplace_back(64, 40, 14);
+  TMeshModel model(64, 40);
+  // A patch of the mesh at the ends of the 32-bit range, uniform blocks and alternating cells,
+  // for gentle stamps to read with positions well inside the picture.
+  for (int y = 12; y < 28; ++y)
+    for (int x = 16; x < 48; ++x) {
+      const bool block = (x / 4 + y / 4) % 2 == 0;
+      const bool high = block ? x < 32 : (x + y) % 2 == 0;
+      const TFixedVector v = high ? TFixedVector{INT32_MAX - x, INT32_MAX - y}
+                                  : TFixedVector{INT32_MIN + x, INT32_MIN + y};
+      model.Set(x, y, v);
+      for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = v;
+    }
+  // The left edge displaced as well, so that reading it by mistake shows.
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 2; ++x) {
+      model.Set(x, y, TFixedVector{kFixedOne / 3, -kFixedOne / 5});
+      for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = TFixedVector{kFixedOne / 3, -kFixedOne / 5};
+    }
+  for (TPicture& pic : pictures) pic.Mesh.ClearAndRender(pic.View, pic.Source, pic.View.BoundsRect());
+  int step = 0;
+  for (const TVectorMap& s : stamps)
+    for (const TPoint p : points) {
+      const bool putty = step++ % 3 == 0;
+      model.Apply(s, p, putty);
+      for (size_t k = 0; k < pictures.size(); ++k) {
+        pictures[k].Apply(s, p, putty, Kernels()[k]);
+        ASSERT_TRUE(model.Equals(pictures[k].Mesh.VectorMap())) << "kernel " << int(Kernels()[k]);
+        ASSERT_TRUE(pictures[k].View == pictures[0].View) << "kernel " << int(Kernels()[k]);
+      }
+    }
+  EXPECT_TRUE(pictures[0].ViewIsFreshRender());
+}
+
+TEST(ApplyBrush, OddInputsDoNoHarm) {
+  TPicture pic(20, 10, 15);
+  const TBitmap32 before = pic.View;
+  TVectorMap empty;
+  EXPECT_TRUE(pic.Apply(empty, TPoint{3, 3}, true).IsEmpty());
+  EXPECT_TRUE(pic.Mesh.VectorMap().IsIdentity());
+  EXPECT_TRUE(pic.View == before);
+
+  // A scratch map of the wrong size is resized rather than overrun.
+  pic.Scratch.SetSize(2, 2);
+  const TVectorMap s = RandomStamp(7, 7, 16, 2 * kFixedOne);
+  pic.Apply(s, TPoint{1, 1}, false);
+  EXPECT_FALSE(pic.Mesh.VectorMap().IsIdentity());
+
+  // A stamp larger than the whole picture.
+  const TVectorMap big = RandomStamp(45, 33, 17, 5 * kFixedOne);
+  EXPECT_EQ(pic.Apply(big, TPoint{-10, -10}, false), (TRect{0, 0, 20, 10}));
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+
+  // A one-pixel picture.
+  TPicture tiny(1, 1, 18);
+  tiny.Apply(s, TPoint{-3, -3}, true);
+  EXPECT_TRUE(tiny.ViewIsFreshRender());
+}
