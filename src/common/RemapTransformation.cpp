@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #define GS_REMAP_X86 1
 #include <immintrin.h>
 #endif
@@ -65,12 +65,15 @@ inline TColor32 Sample(const TSource& s, TFixed x, TFixed y) {
   const uint32_t w2 = uint32_t((uint64_t(ifx) * fy) >> 16);
   const uint32_t w3 = 0x10000 - w0 - w1 - w2;
   if ((p0 & p1 & p2 & p3) >> 24 == 0xFF) {
-    // Every term fits 32 bits: weights sum to 65536, channels are at most 255.
-    const uint32_t r = w0 * RedOf(p0) + w1 * RedOf(p1) + w2 * RedOf(p2) + w3 * RedOf(p3);
-    const uint32_t g = w0 * GreenOf(p0) + w1 * GreenOf(p1) + w2 * GreenOf(p2) + w3 * GreenOf(p3);
-    const uint32_t b = w0 * BlueOf(p0) + w1 * BlueOf(p1) + w2 * BlueOf(p2) + w3 * BlueOf(p3);
-    return 0xFF000000u | (((r + 0x8000) >> 16) << 16) | (((g + 0x8000) >> 16) << 8) |
-           ((b + 0x8000) >> 16);
+    // Each channel's sum stays below 2^24 (weights sum to 65536, channels are at most 255),
+    // so red and blue share one 64-bit multiply, red in the upper half.
+    const auto rb = [](TColor32 p) { return uint64_t(p & 0xFF) | uint64_t(p & 0xFF0000) << 16; };
+    const auto g = [](TColor32 p) { return (p >> 8) & 0xFF; };
+    const uint64_t redBlue = w0 * rb(p0) + w1 * rb(p1) + w2 * rb(p2) + w3 * rb(p3);
+    const uint32_t green = w0 * g(p0) + w1 * g(p1) + w2 * g(p2) + w3 * g(p3);
+    const uint32_t red = uint32_t(((redBlue >> 32) + 0x8000) >> 16);
+    const uint32_t blue = uint32_t(((redBlue & 0xFFFFFFFF) + 0x8000) >> 16);
+    return 0xFF000000u | red << 16 | ((green + 0x8000) >> 16) << 8 | blue;
   }
   const uint64_t a0 = uint64_t(w0) * AlphaOf(p0), a1 = uint64_t(w1) * AlphaOf(p1);
   const uint64_t a2 = uint64_t(w2) * AlphaOf(p2), a3 = uint64_t(w3) * AlphaOf(p3);
@@ -112,7 +115,9 @@ void FreshRowScalar(const TSource s, const TFixedVector* d, TFixed rowY, int x0,
 #ifdef GS_REMAP_X86
 
 // The vector kernels below compute exactly what Sample computes for pixels whose four
-// neighbours lie inside the picture and are opaque; any other pixel goes to FreshPixel. The
+// neighbours lie inside the picture and are opaque; any other pixel goes to FreshPixel. Their
+// positions are plain 32-bit sums: the pixel's position is never negative, so a sum that wraps
+// round turns negative and lands outside, where FreshPixel saturates it instead. The
 // colour sums are done in single precision, which is exact here: every product of a weight
 // (at most 65536) and a channel (at most 255), and every partial sum, is an integer below 2^24.
 
@@ -121,14 +126,6 @@ __attribute__((target("sse2"))) inline __m128i MulHi16Sse2(__m128i a, __m128i b)
   const __m128i even = _mm_srli_epi64(_mm_mul_epu32(a, b), 16);
   const __m128i odd = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32)), 16);
   return _mm_or_si128(_mm_and_si128(even, _mm_set_epi32(0, -1, 0, -1)), _mm_slli_epi64(odd, 32));
-}
-
-__attribute__((target("sse2"))) inline __m128i SaturatedAddSse2(__m128i base, __m128i d) {
-  // base is never negative, so only a positive overflow can happen: d >= 0 and a negative sum.
-  const __m128i sum = _mm_add_epi32(base, d);
-  const __m128i overflow = _mm_srai_epi32(_mm_andnot_si128(d, sum), 31);
-  return _mm_or_si128(_mm_andnot_si128(overflow, sum),
-                      _mm_and_si128(overflow, _mm_set1_epi32(INT32_MAX)));
 }
 
 __attribute__((target("sse2"))) inline __m128i ChannelSse2(__m128i p0, __m128i p1, __m128i p2,
@@ -149,16 +146,19 @@ __attribute__((target("sse2"))) inline __m128i ChannelSse2(__m128i p0, __m128i p
 __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedVector* d,
                                                    TFixed rowY, int x0, int x1, TColor32* out) {
   int x = x0;
-  if (s.Width >= 2 && s.Height >= 2 && x1 <= kMaxVectorColumn) {
+  if (s.Width >= 2 && s.Height >= 2 && x1 <= kMaxVectorColumn && rowY >= 0) {
     const __m128i one = _mm_set1_epi32(0x10000);
     const __m128i low = _mm_set1_epi32(0xFFFF);
     const __m128i minusOne = _mm_set1_epi32(-1);
     const __m128i lastX = _mm_set1_epi32(s.Width - 1);
     const __m128i lastY = _mm_set1_epi32(s.Height - 1);
-    const __m128i rowBase = _mm_set1_epi32(rowY < 0 ? 0 : rowY);
-    const bool rowOk = rowY >= 0;
+    const __m128i rowBase = _mm_set1_epi32(rowY);
     alignas(16) int32_t index[4];
-    for (; rowOk && x + 4 <= x1; x += 4) {
+    for (; x < x1; x += 4) {
+      if (x + 4 > x1) {
+        if (x1 - x0 < 4) break;
+        x = x1 - 4;
+      }
       __m128i dx = _mm_setzero_si128(), dy = _mm_setzero_si128();
       if (d) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
@@ -170,8 +170,8 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
       }
       const __m128i xs = _mm_add_epi32(_mm_set1_epi32(x * kFixedOne),
                                        _mm_setr_epi32(0, kFixedOne, 2 * kFixedOne, 3 * kFixedOne));
-      const __m128i sx = SaturatedAddSse2(xs, dx);
-      const __m128i sy = SaturatedAddSse2(rowBase, dy);
+      const __m128i sx = _mm_add_epi32(xs, dx);
+      const __m128i sy = _mm_add_epi32(rowBase, dy);
       const __m128i ix = _mm_srai_epi32(sx, 16);
       const __m128i iy = _mm_srai_epi32(sy, 16);
       const __m128i inside =
@@ -231,12 +231,6 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
     }
   }
   for (; x < x1; ++x) out[x] = FreshPixel(s, d, x, rowY);
-}
-
-__attribute__((target("avx2,fma"))) inline __m256i SaturatedAddAvx2(__m256i base, __m256i d) {
-  const __m256i sum = _mm256_add_epi32(base, d);
-  const __m256i overflow = _mm256_srai_epi32(_mm256_andnot_si256(d, sum), 31);
-  return _mm256_blendv_epi8(sum, _mm256_set1_epi32(INT32_MAX), overflow);
 }
 
 // The pixels at a, b, c, d with their right-hand neighbours, as four 64-bit pairs. Plain loads
@@ -299,14 +293,19 @@ __attribute__((target("avx2,fma"))) void FreshRowAvx2(const TSource s, const TFi
     const __m256i steps = _mm256_setr_epi32(0, kFixedOne, 2 * kFixedOne, 3 * kFixedOne,
                                             4 * kFixedOne, 5 * kFixedOne, 6 * kFixedOne,
                                             7 * kFixedOne);
-    for (; x + 8 <= x1; x += 8) {
+    for (; x < x1; x += 8) {
+      if (x + 8 > x1) {
+        // The last eight pixels once more rather than a scalar tail: the same bits again.
+        if (x1 - x0 < 8) break;
+        x = x1 - 8;
+      }
       __m256i dx = _mm256_setzero_si256(), dy = _mm256_setzero_si256();
       if (d) {
         SplitPairsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x)),
                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x + 4)), dx, dy);
       }
-      const __m256i sx = SaturatedAddAvx2(_mm256_add_epi32(_mm256_set1_epi32(x * kFixedOne), steps), dx);
-      const __m256i sy = SaturatedAddAvx2(rowBase, dy);
+      const __m256i sx = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(x * kFixedOne), steps), dx);
+      const __m256i sy = _mm256_add_epi32(rowBase, dy);
       const __m256i ix = _mm256_srai_epi32(sx, 16);
       const __m256i iy = _mm256_srai_epi32(sy, 16);
       const __m256i inside = _mm256_and_si256(
@@ -407,7 +406,7 @@ TRemapKernel ResolveRemapKernel(TRemapKernel kernel) {
     if (RemapKernelAvailable(TRemapKernel::Sse2)) return TRemapKernel::Sse2;
     return TRemapKernel::Scalar;
   }
-  return RemapKernelAvailable(kernel) ? kernel : TRemapKernel::Scalar;
+  return RemapKernelAvailable(kernel) ? kernel : ResolveRemapKernel(TRemapKernel::Auto);
 }
 
 void TRemapTransformation::Bind(const TBitmap32& source, const TBitmap32& destination) {

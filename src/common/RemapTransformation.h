@@ -17,7 +17,7 @@ namespace gs {
 enum class TRemapKernel { Auto, Reference, Scalar, Sse2, Avx2 };
 
 bool RemapKernelAvailable(TRemapKernel kernel);
-// Auto resolved to a concrete kernel; an unavailable one falls back to Scalar.
+// Auto resolved to the fastest kernel available; so is a kernel this processor cannot run.
 TRemapKernel ResolveRemapKernel(TRemapKernel kernel);
 
 class TRemapTransformation {

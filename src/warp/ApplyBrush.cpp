@@ -22,7 +22,11 @@ TFixed NextCarry(int64_t from, int64_t to, TFixed carry) {
 
 // How many rows above its own a stamp row may read from the map: the most negative vertical
 // displacement of the (scaled) cells, in whole rows. INT_MAX when scaling may wrap round and
-// the reach cannot be bounded.
+// the reach cannot be bounded. (A pass over the whole stamp: the AVX2 clone of the loop is
+// about twice as fast.)
+#if defined(__x86_64__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 int64_t RowsReadAbove(const TVectorMap& stamp, int i0, int i1, int j0, int j1, TFixed scaleY,
                       bool scaled) {
   TFixed low = INT32_MAX, high = INT32_MIN;

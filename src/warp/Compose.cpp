@@ -1,6 +1,6 @@
 #include "warp/Compose.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #define GS_COMPOSE_X86 1
 #include <immintrin.h>
 #endif
@@ -70,6 +70,105 @@ void ComposeRowScalar(const TVectorMap& map, const TRow row, TFixedVector scale,
 
 #ifdef GS_COMPOSE_X86
 
+// Two cells per step, each a 64-bit (X, Y) lane pair; the same scheme as the AVX2 code below,
+// with SSE2's unsigned multiplies corrected for signs.
+
+// (a * b) >> 16 per signed 32-bit lane, cut to 32 bits. The unsigned product of the lanes'
+// bit patterns exceeds the signed one by 2^32 (a [b < 0] + b [a < 0]) modulo 2^64.
+__attribute__((target("sse2"))) inline __m128i MulShift16Sse2(__m128i a, __m128i b) {
+  const __m128i even = _mm_srli_epi64(_mm_mul_epu32(a, b), 16);
+  const __m128i odd =
+      _mm_slli_epi64(_mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32)), 16);
+  const __m128i evenLanes = _mm_set_epi32(0, -1, 0, -1);
+  const __m128i unsignedProduct =
+      _mm_or_si128(_mm_and_si128(even, evenLanes), _mm_andnot_si128(evenLanes, odd));
+  const __m128i excess = _mm_add_epi32(_mm_and_si128(a, _mm_srai_epi32(b, 31)),
+                                       _mm_and_si128(b, _mm_srai_epi32(a, 31)));
+  return _mm_sub_epi32(unsignedProduct, _mm_slli_epi32(excess, 16));
+}
+
+// a + (b - a) * w >> 16 for w = 0..65535 and b - a within 32 bits, as in LerpAvx2; dh * w is
+// assembled from 16-bit halves, the high half's unsigned product corrected for dh < 0.
+__attribute__((target("sse2"))) inline __m128i LerpSse2(__m128i a, __m128i b, __m128i w) {
+  const __m128i diff = _mm_sub_epi32(b, a);
+  const __m128i dh = _mm_srai_epi32(diff, 16);
+  const __m128i low = _mm_mullo_epi16(dh, w);
+  const __m128i high =
+      _mm_sub_epi32(_mm_mulhi_epu16(dh, w), _mm_and_si128(_mm_srai_epi32(diff, 31), w));
+  const __m128i product = _mm_or_si128(low, _mm_slli_epi32(high, 16));
+  return _mm_add_epi32(a, _mm_add_epi32(product, _mm_mulhi_epu16(diff, w)));
+}
+
+__attribute__((target("sse2"))) inline __m128i OutOfRangeSse2(__m128i v) {
+  return _mm_add_epi32(v, _mm_set1_epi32(1 << 30));
+}
+
+__attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const TRow row,
+                                                     TFixedVector scale, bool scaled) {
+  const TMapView m(map);
+  int i = row.I0;
+  const int wm = map.Width();
+  const int hm = map.Height();
+  if (wm >= 2 && hm >= 2) {
+    const __m128i last = _mm_setr_epi32(wm - 1, hm - 1, wm - 1, hm - 1);
+    const __m128i minusOne = _mm_set1_epi32(-1);
+    const __m128i low = _mm_set1_epi32(0xFFFF);
+    const __m128i low64 = _mm_set_epi32(0, -1, 0, -1);
+    const __m128i width = _mm_set1_epi32(wm);
+    const __m128i scales = _mm_setr_epi32(scale.X, scale.Y, scale.X, scale.Y);
+    const __m128i steps = _mm_setr_epi32(0, 0, kFixedOne, 0);
+    const TFixedVector* cells = map.Row(0);
+    for (; i <= row.I1; i += 2) {
+      if (i + 1 > row.I1) {
+        // The last two cells once more rather than a scalar tail: the same cells again.
+        if (row.I1 - row.I0 < 1) break;
+        i = row.I1 - 1;
+      }
+      // Both coordinates are cells of the map, so never negative and below 30000 * 65536.
+      const __m128i base = _mm_add_epi32(
+          _mm_setr_epi32(int32_t(CellColumn(row, i)), row.RowY, int32_t(CellColumn(row, i)), row.RowY),
+          steps);
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.In + i));
+      if (scaled) v = MulShift16Sse2(scales, v);
+      const __m128i pos = _mm_add_epi32(base, v);  // wraps to outside, as in the AVX2 code
+      const __m128i cell = _mm_srai_epi32(pos, 16);
+      const __m128i inLane =
+          _mm_and_si128(_mm_cmpgt_epi32(cell, minusOne), _mm_cmpgt_epi32(last, cell));
+      const __m128i inCell = _mm_and_si128(inLane, _mm_shuffle_epi32(inLane, 0xB1));
+      if (_mm_movemask_pd(_mm_castsi128_pd(inCell)) != 0x3) {
+        for (int k = i; k < i + 2; ++k) ComposeCell(m, row, k, CellColumn(row, k), scale, scaled);
+        continue;
+      }
+      const __m128i index = _mm_add_epi64(
+          _mm_and_si128(cell, low64), _mm_mul_epu32(_mm_srli_epi64(cell, 32), width));
+      const __m128i f = _mm_and_si128(pos, low);
+      const __m128i fx = _mm_shuffle_epi32(f, _MM_SHUFFLE(2, 2, 0, 0));
+      const __m128i fy = _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 1, 1));
+      const TFixedVector* c0 = cells + _mm_cvtsi128_si64(index);
+      const TFixedVector* c1 = cells + _mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index));
+      const __m128i t0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c0));
+      const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1));
+      const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c0 + wm));
+      const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + wm));
+      const __m128i c00 = _mm_unpacklo_epi64(t0, t1), c10 = _mm_unpackhi_epi64(t0, t1);
+      const __m128i c01 = _mm_unpacklo_epi64(b0, b1), c11 = _mm_unpackhi_epi64(b0, b1);
+      const __m128i range = _mm_or_si128(
+          _mm_or_si128(_mm_or_si128(OutOfRangeSse2(c00), OutOfRangeSse2(c10)),
+                       _mm_or_si128(OutOfRangeSse2(c01), OutOfRangeSse2(c11))),
+          OutOfRangeSse2(v));
+      if (_mm_movemask_ps(_mm_castsi128_ps(range)) != 0) {
+        for (int k = i; k < i + 2; ++k) ComposeCell(m, row, k, CellColumn(row, k), scale, scaled);
+        continue;
+      }
+      const __m128i top = LerpSse2(c00, c10, fx);
+      const __m128i bottom = LerpSse2(c01, c11, fx);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row.Out + i),
+                       _mm_add_epi32(LerpSse2(top, bottom, fy), v));
+    }
+  }
+  for (; i <= row.I1; ++i) ComposeCell(m, row, i, CellColumn(row, i), scale, scaled);
+}
+
 // Four cells per step, each a 64-bit (X, Y) lane pair, so stamp, map and scratch cells load
 // and store without reordering. Cells whose neighbourhood leaves the map, or that meet values
 // beyond +-2^30 (16384 pixels, never seen in a real mesh), go to the scalar code.
@@ -120,20 +219,23 @@ __attribute__((target("avx2"))) void ComposeRowAvx2(const TVectorMap& map, const
     const __m256i width = _mm256_set1_epi32(wm);
     const __m256i scales = _mm256_setr_epi32(scale.X, scale.Y, scale.X, scale.Y, scale.X,
                                              scale.Y, scale.X, scale.Y);
-    const __m256i step = _mm256_setr_epi32(4 * kFixedOne, 0, 4 * kFixedOne, 0, 4 * kFixedOne, 0,
-                                           4 * kFixedOne, 0);
-    // Both coordinates are cells of the map, so never negative and below 30000 * 65536.
-    __m256i base = _mm256_setr_epi32(row.X * kFixedOne, row.RowY, (row.X + 1) * kFixedOne,
-                                     row.RowY, (row.X + 2) * kFixedOne, row.RowY,
-                                     (row.X + 3) * kFixedOne, row.RowY);
+    const __m256i steps =
+        _mm256_setr_epi32(0, 0, kFixedOne, 0, 2 * kFixedOne, 0, 3 * kFixedOne, 0);
     const TFixedVector* cells = map.Row(0);
-    for (; i + 3 <= row.I1; i += 4, base = _mm256_add_epi32(base, step)) {
+    for (; i <= row.I1; i += 4) {
+      if (i + 3 > row.I1) {
+        if (row.I1 - row.I0 < 3) break;
+        i = row.I1 - 3;
+      }
+      // Both coordinates are cells of the map, so never negative and below 30000 * 65536.
+      const __m256i base = _mm256_add_epi32(
+          _mm256_set1_epi64x(int64_t(uint64_t(uint32_t(row.RowY)) << 32 | uint32_t(CellColumn(row, i)))),
+          steps);
       __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.In + i));
       if (scaled) v = MulShift16Avx2(scales, v);
-      // The base is never negative: only d >= 0 can overflow, into a negative sum.
-      __m256i pos = _mm256_add_epi32(base, v);
-      pos = _mm256_blendv_epi8(pos, _mm256_set1_epi32(INT32_MAX),
-                               _mm256_srai_epi32(_mm256_andnot_si256(v, pos), 31));
+      // The base is never negative, so a sum that wraps round turns negative: outside the
+      // map, such cells go to the scalar code, which saturates.
+      const __m256i pos = _mm256_add_epi32(base, v);
       const __m256i cell = _mm256_srai_epi32(pos, 16);
       const __m256i inLane =
           _mm256_and_si256(_mm256_cmpgt_epi32(cell, minusOne), _mm256_cmpgt_epi32(last, cell));
@@ -187,9 +289,15 @@ void ComposeRow(const TVectorMap& map, const TFixedVector* stampRow, TFixedVecto
                 int i1, int mapX, int mapY, TFixedVector scale, bool scaled, TRemapKernel kernel) {
   const TRow row{stampRow, out, mapX, mapY * kFixedOne, i0, i1};
 #ifdef GS_COMPOSE_X86
-  if (ResolveRemapKernel(kernel) == TRemapKernel::Avx2) {
-    ComposeRowAvx2(map, row, scale, scaled);
-    return;
+  switch (ResolveRemapKernel(kernel)) {
+    case TRemapKernel::Avx2:
+      ComposeRowAvx2(map, row, scale, scaled);
+      return;
+    case TRemapKernel::Sse2:
+      ComposeRowSse2(map, row, scale, scaled);
+      return;
+    default:
+      break;
   }
 #endif
   ComposeRowScalar(map, row, scale, scaled);

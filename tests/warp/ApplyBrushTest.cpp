@@ -330,3 +330,27 @@ TEST(ApplyBrush, OddInputsDoNoHarm) {
   tiny.Apply(s, TPoint{-3, -3}, true);
   EXPECT_TRUE(tiny.ViewIsFreshRender());
 }
+
+TEST(ApplyBrush, LongReachesOnTheWidestPictureSaturate) {
+  // 30000 pixels wide, a stamp cell may reach 29985 pixels to the right and still land inside,
+  // on mesh cells of 2^30: displacement plus reach passes the 32-bit range and must saturate.
+  const int w = 30000, h = 3;
+  TVectorMap s;
+  s.SetSize(12, 2);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 12; ++i) s.Vector(i, j) = TFixedVector{(29985 - i) * kFixedOne + 777, -j * 999};
+  for (TRemapKernel kernel : Kernels()) {
+    TPicture pic(w, h, 19);
+    TMeshModel model(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 29970; x < w; ++x) {
+        const TFixedVector v{(1 << 30) - 9 - x % 3, -(1 << 30) + y};
+        pic.Mesh.VectorMap().Vector(x, y) = v;
+        model.Set(x, y, v);
+      }
+    pic.Apply(s, TPoint{0, 0}, false, kernel);
+    model.Apply(s, TPoint{0, 0}, false);
+    ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap())) << "kernel " << int(kernel);
+    EXPECT_EQ(pic.Mesh.VectorMap().Vector(3, 0).X, INT32_MAX);
+  }
+}

@@ -1,0 +1,292 @@
+#include "gifloom/AnimatorDialog.h"
+
+#include "gifloom/AnimatorIcons.h"
+#include "gifloom/DesktopServices.h"
+#include "gifloom/FrameInfo.h"
+#include "gifloom/GifAssembler.h"
+#include "gifloom/GifError.h"
+#include "gifloom/GifMessages.h"
+#include "gifloom/HelpPage.h"
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <string>
+#include <vector>
+
+namespace gifloom {
+
+namespace {
+
+const QString kErrorCaption = QStringLiteral("Error");
+const QString kWebFailure =
+    QStringLiteral("Error opening web browser. You may manually surf to %1.");
+const QString kHelpMissing = QStringLiteral(
+    "Couldn't find the help file! Please make sure help/animator.html is in the folder "
+    "Gifloom starts in and try again.");
+const QString kNotice = QStringLiteral(
+    "Gifloom, the animated-GIF maker of Grimacer Studio.\n"
+    "Drop GIF files, set the delay and make the animation.");
+constexpr int kMaxDelay = 1000;
+
+QPushButton* NewButton(const QString& text, const char* name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(QLatin1String(name));
+  // Enter in the delay field must not press a button by accident.
+  button->setAutoDefault(false);
+  return button;
+}
+
+QToolButton* NewIconButton(const QString& text, const QIcon& icon, const char* name) {
+  auto* button = new QToolButton;
+  button->setObjectName(QLatin1String(name));
+  button->setText(text);
+  button->setIcon(icon);
+  button->setIconSize(QSize(24, 24));
+  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  button->setAutoRaise(true);
+  return button;
+}
+
+// File names as the file system spells them, which need not be UTF-8.
+std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QStringList LocalFilesOf(const QMimeData* data) {
+  QStringList paths;
+  if (data == nullptr) return paths;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  return paths;
+}
+
+}  // namespace
+
+TAnimatorDialog::TAnimatorDialog(TDesktopServices& services, QString startFolder,
+                                 QWidget* parent)
+    : QDialog(parent), Services_(services), StartFolder_(std::move(startFolder)) {
+  setWindowTitle(QString::fromLatin1(kAnimatorCaption));
+  setWindowIcon(AnimatorIcon());
+  setAcceptDrops(true);
+  auto* columns = new QHBoxLayout;
+  columns->addWidget(BuildFramesGroup(), 1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildInfoGroup());
+  right->addWidget(BuildOptionsGroup());
+  columns->addLayout(right, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addWidget(BuildFooter());
+  ConnectCommands();
+  resize(400, 260);
+}
+
+QWidget* TAnimatorDialog::BuildFramesGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Frames (drop GIF files here)"));
+  FrameList_ = new QListWidget;
+  FrameList_->setObjectName(QStringLiteral("frameList"));
+  FrameList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  FrameList_->setSortingEnabled(false);
+  FrameList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  RemoveButton_ = NewButton(QStringLiteral("Remove Frame"), "removeFrameButton");
+  ClearButton_ = NewButton(QStringLiteral("Clear All"), "clearAllButton");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(RemoveButton_);
+  buttons->addWidget(ClearButton_);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(FrameList_, 1);
+  layout->addLayout(buttons);
+  return group;
+}
+
+QWidget* TAnimatorDialog::BuildInfoGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Info for selected frame"));
+  NameLabel_ = new QLabel;
+  NameLabel_->setObjectName(QStringLiteral("nameLabel"));
+  NameLabel_->setAlignment(Qt::AlignCenter);
+  NameLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  InfoLabel_ = new QLabel;
+  InfoLabel_->setObjectName(QStringLiteral("infoLabel"));
+  auto* facts = new QHBoxLayout;
+  facts->addWidget(new QLabel(QStringLiteral("Dimensions:\nPalette:")));
+  facts->addWidget(InfoLabel_, 1);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(NameLabel_);
+  layout->addLayout(facts);
+  return group;
+}
+
+QWidget* TAnimatorDialog::BuildOptionsGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Options"));
+  LoopCheck_ = new QCheckBox(QStringLiteral("Loop animation"));
+  LoopCheck_->setObjectName(QStringLiteral("loopCheck"));
+  LoopCheck_->setChecked(true);
+  DelaySpin_ = new QSpinBox;
+  DelaySpin_->setObjectName(QStringLiteral("delaySpin"));
+  DelaySpin_->setRange(0, kMaxDelay);
+  DelaySpin_->setGroupSeparatorShown(false);
+  DelaySpin_->setAlignment(Qt::AlignRight);
+  auto* delay = new QHBoxLayout;
+  delay->addWidget(new QLabel(QStringLiteral("Frame delay:")));
+  delay->addWidget(DelaySpin_, 1);
+  delay->addWidget(new QLabel(QStringLiteral("cs")));
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(LoopCheck_);
+  layout->addLayout(delay);
+  return group;
+}
+
+QWidget* TAnimatorDialog::BuildFooter() {
+  auto* footer = new QWidget;
+  MakeButton_ = NewButton(QStringLiteral("Make Animated GIF"), "makeButton");
+  MakeButton_->setEnabled(false);
+  auto* notice = new QLabel(kNotice);
+  notice->setObjectName(QStringLiteral("noticeLabel"));
+  WebButton_ = NewIconButton(QStringLiteral("web"), AnimatorIcon(), "webButton");
+  HelpButton_ = NewIconButton(QStringLiteral("help"), HelpIcon(), "helpButton");
+  auto* layout = new QHBoxLayout(footer);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(MakeButton_);
+  layout->addWidget(notice, 1);
+  layout->addWidget(WebButton_);
+  layout->addWidget(HelpButton_);
+  return footer;
+}
+
+void TAnimatorDialog::ConnectCommands() {
+  connect(RemoveButton_, &QPushButton::clicked, this, &TAnimatorDialog::RemoveFrame);
+  connect(ClearButton_, &QPushButton::clicked, this, &TAnimatorDialog::ClearAll);
+  connect(MakeButton_, &QPushButton::clicked, this, &TAnimatorDialog::MakeAnimatedGif);
+  connect(WebButton_, &QToolButton::clicked, this, &TAnimatorDialog::OpenWebPage);
+  connect(HelpButton_, &QToolButton::clicked, this, &TAnimatorDialog::OpenHelp);
+  connect(FrameList_, &QListWidget::itemSelectionChanged, this,
+          &TAnimatorDialog::ShowSelectedInfo);
+}
+
+void TAnimatorDialog::AddFiles(const QStringList& paths) {
+  for (const QString& path : paths) {
+    auto* item = new QListWidgetItem(QFileInfo(path).fileName(), FrameList_);
+    item->setData(Qt::UserRole, path);
+    item->setToolTip(path);
+  }
+  if (FrameList_->count() > 0) MakeButton_->setEnabled(true);
+}
+
+QStringList TAnimatorDialog::FramePaths() const {
+  QStringList paths;
+  for (int row = 0; row < FrameList_->count(); ++row)
+    paths << FrameList_->item(row)->data(Qt::UserRole).toString();
+  return paths;
+}
+
+void TAnimatorDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TAnimatorDialog::dragMoveEvent(QDragMoveEvent* event) {
+  if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TAnimatorDialog::dropEvent(QDropEvent* event) {
+  const QStringList paths = LocalFilesOf(event->mimeData());
+  if (paths.isEmpty()) return;
+  AddFiles(paths);
+  event->acceptProposedAction();
+}
+
+// Removing items is not a choice by the user, so it must not show (or complain about) the
+// info of whichever item Qt selects next.
+void TAnimatorDialog::RemoveFrame() {
+  const QList<QListWidgetItem*> selected = FrameList_->selectedItems();
+  if (selected.isEmpty()) return;
+  {
+    const QSignalBlocker blocker(FrameList_);
+    delete selected.constFirst();
+    FrameList_->clearSelection();
+  }
+  ClearInfo();
+  if (FrameList_->count() == 0) MakeButton_->setEnabled(false);
+}
+
+void TAnimatorDialog::ClearAll() {
+  FrameList_->clear();
+  ClearInfo();
+  MakeButton_->setEnabled(false);
+}
+
+void TAnimatorDialog::ClearInfo() {
+  NameLabel_->clear();
+  InfoLabel_->clear();
+}
+
+void TAnimatorDialog::ShowSelectedInfo() {
+  const QList<QListWidgetItem*> selected = FrameList_->selectedItems();
+  if (selected.isEmpty()) return;
+  const QListWidgetItem* item = selected.constFirst();
+  NameLabel_->setText(item->text());
+  InfoLabel_->clear();
+  try {
+    const TFrameInfo info = ReadFrameInfo(NativePath(item->data(Qt::UserRole).toString()));
+    InfoLabel_->setText(QString::fromStdString(FormatFrameInfo(info)));
+  } catch (const EGifError& error) {
+    Warn(QString::fromStdString(error.Message()));
+  }
+}
+
+void TAnimatorDialog::MakeAnimatedGif() {
+  const TSaveFileRequest request{.Title = QStringLiteral("Make Animated GIF"),
+                                 .NameFilter = QStringLiteral("GIF Files (*.gif)"),
+                                 .DefaultSuffix = QStringLiteral("gif"),
+                                 .ConfirmOverwrite = true};
+  const std::optional<QString> target = Services_.AskSaveFileName(request);
+  if (!target) return;
+  std::vector<std::string> inputs;
+  for (const QString& path : FramePaths()) inputs.push_back(NativePath(path));
+  const TAssemblyOptions options{.DelayCentiseconds = uint16_t(DelaySpin_->value()),
+                                 .Loop = LoopCheck_->isChecked()};
+  try {
+    AssembleAnimatedGif(inputs, NativePath(*target), options);
+  } catch (const EGifError& error) {
+    const bool plain = error.Message() == kCouldNotOpenInput;
+    Services_.ShowMessage(plain ? TMessageIcon::None : TMessageIcon::Warning, kErrorCaption,
+                          QString::fromStdString(error.what()));
+  }
+}
+
+void TAnimatorDialog::OpenWebPage() {
+  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_));
+  const QUrl address = QUrl::fromLocalFile(
+      QFile::decodeName(page.value_or(ExpectedHelpPage(NativePath(StartFolder_))).c_str()));
+  if (page && Services_.OpenUrl(address)) return;
+  Warn(kWebFailure.arg(address.toString()));
+}
+
+void TAnimatorDialog::OpenHelp() {
+  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_));
+  if (page && Services_.OpenUrl(QUrl::fromLocalFile(QFile::decodeName(page->c_str())))) return;
+  Warn(kHelpMissing);
+}
+
+void TAnimatorDialog::Warn(const QString& text) {
+  Services_.ShowMessage(TMessageIcon::Warning, kErrorCaption, text);
+}
+
+void TAnimatorDialog::done(int result) {
+  setAcceptDrops(false);
+  ClearAll();
+  QDialog::done(result);
+}
+
+}  // namespace gifloom

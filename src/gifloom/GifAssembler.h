@@ -1,0 +1,23 @@
+#pragma once
+// Joins the first image of each input GIF, in order, into one animated GIF89a. Pixels are never
+// decoded: each image's compressed data is copied byte for byte and only the blocks around it
+// are rewritten (a graphic control with the chosen delay and "restore to background", the
+// input's colour table as the frame's local table, and a screen as large as the largest input).
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace gifloom {
+
+struct TAssemblyOptions {
+  uint16_t DelayCentiseconds = 0;
+  bool Loop = true;  // adds the NETSCAPE2.0 looping block, loop count 65535
+};
+
+// Throws EGifError on the first input that cannot be used or when the output cannot be written;
+// outputPath is then left as it was.
+void AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
+                         const TAssemblyOptions& options);
+
+}  // namespace gifloom

@@ -1,0 +1,29 @@
+#include "gifloom/QtDesktopServices.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace gifloom {
+
+std::optional<QString> TQtDesktopServices::AskSaveFileName(const TSaveFileRequest& request) {
+  QFileDialog dialog(Owner_, request.Title);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(request.NameFilter);
+  dialog.setDefaultSuffix(request.DefaultSuffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+void TQtDesktopServices::ShowMessage(TMessageIcon icon, const QString& title, const QString& text) {
+  const QMessageBox::Icon boxIcon =
+      icon == TMessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
+  QMessageBox box(boxIcon, title, text, QMessageBox::Ok, Owner_);
+  box.exec();
+}
+
+bool TQtDesktopServices::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+}  // namespace gifloom

@@ -1,0 +1,232 @@
+#include "TestGif.h"
+
+#include "gifloom/AnimatorDialog.h"
+#include "gifloom/DesktopServices.h"
+#include "gifloom/GifMessages.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace gifloom;
+using namespace gifloom::test;
+
+namespace {
+
+struct TShownMessage {
+  TMessageIcon Icon;
+  QString Title;
+  QString Text;
+};
+
+// Answers the save dialog from a script and records what the dialog would have shown.
+class TScriptedServices : public TDesktopServices {
+public:
+  std::optional<QString> SaveAnswer;
+  bool OpenSucceeds = true;
+  std::vector<TSaveFileRequest> SaveRequests;
+  std::vector<TShownMessage> Messages;
+  std::vector<QUrl> OpenedUrls;
+
+  std::optional<QString> AskSaveFileName(const TSaveFileRequest& request) override {
+    SaveRequests.push_back(request);
+    return SaveAnswer;
+  }
+  void ShowMessage(TMessageIcon icon, const QString& title, const QString& text) override {
+    Messages.push_back({icon, title, text});
+  }
+  bool OpenUrl(const QUrl& url) override {
+    OpenedUrls.push_back(url);
+    return OpenSucceeds;
+  }
+};
+
+class AnimatorDialogTest : public testing::Test {
+protected:
+  TScratchFolder Folder;
+  TScriptedServices Services;
+  TAnimatorDialog Dialog{Services, QString::fromStdString(Folder.Path().string())};
+
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = Dialog.findChild<T*>(QLatin1String(name));
+    if (child == nullptr) ADD_FAILURE() << "no control " << name;
+    return child;
+  }
+  QListWidget* List() { return Child<QListWidget>("frameList"); }
+  QPushButton* MakeButton() { return Child<QPushButton>("makeButton"); }
+  QString Info() { return Child<QLabel>("infoLabel")->text(); }
+  QString Name() { return Child<QLabel>("nameLabel")->text(); }
+
+  void Drop(const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    urls << QUrl(QStringLiteral("https://example.org/not-a-file.gif"));
+    data.setUrls(urls);
+    // Qt delivers a drop to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Dialog, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Dialog, &drop);
+  }
+  QString Put(const std::string& name, const TTestGif& gif) {
+    return QString::fromStdString(Folder.Put(name, gif));
+  }
+};
+
+TEST_F(AnimatorDialogTest, StartsEmptyWithLoopingOnAndMakeDisabled) {
+  EXPECT_EQ(Dialog.windowTitle(), "Grimacer Animator 1.2");
+  EXPECT_TRUE(Dialog.acceptDrops());
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_TRUE(Child<QCheckBox>("loopCheck")->isChecked());
+  EXPECT_EQ(Child<QSpinBox>("delaySpin")->minimum(), 0);
+  EXPECT_EQ(Child<QSpinBox>("delaySpin")->maximum(), 1000);
+  EXPECT_FALSE(MakeButton()->isEnabled());
+}
+
+TEST_F(AnimatorDialogTest, DroppedFilesKeepTheirOrderAndFullPaths) {
+  const QString b = Put("b.gif", {});
+  const QString a = Put("a.gif", {});
+  const QString missing = QString::fromStdString(Folder / "later.gif");
+  Drop({b, a});
+  Drop({missing});
+  ASSERT_EQ(List()->count(), 3);
+  EXPECT_EQ(List()->item(0)->text(), "b.gif");
+  EXPECT_EQ(List()->item(1)->text(), "a.gif");
+  EXPECT_EQ(List()->item(2)->text(), "later.gif");
+  EXPECT_EQ(Dialog.FramePaths(), (QStringList{b, a, missing}));
+  EXPECT_TRUE(MakeButton()->isEnabled());
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(AnimatorDialogTest, SelectingAFrameShowsItsInfoOrWhyNot) {
+  Dialog.AddFiles(
+      {Put("sixteen.gif", {.ScreenWidth = 64, .ScreenHeight = 48, .GlobalTableCode = 3}),
+       Put("broken.gif", {.Version = "GIF11a"})});
+  List()->setCurrentRow(0);
+  EXPECT_EQ(Name(), "sixteen.gif");
+  EXPECT_EQ(Info(), "64 x 48\nglobal (4 bpp)");
+  EXPECT_TRUE(Services.Messages.empty());
+
+  List()->setCurrentRow(1);
+  EXPECT_EQ(Name(), "broken.gif");
+  EXPECT_EQ(Info(), "");
+  ASSERT_EQ(Services.Messages.size(), 1u);
+  EXPECT_EQ(Services.Messages[0].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kNotAGif));
+}
+
+TEST_F(AnimatorDialogTest, RemoveAndClearEmptyTheListWithoutReadingOtherFrames) {
+  Dialog.AddFiles({Put("one.gif", {}), "/no/such/two.gif", "/no/such/three.gif"});
+  Child<QPushButton>("removeFrameButton")->click();  // nothing selected: nothing happens
+  EXPECT_EQ(List()->count(), 3);
+
+  List()->setCurrentRow(0);
+  Child<QPushButton>("removeFrameButton")->click();
+  EXPECT_EQ(List()->count(), 2);
+  EXPECT_EQ(List()->item(0)->text(), "two.gif");
+  EXPECT_TRUE(List()->selectedItems().isEmpty());
+  EXPECT_EQ(Name(), "");
+  EXPECT_TRUE(Services.Messages.empty());
+  EXPECT_TRUE(MakeButton()->isEnabled());
+
+  Child<QPushButton>("clearAllButton")->click();
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_FALSE(MakeButton()->isEnabled());
+  EXPECT_TRUE(Services.Messages.empty());
+
+  Dialog.AddFiles({"/no/such/four.gif"});
+  List()->setCurrentRow(0);
+  EXPECT_EQ(Services.Messages.size(), 1u);
+  Child<QPushButton>("removeFrameButton")->click();
+  EXPECT_FALSE(MakeButton()->isEnabled());
+}
+
+TEST_F(AnimatorDialogTest, MakeWritesTheAnimationWithTheDialogsOptions) {
+  Dialog.AddFiles({Put("a.gif", {}), Put("b.gif", {.ColourSeed = 5})});
+  Child<QSpinBox>("delaySpin")->setValue(75);
+  Child<QCheckBox>("loopCheck")->setChecked(false);
+
+  MakeButton()->click();  // cancelled
+  ASSERT_EQ(Services.SaveRequests.size(), 1u);
+  EXPECT_EQ(Services.SaveRequests[0].Title, "Make Animated GIF");
+  EXPECT_EQ(Services.SaveRequests[0].NameFilter, "GIF Files (*.gif)");
+  EXPECT_EQ(Services.SaveRequests[0].DefaultSuffix, "gif");
+  EXPECT_TRUE(Services.SaveRequests[0].ConfirmOverwrite);
+  EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"a.gif", "b.gif"}));
+
+  Services.SaveAnswer = QString::fromStdString(Folder / "out.gif");
+  MakeButton()->click();
+  EXPECT_TRUE(Services.Messages.empty());
+  const TAnimation animation = ParseAnimation(ReadFile(Folder / "out.gif"));
+  EXPECT_FALSE(animation.HasLoopingBlock);
+  ASSERT_EQ(animation.Frames.size(), 2u);
+  EXPECT_EQ(animation.Frames[1].Control, (TBytes{4, 0x08, 75, 0, 0, 0}));
+  EXPECT_EQ(animation.Frames[1].Table, ColourTable(1, 5));
+}
+
+TEST_F(AnimatorDialogTest, MakeReportsTheFrameThatFailed) {
+  const QString missing = QString::fromStdString(Folder / "gone.gif");
+  const QString cut = QString::fromStdString(Folder / "cut.gif");
+  WriteFile(Folder / "cut.gif", {'G', 'I', 'F', '8', '7', 'a', 1, 0});
+  Services.SaveAnswer = QString::fromStdString(Folder / "out.gif");
+
+  Dialog.AddFiles({Put("a.gif", {}), missing});
+  MakeButton()->click();
+  Child<QPushButton>("clearAllButton")->click();
+  Dialog.AddFiles({cut});
+  MakeButton()->click();
+
+  ASSERT_EQ(Services.Messages.size(), 2u);
+  EXPECT_EQ(Services.Messages[0].Icon, TMessageIcon::None);
+  EXPECT_EQ(Services.Messages[0].Title, "Error");
+  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kCouldNotOpenInput) + "\n" + missing);
+  EXPECT_EQ(Services.Messages[1].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(Services.Messages[1].Text, QString::fromLatin1(kPrematureEnd) + "\n" + cut);
+  EXPECT_FALSE(std::filesystem::exists(Folder / "out.gif"));
+}
+
+TEST_F(AnimatorDialogTest, HelpAndWebOpenTheBundledPageOrSayWhereItShouldBe) {
+  Child<QToolButton>("helpButton")->click();
+  Child<QToolButton>("webButton")->click();
+  EXPECT_TRUE(Services.OpenedUrls.empty());
+  ASSERT_EQ(Services.Messages.size(), 2u);
+  EXPECT_TRUE(Services.Messages[0].Text.startsWith("Couldn't find the help file!"));
+  const QString expected =
+      QUrl::fromLocalFile(QString::fromStdString(Folder / "help/animator.html")).toString();
+  EXPECT_EQ(Services.Messages[1].Text,
+            "Error opening web browser. You may manually surf to " + expected + ".");
+  EXPECT_EQ(Services.Messages[1].Title, "Error");
+
+  std::filesystem::create_directory(Folder.Path() / "help");
+  WriteFile(Folder.Path() / "help/animator.html", {'<'});
+  Child<QToolButton>("helpButton")->click();
+  Child<QToolButton>("webButton")->click();
+  EXPECT_EQ(Services.OpenedUrls, (std::vector<QUrl>(2, QUrl(expected))));
+  EXPECT_EQ(Services.Messages.size(), 2u);
+
+  Services.OpenSucceeds = false;
+  Child<QToolButton>("webButton")->click();
+  ASSERT_EQ(Services.Messages.size(), 3u);
+  EXPECT_EQ(Services.Messages[2].Text, Services.Messages[1].Text);
+}
+
+TEST_F(AnimatorDialogTest, ClosingEmptiesTheList) {
+  Dialog.AddFiles({"/no/such/one.gif"});
+  Dialog.reject();
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_FALSE(Dialog.acceptDrops());
+}
+
+}  // namespace
