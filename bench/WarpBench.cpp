@@ -48,8 +48,8 @@ struct TScene {
       TColor32* row = Source.ScanLine(y);
       for (int x = 0; x < width; ++x) {
         const uint32_t n = Hash(uint32_t(x) * 7919u + uint32_t(y) * 104729u) & 15;
-        row[x] = Color32(uint8_t(x * 255 / width), uint8_t(y * 255 / height),
-                         uint8_t(96 + n), 0xFF);
+        row[x] =
+            Color32(uint8_t(x * 255 / width), uint8_t(y * 255 / height), uint8_t(96 + n), 0xFF);
       }
     }
     Source.OuterColor = 0x00FDFEFF;
@@ -64,8 +64,9 @@ struct TScene {
       TFixedVector* row = map.Row(y);
       const double sy = std::sin(y * 0.013);
       for (int x = 0; x < width; ++x)
-        row[x] = TFixedVector{TFixed(std::lround(2.7 * sy * std::cos(x * 0.011) * kFixedOne)),
-                              TFixed(std::lround(2.3 * std::sin(x * 0.017 + y * 0.007) * kFixedOne))};
+        row[x] =
+            TFixedVector{TFixed(std::lround(2.7 * sy * std::cos(x * 0.011) * kFixedOne)),
+                         TFixed(std::lround(2.3 * std::sin(x * 0.017 + y * 0.007) * kFixedOne))};
     }
     Mesh.Render(View, Source, View.BoundsRect());
   }
@@ -75,8 +76,9 @@ struct TScene {
 TScene& Scene(int megapixels) {
   static std::map<int, std::unique_ptr<TScene>> scenes;
   auto& scene = scenes[megapixels];
-  if (!scene) scene = megapixels == 1 ? std::make_unique<TScene>(1000, 1000)
-                                      : std::make_unique<TScene>(6000, 4000);
+  if (!scene)
+    scene = megapixels == 1 ? std::make_unique<TScene>(1000, 1000)
+                            : std::make_unique<TScene>(6000, 4000);
   return *scene;
 }
 
@@ -122,9 +124,8 @@ void BM_WarpApplyBrush(benchmark::State& state, TRemapKernel kernel) {
   TStamps stamps(size);
   int64_t k = 0;
   for (auto _ : state) {
-    const TRect r = ApplyBrush(scene.Mesh, scene.Source, scene.View, stamps.Stamp0,
-                               stamps.Scratch, PathPoint(scene, size, k++), false, scene.Stroke,
-                               kernel);
+    const TRect r = ApplyBrush(scene.Mesh, scene.Source, scene.View, stamps.Stamp0, stamps.Scratch,
+                               PathPoint(scene, size, k++), false, scene.Stroke, kernel);
     benchmark::DoNotOptimize(r);
     benchmark::ClobberMemory();
   }
@@ -183,8 +184,7 @@ void BM_WarpSizeRatio(benchmark::State& state) {
     for (TScene* scene : {&small, &large}) {
       const double start = ThreadSeconds();
       const TRect r = ApplyBrush(scene->Mesh, scene->Source, scene->View, stamps.Stamp0,
-                                 stamps.Scratch, PathPoint(*scene, size, k), false,
-                                 scene->Stroke);
+                                 stamps.Scratch, PathPoint(*scene, size, k), false, scene->Stroke);
       benchmark::DoNotOptimize(r);
       benchmark::ClobberMemory();
       (scene == &small ? smallTime : largeTime) += ThreadSeconds() - start;

@@ -25,8 +25,8 @@ struct TSource {
 };
 
 TSource SourceOf(const TBitmap32& src) {
-  return TSource{src.Bits(), src.Width(), src.Height(), src.OuterColor, src.DrawMode,
-                 src.CombineMode};
+  return TSource{src.Bits(),     src.Width(),  src.Height(),
+                 src.OuterColor, src.DrawMode, src.CombineMode};
 }
 
 // The row kernels compute (x + 7) * 65536 in 32 bits; beyond this the scalar code takes over.
@@ -65,15 +65,12 @@ inline TColor32 Sample(const TSource& s, TFixed x, TFixed y) {
   const uint32_t w2 = uint32_t((uint64_t(ifx) * fy) >> 16);
   const uint32_t w3 = 0x10000 - w0 - w1 - w2;
   if ((p0 & p1 & p2 & p3) >> 24 == 0xFF) {
-    // Each channel's sum stays below 2^24 (weights sum to 65536, channels are at most 255),
-    // so red and blue share one 64-bit multiply, red in the upper half.
-    const auto rb = [](TColor32 p) { return uint64_t(p & 0xFF) | uint64_t(p & 0xFF0000) << 16; };
-    const auto g = [](TColor32 p) { return (p >> 8) & 0xFF; };
-    const uint64_t redBlue = w0 * rb(p0) + w1 * rb(p1) + w2 * rb(p2) + w3 * rb(p3);
-    const uint32_t green = w0 * g(p0) + w1 * g(p1) + w2 * g(p2) + w3 * g(p3);
-    const uint32_t red = uint32_t(((redBlue >> 32) + 0x8000) >> 16);
-    const uint32_t blue = uint32_t(((redBlue & 0xFFFFFFFF) + 0x8000) >> 16);
-    return 0xFF000000u | red << 16 | ((green + 0x8000) >> 16) << 8 | blue;
+    // Every term fits 32 bits: weights sum to 65536, channels are at most 255.
+    const uint32_t r = w0 * RedOf(p0) + w1 * RedOf(p1) + w2 * RedOf(p2) + w3 * RedOf(p3);
+    const uint32_t g = w0 * GreenOf(p0) + w1 * GreenOf(p1) + w2 * GreenOf(p2) + w3 * GreenOf(p3);
+    const uint32_t b = w0 * BlueOf(p0) + w1 * BlueOf(p1) + w2 * BlueOf(p2) + w3 * BlueOf(p3);
+    return 0xFF000000u | (((r + 0x8000) >> 16) << 16) | (((g + 0x8000) >> 16) << 8) |
+           ((b + 0x8000) >> 16);
   }
   const uint64_t a0 = uint64_t(w0) * AlphaOf(p0), a1 = uint64_t(w1) * AlphaOf(p1);
   const uint64_t a2 = uint64_t(w2) * AlphaOf(p2), a3 = uint64_t(w3) * AlphaOf(p3);
@@ -124,27 +121,28 @@ void FreshRowScalar(const TSource s, const TFixedVector* d, TFixed rowY, int x0,
 __attribute__((target("sse2"))) inline __m128i MulHi16Sse2(__m128i a, __m128i b) {
   // (a * b) >> 16 per unsigned 32-bit lane, with the 33-bit product kept whole.
   const __m128i even = _mm_srli_epi64(_mm_mul_epu32(a, b), 16);
-  const __m128i odd = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32)), 16);
+  const __m128i odd =
+      _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32)), 16);
   return _mm_or_si128(_mm_and_si128(even, _mm_set_epi32(0, -1, 0, -1)), _mm_slli_epi64(odd, 32));
 }
 
 __attribute__((target("sse2"))) inline __m128i ChannelSse2(__m128i p0, __m128i p1, __m128i p2,
-                                                            __m128i p3, __m128 w0, __m128 w1,
-                                                            __m128 w2, __m128 w3, int shift) {
+                                                           __m128i p3, __m128 w0, __m128 w1,
+                                                           __m128 w2, __m128 w3, int shift) {
   const __m128i mask = _mm_set1_epi32(0xFF);
   const __m128 c0 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p0, shift), mask));
   const __m128 c1 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p1, shift), mask));
   const __m128 c2 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p2, shift), mask));
   const __m128 c3 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p3, shift), mask));
-  const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(w0, c0), _mm_mul_ps(w1, c1)),
-                                           _mm_mul_ps(w2, c2)),
-                                _mm_mul_ps(w3, c3));
+  const __m128 sum =
+      _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(w0, c0), _mm_mul_ps(w1, c1)), _mm_mul_ps(w2, c2)),
+                 _mm_mul_ps(w3, c3));
   const __m128i v = _mm_srli_epi32(_mm_add_epi32(_mm_cvtps_epi32(sum), _mm_set1_epi32(0x8000)), 16);
   return _mm_slli_epi32(v, shift);
 }
 
 __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedVector* d,
-                                                   TFixed rowY, int x0, int x1, TColor32* out) {
+                                                  TFixed rowY, int x0, int x1, TColor32* out) {
   int x = x0;
   if (s.Width >= 2 && s.Height >= 2 && x1 <= kMaxVectorColumn && rowY >= 0) {
     const __m128i one = _mm_set1_epi32(0x10000);
@@ -183,8 +181,8 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
         continue;
       }
       // Row offset iy * Width: 16-bit halves keep to SSE2's unsigned 32 x 32 multiply.
-      const __m128i rowIndex = MulHi16Sse2(_mm_slli_epi32(_mm_and_si128(iy, inside), 16),
-                                           _mm_set1_epi32(s.Width));
+      const __m128i rowIndex =
+          MulHi16Sse2(_mm_slli_epi32(_mm_and_si128(iy, inside), 16), _mm_set1_epi32(s.Width));
       _mm_store_si128(reinterpret_cast<__m128i*>(index),
                       _mm_add_epi32(rowIndex, _mm_and_si128(ix, inside)));
       __m128i top[2], bottom[2];
@@ -206,8 +204,8 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
       const __m128i p1 = _mm_unpackhi_epi64(t0, t1);
       const __m128i p2 = _mm_unpacklo_epi64(b0, b1);
       const __m128i p3 = _mm_unpackhi_epi64(b0, b1);
-      const __m128i allAlpha = _mm_srai_epi32(
-          _mm_and_si128(_mm_and_si128(p0, p1), _mm_and_si128(p2, p3)), 24);
+      const __m128i allAlpha =
+          _mm_srai_epi32(_mm_and_si128(_mm_and_si128(p0, p1), _mm_and_si128(p2, p3)), 24);
       good &= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(allAlpha, minusOne)));
       const __m128i fx = _mm_and_si128(sx, low);
       const __m128i fy = _mm_and_si128(sy, low);
@@ -219,10 +217,9 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
       const __m128i w3 = _mm_sub_epi32(_mm_sub_epi32(_mm_sub_epi32(one, w0), w1), w2);
       const __m128 f0 = _mm_cvtepi32_ps(w0), f1 = _mm_cvtepi32_ps(w1);
       const __m128 f2 = _mm_cvtepi32_ps(w2), f3 = _mm_cvtepi32_ps(w3);
-      const __m128i rgb = _mm_or_si128(
-          _mm_or_si128(ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 16),
-                       ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 8)),
-          ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 0));
+      const __m128i rgb = _mm_or_si128(_mm_or_si128(ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 16),
+                                                    ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 8)),
+                                       ChannelSse2(p0, p1, p2, p3, f0, f1, f2, f3, 0));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                        _mm_or_si128(rgb, _mm_set1_epi32(int32_t(0xFF000000u))));
       if (good != 0xF)
@@ -235,20 +232,19 @@ __attribute__((target("sse2"))) void FreshRowSse2(const TSource s, const TFixedV
 
 // The pixels at a, b, c, d with their right-hand neighbours, as four 64-bit pairs. Plain loads
 // beat the gather instructions here.
-__attribute__((target("avx2,fma"))) inline __m256i PairsAvx2(const TColor32* p, int a, int b,
-                                                              int c, int d) {
+__attribute__((target("avx2,fma"))) inline __m256i PairsAvx2(const TColor32* p, int a, int b, int c,
+                                                             int d) {
   const auto pair = [](const TColor32* lo, const TColor32* hi) {
-    return _mm_castpd_si128(_mm_loadh_pd(
-        _mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(lo))),
-        reinterpret_cast<const double*>(hi)));
+    return _mm_castpd_si128(
+        _mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(lo))),
+                     reinterpret_cast<const double*>(hi)));
   };
-  return _mm256_inserti128_si256(_mm256_castsi128_si256(pair(p + a, p + b)), pair(p + c, p + d),
-                                 1);
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(pair(p + a, p + b)), pair(p + c, p + d), 1);
 }
 
 // Eight (left, right) pairs in two vectors to one vector of lefts and one of rights.
-__attribute__((target("avx2,fma"))) inline void SplitPairsAvx2(__m256i a, __m256i b,
-                                                               __m256i& left, __m256i& right) {
+__attribute__((target("avx2,fma"))) inline void SplitPairsAvx2(__m256i a, __m256i b, __m256i& left,
+                                                               __m256i& right) {
   const __m256i order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
   const __m256i as = _mm256_permutevar8x32_epi32(a, order);
   const __m256i bs = _mm256_permutevar8x32_epi32(b, order);
@@ -260,27 +256,26 @@ __attribute__((target("avx2,fma"))) inline void SplitPairsAvx2(__m256i a, __m256
 __attribute__((target("avx2,fma"))) inline __m256 ByteAvx2(__m256i p, int byte) {
   const char z = char(0x80);
   const char b0 = char(byte), b1 = char(byte + 4), b2 = char(byte + 8), b3 = char(byte + 12);
-  const __m256i order = _mm256_setr_epi8(b0, z, z, z, b1, z, z, z, b2, z, z, z, b3, z, z, z,
-                                         b0, z, z, z, b1, z, z, z, b2, z, z, z, b3, z, z, z);
+  const __m256i order = _mm256_setr_epi8(b0, z, z, z, b1, z, z, z, b2, z, z, z, b3, z, z, z, b0, z,
+                                         z, z, b1, z, z, z, b2, z, z, z, b3, z, z, z);
   return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p, order));
 }
 
-__attribute__((target("avx2,fma"))) inline __m256i ChannelAvx2(__m256i p0, __m256i p1,
-                                                               __m256i p2, __m256i p3, __m256 w0,
-                                                               __m256 w1, __m256 w2, __m256 w3,
-                                                               int byte) {
+__attribute__((target("avx2,fma"))) inline __m256i ChannelAvx2(__m256i p0, __m256i p1, __m256i p2,
+                                                               __m256i p3, __m256 w0, __m256 w1,
+                                                               __m256 w2, __m256 w3, int byte) {
   const __m256 sum = _mm256_fmadd_ps(
       w3, ByteAvx2(p3, byte),
-      _mm256_fmadd_ps(w2, ByteAvx2(p2, byte),
-                      _mm256_fmadd_ps(w1, ByteAvx2(p1, byte), _mm256_mul_ps(w0, ByteAvx2(p0, byte)))));
+      _mm256_fmadd_ps(
+          w2, ByteAvx2(p2, byte),
+          _mm256_fmadd_ps(w1, ByteAvx2(p1, byte), _mm256_mul_ps(w0, ByteAvx2(p0, byte)))));
   const __m256i v =
       _mm256_srli_epi32(_mm256_add_epi32(_mm256_cvtps_epi32(sum), _mm256_set1_epi32(0x8000)), 16);
   return _mm256_slli_epi32(v, 8 * byte);
 }
 
 __attribute__((target("avx2,fma"))) void FreshRowAvx2(const TSource s, const TFixedVector* d,
-                                                       TFixed rowY, int x0, int x1,
-                                                       TColor32* out) {
+                                                      TFixed rowY, int x0, int x1, TColor32* out) {
   int x = x0;
   if (s.Width >= 2 && s.Height >= 2 && x1 <= kMaxVectorColumn && rowY >= 0) {
     const __m256i one = _mm256_set1_epi32(0x10000);
@@ -290,9 +285,9 @@ __attribute__((target("avx2,fma"))) void FreshRowAvx2(const TSource s, const TFi
     const __m256i lastY = _mm256_set1_epi32(s.Height - 1);
     const __m256i width = _mm256_set1_epi32(s.Width);
     const __m256i rowBase = _mm256_set1_epi32(rowY);
-    const __m256i steps = _mm256_setr_epi32(0, kFixedOne, 2 * kFixedOne, 3 * kFixedOne,
-                                            4 * kFixedOne, 5 * kFixedOne, 6 * kFixedOne,
-                                            7 * kFixedOne);
+    const __m256i steps =
+        _mm256_setr_epi32(0, kFixedOne, 2 * kFixedOne, 3 * kFixedOne, 4 * kFixedOne, 5 * kFixedOne,
+                          6 * kFixedOne, 7 * kFixedOne);
     for (; x < x1; x += 8) {
       if (x + 8 > x1) {
         // The last eight pixels once more rather than a scalar tail: the same bits again.
@@ -304,7 +299,8 @@ __attribute__((target("avx2,fma"))) void FreshRowAvx2(const TSource s, const TFi
         SplitPairsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x)),
                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x + 4)), dx, dy);
       }
-      const __m256i sx = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(x * kFixedOne), steps), dx);
+      const __m256i sx =
+          _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(x * kFixedOne), steps), dx);
       const __m256i sy = _mm256_add_epi32(rowBase, dy);
       const __m256i ix = _mm256_srai_epi32(sx, 16);
       const __m256i iy = _mm256_srai_epi32(sy, 16);
@@ -336,18 +332,19 @@ __attribute__((target("avx2,fma"))) void FreshRowAvx2(const TSource s, const TFi
       const __m256i ify = _mm256_sub_epi32(one, fy);
       // ifx * ify reaches 2^32 only at fx = fy = 0, where the low 32 bits wrap to 0 and the
       // weight must be the whole 65536.
-      const __m256i whole =
-          _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_or_si256(fx, fy), _mm256_setzero_si256()), one);
-      const __m256i w0 = _mm256_or_si256(_mm256_srli_epi32(_mm256_mullo_epi32(ifx, ify), 16), whole);
+      const __m256i whole = _mm256_and_si256(
+          _mm256_cmpeq_epi32(_mm256_or_si256(fx, fy), _mm256_setzero_si256()), one);
+      const __m256i w0 =
+          _mm256_or_si256(_mm256_srli_epi32(_mm256_mullo_epi32(ifx, ify), 16), whole);
       const __m256i w1 = _mm256_srli_epi32(_mm256_mullo_epi32(fx, ify), 16);
       const __m256i w2 = _mm256_srli_epi32(_mm256_mullo_epi32(ifx, fy), 16);
       const __m256i w3 = _mm256_sub_epi32(_mm256_sub_epi32(_mm256_sub_epi32(one, w0), w1), w2);
       const __m256 f0 = _mm256_cvtepi32_ps(w0), f1 = _mm256_cvtepi32_ps(w1);
       const __m256 f2 = _mm256_cvtepi32_ps(w2), f3 = _mm256_cvtepi32_ps(w3);
-      const __m256i rgb = _mm256_or_si256(
-          _mm256_or_si256(ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 2),
-                          ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 1)),
-          ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 0));
+      const __m256i rgb =
+          _mm256_or_si256(_mm256_or_si256(ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 2),
+                                          ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 1)),
+                          ChannelAvx2(p0, p1, p2, p3, f0, f1, f2, f3, 0));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
                           _mm256_or_si256(rgb, _mm256_set1_epi32(int32_t(0xFF000000u))));
       if (good != 0xFF)
@@ -475,8 +472,8 @@ void TRemapTransformation::Render(TBitmap32& dst, const TBitmap32& src, const TR
   }
 }
 
-void TRemapTransformation::ClearAndRender(TBitmap32& dst, const TBitmap32& src,
-                                          const TRect& region, TRemapKernel kernel) const {
+void TRemapTransformation::ClearAndRender(TBitmap32& dst, const TBitmap32& src, const TRect& region,
+                                          TRemapKernel kernel) const {
   CheckRects();
   const TRect r = Intersect(region, dst.BoundsRect());
   if (r.IsEmpty()) return;

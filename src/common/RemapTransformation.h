@@ -49,9 +49,11 @@ public:
   void ClearAndRender(TBitmap32& dst, const TBitmap32& src, const TRect& region,
                       TRemapKernel kernel = TRemapKernel::Auto) const;
 
+  // Fails as Render would with these rectangles; lets a caller check before changing anything.
+  void CheckRects() const;
+
 private:
   bool PlainGeometry() const;
-  void CheckRects() const;
   void RenderReference(TBitmap32& dst, const TBitmap32& src, const TRect& r) const;
 
   TVectorMap Map_;

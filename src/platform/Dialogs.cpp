@@ -16,6 +16,7 @@ public:
   bool RunForm(TModalForm& form) override { Fail(form.FormName()); }
   std::optional<TColor> ChooseColor(TColor) override { Fail("Color"); }
   std::optional<std::string> SelectFolder(const std::string& caption) override { Fail(caption); }
+  std::optional<TFontChoice> ChooseFont(const TFontChoice&) override { Fail("Font"); }
 
 private:
   [[noreturn]] static void Fail(const std::string& what) {

@@ -42,6 +42,17 @@ public:
   virtual bool AnswerScripted(const TFormAnswer& answer) = 0;
 };
 
+// A font as the font dialog gives it.
+struct TFontChoice {
+  std::string Family;
+  int PointSize = 8;
+  bool Bold = false;
+  bool Italic = false;
+  bool Underline = false;
+  bool StrikeOut = false;
+  TColor Color = 0;  // Windows colour value
+};
+
 class TDialogs {
 public:
   virtual ~TDialogs() = default;
@@ -59,6 +70,8 @@ public:
   virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
   // The folder picker with this caption; the chosen folder, or nothing when the user cancels.
   virtual std::optional<std::string> SelectFolder(const std::string& caption) = 0;
+  // The font dialog, starting at `initial`; nothing when the user cancels.
+  virtual std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) = 0;
 };
 
 // The process-wide dialog service. Without one installed, asking anything fails loudly.

@@ -1,6 +1,7 @@
 #include "platform/QtDialogs.h"
 
 #include <QColorDialog>
+#include <QFontDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -89,6 +90,25 @@ std::optional<std::string> TQtDialogs::SelectFolder(const std::string& caption) 
   const QString folder = QFileDialog::getExistingDirectory(Owner_, QString::fromStdString(caption));
   if (folder.isEmpty()) return std::nullopt;
   return folder.toStdString();
+}
+
+std::optional<TFontChoice> TQtDialogs::ChooseFont(const TFontChoice& initial) {
+  QFont start(QString::fromStdString(initial.Family), initial.PointSize);
+  start.setBold(initial.Bold);
+  start.setItalic(initial.Italic);
+  start.setUnderline(initial.Underline);
+  start.setStrikeOut(initial.StrikeOut);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, start, Owner_);
+  if (!ok) return std::nullopt;
+  TFontChoice result = initial;
+  result.Family = chosen.family().toStdString();
+  result.PointSize = chosen.pointSize() > 0 ? chosen.pointSize() : initial.PointSize;
+  result.Bold = chosen.bold();
+  result.Italic = chosen.italic();
+  result.Underline = chosen.underline();
+  result.StrikeOut = chosen.strikeOut();
+  return result;
 }
 
 }  // namespace gs

@@ -21,6 +21,7 @@ public:
   bool RunForm(TModalForm& form) override { return form.ShowModal(); }
   std::optional<TColor> ChooseColor(TColor initial) override;
   std::optional<std::string> SelectFolder(const std::string& caption) override;
+  std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override;
 
 private:
   QWidget* Owner_;

@@ -50,4 +50,11 @@ std::optional<std::string> TScriptedDialogs::SelectFolder(const std::string& cap
   return answer;
 }
 
+std::optional<TFontChoice> TScriptedDialogs::ChooseFont(const TFontChoice&) {
+  if (FontAnswers_.empty()) throw EUnansweredDialog("Nobody answered the font dialog");
+  std::optional<TFontChoice> answer = std::move(FontAnswers_.front());
+  FontAnswers_.pop_front();
+  return answer;
+}
+
 }  // namespace gs

@@ -34,6 +34,8 @@ public:
   void AnswerFolder(std::optional<std::string> folder) { FolderAnswers_.push_back(std::move(folder)); }
   std::optional<TColor> ChooseColor(TColor initial) override;
   std::optional<std::string> SelectFolder(const std::string& caption) override;
+  void AnswerFont(std::optional<TFontChoice> font) { FontAnswers_.push_back(std::move(font)); }
+  std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override;
 
   // What was asked and shown, in order, for tests to inspect.
   const std::vector<TFileDialogRequest>& FileRequests() const { return FileRequests_; }
@@ -41,7 +43,7 @@ public:
   void ClearMessages() { Messages_.clear(); }
   bool HasPendingAnswers() const {
     return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !FormAnswers_.empty() ||
-           !ColorAnswers_.empty() || !FolderAnswers_.empty();
+           !ColorAnswers_.empty() || !FolderAnswers_.empty() || !FontAnswers_.empty();
   }
 
 private:
@@ -54,6 +56,7 @@ private:
   std::vector<std::string> Messages_;
   std::deque<std::optional<TColor>> ColorAnswers_;
   std::deque<std::optional<std::string>> FolderAnswers_;
+  std::deque<std::optional<TFontChoice>> FontAnswers_;
 };
 
 }  // namespace gs

@@ -32,6 +32,10 @@ const QColor kPurpleDark(0x6A, 0x3D, 0x9A);
 const QColor kPink(0xF0, 0x62, 0x92);
 const QColor kSkin(0xFF, 0xCC, 0x99);
 const QColor kBrown(0x8D, 0x5A, 0x3B);
+const QColor kRed(0xE5, 0x39, 0x35);
+const QColor kRedLight(0xFF, 0x6E, 0x5A);
+const QColor kRedDark(0xB0, 0x1C, 0x1C);
+const QColor kGreenDark(0x2E, 0x7D, 0x32);
 
 class TIconPainter {
 public:
@@ -68,6 +72,15 @@ public:
   void Line(QPointF a, QPointF b, const QColor& color, double width) {
     P_.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap));
     P_.drawLine(a, b);
+  }
+
+  // The marching-ants frame of a selection.
+  void Dashed(const QPainterPath& path, const QColor& color, double width) {
+    QPen pen(color, width, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setDashPattern({2, 1.5});
+    P_.setPen(pen);
+    P_.setBrush(Qt::NoBrush);
+    P_.drawPath(path);
   }
 
   static QPainterPath RectPath(const QRectF& r, double radius = 1.5) {
@@ -344,6 +357,204 @@ void PaintTwirl(TIconPainter& p) {
   p.Shape(Band(spiral, 4.5), kBlue);
 }
 
+// ---- The floating tool palette ------------------------------------------------------------
+
+void PaintSelectionTool(TIconPainter& p) {
+  // The dashed frame of a selected layer behind the pointer.
+  const QRectF frame(4, 4, 28, 24);
+  p.Fill(frame, kSky);
+  p.Dashed(TIconPainter::RectPath(frame, 0), kBlueDark, 2.5);
+  p.Shape(QPolygonF({QPointF(19, 12), QPointF(19, 43), QPointF(26, 36), QPointF(31, 46), QPointF(37, 43),
+                     QPointF(32, 33.5), QPointF(42, 33.5)}),
+          kPaper);
+}
+
+void PaintDelete(TIconPainter& p) {
+  QPainterPath down, up;
+  down.moveTo(11, 11);
+  down.lineTo(37, 37);
+  up.moveTo(37, 11);
+  up.lineTo(11, 37);
+  QLinearGradient red(QPointF(0, 8), QPointF(0, 40));
+  red.setColorAt(0, kRedLight);
+  red.setColorAt(1, kRedDark);
+  p.Shape(Band(down, 10).united(Band(up, 10)).simplified(), red);
+}
+
+void PaintCrop(TIconPainter& p) {
+  PaintPhoto(p, QRectF(14, 14, 20, 20));
+  // The two corner brackets of the classic crop tool, overlapping where the picture is kept.
+  QPainterPath lower, upper;
+  lower.moveTo(12, 3);
+  lower.lineTo(12, 36);
+  lower.lineTo(45, 36);
+  upper.moveTo(3, 12);
+  upper.lineTo(36, 12);
+  upper.lineTo(36, 45);
+  p.Shape(Band(upper, 5.5, Qt::FlatCap), kGreyDark);
+  p.Shape(Band(lower, 5.5, Qt::FlatCap), kGrey);
+}
+
+void PaintViewOriginalSize(TIconPainter& p) {
+  PaintPhoto(p, QRectF(3, 4, 34, 28));
+  const QPointF centre(33, 34);
+  p.Shape(Ellipse(centre, 12.5, 12.5), kYellow);
+  // "1:1" in the badge.
+  for (double x : {centre.x() - 7.0, centre.x() + 4.0}) {
+    p.Fill(QRectF(x, centre.y() - 6.5, 3, 13), kOutline);
+    p.Fill(QRectF(x - 2, centre.y() - 6.5, 2.5, 2.5), kOutline);
+  }
+  p.Fill(Ellipse(QPointF(centre.x() - 0.5, centre.y() - 3), 1.6, 1.6), kOutline);
+  p.Fill(Ellipse(QPointF(centre.x() - 0.5, centre.y() + 3), 1.6, 1.6), kOutline);
+}
+
+// Tools held at 45 degrees are designed along +x from their working end and placed with this.
+QTransform Diagonal(QPointF workingEnd) {
+  QTransform t;
+  t.translate(workingEnd.x(), workingEnd.y());
+  t.rotate(-45);
+  return t;
+}
+
+void PaintEraser(TIconPainter& p) {
+  p.Line(QPointF(5, 43), QPointF(26, 43), kGreyDark, 2.5);
+  QTransform place;
+  place.translate(24, 24);
+  place.rotate(-40);
+  p.Shape(place.map(TIconPainter::RectPath(QRectF(-3, -9.5, 22, 19), 3)), kBlue);
+  p.Shape(place.map(TIconPainter::RectPath(QRectF(-20, -9.5, 17, 19), 3)), kPink);
+  p.Fill(place.map(TIconPainter::RectPath(QRectF(1, -6.5, 14, 3), 1)), kSky);
+}
+
+void PaintPaintbrush(TIconPainter& p) {
+  QPainterPath stroke;
+  stroke.moveTo(4, 44);
+  stroke.quadTo(11, 38, 20, 44);
+  p.Shape(Band(stroke, 5), kBlue);
+  const QTransform place = Diagonal(QPointF(9, 38));
+  QPainterPath handle;
+  handle.moveTo(21, 0);
+  handle.lineTo(41, 0);
+  p.Shape(place.map(Band(handle, 7)), kOrange);
+  p.Shape(place.map(TIconPainter::RectPath(QRectF(13, -5.5, 9, 11), 1)), kGrey);
+  QPainterPath bristles;
+  bristles.moveTo(13, -5);
+  bristles.cubicTo(6, -5, 2, -2, 0, 0);
+  bristles.cubicTo(2, 2, 6, 5, 13, 5);
+  bristles.closeSubpath();
+  p.Shape(place.map(bristles), kBlueDark);
+}
+
+void PaintEyedropper(TIconPainter& p) {
+  // The drop it has just picked up.
+  QPainterPath drop;
+  drop.moveTo(6, 37.5);
+  drop.cubicTo(8, 40, 10, 41.5, 10, 43.5);
+  drop.cubicTo(10, 46.5, 2, 46.5, 2, 43.5);
+  drop.cubicTo(2, 41.5, 4, 40, 6, 37.5);
+  p.Shape(drop, kGreen);
+  // Chunky, because a thin diagonal tube all but vanishes at 16 px.
+  const QTransform place = Diagonal(QPointF(10, 36));
+  p.Shape(place.map(Polygon(QPolygonF({QPointF(0, -3), QPointF(19, -6), QPointF(19, 6), QPointF(0, 3)}))),
+          kSky);
+  p.Fill(place.map(Polygon(QPolygonF({QPointF(1.5, -2.2), QPointF(10, -4), QPointF(10, 4), QPointF(1.5, 2.2)}))),
+         kGreen);
+  p.Shape(place.map(TIconPainter::RectPath(QRectF(18, -9, 6, 18), 1)), kGreyDark);
+  p.Shape(place.map(TIconPainter::RectPath(QRectF(24, -9, 14, 18), 7.5)), kRed);
+}
+
+void PaintTextTool(TIconPainter& p) {
+  // A glyph built from polygons: fonts differ between desktops, the icon must not.
+  QPainterPath letter;
+  letter.addPolygon(QPolygonF({QPointF(6, 38), QPointF(19, 4), QPointF(29, 4), QPointF(42, 38), QPointF(33, 38),
+                               QPointF(30.5, 31), QPointF(17.5, 31), QPointF(15, 38)}));
+  letter.closeSubpath();
+  letter.addPolygon(QPolygonF({QPointF(20, 24), QPointF(28, 24), QPointF(24, 13)}));
+  letter.closeSubpath();
+  p.Shape(letter, kPurple);
+  p.Shape(TIconPainter::RectPath(QRectF(5, 41, 38, 4.5), 1.5), kOrange);
+}
+
+QPainterPath Star(QPointF centre, double outer, double inner, int points, double turn = 0) {
+  QPolygonF polygon;
+  for (int i = 0; i < 2 * points; ++i) {
+    const double angle = -std::numbers::pi / 2 + turn + i * std::numbers::pi / points;
+    const double r = i % 2 == 0 ? outer : inner;
+    polygon << centre + QPointF(r * std::cos(angle), r * std::sin(angle));
+  }
+  return Polygon(polygon);
+}
+
+void PaintInsertClipart(TIconPainter& p) {
+  QPainterPath bar;
+  bar.moveTo(4, 22);
+  bar.quadTo(24, 19, 44, 22);
+  p.Shape(Band(bar, 3.5), kGreyDark);
+  QPainterPath lens;
+  lens.moveTo(5, 21);
+  lens.lineTo(22, 21);
+  lens.cubicTo(23, 33, 19, 39, 13.5, 39);
+  lens.cubicTo(7.5, 39, 4, 33, 5, 21);
+  lens.closeSubpath();
+  QLinearGradient glass(QPointF(0, 21), QPointF(0, 39));
+  glass.setColorAt(0, kOutline);
+  glass.setColorAt(1, kBlueDark);
+  for (const QPainterPath& each : {lens, QTransform(-1, 0, 0, 1, 48, 0).map(lens)}) {
+    p.Shape(each, glass);
+    const QPointF at = each.boundingRect().topLeft();
+    p.Line(at + QPointF(6, 5), at + QPointF(10, 9), kSky, 2);
+  }
+  p.Shape(Star(QPointF(38, 10), 8.5, 3.8, 5), kYellow);
+}
+
+void PaintChromakey(TIconPainter& p) {
+  p.Shape(TIconPainter::RectPath(QRectF(3, 4, 42, 30), 2), kGreen);
+  p.Fill(QRectF(5.5, 6.5, 37, 4), QColor(0x9C, 0xD8, 0x9F));
+  // A key, for "colour key".
+  QPainterPath key = Ellipse(QPointF(13, 35), 8, 8).subtracted(Ellipse(QPointF(13, 35), 3, 3));
+  key = key.united(TIconPainter::RectPath(QRectF(19, 32.5, 26, 5), 1));
+  key = key.united(TIconPainter::RectPath(QRectF(34, 34, 4, 9), 1));
+  key = key.united(TIconPainter::RectPath(QRectF(40, 34, 4, 7), 1));
+  p.Shape(key.simplified(), kYellow);
+}
+
+void PaintChangeBackground(TIconPainter& p) {
+  PaintPhoto(p, QRectF(4, 3, 40, 29));
+  QPainterPath shoulders;
+  shoulders.moveTo(12, 46);
+  shoulders.cubicTo(12, 32, 36, 32, 36, 46);
+  shoulders.closeSubpath();
+  p.Shape(shoulders, kPurple);
+  p.Shape(Ellipse(QPointF(24, 23), 7, 8), kSkin);
+}
+
+void PaintRotateLayer(TIconPainter& p) {
+  QTransform tilt;
+  tilt.translate(24, 24);
+  tilt.rotate(18);
+  p.Shape(tilt.map(TIconPainter::RectPath(QRectF(-9, -9, 18, 18), 1.5)), kSky);
+  QPainterPath ring;
+  const QRectF box(5, 5, 38, 38);
+  ring.arcMoveTo(box, 110);
+  ring.arcTo(box, 110, 290);
+  p.Shape(CurvedArrow(ring, 5, 10, 7.5), kGreen);
+}
+
+void PaintComicFilter(TIconPainter& p) {
+  const QPointF centre(24, 24);
+  p.Shape(Star(centre, 22, 13, 12), kYellow);
+  p.Shape(Star(centre, 10, 6, 8, 0.2), kRed);
+  p.Fill(Ellipse(centre + QPointF(-2, -2), 2.5, 2.5), kPaper);
+}
+
+void PaintBrushSizeSelector(TIconPainter& p) {
+  p.Shape(TIconPainter::RectPath(QRectF(3, 10, 42, 28), 4), kPaper);
+  const double radii[] = {1.8, 3, 4.6, 7};
+  const double xs[] = {8.5, 15.5, 25, 37};
+  for (int i = 0; i < 4; ++i)
+    p.Fill(Ellipse(QPointF(xs[i], 24), radii[i], radii[i]), kBlueDark);
+}
+
 void PaintKind(TIconPainter& p, TIcon kind) {
   switch (kind) {
     case TIcon::Open: return PaintOpen(p);
@@ -359,7 +570,112 @@ void PaintKind(TIconPainter& p, TIcon kind) {
     case TIcon::Putty: return PaintPutty(p);
     case TIcon::Warp: return PaintWarp(p);
     case TIcon::Twirl: return PaintTwirl(p);
+    case TIcon::SelectionTool: return PaintSelectionTool(p);
+    case TIcon::Delete: return PaintDelete(p);
+    case TIcon::Crop: return PaintCrop(p);
+    case TIcon::ViewOriginalSize: return PaintViewOriginalSize(p);
+    case TIcon::Eraser: return PaintEraser(p);
+    case TIcon::Paintbrush: return PaintPaintbrush(p);
+    case TIcon::Eyedropper: return PaintEyedropper(p);
+    case TIcon::TextTool: return PaintTextTool(p);
+    case TIcon::InsertClipart: return PaintInsertClipart(p);
+    case TIcon::Chromakey: return PaintChromakey(p);
+    case TIcon::ChangeBackground: return PaintChangeBackground(p);
+    case TIcon::RotateLayer: return PaintRotateLayer(p);
+    case TIcon::ComicFilter: return PaintComicFilter(p);
+    case TIcon::BrushSizeSelector: return PaintBrushSizeSelector(p);
   }
+}
+
+// ---- Cursors and brush-size images --------------------------------------------------------
+
+// Whether pixel (x, y), judged at its centre, lies within radius of centre. Drawn pixel by pixel
+// rather than with an antialiased ellipse so that a circle of diameter d covers exactly d
+// pixels across, which is the size the user picked.
+bool InsideCircle(int x, int y, QPointF centre, double radius) {
+  if (radius <= 0)
+    return false;
+  const double dx = x + 0.5 - centre.x(), dy = y + 0.5 - centre.y();
+  return dx * dx + dy * dy <= radius * radius;
+}
+
+// The brush circle: a one-pixel black ring of the given diameter with a white pixel on either
+// side of it, in a square one pixel wider than the circle on every side.
+QPixmap BrushCircle(int diameter) {
+  const int side = diameter + 2;
+  QImage image(side, side, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  const QPointF centre(side / 2.0, side / 2.0);
+  const double radius = diameter / 2.0;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      if (InsideCircle(x, y, centre, radius) && !InsideCircle(x, y, centre, radius - 1))
+        image.setPixel(x, y, qRgb(0, 0, 0));
+      else if (InsideCircle(x, y, centre, radius + 1) && !InsideCircle(x, y, centre, radius - 2))
+        image.setPixel(x, y, qRgb(255, 255, 255));
+    }
+  }
+  return QPixmap::fromImage(image);
+}
+
+// Cursors are black shapes with a white rim, so they show on dark and light pictures alike.
+void CursorShape(QPainter& p, const QPainterPath& path) {
+  p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(path);
+  p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::white);
+  p.drawPath(path);
+}
+
+constexpr int kCursorSide = 32;
+// The eyedropper's tip: the very pixel that is picked.
+constexpr int kPickTipX = 2, kPickTipY = 29;
+
+QPixmap PickingCursor() {
+  QPixmap pixmap(kCursorSide, kCursorSide);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QTransform place;
+  place.translate(kPickTipX + 0.5, kPickTipY + 0.5);
+  place.rotate(-45);
+  CursorShape(p, place.map(Polygon(QPolygonF({QPointF(0, -1), QPointF(17, -3), QPointF(17, 3), QPointF(0, 1)}))));
+  CursorShape(p, place.map(TIconPainter::RectPath(QRectF(16, -5, 4, 10), 1)));
+  QPainterPath bulb;
+  bulb.addRoundedRect(QRectF(20, -4.5, 14, 9), 4.5, 4.5);
+  p.setPen(QPen(Qt::white, 3.5));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(place.map(bulb));
+  p.setPen(QPen(Qt::black, 1.2));
+  p.setBrush(Qt::black);
+  p.drawPath(place.map(bulb));
+  p.end();
+  // The tip must be visible where the hotspot is, antialiasing or not.
+  QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+  image.setPixel(kPickTipX, kPickTipY, qRgb(0, 0, 0));
+  return QPixmap::fromImage(image);
+}
+
+QPixmap RotateCursor() {
+  QPixmap pixmap(kCursorSide, kCursorSide);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const double c = kCursorSide / 2.0;
+  QPainterPath ring;
+  const QRectF box(c - 11, c - 11, 22, 22);
+  ring.arcMoveTo(box, 120);
+  ring.arcTo(box, 120, 280);
+  CursorShape(p, CurvedArrow(ring, 4, 8, 5.5));
+  // A cross in the middle marks the pivot, which is where the hotspot sits.
+  p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(c - 3.5, c), QPointF(c + 3.5, c));
+  p.drawLine(QPointF(c, c - 3.5), QPointF(c, c + 3.5));
+  p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(c - 3, c), QPointF(c + 3, c));
+  p.drawLine(QPointF(c, c - 3), QPointF(c, c + 3));
+  return pixmap;
 }
 
 }  // namespace
@@ -379,6 +695,34 @@ QIcon MakeIcon(TIcon kind) {
   for (int size : {16, 24, 32, 48})
     icon.addPixmap(PaintIcon(kind, size));
   return icon;
+}
+
+QCursor MakeToolCursor(int slot) {
+  if (slot >= 1 && slot <= int(kBrushCircleSizes.size()))
+    return QCursor(BrushCircle(kBrushCircleSizes[size_t(slot - 1)]), 1, 1);
+  if (slot == 8)
+    return QCursor(PickingCursor(), kPickTipX, kPickTipY);
+  if (slot == 9)
+    return QCursor(RotateCursor(), kCursorSide / 2, kCursorSide / 2);
+  return QCursor(Qt::ArrowCursor);
+}
+
+QPixmap PaintBrushSizeImage(int index) {
+  const int count = int(kBrushCircleSizes.size());
+  if (index < 0 || index >= count)
+    return QPixmap();
+  const int diameter = kBrushCircleSizes[size_t(count - 1 - index)];
+  constexpr int side = 32;
+  QImage image(side, side, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  // Odd diameters centre on a pixel, even ones between pixels, so every dot sits in the middle.
+  const int offset = (side - diameter) / 2;
+  const QPointF centre(offset + diameter / 2.0, offset + diameter / 2.0);
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x)
+      if (InsideCircle(x, y, centre, diameter / 2.0))
+        image.setPixel(x, y, qRgb(0, 0, 0));
+  return QPixmap::fromImage(image);
 }
 
 }  // namespace gs

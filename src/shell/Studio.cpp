@@ -6,14 +6,18 @@
 #include "shell/BrushLayer.h"
 #include "shell/Icons.h"
 #include "shell/ImageSizeDialog.h"
+#include "shell/InsertTextDialog.h"
+#include "shell/LayerViews.h"
 #include "shell/ImageView.h"
 #include "shell/document/Canvas.h"
+#include "shell/document/Layers.h"
 #include "shell/document/PictureFiles.h"
 #include "shell/document/Zoom.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -61,6 +65,10 @@ void TSStudio::FormCreate() {
   LayterTimer->setInterval(50);
   connect(LayterTimer, &QTimer::timeout, this, [this] { Guarded([this] { LayterTimerTimer(); }); });
   fsize = new Tfsize(this);
+  Form1 = new TForm1(this);
+  // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
+  TextFont.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+  TextFont.PointSize = 8;
   Doc.ToolMode = tool::None;
 }
 
@@ -111,9 +119,10 @@ void TSStudio::CreateMenus() {
   miFitToWindow = AddCommand(ViewMenu, "Fit To Window", &TSStudio::miFitToWindowClick);
 
   InsertMenu = bar->addMenu(QStringLiteral("Insert"));
-  Clipart1 = AddCommand(InsertMenu, "Clipart", nullptr);
-  TalkBubble1 = AddCommand(InsertMenu, "Talk Bubble", nullptr);
-  Text1 = AddCommand(InsertMenu, "Text", nullptr);
+  Clipart1 = AddCommand(InsertMenu, "Clipart", &TSStudio::Clipart1Click);
+  TalkBubble1 = AddCommand(InsertMenu, "Talk Bubble", &TSStudio::TalkBubble1Click);
+  InsertMenu->addSeparator();
+  Text1 = AddCommand(InsertMenu, "Text", &TSStudio::Text1Click);
 
   FiltersMenu = bar->addMenu(QStringLiteral("Filters "));
   LastFilter1 = AddCommand(FiltersMenu, "LastFilter", nullptr);
@@ -198,14 +207,34 @@ void TSStudio::CreateView() {
   BrushOutline = BrushOutlineOwner_.get();
   BrushOutline->Visible = false;
   BrushOutline->SetRadius(SizeBar->value() / 2);
-  DstImg->Layers.push_back(BrushOutline);
+  LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
+  FrameOwner_ = std::make_unique<TRubberbandLayer>(*DstImg);
+  SelectionFrame = FrameOwner_.get();
+  // Picture layers, then the selection frame, then the brush outline on top.
+  DstImg->Layers = {LayersView_.get(), SelectionFrame, BrushOutline};
   connect(DstImg, &TImageView::MouseDown, this, [this](QMouseEvent* e) {
-    Guarded([=, this] { DstImgMouseDown(e->buttons(), int(e->position().x()), int(e->position().y())); });
+    const int x = int(e->position().x()), y = int(e->position().y());
+    const auto held = e->buttons();
+    const auto modifiers = e->modifiers();
+    Guarded([=, this] {
+      LayerMouseDown(held, modifiers, x, y);
+      DstImgMouseDown(held, x, y);
+    });
   });
   connect(DstImg, &TImageView::MouseMove, this, [this](QMouseEvent* e) {
-    Guarded([=, this] { DstImgMouseMove(e->buttons(), int(e->position().x()), int(e->position().y())); });
+    const int x = int(e->position().x()), y = int(e->position().y());
+    const auto held = e->buttons();
+    const auto modifiers = e->modifiers();
+    Guarded([=, this] {
+      if (!LayerMouseMove(held, modifiers, x, y)) DstImgMouseMove(held, x, y);
+    });
   });
-  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImgMouseUp(); }); });
+  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) {
+    Guarded([this] {
+      LayerMouseUp();
+      DstImgMouseUp();
+    });
+  });
   ViewHost_->resize(0, 0);
   sbxDstImg->setWidget(ViewHost_);
   setCentralWidget(sbxDstImg);
@@ -235,6 +264,13 @@ void TSStudio::mOpenImageClick() {
 void TSStudio::OpenFile(const std::string& path) {
   Doc.ZoomPercent = 100;
   LoadImageFile(path);
+  SelectLayer(nullptr);
+  SelectionFrame->SetChild(nullptr);
+  SelectionFrame->Visible = false;
+  Doc.Layers.clear();
+  Doc.LayerRecords.clear();
+  Doc.SelectedLayer = nullptr;
+  Doc.SelectedLayerIndex = -1;
   Doc.DocumentFileName = Doc.SourceFileName;
   EndTool();
   UpdateCaption();
@@ -263,6 +299,8 @@ void TSStudio::EnableDocumentCommands() {
 void TSStudio::PrepareSave() {
   Doc.GeometryChanged = false;
   EndTool();
+  ShowBrushOutline(false);
+  FlattenLayers();
 }
 
 void TSStudio::mSaveImageClick() {
@@ -306,6 +344,7 @@ void TSStudio::EndTool() {
   ToolBar2->hide();
   ShowBrushOutline(false);
   Doc.ToolMode = tool::None;
+  ShowAllLayers(true);
   RefreshView();
 }
 

@@ -3,6 +3,7 @@
 // the document or a subsystem; the handlers keep the names their controls give them.
 
 #include "common/Geometry.h"
+#include "platform/Dialogs.h"
 #include "shell/document/Document.h"
 
 #include <QMainWindow>
@@ -22,7 +23,12 @@ class QToolBar;
 namespace gs {
 
 class TBrushLayer;
+class TForm1;
 class TImageView;
+class TPictureLayersView;
+class TRubberbandLayer;
+class TRotatableLayer;
+class TToolsForm;
 class Tfsize;
 
 class TSStudio : public QMainWindow {
@@ -72,6 +78,35 @@ public:
   void UpdateTimerTimer();
   void LayterTimerTimer();
 
+  // Pixel tools on the mirror DstImg1 (StudioPixelTools.cpp).
+  // Leaves the brushes for the eraser (5), paint (6), eyedropper (7), crop (8) or chroma-key
+  // pick (9).
+  void SwitchToPixelTool(int toolCode);
+  void DstImg1MouseDown(Qt::MouseButtons held, int x, int y);
+  void DstImg1MouseMove(Qt::MouseButtons held, int x, int y);
+  void DstImg1MouseUp();
+  // The brush-size menu: eraser and paint size in document pixels with its cursor slot.
+  void SetEraserSize(int size);
+  // The colour selector's colour changed (a Windows colour value).
+  void SetPaintColor(TColor color);
+
+  // Picture layers (StudioLayers.cpp).
+  void Clipart1Click();
+  void TalkBubble1Click();
+  void Text1Click();
+  void DeleteSelectedLayer();   // palette "Delete"
+  void RotateLayerTool();       // palette "Rotate Layer"
+  void ShowAllLayers(bool visible);
+  void FlattenLayers();
+  int PictureLayerCount() const;
+  void SelectLayer(TRotatableLayer* layer);
+  // The creator sequence: a new layer centred in what the user sees, selected.
+  void CreateLayerFromPicture(const TBitmap32& picture);
+  // The view's mouse events reach the layers and the frame first; true when they took it.
+  bool LayerMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
+  bool LayerMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
+  void LayerMouseUp();
+
   // Life cycle.
   void FormShow();
   void FormActivate();
@@ -100,6 +135,10 @@ public:
   QTimer* LayterTimer = nullptr;
   TBrushLayer* BrushOutline = nullptr;
   Tfsize* fsize = nullptr;
+  TToolsForm* ToolsForm = nullptr;  // the floating tool palette
+  TForm1* Form1 = nullptr;          // "Insert Text"
+  TRubberbandLayer* SelectionFrame = nullptr;
+  TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
   // Menus and commands.
   QMenu* FileMenu = nullptr;
@@ -165,7 +204,13 @@ private:
   bool SelectStampByButton(Qt::MouseButtons held);
   TPoint ViewToPicture(int x, int y) const;
 
+  void LoadClipart(const std::string& folder, const std::string& fileName);
+  QPointF ViewportCenterInDocument() const;
+  void RefreshLayers();
+
   std::unique_ptr<TBrushLayer> BrushOutlineOwner_;
+  std::unique_ptr<TPictureLayersView> LayersView_;
+  std::unique_ptr<TRubberbandLayer> FrameOwner_;
   // Set by a picture layer's own mouse-down: the click was taken by the layer.
   bool LayerTookClick_ = false;
 

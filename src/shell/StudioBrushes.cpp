@@ -28,7 +28,7 @@ void TSStudio::ChooseBrushTool(int mode) {
   if (mode == tool::Putty) UpdateTimer->stop();
   else UpdateTimer->start();
   LayterTimer->stop();
-  if (Doc.SelectedLayerIndex >= 0) {
+  if (Doc.SelectedLayerIndex >= 0 && Doc.SelectedLayer) {
     Doc.ToolMode = mode + tool::LayerPutty;
     if (mode != tool::Putty) {
       UpdateTimer->stop();
@@ -84,8 +84,14 @@ TPoint TSStudio::ViewToPicture(int x, int y) const {
 
 void TSStudio::DstImgMouseDown(Qt::MouseButtons held, int x, int y) {
   if (!Doc.ImageLoaded || Doc.Brushes.LayerBrushDown) return;
-  if (!LayerTookClick_) Doc.SelectedLayerIndex = -1;
+  const bool layerTookClick = LayerTookClick_;
   LayerTookClick_ = false;
+  if (!layerTookClick) {
+    ShowAllLayers(true);
+    Doc.SelectedLayerIndex = -1;
+  }
+  // A press that moves, resizes or turns a layer is no stroke on the picture below it.
+  if (layerTookClick) return;
   if (Doc.ToolMode == tool::None || Doc.ToolMode == tool::ArrangeLayers) return;
   Doc.Brushes.ButtonDown = true;
   if (Doc.ToolMode == tool::Eraser || Doc.ToolMode == tool::ColorPaint) return;
@@ -121,9 +127,5 @@ void TSStudio::UpdateTimerTimer() {
   DstImg->Changed(ApplyPictureBrush(Doc, Doc.Brushes, Doc.Brushes.Stroke.StrokePoint));
 }
 
-void TSStudio::LayterTimerTimer() {
-  // The layer stroke arrives with the picture layers.
-  if (!Doc.Brushes.LayerBrushDown) return;
-}
 
 }  // namespace gs

@@ -27,6 +27,7 @@ void TSStudio::ToolButton1Click() {
   const bool resized = Doc.GeometryChanged;
   UndoPicture(Doc);
   if (resized) ApplyZoom();
+  RefreshLayers();
   RefreshView();
 }
 

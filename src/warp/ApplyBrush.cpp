@@ -7,6 +7,13 @@
 #include <cstdint>
 #include <cstring>
 
+// The compiler's own vectorisation of a loop, once more for AVX2, picked at load time.
+#if defined(__x86_64__)
+#define GS_ALSO_FOR_AVX2 __attribute__((target_clones("avx2", "default")))
+#else
+#define GS_ALSO_FOR_AVX2
+#endif
+
 namespace gs {
 
 namespace {
@@ -24,11 +31,8 @@ TFixed NextCarry(int64_t from, int64_t to, TFixed carry) {
 // displacement of the (scaled) cells, in whole rows. INT_MAX when scaling may wrap round and
 // the reach cannot be bounded. (A pass over the whole stamp: the AVX2 clone of the loop is
 // about twice as fast.)
-#if defined(__x86_64__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-int64_t RowsReadAbove(const TVectorMap& stamp, int i0, int i1, int j0, int j1, TFixed scaleY,
-                      bool scaled) {
+GS_ALSO_FOR_AVX2 int64_t RowsReadAbove(const TVectorMap& stamp, int i0, int i1, int j0, int j1,
+                                       TFixed scaleY, bool scaled) {
   TFixed low = INT32_MAX, high = INT32_MIN;
   for (int j = j0; j <= j1; ++j) {
     const TFixedVector* row = stamp.Row(j);
@@ -53,6 +57,7 @@ int64_t RowsReadAbove(const TVectorMap& stamp, int i0, int i1, int j0, int j1, T
 TRect ApplyBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
                  const TVectorMap& stamp, TVectorMap& scratch, TPoint p, bool putty,
                  TStrokeState& state, TRemapKernel kernel) {
+  mesh.CheckRects();  // before the map changes: a failed render must not leave it half done
   TVectorMap& map = mesh.VectorMap();
   const int ws = stamp.Width();
   const int hs = stamp.Height();

@@ -11,8 +11,8 @@
 namespace gs {
 
 struct TStrokeState {
-  TPoint StrokePoint;         // top-left cell of the last stamp applied
-  TFixedVector PuttyCarry;    // the smoothed pointer motion of a Putty stroke, 16.16
+  TPoint StrokePoint;       // top-left cell of the last stamp applied
+  TFixedVector PuttyCarry;  // the smoothed pointer motion of a Putty stroke, 16.16
 };
 
 // Composes stamp into mesh's map with the stamp's top-left cell at p, then fills the square

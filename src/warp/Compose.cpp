@@ -34,9 +34,8 @@ struct TMapView {
   }
 };
 
-inline int64_t Lerp64(int64_t a, int64_t b, int64_t w) { return a + ((b - a) * w >> 16); }
-
-// Cell i of the row: column x (16.16) of the map.
+// Cell i of the row, which lies on map column x (16.16). Reads the map as VectorInterpolated
+// does, inline for the usual case of a neighbourhood inside the map.
 inline void ComposeCell(const TMapView& m, const TRow& row, int i, int64_t x, TFixedVector scale,
                         bool scaled) {
   TFixedVector v = row.In[i];
@@ -50,17 +49,19 @@ inline void ComposeCell(const TMapView& m, const TRow& row, int i, int64_t x, TF
   if (uint64_t(cx) < m.LastX && uint64_t(cy) < m.LastY) {
     const TFixedVector* c = m.Cells + cx + cy * m.Width;
     const TFixedVector* d = c + m.Width;
-    const int64_t fx = px & 0xFFFF;
-    const int64_t fy = py & 0xFFFF;
-    w.X = TFixed(Lerp64(Lerp64(c[0].X, c[1].X, fx), Lerp64(d[0].X, d[1].X, fx), fy));
-    w.Y = TFixed(Lerp64(Lerp64(c[0].Y, c[1].Y, fx), Lerp64(d[0].Y, d[1].Y, fx), fy));
+    const TFixed fx = TFixed(px & 0xFFFF);
+    const TFixed fy = TFixed(py & 0xFFFF);
+    w.X = FixedLerp(FixedLerp(c[0].X, c[1].X, fx), FixedLerp(d[0].X, d[1].X, fx), fy);
+    w.Y = FixedLerp(FixedLerp(c[0].Y, c[1].Y, fx), FixedLerp(d[0].Y, d[1].Y, fx), fy);
   } else {
     w = m.Map->VectorInterpolated(SaturateFixed(px), SaturateFixed(py));
   }
   row.Out[i] = TFixedVector{SaturateFixed(int64_t(w.X) + v.X), SaturateFixed(int64_t(w.Y) + v.Y)};
 }
 
-inline int64_t CellColumn(const TRow& row, int i) { return int64_t(row.X + (i - row.I0)) * kFixedOne; }
+inline int64_t CellColumn(const TRow& row, int i) {
+  return int64_t(row.X + (i - row.I0)) * kFixedOne;
+}
 
 void ComposeRowScalar(const TVectorMap& map, const TRow row, TFixedVector scale, bool scaled) {
   const TMapView m(map);
@@ -70,8 +71,14 @@ void ComposeRowScalar(const TVectorMap& map, const TRow row, TFixedVector scale,
 
 #ifdef GS_COMPOSE_X86
 
-// Two cells per step, each a 64-bit (X, Y) lane pair; the same scheme as the AVX2 code below,
-// with SSE2's unsigned multiplies corrected for signs.
+// The vector code keeps each cell as a 64-bit (X, Y) lane pair, so stamp, map and scratch
+// cells load and store without reordering, and computes in 32 bits what ComposeCell computes in
+// 64. Cells whose neighbourhood leaves the map, or that meet values beyond +-2^30 (16384
+// pixels, never seen in a real mesh), go to ComposeCell; within that range no difference and no
+// final sum can overflow. Positions are plain sums: the base is never negative, so a sum that
+// wraps round turns negative and lands outside, where ComposeCell saturates it instead.
+
+// SSE2: two cells per step, its unsigned multiplies corrected for signs.
 
 // (a * b) >> 16 per signed 32-bit lane, cut to 32 bits. The unsigned product of the lanes'
 // bit patterns exceeds the signed one by 2^32 (a [b < 0] + b [a < 0]) modulo 2^64.
@@ -104,7 +111,7 @@ __attribute__((target("sse2"))) inline __m128i OutOfRangeSse2(__m128i v) {
 }
 
 __attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const TRow row,
-                                                     TFixedVector scale, bool scaled) {
+                                                    TFixedVector scale, bool scaled) {
   const TMapView m(map);
   int i = row.I0;
   const int wm = map.Width();
@@ -125,12 +132,12 @@ __attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const
         i = row.I1 - 1;
       }
       // Both coordinates are cells of the map, so never negative and below 30000 * 65536.
-      const __m128i base = _mm_add_epi32(
-          _mm_setr_epi32(int32_t(CellColumn(row, i)), row.RowY, int32_t(CellColumn(row, i)), row.RowY),
-          steps);
+      const __m128i base = _mm_add_epi32(_mm_setr_epi32(int32_t(CellColumn(row, i)), row.RowY,
+                                                        int32_t(CellColumn(row, i)), row.RowY),
+                                         steps);
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.In + i));
       if (scaled) v = MulShift16Sse2(scales, v);
-      const __m128i pos = _mm_add_epi32(base, v);  // wraps to outside, as in the AVX2 code
+      const __m128i pos = _mm_add_epi32(base, v);
       const __m128i cell = _mm_srai_epi32(pos, 16);
       const __m128i inLane =
           _mm_and_si128(_mm_cmpgt_epi32(cell, minusOne), _mm_cmpgt_epi32(last, cell));
@@ -139,8 +146,8 @@ __attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const
         for (int k = i; k < i + 2; ++k) ComposeCell(m, row, k, CellColumn(row, k), scale, scaled);
         continue;
       }
-      const __m128i index = _mm_add_epi64(
-          _mm_and_si128(cell, low64), _mm_mul_epu32(_mm_srli_epi64(cell, 32), width));
+      const __m128i index =
+          _mm_add_epi64(_mm_and_si128(cell, low64), _mm_mul_epu32(_mm_srli_epi64(cell, 32), width));
       const __m128i f = _mm_and_si128(pos, low);
       const __m128i fx = _mm_shuffle_epi32(f, _MM_SHUFFLE(2, 2, 0, 0));
       const __m128i fy = _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 1, 1));
@@ -152,10 +159,10 @@ __attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const
       const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + wm));
       const __m128i c00 = _mm_unpacklo_epi64(t0, t1), c10 = _mm_unpackhi_epi64(t0, t1);
       const __m128i c01 = _mm_unpacklo_epi64(b0, b1), c11 = _mm_unpackhi_epi64(b0, b1);
-      const __m128i range = _mm_or_si128(
-          _mm_or_si128(_mm_or_si128(OutOfRangeSse2(c00), OutOfRangeSse2(c10)),
-                       _mm_or_si128(OutOfRangeSse2(c01), OutOfRangeSse2(c11))),
-          OutOfRangeSse2(v));
+      const __m128i range =
+          _mm_or_si128(_mm_or_si128(_mm_or_si128(OutOfRangeSse2(c00), OutOfRangeSse2(c10)),
+                                    _mm_or_si128(OutOfRangeSse2(c01), OutOfRangeSse2(c11))),
+                       OutOfRangeSse2(v));
       if (_mm_movemask_ps(_mm_castsi128_ps(range)) != 0) {
         for (int k = i; k < i + 2; ++k) ComposeCell(m, row, k, CellColumn(row, k), scale, scaled);
         continue;
@@ -169,16 +176,14 @@ __attribute__((target("sse2"))) void ComposeRowSse2(const TVectorMap& map, const
   for (; i <= row.I1; ++i) ComposeCell(m, row, i, CellColumn(row, i), scale, scaled);
 }
 
-// Four cells per step, each a 64-bit (X, Y) lane pair, so stamp, map and scratch cells load
-// and store without reordering. Cells whose neighbourhood leaves the map, or that meet values
-// beyond +-2^30 (16384 pixels, never seen in a real mesh), go to the scalar code.
+// AVX2: four cells per step.
 
 // (a * b) >> 16 per signed 32-bit lane, cut to 32 bits: the low half of a 64-bit shift is the
 // same whether the shift is arithmetic or logical.
 __attribute__((target("avx2"))) inline __m256i MulShift16Avx2(__m256i a, __m256i b) {
   const __m256i even = _mm256_srli_epi64(_mm256_mul_epi32(a, b), 16);
-  const __m256i odd = _mm256_slli_epi64(
-      _mm256_mul_epi32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(b, 32)), 16);
+  const __m256i odd =
+      _mm256_slli_epi64(_mm256_mul_epi32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(b, 32)), 16);
   return _mm256_blend_epi32(even, odd, 0xAA);
 }
 
@@ -198,29 +203,28 @@ __attribute__((target("avx2"))) inline __m256i OutOfRangeAvx2(__m256i v) {
 
 // Two cells with their right-hand neighbours: (a, a + 1) in the low half, (b, b + 1) high.
 __attribute__((target("avx2"))) inline __m256i PairsAvx2(const TFixedVector* a,
-                                                          const TFixedVector* b) {
+                                                         const TFixedVector* b) {
   return _mm256_inserti128_si256(
       _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a))),
       _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), 1);
 }
 
 __attribute__((target("avx2"))) void ComposeRowAvx2(const TVectorMap& map, const TRow row,
-                                                     TFixedVector scale, bool scaled) {
+                                                    TFixedVector scale, bool scaled) {
   const TMapView m(map);
   int i = row.I0;
   const int wm = map.Width();
   const int hm = map.Height();
   if (wm >= 2 && hm >= 2) {
-    const __m256i last = _mm256_setr_epi32(wm - 1, hm - 1, wm - 1, hm - 1, wm - 1, hm - 1,
-                                           wm - 1, hm - 1);
+    const __m256i last =
+        _mm256_setr_epi32(wm - 1, hm - 1, wm - 1, hm - 1, wm - 1, hm - 1, wm - 1, hm - 1);
     const __m256i minusOne = _mm256_set1_epi32(-1);
     const __m256i low = _mm256_set1_epi32(0xFFFF);
     const __m256i low64 = _mm256_set1_epi64x(0xFFFFFFFF);
     const __m256i width = _mm256_set1_epi32(wm);
-    const __m256i scales = _mm256_setr_epi32(scale.X, scale.Y, scale.X, scale.Y, scale.X,
-                                             scale.Y, scale.X, scale.Y);
-    const __m256i steps =
-        _mm256_setr_epi32(0, 0, kFixedOne, 0, 2 * kFixedOne, 0, 3 * kFixedOne, 0);
+    const __m256i scales =
+        _mm256_setr_epi32(scale.X, scale.Y, scale.X, scale.Y, scale.X, scale.Y, scale.X, scale.Y);
+    const __m256i steps = _mm256_setr_epi32(0, 0, kFixedOne, 0, 2 * kFixedOne, 0, 3 * kFixedOne, 0);
     const TFixedVector* cells = map.Row(0);
     for (; i <= row.I1; i += 4) {
       if (i + 3 > row.I1) {
@@ -228,13 +232,12 @@ __attribute__((target("avx2"))) void ComposeRowAvx2(const TVectorMap& map, const
         i = row.I1 - 3;
       }
       // Both coordinates are cells of the map, so never negative and below 30000 * 65536.
-      const __m256i base = _mm256_add_epi32(
-          _mm256_set1_epi64x(int64_t(uint64_t(uint32_t(row.RowY)) << 32 | uint32_t(CellColumn(row, i)))),
-          steps);
+      const __m256i base =
+          _mm256_add_epi32(_mm256_set1_epi64x(int64_t(uint64_t(uint32_t(row.RowY)) << 32 |
+                                                      uint32_t(CellColumn(row, i)))),
+                           steps);
       __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.In + i));
       if (scaled) v = MulShift16Avx2(scales, v);
-      // The base is never negative, so a sum that wraps round turns negative: outside the
-      // map, such cells go to the scalar code, which saturates.
       const __m256i pos = _mm256_add_epi32(base, v);
       const __m256i cell = _mm256_srai_epi32(pos, 16);
       const __m256i inLane =
@@ -262,8 +265,6 @@ __attribute__((target("avx2"))) void ComposeRowAvx2(const TVectorMap& map, const
       const __m256i c10 = _mm256_unpackhi_epi64(t02, t13);
       const __m256i c01 = _mm256_unpacklo_epi64(b02, b13);
       const __m256i c11 = _mm256_unpackhi_epi64(b02, b13);
-      // With every value within +-2^30, no difference and no final sum can overflow; anything
-      // larger is left to the 64-bit scalar code.
       const __m256i range = _mm256_or_si256(
           _mm256_or_si256(_mm256_or_si256(OutOfRangeAvx2(c00), OutOfRangeAvx2(c10)),
                           _mm256_or_si256(OutOfRangeAvx2(c01), OutOfRangeAvx2(c11))),

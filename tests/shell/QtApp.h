@@ -5,12 +5,13 @@
 
 namespace gs::test {
 
+// Never destroyed: tearing a QApplication down after widgets were shown crashes at exit.
 inline void EnsureQtApplication() {
   if (QCoreApplication::instance()) return;
   static int argc = 1;
   static char name[] = "shell_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
+  new QApplication(argc, argv);
 }
 
 }  // namespace gs::test

@@ -1,8 +1,10 @@
+#include "common/Errors.h"
 #include "warp/ApplyBrush.h"
 #include "warp/Stamps.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <random>
@@ -49,7 +51,8 @@ public:
         const double px = Clamp32(double(mx) * 65536 + v.X);
         const double py = Clamp32(double(my) * 65536 + v.Y);
         const double wx = Interpolated(px, py, true), wy = Interpolated(px, py, false);
-        next.at(size_t(mx + my * W_)) = TFixedVector{int32_t(Clamp32(wx + v.X)), int32_t(Clamp32(wy + v.Y))};
+        next.at(size_t(mx + my * W_)) =
+            TFixedVector{int32_t(Clamp32(wx + v.X)), int32_t(Clamp32(wy + v.Y))};
       }
     Cells_ = next;
     StrokePoint = p;
@@ -69,7 +72,9 @@ public:
   }
 
 private:
-  static double Clamp32(double v) { return std::min(std::max(v, double(INT32_MIN)), double(INT32_MAX)); }
+  static double Clamp32(double v) {
+    return std::min(std::max(v, double(INT32_MIN)), double(INT32_MAX));
+  }
   static double Lerp(double a, double b, double w) { return a + std::floor((b - a) * w / 65536); }
   double Interpolated(double px, double py, bool wantX) const {
     const double cx = std::floor(px / 65536), cy = std::floor(py / 65536);
@@ -148,64 +153,75 @@ std::vector<TRemapKernel> Kernels() {
 
 }  // namespace
 
-TEST(ApplyBrush, SuccessiveStampsChainThroughTheMeshAsItWas) {
+TEST(ApplyBrush, SuccessiveStampsChainAndPixelsOutsideEveryStampKeepTheSource) {
   TPicture pic(40, 30, 1);
   TMeshModel model(40, 30);
-  // Reaches of up to 6 pixels make the second stamp read cells the first one wrote, and
-  // cells of its own square that it is about to overwrite.
+  // Reaches of up to 6 pixels make a stamp read cells an earlier one wrote, and cells of its
+  // own square that it is about to overwrite.
   const TVectorMap a = RandomStamp(12, 9, 2, 6 * kFixedOne);
   const TVectorMap b = RandomStamp(10, 13, 3, 6 * kFixedOne);
   const std::pair<const TVectorMap*, TPoint> steps[] = {
-      {&a, {5, 4}}, {&b, {9, 7}}, {&b, {9, 7}}, {&a, {8, 10}}, {&b, {22, 3}}};
-  for (const auto& [stamp, p] : steps) {
-    const TVectorMap& s = *stamp;
-    const TRect r = pic.Apply(s, p, false);
-    model.Apply(s, p, false);
+      {&a, {5, 4}}, {&b, {9, 7}}, {&b, {9, 7}}, {&a, {8, 10}}, {&b, {25, 3}}};
+  std::vector<TRect> squares;
+  for (const auto& [s, p] : steps) {
+    squares.push_back(pic.Apply(*s, p, false));
+    model.Apply(*s, p, false);
     ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap()));
-    EXPECT_EQ(r, (TRect{p.X, p.Y, p.X + s.Width(), p.Y + s.Height()}));
+    EXPECT_EQ(squares.back(), (TRect{p.X, p.Y, p.X + s->Width(), p.Y + s->Height()}));
     EXPECT_EQ(pic.Stroke.StrokePoint, p);
   }
   EXPECT_TRUE(pic.ViewIsFreshRender());
-}
-
-TEST(ApplyBrush, PixelsOutsideEveryStampKeepTheSource) {
-  TPicture pic(50, 40, 4);
-  const TVectorMap s = BuiltStamp(11, 2, 0.5f);
-  std::vector<TRect> squares;
-  for (const TPoint p : {TPoint{3, 4}, TPoint{30, 20}, TPoint{35, 22}})
-    squares.push_back(pic.Apply(s, p, false));
   int untouched = 0;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 50; ++x) {
-      bool inside = false;
-      for (const TRect& r : squares) inside = inside || r.Contains(x, y);
-      if (inside) continue;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      if (std::any_of(squares.begin(), squares.end(),
+                      [&](const TRect& r) { return r.Contains(x, y); }))
+        continue;
       ++untouched;
       ASSERT_EQ(pic.View.Pixel(x, y), pic.Source.Pixel(x, y)) << x << ", " << y;
     }
-  EXPECT_GT(untouched, 1000);
-  // Inside, the twirl changed pixels.
-  EXPECT_NE(pic.View.Pixel(8, 7), pic.Source.Pixel(8, 7));
-  EXPECT_TRUE(pic.ViewIsFreshRender());
+  EXPECT_GT(untouched, 500);
 }
 
-TEST(ApplyBrush, StampsBeyondTheEdgesAreClipped) {
+TEST(ApplyBrush, StampsBeyondTheEdgesAreClippedAndOddInputsDoNoHarm) {
   // Negative corners exercise the start of the map, where a wrong index would address the
   // previous row (caught by the model) or memory before the map (caught by AddressSanitizer).
   TPicture pic(30, 20, 5);
   TMeshModel model(30, 20);
   const TVectorMap s = RandomStamp(9, 8, 6, 4 * kFixedOne);
-  const std::pair<TPoint, TRect> cases[] = {
-      {{-3, -2}, {0, 0, 6, 6}},      {{-8, 5}, {0, 5, 1, 13}},      {{25, -7}, {25, 0, 30, 1}},
-      {{26, 16}, {26, 16, 30, 20}},  {{-9, 0}, {}},                 {{30, 3}, {}},
-      {{-1000, -1000}, {}},          {{INT_MIN, INT_MIN}, {}},      {{INT_MAX, INT_MAX}, {}},
-      {{INT_MAX - 3, 2}, {}},        {{2, INT_MIN + 1}, {}}};
+  const std::pair<TPoint, TRect> cases[] = {{{-3, -2}, {0, 0, 6, 6}},
+                                            {{-8, 5}, {0, 5, 1, 13}},
+                                            {{25, -7}, {25, 0, 30, 1}},
+                                            {{26, 16}, {26, 16, 30, 20}},
+                                            {{-9, 0}, {}},
+                                            {{30, 3}, {}},
+                                            {{INT_MIN, INT_MIN}, {}},
+                                            {{INT_MAX, INT_MAX}, {}},
+                                            {{INT_MAX - 3, 2}, {}},
+                                            {{2, INT_MIN + 1}, {}}};
   for (const auto& [p, rect] : cases) {
     EXPECT_EQ(pic.Apply(s, p, false), rect) << p.X << ", " << p.Y;
     model.Apply(s, p, false);
     ASSERT_TRUE(model.Equals(pic.Mesh.VectorMap())) << p.X << ", " << p.Y;
   }
+  // A stamp larger than the picture, a scratch map of the wrong size, an empty stamp.
+  const TVectorMap big = RandomStamp(45, 33, 17, 5 * kFixedOne);
+  pic.Scratch.SetSize(2, 2);
+  EXPECT_EQ(pic.Apply(big, TPoint{-10, -10}, false), (TRect{0, 0, 30, 20}));
+  model.Apply(big, TPoint{-10, -10}, false);
+  EXPECT_TRUE(model.Equals(pic.Mesh.VectorMap()));
+  EXPECT_TRUE(pic.Apply(TVectorMap{}, TPoint{3, 3}, true).IsEmpty());
+  EXPECT_TRUE(model.Equals(pic.Mesh.VectorMap()));
   EXPECT_TRUE(pic.ViewIsFreshRender());
+  // A one-pixel picture.
+  TPicture tiny(1, 1, 18);
+  tiny.Apply(s, TPoint{-3, -3}, true);
+  EXPECT_TRUE(tiny.ViewIsFreshRender());
+  // A mesh without a source rectangle fails before it changes anything.
+  tiny.Mesh.SrcRect = TFloatRect{};
+  const TVectorMap mesh = tiny.Mesh.VectorMap();
+  EXPECT_THROW(tiny.Apply(s, TPoint{-3, -3}, false), Exception);
+  EXPECT_TRUE(tiny.Mesh.VectorMap() == mesh);
 }
 
 TEST(ApplyBrush, PuttyCarryHalvesWhileThePointerStandsStill) {
@@ -260,38 +276,38 @@ TEST(ApplyBrush, WarpHeldStillKeepsGrowing) {
 TEST(ApplyBrush, EveryKernelLeavesTheSameMeshAndPicture) {
   // Rough stamps with reaches far beyond the picture and the 32-bit range: the vector loops'
   // hand-offs to the scalar code for edges and overflow must give the same cells.
-  // The extreme stamp comes early so that later, gentler stamps read its cells: the sums and
-  // differences of 32-bit extremes must saturate, not wrap.
   TVectorMap extreme = RandomStamp(19, 19, 13, INT32_MAX);
   extreme.Vector(0, 0) = TFixedVector{INT32_MIN, INT32_MIN};
   extreme.Vector(5, 5) = TFixedVector{INT32_MAX, INT32_MAX};
   for (int i = 0; i < 19; ++i) extreme.Vector(i, 10) = TFixedVector{INT32_MAX - 7, 0};  // saturates
-  const std::vector<TVectorMap> stamps = {
-      RandomStamp(23, 17, 11, 3 * kFixedOne), extreme, RandomStamp(40, 9, 12, 60 * kFixedOne),
-      BuiltStamp(25, 1, 0.15f), BuiltStamp(25, 0, 0.5f), RandomStamp(33, 21, 14, kFixedOne)};
+  const std::vector<TVectorMap> stamps = {RandomStamp(23, 17, 11, 3 * kFixedOne),
+                                          extreme,
+                                          RandomStamp(40, 9, 12, 60 * kFixedOne),
+                                          BuiltStamp(25, 1, 0.15f),
+                                          BuiltStamp(25, 0, 0.5f),
+                                          RandomStamp(33, 21, 14, kFixedOne)};
   const TPoint points[] = {{10, 6}, {-4, 30}, {50, -3}, {57, 33}, {20, 20}, {21, 19}, {21, 19}};
 
   std::vector<TPicture> pictures;
   for (size_t k = 0; k < Kernels().size(); ++k) pictures.emplace_back(64, 40, 14);
   TMeshModel model(64, 40);
+  const auto set = [&](int x, int y, TFixedVector v) {
+    model.Set(x, y, v);
+    for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = v;
+  };
   // A patch of the mesh at the ends of the 32-bit range, uniform blocks and alternating cells,
-  // for gentle stamps to read with positions well inside the picture.
+  // for gentle stamps to read with positions well inside the picture; and the left edge
+  // displaced, so that reading it by mistake shows.
   for (int y = 12; y < 28; ++y)
     for (int x = 16; x < 48; ++x) {
-      const bool block = (x / 4 + y / 4) % 2 == 0;
-      const bool high = block ? x < 32 : (x + y) % 2 == 0;
-      const TFixedVector v = high ? TFixedVector{INT32_MAX - x, INT32_MAX - y}
-                                  : TFixedVector{INT32_MIN + x, INT32_MIN + y};
-      model.Set(x, y, v);
-      for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = v;
+      const bool high = (x / 4 + y / 4) % 2 == 0 ? x < 32 : (x + y) % 2 == 0;
+      set(x, y,
+          high ? TFixedVector{INT32_MAX - x, INT32_MAX - y}
+               : TFixedVector{INT32_MIN + x, INT32_MIN + y});
     }
-  // The left edge displaced as well, so that reading it by mistake shows.
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 2; ++x) {
-      model.Set(x, y, TFixedVector{kFixedOne / 3, -kFixedOne / 5});
-      for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = TFixedVector{kFixedOne / 3, -kFixedOne / 5};
-    }
-  for (TPicture& pic : pictures) pic.Mesh.ClearAndRender(pic.View, pic.Source, pic.View.BoundsRect());
+  for (int y = 0; y < 40; ++y) set(0, y, TFixedVector{kFixedOne / 3, -kFixedOne / 5});
+  for (TPicture& pic : pictures)
+    pic.Mesh.ClearAndRender(pic.View, pic.Source, pic.View.BoundsRect());
   int step = 0;
   for (const TVectorMap& s : stamps)
     for (const TPoint p : points) {
@@ -306,31 +322,6 @@ TEST(ApplyBrush, EveryKernelLeavesTheSameMeshAndPicture) {
   EXPECT_TRUE(pictures[0].ViewIsFreshRender());
 }
 
-TEST(ApplyBrush, OddInputsDoNoHarm) {
-  TPicture pic(20, 10, 15);
-  const TBitmap32 before = pic.View;
-  TVectorMap empty;
-  EXPECT_TRUE(pic.Apply(empty, TPoint{3, 3}, true).IsEmpty());
-  EXPECT_TRUE(pic.Mesh.VectorMap().IsIdentity());
-  EXPECT_TRUE(pic.View == before);
-
-  // A scratch map of the wrong size is resized rather than overrun.
-  pic.Scratch.SetSize(2, 2);
-  const TVectorMap s = RandomStamp(7, 7, 16, 2 * kFixedOne);
-  pic.Apply(s, TPoint{1, 1}, false);
-  EXPECT_FALSE(pic.Mesh.VectorMap().IsIdentity());
-
-  // A stamp larger than the whole picture.
-  const TVectorMap big = RandomStamp(45, 33, 17, 5 * kFixedOne);
-  EXPECT_EQ(pic.Apply(big, TPoint{-10, -10}, false), (TRect{0, 0, 20, 10}));
-  EXPECT_TRUE(pic.ViewIsFreshRender());
-
-  // A one-pixel picture.
-  TPicture tiny(1, 1, 18);
-  tiny.Apply(s, TPoint{-3, -3}, true);
-  EXPECT_TRUE(tiny.ViewIsFreshRender());
-}
-
 TEST(ApplyBrush, LongReachesOnTheWidestPictureSaturate) {
   // 30000 pixels wide, a stamp cell may reach 29985 pixels to the right and still land inside,
   // on mesh cells of 2^30: displacement plus reach passes the 32-bit range and must saturate.
@@ -338,7 +329,8 @@ TEST(ApplyBrush, LongReachesOnTheWidestPictureSaturate) {
   TVectorMap s;
   s.SetSize(12, 2);
   for (int j = 0; j < 2; ++j)
-    for (int i = 0; i < 12; ++i) s.Vector(i, j) = TFixedVector{(29985 - i) * kFixedOne + 777, -j * 999};
+    for (int i = 0; i < 12; ++i)
+      s.Vector(i, j) = TFixedVector{(29985 - i) * kFixedOne + 777, -j * 999};
   for (TRemapKernel kernel : Kernels()) {
     TPicture pic(w, h, 19);
     TMeshModel model(w, h);

@@ -15,7 +15,8 @@ void ExpectProfile(const TGenericBrush& brush, const std::function<double(double
   for (double angle : {0.0, 0.7, 2.0, 3.9, 5.5}) {
     for (int k = 0; k <= 60; ++k) {
       const double r = k / 50.0;
-      if (std::abs(r - 1.0) < 1e-3) continue;  // whether the rim itself is in depends on float rounding
+      if (std::abs(r - 1.0) < 1e-3)
+        continue;  // whether the rim itself is in depends on float rounding
       const float w = brush.Weight(float(r * std::cos(angle)), float(r * std::sin(angle)));
       const double expected = r >= 1.0 ? 0.0 : model(r);
       ASSERT_NEAR(w, expected, 2e-5) << "r = " << r << ", angle " << angle;

@@ -8,7 +8,8 @@ using namespace gs;
 
 namespace {
 
-constexpr int kPutty = 0, kWarp = 1, kTwirl = 2, kLayerPutty = 11, kLayerWarp = 12, kLayerTwirl = 13;
+constexpr int kPutty = 0, kWarp = 1, kTwirl = 2, kLayerPutty = 11, kLayerWarp = 12,
+              kLayerTwirl = 13;
 
 struct TPair {
   TVectorMap S0, S1;
@@ -33,9 +34,12 @@ void ExpectPuttyCells(const TVectorMap& s, int centre, int axis, int diagonal) {
     for (int i = 0; i < 5; ++i) {
       const int di = std::abs(i - 2), dj = std::abs(j - 2);
       int expected = 0;
-      if (di == 0 && dj == 0) expected = centre;
-      else if (di + dj == 1) expected = axis;
-      else if (di == 1 && dj == 1) expected = diagonal;
+      if (di == 0 && dj == 0)
+        expected = centre;
+      else if (di + dj == 1)
+        expected = axis;
+      else if (di == 1 && dj == 1)
+        expected = diagonal;
       EXPECT_EQ(s.Vector(i, j), (TFixedVector{expected, expected})) << i << ", " << j;
     }
 }
@@ -102,14 +106,9 @@ TEST(Stamps, LayerModesBuildLikeThePictureModesAndOthersBuildNothing) {
     TPair a(9), b(9);
     BuildBrushStamps(a.S0, a.S1, brush, picture);
     BuildBrushStamps(b.S0, b.S1, brush, layer);
-    EXPECT_FALSE(a.S0.IsIdentity()) << picture;
-    EXPECT_FALSE(a.S1.IsIdentity()) << picture;
+    EXPECT_FALSE(a.S0.IsIdentity() || a.S1.IsIdentity()) << picture;
     EXPECT_TRUE(a.S0 == b.S0 && a.S1 == b.S1) << picture;
   }
-  EXPECT_EQ(BrushStrength(kWarp), 0.9f);
-  EXPECT_EQ(BrushStrength(kLayerWarp), 0.9f);
-  EXPECT_EQ(BrushStrength(kTwirl), 0.2f);
-  EXPECT_EQ(BrushStrength(kPutty), 0.2f);
   for (int mode : {-1, 5, 6, 10, 14}) {
     TPair p(7);
     BuildBrushStamps(p.S0, p.S1, brush, kWarp);
@@ -131,16 +130,13 @@ TEST(Stamps, FullSpikeReachesOnlyAnOddStampsCentreCell) {
 }
 
 TEST(Stamps, DegenerateSizesBuildWithoutFault) {
-  for (auto [w, h] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{1, 6}, std::pair{2, 2}}) {
-    for (int mode : {kPutty, kWarp, kTwirl}) {
-      TVectorMap s0, s1;
-      s0.SetSize(w, h);
-      s1.SetSize(w, h);
-      BuildBrushStamps(s0, s1, Brush(1.0f, 0.0f), mode);
-      // A one-cell stamp sits at the centre of its disc: full weight, nowhere to move to.
-      if (w == 1 && h == 1) {
-        EXPECT_EQ(s0.Vector(0, 0), mode == kPutty ? (TFixedVector{kFixedOne, kFixedOne})
-                                                  : TFixedVector{});
+  // A one-cell stamp sits at the centre of its disc: full weight, nowhere to move to.
+  for (int mode : {kPutty, kWarp, kTwirl}) {
+    for (int size : {0, 1, 2}) {
+      TPair p(size);
+      BuildBrushStamps(p.S0, p.S1, Brush(1.0f, 0.0f), mode);
+      if (size == 1) {
+        EXPECT_EQ(p.S0.Vector(0, 0).X, mode == kPutty ? kFixedOne : 0) << mode;
       }
     }
   }

@@ -1,5 +1,7 @@
 #include "shell/document/Canvas.h"
 
+#include "shell/document/Layers.h"
+
 #include <algorithm>
 
 namespace gs {
@@ -54,6 +56,7 @@ void ResizeCanvas(TDocument& doc, int width, int height) {
 }
 
 void UndoPicture(TDocument& doc) {
+  UndoSelectedLayer(doc);
   const TBitmap32 snapshot = doc.UndoBitmap;
   doc.ReplacePicture(snapshot);
   doc.MirrorBitmap = snapshot;

@@ -6,9 +6,13 @@
 #include "common/Color.h"
 #include "codecs/Picture.h"
 #include "common/RemapTransformation.h"
+#include "layers/PictureLayer.h"
 #include "shell/document/Brushes.h"
+#include "shell/document/PixelTools.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace gs {
 
@@ -57,6 +61,16 @@ public:
 
   TBrushState Brushes;
   int SelectedLayerIndex = -1;
+
+  // Picture layers bottom to top, and at the same index each layer's source and mesh.
+  std::vector<std::unique_ptr<TRotatableLayer>> Layers;
+  std::vector<TLayerBmp> LayerRecords;
+  TRotatableLayer* SelectedLayer = nullptr;
+  TBitmap32 LayerSourceBitmap;  // what a brush on a layer samples
+
+  int EraserSize = 26;                // eraser and paintbrush size in document pixels
+  TColor PaintColor = 0;              // the colour selector's colour, black at start
+  TPixelToolState PixelTools;         // the eraser, paint and crop tools' own state
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();

@@ -1,0 +1,31 @@
+#pragma once
+// The Filters menu: one sub-menu per category, one item per filter, after the "LastFilter" item
+// and its separator.
+
+#include "plugins/PluginList.h"
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QMenu;
+
+namespace gs {
+
+// Scans `folder` into `plugins` (see TPSPluginList::LoadFromFolder), then lays out the category
+// items of `filterMenu` afresh from the whole list: sub-menus named "CategoryItem<n>" captioned
+// with the category, items named "FilterItem<index>" captioned with the filter's name, whose
+// data (the Tag) is the list index and which call runFilter(index). Items of other kinds in the
+// menu are left alone. A category is looked up among the menu's sub-menus by caption, ignoring
+// "&" marks and letter case, before a new one is made.
+void BuildFilterMenu(QMenu& filterMenu, TPSPluginList& plugins, const std::string& folder,
+                     bool includeSubDirectories, const std::function<void(int index)>& runFilter);
+
+// Lays out the category items from the list as it is, without scanning.
+void RebuildFilterMenu(QMenu& filterMenu, const TPSPluginList& plugins,
+                       const std::function<void(int index)>& runFilter);
+
+// After a filter has run: "Execute last filter", enabled.
+void ShowLastFilterDone(QAction& lastFilterItem);
+
+}  // namespace gs

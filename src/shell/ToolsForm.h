@@ -1,0 +1,81 @@
+#pragma once
+// TToolsForm: the floating tool palette ("Tools"). Two columns of tool buttons, the brush-size
+// drop-down and the colour selector; every button acts on the main window and hands it the
+// keyboard focus back.
+
+#include "common/Color.h"
+#include "shell/Icons.h"
+
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+
+namespace gs {
+
+class TSStudio;
+
+// A button showing the current paint colour. It only shows the colour: the palette asks for a
+// new one and tells the main window.
+class TColorSelector : public QToolButton {
+public:
+  explicit TColorSelector(QWidget* parent = nullptr);
+  TColor Color() const { return Color_; }
+  void SetColor(TColor color);  // a Windows colour value
+
+private:
+  TColor Color_ = 0;
+};
+
+class TToolsForm : public QWidget {
+public:
+  explicit TToolsForm(TSStudio& studio, QWidget* parent = nullptr);
+
+  // Shows a colour chosen elsewhere (the eyedropper, a script) without reporting it back.
+  void ShowColor(TColor color);
+
+  // The buttons, named as on the form.
+  QToolButton* SpeedButton7 = nullptr;   // Selection Tool
+  QToolButton* SpeedButton8 = nullptr;   // Delete
+  QToolButton* SpeedButton4 = nullptr;   // Zoom In
+  QToolButton* SpeedButton6 = nullptr;   // Zoom Out
+  QToolButton* SpeedButton3 = nullptr;   // Crop
+  QToolButton* SpeedButton5 = nullptr;   // View Original Size
+  QToolButton* SpeedButton10 = nullptr;  // Eraser Tool
+  QToolButton* SpeedButton11 = nullptr;  // Paintbrush Tool
+  QToolButton* SpeedButton9 = nullptr;   // Twirl Grimacer Effect
+  QToolButton* SpeedButton12 = nullptr;  // Eyedropper Tool
+  QToolButton* SpeedButton1 = nullptr;   // Putty Grimacer Effect
+  QToolButton* SpeedButton2 = nullptr;   // Warp Grimacer Effect
+  QToolButton* SpeedButton13 = nullptr;  // Text Tool
+  QToolButton* SpeedButton14 = nullptr;  // Insert Clipart
+  QToolButton* sbtnChromakey = nullptr;
+  QToolButton* sbtnChangeBackground = nullptr;
+  QToolButton* sbtnRotateLayer = nullptr;
+  QToolButton* SpeedButton15 = nullptr;  // Comic Filter, hidden
+  QToolButton* RxSpeedButton1 = nullptr; // Brush Size Selector
+  TColorSelector* ColorSelector1 = nullptr;
+
+  // The brush-size menu and its items, largest image first in the table order N4..N11.
+  QMenu* BrushSizeMenu = nullptr;
+  QAction* N4 = nullptr;   // 1
+  QAction* N5 = nullptr;   // 3
+  QAction* N6 = nullptr;   // 6
+  QAction* N7 = nullptr;   // 10
+  QAction* N8 = nullptr;   // 14
+  QAction* N10 = nullptr;  // 18
+  QAction* N11 = nullptr;  // 26
+
+private:
+  QToolButton* AddButton(int x, int y, const char* hint, TIcon icon, std::function<void()> action);
+  QAction* AddSizeItem(int imageIndex, int size);
+  void RunTool(const std::function<void()>& action);
+  void ChooseColor();
+
+  TSStudio& Studio_;
+};
+
+}  // namespace gs

@@ -1,0 +1,294 @@
+#include "shell/ToolsForm.h"
+
+#include "QtApp.h"
+#include "codecs/Bmp.h"
+#include "codecs/FileIO.h"
+#include "codecs/Png.h"
+#include "platform/ScriptedDialogs.h"
+#include "shell/Batch.h"
+#include "shell/BrushLayer.h"
+#include "shell/ImageView.h"
+#include "shell/Studio.h"
+#include "shell/document/TestFiles.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace gs;
+
+namespace {
+
+// Opaque, every pixel different from its neighbours and never the key colour.
+TBitmap32 Stripes(int w, int h) {
+  TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
+  return b;
+}
+
+class ToolsFormTest : public ::testing::Test {
+protected:
+  ToolsFormTest() {
+    test::EnsureQtApplication();
+    Previous_ = SetDialogs(&Dialogs_);
+    Studio_ = std::make_unique<TSStudio>();
+    Studio_->BatchMode = true;
+    Studio_->resize(900, 700);
+    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
+    Studio_->show();
+    if (!Studio_->ToolsForm) {
+      OwnPalette_ = std::make_unique<TToolsForm>(*Studio_);
+      Studio_->ToolsForm = OwnPalette_.get();
+    }
+    Palette_ = Studio_->ToolsForm;
+    Original_ = Stripes(120, 90);
+    WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(Original_));
+    Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
+  }
+  ~ToolsFormTest() override {
+    Studio_->ToolsForm = nullptr;
+    OwnPalette_.reset();
+    Studio_.reset();
+    SetDialogs(Previous_);
+  }
+
+  void Run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
+  }
+  void SetZoom(int zoom) {
+    Doc().ZoomPercent = zoom;
+    Studio_->ApplyZoom();
+  }
+  // A press, drag steps and release on the mirror, in view pixels.
+  void Drag(std::initializer_list<QPoint> points) {
+    bool first = true;
+    for (const QPoint& p : points) {
+      if (first) Studio_->DstImg1MouseDown(Qt::LeftButton, p.x(), p.y());
+      else Studio_->DstImg1MouseMove(Qt::LeftButton, p.x(), p.y());
+      first = false;
+    }
+    Studio_->DstImg1MouseUp();
+  }
+  TDocument& Doc() { return Studio_->Document(); }
+
+  test::TScratchFolder Dir_;
+  TScriptedDialogs Dialogs_;
+  TDialogs* Previous_ = nullptr;
+  std::unique_ptr<TSStudio> Studio_;
+  std::unique_ptr<TToolsForm> OwnPalette_;
+  TToolsForm* Palette_ = nullptr;
+  TBitmap32 Original_;
+};
+
+}  // namespace
+
+TEST_F(ToolsFormTest, PaletteHasEveryButtonAtItsPlaceWithItsHint) {
+  EXPECT_EQ(Palette_->windowTitle(), QStringLiteral("Tools"));
+  EXPECT_EQ(Palette_->pos(), QPoint(4, 123));
+  EXPECT_TRUE(Palette_->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(Palette_->windowType(), Qt::Tool);
+  EXPECT_FALSE(Palette_->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(Palette_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  struct TExpected {
+    QToolButton* Button;
+    int X, Y;
+    const char* Hint;
+  };
+  const TExpected buttons[] = {
+      {Palette_->SpeedButton7, 0, 0, "Selection Tool"},
+      {Palette_->SpeedButton8, 32, 0, "Delete"},
+      {Palette_->SpeedButton4, 0, 32, "Zoom In"},
+      {Palette_->SpeedButton6, 32, 32, "Zoom Out"},
+      {Palette_->SpeedButton3, 0, 64, "Crop"},
+      {Palette_->SpeedButton5, 32, 64, "View Original Size"},
+      {Palette_->SpeedButton10, 0, 96, "Eraser Tool"},
+      {Palette_->SpeedButton11, 32, 96, "Paintbrush Tool"},
+      {Palette_->SpeedButton9, 0, 128, "Twirl Grimacer Effect"},
+      {Palette_->SpeedButton12, 32, 128, "Eyedropper Tool"},
+      {Palette_->SpeedButton1, 0, 160, "Putty Grimacer Effect"},
+      {Palette_->SpeedButton2, 32, 160, "Warp Grimacer Effect"},
+      {Palette_->SpeedButton13, 0, 192, "Text Tool"},
+      {Palette_->SpeedButton14, 32, 192, "Insert Clipart"},
+      {Palette_->sbtnChromakey, 0, 224, "Chromakey Tool"},
+      {Palette_->sbtnChangeBackground, 32, 224, "Change Background"},
+      {Palette_->sbtnRotateLayer, 0, 256, "Rotate Layer"},
+      {Palette_->SpeedButton15, 32, 256, "Comic Filter"},
+  };
+  for (const TExpected& e : buttons) {
+    EXPECT_EQ(e.Button->geometry(), QRect(e.X, e.Y, 30, 30)) << e.Hint;
+    EXPECT_EQ(e.Button->toolTip(), QString::fromLatin1(e.Hint));
+    EXPECT_FALSE(e.Button->icon().isNull()) << e.Hint;
+  }
+  EXPECT_FALSE(Palette_->SpeedButton15->isVisibleTo(Palette_));
+  EXPECT_EQ(Palette_->SpeedButton15->text(), QStringLiteral("..."));
+  EXPECT_TRUE(Palette_->SpeedButton3->isVisibleTo(Palette_));
+  EXPECT_EQ(Palette_->RxSpeedButton1->geometry(), QRect(0, 288, 62, 25));
+  EXPECT_EQ(Palette_->RxSpeedButton1->toolTip(), QStringLiteral("Brush Size Selector"));
+  EXPECT_EQ(Palette_->ColorSelector1->geometry(), QRect(0, 316, 62, 21));
+  EXPECT_EQ(Palette_->ColorSelector1->toolTip(), QStringLiteral("Color Selector"));
+  EXPECT_EQ(Palette_->ColorSelector1->Color(), 0u);
+  EXPECT_EQ(Palette_->size(), QSize(62, 337));
+}
+
+TEST_F(ToolsFormTest, BrushSizeMenuSetsTheSizeAndEntersTheEraser) {
+  const QList<QAction*> items = Palette_->BrushSizeMenu->actions();
+  ASSERT_EQ(items.size(), 7);
+  for (QAction* item : items) {
+    EXPECT_TRUE(item->text().trimmed().isEmpty());
+    EXPECT_FALSE(item->icon().isNull());
+  }
+  EXPECT_EQ(Palette_->RxSpeedButton1->menu(), Palette_->BrushSizeMenu);
+
+  Palette_->N7->trigger();
+  EXPECT_EQ(Doc().EraserSize, 10);
+  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+  EXPECT_TRUE(Studio_->DstImg1->isVisible());
+  EXPECT_EQ(Studio_->DstImg1->size(), Studio_->DstImg->size());
+
+  // The paintbrush keeps painting with the new size.
+  Palette_->SpeedButton11->click();
+  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  Palette_->N4->trigger();
+  EXPECT_EQ(Doc().EraserSize, 1);
+  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  Drag({{30, 30}});
+  Studio_->EndTool();
+  EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(31, 31)), 254);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(32, 32), Original_.Pixel(32, 32));
+  Palette_->N11->trigger();
+  EXPECT_EQ(Doc().EraserSize, 26);
+  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+}
+
+TEST_F(ToolsFormTest, ErasingAtHalfZoomIsTransparentAfterTheToolAndInASavedPng) {
+  SetZoom(50);
+  Palette_->N7->trigger();  // size 10
+  Drag({{10, 10}});
+  // While the tool is active the mirror shows the erased square as the checkerboard.
+  EXPECT_EQ(RgbOf(Doc().MirrorBitmap.Pixel(20, 20)), 0xB0B0B0u);
+  EXPECT_EQ(RgbOf(Doc().MirrorBitmap.Pixel(24, 20)), 0xFFFFFFu);
+  EXPECT_EQ(Doc().MirrorBitmap.Pixel(41, 20), Original_.Pixel(41, 20));
+  Palette_->SpeedButton7->click();
+  EXPECT_FALSE(Studio_->DstImg1->isVisible());
+  for (int y = 18; y < 43; ++y)
+    for (int x = 18; x < 43; ++x) {
+      const bool erased = x >= 20 && x <= 40 && y >= 20 && y <= 40;
+      ASSERT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(x, y)) == 0, erased) << x << "," << y;
+    }
+
+  Dialogs_.AnswerFile(Dir_.Path("erased.png"));
+  Studio_->saveas1Click();
+  const TDecodedPicture saved = DecodePng(ReadFileBytes(Dir_.Path("erased.png")));
+  EXPECT_EQ(AlphaOf(saved.Bitmap.Pixel(20, 20)), 0);
+  EXPECT_EQ(AlphaOf(saved.Bitmap.Pixel(40, 40)), 0);
+  EXPECT_EQ(saved.Bitmap.Pixel(41, 41), Original_.Pixel(41, 41));
+  EXPECT_EQ(saved.Bitmap.Pixel(19, 30), Original_.Pixel(19, 30));
+}
+
+TEST_F(ToolsFormTest, PaintFollowsTheDragInTheChosenColourWithAlpha254) {
+  Dialogs_.AnswerColor(0x000000FF);  // red
+  Palette_->ColorSelector1->click();
+  EXPECT_EQ(Doc().PaintColor, 0x000000FFu);
+  EXPECT_EQ(Palette_->ColorSelector1->Color(), 0x000000FFu);
+  Palette_->SpeedButton11->click();
+  Palette_->N4->trigger();  // size 1: a 2 x 2 square per step
+  Drag({{5, 5}, {30, 5}});
+  Studio_->DstImg1MouseMove(Qt::NoButton, 60, 5);  // after the release: no stroke
+  const TBitmap32 painted = Doc().ViewBitmap;
+  Palette_->SpeedButton7->click();
+  EXPECT_EQ(Doc().ViewBitmap, painted);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), Color32(255, 0, 0, 254));
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(31, 6), Color32(255, 0, 0, 254));
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(60, 5), Original_.Pixel(60, 5));
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(17, 5), Original_.Pixel(17, 5));  // only where the pointer was
+  // A cancelled colour dialog keeps the colour.
+  Dialogs_.AnswerColor(std::nullopt);
+  Palette_->ColorSelector1->click();
+  EXPECT_EQ(Doc().PaintColor, 0x000000FFu);
+}
+
+TEST_F(ToolsFormTest, EyedropperPicksTheColourAndSwitchesToThePaintbrush) {
+  Palette_->SpeedButton12->click();
+  EXPECT_EQ(Doc().ToolMode, tool::Picker);
+  EXPECT_TRUE(Studio_->DstImg1->isVisible());
+  Studio_->DstImg1MouseDown(Qt::LeftButton, 33, 44);
+  // Dragging before the release belongs to the pick, not to a paint stroke.
+  Studio_->DstImg1MouseMove(Qt::LeftButton, 50, 44);
+  Studio_->DstImg1MouseUp();
+  const TColor picked = Color32ToWinColor(Original_.Pixel(33, 44));
+  EXPECT_EQ(Doc().PaintColor, picked);
+  EXPECT_EQ(Palette_->ColorSelector1->Color(), picked);
+  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  EXPECT_EQ(Doc().ViewBitmap, Original_);
+  Drag({{70, 70}});
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(70, 70), WinColorToColor32(picked, 254));
+}
+
+TEST_F(ToolsFormTest, CropGivesTheSameResultInBothDragDirectionsAndUndoes) {
+  SetZoom(50);
+  Palette_->SpeedButton3->click();
+  EXPECT_EQ(Doc().ToolMode, tool::Crop);
+  EXPECT_EQ(Studio_->DstImg1->cursor().shape(), Qt::CrossCursor);
+  Drag({{40, 30}, {25, 20}, {10, 5}});
+  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_FALSE(Studio_->DstImg1->isVisible());
+  EXPECT_EQ(Doc().ImageWidth, 60);
+  EXPECT_EQ(Doc().ImageHeight, 50);
+  EXPECT_EQ(Doc().ZoomPercent, 100);
+  EXPECT_EQ(Studio_->DstImg->size(), QSize(60, 50));
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(0, 0), Original_.Pixel(20, 10));
+  const TBitmap32 upLeft = Doc().ViewBitmap;
+
+  Studio_->ToolButton1Click();
+  EXPECT_EQ(Doc().ImageWidth, 120);
+  EXPECT_EQ(Doc().ViewBitmap, Original_);
+  SetZoom(50);
+  Palette_->SpeedButton3->click();
+  Drag({{10, 5}, {40, 30}});
+  EXPECT_EQ(Doc().ViewBitmap, upLeft);
+}
+
+TEST_F(ToolsFormTest, CropClickOrFlatDragIsIgnored) {
+  Palette_->SpeedButton3->click();
+  Drag({{40, 30}});
+  Drag({{10, 30}, {70, 30}});
+  Drag({{50, 10}, {50, 80}});
+  EXPECT_EQ(Doc().ToolMode, tool::Crop);
+  EXPECT_EQ(Doc().ImageWidth, 120);
+  EXPECT_EQ(Doc().ImageHeight, 90);
+  EXPECT_EQ(Doc().ViewBitmap, Original_);
+  Drag({{10, 10}, {20, 30}});
+  EXPECT_EQ(Doc().ImageWidth, 10);
+  EXPECT_EQ(Doc().ImageHeight, 20);
+}
+
+TEST_F(ToolsFormTest, LeavingABrushForAPixelToolKeepsTheWarp) {
+  Run("tool warp\nsize 41\nstroke 60,45 hold 1\n");
+  const TBitmap32 warped = Doc().ViewBitmap;
+  ASSERT_NE(warped, Original_);
+  Palette_->N7->trigger();  // straight from the brush, without ending it first
+  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+  EXPECT_FALSE(Studio_->ToolBar2->isVisible());
+  EXPECT_FALSE(Studio_->BrushOutline->Visible);
+  EXPECT_FALSE(Studio_->UpdateTimer->isActive());
+  EXPECT_EQ(Doc().MirrorBitmap, warped);
+  Palette_->SpeedButton7->click();
+  EXPECT_EQ(Doc().ViewBitmap, warped);
+  EXPECT_TRUE(Doc().MeshTransformation.VectorMap().IsIdentity());
+
+  // Through the palette's eraser, which ends the brush first.
+  Run("tool twirl\nstroke 30,30 hold 2\n");
+  const TBitmap32 twirled = Doc().ViewBitmap;
+  ASSERT_NE(twirled, warped);
+  Palette_->SpeedButton10->click();
+  Palette_->SpeedButton7->click();
+  EXPECT_EQ(Doc().ViewBitmap, twirled);
+}
