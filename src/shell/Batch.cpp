@@ -2,11 +2,15 @@
 
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
+#include "codecs/FileIO.h"
+#include "plugins/FilterRunner.h"
 #include "shell/ImageView.h"
 #include "shell/Studio.h"
+#include "shell/ToolsForm.h"
 
 #include <QDir>
 #include <QSlider>
+#include <QToolButton>
 
 #include <fstream>
 #include <functional>
@@ -60,11 +64,19 @@ int ParseInt(const std::string& text, const std::string& what) {
   throw Exception(what + " must be a whole number, not \"" + text + "\"");
 }
 
+// The palette's buttons, pressed as a person would.
 void ChooseTool(TSStudio& studio, const std::string& name) {
-  if (name == "putty") studio.Putty1Click();
-  else if (name == "warp") studio.Warp1Click();
-  else if (name == "twirl") studio.wirl1Click();
-  else throw Exception("tool takes putty, warp or twirl, not \"" + name + "\"");
+  TToolsForm& p = *studio.ToolsForm;
+  const std::map<std::string, QToolButton*> buttons = {
+      {"putty", p.SpeedButton1},      {"warp", p.SpeedButton2},    {"twirl", p.SpeedButton9},
+      {"eraser", p.SpeedButton10},    {"paint", p.SpeedButton11},  {"eyedropper", p.SpeedButton12},
+      {"crop", p.SpeedButton3},       {"selection", p.SpeedButton7}, {"rotatelayer", p.sbtnRotateLayer},
+      {"deletelayer", p.SpeedButton8}};
+  const auto button = buttons.find(name);
+  if (button == buttons.end())
+    throw Exception("tool takes putty, warp, twirl, eraser, paint, eyedropper, crop, selection, "
+                    "rotatelayer or deletelayer, not \"" + name + "\"");
+  button->second->click();
 }
 
 void Rotate(TSStudio& studio, const std::string& how) {
@@ -93,10 +105,24 @@ TFormAnswer ImageSizeAnswer(const std::string& argument) {
   return answer;
 }
 
-// "[left|right] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point, move
-// through the others, let the repeat timer fire TICKS times, release.
+bool PixelToolActive(TSStudio& studio) {
+  const int mode = studio.Document().ToolMode;
+  return mode >= tool::Eraser && mode <= tool::ChromaPick;
+}
+
+// "[left|right] [ctrl] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point,
+// move through the others, let the repeat timer fire TICKS times, release. The press reaches
+// the layers and the frame first, as a click does; with a pixel tool it lands on the mirror.
 void Stroke(TSStudio& studio, const std::string& argument) {
   std::vector<std::string> words = Words(argument);
+  Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  for (auto it = words.begin(); it != words.end(); ++it) {
+    if (*it == "ctrl") {
+      modifiers = Qt::ControlModifier;
+      words.erase(it);
+      break;
+    }
+  }
   Qt::MouseButtons button = Qt::LeftButton;
   if (!words.empty() && (words.front() == "left" || words.front() == "right")) {
     if (words.front() == "right") button = Qt::RightButton;
@@ -116,11 +142,106 @@ void Stroke(TSStudio& studio, const std::string& argument) {
         QPointF(ParseInt(w.substr(0, comma), "X"), ParseInt(w.substr(comma + 1), "Y")));
     points.emplace_back(int(view.x()), int(view.y()));
   }
+  if (PixelToolActive(studio)) {
+    studio.DstImg1MouseDown(button, points[0].x(), points[0].y());
+    for (size_t i = 1; i < points.size(); ++i) studio.DstImg1MouseMove(button, points[i].x(), points[i].y());
+    studio.DstImg1MouseUp();
+    return;
+  }
   studio.DstImgMouseMove(Qt::NoButton, points[0].x(), points[0].y());
+  studio.LayerMouseDown(button, modifiers, points[0].x(), points[0].y());
   studio.DstImgMouseDown(button, points[0].x(), points[0].y());
-  for (size_t i = 1; i < points.size(); ++i) studio.DstImgMouseMove(button, points[i].x(), points[i].y());
-  for (int i = 0; i < ticks; ++i) studio.UpdateTimerTimer();
+  for (size_t i = 1; i < points.size(); ++i)
+    if (!studio.LayerMouseMove(button, modifiers, points[i].x(), points[i].y()))
+      studio.DstImgMouseMove(button, points[i].x(), points[i].y());
+  for (int i = 0; i < ticks; ++i) {
+    studio.UpdateTimerTimer();
+    studio.LayterTimerTimer();
+  }
+  studio.LayerMouseUp();
   studio.DstImgMouseUp();
+}
+
+// "PATH [transparent|opaque]": the clipart dialog answered with PATH, and for a GIF or PNG the
+// "Transparent Image?" question with Yes (transparent, the default) or No.
+void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument,
+                   bool bubble) {
+  std::string path = argument;
+  bool transparent = true;
+  for (const char* word : {" transparent", " opaque"}) {
+    const std::string w = word;
+    if (path.size() > w.size() && path.compare(path.size() - w.size(), w.size(), w) == 0) {
+      transparent = w == " transparent";
+      path = Trim(path.substr(0, path.size() - w.size()));
+    }
+  }
+  dialogs.AnswerFile(AbsolutePath(path));
+  const std::string ext = LowerCase(ExtractFileExt(path));
+  if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
+  if (bubble) studio.TalkBubble1Click();
+  else studio.Clipart1Click();
+}
+
+// "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog.
+void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  TFontChoice font = studio.TextFont;
+  std::string text = argument;
+  const size_t bar = argument.find('|');
+  if (bar != std::string::npos) {
+    text = Trim(argument.substr(bar + 1));
+    for (const std::string& w : Words(argument.substr(0, bar))) {
+      if (w == "bold") font.Bold = true;
+      else if (w == "italic") font.Italic = true;
+      else if (w.size() == 7 && w[0] == '#') {
+        const unsigned long rgb = std::stoul(w.substr(1), nullptr, 16);
+        font.Color = TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+      } else font.PointSize = ParseInt(w, "the text size");
+    }
+  }
+  dialogs.AnswerFont(font);
+  dialogs.AnswerForm(TFormAnswer{"Insert Text", {{"Text", text}}, !text.empty()});
+  studio.Text1Click();
+}
+
+// "NAME [| Field=Value ...]": the filter of that menu caption, its dialog answered.
+void RunNamedFilter(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const size_t bar = argument.find('|');
+  const std::string name = Trim(argument.substr(0, bar));
+  const int index = studio.Filters().Plugins.FindByCaption(name);
+  if (index < 0) throw Exception("There is no filter \"" + name + "\"");
+  if (bar != std::string::npos) {
+    std::string form = name;
+    while (!form.empty() && form.back() == '.') form.pop_back();
+    TFormAnswer answer{form, {}, true};
+    for (const std::string& w : Words(argument.substr(bar + 1))) {
+      const size_t eq = w.find('=');
+      if (eq == std::string::npos) throw Exception("A filter field is Name=Value, not \"" + w + "\"");
+      answer.Fields.emplace_back(w.substr(0, eq), w.substr(eq + 1));
+    }
+    dialogs.AnswerForm(answer);
+  }
+  studio.RunFilter(index, false);
+}
+
+void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  std::string folder = argument;
+  bool sub = true;
+  if (folder.size() > 6 && folder.compare(folder.size() - 6, 6, " nosub") == 0) {
+    sub = false;
+    folder = Trim(folder.substr(0, folder.size() - 6));
+  }
+  dialogs.AnswerForm(TFormAnswer{"Load Filters",
+                                 {{"Plug-In Directory", AbsolutePath(folder)},
+                                  {"Include sub-directories", sub ? "on" : "off"}},
+                                 true});
+  studio.LoadFilterPlugIns1Click();
+}
+
+TColor ParseRgb(const std::string& text) {
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw Exception("a colour is RRGGBB in hexadecimal, not \"" + text + "\"");
+  const unsigned long rgb = std::stoul(text, nullptr, 16);
+  return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
 }
 
 const std::map<std::string, TCommand>& Commands() {
@@ -152,6 +273,28 @@ const std::map<std::string, TCommand>& Commands() {
                     s.PinchBar->setValue(ParseInt(arg, "effect"));
                   }}},
       {"stroke", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Stroke(s, arg); }}},
+      {"clipart", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                     InsertClipart(s, d, arg, false);
+                   }}},
+      {"bubble", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                    InsertClipart(s, d, arg, true);
+                  }}},
+      {"text", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) { InsertText(s, d, arg); }}},
+      {"brushsize", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
+                       s.SetEraserSize(ParseInt(arg, "brushsize"));
+                     }}},
+      {"color", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
+                   s.SetPaintColor(ParseRgb(arg));
+                 }}},
+      {"filter", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                    RunNamedFilter(s, d, arg);
+                  }}},
+      {"lastfilter", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) {
+                        s.miLastFilterClickClick();
+                      }}},
+      {"loadfilters", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                         LoadFilters(s, d, arg);
+                       }}},
   };
   return commands;
 }

@@ -8,6 +8,12 @@
 #include "shell/ImageSizeDialog.h"
 #include "shell/InsertTextDialog.h"
 #include "shell/LayerViews.h"
+#include "shell/ProgressForm.h"
+#include "shell/ToolsForm.h"
+#include "plugins/FilterRunner.h"
+#include "plugins/qt/FilterMenu.h"
+#include "plugins/qt/LoadPluginForm.h"
+#include "plugins/qt/QtFilterUi.h"
 #include "shell/ImageView.h"
 #include "shell/document/Canvas.h"
 #include "shell/document/Layers.h"
@@ -66,6 +72,12 @@ void TSStudio::FormCreate() {
   connect(LayterTimer, &QTimer::timeout, this, [this] { Guarded([this] { LayterTimerTimer(); }); });
   fsize = new Tfsize(this);
   Form1 = new TForm1(this);
+  ProgressForm = new TProgressForm(this);
+  FilterUi_ = std::make_unique<TQtFilterUi<TProgressForm>>(ProgressForm, this);
+  Filters_ = std::make_unique<TFilterRunner>(FilterUi_.get());
+  LoadPluginForm = new TLoadPluginForm(
+      [this](const std::string& folder, bool sub) { BuildFilterMenu(folder, sub); }, this);
+  ToolsForm = new TToolsForm(*this, this);
   // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
   TextFont.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
   TextFont.PointSize = 8;
@@ -89,7 +101,7 @@ void TSStudio::CreateMenus() {
   mSaveImage->setEnabled(false);
   saveas1 = AddCommand(FileMenu, "&Save As...", &TSStudio::saveas1Click);
   saveas1->setEnabled(false);
-  mLoadFilters = AddCommand(FileMenu, "&Load Filter Plug-Ins...", nullptr);
+  mLoadFilters = AddCommand(FileMenu, "&Load Filter Plug-Ins...", &TSStudio::LoadFilterPlugIns1Click);
   mExit = AddCommand(FileMenu, "&Exit", &TSStudio::mExitClick);
 
   EditMenu = bar->addMenu(QStringLiteral("Edit"));
@@ -125,7 +137,7 @@ void TSStudio::CreateMenus() {
   Text1 = AddCommand(InsertMenu, "Text", &TSStudio::Text1Click);
 
   FiltersMenu = bar->addMenu(QStringLiteral("Filters "));
-  LastFilter1 = AddCommand(FiltersMenu, "LastFilter", nullptr);
+  LastFilter1 = AddCommand(FiltersMenu, "LastFilter", &TSStudio::miLastFilterClickClick);
   LastFilter1->setEnabled(false);
   FiltersMenu->addSeparator();
 
@@ -235,6 +247,17 @@ void TSStudio::CreateView() {
       DstImgMouseUp();
     });
   });
+  connect(DstImg1, &TImageView::MouseDown, this, [this](QMouseEvent* e) {
+    const int x = int(e->position().x()), y = int(e->position().y());
+    const auto held = e->buttons();
+    Guarded([=, this] { DstImg1MouseDown(held, x, y); });
+  });
+  connect(DstImg1, &TImageView::MouseMove, this, [this](QMouseEvent* e) {
+    const int x = int(e->position().x()), y = int(e->position().y());
+    const auto held = e->buttons();
+    Guarded([=, this] { DstImg1MouseMove(held, x, y); });
+  });
+  connect(DstImg1, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImg1MouseUp(); }); });
   ViewHost_->resize(0, 0);
   sbxDstImg->setWidget(ViewHost_);
   setCentralWidget(sbxDstImg);
@@ -482,7 +505,10 @@ void TSStudio::showEvent(QShowEvent* event) {
   Guarded([this] { FormShow(); });
 }
 
-void TSStudio::FormShow() {}
+void TSStudio::FormShow() {
+  BuildFilterMenu(StartFolder + "/plugins", true);
+  if (!BatchMode) ToolsForm->show();
+}
 
 void TSStudio::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);

@@ -23,7 +23,11 @@ class QToolBar;
 namespace gs {
 
 class TBrushLayer;
+class TFilterRunner;
+class TFilterUi;
 class TForm1;
+class TLoadPluginForm;
+class TProgressForm;
 class TImageView;
 class TPictureLayersView;
 class TRubberbandLayer;
@@ -90,6 +94,13 @@ public:
   // The colour selector's colour changed (a Windows colour value).
   void SetPaintColor(TColor color);
 
+  // Filter plug-ins (StudioFilters.cpp).
+  void BuildFilterMenu(const std::string& folder, bool includeSubDirectories);
+  void RunFilter(int index, bool asLastFilter);
+  void miLastFilterClickClick();
+  void LoadFilterPlugIns1Click();
+  TFilterRunner& Filters() { return *Filters_; }
+
   // Picture layers (StudioLayers.cpp).
   void Clipart1Click();
   void TalkBubble1Click();
@@ -137,6 +148,8 @@ public:
   Tfsize* fsize = nullptr;
   TToolsForm* ToolsForm = nullptr;  // the floating tool palette
   TForm1* Form1 = nullptr;          // "Insert Text"
+  TProgressForm* ProgressForm = nullptr;
+  TLoadPluginForm* LoadPluginForm = nullptr;
   TRubberbandLayer* SelectionFrame = nullptr;
   TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
@@ -208,6 +221,8 @@ private:
   QPointF ViewportCenterInDocument() const;
   void RefreshLayers();
 
+  std::unique_ptr<TFilterUi> FilterUi_;
+  std::unique_ptr<TFilterRunner> Filters_;
   std::unique_ptr<TBrushLayer> BrushOutlineOwner_;
   std::unique_ptr<TPictureLayersView> LayersView_;
   std::unique_ptr<TRubberbandLayer> FrameOwner_;

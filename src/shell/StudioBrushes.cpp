@@ -19,7 +19,12 @@ void TSStudio::ShowBrushOutline(bool visible) {
 }
 
 void TSStudio::ChooseBrushTool(int mode) {
-  if (Doc.ToolMode == tool::Eraser || Doc.ToolMode == tool::ColorPaint) DstImg1->hide();
+  // Every pixel tool shows the mirror over the view; the brushes need the view itself.
+  if (Doc.ToolMode >= tool::Eraser && Doc.ToolMode <= tool::ChromaPick) {
+    if (Doc.ToolMode > tool::ColorPaint) LeavePixelTools(Doc);
+    DstImg1->hide();
+    ShowAllLayers(true);
+  }
   ChooseBrush(Doc, Doc.Brushes, mode, SizeBar->value());
   BrushOutline->SetRadius(SizeBar->value() / 2);
   DstImg->setCursor(Qt::BlankCursor);

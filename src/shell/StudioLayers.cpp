@@ -42,7 +42,8 @@ void TSStudio::RefreshLayers() {
 
 QPointF TSStudio::ViewportCenterInDocument() const {
   // The part of the view the scroll box shows, in view pixels.
-  const QRect viewport(sbxDstImg->viewport()->mapTo(DstImg, QPoint(0, 0)), sbxDstImg->viewport()->size());
+  QWidget* port = sbxDstImg->viewport();
+  const QRect viewport(DstImg->mapFromGlobal(port->mapToGlobal(QPoint(0, 0))), port->size());
   const QRect visible = viewport.intersected(DstImg->rect());
   const QRect area = visible.isEmpty() ? DstImg->rect() : visible;
   const QPoint c((area.left() + area.right() + 1) / 2, (area.top() + area.bottom() + 1) / 2);
