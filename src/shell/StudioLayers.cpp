@@ -88,9 +88,10 @@ void TSStudio::LoadClipart(const std::string& folder, const std::string& fileNam
   const bool keyOut = mayBeTransparent && Dialogs().AskYesNo("Transparent Image?");
   TDecodedPicture decoded = DecodePicture(source.Extension, source.Bytes);
   TBitmap32 picture = std::move(decoded.Bitmap);
-  if (keyOut && decoded.TransparentColor) {
+  // A picture with a transparent colour is keyed out on Yes and an opaque rectangle on No.
+  if (decoded.TransparentColor) {
     MakeOpaque(picture);
-    KeyOutTransparent(picture, *decoded.TransparentColor);
+    if (keyOut) KeyOutTransparent(picture, *decoded.TransparentColor);
   }
   const TColor32 outer = RgbOf(WinColorToColor32(Doc.TransparentColor));
   Doc.SourceBitmap.OuterColor = outer;
@@ -207,7 +208,9 @@ bool TSStudio::LayerMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers, int 
   }
   if (Doc.ToolMode != tool::None && Doc.ToolMode != tool::Putty && Doc.ToolMode != tool::ArrangeLayers)
     return false;
-  const TFrameDrag handle = SelectionFrame->HitTest(viewPos);
+  // The rotate tool turns the layer under the pointer; the frame's handles do not resize then.
+  const TFrameDrag handle =
+      Doc.ToolMode == tool::ArrangeLayers ? TFrameDrag::None : SelectionFrame->HitTest(viewPos);
   if (handle != TFrameDrag::None && handle != TFrameDrag::Move) {
     SelectionFrame->BeginDrag(handle, viewPos);
     LayerTookClick_ = true;

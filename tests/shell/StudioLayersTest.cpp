@@ -1,0 +1,189 @@
+#include "shell/Studio.h"
+
+#include "QtApp.h"
+#include "codecs/Bmp.h"
+#include "codecs/FileIO.h"
+#include "codecs/Png.h"
+#include "platform/ScriptedDialogs.h"
+#include "shell/Batch.h"
+#include "shell/ImageView.h"
+#include "shell/document/Layers.h"
+#include "shell/document/TestFiles.h"
+
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace gs;
+
+namespace {
+
+class StudioLayersTest : public ::testing::Test {
+protected:
+  StudioLayersTest() {
+    test::EnsureQtApplication();
+    Previous_ = SetDialogs(&Dialogs_);
+    Studio_ = std::make_unique<TSStudio>();
+    Studio_->BatchMode = true;
+    Studio_->resize(1000, 900);
+    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
+    Studio_->show();
+    Photo_ = TBitmap32(200, 160, 0xFF3060A0);
+    WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(Photo_));
+    // A 40 x 20 clipart: green with a red key border that "Transparent Image?" keys out.
+    TBitmap32 art(40, 20, 0xFFFF0000);
+    art.FillRect(TRect{4, 4, 36, 16}, 0xFF00C000);
+    WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
+    Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
+  }
+  ~StudioLayersTest() override {
+    Studio_.reset();
+    SetDialogs(Previous_);
+  }
+
+  void Run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
+  }
+  std::string Fails(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 1);
+    Dialogs_.ClearMessages();
+    return err.str();
+  }
+  TDocument& Doc() { return Studio_->Document(); }
+  TRotatableLayer& Layer(int i) { return *Doc().Layers[size_t(i)]; }
+  double CenterX(int i) { return (Layer(i).Location.Left + Layer(i).Location.Right) / 2; }
+  double CenterY(int i) { return (Layer(i).Location.Top + Layer(i).Location.Bottom) / 2; }
+
+  test::TScratchFolder Dir_;
+  TScriptedDialogs Dialogs_;
+  TDialogs* Previous_ = nullptr;
+  std::unique_ptr<TSStudio> Studio_;
+  TBitmap32 Photo_;
+};
+
+}  // namespace
+
+TEST_F(StudioLayersTest, ClipartIsKeyedOutOnlyWhenTheUserSaysSo) {
+  Run("clipart " + Dir_.Path("art.png") + "\n");
+  ASSERT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);
+  EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFF00C000u);
+  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
+  EXPECT_EQ(Doc().SelectedLayerIndex, 0);
+  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  // New layers sit at 1:1, centred in what the user sees (the whole small photo here).
+  EXPECT_DOUBLE_EQ(Layer(0).Location.Width(), 40);
+  EXPECT_NEAR(CenterX(0), 100, 1);
+  EXPECT_NEAR(CenterY(0), 80, 1);
+  Run("clipart " + Dir_.Path("art.png") + " opaque\n");
+  EXPECT_EQ(Layer(1).Bitmap.Pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(Doc().SelectedLayerIndex, 1);
+}
+
+TEST_F(StudioLayersTest, ClipartDialogsStartInTheirFolders) {
+  Run("clipart " + Dir_.Path("art.png") + "\nbubble " + Dir_.Path("art.png") + "\n");
+  const auto& requests = Dialogs_.FileRequests();
+  ASSERT_GE(requests.size(), 2u);
+  EXPECT_NE(requests[requests.size() - 2].InitialDir.find("/Clipart/"), std::string::npos);
+  EXPECT_NE(requests.back().InitialDir.find("/Clipart/Talk Bubbles/"), std::string::npos);
+  std::filesystem::copy_file(Dir_.Path("photo.bmp"), Dir_.Path("odd.tiff"));
+  EXPECT_NE(Fails("clipart " + Dir_.Path("odd.tiff") + "\n").find("Unsupported image format"),
+            std::string::npos);
+  EXPECT_EQ(Doc().Layers.size(), 2u);
+}
+
+TEST_F(StudioLayersTest, DraggingMovesTheLayerAndCtrlResizesItAboutItsCentre) {
+  Run("clipart " + Dir_.Path("art.png") + "\nstroke 100,80 130,100\n");
+  EXPECT_NEAR(CenterX(0), 130, 1);
+  EXPECT_NEAR(CenterY(0), 100, 1);
+  const TFloatRect before = Layer(0).Location;
+  // The right-hand handle, 10 units outwards, with Ctrl.
+  const int rx = int(before.Right), cy = int((before.Top + before.Bottom) / 2);
+  Run("stroke ctrl " + std::to_string(rx) + "," + std::to_string(cy) + " " +
+      std::to_string(rx + 10) + "," + std::to_string(cy) + "\n");
+  EXPECT_NEAR(Layer(0).Location.Width(), before.Width() + 20, 1.5);
+  EXPECT_NEAR(CenterX(0), 130, 1);
+  // The picture below was not painted on.
+  EXPECT_EQ(Doc().ViewBitmap, Photo_);
+}
+
+TEST_F(StudioLayersTest, SavingMergesTheLayersAndLaterStrokesKeepThem) {
+  Run("clipart " + Dir_.Path("art.png") + "\nsaveas " + Dir_.Path("out.bmp") + "\n");
+  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().LayerRecords.empty());
+  const TDecodedPicture saved = DecodeBmp(ReadFileBytes(Dir_.Path("out.bmp")));
+  EXPECT_EQ(saved.Bitmap.Pixel(100, 80), 0xFF00C000u);
+  EXPECT_EQ(saved.Bitmap.Pixel(5, 5), 0xFF3060A0u);
+  // A warp over the merged clipart works on the merged picture, not on the photo without it.
+  Run("tool warp\nsize 21\nstroke 30,30 hold 2\n");
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(100, 80), 0xFF00C000u);
+}
+
+TEST_F(StudioLayersTest, LayerBrushesWarpOnlyTheSelectedLayer) {
+  Run("clipart " + Dir_.Path("art.png") + " opaque\n");
+  // Stripes make any displacement visible.
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 20; ++y) Layer(0).Bitmap.SetPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+  RenewLayerRecord(Doc(), 0);
+  const TBitmap32 before = Layer(0).Bitmap;
+  Run("tool warp\n");
+  EXPECT_EQ(Doc().ToolMode, tool::LayerWarp);
+  Run("size 15\nstroke 100,80 hold 3\n");
+  EXPECT_NE(Layer(0).Bitmap, before);
+  EXPECT_FALSE(Doc().LayerRecords[0].Warp.VectorMap().IsIdentity());
+  EXPECT_EQ(Doc().ViewBitmap, Photo_);
+  EXPECT_TRUE(Doc().MeshTransformation.VectorMap().IsIdentity());
+  Run("undo\n");  // the layer's picture comes back too
+  EXPECT_EQ(Layer(0).Bitmap, before);
+}
+
+TEST_F(StudioLayersTest, RotateToolTurnsByFiveDegreesTowardsTheClickedSide) {
+  Run("clipart " + Dir_.Path("art.png") + "\ntool rotatelayer\n");
+  EXPECT_EQ(Doc().ToolMode, tool::ArrangeLayers);
+  Run("stroke 115,80\n");  // right half
+  EXPECT_FLOAT_EQ(Layer(0).Angle, 5.0f);
+  Run("stroke 85,80\n");
+  EXPECT_FLOAT_EQ(Layer(0).Angle, 0.0f);
+  EXPECT_NEAR(CenterX(0), 100, 1);
+  EXPECT_EQ(Doc().LayerRecords[0].Picture, Layer(0).Bitmap);
+}
+
+TEST_F(StudioLayersTest, DeleteRemovesTheSelectedLayerAndItsRecord) {
+  Run("clipart " + Dir_.Path("art.png") + "\nclipart " + Dir_.Path("art.png") + " opaque\n");
+  Run("tool deletelayer\n");
+  ASSERT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
+  EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);  // the keyed one stays
+  EXPECT_EQ(Doc().SelectedLayer, nullptr);
+  Run("tool deletelayer\n");  // nothing selected: only ends the tool
+  EXPECT_EQ(Doc().Layers.size(), 1u);
+}
+
+TEST_F(StudioLayersTest, TextBecomesALayerAsTallAsTheFontPlusFive) {
+  Run("text 20 | Hi there\n");
+  ASSERT_EQ(Doc().Layers.size(), 1u);
+  QFont font(QString::fromStdString(Studio_->TextFont.Family), 20);
+  EXPECT_EQ(Layer(0).Bitmap.Height(), QFontMetrics(font).height() + 5);
+  EXPECT_EQ(Layer(0).Bitmap.Width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("Hi there")) + 15);
+  int inked = 0;
+  for (int y = 0; y < Layer(0).Bitmap.Height(); ++y)
+    for (int x = 0; x < Layer(0).Bitmap.Width(); ++x) inked += AlphaOf(Layer(0).Bitmap.Pixel(x, y)) > 0;
+  EXPECT_GT(inked, 20);
+  Run("text 20 | \n");  // empty text adds nothing
+  EXPECT_EQ(Doc().Layers.size(), 1u);
+}
+
+TEST_F(StudioLayersTest, OpenRemovesLayersAndRestoreKeepsThem) {
+  Run("clipart " + Dir_.Path("art.png") + "\nrestore\n");
+  EXPECT_EQ(Doc().Layers.size(), 1u);
+  Run("open " + Dir_.Path("photo.bmp") + "\n");
+  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().LayerRecords.empty());
+}
