@@ -6,6 +6,7 @@
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
 #include "shell/BrushLayer.h"
+#include "shell/Icons.h"
 #include "shell/ImageView.h"
 #include "shell/InsertTextDialog.h"
 #include "shell/LayerViews.h"
@@ -180,7 +181,7 @@ void TSStudio::RotateLayerTool() {
   UpdateTimer->stop();
   LayterTimer->stop();
   Doc.ToolMode = tool::ArrangeLayers;
-  DstImg->setCursor(Qt::SizeAllCursor);
+  DstImg->setCursor(MakeToolCursor(9));
   activateWindow();
   DstImg->update();
 }

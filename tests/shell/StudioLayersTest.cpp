@@ -187,3 +187,34 @@ TEST_F(StudioLayersTest, OpenRemovesLayersAndRestoreKeepsThem) {
   EXPECT_TRUE(Doc().Layers.empty());
   EXPECT_TRUE(Doc().LayerRecords.empty());
 }
+
+TEST_F(StudioLayersTest, FiltersRunOnTheSelectedLayerOrElseOnThePicture) {
+  Run("loadfilters " + std::string(GS_BIN_DIR) + "/plugins\n");
+  Run("clipart " + Dir_.Path("art.png") + "\nfilter Invert\n");
+  EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFFFF3FFFu);  // green 00C000 inverted
+  EXPECT_EQ(Doc().LayerRecords[0].Picture, Layer(0).Bitmap);
+  EXPECT_EQ(Doc().ViewBitmap, Photo_);
+  Run("stroke 5,5\nlastfilter\n");  // a click beside the layer selects none
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(50, 50), 0xFFCF9F5Fu);
+  EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFFFF3FFFu);
+}
+
+TEST_F(StudioLayersTest, EveryShippedFilterRunsFromTheBatchMode) {
+  const TBitmap32 portrait = [] {
+    TBitmap32 b(64, 48);
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 4), uint8_t(y * 5), 90));
+    return b;
+  }();
+  WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(portrait));
+  Run("loadfilters " + std::string(GS_BIN_DIR) + "/plugins\n");
+  for (const char* filter : {"Invert", "Grayscale", "Gaussian Blur", "Emboss", "Sepia",
+                             "Solarize", "Posterize... | Levels=3"}) {
+    SCOPED_TRACE(filter);
+    Run("open " + Dir_.Path("face.bmp") + "\nfilter " + filter + "\n");
+    EXPECT_NE(Doc().ViewBitmap, portrait);
+    EXPECT_EQ(Doc().ViewBitmap.Width(), 64);
+    Run("lastfilter\n");  // repeats with the same parameters, no dialog asked
+    EXPECT_FALSE(Dialogs_.HasPendingAnswers());
+  }
+}
