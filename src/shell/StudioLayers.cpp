@@ -242,7 +242,8 @@ bool TSStudio::LayerMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modif
     SelectionFrame->DragTo(QPointF(x, y), modifiers & Qt::ControlModifier);
     return true;
   }
-  if (!IsLayerBrush(Doc.ToolMode) || !Doc.Brushes.LayerBrushDown || Doc.SelectedLayerIndex < 0)
+  if (!IsLayerBrush(Doc.ToolMode) || !Doc.Brushes.LayerBrushDown || Doc.SelectedLayerIndex < 0 ||
+      Doc.SelectedLayerIndex >= int(Doc.Layers.size()))
     return false;
   BrushOutline->SetCenter(QPoint(x, y));
   if (!SelectStampByButton(held)) return true;

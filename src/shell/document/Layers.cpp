@@ -58,6 +58,7 @@ bool FlattenLayers(TDocument& doc) {
 }
 
 TPoint LayerStampPoint(const TDocument& doc, double x, double y) {
+  if (doc.SelectedLayerIndex < 0 || doc.SelectedLayerIndex >= int(doc.Layers.size())) return TPoint{};
   const TRotatableLayer& layer = *doc.Layers[size_t(doc.SelectedLayerIndex)];
   const TFloatRect& loc = layer.Location;
   const int r = doc.Brushes.Active().Height() / 2;

@@ -1,0 +1,51 @@
+#include "platform/ShellLaunch.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QString>
+#include <QUrl>
+
+namespace gs {
+
+namespace {
+
+bool DesktopLaunch(TLaunchKind kind, const std::string& target) {
+  const QString text = QString::fromStdString(target);
+  if (kind == TLaunchKind::Start) return QProcess::startDetached(text, QStringList{});
+  // A plain path must become a file URL: a path with a colon or '#' would otherwise be read as
+  // a scheme or fragment.
+  const QUrl url = text.contains(QStringLiteral("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
+  return QDesktopServices::openUrl(url);
+}
+
+TLauncher& CurrentLauncher() {
+  static TLauncher launcher;
+  return launcher;
+}
+
+bool Launch(TLaunchKind kind, const std::string& target) {
+  const TLauncher& launcher = CurrentLauncher();
+  return launcher ? launcher(kind, target) : DesktopLaunch(kind, target);
+}
+
+}  // namespace
+
+bool ShellExecute(const std::string& target) { return Launch(TLaunchKind::Open, target); }
+
+bool StartProgram(const std::string& path) { return Launch(TLaunchKind::Start, path); }
+
+TLauncher SetLauncher(TLauncher launcher) {
+  TLauncher previous = std::move(CurrentLauncher());
+  CurrentLauncher() = std::move(launcher);
+  return previous;
+}
+
+std::string HelpFilePath(const std::string& startFolder) { return startFolder + "/help/help.html"; }
+
+std::string TutorialPath(const std::string& startFolder) {
+  return startFolder + "/help/tutorial.html";
+}
+
+std::string AnimatorPath(const std::string& startFolder) { return startFolder + "/Tools/gifloom"; }
+
+}  // namespace gs

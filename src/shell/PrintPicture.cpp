@@ -1,0 +1,86 @@
+#include "shell/PrintPicture.h"
+
+#include "common/Errors.h"
+#include "export/Printing.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+
+#if GS_HAS_PRINTER
+#include <QPrintDialog>
+#include <QPrinter>
+#endif
+
+#include <string>
+
+namespace gs {
+
+void DrawFittedPicture(QPainter& painter, const QRect& page, const TBitmap32& picture) {
+  TRect dest{};
+  const TRect pageRect{page.left(), page.top(), page.left() + page.width(),
+                       page.top() + page.height()};
+  if (!FitRect(picture.BoundsRect(), pageRect, dest)) return;
+  // The bitmap's 0xAARRGGBB words are exactly Qt's ARGB32 layout, so no copy is needed.
+  const QImage image(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(),
+                     picture.Height(), picture.Width() * 4, QImage::Format_ARGB32);
+  painter.save();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);
+  painter.restore();
+}
+
+#if GS_HAS_PRINTER
+
+bool TPrintForm::ShowModal() {
+  QPrintDialog dialog(&Printer_, QApplication::activeWindow());
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool TPrintForm::AnswerScripted(const TFormAnswer& answer) {
+  for (const auto& [name, value] : answer.Fields) {
+    if (name == "Output File") {
+      Printer_.setOutputFormat(QPrinter::PdfFormat);
+      Printer_.setOutputFileName(QString::fromStdString(value));
+    } else if (name == "Copies") {
+      int copies = 0;
+      try {
+        copies = std::stoi(value);
+      } catch (const std::exception&) {
+      }
+      if (copies < 1) throw Exception("The Print dialog cannot take \"" + value + "\" for Copies");
+      Printer_.setCopyCount(copies);
+    } else {
+      throw Exception("The Print dialog has no field \"" + name + "\"");
+    }
+  }
+  return answer.Ok;
+}
+
+namespace {
+struct TWaitCursor {
+  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+}  // namespace
+
+bool RunPrint(QPrinter& printer, const TPrintSource& source) {
+  TPrintForm form(printer);
+  if (!Dialogs().RunForm(form)) return false;
+  if (source.DeselectLayer) source.DeselectLayer();
+  TBitmap32 picture(source.Width, source.Height);
+  TWaitCursor wait;
+  if (source.PaintView) source.PaintView(picture);
+  printer.setDocName(QString::fromUtf8(kPrintJobTitle));
+  QPainter painter;
+  if (!painter.begin(&printer)) throw Exception("The printer could not start the print job");
+  // The painter's origin is the printable area's corner, so the page is the device's own size.
+  DrawFittedPicture(painter, QRect(0, 0, printer.width(), printer.height()), picture);
+  if (!painter.end()) throw Exception("The printer could not finish the print job");
+  return true;
+}
+
+#endif
+
+}  // namespace gs

@@ -1,0 +1,40 @@
+#include "shell/document/ChromaKey.h"
+
+#include "adjust/ChromaKey.h"
+#include "shell/document/Document.h"
+#include "shell/document/Layers.h"
+#include "shell/document/Transparency.h"
+
+namespace gs {
+
+void KeyWorkingPicture(TDocument& doc, int threshold) {
+  ChromaKeyOut(doc.SourceBitmap, doc.PaintColor, threshold, doc.TransparentColor);
+}
+
+int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy) {
+  TBitmap32 foreground = doc.SourceBitmap;
+  // The layer is blended, so the keyed pixels (alpha 0) show the background through.
+  foreground.DrawMode = TDrawMode::Blend;
+  foreground.CombineMode = TCombineMode::Merge;
+  doc.ReplacePicture(ComposeBackground(background, foreground.Width(), foreground.Height()));
+  doc.ImageWidth = doc.SourceBitmap.Width();
+  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.MirrorBitmap = doc.SourceBitmap;
+  const int index = AddPictureLayer(doc, foreground, cx, cy);
+  doc.SelectedLayerIndex = index;
+  doc.SelectedLayer = doc.Layers[size_t(index)].get();
+  doc.GeometryChanged = true;
+  return index;
+}
+
+void ChangeBackground(TDocument& doc, const TBitmap32& picture) {
+  doc.UndoBitmap = doc.ViewBitmap;
+  TBitmap32 base = picture;
+  MakeOpaque(base);
+  doc.ReplacePicture(base);
+  doc.ImageWidth = doc.SourceBitmap.Width();
+  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.MirrorBitmap = doc.SourceBitmap;
+}
+
+}  // namespace gs
