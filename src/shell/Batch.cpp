@@ -237,6 +237,34 @@ void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string&
   studio.LoadFilterPlugIns1Click();
 }
 
+// "X,Y TOLERANCE [BACKGROUND]": Tools > Chromakey..., its start message read, a click on the
+// picture at X,Y (picture pixels) to pick the key colour, and the dialog answered.
+void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const std::vector<std::string> words = Words(argument);
+  if (words.size() < 2) throw Exception("chromakey needs X,Y and a tolerance");
+  const size_t comma = words[0].find(',');
+  if (comma == std::string::npos) throw Exception("the pick point is X,Y, not \"" + words[0] + "\"");
+  const QPointF view = studio.DstImg->PictureToWidget(
+      QPointF(ParseInt(words[0].substr(0, comma), "X"), ParseInt(words[0].substr(comma + 1), "Y")));
+  const size_t rest = argument.find(words[1]) + words[1].size();
+  const std::string background = Trim(argument.substr(rest));
+  TFormAnswer answer{"Chromakey Options", {}, true};
+  if (background.empty()) {
+    answer.Fields = {{"Make transparency from selected color", "on"}, {"Color Tolerance", words[1]}};
+  } else {
+    answer.Fields = {{"Insert background image", "on"},
+                     {"Browse...", AbsolutePath(background)},
+                     {"Color Tolerance", words[1]}};
+  }
+  studio.Chromakey1Click();
+  dialogs.ClearMessages();  // the start message tells the user to click
+  if (studio.Document().ToolMode != tool::ChromaPick) throw Exception("chromakey did not start");
+  dialogs.AnswerForm(answer);
+  studio.DstImg1MouseDown(Qt::LeftButton, int(view.x()), int(view.y()));
+  studio.DstImg1MouseUp();
+  if (studio.Document().ToolMode == tool::ChromaPick) throw Exception("the chroma key was not applied");
+}
+
 TColor ParseRgb(const std::string& text) {
   if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
     throw Exception("a colour is RRGGBB in hexadecimal, not \"" + text + "\"");
@@ -289,6 +317,13 @@ const std::map<std::string, TCommand>& Commands() {
       {"filter", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
                     RunNamedFilter(s, d, arg);
                   }}},
+      {"chromakey", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                       ChromaKey(s, d, arg);
+                     }}},
+      {"background", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                        d.AnswerFile(AbsolutePath(arg));
+                        s.ChangeBackground1Click();
+                      }}},
       {"lastfilter", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) {
                         s.miLastFilterClickClick();
                       }}},

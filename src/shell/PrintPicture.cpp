@@ -8,10 +8,8 @@
 #include <QPainter>
 #include <QRect>
 
-#if GS_HAS_PRINTER
 #include <QPrintDialog>
 #include <QPrinter>
-#endif
 
 #include <string>
 
@@ -31,7 +29,6 @@ void DrawFittedPicture(QPainter& painter, const QRect& page, const TBitmap32& pi
   painter.restore();
 }
 
-#if GS_HAS_PRINTER
 
 bool TPrintForm::ShowModal() {
   QPrintDialog dialog(&Printer_, QApplication::activeWindow());
@@ -81,6 +78,5 @@ bool RunPrint(QPrinter& printer, const TPrintSource& source) {
   return true;
 }
 
-#endif
 
 }  // namespace gs

@@ -1,9 +1,6 @@
 #pragma once
 // The print command: the picture as shown (image and visible layers) on one page, as large as
 // the printable area allows, aspect kept, centred.
-//
-// The printer half needs Qt's print support module; until the program links it, only the
-// drawing onto a page compiles, so the rest of the window builds either way.
 
 #include "common/Bitmap32.h"
 #include "platform/Dialogs.h"
@@ -13,20 +10,13 @@
 class QPainter;
 class QRect;
 
-#if __has_include(<QPrinter>)
-#define GS_HAS_PRINTER 1
 class QPrinter;
-#else
-#define GS_HAS_PRINTER 0
-#endif
 
 namespace gs {
 
 // Draws the whole of `picture`, stretched with linear sampling, into the part of `page` that
 // fits its shape. An empty picture draws nothing.
 void DrawFittedPicture(QPainter& painter, const QRect& page, const TBitmap32& picture);
-
-#if GS_HAS_PRINTER
 
 // The print dialog as one of the program's forms, so scripts can answer it. Scripted fields:
 // "Output File" (print into this PDF file instead of a printer) and "Copies".
@@ -53,7 +43,5 @@ struct TPrintSource {
 // cursor shows while it works and is restored on errors too, which then reach the caller.
 // False when the user cancelled.
 bool RunPrint(QPrinter& printer, const TPrintSource& source);
-
-#endif
 
 }  // namespace gs

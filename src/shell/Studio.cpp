@@ -3,7 +3,9 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
+#include "shell/AboutBox.h"
 #include "shell/BrushLayer.h"
+#include "shell/Splash.h"
 #include "shell/Icons.h"
 #include "shell/ImageSizeDialog.h"
 #include "shell/InsertTextDialog.h"
@@ -21,6 +23,7 @@
 #include "shell/document/Zoom.h"
 
 #include <QAction>
+#include <QPrinter>
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
@@ -78,6 +81,7 @@ void TSStudio::FormCreate() {
   LoadPluginForm = new TLoadPluginForm(
       [this](const std::string& folder, bool sub) { BuildFilterMenu(folder, sub); }, this);
   ToolsForm = new TToolsForm(*this, this);
+  Form2 = new TForm2(this);
   // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
   TextFont.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
   TextFont.PointSize = 8;
@@ -96,7 +100,7 @@ void TSStudio::CreateMenus() {
   FileMenu = bar->addMenu(QStringLiteral("File"));
   mOpenImage = AddCommand(FileMenu, "&Open", &TSStudio::mOpenImageClick);
   mOpenImage->setIcon(MakeIcon(TIcon::Open));
-  mPrint = AddCommand(FileMenu, "&Print", nullptr);
+  mPrint = AddCommand(FileMenu, "&Print", &TSStudio::ToolButton13Click);
   mSaveImage = AddCommand(FileMenu, "&Save", &TSStudio::mSaveImageClick);
   mSaveImage->setEnabled(false);
   saveas1 = AddCommand(FileMenu, "&Save As...", &TSStudio::saveas1Click);
@@ -121,7 +125,7 @@ void TSStudio::CreateMenus() {
   wirl1 = AddCommand(GrimacerMenu, "Twirl", &TSStudio::wirl1Click);
   wirl1->setIcon(MakeIcon(TIcon::Twirl));
   GrimacerMenu->addSeparator();
-  Comicfilter1 = AddCommand(GrimacerMenu, "Comic filter", nullptr);
+  Comicfilter1 = AddCommand(GrimacerMenu, "Comic filter", &TSStudio::Comicfilter1Click);
   Comicfilter1->setVisible(false);
 
   ViewMenu = bar->addMenu(QStringLiteral("View"));
@@ -142,16 +146,16 @@ void TSStudio::CreateMenus() {
   FiltersMenu->addSeparator();
 
   ToolsMenu = bar->addMenu(QStringLiteral("Tools"));
-  GrimacerAnimator1 = AddCommand(ToolsMenu, "Grimacer Animator", nullptr);
-  Chromakey1 = AddCommand(ToolsMenu, "Chromakey...", nullptr);
+  GrimacerAnimator1 = AddCommand(ToolsMenu, "Grimacer Animator", &TSStudio::GrimacerAnimator1Click);
+  Chromakey1 = AddCommand(ToolsMenu, "Chromakey...", &TSStudio::Chromakey1Click);
   Chromakey1->setEnabled(false);
-  ChangeBackground1 = AddCommand(ToolsMenu, "Change background...", nullptr);
+  ChangeBackground1 = AddCommand(ToolsMenu, "Change background...", &TSStudio::ChangeBackground1Click);
   ChangeBackground1->setEnabled(false);
 
   HelpMenu = bar->addMenu(QStringLiteral("Help"));
-  GrimacerStudioHelp1 = AddCommand(HelpMenu, "Grimacer Studio Help", nullptr);
-  VideoTutorial1 = AddCommand(HelpMenu, "Video Tutorial", nullptr);
-  About1 = AddCommand(HelpMenu, "About", nullptr);
+  GrimacerStudioHelp1 = AddCommand(HelpMenu, "Grimacer Studio Help", &TSStudio::GifMakerHelp1Click);
+  VideoTutorial1 = AddCommand(HelpMenu, "Video Tutorial", &TSStudio::VideoTutorial1Click);
+  About1 = AddCommand(HelpMenu, "About", &TSStudio::About1Click);
 
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(false);
@@ -176,7 +180,9 @@ void TSStudio::CreateToolBars() {
   button(TIcon::Restore, "Restore", Restore1);
   button(TIcon::Undo, "Undo", Undo1);
   ToolBar1->addSeparator();
-  button(TIcon::Tutorial, "Tutorial", GrimacerStudioHelp1);
+  QAction* tutorial = ToolBar1->addAction(MakeIcon(TIcon::Tutorial), QStringLiteral("Tutorial"));
+  tutorial->setToolTip(QStringLiteral("Tutorial"));
+  connect(tutorial, &QAction::triggered, this, [this] { Guarded([this] { ToolButton19Click(); }); });
 
   ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
   ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
@@ -506,8 +512,13 @@ void TSStudio::showEvent(QShowEvent* event) {
 }
 
 void TSStudio::FormShow() {
-  BuildFilterMenu(StartFolder + "/plugins", true);
-  if (!BatchMode) ToolsForm->show();
+  if (BatchMode) {
+    BuildFilterMenu(StartFolder + "/plugins", true);
+    return;
+  }
+  // The splash stays at least 1.5 s and goes away even when the scan fails.
+  ShowSplashWhile([this] { BuildFilterMenu(StartFolder + "/plugins", true); }, 1500);
+  ToolsForm->show();
 }
 
 void TSStudio::changeEvent(QEvent* event) {
@@ -515,6 +526,12 @@ void TSStudio::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) Guarded([this] { FormActivate(); });
 }
 
-void TSStudio::FormActivate() { AboutShown = true; }
+void TSStudio::FormActivate() {
+  if (BatchMode) {
+    AboutShown = true;
+    return;
+  }
+  ActivateAboutBox(*Form2, AboutShown);
+}
 
 }  // namespace gs

@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QPrinter;
 class QMenu;
 class QScrollArea;
 class QSlider;
@@ -24,6 +25,8 @@ namespace gs {
 
 class TBrushLayer;
 class TFilterRunner;
+class TForm2;
+class TfrmChromaKey;
 class TFilterUi;
 class TForm1;
 class TLoadPluginForm;
@@ -94,6 +97,20 @@ public:
   // The colour selector's colour changed (a Windows colour value).
   void SetPaintColor(TColor color);
 
+  // Help, about, the GIF maker and printing (StudioHelp.cpp).
+  void GifMakerHelp1Click();      // "Grimacer Studio Help"
+  void ToolButton19Click();       // the Tutorial tool button
+  void VideoTutorial1Click();
+  void About1Click();
+  void GrimacerAnimator1Click();
+  void ToolButton13Click();       // "&Print" and the Print tool button
+
+  // Comic filter, chroma key and background (StudioAdjust.cpp).
+  void Comicfilter1Click();
+  void Chromakey1Click();
+  void RunChromaKey();  // after the pick of the key colour
+  void ChangeBackground1Click();
+
   // Filter plug-ins (StudioFilters.cpp).
   void BuildFilterMenu(const std::string& folder, bool includeSubDirectories);
   void RunFilter(int index, bool asLastFilter);
@@ -150,6 +167,8 @@ public:
   TForm1* Form1 = nullptr;          // "Insert Text"
   TProgressForm* ProgressForm = nullptr;
   TLoadPluginForm* LoadPluginForm = nullptr;
+  TForm2* Form2 = nullptr;          // the about box
+  TfrmChromaKey* frmChromaKey = nullptr;  // made at first use, kept with its settings
   TRubberbandLayer* SelectionFrame = nullptr;
   TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
@@ -221,6 +240,7 @@ private:
   QPointF ViewportCenterInDocument() const;
   void RefreshLayers();
 
+  std::unique_ptr<QPrinter> Printer_;
   std::unique_ptr<TFilterUi> FilterUi_;
   std::unique_ptr<TFilterRunner> Filters_;
   std::unique_ptr<TBrushLayer> BrushOutlineOwner_;

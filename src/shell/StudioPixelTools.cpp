@@ -66,11 +66,10 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
     case tool::Picker:
     case tool::ChromaPick:
       SetPaintColor(MirrorColorAt(Doc, at));
-      if (Doc.ToolMode == tool::Picker) {
-        SwitchToPixelTool(tool::ColorPaint);
-        // The press was the pick: a drag before the release must not paint.
-        state.MouseDown = false;
-      }
+      // The press was the pick: a drag before the release must not paint.
+      state.MouseDown = false;
+      if (Doc.ToolMode == tool::Picker) SwitchToPixelTool(tool::ColorPaint);
+      else RunChromaKey();
       break;
     case tool::Eraser:
     case tool::ColorPaint:

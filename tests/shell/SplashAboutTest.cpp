@@ -14,9 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#if GS_HAS_PRINTER
 #include <QPrinter>
-#endif
 
 #include <gtest/gtest.h>
 
@@ -178,7 +176,6 @@ TEST_F(SplashAboutTest, FittedPictureIsCentredAndFillsTheShorterSide) {
   EXPECT_EQ(untouched.pixel(10, 10), 0xFFFFFFFFu);
 }
 
-#if GS_HAS_PRINTER
 TEST_F(SplashAboutTest, PrintCancelledDoesNothingAndPrintedJobWritesOnePage) {
   TScriptedDialogs scripted;
   TDialogs* previous = SetDialogs(&scripted);
@@ -212,7 +209,6 @@ TEST_F(SplashAboutTest, PrintCancelledDoesNothingAndPrintedJobWritesOnePage) {
   EXPECT_THROW(RunPrint(printer, source), Exception);
   SetDialogs(previous);
 }
-#endif
 
 }  // namespace
 }  // namespace gs

@@ -218,3 +218,22 @@ TEST_F(StudioLayersTest, EveryShippedFilterRunsFromTheBatchMode) {
     EXPECT_FALSE(Dialogs_.HasPendingAnswers());
   }
 }
+
+TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
+  TBitmap32 screen(60, 40, 0xFF00FF00);
+  screen.FillRect(TRect{20, 10, 40, 30}, 0xFFC08040);  // the subject before a green screen
+  WriteFileBytes(Dir_.Path("screen.bmp"), EncodeBmp32(screen));
+  WriteFileBytes(Dir_.Path("sky.bmp"), EncodeBmp32(TBitmap32(80, 50, 0xFF2040FF)));
+  Run("open " + Dir_.Path("screen.bmp") + "\nzoom original\nchromakey 2,2 20 " + Dir_.Path("sky.bmp") + "\n");
+  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_EQ(Doc().ImageWidth, 80);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), 0xFF2040FFu);
+  ASSERT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(2, 2)), 0);
+  EXPECT_EQ(Layer(0).Bitmap.Pixel(30, 20), 0xFFC08040u);
+
+  Run("open " + Dir_.Path("screen.bmp") + "\nchromakey 2,2 20\n");  // transparency only
+  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(30, 20), 0xFFC08040u);
+}

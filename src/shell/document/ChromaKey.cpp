@@ -11,7 +11,7 @@ void KeyWorkingPicture(TDocument& doc, int threshold) {
   ChromaKeyOut(doc.SourceBitmap, doc.PaintColor, threshold, doc.TransparentColor);
 }
 
-int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy) {
+TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background) {
   TBitmap32 foreground = doc.SourceBitmap;
   // The layer is blended, so the keyed pixels (alpha 0) show the background through.
   foreground.DrawMode = TDrawMode::Blend;
@@ -20,9 +20,12 @@ int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, do
   doc.ImageWidth = doc.SourceBitmap.Width();
   doc.ImageHeight = doc.SourceBitmap.Height();
   doc.MirrorBitmap = doc.SourceBitmap;
-  const int index = AddPictureLayer(doc, foreground, cx, cy);
+  return foreground;
+}
+
+int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy) {
+  const int index = AddPictureLayer(doc, PutBackgroundBehind(doc, background), cx, cy);
   doc.SelectedLayerIndex = index;
-  doc.SelectedLayer = doc.Layers[size_t(index)].get();
   doc.GeometryChanged = true;
   return index;
 }

@@ -12,9 +12,13 @@ class TDocument;
 // the key; keyed pixels take the document's TransparentColor with alpha 0.
 void KeyWorkingPicture(TDocument& doc, int threshold);
 
-// The keyed photo becomes a picture layer centred on (cx, cy) over `background`, which becomes
-// the base picture (see ComposeBackground) with an empty mesh. The new layer is selected, the
-// geometry marked changed; returns the layer's index.
+// `background` becomes the base picture (see ComposeBackground) with an empty mesh and the
+// document takes its size; returns the keyed photo as it was, ready to become a layer.
+TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background);
+
+// PutBackgroundBehind, then the keyed photo as a new picture layer centred on (cx, cy) whose
+// index becomes SelectedLayerIndex; the geometry is marked changed. Returns the index. The
+// selected layer itself is left to the window, which also shows the selection frame.
 int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy);
 
 // The base picture becomes `picture` made opaque, with an empty mesh; the undo snapshot keeps
