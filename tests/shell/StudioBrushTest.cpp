@@ -1,6 +1,6 @@
 #include "shell/Studio.h"
 
-#include "QtApp.h"
+#include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "platform/ScriptedDialogs.h"
@@ -24,14 +24,6 @@ using namespace gs;
 
 namespace {
 
-// A picture with detail everywhere, so that any displacement shows in the pixels.
-TBitmap32 Stripes(int w, int h) {
-  TBitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
-  return b;
-}
-
 int CountDifferences(const TBitmap32& a, const TBitmap32& b) {
   int n = 0;
   for (int y = 0; y < a.Height(); ++y)
@@ -39,36 +31,13 @@ int CountDifferences(const TBitmap32& a, const TBitmap32& b) {
   return n;
 }
 
-class StudioBrushTest : public ::testing::Test {
+class StudioBrushTest : public test::TStudioFixture {
 protected:
   StudioBrushTest() {
-    test::EnsureQtApplication();
-    Previous_ = SetDialogs(&Dialogs_);
-    Studio_ = std::make_unique<TSStudio>();
-    Studio_->BatchMode = true;
-    Studio_->resize(900, 700);
-    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
-    Studio_->show();
-    Original_ = Stripes(120, 90);
+    Original_ = test::Stripes(120, 90);
     WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(Original_));
     Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
   }
-  ~StudioBrushTest() override {
-    Studio_.reset();
-    SetDialogs(Previous_);
-  }
-
-  void Run(const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream err;
-    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
-  }
-  TDocument& Doc() { return Studio_->Document(); }
-
-  test::TScratchFolder Dir_;
-  TScriptedDialogs Dialogs_;
-  TDialogs* Previous_ = nullptr;
-  std::unique_ptr<TSStudio> Studio_;
   TBitmap32 Original_;
 };
 

@@ -1,6 +1,6 @@
 #include "shell/Studio.h"
 
-#include "QtApp.h"
+#include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
@@ -21,16 +21,9 @@ using namespace gs;
 
 namespace {
 
-class StudioLayersTest : public ::testing::Test {
+class StudioLayersTest : public test::TStudioFixture {
 protected:
   StudioLayersTest() {
-    test::EnsureQtApplication();
-    Previous_ = SetDialogs(&Dialogs_);
-    Studio_ = std::make_unique<TSStudio>();
-    Studio_->BatchMode = true;
-    Studio_->resize(1000, 900);
-    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
-    Studio_->show();
     Photo_ = TBitmap32(200, 160, 0xFF3060A0);
     WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(Photo_));
     // A 40 x 20 clipart: green with a red key border that "Transparent Image?" keys out.
@@ -39,32 +32,10 @@ protected:
     WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
     Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
   }
-  ~StudioLayersTest() override {
-    Studio_.reset();
-    SetDialogs(Previous_);
-  }
-
-  void Run(const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream err;
-    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
-  }
-  std::string Fails(const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream err;
-    EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 1);
-    Dialogs_.ClearMessages();
-    return err.str();
-  }
-  TDocument& Doc() { return Studio_->Document(); }
   TRotatableLayer& Layer(int i) { return *Doc().Layers[size_t(i)]; }
   double CenterX(int i) { return (Layer(i).Location.Left + Layer(i).Location.Right) / 2; }
   double CenterY(int i) { return (Layer(i).Location.Top + Layer(i).Location.Bottom) / 2; }
 
-  test::TScratchFolder Dir_;
-  TScriptedDialogs Dialogs_;
-  TDialogs* Previous_ = nullptr;
-  std::unique_ptr<TSStudio> Studio_;
   TBitmap32 Photo_;
 };
 

@@ -1,6 +1,6 @@
 #include "shell/Studio.h"
 
-#include "QtApp.h"
+#include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
@@ -24,32 +24,12 @@ using gs::test::TScratchFolder;
 
 namespace {
 
-class StudioTest : public ::testing::Test {
+class StudioTest : public test::TStudioFixture {
 protected:
-  StudioTest() {
-    test::EnsureQtApplication();
-    Previous_ = SetDialogs(&Dialogs_);
-    Studio_ = std::make_unique<TSStudio>();
-    Studio_->BatchMode = true;
-    Studio_->ExceptionHandler = [this](const std::string& text) { Dialogs_.ShowMessage(text); };
-    Studio_->resize(900, 700);
-    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
-    Studio_->show();
-  }
-  ~StudioTest() override {
-    Studio_.reset();
-    SetDialogs(Previous_);
-  }
-
   void Open(const std::string& path) {
     Dialogs_.AnswerFile(path);
     Studio_->mOpenImageClick();
   }
-
-  TScratchFolder Dir_;
-  TScriptedDialogs Dialogs_;
-  TDialogs* Previous_ = nullptr;
-  std::unique_ptr<TSStudio> Studio_;
 };
 
 bool Enabled(QMenu* menu) { return menu->menuAction()->isEnabled(); }

@@ -1,6 +1,6 @@
 #include "shell/ToolsForm.h"
 
-#include "QtApp.h"
+#include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
@@ -24,44 +24,13 @@ using namespace gs;
 
 namespace {
 
-// Opaque, every pixel different from its neighbours and never the key colour.
-TBitmap32 Stripes(int w, int h) {
-  TBitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
-  return b;
-}
-
-class ToolsFormTest : public ::testing::Test {
+class ToolsFormTest : public test::TStudioFixture {
 protected:
   ToolsFormTest() {
-    test::EnsureQtApplication();
-    Previous_ = SetDialogs(&Dialogs_);
-    Studio_ = std::make_unique<TSStudio>();
-    Studio_->BatchMode = true;
-    Studio_->resize(900, 700);
-    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
-    Studio_->show();
-    if (!Studio_->ToolsForm) {
-      OwnPalette_ = std::make_unique<TToolsForm>(*Studio_);
-      Studio_->ToolsForm = OwnPalette_.get();
-    }
     Palette_ = Studio_->ToolsForm;
-    Original_ = Stripes(120, 90);
+    Original_ = test::Stripes(120, 90);
     WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(Original_));
     Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
-  }
-  ~ToolsFormTest() override {
-    Studio_->ToolsForm = nullptr;
-    OwnPalette_.reset();
-    Studio_.reset();
-    SetDialogs(Previous_);
-  }
-
-  void Run(const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream err;
-    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
   }
   void SetZoom(int zoom) {
     Doc().ZoomPercent = zoom;
@@ -77,13 +46,6 @@ protected:
     }
     Studio_->DstImg1MouseUp();
   }
-  TDocument& Doc() { return Studio_->Document(); }
-
-  test::TScratchFolder Dir_;
-  TScriptedDialogs Dialogs_;
-  TDialogs* Previous_ = nullptr;
-  std::unique_ptr<TSStudio> Studio_;
-  std::unique_ptr<TToolsForm> OwnPalette_;
   TToolsForm* Palette_ = nullptr;
   TBitmap32 Original_;
 };

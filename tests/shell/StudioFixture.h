@@ -1,0 +1,66 @@
+#pragma once
+// A main window offscreen, driven like the batch mode: its dialogs answered from a script.
+
+#include "QtApp.h"
+#include "platform/ScriptedDialogs.h"
+#include "shell/Batch.h"
+#include "shell/Studio.h"
+#include "shell/document/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace gs::test {
+
+// A picture with detail everywhere, so that any displacement shows in the pixels.
+inline TBitmap32 Stripes(int w, int h) {
+  TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
+  return b;
+}
+
+class TStudioFixture : public ::testing::Test {
+protected:
+  TStudioFixture() {
+    EnsureQtApplication();
+    Previous_ = SetDialogs(&Dialogs_);
+    Studio_ = std::make_unique<TSStudio>();
+    Studio_->BatchMode = true;
+    Studio_->ExceptionHandler = [this](const std::string& text) { Dialogs_.ShowMessage(text); };
+    Studio_->resize(1000, 900);
+    Studio_->setAttribute(Qt::WA_DontShowOnScreen);
+    Studio_->show();
+  }
+  ~TStudioFixture() override {
+    Studio_.reset();
+    SetDialogs(Previous_);
+  }
+
+  // Runs batch lines; the test fails with the window's message when one fails.
+  void Run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
+  }
+  // Runs batch lines that must fail; returns what the window said.
+  std::string Fails(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 1);
+    Dialogs_.ClearMessages();
+    return err.str();
+  }
+  TDocument& Doc() { return Studio_->Document(); }
+
+  TScratchFolder Dir_;
+  TScriptedDialogs Dialogs_;
+  TDialogs* Previous_ = nullptr;
+  std::unique_ptr<TSStudio> Studio_;
+};
+
+}  // namespace gs::test
