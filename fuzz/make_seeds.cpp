@@ -1,0 +1,126 @@
+// Writes the seed corpora with the editor's own encoders:
+//   make_seeds OUTDIR   ->  OUTDIR/<target>/seed_*.{bmp,png,gif,jpg,mfk}
+// A few small pictures (solid, gradient, with transparency, odd sizes) in every format.
+#include "codecs/Bmp.h"
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/Png.h"
+#include "codecs/ProtectedImage.h"
+#include "codecs/Rijndael.h"
+#include "codecs/Sha1.h"
+
+#include <cstring>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool WriteFile(const fs::path& path, const gs::TBytes& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::vector<gs::TBitmap32> Pictures() {
+  std::vector<gs::TBitmap32> out;
+  out.emplace_back(1, 1, 0xFF336699u);
+  gs::TBitmap32 gradient(17, 9);
+  for (int y = 0; y < gradient.Height(); ++y)
+    for (int x = 0; x < gradient.Width(); ++x)
+      gradient.SetPixel(x, y, 0xFF000000u | uint32_t(x * 15) << 16 | uint32_t(y * 28) << 8 |
+                                  uint32_t((x + y) * 9));
+  out.push_back(gradient);
+  gs::TBitmap32 alpha(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      alpha.SetPixel(x, y, (x + y) % 3 == 0 ? 0x00000000u : (uint32_t(x * 32) << 24 | 0x00FF8000u));
+  out.push_back(alpha);
+  gs::TBitmap32 checker(33, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 33; ++x) checker.SetPixel(x, y, (x ^ y) & 1 ? 0xFFFFFFFFu : 0xFF000000u);
+  out.push_back(checker);
+  return out;
+}
+
+// A protected file holding `inner` under the given extension, enciphered the way the reader
+// deciphers: CBC with Rijndael-192 keyed by the SHA-1 of the pass phrase, the chain starting at
+// the encipherment of sixteen 0xFF bytes, a last partial block XORed with the encipherment of the
+// previous ciphertext block.
+gs::TBytes Protected(const std::string& ext, const gs::TBytes& inner) {
+  static constexpr char kPassPhrase[] = "Ostrelvan Kinburn";
+  const gs::TSha1Digest digest =
+      gs::Sha1(gs::TByteSpan(reinterpret_cast<const uint8_t*>(kPassPhrase), sizeof kPassPhrase - 1));
+  uint8_t key[24] = {};
+  std::memcpy(key, digest.data(), digest.size());
+  gs::TRijndael cipher;
+  cipher.SetKey(gs::TByteSpan(key, sizeof key));
+  constexpr size_t block = gs::TRijndael::kBlockSize;
+  uint8_t chain[block];
+  std::memset(chain, 0xFF, block);
+  cipher.EncryptBlock(chain, chain);
+
+  gs::TBytes out;
+  out.push_back(uint8_t(ext.size()));
+  out.insert(out.end(), ext.begin(), ext.end());
+  size_t pos = 0;
+  for (; inner.size() - pos >= block; pos += block) {
+    uint8_t mixed[block];
+    for (size_t i = 0; i < block; ++i) mixed[i] = inner[pos + i] ^ chain[i];
+    cipher.EncryptBlock(mixed, chain);
+    out.insert(out.end(), chain, chain + block);
+  }
+  if (pos < inner.size()) {
+    uint8_t stream[block];
+    cipher.EncryptBlock(chain, stream);
+    for (size_t i = 0; pos + i < inner.size(); ++i) out.push_back(inner[pos + i] ^ stream[i]);
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    return 2;
+  }
+  const fs::path root = argv[1];
+  for (const char* t : {"fuzz_bmp", "fuzz_png", "fuzz_gif", "fuzz_jpeg", "fuzz_mfk",
+                        "fuzz_jpeg_frame_info"})
+    fs::create_directories(root / t);
+  int n = 0, failed = 0;
+  for (const gs::TBitmap32& pic : Pictures()) {
+    const std::string id = std::to_string(n++);
+    const gs::TBytes bmp = gs::EncodeBmp32(pic);
+    const gs::TBytes png = gs::EncodePng(pic, std::nullopt);
+    const gs::TBytes gif = gs::EncodeGif(pic, gs::TColor(0x000080FF));
+    const gs::TBytes jpg = gs::EncodeJpeg(pic, 75);
+    failed += !WriteFile(root / "fuzz_bmp" / ("seed_" + id + ".bmp"), bmp);
+    failed += !WriteFile(root / "fuzz_png" / ("seed_" + id + ".png"), png);
+    failed += !WriteFile(root / "fuzz_gif" / ("seed_" + id + ".gif"), gif);
+    failed += !WriteFile(root / "fuzz_jpeg" / ("seed_" + id + ".jpg"), jpg);
+    failed += !WriteFile(root / "fuzz_jpeg_frame_info" / ("seed_" + id + ".jpg"), jpg);
+    failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_png.mfk"), Protected(".png", png));
+    failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_bmp.mfk"), Protected(".bmp", bmp));
+    failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_gif.mfk"), Protected(".gif", gif));
+    failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_jpg.mfk"), Protected(".jpg", jpg));
+    // The reader must get back exactly what was enciphered; otherwise the seeds are useless.
+    const gs::TProtectedContent check = gs::DecipherProtected(Protected(".png", png));
+    if (check.Inner != png || check.InnerExtension != ".png") {
+      std::fprintf(stderr, "make_seeds: protected seed does not decipher back\n");
+      return 1;
+    }
+  }
+  if (failed) {
+    std::fprintf(stderr, "make_seeds: %d files could not be written\n", failed);
+    return 1;
+  }
+  std::printf("make_seeds: %d pictures written to %s\n", n, root.c_str());
+  return 0;
+}
