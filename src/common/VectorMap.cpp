@@ -15,15 +15,23 @@ void TVectorMap::SetSize(int width, int height) {
   // A map is never larger than the largest picture; asking for more is a fault upstream, and
   // letting it through would commit gigabytes before anything noticed.
   if (!PictureSizeAllowed(width, height)) throw EOutOfResources("Can't allocate VectorMap!");
-  std::vector<TFixedVector> cells;
-  try {
-    cells.assign(size_t(width) * size_t(height), TFixedVector{});
-  } catch (const std::bad_alloc&) {
-    throw EOutOfResources("Can't allocate VectorMap!");
-  } catch (const std::length_error&) {
-    throw EOutOfResources("Can't allocate VectorMap!");
+  const size_t count = size_t(width) * size_t(height);
+  if (count == Cells_.size()) {
+    // A quarter turn of the picture: the same cells in another shape, no second map at once.
+    Clear();
+  } else {
+    // The old displacements are not kept, so let them go before the new map is committed: at
+    // 24 megapixels the two together would be 400 MB.
+    std::vector<TFixedVector>().swap(Cells_);
+    Width_ = Height_ = 0;
+    try {
+      Cells_.assign(count, TFixedVector{});
+    } catch (const std::bad_alloc&) {
+      throw EOutOfResources("Can't allocate VectorMap!");
+    } catch (const std::length_error&) {
+      throw EOutOfResources("Can't allocate VectorMap!");
+    }
   }
-  Cells_.swap(cells);
   Width_ = width;
   Height_ = height;
 }

@@ -35,8 +35,9 @@ public:
   bool Empty() const { return Width_ == 0 || Height_ == 0; }
 
   // The same size keeps every cell; another size discards them and starts all zero.
-  // A negative side counts as 0. Sizes beyond the editor's picture limits, or memory that
-  // cannot be had, fail with "Can't allocate VectorMap!" and leave the map as it was.
+  // A negative side counts as 0. Sizes beyond the editor's picture limits fail with "Can't
+  // allocate VectorMap!" and leave the map as it was; so does memory that cannot be had, except
+  // that the map is then empty (the old cells are freed first to keep the peak down).
   void SetSize(int width, int height);
   void Clear();
 

@@ -517,7 +517,7 @@ void TSStudio::FormShow() {
     return;
   }
   // The splash stays at least 1.5 s and goes away even when the scan fails.
-  ShowSplashWhile([this] { BuildFilterMenu(StartFolder + "/plugins", true); }, 1500);
+  ShowSplashWhile([this] { BuildFilterMenu(StartFolder + "/plugins", true); }, SplashMinimumMs);
   ToolsForm->show();
 }
 

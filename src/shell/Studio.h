@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +51,8 @@ public:
   std::string StartFolder;
   // Driven by a script: nothing is shown and nothing waits for a person.
   bool BatchMode = false;
+  // How long the start-up picture stays at least; the start-up measurement sets it to 0.
+  uint32_t SplashMinimumMs = 1500;
 
   // Commands.
   void mOpenImageClick();

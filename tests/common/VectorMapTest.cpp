@@ -60,6 +60,16 @@ TEST(VectorMap, ResizingKeepsCellsOnlyAtTheSameSizeAndReadsOutsideAreZero) {
   EXPECT_EQ(m.VectorInterpolated(0, 0), TFixedVector{});
 }
 
+TEST(VectorMap, AQuarterTurnedShapeStartsAllZero) {
+  TVectorMap m;
+  m.SetSize(2, 3);
+  m.Vector(1, 2) = TFixedVector{7, 8};
+  m.SetSize(3, 2);
+  EXPECT_EQ(m.Width(), 3);
+  EXPECT_EQ(m.Height(), 2);
+  EXPECT_TRUE(m.IsIdentity());
+}
+
 TEST(VectorMap, AbsurdSizesFailAndLeaveTheMapAsItWas) {
   TVectorMap m;
   m.SetSize(2, 2);

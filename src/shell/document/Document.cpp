@@ -162,8 +162,9 @@ void TDocument::SaveGif(const std::string& target) {
   // does not warp the already warped picture a second time.
   ReplacePicture(ViewBitmap);
   FillKeyColour(MirrorBitmap, TransparentColor);
+  // Only kept in memory: a file written here would replace the earlier one before the save is
+  // known to succeed.
   const TBytes firstPass = EncodeGif(MirrorBitmap, TransparentColor);
-  WriteFileBytes(target, firstPass);
   // What the encoder's colour reduction made of the picture.
   UndoBitmap = DecodeGif(firstPass).Bitmap;
   FillKeyColour(MirrorBitmap, UndoBitmap, TransparentColor);

@@ -12,7 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 using namespace gs;
@@ -251,14 +256,60 @@ TEST(DocumentSave, PdfLeavesNoTemporaryJpegBehind) {
   EXPECT_EQ(text.substr(text.size() - 5), "%%EOF");
 }
 
-TEST(DocumentSave, AFailedSaveKeepsThePreviousFile) {
+// The file-size limit stands in for a full disk: writes past it fail with EFBIG.
+class TFullDisk {
+public:
+  explicit TFullDisk(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &Saved_);
+    OldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = Saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFullDisk() {
+    setrlimit(RLIMIT_FSIZE, &Saved_);
+    std::signal(SIGXFSZ, OldSignal_);
+  }
+  TFullDisk(const TFullDisk&) = delete;
+  TFullDisk& operator=(const TFullDisk&) = delete;
+
+private:
+  rlimit Saved_{};
+  void (*OldSignal_)(int) = nullptr;
+};
+
+TBitmap32 Noise(int width, int height) {
+  TBitmap32 picture(width, height);
+  uint32_t state = 12345;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      picture.SetPixel(x, y, 0xFF000000u | (state >> 8));
+    }
+  return picture;
+}
+
+TEST(DocumentSave, AFailedSaveKeepsThePreviousFileAndLeavesNothingBehind) {
   TScratchFolder dir;
-  WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Swatch(4, 4)));
+  WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Noise(256, 256)));
   TDocument doc;
   doc.LoadImageFile(dir.Path("in.bmp"));
-  const TBytes before = ReadFileBytes(dir.Path("in.bmp"));
   EXPECT_THROW(doc.WritePicture(dir.Path("no-such-folder/out.png")), EFileError);
-  EXPECT_EQ(ReadFileBytes(dir.Path("in.bmp")), before);
+
+  const TBytes earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+  for (const char* name : {"out.bmp", "out.png", "out.jpg", "out.gif", "out.pdf"}) {
+    SCOPED_TRACE(name);
+    WriteFileBytes(dir.Path(name), earlier);
+    {
+      TFullDisk full(4096);
+      EXPECT_THROW(doc.WritePicture(dir.Path(name)), EFileError);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.Path(name)), earlier);
+  }
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"in.bmp", "out.bmp", "out.gif", "out.jpg", "out.pdf", "out.png"}));
 }
 
 TEST(GraphicFile, PngComesBackOpaqueAndOtherKindsAsDecoded) {
