@@ -54,6 +54,16 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
+// What follows the first `count` words, trimmed: a path that may hold blanks.
+std::string AfterWords(const std::string& text, int count) {
+  size_t pos = 0;
+  for (int i = 0; i < count && pos != std::string::npos; ++i) {
+    pos = text.find_first_not_of(" \t", pos);
+    if (pos != std::string::npos) pos = text.find_first_of(" \t", pos);
+  }
+  return pos == std::string::npos ? std::string() : Trim(text.substr(pos));
+}
+
 int ParseInt(const std::string& text, const std::string& what) {
   try {
     size_t used = 0;
@@ -246,8 +256,7 @@ void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& a
   if (comma == std::string::npos) throw Exception("the pick point is X,Y, not \"" + words[0] + "\"");
   const QPointF view = studio.DstImg->PictureToWidget(
       QPointF(ParseInt(words[0].substr(0, comma), "X"), ParseInt(words[0].substr(comma + 1), "Y")));
-  const size_t rest = argument.find(words[1]) + words[1].size();
-  const std::string background = Trim(argument.substr(rest));
+  const std::string background = AfterWords(argument, 2);
   TFormAnswer answer{"Chromakey Options", {}, true};
   if (background.empty()) {
     answer.Fields = {{"Make transparency from selected color", "on"}, {"Color Tolerance", words[1]}};
@@ -263,6 +272,34 @@ void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& a
   studio.DstImg1MouseDown(Qt::LeftButton, int(view.x()), int(view.y()));
   studio.DstImg1MouseUp();
   if (studio.Document().ToolMode == tool::ChromaPick) throw Exception("the chroma key was not applied");
+}
+
+// "FRAMES DELAY PATH [once] [forward]": Tools > Animate Caricature... with the dialog answered.
+// `once` clears "Loop animation", `forward` clears "Play back and forth"; the path is the rest.
+void Animate(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const std::vector<std::string> words = Words(argument);
+  if (words.size() < 3) throw Exception("animate needs FRAMES DELAY PATH");
+  bool loop = true, backAndForth = true;
+  std::string rest = AfterWords(argument, 2);
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (const char* word : {" once", " forward"}) {
+      const std::string w = word;
+      if (rest.size() > w.size() && rest.compare(rest.size() - w.size(), w.size(), w) == 0) {
+        (w == " once" ? loop : backAndForth) = false;
+        rest = Trim(rest.substr(0, rest.size() - w.size()));
+        changed = true;
+      }
+    }
+  }
+  dialogs.AnswerForm(TFormAnswer{"Animate Caricature",
+                                 {{"Frames", words[0]},
+                                  {"Frame delay", words[1]},
+                                  {"Loop animation", loop ? "on" : "off"},
+                                  {"Play back and forth", backAndForth ? "on" : "off"},
+                                  {"Save As...", AbsolutePath(rest)}},
+                                 true});
+  studio.mAnimateCaricatureClick();
 }
 
 TColor ParseRgb(const std::string& text) {
@@ -327,6 +364,9 @@ const std::map<std::string, TCommand>& Commands() {
       {"lastfilter", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) {
                         s.miLastFilterClickClick();
                       }}},
+      {"animate", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
+                     Animate(s, d, arg);
+                   }}},
       {"loadfilters", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
                          LoadFilters(s, d, arg);
                        }}},

@@ -547,6 +547,24 @@ void PaintComicFilter(TIconPainter& p) {
   p.Fill(Ellipse(centre + QPointF(-2, -2), 2.5, 2.5), kPaper);
 }
 
+// A strip of film whose two frames show a face before and after the warp.
+void PaintAnimateCaricature(TIconPainter& p) {
+  p.Shape(TIconPainter::RectPath(QRectF(3, 8, 42, 32), 2), kGreyDark);
+  for (int i = 0; i < 6; ++i) {
+    p.Fill(QRectF(6 + i * 6.6, 10.5, 3.2, 2.6), kPaper);
+    p.Fill(QRectF(6 + i * 6.6, 34.9, 3.2, 2.6), kPaper);
+  }
+  const QRectF frames[] = {QRectF(6.5, 15, 16, 18), QRectF(25.5, 15, 16, 18)};
+  for (const QRectF& frame : frames) p.Fill(frame, kSky);
+  p.Shape(Ellipse(frames[0].center(), 5, 6.5), kSkin);
+  p.Shape(Ellipse(frames[1].center(), 7, 5), kSkin);
+  for (const double dx : {-2.0, 2.0}) {
+    p.Fill(Ellipse(frames[0].center() + QPointF(dx, -1.5), 0.9, 0.9), kOutline);
+    p.Fill(Ellipse(frames[1].center() + QPointF(dx * 1.6, -1.2), 1.8, 1.8), kOutline);
+  }
+  p.Line(frames[1].center() + QPointF(-3.5, 2.2), frames[1].center() + QPointF(3.5, 2.2), kRedDark, 1.6);
+}
+
 void PaintBrushSizeSelector(TIconPainter& p) {
   p.Shape(TIconPainter::RectPath(QRectF(3, 10, 42, 28), 4), kPaper);
   const double radii[] = {1.8, 3, 4.6, 7};
@@ -583,6 +601,7 @@ void PaintKind(TIconPainter& p, TIcon kind) {
     case TIcon::ChangeBackground: return PaintChangeBackground(p);
     case TIcon::RotateLayer: return PaintRotateLayer(p);
     case TIcon::ComicFilter: return PaintComicFilter(p);
+    case TIcon::AnimateCaricature: return PaintAnimateCaricature(p);
     case TIcon::BrushSizeSelector: return PaintBrushSizeSelector(p);
   }
 }

@@ -39,6 +39,7 @@ enum class TIcon {
   ChangeBackground,
   RotateLayer,
   ComicFilter,
+  AnimateCaricature,
   BrushSizeSelector
 };
 inline constexpr int kIconCount = int(TIcon::BrushSizeSelector) + 1;

@@ -151,6 +151,9 @@ void TSStudio::CreateMenus() {
   Chromakey1->setEnabled(false);
   ChangeBackground1 = AddCommand(ToolsMenu, "Change background...", &TSStudio::ChangeBackground1Click);
   ChangeBackground1->setEnabled(false);
+  mAnimateCaricature = AddCommand(ToolsMenu, "Animate Caricature...", &TSStudio::mAnimateCaricatureClick);
+  mAnimateCaricature->setIcon(MakeIcon(TIcon::AnimateCaricature));
+  mAnimateCaricature->setEnabled(false);
 
   HelpMenu = bar->addMenu(QStringLiteral("Help"));
   GrimacerStudioHelp1 = AddCommand(HelpMenu, "Grimacer Studio Help", &TSStudio::GifMakerHelp1Click);
@@ -321,7 +324,7 @@ void TSStudio::LoadImageFile(const std::string& fileName) {
 void TSStudio::EnableDocumentCommands() {
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(true);
-  for (QAction* action : {tbSave, mSaveImage, saveas1, Chromakey1, ChangeBackground1})
+  for (QAction* action : {tbSave, mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
     action->setEnabled(true);
 }
 
@@ -362,7 +365,10 @@ void TSStudio::UpdateCaption() {
 }
 
 void TSStudio::EndTool() {
-  if (Doc.ToolMode > 4) {
+  // A pixel tool painted into the source, which took the warped picture when the tool began:
+  // the mesh starts again from it. The layer tools leave the picture and its mesh alone, so
+  // the strokes on the face outlive them.
+  if (Doc.ToolMode >= tool::Eraser && Doc.ToolMode <= tool::ChromaPick) {
     Doc.ReplacePicture(Doc.SourceBitmap);
     DstImg1->hide();
   }

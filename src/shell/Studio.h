@@ -4,6 +4,7 @@
 
 #include "common/Geometry.h"
 #include "platform/Dialogs.h"
+#include "shell/document/Animation.h"
 #include "shell/document/Document.h"
 
 #include <QMainWindow>
@@ -24,6 +25,7 @@ class QToolBar;
 
 namespace gs {
 
+class TAnimateDialog;
 class TBrushLayer;
 class TFilterRunner;
 class TForm2;
@@ -114,6 +116,12 @@ public:
   void RunChromaKey();  // after the pick of the key colour
   void ChangeBackground1Click();
 
+  // Animate Caricature (StudioAnimate.cpp).
+  void mAnimateCaricatureClick();
+  // Writes the animation with the progress window up; false when Escape stopped it.
+  bool WriteAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
+                      const std::string& path);
+
   // Filter plug-ins (StudioFilters.cpp).
   void BuildFilterMenu(const std::string& folder, bool includeSubDirectories);
   void RunFilter(int index, bool asLastFilter);
@@ -172,6 +180,7 @@ public:
   TLoadPluginForm* LoadPluginForm = nullptr;
   TForm2* Form2 = nullptr;          // the about box
   TfrmChromaKey* frmChromaKey = nullptr;  // made at first use, kept with its settings
+  TAnimateDialog* AnimateDialog = nullptr;  // made at first use, kept with its settings
   TRubberbandLayer* SelectionFrame = nullptr;
   TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
@@ -211,6 +220,7 @@ public:
   QAction* GrimacerAnimator1 = nullptr;
   QAction* Chromakey1 = nullptr;
   QAction* ChangeBackground1 = nullptr;
+  QAction* mAnimateCaricature = nullptr;
   QAction* GrimacerStudioHelp1 = nullptr;
   QAction* VideoTutorial1 = nullptr;
   QAction* About1 = nullptr;

@@ -89,6 +89,9 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   SpeedButton15 = AddButton(right, row(8), "Comic Filter", TIcon::ComicFilter, [s] { s->Comicfilter1->trigger(); });
   SpeedButton15->setText(QStringLiteral("..."));
   SpeedButton15->hide();
+  // The hidden comic filter leaves its place free.
+  sbtnAnimateCaricature = AddButton(right, row(8), "Animate Caricature", TIcon::AnimateCaricature,
+                                    [s] { s->mAnimateCaricature->trigger(); });
 
   BrushSizeMenu = new QMenu(this);
   N4 = AddSizeItem(6, 1);

@@ -207,4 +207,9 @@ TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
   EXPECT_TRUE(Doc().Layers.empty());
   EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(30, 20), 0xFFC08040u);
+
+  // A pick point that holds the tolerance's digits is still no background path.
+  Run("open " + Dir_.Path("screen.bmp") + "\nchromakey 2,20 20\n");
+  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
 }

@@ -1,0 +1,63 @@
+// Tools > Animate Caricature...: the warp played from the photo to the caricature, saved as an
+// animated GIF.
+
+#include "platform/Dialogs.h"
+#include "plugins/qt/KeyboardAbort.h"
+#include "shell/AnimateDialog.h"
+#include "shell/ProgressForm.h"
+#include "shell/Studio.h"
+#include "shell/document/Animation.h"
+
+namespace gs {
+
+namespace {
+
+// The progress window stays up only while the frames are made, however that ends.
+class TProgressShown {
+public:
+  TProgressShown(TProgressForm& form, const QString& label) : Form_(form) { Form_.Start(label); }
+  ~TProgressShown() { Form_.hide(); }
+  TProgressShown(const TProgressShown&) = delete;
+  TProgressShown& operator=(const TProgressShown&) = delete;
+
+private:
+  TProgressForm& Form_;
+};
+
+}  // namespace
+
+void TSStudio::mAnimateCaricatureClick() {
+  if (!Doc.ImageLoaded) return;
+  // A pixel tool has baked the warp into the picture by now, and a brush left its strokes in
+  // the mesh: what is left to animate is what the mesh holds.
+  EndTool();
+  const TAnimationScene scene = SceneOf(Doc);
+  if (!SceneHasWarp(scene)) {
+    ShowMessage(kNothingToAnimate);
+    return;
+  }
+  if (!AnimateDialog) AnimateDialog = new TAnimateDialog(this);
+  AnimateDialog->Prepare(scene);
+  bool confirmed = false;
+  try {
+    confirmed = Dialogs().RunForm(*AnimateDialog);
+  } catch (...) {
+    AnimateDialog->Release();
+    throw;
+  }
+  AnimateDialog->Release();
+  if (!confirmed) return;
+  WriteAnimation(scene, AnimateDialog->Settings(), AnimateDialog->OutputPath());
+}
+
+bool TSStudio::WriteAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
+                              const std::string& path) {
+  const TProgressShown shown(*ProgressForm, QStringLiteral("Animating caricature..."));
+  // Escape stops it; nothing is written then.
+  return WriteCaricatureAnimation(scene, settings, path, [this](int done, int total) {
+    ProgressForm->SetProgress(done, total);
+    return !TakePendingEscape();
+  });
+}
+
+}  // namespace gs

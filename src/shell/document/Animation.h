@@ -1,0 +1,96 @@
+#pragma once
+// Animate Caricature: the warp played from the unwarped photo to the caricature as an animated
+// GIF. Frame k of N is the source picture rendered through the warp mesh with every
+// displacement scaled by k / (N - 1), so the first frame is the photo and the last one the
+// working picture; the visible picture layers are merged over every frame as they are shown.
+
+#include "codecs/Picture.h"
+#include "common/Bitmap32.h"
+#include "common/RemapTransformation.h"
+#include "layers/PictureLayer.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+class TDocument;
+
+inline constexpr int kMinAnimationFrames = 2;
+inline constexpr int kMaxAnimationFrames = 60;
+inline constexpr int kMinFrameDelay = 2;  // hundredths of a second
+inline constexpr int kMaxFrameDelay = 1000;
+// The pixels of all rendered frames together: an animation is kept encoded in memory until it
+// is written, and beyond this it would take minutes and gigabytes.
+inline constexpr int64_t kMaxAnimationPixels = 1'000'000'000;
+
+inline constexpr const char* kNothingToAnimate =
+    "Nothing to animate yet: bend the face with Putty, Warp or Twirl first.";
+
+struct TAnimationSettings {
+  int Frames = 12;
+  int DelayCentiseconds = 8;
+  bool Loop = true;
+  bool BackAndForth = true;  // frames N-2 down to 1 follow, so the loop has no jump
+};
+
+// Throws Exception naming the setting that is out of range.
+void CheckAnimationSettings(const TAnimationSettings& settings);
+
+// d * k / steps rounded half to even, exactly (steps > 0, 0 <= k <= steps).
+TFixed ScaleDisplacement(TFixed d, int k, int steps);
+
+// The frames in the order they are shown: 0 .. N-1, then N-2 down to 1 back and forth.
+std::vector<int> AnimationOrder(int frames, bool backAndForth);
+
+// What an animation is made of. It refers to pictures it does not own: the document's, or a
+// shrunk copy for a preview.
+struct TAnimationScene {
+  const TBitmap32* Source = nullptr;  // what the mesh samples, with its draw modes and outer colour
+  const TVectorMap* Warp = nullptr;   // the full displacement: the last frame
+  std::vector<const TRotatableLayer*> Layers;  // merged over every frame, bottom first
+  TColor TransparentColor = 0;        // the key colour, a Windows colour value
+};
+
+// The document's picture, mesh and visible layers.
+TAnimationScene SceneOf(const TDocument& doc);
+
+// True when the mesh holds any displacement, i.e. there is something to animate.
+bool SceneHasWarp(const TAnimationScene& scene);
+
+// Renders frames one at a time, keeping the scaled mesh between them.
+class TAnimationFrameRenderer {
+public:
+  // Throws Exception for a scene without a picture or with a mesh of another size.
+  explicit TAnimationFrameRenderer(const TAnimationScene& scene);
+  // Frame k of frames: the view's render path with the scaled mesh, then the layers.
+  TBitmap32 Render(int k, int frames);
+
+private:
+  TAnimationScene Scene_;  // pointers only: cheap to keep a copy
+  TRemapTransformation Mesh_;
+};
+
+// Reports done of total steps; returns false to stop.
+using TAnimationProgress = std::function<bool(int done, int total)>;
+
+// The animated GIF of the scene, each frame rendered once; nothing when progress said stop.
+// Throws Exception for bad settings, an empty mesh or an animation beyond the size limits.
+std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
+                                                const TAnimationSettings& settings,
+                                                const TAnimationProgress& progress);
+
+// The file an animation goes to: PATH as given when it ends in ".gif" (any case), PATH.gif
+// when it has no extension. Throws Exception for any other extension.
+std::string AnimationFileName(const std::string& path);
+
+// Encodes and writes the animation through a temporary file in the same folder that replaces
+// the target only when complete. Returns false when progress said stop; nothing is written
+// then, nor when it throws.
+bool WriteCaricatureAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
+                              const std::string& path, const TAnimationProgress& progress);
+
+}  // namespace gs
