@@ -1,6 +1,9 @@
 // Writes the seed corpora with the editor's own encoders:
-//   make_seeds OUTDIR   ->  OUTDIR/<target>/seed_*.{bmp,png,gif,jpg,mfk}
-// A few small pictures (solid, gradient, with transparency, odd sizes) in every format.
+//   make_seeds OUTDIR [MODULE.8bf...]  ->  OUTDIR/<target>/seed_*
+// A few small pictures (solid, gradient, with transparency, odd sizes) in every format, as the
+// decoders, the document (an extension byte first) and Gifloom (inputs joined by length) read
+// them. Filter modules given are copied whole for the module reader, their resource sections
+// are kept bare as well, and their PIPL resources go to the property-list target.
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
@@ -8,11 +11,13 @@
 #include "codecs/ProtectedImage.h"
 #include "codecs/Rijndael.h"
 #include "codecs/Sha1.h"
+#include "platform/ModuleResources.h"
 
 #include <cstring>
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -83,18 +88,71 @@ gs::TBytes Protected(const std::string& ext, const gs::TBytes& inner) {
   return out;
 }
 
+gs::TBytes Concat(std::initializer_list<gs::TBytes> parts) {
+  gs::TBytes out;
+  for (const gs::TBytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+// The document target's layout: the index of the extension in its table, then the file.
+gs::TBytes DocumentSeed(uint8_t extensionIndex, const gs::TBytes& file) {
+  return Concat({gs::TBytes{extensionIndex}, file});
+}
+
+// The Gifloom target's layout: a control byte, then every input but the last behind its 16-bit
+// length.
+gs::TBytes GifloomSeed(uint8_t control, const std::vector<gs::TBytes>& inputs) {
+  gs::TBytes out{control};
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    if (i + 1 < inputs.size()) {
+      out.push_back(uint8_t(inputs[i].size()));
+      out.push_back(uint8_t(inputs[i].size() >> 8));
+    }
+    out.insert(out.end(), inputs[i].begin(), inputs[i].end());
+  }
+  return out;
+}
+
+// Copies a built module and what the plug-in scan reads from it into the seed folders.
+int ModuleSeeds(const fs::path& root, const fs::path& module, int index) {
+  const std::string id = std::to_string(index);
+  FILE* f = std::fopen(module.c_str(), "rb");
+  if (!f) return 1;
+  gs::TBytes bytes;
+  uint8_t buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  std::fclose(f);
+  int failed = !WriteFile(root / "fuzz_module_resources" / ("module_" + id + ".8bf"), bytes);
+  try {
+    const std::vector<gs::TModuleResource> resources = gs::ReadModuleResources(module.string());
+    failed += !WriteFile(root / "fuzz_module_resources" / ("section_" + id + ".bin"),
+                         gs::EncodeResourceSection(resources));
+    int n = 0;
+    for (const gs::TModuleResource& r : resources)
+      if (r.Type == "PIPL")
+        failed += !WriteFile(root / "fuzz_pipl" / ("pipl_" + id + "_" + std::to_string(n++) + ".bin"), r.Data);
+  } catch (const gs::EModuleFormat& e) {
+    // Test modules include deliberately broken ones; they are still good seeds as files.
+    std::fprintf(stderr, "make_seeds: %s\n", e.what());
+  }
+  return failed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OUTDIR [MODULE.8bf...]\n", argv[0]);
     return 2;
   }
   const fs::path root = argv[1];
   for (const char* t : {"fuzz_bmp", "fuzz_png", "fuzz_gif", "fuzz_jpeg", "fuzz_mfk",
-                        "fuzz_jpeg_frame_info"})
+                        "fuzz_jpeg_frame_info", "fuzz_document", "fuzz_pipl",
+                        "fuzz_module_resources", "fuzz_gifloom"})
     fs::create_directories(root / t);
   int n = 0, failed = 0;
+  std::vector<gs::TBytes> gifs;
   for (const gs::TBitmap32& pic : Pictures()) {
     const std::string id = std::to_string(n++);
     const gs::TBytes bmp = gs::EncodeBmp32(pic);
@@ -110,6 +168,14 @@ int main(int argc, char** argv) {
     failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_bmp.mfk"), Protected(".bmp", bmp));
     failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_gif.mfk"), Protected(".gif", gif));
     failed += !WriteFile(root / "fuzz_mfk" / ("seed_" + id + "_jpg.mfk"), Protected(".jpg", jpg));
+    // fuzz_document's extension table starts .bmp .png .gif .jpg .jpeg .mfk.
+    failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_bmp"), DocumentSeed(0, bmp));
+    failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_png"), DocumentSeed(1, png));
+    failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_gif"), DocumentSeed(2, gif));
+    failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_jpg"), DocumentSeed(3, jpg));
+    failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_mfk"),
+                         DocumentSeed(5, Protected(".gif", gif)));
+    gifs.push_back(gif);
     // The reader must get back exactly what was enciphered; otherwise the seeds are useless.
     const gs::TProtectedContent check = gs::DecipherProtected(Protected(".png", png));
     if (check.Inner != png || check.InnerExtension != ".png") {
@@ -117,6 +183,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // One, two and three inputs, with and without the looping block.
+  failed += !WriteFile(root / "fuzz_gifloom" / "seed_one", GifloomSeed(0x04 | 10 << 3, {gifs[1]}));
+  failed += !WriteFile(root / "fuzz_gifloom" / "seed_two", GifloomSeed(0x01, {gifs[0], gifs[2]}));
+  failed += !WriteFile(root / "fuzz_gifloom" / "seed_three",
+                       GifloomSeed(0x06 | 3 << 3, {gifs[3], gifs[1], gifs[0]}));
+  for (int i = 2; i < argc; ++i) failed += ModuleSeeds(root, argv[i], i - 2);
   if (failed) {
     std::fprintf(stderr, "make_seeds: %d files could not be written\n", failed);
     return 1;

@@ -1,10 +1,12 @@
 #include "codecs/FileIO.h"
 
 #include "common/Errors.h"
+#include "common/Limits.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,12 +39,20 @@ private:
 }  // namespace
 
 TBytes ReadFileBytes(const std::string& path) {
-  FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a FIFO under a picture's name cannot stall the open; only regular
+  // files are read, since a device such as /dev/zero never ends.
+  FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.Get() < 0) throw EFileError("Cannot open file \"" + path + "\". " + Reason());
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
     throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
+  auto tooLarge = [&path](uint64_t size) {
+    return EOutOfResources("The file \"" + path + "\" is too large to read (" + std::to_string(size) +
+                           " bytes). Files may have at most 1 GB.");
+  };
+  if (uint64_t(info.st_size) > kMaxReadFileBytes) throw tooLarge(uint64_t(info.st_size));
   TBytes bytes;
+  bytes.reserve(size_t(info.st_size));
   uint8_t chunk[65536];
   for (;;) {
     const ssize_t n = ::read(file.Get(), chunk, sizeof chunk);
@@ -51,6 +61,8 @@ TBytes ReadFileBytes(const std::string& path) {
       throw EFileError("Error reading file \"" + path + "\". " + Reason());
     }
     if (n == 0) break;
+    // The file may grow while it is read.
+    if (bytes.size() + size_t(n) > kMaxReadFileBytes) throw tooLarge(bytes.size() + size_t(n));
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   return bytes;

@@ -7,7 +7,8 @@
 
 namespace gs {
 
-// Reads a whole file. Fails with EFileError naming the path and the reason.
+// Reads a whole regular file. Fails with EFileError naming the path and the reason (a FIFO or
+// device is refused without waiting on it), with EOutOfResources beyond kMaxReadFileBytes.
 TBytes ReadFileBytes(const std::string& path);
 
 // Writes a whole file through a temporary file in the same folder that replaces the target

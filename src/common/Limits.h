@@ -8,6 +8,9 @@ namespace gs {
 
 inline constexpr int64_t kMaxPicturePixels = 100'000'000;
 inline constexpr int kMaxPictureSide = 30'000;
+// The largest file read whole into memory. The largest allowed picture takes 400 MB as a 32-bit
+// BMP and 800 MB as a 16-bit RGBA PNG stored without compression; nothing larger is a picture.
+inline constexpr uint64_t kMaxReadFileBytes = uint64_t(1) << 30;
 
 // True when a picture of this size may be created.
 bool PictureSizeAllowed(int64_t width, int64_t height);

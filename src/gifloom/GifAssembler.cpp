@@ -113,6 +113,7 @@ void WriteTrailerAndScreen(TReplacingOutputFile& output, TScreenSize screen) {
 void AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
                          const TAssemblyOptions& options) {
   if (inputPaths.empty()) throw EGifError(kNoFrames, "");
+  if (inputPaths.size() > kMaxInputFiles) throw EGifError(kTooManyInputs, "");
   TReplacingOutputFile output(outputPath);
   WriteLeadIn(output, options.Loop);
   TScreenSize largest;

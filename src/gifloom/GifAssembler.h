@@ -15,8 +15,8 @@ struct TAssemblyOptions {
   bool Loop = true;  // adds the NETSCAPE2.0 looping block, loop count 65535
 };
 
-// Throws EGifError on the first input that cannot be used or when the output cannot be written;
-// outputPath is then left as it was.
+// Throws EGifError on the first input that cannot be used, for more than kMaxInputFiles inputs,
+// or when the output cannot be written; outputPath is then left as it was.
 void AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
                          const TAssemblyOptions& options);
 

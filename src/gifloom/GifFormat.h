@@ -14,6 +14,13 @@ inline constexpr uint8_t kGraphicControlLabel = 0xF9;
 inline constexpr size_t kHeaderSize = 6;
 inline constexpr size_t kMaxColourTableSize = 768;
 
+// Gifloom never decodes pixels, so frame sizes (16-bit fields) cost it nothing; what a hostile
+// input can cost is time. A GIF frame even at the editor's largest picture compresses to well
+// under a gigabyte, while a huge sparse file would keep the stray-byte scan before the first
+// image busy for minutes. The input count bounds the output the same way.
+inline constexpr uint64_t kMaxInputBytes = uint64_t(1) << 30;
+inline constexpr size_t kMaxInputFiles = 10'000;
+
 // Application extension that makes players repeat the animation; loop count 65535.
 inline constexpr std::array<uint8_t, 19> kLoopingBlock = {
     0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01,

@@ -16,6 +16,10 @@ inline constexpr std::string_view kPrematureEnd =
 inline constexpr std::string_view kNoColourTable =
     "The file has neither a global nor a local colour table. GIF creation aborted.";
 inline constexpr std::string_view kNoFrames = "No GIF files to join.";
+inline constexpr std::string_view kInputTooLarge =
+    "The file is larger than 1 GB, too large for a GIF frame.";
+inline constexpr std::string_view kTooManyInputs =
+    "Too many GIF files to join; an animation may have at most 10000 frames.";
 inline constexpr std::string_view kCouldNotCreateOutput = "Could not create output file.";
 inline constexpr std::string_view kCouldNotWriteOutput = "Could not write output file.";
 

@@ -1,11 +1,13 @@
 #include "gifloom/InputFile.h"
 
 #include "gifloom/GifError.h"
+#include "gifloom/GifFormat.h"
 #include "gifloom/GifMessages.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +18,11 @@ namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
 
-bool IsRegularFile(int descriptor) {
+// The size of a regular file, or nothing for anything else.
+std::optional<uint64_t> RegularFileSize(int descriptor) {
   struct stat status{};
-  return fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return uint64_t(status.st_size);
 }
 
 }  // namespace
@@ -27,9 +31,10 @@ TInputFile::TInputFile(std::string path, std::string_view openFailureMessage)
     : Path_(std::move(path)), Buffer_(new uint8_t[kBufferSize]) {
   Descriptor_ = open(Path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (Descriptor_ < 0) throw EGifError(openFailureMessage, Path_);
-  if (!IsRegularFile(Descriptor_)) {
+  const std::optional<uint64_t> size = RegularFileSize(Descriptor_);
+  if (!size || *size > kMaxInputBytes) {
     close(Descriptor_);
-    throw EGifError(openFailureMessage, Path_);
+    throw EGifError(size ? kInputTooLarge : openFailureMessage, Path_);
   }
 }
 

@@ -15,7 +15,8 @@ namespace gifloom {
 class TInputFile {
 public:
   // Throws EGifError(openFailureMessage, path) unless path names a readable regular file;
-  // refusing fifos and devices keeps a stray drop from blocking the program.
+  // refusing fifos and devices keeps a stray drop from blocking the program. A file larger
+  // than kMaxInputBytes fails with kInputTooLarge.
   TInputFile(std::string path, std::string_view openFailureMessage);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <limits>
+#include <map>
 
 namespace gs {
 
@@ -107,14 +109,21 @@ void TPSPluginList::LoadModule(const std::string& path) {
   }
   if (anyPipl) return;
 
-  // Old modules describe filter n by resources n of the types PIMI and _8BFM.
-  for (int32_t n = 1;; ++n) {
-    const TModuleResource* info = FindResource(resources, "PIMI", n);
-    const TModuleResource* module = FindResource(resources, "_8BFM", n);
-    if (!info || !module) break;
+  // Old modules describe filter n by resources n of the types PIMI and _8BFM. The first
+  // resource of a type and id counts, as FindResource has it; indexing them once keeps a module
+  // with millions of pairs from costing a search of the whole list for every pair.
+  std::map<int32_t, const TModuleResource*> infos, names;
+  for (const TModuleResource& r : resources) {
+    if (r.Type == "PIMI") infos.emplace(r.Id, &r);
+    else if (r.Type == "_8BFM") names.emplace(r.Id, &r);
+  }
+  for (int32_t n = 1; n < std::numeric_limits<int32_t>::max(); ++n) {
+    const auto info = infos.find(n);
+    const auto module = names.find(n);
+    if (info == infos.end() || module == names.end()) break;
     auto filter = std::make_unique<TPIPLManager>();
-    filter->SetName(OldResourceText(*module));
-    filter->SetCategory(OldResourceText(*info));
+    filter->SetName(OldResourceText(*module->second));
+    filter->SetCategory(OldResourceText(*info->second));
     filter->SetEntryPoint("ENTRYPOINT" + std::to_string(n));
     filter->ModuleFileName = CurrentModule_;
     filter->PluginData = 0;

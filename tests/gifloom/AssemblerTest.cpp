@@ -2,6 +2,7 @@
 
 #include "gifloom/GifAssembler.h"
 #include "gifloom/GifError.h"
+#include "gifloom/GifFormat.h"
 #include "gifloom/GifMessages.h"
 
 #include <gtest/gtest.h>
@@ -143,6 +144,27 @@ TEST(GifAssembler, RefusesUnusableInputsNamingTheFile) {
   EXPECT_EQ(FailureOf({folder / "tiny.gif"}, out), Failure(kNotAGif, folder / "tiny.gif"));
   EXPECT_EQ(FailureOf({good, noTable}, out), Failure(kNoColourTable, noTable));
   EXPECT_EQ(FailureOf({}, out), std::string(kNoFrames));
+}
+
+TEST(GifAssembler, InputCountAndInputSizeAreBounded) {
+  TScratchFolder folder;
+  const std::string good = folder.Put("good.gif", {});
+  const std::string out = folder / "out.gif";
+  // Refused before any input is opened, so none of these needs to exist.
+  const std::vector<std::string> tooMany(kMaxInputFiles + 1, folder / "missing.gif");
+  EXPECT_EQ(FailureOf(tooMany, out), std::string(kTooManyInputs));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"good.gif"}));
+  const std::vector<std::string> most(kMaxInputFiles, good);
+  ASSERT_EQ(FailureOf(most, out), "");
+  EXPECT_EQ(ParseAnimation(ReadFile(out)).Frames.size(), kMaxInputFiles);
+
+  // A valid start padded, sparsely, past the limit: refused by its size, not read through.
+  const std::string huge = folder / "huge.gif";
+  WriteFile(huge, BuildGif({}));
+  std::filesystem::resize_file(huge, kMaxInputBytes + 1);
+  EXPECT_EQ(FailureOf({good, huge}, out), Failure(kInputTooLarge, huge));
+  std::filesystem::resize_file(huge, kMaxInputBytes);
+  EXPECT_EQ(FailureOf({huge}, out), "");
 }
 
 TEST(GifAssembler, EveryTruncationIsAPrematureEnd) {

@@ -2,6 +2,7 @@
 
 #include "gifloom/FrameInfo.h"
 #include "gifloom/GifError.h"
+#include "gifloom/GifFormat.h"
 #include "gifloom/GifMessages.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,11 @@ TEST(FrameInfo, ReportsFilesItCannotDescribe) {
   // A trailer before any image leaves nothing to describe.
   WriteFile(folder / "empty.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B});
   EXPECT_EQ(FailureOf(folder / "empty.gif"), kPrematureEnd);
+  // Stray bytes before the first image are passed over one by one; a sparse giant of them
+  // would take minutes, so its size alone refuses it.
+  WriteFile(folder / "giant.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0});
+  std::filesystem::resize_file(folder / "giant.gif", kMaxInputBytes + 1);
+  EXPECT_EQ(FailureOf(folder / "giant.gif"), kInputTooLarge);
 }
 
 }  // namespace

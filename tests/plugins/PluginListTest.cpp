@@ -3,10 +3,15 @@
 
 #include "PluginTestKit.h"
 #include "platform/GlobalMemory.h"
+#include "platform/ModuleResources.h"
 #include "plugins/PluginList.h"
 
+#include <elf.h>
+
 #include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace gs {
 namespace {
@@ -23,6 +28,36 @@ std::vector<std::string> Listing(const TPSPluginList& list) {
 void Copy(const std::string& module, const std::string& to) {
   fs::create_directories(fs::path(to).parent_path());
   fs::copy_file(TestModule(module), to);
+}
+
+// A copy of a built module whose resource section is replaced by `resources`: the new section
+// goes at the end of the file and the section's header is pointed at it.
+void WriteModuleWithResources(const std::string& from, const std::string& to,
+                              const std::vector<TModuleResource>& resources) {
+  std::ifstream in(from, std::ios::binary);
+  std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), {}};
+  Elf64_Ehdr header;
+  ASSERT_GE(file.size(), sizeof header);
+  std::memcpy(&header, file.data(), sizeof header);
+  auto sectionAt = [&](size_t index) { return header.e_shoff + index * header.e_shentsize; };
+  Elf64_Shdr names;
+  std::memcpy(&names, file.data() + sectionAt(header.e_shstrndx), sizeof names);
+  const std::vector<uint8_t> section = EncodeResourceSection(resources);
+  bool replaced = false;
+  for (size_t i = 0; i < header.e_shnum; ++i) {
+    Elf64_Shdr s;
+    std::memcpy(&s, file.data() + sectionAt(i), sizeof s);
+    if (std::strcmp(reinterpret_cast<const char*>(file.data() + names.sh_offset + s.sh_name),
+                    kResourceSectionName) != 0)
+      continue;
+    s.sh_offset = file.size();
+    s.sh_size = section.size();
+    std::memcpy(file.data() + sectionAt(i), &s, sizeof s);
+    replaced = true;
+  }
+  ASSERT_TRUE(replaced) << from;
+  file.insert(file.end(), section.begin(), section.end());
+  std::ofstream(to, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
 }
 
 TEST(PluginList, ModuleWithThreePropertyListsGivesThreeFiltersFromOnePath) {
@@ -44,6 +79,30 @@ TEST(PluginList, OldModulesNameTheirFiltersByNumberedPairs) {
   EXPECT_EQ(list.Items(1).Name(), "Make Blue");
   EXPECT_EQ(list.Items(1).EntryPoint(), "ENTRYPOINT2");
   EXPECT_EQ(list.Items(1).PluginData, 0);
+}
+
+// The pairs are indexed once rather than searched for each n (a module of a few megabytes of
+// pairs once kept the scan busy for minutes); the index must keep the search's rules.
+TEST(PluginList, OldModuleWithVeryManyPairsKeepsEveryPairAndTheFirstOfDuplicates) {
+  constexpr int kPairs = 20'000;
+  std::vector<TModuleResource> resources;
+  resources.reserve(2 * kPairs + 2);
+  for (int n = 1; n <= kPairs; ++n) {
+    resources.push_back({"PIMI", n, {0, 0, 'C', 0}});
+    resources.push_back({"_8BFM", n, {0, 0, 'N', uint8_t('0' + n % 10), 0}});
+  }
+  // Only the first resource of a type and id counts; a later duplicate is ignored.
+  resources.push_back({"_8BFM", 1, {0, 0, 'X', 0}});
+  test::TScratchFolder dir;
+  WriteModuleWithResources(TestModule("OldStyle.8bf"), dir / "Many.8bf", resources);
+
+  TPSPluginList list;
+  list.LoadModule(dir / "Many.8bf");
+  ASSERT_EQ(list.Count(), kPairs) << (list.Skipped().empty() ? "" : list.Skipped().front());
+  EXPECT_EQ(list.Items(0).Name(), "N1");
+  EXPECT_EQ(list.Items(0).Category(), "C");
+  EXPECT_EQ(list.Items(kPairs - 1).Name(), "N0");
+  EXPECT_EQ(list.Items(kPairs - 1).EntryPoint(), "ENTRYPOINT" + std::to_string(kPairs));
 }
 
 TEST(PluginList, MalformedPropertyListIsSkippedAndItsNeighbourKept) {
