@@ -1,13 +1,19 @@
 #include "shell/Icons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <utility>
 
 namespace gs {
 namespace {
@@ -709,12 +715,56 @@ QPixmap PaintIcon(TIcon kind, int size) {
   return pixmap;
 }
 
-QIcon MakeIcon(TIcon kind) {
-  QIcon icon;
-  for (int size : {16, 24, 32, 48})
-    icon.addPixmap(PaintIcon(kind, size));
-  return icon;
-}
+namespace {
+
+// Paints an icon only when a size of it is first shown: drawing every icon of the menus and
+// palettes at every size up front cost a third of the editor's start-up.
+class TPaintedIconEngine : public QIconEngine {
+public:
+  explicit TPaintedIconEngine(TIcon kind) : Kind_(kind) {}
+
+  QIconEngine* clone() const override { return new TPaintedIconEngine(*this); }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QSize side(int(std::min(rect.width(), rect.height()) * scale), int(std::min(rect.width(), rect.height()) * scale));
+    QPixmap image = pixmap(side, mode, state);
+    image.setDevicePixelRatio(scale);
+    const QSize shown = image.size() / scale;
+    painter->drawPixmap(QRect(rect.center() - QPoint(shown.width() / 2, shown.height() / 2), shown), image);
+  }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    const auto key = std::make_pair(side, int(mode));
+    if (const auto found = Cache_.find(key); found != Cache_.end()) return found->second;
+    QPixmap image = PaintIcon(Kind_, side);
+    // Greyed, hovered and selected looks come from the style, as for any other icon.
+    if (mode != QIcon::Normal && !image.isNull()) {
+      QStyleOption option;
+      option.palette = QApplication::palette();
+      image = QApplication::style()->generatedIconPixmap(mode, image, &option);
+    }
+    return Cache_.emplace(key, image).first->second;
+  }
+
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return QSize(side, side);
+  }
+
+private:
+  TIcon Kind_;
+  std::map<std::pair<int, int>, QPixmap> Cache_;
+};
+
+}  // namespace
+
+QIcon MakeIcon(TIcon kind) { return QIcon(new TPaintedIconEngine(kind)); }
 
 QCursor MakeToolCursor(int slot) {
   if (slot >= 1 && slot <= int(kBrushCircleSizes.size()))

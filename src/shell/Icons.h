@@ -44,7 +44,8 @@ enum class TIcon {
 };
 inline constexpr int kIconCount = int(TIcon::BrushSizeSelector) + 1;
 
-// An icon with pixmaps at 16, 24, 32 and 48 pixels so menus and toolbars of any size stay sharp.
+// An icon painted at exactly the size asked for, so menus and toolbars of any size stay sharp;
+// each size is painted when first shown. It offers 16, 24, 32 and 48 pixels.
 QIcon MakeIcon(TIcon kind);
 
 // One size x size rendering on a transparent background; a null pixmap when size < 1.

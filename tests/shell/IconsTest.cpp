@@ -124,6 +124,8 @@ TEST_F(IconsTest, IconCarriesEveryToolbarSize) {
       EXPECT_TRUE(sizes.contains(QSize(size, size))) << Name(kind) << " lacks " << size;
     // The exact-size pixmap is the painted one, not a rescaled neighbour.
     EXPECT_EQ(DifferingPixels(icon.pixmap(24), PaintIcon(TIcon(kind), 24)), 0) << Name(kind);
+    // A disabled command must look it.
+    EXPECT_GT(DifferingPixels(icon.pixmap(24, QIcon::Disabled), PaintIcon(TIcon(kind), 24)), 0) << Name(kind);
   }
 }
 
