@@ -3,6 +3,7 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "shell/document/AnimationPreview.h"
+#include "shell/DialogButtons.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -85,10 +86,7 @@ TAnimateDialog::TAnimateDialog(QWidget* parent) : QDialog(parent) {
   auto* output = new QHBoxLayout;
   output->addWidget(btnSaveAs);
   output->addWidget(lblOutput, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  QHBoxLayout* buttons = RightAlignedButtons({btnOk, btnCancel});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(output);

@@ -3,6 +3,7 @@
 #include "adjust/ChromaKey.h"
 #include "common/Errors.h"
 #include "shell/document/PictureFiles.h"
+#include "shell/DialogButtons.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -57,10 +58,7 @@ TfrmChromaKey::TfrmChromaKey(QWidget* parent) : QDialog(parent) {
   toleranceRow->addStretch();
   layout->addLayout(toleranceRow);
   layout->addWidget(trbColorTolerance);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  QHBoxLayout* buttons = RightAlignedButtons({btnOk, btnCancel});
   layout->addLayout(buttons);
 
   connect(rbtnTransparency, &QRadioButton::clicked, this, [this] { rbtnClick(); });

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/Fixed.h"
 #include "shell/document/Canvas.h"
+#include "shell/DialogButtons.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -42,10 +43,7 @@ Tfsize::Tfsize(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton(QStringLiteral("Ok"), this);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   ok->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
+  QHBoxLayout* buttons = RightAlignedButtons({ok, cancel});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
   layout->addLayout(buttons);

@@ -1,6 +1,7 @@
 #include "shell/InsertTextDialog.h"
 
 #include "common/Errors.h"
+#include "shell/DialogButtons.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -17,10 +18,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton(QStringLiteral("Ok"), this);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   ok->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
+  QHBoxLayout* buttons = RightAlignedButtons({ok, cancel});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Edit1);
   layout->addLayout(buttons);
