@@ -3,7 +3,7 @@
 // The goal is well under 3 seconds an animation.
 
 #include "shell/document/Animation.h"
-#include "shell/document/Brushes.h"
+#include "shell/document/BrushTool.h"
 #include "shell/document/Document.h"
 
 #include <benchmark/benchmark.h>
@@ -71,9 +71,9 @@ struct TBentPortrait {
     Doc.ImageHeight = kHeight;
     Doc.ImageLoaded = true;
     const int cx = kWidth / 2, cy = int(kHeight * 0.42);
-    Stroke(tool::Warp, 260, {{cx - 150, cy - 120}, {cx + 150, cy - 120}}, 10);
-    Stroke(tool::Putty, 320, Path({cx, cy + 300}, {cx, cy + 420}, 30), 1);
-    Stroke(tool::Twirl, 200, {{cx, cy + 40}}, 8);
+    Stroke(TToolMode::Warp, 260, {{cx - 150, cy - 120}, {cx + 150, cy - 120}}, 10);
+    Stroke(TToolMode::Putty, 320, Path({cx, cy + 300}, {cx, cy + 420}, 30), 1);
+    Stroke(TToolMode::Twirl, 200, {{cx, cy + 40}}, 8);
   }
 
   static std::vector<TPoint> Path(TPoint from, TPoint to, int steps) {
@@ -84,12 +84,13 @@ struct TBentPortrait {
   }
 
   // Centres in picture pixels; each point is applied `repeat` times, as the held-button timer does.
-  void Stroke(int mode, int size, const std::vector<TPoint>& centres, int repeat) {
-    ChooseBrush(Doc, Doc.Brushes, mode, size);
+  void Stroke(TToolMode mode, int size, const std::vector<TPoint>& centres, int repeat) {
+    Doc.Brushes.SetSize(size);
+    Doc.Brushes.Choose(mode);
     Doc.Brushes.Stroke.StrokePoint = TPoint{centres.front().X - size / 2, centres.front().Y - size / 2};
     for (const TPoint& c : centres)
       for (int i = 0; i < repeat; ++i)
-        ApplyPictureBrush(Doc, Doc.Brushes, TPoint{c.X - size / 2, c.Y - size / 2});
+        Doc.Brushes.ApplyAt(TPoint{c.X - size / 2, c.Y - size / 2});
   }
 };
 

@@ -24,8 +24,6 @@ namespace {
 
 using namespace gs;
 
-constexpr int kWarp = 1;
-
 uint32_t Hash(uint32_t x) {
   x ^= x >> 16;
   x *= 0x7feb352dU;
@@ -91,7 +89,7 @@ struct TStamps {
     Stamp0.SetSize(size, size);
     Stamp1.SetSize(size, size);
     Scratch.SetSize(size, size);
-    BuildBrushStamps(Stamp0, Stamp1, brush, kWarp);
+    BuildBrushStamps(Stamp0, Stamp1, brush, TBrushShape::Warp);
   }
 };
 

@@ -8,7 +8,7 @@
 
 #include "codecs/FileIO.h"
 #include "codecs/Jpeg.h"
-#include "shell/document/Brushes.h"
+#include "shell/document/BrushTool.h"
 #include "shell/document/Canvas.h"
 #include "shell/document/Document.h"
 
@@ -71,7 +71,7 @@ void Stroke(TDocument& doc, int index) {
   for (int step = 0; step < kStepsPerStroke; ++step) {
     const double angle = std::numbers::pi * step / kStepsPerStroke + index;
     const TPoint p{int(cx + 400 * std::cos(angle)) - kBrushSize / 2, int(cy + 400 * std::sin(angle)) - kBrushSize / 2};
-    ApplyPictureBrush(doc, doc.Brushes, p);
+    doc.Brushes.ApplyAt(p);
   }
 }
 
@@ -92,7 +92,8 @@ void EditingSession(benchmark::State& state) {
     {
       TDocument doc;
       doc.LoadImageFile(photo);
-      ChooseBrush(doc, doc.Brushes, tool::Warp, kBrushSize);
+      doc.Brushes.SetSize(kBrushSize);
+      doc.Brushes.Choose(TToolMode::Warp);
       for (int i = 0; i < kStrokes; ++i) Stroke(doc, i);
       UndoPicture(doc);
       RotateCanvas(doc, TRotation::Clockwise);

@@ -2,6 +2,7 @@
 // Integer and real rectangles; right and bottom are exclusive.
 
 #include <algorithm>
+#include <cmath>
 
 namespace gs {
 
@@ -9,6 +10,18 @@ struct TPoint {
   int X = 0;
   int Y = 0;
   friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// A position between pixels, such as the pointer's in picture pixels.
+struct TPointF {
+  double X = 0;
+  double Y = 0;
+  friend bool operator==(const TPointF&, const TPointF&) = default;
+};
+
+struct TSize {
+  int Width = 0;
+  int Height = 0;
 };
 
 struct TRect {
@@ -40,11 +53,19 @@ struct TFloatRect {
   double Width() const { return Right - Left; }
   double Height() const { return Bottom - Top; }
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  // Strictly inside: a point on an edge is not.
+  bool StrictlyContains(TPointF p) const { return p.X > Left && p.X < Right && p.Y > Top && p.Y < Bottom; }
   friend bool operator==(const TFloatRect&, const TFloatRect&) = default;
 };
 
 inline TFloatRect FloatRect(const TRect& r) {
   return TFloatRect{double(r.Left), double(r.Top), double(r.Right), double(r.Bottom)};
+}
+
+// The whole pixels a real rectangle touches.
+inline TRect CoveringRect(const TFloatRect& r) {
+  return TRect{int(std::floor(r.Left)), int(std::floor(r.Top)), int(std::ceil(r.Right)),
+               int(std::ceil(r.Bottom))};
 }
 
 }  // namespace gs

@@ -20,7 +20,6 @@ public:
   // The address of an exported symbol, or nullptr.
   void* Symbol(const std::string& name) const;
   void Close();
-  bool IsOpen() const { return Handle_ != nullptr; }
   const std::string& LastError() const { return LastError_; }
 
 private:

@@ -26,8 +26,6 @@ public:
   TPSFilterHost FilterHost;
   TByteMap MaskMap;  // all selected; the host blends with it
 
-  void SetUi(TFilterUi* ui) { Ui_ = ui; }
-
   // Runs filter `index` of Plugins on `target` in place; `asLastFilter` re-runs it with the
   // parameters of the last run, without its dialog. True when it ran to the end, false when
   // cancelled (the picture is then as it was). Either way it becomes the last filter. A plug-in

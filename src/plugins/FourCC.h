@@ -2,17 +2,12 @@
 // Four-character codes as 32-bit values, the first character in the most significant byte.
 
 #include <cstdint>
-#include <string>
 
 namespace gs {
 
 constexpr uint32_t FourCC(const char (&code)[5]) {
   return uint32_t(uint8_t(code[0])) << 24 | uint32_t(uint8_t(code[1])) << 16 |
          uint32_t(uint8_t(code[2])) << 8 | uint32_t(uint8_t(code[3]));
-}
-
-inline std::string FourCCText(uint32_t code) {
-  return {char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
 }
 
 }  // namespace gs

@@ -113,7 +113,6 @@ public:
   // Binds a filter to an entry point in this process instead of a module.
   void BindEntry(TPIPLManager& filter, FilterEntryProc entry);
   void UnbindPlugin();
-  bool IsBound() const { return Entry_ != nullptr; }
 
   // Runs the bound filter: true when it ran to the end, false when cancelled (the picture is
   // then as it was). Plug-in errors raise EPhotoshopError, leaving what was already written.

@@ -2,6 +2,7 @@
 
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
+#include "platform/WholeNumber.h"
 #include "shell/document/AnimationPreview.h"
 #include "shell/DialogButtons.h"
 
@@ -30,14 +31,7 @@ QSpinBox* NewNumberField(int low, int high, int value, QWidget* parent) {
 }
 
 int ParseField(const std::string& text, const QSpinBox& field, const std::string& name) {
-  try {
-    size_t used = 0;
-    const int value = std::stoi(text, &used);
-    if (used == text.size() && value >= field.minimum() && value <= field.maximum()) return value;
-  } catch (const std::exception&) {
-  }
-  throw Exception(name + " must be a whole number from " + std::to_string(field.minimum()) +
-                  " to " + std::to_string(field.maximum()) + ", not \"" + text + "\"");
+  return ParseWholeNumber(text, field.minimum(), field.maximum(), name);
 }
 
 bool ParseSwitch(const std::string& text, const std::string& name) {

@@ -1,12 +1,11 @@
 #include "shell/Artwork.h"
 
+#include "paintkit/PaintKit.h"
 #include "platform/Dialogs.h"
 
 #include <QFont>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 
 #include <cmath>
 
@@ -51,9 +50,7 @@ void PaintTitle(QPainter& p, const QString& text, const QRectF& box, int pointSi
   p.translate(4, 4);
   p.fillPath(path, kInk);
   p.translate(-4, -4);
-  p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(fill);
-  p.drawPath(path);
+  paintkit::Shape(p, path, fill, paintkit::InkPen(kInk, 3));
   p.restore();
 }
 
@@ -65,7 +62,7 @@ void PaintComicFace(QPainter& p, const QRectF& box) {
   const double w = box.width();
   const double h = box.height();
   auto at = [&](double fx, double fy) { return QPointF(box.left() + fx * w, box.top() + fy * h); };
-  const QPen outline(kInk, std::max(2.0, w / 60), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  const QPen outline = paintkit::InkPen(kInk, std::max(2.0, w / 60));
 
   // Head: a pear pulled wide at the jaw, the shape a Putty brush leaves on a chin.
   QPainterPath head;
@@ -74,12 +71,9 @@ void PaintComicFace(QPainter& p, const QRectF& box) {
   head.cubicTo(at(1.02, 0.9), at(0.72, 1.0), at(0.5, 0.99));
   head.cubicTo(at(0.28, 1.0), at(-0.02, 0.9), at(0.03, 0.62));
   head.cubicTo(at(0.1, 0.35), at(0.14, 0.02), at(0.5, 0.04));
-  QRadialGradient skin(at(0.42, 0.35), 0.7 * w);
-  skin.setColorAt(0, kSkin.lighter(110));
-  skin.setColorAt(0.7, kSkin);
-  skin.setColorAt(1, kSkinShade);
+  const QPointF light = at(0.42, 0.35);
   p.setPen(outline);
-  p.setBrush(skin);
+  p.setBrush(paintkit::Radial(light, 0.7 * w, light, {{0, kSkin.lighter(110)}, {0.7, kSkin}, {1, kSkinShade}}));
   p.drawPath(head);
 
   // Ears.
@@ -184,16 +178,12 @@ QImage AboutArtwork() {
   PaintSunburst(p, all, QPointF(130, 150));
   PaintComicFace(p, QRectF(30, 30, 200, 230));
   // Speech bubble holding the product name, pointing at the face's grin.
-  QPainterPath bubble;
-  bubble.addRoundedRect(QRectF(250, 40, 330, 170), 40, 40);
   QPainterPath tail;
   tail.moveTo(275, 170);
   tail.lineTo(215, 215);
   tail.lineTo(310, 185);
-  bubble = bubble.united(tail);
-  p.setPen(QPen(kInk, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::white);
-  p.drawPath(bubble);
+  paintkit::Shape(p, paintkit::RoundedRect(QRectF(250, 40, 330, 170), 40).united(tail), Qt::white,
+                  paintkit::InkPen(kInk, 4));
   PaintTitle(p, QStringLiteral("Grimacer"), QRectF(265, 55, 300, 70), 40, QColor(235, 40, 60));
   PaintTitle(p, QStringLiteral("Studio 3.6"), QRectF(265, 125, 300, 60), 30, QColor(40, 120, 235));
   p.setPen(kInk);

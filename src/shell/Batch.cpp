@@ -2,16 +2,18 @@
 
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/WholeNumber.h"
 #include "codecs/FileIO.h"
 #include "plugins/FilterRunner.h"
 #include "shell/ImageView.h"
 #include "shell/Studio.h"
-#include "shell/ToolsForm.h"
 
+#include <QAction>
 #include <QDir>
 #include <QSlider>
-#include <QToolButton>
+#include <QTimer>
 
+#include <climits>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -34,17 +36,42 @@ std::string AbsolutePath(const std::string& path) {
   return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
 }
 
-struct TCommand {
-  bool NeedsArgument;
-  std::function<void(TSStudio&, TScriptedDialogs&, const std::string&)> Run;
+// The primitive mouse steps. The pointer's buttons and modifiers stay as the last press set
+// them until the release, as a held mouse does.
+struct TMouse {
+  Qt::MouseButtons Held = Qt::NoButton;
+  Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
 };
 
-void Zoom(TSStudio& studio, const std::string& how) {
-  if (how == "original") studio.Original1Click();
-  else if (how == "in") studio.ZoomIn1Click();
-  else if (how == "out") studio.ZoomOut1Click();
-  else if (how == "fit") studio.miFitToWindowClick();
-  else throw Exception("zoom takes original, in, out or fit, not \"" + how + "\"");
+// One run of a script.
+struct TBatch {
+  TSStudio& Studio;
+  TScriptedDialogs& Dialogs;
+  TMouse Mouse;
+};
+
+struct TCommand {
+  bool NeedsArgument;
+  std::function<void(TBatch&, const std::string&)> Run;
+};
+
+// Runs a command as a person would: its action, which must be enabled.
+void Trigger(TSStudio& studio, const std::string& name) {
+  auto* action = studio.findChild<QAction*>(QString::fromStdString(name));
+  if (!action) throw Exception("There is no command \"" + name + "\"");
+  if (!action->isEnabled())
+    throw Exception("\"" + action->text().remove(QLatin1Char('&')).toStdString() + "\" is not available now");
+  action->trigger();
+}
+
+// A word of the script that picks one of several commands.
+void TriggerChoice(TSStudio& studio, const std::string& command, const std::string& word,
+                   const std::map<std::string, std::string>& actions) {
+  const auto action = actions.find(word);
+  if (action != actions.end()) return Trigger(studio, action->second);
+  std::string words;
+  for (const auto& [name, unused] : actions) words += (words.empty() ? "" : ", ") + name;
+  throw Exception(command + " takes " + words + ", not \"" + word + "\"");
 }
 
 std::vector<std::string> Words(const std::string& text) {
@@ -65,35 +92,14 @@ std::string AfterWords(const std::string& text, int count) {
 }
 
 int ParseInt(const std::string& text, const std::string& what) {
-  try {
-    size_t used = 0;
-    const int value = std::stoi(text, &used);
-    if (used == text.size()) return value;
-  } catch (const std::exception&) {
-  }
-  throw Exception(what + " must be a whole number, not \"" + text + "\"");
+  return ParseWholeNumber(text, INT_MIN, INT_MAX, what);
 }
 
-// The palette's buttons, pressed as a person would.
-void ChooseTool(TSStudio& studio, const std::string& name) {
-  TToolsForm& p = *studio.ToolsForm;
-  const std::map<std::string, QToolButton*> buttons = {
-      {"putty", p.SpeedButton1},      {"warp", p.SpeedButton2},    {"twirl", p.SpeedButton9},
-      {"eraser", p.SpeedButton10},    {"paint", p.SpeedButton11},  {"eyedropper", p.SpeedButton12},
-      {"crop", p.SpeedButton3},       {"selection", p.SpeedButton7}, {"rotatelayer", p.sbtnRotateLayer},
-      {"deletelayer", p.SpeedButton8}};
-  const auto button = buttons.find(name);
-  if (button == buttons.end())
-    throw Exception("tool takes putty, warp, twirl, eraser, paint, eyedropper, crop, selection, "
-                    "rotatelayer or deletelayer, not \"" + name + "\"");
-  button->second->click();
-}
-
-void Rotate(TSStudio& studio, const std::string& how) {
-  if (how == "180") studio.N1801Click();
-  else if (how == "cw") studio.N90CW1Click();
-  else if (how == "ccw") studio.N90CCW1Click();
-  else throw Exception("rotate takes 180, cw or ccw, not \"" + how + "\"");
+// "X,Y" in picture pixels.
+TPointF ParsePoint(const std::string& text) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos) throw Exception("a point is X,Y, not \"" + text + "\"");
+  return TPointF{double(ParseInt(text.substr(0, comma), "X")), double(ParseInt(text.substr(comma + 1), "Y"))};
 }
 
 // "width=W height=H constrain=on|off cancel": fields in the order given, then Ok or Cancel.
@@ -115,27 +121,53 @@ TFormAnswer ImageSizeAnswer(const std::string& argument) {
   return answer;
 }
 
-bool PixelToolActive(TSStudio& studio) {
-  const int mode = studio.Document().ToolMode;
-  return mode >= tool::Eraser && mode <= tool::ChromaPick;
+// The 50 ms repeat timers that are running fire `count` times, as if the button were held still.
+void Tick(TSStudio& studio, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (studio.UpdateTimer->isActive()) studio.UpdateTimerTimer();
+    if (studio.LayterTimer->isActive()) studio.LayterTimerTimer();
+  }
+}
+
+// "left|right|middle X,Y [ctrl]"
+void Press(TBatch& batch, const std::string& argument) {
+  std::vector<std::string> words = Words(argument);
+  const std::map<std::string, Qt::MouseButton> buttons = {
+      {"left", Qt::LeftButton}, {"right", Qt::RightButton}, {"middle", Qt::MiddleButton}};
+  if (words.size() < 2 || words.size() > 3 || !buttons.count(words[0]) ||
+      (words.size() == 3 && words[2] != "ctrl"))
+    throw Exception("press takes left|right|middle X,Y [ctrl], not \"" + argument + "\"");
+  batch.Mouse.Held = buttons.at(words[0]);
+  batch.Mouse.Modifiers = words.size() == 3 ? Qt::ControlModifier : Qt::NoModifier;
+  TSStudio& studio = batch.Studio;
+  studio.PointerDown(batch.Mouse.Held, batch.Mouse.Modifiers, studio.PictureToView(ParsePoint(words[1])));
+}
+
+void Move(TBatch& batch, const std::string& argument) {
+  TSStudio& studio = batch.Studio;
+  studio.PointerMove(batch.Mouse.Held, batch.Mouse.Modifiers, studio.PictureToView(ParsePoint(argument)));
+}
+
+void Release(TBatch& batch) {
+  batch.Mouse = TMouse{};
+  batch.Studio.PointerUp();
 }
 
 // "[left|right] [ctrl] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point,
-// move through the others, let the repeat timer fire TICKS times, release. The press reaches
-// the layers and the frame first, as a click does; with a pixel tool it lands on the mirror.
-void Stroke(TSStudio& studio, const std::string& argument) {
+// move through the others, let the repeat timers fire TICKS times, release.
+void Stroke(TBatch& batch, const std::string& argument) {
   std::vector<std::string> words = Words(argument);
-  Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  std::string button = "left";
+  bool ctrl = false;
   for (auto it = words.begin(); it != words.end(); ++it) {
     if (*it == "ctrl") {
-      modifiers = Qt::ControlModifier;
+      ctrl = true;
       words.erase(it);
       break;
     }
   }
-  Qt::MouseButtons button = Qt::LeftButton;
   if (!words.empty() && (words.front() == "left" || words.front() == "right")) {
-    if (words.front() == "right") button = Qt::RightButton;
+    button = words.front();
     words.erase(words.begin());
   }
   int ticks = 0;
@@ -144,32 +176,13 @@ void Stroke(TSStudio& studio, const std::string& argument) {
     words.resize(words.size() - 2);
   }
   if (words.empty()) throw Exception("stroke needs at least one point X,Y");
-  std::vector<QPoint> points;
-  for (const std::string& w : words) {
-    const size_t comma = w.find(',');
-    if (comma == std::string::npos) throw Exception("a stroke point is X,Y, not \"" + w + "\"");
-    const QPointF view = studio.DstImg->PictureToWidget(
-        QPointF(ParseInt(w.substr(0, comma), "X"), ParseInt(w.substr(comma + 1), "Y")));
-    points.emplace_back(int(view.x()), int(view.y()));
-  }
-  if (PixelToolActive(studio)) {
-    studio.DstImg1MouseDown(button, points[0].x(), points[0].y());
-    for (size_t i = 1; i < points.size(); ++i) studio.DstImg1MouseMove(button, points[i].x(), points[i].y());
-    studio.DstImg1MouseUp();
-    return;
-  }
-  studio.DstImgMouseMove(Qt::NoButton, points[0].x(), points[0].y());
-  studio.LayerMouseDown(button, modifiers, points[0].x(), points[0].y());
-  studio.DstImgMouseDown(button, points[0].x(), points[0].y());
-  for (size_t i = 1; i < points.size(); ++i)
-    if (!studio.LayerMouseMove(button, modifiers, points[i].x(), points[i].y()))
-      studio.DstImgMouseMove(button, points[i].x(), points[i].y());
-  for (int i = 0; i < ticks; ++i) {
-    studio.UpdateTimerTimer();
-    studio.LayterTimerTimer();
-  }
-  studio.LayerMouseUp();
-  studio.DstImgMouseUp();
+  // The pointer arrives over the first point before the button goes down.
+  batch.Mouse = TMouse{};
+  Move(batch, words[0]);
+  Press(batch, button + " " + words[0] + (ctrl ? " ctrl" : ""));
+  for (size_t i = 1; i < words.size(); ++i) Move(batch, words[i]);
+  Tick(batch.Studio, ticks);
+  Release(batch);
 }
 
 // "PATH [transparent|opaque]": the clipart dialog answered with PATH, and for a GIF or PNG the
@@ -188,8 +201,14 @@ void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::strin
   dialogs.AnswerFile(AbsolutePath(path));
   const std::string ext = LowerCase(ExtractFileExt(path));
   if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
-  if (bubble) studio.TalkBubble1Click();
-  else studio.Clipart1Click();
+  Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");
+}
+
+TColor ParseRgb(const std::string& text) {
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw Exception("a colour is RRGGBB in hexadecimal, not \"" + text + "\"");
+  const unsigned long rgb = std::stoul(text, nullptr, 16);
+  return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
 }
 
 // "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog.
@@ -202,15 +221,13 @@ void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& 
     for (const std::string& w : Words(argument.substr(0, bar))) {
       if (w == "bold") font.Bold = true;
       else if (w == "italic") font.Italic = true;
-      else if (w.size() == 7 && w[0] == '#') {
-        const unsigned long rgb = std::stoul(w.substr(1), nullptr, 16);
-        font.Color = TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
-      } else font.PointSize = ParseInt(w, "the text size");
+      else if (w.size() == 7 && w[0] == '#') font.Color = ParseRgb(w.substr(1));
+      else font.PointSize = ParseInt(w, "the text size");
     }
   }
   dialogs.AnswerFont(font);
   dialogs.AnswerForm(TFormAnswer{"Insert Text", {{"Text", text}}, !text.empty()});
-  studio.Text1Click();
+  Trigger(studio, "Text1");
 }
 
 // "NAME [| Field=Value ...]": the filter of that menu caption, its dialog answered.
@@ -244,7 +261,7 @@ void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string&
                                  {{"Plug-In Directory", AbsolutePath(folder)},
                                   {"Include sub-directories", sub ? "on" : "off"}},
                                  true});
-  studio.LoadFilterPlugIns1Click();
+  Trigger(studio, "mLoadFilters");
 }
 
 // "X,Y TOLERANCE [BACKGROUND]": Tools > Chromakey..., its start message read, a click on the
@@ -252,10 +269,7 @@ void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string&
 void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
   const std::vector<std::string> words = Words(argument);
   if (words.size() < 2) throw Exception("chromakey needs X,Y and a tolerance");
-  const size_t comma = words[0].find(',');
-  if (comma == std::string::npos) throw Exception("the pick point is X,Y, not \"" + words[0] + "\"");
-  const QPointF view = studio.DstImg->PictureToWidget(
-      QPointF(ParseInt(words[0].substr(0, comma), "X"), ParseInt(words[0].substr(comma + 1), "Y")));
+  const TPointF pick = ParsePoint(words[0]);
   const std::string background = AfterWords(argument, 2);
   TFormAnswer answer{"Chromakey Options", {}, true};
   if (background.empty()) {
@@ -265,13 +279,13 @@ void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& a
                      {"Browse...", AbsolutePath(background)},
                      {"Color Tolerance", words[1]}};
   }
-  studio.Chromakey1Click();
+  Trigger(studio, "Chromakey1");
   dialogs.ClearMessages();  // the start message tells the user to click
-  if (studio.Document().ToolMode != tool::ChromaPick) throw Exception("chromakey did not start");
+  if (studio.Document().ToolMode != TToolMode::ChromaPick) throw Exception("chromakey did not start");
   dialogs.AnswerForm(answer);
-  studio.DstImg1MouseDown(Qt::LeftButton, int(view.x()), int(view.y()));
-  studio.DstImg1MouseUp();
-  if (studio.Document().ToolMode == tool::ChromaPick) throw Exception("the chroma key was not applied");
+  studio.PointerDown(Qt::LeftButton, Qt::NoModifier, studio.PictureToView(pick));
+  studio.PointerUp();
+  if (studio.Document().ToolMode == TToolMode::ChromaPick) throw Exception("the chroma key was not applied");
 }
 
 // "FRAMES DELAY PATH [once] [forward]": Tools > Animate Caricature... with the dialog answered.
@@ -299,82 +313,101 @@ void Animate(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& arg
                                   {"Play back and forth", backAndForth ? "on" : "off"},
                                   {"Save As...", AbsolutePath(rest)}},
                                  true});
-  studio.mAnimateCaricatureClick();
+  Trigger(studio, "mAnimateCaricature");
 }
 
-TColor ParseRgb(const std::string& text) {
-  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    throw Exception("a colour is RRGGBB in hexadecimal, not \"" + text + "\"");
-  const unsigned long rgb = std::stoul(text, nullptr, 16);
-  return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+
+// "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.
+void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  dialogs.AnswerForm(TFormAnswer{"Print", {{"Output File", AbsolutePath(argument)}}, true});
+  Trigger(studio, "mPrint");
 }
 
 const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
-      {"open", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                  d.AnswerFile(AbsolutePath(arg));
-                  s.mOpenImageClick();
+      {"open", {true, [](TBatch& b, const std::string& arg) {
+                  b.Dialogs.AnswerFile(AbsolutePath(arg));
+                  Trigger(b.Studio, "mOpenImage");
                 }}},
-      {"save", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) {
-                  s.mSaveImageClick();
-                }}},
-      {"saveas", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                    d.AnswerFile(AbsolutePath(arg));
-                    s.saveas1Click();
+      {"save", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "mSaveImage"); }}},
+      {"saveas", {true, [](TBatch& b, const std::string& arg) {
+                    b.Dialogs.AnswerFile(AbsolutePath(arg));
+                    Trigger(b.Studio, "saveas1");
                   }}},
-      {"zoom", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Zoom(s, arg); }}},
-      {"undo", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) { s.ToolButton1Click(); }}},
-      {"restore", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) { s.ToolButton18Click(); }}},
-      {"rotate", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Rotate(s, arg); }}},
-      {"imagesize", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                       d.AnswerForm(ImageSizeAnswer(arg));
-                       s.ResizeImage1Click();
+      {"print", {true, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
+      {"zoom", {true, [](TBatch& b, const std::string& arg) {
+                  TriggerChoice(b.Studio, "zoom", arg,
+                                {{"original", "Original1"}, {"in", "ZoomIn1"}, {"out", "ZoomOut1"},
+                                 {"fit", "miFitToWindow"}});
+                }}},
+      {"undo", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Undo1"); }}},
+      {"restore", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
+      {"rotate", {true, [](TBatch& b, const std::string& arg) {
+                    TriggerChoice(b.Studio, "rotate", arg,
+                                  {{"180", "Rotate180"}, {"cw", "Rotate90CW"}, {"ccw", "Rotate90CCW"}});
+                  }}},
+      {"imagesize", {true, [](TBatch& b, const std::string& arg) {
+                       b.Dialogs.AnswerForm(ImageSizeAnswer(arg));
+                       Trigger(b.Studio, "ImageSize1");
                      }}},
-      {"tool", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { ChooseTool(s, arg); }}},
-      {"size", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
-                  s.SizeBar->setValue(ParseInt(arg, "size"));
+      {"tool", {true, [](TBatch& b, const std::string& arg) {
+                  TriggerChoice(b.Studio, "tool", arg,
+                                {{"putty", "Putty1"}, {"warp", "Warp1"}, {"twirl", "wirl1"},
+                                 {"eraser", "Eraser1"}, {"paint", "Paintbrush1"},
+                                 {"eyedropper", "Eyedropper1"}, {"crop", "Crop1"},
+                                 {"selection", "SelectionTool1"}, {"rotatelayer", "RotateLayer1"},
+                                 {"deletelayer", "DeleteLayer1"}});
                 }}},
-      {"effect", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
-                    s.PinchBar->setValue(ParseInt(arg, "effect"));
+      {"size", {true, [](TBatch& b, const std::string& arg) {
+                  b.Studio.SizeBar->setValue(ParseInt(arg, "size"));
+                }}},
+      {"effect", {true, [](TBatch& b, const std::string& arg) {
+                    b.Studio.PinchBar->setValue(ParseInt(arg, "effect"));
                   }}},
-      {"stroke", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) { Stroke(s, arg); }}},
-      {"clipart", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                     InsertClipart(s, d, arg, false);
+      {"stroke", {true, [](TBatch& b, const std::string& arg) { Stroke(b, arg); }}},
+      {"press", {true, [](TBatch& b, const std::string& arg) { Press(b, arg); }}},
+      {"move", {true, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
+      {"release", {false, [](TBatch& b, const std::string&) { Release(b); }}},
+      {"tick", {true, [](TBatch& b, const std::string& arg) {
+                  Tick(b.Studio, ParseWholeNumber(arg, 0, 100000, "tick"));
+                }}},
+      {"clipart", {true, [](TBatch& b, const std::string& arg) {
+                     InsertClipart(b.Studio, b.Dialogs, arg, false);
                    }}},
-      {"bubble", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                    InsertClipart(s, d, arg, true);
+      {"bubble", {true, [](TBatch& b, const std::string& arg) {
+                    InsertClipart(b.Studio, b.Dialogs, arg, true);
                   }}},
-      {"text", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) { InsertText(s, d, arg); }}},
-      {"brushsize", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
-                       s.SetEraserSize(ParseInt(arg, "brushsize"));
+      {"text", {true, [](TBatch& b, const std::string& arg) { InsertText(b.Studio, b.Dialogs, arg); }}},
+      {"brushsize", {true, [](TBatch& b, const std::string& arg) {
+                       b.Studio.SetEraserSize(ParseInt(arg, "brushsize"));
                      }}},
-      {"color", {true, [](TSStudio& s, TScriptedDialogs&, const std::string& arg) {
-                   s.SetPaintColor(ParseRgb(arg));
+      {"color", {true, [](TBatch& b, const std::string& arg) {
+                   b.Studio.SetPaintColor(ParseRgb(arg));
                  }}},
-      {"filter", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                    RunNamedFilter(s, d, arg);
+      {"filter", {true, [](TBatch& b, const std::string& arg) {
+                    RunNamedFilter(b.Studio, b.Dialogs, arg);
                   }}},
-      {"chromakey", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                       ChromaKey(s, d, arg);
+      {"chromakey", {true, [](TBatch& b, const std::string& arg) {
+                       ChromaKey(b.Studio, b.Dialogs, arg);
                      }}},
-      {"background", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                        d.AnswerFile(AbsolutePath(arg));
-                        s.ChangeBackground1Click();
+      {"background", {true, [](TBatch& b, const std::string& arg) {
+                        b.Dialogs.AnswerFile(AbsolutePath(arg));
+                        Trigger(b.Studio, "ChangeBackground1");
                       }}},
-      {"lastfilter", {false, [](TSStudio& s, TScriptedDialogs&, const std::string&) {
-                        s.miLastFilterClickClick();
+      {"lastfilter", {false, [](TBatch& b, const std::string&) {
+                        Trigger(b.Studio, "LastFilter1");
                       }}},
-      {"animate", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                     Animate(s, d, arg);
+      {"animate", {true, [](TBatch& b, const std::string& arg) {
+                     Animate(b.Studio, b.Dialogs, arg);
                    }}},
-      {"loadfilters", {true, [](TSStudio& s, TScriptedDialogs& d, const std::string& arg) {
-                         LoadFilters(s, d, arg);
+      {"loadfilters", {true, [](TBatch& b, const std::string& arg) {
+                         LoadFilters(b.Studio, b.Dialogs, arg);
                        }}},
   };
   return commands;
 }
 
-void RunLine(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& line) {
+void RunLine(TBatch& batch, const std::string& line) {
   const size_t space = line.find_first_of(" \t");
   const std::string word = line.substr(0, space);
   const std::string argument = space == std::string::npos ? "" : Trim(line.substr(space));
@@ -384,15 +417,16 @@ void RunLine(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& lin
     throw Exception("\"" + word + "\" needs an argument");
   if (!command->second.NeedsArgument && !argument.empty())
     throw Exception("\"" + word + "\" takes no argument");
-  command->second.Run(studio, dialogs, argument);
+  command->second.Run(batch, argument);
   // A message box the window would show counts as the command's failure.
-  if (!dialogs.Messages().empty()) throw Exception(dialogs.Messages().front());
-  if (dialogs.HasPendingAnswers()) throw Exception("\"" + word + "\" did not ask the expected question");
+  if (!batch.Dialogs.Messages().empty()) throw Exception(batch.Dialogs.Messages().front());
+  if (batch.Dialogs.HasPendingAnswers()) throw Exception("\"" + word + "\" did not ask the expected question");
 }
 
 }  // namespace
 
 int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err) {
+  TBatch batch{studio, dialogs, TMouse{}};
   std::string raw;
   int number = 0;
   while (std::getline(script, raw)) {
@@ -400,7 +434,7 @@ int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, 
     const std::string line = Trim(raw);
     if (line.empty() || line[0] == '#') continue;
     try {
-      RunLine(studio, dialogs, line);
+      RunLine(batch, line);
     } catch (const std::exception& e) {
       err << "line " << number << ": " << line << "\n" << e.what() << "\n";
       return 1;

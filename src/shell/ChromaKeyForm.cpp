@@ -2,6 +2,7 @@
 
 #include "adjust/ChromaKey.h"
 #include "common/Errors.h"
+#include "platform/WholeNumber.h"
 #include "shell/document/PictureFiles.h"
 #include "shell/DialogButtons.h"
 
@@ -146,16 +147,8 @@ bool TfrmChromaKey::AnswerScripted(const TFormAnswer& answer) {
         throw Exception("Browse... is disabled while \"Insert background image\" is not checked");
       LoadBackground(value);
     } else if (name == "Color Tolerance") {
-      int position = -1;
-      try {
-        size_t used = 0;
-        position = std::stoi(value, &used);
-        if (used != value.size()) position = -1;
-      } catch (const std::exception&) {
-      }
-      if (position < kMinChromaTolerance || position > kMaxChromaTolerance)
-        throw Exception("Color Tolerance must be a whole number from 0 to 160, not \"" + value + "\"");
-      trbColorTolerance->setValue(position);
+      trbColorTolerance->setValue(
+          ParseWholeNumber(value, kMinChromaTolerance, kMaxChromaTolerance, name));
     } else {
       throw Exception("The Chromakey Options dialog has no field \"" + name + "\"");
     }

@@ -2,6 +2,7 @@
 
 #include "adjust/Posterize.h"
 #include "common/Errors.h"
+#include "platform/WholeNumber.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -23,13 +24,7 @@ QSlider* NewTrackBar(QWidget* parent) {
 }
 
 int ParseStep(const std::string& text, const std::string& name) {
-  try {
-    size_t used = 0;
-    const int value = std::stoi(text, &used);
-    if (used == text.size() && value >= kMinPosterizeStep && value <= kMaxPosterizeStep) return value;
-  } catch (const std::exception&) {
-  }
-  throw Exception(name + " must be a whole number from 1 to 100, not \"" + text + "\"");
+  return ParseWholeNumber(text, kMinPosterizeStep, kMaxPosterizeStep, name);
 }
 }  // namespace
 

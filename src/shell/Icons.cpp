@@ -1,12 +1,13 @@
 #include "shell/Icons.h"
 
+#include "paintkit/PaintKit.h"
+
 #include <QApplication>
 #include <QIconEngine>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 #include <QPainterPath>
-#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <array>
@@ -18,8 +19,20 @@
 namespace gs {
 namespace {
 
+using paintkit::Arc;
+using paintkit::Band;
+using paintkit::Curve;
+using paintkit::Ellipse;
+using paintkit::Linear;
+using paintkit::MirroredX;
+using paintkit::Polygon;
+using paintkit::RoundedRect;
+using paintkit::Star;
+
 // Every icon is designed on a 48 x 48 grid and scaled to the requested size.
 constexpr double kGrid = 48.0;
+// Plain rectangles get slightly rounded corners, to go with the round-jointed outlines.
+constexpr double kCorner = 1.5;
 
 // One flat palette for the whole set, so the toolbar reads as a family.
 const QColor kOutline(0x26, 0x32, 0x38);
@@ -54,25 +67,14 @@ public:
 
   // A filled shape with the dark outline.
   void Shape(const QPainterPath& path, const QBrush& fill) {
-    P_.setPen(QPen(kOutline, OutlineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P_.setBrush(fill);
-    P_.drawPath(path);
+    paintkit::Shape(P_, path, fill, paintkit::InkPen(kOutline, OutlineWidth_));
   }
-  void Shape(const QRectF& r, const QBrush& fill) { Shape(RectPath(r), fill); }
-  void Shape(const QPolygonF& polygon, const QBrush& fill) {
-    QPainterPath path;
-    path.addPolygon(polygon);
-    path.closeSubpath();
-    Shape(path, fill);
-  }
+  void Shape(const QRectF& r, const QBrush& fill) { Shape(RoundedRect(r, kCorner), fill); }
+  void Shape(const QPolygonF& polygon, const QBrush& fill) { Shape(Polygon(polygon), fill); }
 
   // A filled shape without outline, for inner details.
-  void Fill(const QPainterPath& path, const QColor& fill) {
-    P_.setPen(Qt::NoPen);
-    P_.setBrush(fill);
-    P_.drawPath(path);
-  }
-  void Fill(const QRectF& r, const QColor& fill) { Fill(RectPath(r), fill); }
+  void Fill(const QPainterPath& path, const QColor& fill) { paintkit::Fill(P_, path, fill); }
+  void Fill(const QRectF& r, const QColor& fill) { Fill(RoundedRect(r, kCorner), fill); }
 
   // A plain line for inner details such as text lines on paper.
   void Line(QPointF a, QPointF b, const QColor& color, double width) {
@@ -84,15 +86,7 @@ public:
   void Dashed(const QPainterPath& path, const QColor& color, double width) {
     QPen pen(color, width, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setDashPattern({2, 1.5});
-    P_.setPen(pen);
-    P_.setBrush(Qt::NoBrush);
-    P_.drawPath(path);
-  }
-
-  static QPainterPath RectPath(const QRectF& r, double radius = 1.5) {
-    QPainterPath path;
-    path.addRoundedRect(r, radius, radius);
-    return path;
+    paintkit::Stroke(P_, path, pen);
   }
 
 private:
@@ -100,34 +94,12 @@ private:
   double OutlineWidth_;
 };
 
-// A centre line widened into a solid band that can be filled and outlined like any shape.
-QPainterPath Band(const QPainterPath& centreLine, double width, Qt::PenCapStyle cap = Qt::RoundCap) {
-  QPainterPathStroker stroker;
-  stroker.setWidth(width);
-  stroker.setCapStyle(cap);
-  stroker.setJoinStyle(Qt::RoundJoin);
-  return stroker.createStroke(centreLine).simplified();
-}
-
-QPainterPath Ellipse(QPointF centre, double rx, double ry) {
-  QPainterPath path;
-  path.addEllipse(centre, rx, ry);
-  return path;
-}
-
 QPolygonF ArrowHead(QPointF tip, QPointF direction, double length, double halfWidth) {
   const double norm = std::hypot(direction.x(), direction.y());
   const QPointF d = direction / norm;
   const QPointF n(-d.y(), d.x());
   const QPointF base = tip - d * length;
   return QPolygonF({tip, base + n * halfWidth, base - n * halfWidth});
-}
-
-QPainterPath Polygon(const QPolygonF& polygon) {
-  QPainterPath path;
-  path.addPolygon(polygon);
-  path.closeSubpath();
-  return path;
 }
 
 // A curved arrow body with a head at its end, as one outline-able shape.
@@ -174,7 +146,7 @@ void PaintSave(TIconPainter& p) {
 
 void PaintPrint(TIconPainter& p) {
   p.Shape(QRectF(13, 4, 22, 16), kPaper);
-  p.Shape(TIconPainter::RectPath(QRectF(4, 16, 40, 20), 4), kGrey);
+  p.Shape(RoundedRect(QRectF(4, 16, 40, 20), 4), kGrey);
   p.Fill(QRectF(8, 28, 32, 3), kGreyDark);
   p.Shape(Ellipse(QPointF(38, 22), 2.2, 2.2), kGreen);
   p.Shape(QRectF(12, 29, 24, 15), kPaper);
@@ -204,13 +176,10 @@ void PaintPhoto(TIconPainter& p, const QRectF& frame) {
 
 void PaintRestore(TIconPainter& p) {
   PaintPhoto(p, QRectF(3, 4, 30, 24));
-  QPainterPath ring;
   const QPointF centre(32, 32);
   const double radius = 10;
   const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-  ring.arcMoveTo(box, 120);
-  ring.arcTo(box, 120, 270);
-  p.Shape(CurvedArrow(ring, 5.5, 9, 7), kOrange);
+  p.Shape(CurvedArrow(Arc(box, 120, 270), 5.5, 9, 7), kOrange);
 }
 
 void PaintUndo(TIconPainter& p) {
@@ -222,8 +191,8 @@ void PaintUndo(TIconPainter& p) {
 }
 
 void PaintTutorial(TIconPainter& p) {
-  p.Shape(TIconPainter::RectPath(QRectF(11, 7, 31, 38), 2), kPaper);
-  p.Shape(TIconPainter::RectPath(QRectF(6, 3, 31, 38), 2), kPurple);
+  p.Shape(RoundedRect(QRectF(11, 7, 31, 38), 2), kPaper);
+  p.Shape(RoundedRect(QRectF(6, 3, 31, 38), 2), kPurple);
   p.Fill(QRectF(7.5, 4.5, 4, 35), kPurpleDark);
   QPainterPath hook;
   hook.moveTo(17, 16);
@@ -245,10 +214,7 @@ void PaintMagnifier(TIconPainter& p) {
   const QPainterPath rim = Ellipse(QPointF(kLensX, kLensY), kLensRadius + 2.5, kLensRadius + 2.5);
   p.Shape(rim, kGreyDark);
   p.Shape(Ellipse(QPointF(kLensX, kLensY), kLensRadius - 1, kLensRadius - 1), kSky);
-  QPainterPath glint;
-  glint.arcMoveTo(QRectF(kLensX - 9, kLensY - 9, 18, 18), 110);
-  glint.arcTo(QRectF(kLensX - 9, kLensY - 9, 18, 18), 110, 50);
-  p.Fill(Band(glint, 2.5), kPaper);
+  p.Fill(Band(Arc(QRectF(kLensX - 9, kLensY - 9, 18, 18), 110, 50), 2.5), kPaper);
 }
 
 void PaintZoomSign(TIconPainter& p, bool plus) {
@@ -268,7 +234,7 @@ void PaintOneToOne(TIconPainter& p) {
 }
 
 void PaintFitToWindow(TIconPainter& p) {
-  p.Shape(TIconPainter::RectPath(QRectF(4, 6, 40, 36), 3), kPaper);
+  p.Shape(RoundedRect(QRectF(4, 6, 40, 36), 3), kPaper);
   p.Fill(QRectF(6, 8, 36, 5), kBlue);
   // Two arrows pushing out to opposite corners: few enough to stay legible at 16 px.
   const QPointF centre(24, 27.5);
@@ -302,8 +268,7 @@ void PaintPutty(TIconPainter& p) {
   const QPointF across(-along.y(), along.x());
   const QPointF crease = tip + along * 15;
   p.Line(crease - across * 4, crease + across * 4, QColor(0xD9, 0x9A, 0x6C), 2);
-  QPainterPath nail;
-  nail.addRoundedRect(QRectF(-4.5, -3.2, 9, 6.4), 3, 3);
+  const QPainterPath nail = RoundedRect(QRectF(-4.5, -3.2, 9, 6.4), 3);
   QTransform place;
   place.translate(tip.x() + along.x() * 4, tip.y() + along.y() * 4);
   place.rotate(std::atan2(along.y(), along.x()) * 180 / std::numbers::pi);
@@ -317,17 +282,7 @@ QPointF WarpPoint(double u, double v) {
 }
 
 QPainterPath WarpLine(bool vertical, double at) {
-  QPainterPath line;
-  const int steps = 32;
-  for (int i = 0; i <= steps; ++i) {
-    const double t = double(i) / steps;
-    const QPointF q = vertical ? WarpPoint(at, t) : WarpPoint(t, at);
-    if (i == 0)
-      line.moveTo(q);
-    else
-      line.lineTo(q);
-  }
-  return line;
+  return Curve([&](double t) { return vertical ? WarpPoint(at, t) : WarpPoint(t, at); }, 32);
 }
 
 void PaintWarp(TIconPainter& p) {
@@ -346,20 +301,13 @@ void PaintWarp(TIconPainter& p) {
 }
 
 void PaintTwirl(TIconPainter& p) {
-  QPainterPath spiral;
   const QPointF centre(24, 24);
   const double turns = 1.7, innerRadius = 2, outerRadius = 19.5;
-  const int steps = 180;
-  for (int i = 0; i <= steps; ++i) {
-    const double t = double(i) / steps;
+  const QPainterPath spiral = Curve([&](double t) {
     const double angle = t * turns * 2 * std::numbers::pi;
     const double r = innerRadius + (outerRadius - innerRadius) * t;
-    const QPointF q = centre + QPointF(r * std::cos(angle), -r * std::sin(angle));
-    if (i == 0)
-      spiral.moveTo(q);
-    else
-      spiral.lineTo(q);
-  }
+    return centre + QPointF(r * std::cos(angle), -r * std::sin(angle));
+  }, 180);
   p.Shape(Band(spiral, 4.5), kBlue);
 }
 
@@ -369,7 +317,7 @@ void PaintSelectionTool(TIconPainter& p) {
   // The dashed frame of a selected layer behind the pointer.
   const QRectF frame(4, 4, 28, 24);
   p.Fill(frame, kSky);
-  p.Dashed(TIconPainter::RectPath(frame, 0), kBlueDark, 2.5);
+  p.Dashed(RoundedRect(frame, 0), kBlueDark, 2.5);
   p.Shape(QPolygonF({QPointF(19, 12), QPointF(19, 43), QPointF(26, 36), QPointF(31, 46), QPointF(37, 43),
                      QPointF(32, 33.5), QPointF(42, 33.5)}),
           kPaper);
@@ -381,10 +329,8 @@ void PaintDelete(TIconPainter& p) {
   down.lineTo(37, 37);
   up.moveTo(37, 11);
   up.lineTo(11, 37);
-  QLinearGradient red(QPointF(0, 8), QPointF(0, 40));
-  red.setColorAt(0, kRedLight);
-  red.setColorAt(1, kRedDark);
-  p.Shape(Band(down, 10).united(Band(up, 10)).simplified(), red);
+  p.Shape(Band(down, 10).united(Band(up, 10)).simplified(),
+          Linear(QPointF(0, 8), QPointF(0, 40), {{0, kRedLight}, {1, kRedDark}}));
 }
 
 void PaintCrop(TIconPainter& p) {
@@ -427,9 +373,9 @@ void PaintEraser(TIconPainter& p) {
   QTransform place;
   place.translate(24, 24);
   place.rotate(-40);
-  p.Shape(place.map(TIconPainter::RectPath(QRectF(-3, -9.5, 22, 19), 3)), kBlue);
-  p.Shape(place.map(TIconPainter::RectPath(QRectF(-20, -9.5, 17, 19), 3)), kPink);
-  p.Fill(place.map(TIconPainter::RectPath(QRectF(1, -6.5, 14, 3), 1)), kSky);
+  p.Shape(place.map(RoundedRect(QRectF(-3, -9.5, 22, 19), 3)), kBlue);
+  p.Shape(place.map(RoundedRect(QRectF(-20, -9.5, 17, 19), 3)), kPink);
+  p.Fill(place.map(RoundedRect(QRectF(1, -6.5, 14, 3), 1)), kSky);
 }
 
 void PaintPaintbrush(TIconPainter& p) {
@@ -442,7 +388,7 @@ void PaintPaintbrush(TIconPainter& p) {
   handle.moveTo(21, 0);
   handle.lineTo(41, 0);
   p.Shape(place.map(Band(handle, 7)), kOrange);
-  p.Shape(place.map(TIconPainter::RectPath(QRectF(13, -5.5, 9, 11), 1)), kGrey);
+  p.Shape(place.map(RoundedRect(QRectF(13, -5.5, 9, 11), 1)), kGrey);
   QPainterPath bristles;
   bristles.moveTo(13, -5);
   bristles.cubicTo(6, -5, 2, -2, 0, 0);
@@ -465,8 +411,8 @@ void PaintEyedropper(TIconPainter& p) {
           kSky);
   p.Fill(place.map(Polygon(QPolygonF({QPointF(1.5, -2.2), QPointF(10, -4), QPointF(10, 4), QPointF(1.5, 2.2)}))),
          kGreen);
-  p.Shape(place.map(TIconPainter::RectPath(QRectF(18, -9, 6, 18), 1)), kGreyDark);
-  p.Shape(place.map(TIconPainter::RectPath(QRectF(24, -9, 14, 18), 7.5)), kRed);
+  p.Shape(place.map(RoundedRect(QRectF(18, -9, 6, 18), 1)), kGreyDark);
+  p.Shape(place.map(RoundedRect(QRectF(24, -9, 14, 18), 7.5)), kRed);
 }
 
 void PaintTextTool(TIconPainter& p) {
@@ -478,17 +424,7 @@ void PaintTextTool(TIconPainter& p) {
   letter.addPolygon(QPolygonF({QPointF(20, 24), QPointF(28, 24), QPointF(24, 13)}));
   letter.closeSubpath();
   p.Shape(letter, kPurple);
-  p.Shape(TIconPainter::RectPath(QRectF(5, 41, 38, 4.5), 1.5), kOrange);
-}
-
-QPainterPath Star(QPointF centre, double outer, double inner, int points, double turn = 0) {
-  QPolygonF polygon;
-  for (int i = 0; i < 2 * points; ++i) {
-    const double angle = -std::numbers::pi / 2 + turn + i * std::numbers::pi / points;
-    const double r = i % 2 == 0 ? outer : inner;
-    polygon << centre + QPointF(r * std::cos(angle), r * std::sin(angle));
-  }
-  return Polygon(polygon);
+  p.Shape(RoundedRect(QRectF(5, 41, 38, 4.5), 1.5), kOrange);
 }
 
 void PaintInsertClipart(TIconPainter& p) {
@@ -502,10 +438,8 @@ void PaintInsertClipart(TIconPainter& p) {
   lens.cubicTo(23, 33, 19, 39, 13.5, 39);
   lens.cubicTo(7.5, 39, 4, 33, 5, 21);
   lens.closeSubpath();
-  QLinearGradient glass(QPointF(0, 21), QPointF(0, 39));
-  glass.setColorAt(0, kOutline);
-  glass.setColorAt(1, kBlueDark);
-  for (const QPainterPath& each : {lens, QTransform(-1, 0, 0, 1, 48, 0).map(lens)}) {
+  const QLinearGradient glass = Linear(QPointF(0, 21), QPointF(0, 39), {{0, kOutline}, {1, kBlueDark}});
+  for (const QPainterPath& each : {lens, MirroredX(lens, kGrid / 2)}) {
     p.Shape(each, glass);
     const QPointF at = each.boundingRect().topLeft();
     p.Line(at + QPointF(6, 5), at + QPointF(10, 9), kSky, 2);
@@ -514,13 +448,13 @@ void PaintInsertClipart(TIconPainter& p) {
 }
 
 void PaintChromakey(TIconPainter& p) {
-  p.Shape(TIconPainter::RectPath(QRectF(3, 4, 42, 30), 2), kGreen);
+  p.Shape(RoundedRect(QRectF(3, 4, 42, 30), 2), kGreen);
   p.Fill(QRectF(5.5, 6.5, 37, 4), QColor(0x9C, 0xD8, 0x9F));
   // A key, for "colour key".
   QPainterPath key = Ellipse(QPointF(13, 35), 8, 8).subtracted(Ellipse(QPointF(13, 35), 3, 3));
-  key = key.united(TIconPainter::RectPath(QRectF(19, 32.5, 26, 5), 1));
-  key = key.united(TIconPainter::RectPath(QRectF(34, 34, 4, 9), 1));
-  key = key.united(TIconPainter::RectPath(QRectF(40, 34, 4, 7), 1));
+  key = key.united(RoundedRect(QRectF(19, 32.5, 26, 5), 1));
+  key = key.united(RoundedRect(QRectF(34, 34, 4, 9), 1));
+  key = key.united(RoundedRect(QRectF(40, 34, 4, 7), 1));
   p.Shape(key.simplified(), kYellow);
 }
 
@@ -538,12 +472,8 @@ void PaintRotateLayer(TIconPainter& p) {
   QTransform tilt;
   tilt.translate(24, 24);
   tilt.rotate(18);
-  p.Shape(tilt.map(TIconPainter::RectPath(QRectF(-9, -9, 18, 18), 1.5)), kSky);
-  QPainterPath ring;
-  const QRectF box(5, 5, 38, 38);
-  ring.arcMoveTo(box, 110);
-  ring.arcTo(box, 110, 290);
-  p.Shape(CurvedArrow(ring, 5, 10, 7.5), kGreen);
+  p.Shape(tilt.map(RoundedRect(QRectF(-9, -9, 18, 18), 1.5)), kSky);
+  p.Shape(CurvedArrow(Arc(QRectF(5, 5, 38, 38), 110, 290), 5, 10, 7.5), kGreen);
 }
 
 void PaintComicFilter(TIconPainter& p) {
@@ -555,7 +485,7 @@ void PaintComicFilter(TIconPainter& p) {
 
 // A strip of film whose two frames show a face before and after the warp.
 void PaintAnimateCaricature(TIconPainter& p) {
-  p.Shape(TIconPainter::RectPath(QRectF(3, 8, 42, 32), 2), kGreyDark);
+  p.Shape(RoundedRect(QRectF(3, 8, 42, 32), 2), kGreyDark);
   for (int i = 0; i < 6; ++i) {
     p.Fill(QRectF(6 + i * 6.6, 10.5, 3.2, 2.6), kPaper);
     p.Fill(QRectF(6 + i * 6.6, 34.9, 3.2, 2.6), kPaper);
@@ -572,7 +502,7 @@ void PaintAnimateCaricature(TIconPainter& p) {
 }
 
 void PaintBrushSizeSelector(TIconPainter& p) {
-  p.Shape(TIconPainter::RectPath(QRectF(3, 10, 42, 28), 4), kPaper);
+  p.Shape(RoundedRect(QRectF(3, 10, 42, 28), 4), kPaper);
   const double radii[] = {1.8, 3, 4.6, 7};
   const double xs[] = {8.5, 15.5, 25, 37};
   for (int i = 0; i < 4; ++i)
@@ -645,12 +575,8 @@ QPixmap BrushCircle(int diameter) {
 
 // Cursors are black shapes with a white rim, so they show on dark and light pictures alike.
 void CursorShape(QPainter& p, const QPainterPath& path) {
-  p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(path);
-  p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::white);
-  p.drawPath(path);
+  paintkit::Stroke(p, path, paintkit::InkPen(Qt::white, 3.5));
+  paintkit::Shape(p, path, Qt::white, paintkit::InkPen(Qt::black, 1.2));
 }
 
 constexpr int kCursorSide = 32;
@@ -666,15 +592,10 @@ QPixmap PickingCursor() {
   place.translate(kPickTipX + 0.5, kPickTipY + 0.5);
   place.rotate(-45);
   CursorShape(p, place.map(Polygon(QPolygonF({QPointF(0, -1), QPointF(17, -3), QPointF(17, 3), QPointF(0, 1)}))));
-  CursorShape(p, place.map(TIconPainter::RectPath(QRectF(16, -5, 4, 10), 1)));
-  QPainterPath bulb;
-  bulb.addRoundedRect(QRectF(20, -4.5, 14, 9), 4.5, 4.5);
-  p.setPen(QPen(Qt::white, 3.5));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(place.map(bulb));
-  p.setPen(QPen(Qt::black, 1.2));
-  p.setBrush(Qt::black);
-  p.drawPath(place.map(bulb));
+  CursorShape(p, place.map(RoundedRect(QRectF(16, -5, 4, 10), 1)));
+  const QPainterPath bulb = place.map(RoundedRect(QRectF(20, -4.5, 14, 9), 4.5));
+  paintkit::Stroke(p, bulb, QPen(Qt::white, 3.5));
+  paintkit::Shape(p, bulb, Qt::black, QPen(Qt::black, 1.2));
   p.end();
   // The tip must be visible where the hotspot is, antialiasing or not.
   QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -688,11 +609,7 @@ QPixmap RotateCursor() {
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   const double c = kCursorSide / 2.0;
-  QPainterPath ring;
-  const QRectF box(c - 11, c - 11, 22, 22);
-  ring.arcMoveTo(box, 120);
-  ring.arcTo(box, 120, 280);
-  CursorShape(p, CurvedArrow(ring, 4, 8, 5.5));
+  CursorShape(p, CurvedArrow(Arc(QRectF(c - 11, c - 11, 22, 22), 120, 280), 4, 8, 5.5));
   // A cross in the middle marks the pivot, which is where the hotspot sits.
   p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(QPointF(c - 3.5, c), QPointF(c + 3.5, c));

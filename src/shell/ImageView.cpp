@@ -1,5 +1,7 @@
 #include "shell/ImageView.h"
 
+#include "shell/document/Pointer.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -39,7 +41,10 @@ QPointF TImageView::PictureToWidget(QPointF p) const {
 }
 
 QPointF TImageView::WidgetToPicture(QPointF p) const {
-  return QPointF(p.x() / ScaleX(), p.y() / ScaleY());
+  if (!Bitmap_ || Bitmap_->Empty()) return p;
+  const TPointF picture = ViewToPicture(TPointF{p.x(), p.y()}, TSize{width(), height()},
+                                        TSize{Bitmap_->Width(), Bitmap_->Height()});
+  return QPointF(picture.X, picture.Y);
 }
 
 QRect TImageView::PictureToWidget(const TRect& r) const {

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include <cmath>
 
 namespace gs {
 
@@ -28,54 +27,9 @@ void TPictureLayersView::Paint(QPainter& painter, const TImageView& view) {
   painter.restore();
 }
 
-void TRubberbandLayer::SetChild(TRotatableLayer* child) {
-  Child = child;
-  if (child) Location = child->Location;
-  View_.update();
-}
-
-QRectF TRubberbandLayer::ViewRect() const { return ToView(View_, Location); }
-
-TFrameDrag TRubberbandLayer::HitTest(QPointF p) const {
-  if (!Visible || !Child) return TFrameDrag::None;
-  const QRectF r = ViewRect();
-  const auto near = [](double a, double b) { return std::fabs(a - b) <= kHandle; };
-  const double cx = r.center().x();
-  const double cy = r.center().y();
-  const bool left = near(p.x(), r.left()), right = near(p.x(), r.right());
-  const bool top = near(p.y(), r.top()), bottom = near(p.y(), r.bottom());
-  if (top && left) return TFrameDrag::TopLeft;
-  if (top && right) return TFrameDrag::TopRight;
-  if (bottom && left) return TFrameDrag::BottomLeft;
-  if (bottom && right) return TFrameDrag::BottomRight;
-  if (left && near(p.y(), cy)) return TFrameDrag::Left;
-  if (right && near(p.y(), cy)) return TFrameDrag::Right;
-  if (top && near(p.x(), cx)) return TFrameDrag::Top;
-  if (bottom && near(p.x(), cx)) return TFrameDrag::Bottom;
-  if (r.contains(p)) return TFrameDrag::Move;
-  return TFrameDrag::None;
-}
-
-void TRubberbandLayer::BeginDrag(TFrameDrag drag, QPointF viewPos) {
-  Drag_ = drag;
-  DragStart_ = viewPos;
-  StartLocation_ = Location;
-}
-
-void TRubberbandLayer::DragTo(QPointF viewPos, bool symmetric) {
-  if (!Dragging()) return;
-  const double dx = (viewPos.x() - DragStart_.x()) / View_.ScaleX();
-  const double dy = (viewPos.y() - DragStart_.y()) / View_.ScaleY();
-  TFloatRect proposed = DragFrame(StartLocation_, Drag_, dx, dy);
-  if (symmetric) proposed = SymmetricResize(StartLocation_, proposed, Drag_);
-  Location = proposed;
-  if (Child) Child->Location = Location;
-  View_.update();
-}
-
-void TRubberbandLayer::Paint(QPainter& painter, const TImageView&) {
-  if (!Child) return;
-  const QRectF r = ViewRect();
+void TRubberbandLayer::Paint(QPainter& painter, const TImageView& view) {
+  if (!Frame_.Visible || !Frame_.Child) return;
+  const QRectF r = ToView(view, Frame_.Location);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setBrush(Qt::NoBrush);

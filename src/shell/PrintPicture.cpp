@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "export/Printing.h"
+#include "platform/WholeNumber.h"
 
 #include <QApplication>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include <climits>
 #include <string>
 
 namespace gs {
@@ -41,13 +43,7 @@ bool TPrintForm::AnswerScripted(const TFormAnswer& answer) {
       Printer_.setOutputFormat(QPrinter::PdfFormat);
       Printer_.setOutputFileName(QString::fromStdString(value));
     } else if (name == "Copies") {
-      int copies = 0;
-      try {
-        copies = std::stoi(value);
-      } catch (const std::exception&) {
-      }
-      if (copies < 1) throw Exception("The Print dialog cannot take \"" + value + "\" for Copies");
-      Printer_.setCopyCount(copies);
+      Printer_.setCopyCount(ParseWholeNumber(value, 1, INT_MAX, name));
     } else {
       throw Exception("The Print dialog has no field \"" + name + "\"");
     }

@@ -1,6 +1,6 @@
 #include "shell/Splash.h"
 
-#include "platform/MessagePump.h"
+#include "platform/qt/MessagePump.h"
 #include "shell/Artwork.h"
 
 #include <QApplication>

@@ -63,6 +63,7 @@ void TSStudio::FormCreate() {
   QFont font = this->font();
   font.setPointSize(8);
   setFont(font);
+  CreateActions();
   CreateMenus();
   CreateToolBars();
   CreateView();
@@ -85,80 +86,117 @@ void TSStudio::FormCreate() {
   // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
   TextFont.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
   TextFont.PointSize = 8;
-  Doc.ToolMode = tool::None;
+  Doc.ToolMode = TToolMode::None;
 }
 
-QAction* TSStudio::AddCommand(QMenu* menu, const char* caption, void (TSStudio::*handler)()) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
-  if (handler)
-    connect(action, &QAction::triggered, this, [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+QAction* TSStudio::Command(const char* name, const char* caption, void (TSStudio::*handler)(),
+                           std::optional<TIcon> icon, const char* tip) {
+  auto* action = new QAction(QString::fromUtf8(caption), this);
+  action->setObjectName(QString::fromLatin1(name));
+  if (icon) action->setIcon(MakeIcon(*icon));
+  if (tip) action->setToolTip(QString::fromUtf8(tip));
+  connect(action, &QAction::triggered, this, [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
   return action;
+}
+
+void TSStudio::CreateActions() {
+  mOpenImage = Command("mOpenImage", "&Open", &TSStudio::mOpenImageClick, TIcon::Open, "Open");
+  mPrint = Command("mPrint", "&Print", &TSStudio::ToolButton13Click, TIcon::Print, "Print");
+  mSaveImage = Command("mSaveImage", "&Save", &TSStudio::mSaveImageClick, TIcon::Save, "Save");
+  saveas1 = Command("saveas1", "&Save As...", &TSStudio::saveas1Click);
+  mLoadFilters = Command("mLoadFilters", "&Load Filter Plug-Ins...", &TSStudio::LoadFilterPlugIns1Click);
+  mExit = Command("mExit", "&Exit", &TSStudio::mExitClick);
+
+  Undo1 = Command("Undo1", "Undo", &TSStudio::ToolButton1Click, TIcon::Undo, "Undo");
+  Restore1 = Command("Restore1", "Restore", &TSStudio::ToolButton18Click, TIcon::Restore, "Restore");
+  ImageSize1 = Command("ImageSize1", "Image Size", &TSStudio::ResizeImage1Click);
+  Rotate180 = Command("Rotate180", "180", &TSStudio::N1801Click);
+  Rotate90CW = Command("Rotate90CW", "90 CW", &TSStudio::N90CW1Click);
+  Rotate90CCW = Command("Rotate90CCW", "90 CCW", &TSStudio::N90CCW1Click);
+
+  Putty1 = Command("Putty1", "Putty", &TSStudio::Putty1Click, TIcon::Putty, "Putty Grimacer Effect");
+  Warp1 = Command("Warp1", "Warp", &TSStudio::Warp1Click, TIcon::Warp, "Warp Grimacer Effect");
+  wirl1 = Command("wirl1", "Twirl", &TSStudio::wirl1Click, TIcon::Twirl, "Twirl Grimacer Effect");
+  Comicfilter1 = Command("Comicfilter1", "Comic filter", &TSStudio::Comicfilter1Click, TIcon::ComicFilter,
+                         "Comic Filter");
+  Comicfilter1->setIconText(QStringLiteral("..."));
+
+  Original1 = Command("Original1", "Original", &TSStudio::Original1Click, TIcon::ViewOriginalSize,
+                      "View Original Size");
+  ZoomIn1 = Command("ZoomIn1", "Zoom In", &TSStudio::ZoomIn1Click, TIcon::ZoomIn, "Zoom In");
+  ZoomOut1 = Command("ZoomOut1", "Zoom Out", &TSStudio::ZoomOut1Click, TIcon::ZoomOut, "Zoom Out");
+  miFitToWindow = Command("miFitToWindow", "Fit To Window", &TSStudio::miFitToWindowClick);
+
+  Clipart1 = Command("Clipart1", "Clipart", &TSStudio::Clipart1Click, TIcon::InsertClipart, "Insert Clipart");
+  TalkBubble1 = Command("TalkBubble1", "Talk Bubble", &TSStudio::TalkBubble1Click);
+  Text1 = Command("Text1", "Text", &TSStudio::Text1Click, TIcon::TextTool, "Text Tool");
+
+  LastFilter1 = Command("LastFilter1", "LastFilter", &TSStudio::miLastFilterClickClick);
+  LastFilter1->setEnabled(false);
+
+  GrimacerAnimator1 = Command("GrimacerAnimator1", "Grimacer Animator", &TSStudio::GrimacerAnimator1Click);
+  Chromakey1 = Command("Chromakey1", "Chromakey...", &TSStudio::Chromakey1Click, TIcon::Chromakey,
+                       "Chromakey Tool");
+  ChangeBackground1 = Command("ChangeBackground1", "Change background...", &TSStudio::ChangeBackground1Click,
+                              TIcon::ChangeBackground, "Change Background");
+  mAnimateCaricature = Command("mAnimateCaricature", "Animate Caricature...", &TSStudio::mAnimateCaricatureClick,
+                               TIcon::AnimateCaricature, "Animate Caricature");
+
+  GrimacerStudioHelp1 = Command("GrimacerStudioHelp1", "Grimacer Studio Help", &TSStudio::GifMakerHelp1Click);
+  VideoTutorial1 = Command("VideoTutorial1", "Video Tutorial", &TSStudio::VideoTutorial1Click);
+  About1 = Command("About1", "About", &TSStudio::About1Click);
+  Tutorial1 = Command("Tutorial1", "Tutorial", &TSStudio::ToolButton19Click, TIcon::Tutorial, "Tutorial");
+
+  SelectionTool1 = Command("SelectionTool1", "Selection Tool", &TSStudio::SelectionToolClick,
+                           TIcon::SelectionTool, "Selection Tool");
+  DeleteLayer1 = Command("DeleteLayer1", "Delete", &TSStudio::DeleteSelectedLayer, TIcon::Delete, "Delete");
+  Crop1 = Command("Crop1", "Crop", &TSStudio::CropToolClick, TIcon::Crop, "Crop");
+  Eraser1 = Command("Eraser1", "Eraser Tool", &TSStudio::EraserToolClick, TIcon::Eraser, "Eraser Tool");
+  Paintbrush1 = Command("Paintbrush1", "Paintbrush Tool", &TSStudio::PaintbrushToolClick, TIcon::Paintbrush,
+                        "Paintbrush Tool");
+  Eyedropper1 = Command("Eyedropper1", "Eyedropper Tool", &TSStudio::EyedropperToolClick, TIcon::Eyedropper,
+                        "Eyedropper Tool");
+  RotateLayer1 = Command("RotateLayer1", "Rotate Layer", &TSStudio::RotateLayerTool, TIcon::RotateLayer,
+                         "Rotate Layer");
+
+  // Nothing to save, key or animate before a picture is loaded.
+  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
+    action->setEnabled(false);
 }
 
 void TSStudio::CreateMenus() {
   QMenuBar* bar = menuBar();
   FileMenu = bar->addMenu(QStringLiteral("File"));
-  mOpenImage = AddCommand(FileMenu, "&Open", &TSStudio::mOpenImageClick);
-  mOpenImage->setIcon(MakeIcon(TIcon::Open));
-  mPrint = AddCommand(FileMenu, "&Print", &TSStudio::ToolButton13Click);
-  mSaveImage = AddCommand(FileMenu, "&Save", &TSStudio::mSaveImageClick);
-  mSaveImage->setEnabled(false);
-  saveas1 = AddCommand(FileMenu, "&Save As...", &TSStudio::saveas1Click);
-  saveas1->setEnabled(false);
-  mLoadFilters = AddCommand(FileMenu, "&Load Filter Plug-Ins...", &TSStudio::LoadFilterPlugIns1Click);
-  mExit = AddCommand(FileMenu, "&Exit", &TSStudio::mExitClick);
+  FileMenu->addActions({mOpenImage, mPrint, mSaveImage, saveas1, mLoadFilters, mExit});
 
   EditMenu = bar->addMenu(QStringLiteral("Edit"));
-  Undo1 = AddCommand(EditMenu, "Undo", &TSStudio::ToolButton1Click);
-  Restore1 = AddCommand(EditMenu, "Restore", &TSStudio::ToolButton18Click);
-  ImageSize1 = AddCommand(EditMenu, "Image Size", &TSStudio::ResizeImage1Click);
+  EditMenu->addActions({Undo1, Restore1, ImageSize1});
   QMenu* rotate = EditMenu->addMenu(QStringLiteral("Rotate Canvas"));
-  Rotate180 = AddCommand(rotate, "180", &TSStudio::N1801Click);
-  Rotate90CW = AddCommand(rotate, "90 CW", &TSStudio::N90CW1Click);
-  Rotate90CCW = AddCommand(rotate, "90 CCW", &TSStudio::N90CCW1Click);
+  rotate->addActions({Rotate180, Rotate90CW, Rotate90CCW});
 
   GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
-  Putty1 = AddCommand(GrimacerMenu, "Putty", &TSStudio::Putty1Click);
-  Putty1->setIcon(MakeIcon(TIcon::Putty));
-  Warp1 = AddCommand(GrimacerMenu, "Warp", &TSStudio::Warp1Click);
-  Warp1->setIcon(MakeIcon(TIcon::Warp));
-  wirl1 = AddCommand(GrimacerMenu, "Twirl", &TSStudio::wirl1Click);
-  wirl1->setIcon(MakeIcon(TIcon::Twirl));
+  GrimacerMenu->addActions({Putty1, Warp1, wirl1});
   GrimacerMenu->addSeparator();
-  Comicfilter1 = AddCommand(GrimacerMenu, "Comic filter", &TSStudio::Comicfilter1Click);
+  GrimacerMenu->addAction(Comicfilter1);
   Comicfilter1->setVisible(false);
 
   ViewMenu = bar->addMenu(QStringLiteral("View"));
-  Original1 = AddCommand(ViewMenu, "Original", &TSStudio::Original1Click);
-  ZoomIn1 = AddCommand(ViewMenu, "Zoom In", &TSStudio::ZoomIn1Click);
-  ZoomOut1 = AddCommand(ViewMenu, "Zoom Out", &TSStudio::ZoomOut1Click);
-  miFitToWindow = AddCommand(ViewMenu, "Fit To Window", &TSStudio::miFitToWindowClick);
+  ViewMenu->addActions({Original1, ZoomIn1, ZoomOut1, miFitToWindow});
 
   InsertMenu = bar->addMenu(QStringLiteral("Insert"));
-  Clipart1 = AddCommand(InsertMenu, "Clipart", &TSStudio::Clipart1Click);
-  TalkBubble1 = AddCommand(InsertMenu, "Talk Bubble", &TSStudio::TalkBubble1Click);
+  InsertMenu->addActions({Clipart1, TalkBubble1});
   InsertMenu->addSeparator();
-  Text1 = AddCommand(InsertMenu, "Text", &TSStudio::Text1Click);
+  InsertMenu->addAction(Text1);
 
   FiltersMenu = bar->addMenu(QStringLiteral("Filters "));
-  LastFilter1 = AddCommand(FiltersMenu, "LastFilter", &TSStudio::miLastFilterClickClick);
-  LastFilter1->setEnabled(false);
+  FiltersMenu->addAction(LastFilter1);
   FiltersMenu->addSeparator();
 
   ToolsMenu = bar->addMenu(QStringLiteral("Tools"));
-  GrimacerAnimator1 = AddCommand(ToolsMenu, "Grimacer Animator", &TSStudio::GrimacerAnimator1Click);
-  Chromakey1 = AddCommand(ToolsMenu, "Chromakey...", &TSStudio::Chromakey1Click);
-  Chromakey1->setEnabled(false);
-  ChangeBackground1 = AddCommand(ToolsMenu, "Change background...", &TSStudio::ChangeBackground1Click);
-  ChangeBackground1->setEnabled(false);
-  mAnimateCaricature = AddCommand(ToolsMenu, "Animate Caricature...", &TSStudio::mAnimateCaricatureClick);
-  mAnimateCaricature->setIcon(MakeIcon(TIcon::AnimateCaricature));
-  mAnimateCaricature->setEnabled(false);
+  ToolsMenu->addActions({GrimacerAnimator1, Chromakey1, ChangeBackground1, mAnimateCaricature});
 
   HelpMenu = bar->addMenu(QStringLiteral("Help"));
-  GrimacerStudioHelp1 = AddCommand(HelpMenu, "Grimacer Studio Help", &TSStudio::GifMakerHelp1Click);
-  VideoTutorial1 = AddCommand(HelpMenu, "Video Tutorial", &TSStudio::VideoTutorial1Click);
-  About1 = AddCommand(HelpMenu, "About", &TSStudio::About1Click);
+  HelpMenu->addActions({GrimacerStudioHelp1, VideoTutorial1, About1});
 
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(false);
@@ -169,37 +207,25 @@ void TSStudio::CreateToolBars() {
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(24, 24));
-  auto button = [this](TIcon icon, const char* hint, QAction* command) {
-    QAction* action = ToolBar1->addAction(MakeIcon(icon), QString::fromLatin1(hint));
-    action->setToolTip(QString::fromLatin1(hint));
-    connect(action, &QAction::triggered, command, &QAction::trigger);
-    return action;
-  };
-  button(TIcon::Open, "Open", mOpenImage);
-  tbSave = button(TIcon::Save, "Save", mSaveImage);
-  tbSave->setEnabled(false);
-  button(TIcon::Print, "Print", mPrint);
+  ToolBar1->addActions({mOpenImage, mSaveImage, mPrint});
   ToolBar1->addSeparator();
-  button(TIcon::Restore, "Restore", Restore1);
-  button(TIcon::Undo, "Undo", Undo1);
+  ToolBar1->addActions({Restore1, Undo1});
   ToolBar1->addSeparator();
-  QAction* tutorial = ToolBar1->addAction(MakeIcon(TIcon::Tutorial), QStringLiteral("Tutorial"));
-  tutorial->setToolTip(QStringLiteral("Tutorial"));
-  connect(tutorial, &QAction::triggered, this, [this] { Guarded([this] { ToolButton19Click(); }); });
+  ToolBar1->addAction(Tutorial1);
 
   ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
   ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
   ToolBar2->setMovable(false);
   ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
   SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
-  SizeBar->setRange(5, 500);
-  SizeBar->setValue(100);
+  SizeBar->setRange(TBrushTool::kMinSize, TBrushTool::kMaxSize);
+  SizeBar->setValue(Doc.Brushes.Size());
   SizeBar->setFixedWidth(160);
   ToolBar2->addWidget(SizeBar);
   ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
   PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
-  PinchBar->setRange(-100, 100);
-  PinchBar->setValue(0);
+  PinchBar->setRange(TBrushTool::kMinEffect, TBrushTool::kMaxEffect);
+  PinchBar->setValue(Doc.Brushes.Effect());
   PinchBar->setFixedWidth(160);
   ToolBar2->addWidget(PinchBar);
   ToolBar2->hide();
@@ -227,44 +253,34 @@ void TSStudio::CreateView() {
   BrushOutlineOwner_ = std::make_unique<TBrushLayer>(*DstImg);
   BrushOutline = BrushOutlineOwner_.get();
   BrushOutline->Visible = false;
-  BrushOutline->SetRadius(SizeBar->value() / 2);
+  BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
   LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
-  FrameOwner_ = std::make_unique<TRubberbandLayer>(*DstImg);
-  SelectionFrame = FrameOwner_.get();
+  FrameView_ = std::make_unique<TRubberbandLayer>(Doc.Frame);
   // Picture layers, then the selection frame, then the brush outline on top.
-  DstImg->Layers = {LayersView_.get(), SelectionFrame, BrushOutline};
-  connect(DstImg, &TImageView::MouseDown, this, [this](QMouseEvent* e) {
-    const int x = int(e->position().x()), y = int(e->position().y());
+  DstImg->Layers = {LayersView_.get(), FrameView_.get(), BrushOutline};
+  const auto position = [](QMouseEvent* e) { return QPoint(int(e->position().x()), int(e->position().y())); };
+  connect(DstImg, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {
+    const QPoint at = position(e);
     const auto held = e->buttons();
     const auto modifiers = e->modifiers();
-    Guarded([=, this] {
-      LayerMouseDown(held, modifiers, x, y);
-      DstImgMouseDown(held, x, y);
-    });
+    Guarded([=, this] { DstImgMouseDown(held, modifiers, at.x(), at.y()); });
   });
-  connect(DstImg, &TImageView::MouseMove, this, [this](QMouseEvent* e) {
-    const int x = int(e->position().x()), y = int(e->position().y());
+  connect(DstImg, &TImageView::MouseMove, this, [=, this](QMouseEvent* e) {
+    const QPoint at = position(e);
     const auto held = e->buttons();
     const auto modifiers = e->modifiers();
-    Guarded([=, this] {
-      if (!LayerMouseMove(held, modifiers, x, y)) DstImgMouseMove(held, x, y);
-    });
+    Guarded([=, this] { DstImgMouseMove(held, modifiers, at.x(), at.y()); });
   });
-  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) {
-    Guarded([this] {
-      LayerMouseUp();
-      DstImgMouseUp();
-    });
-  });
-  connect(DstImg1, &TImageView::MouseDown, this, [this](QMouseEvent* e) {
-    const int x = int(e->position().x()), y = int(e->position().y());
+  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImgMouseUp(); }); });
+  connect(DstImg1, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {
+    const QPoint at = position(e);
     const auto held = e->buttons();
-    Guarded([=, this] { DstImg1MouseDown(held, x, y); });
+    Guarded([=, this] { DstImg1MouseDown(held, at.x(), at.y()); });
   });
-  connect(DstImg1, &TImageView::MouseMove, this, [this](QMouseEvent* e) {
-    const int x = int(e->position().x()), y = int(e->position().y());
+  connect(DstImg1, &TImageView::MouseMove, this, [=, this](QMouseEvent* e) {
+    const QPoint at = position(e);
     const auto held = e->buttons();
-    Guarded([=, this] { DstImg1MouseMove(held, x, y); });
+    Guarded([=, this] { DstImg1MouseMove(held, at.x(), at.y()); });
   });
   connect(DstImg1, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImg1MouseUp(); }); });
   ViewHost_->resize(0, 0);
@@ -297,8 +313,8 @@ void TSStudio::OpenFile(const std::string& path) {
   Doc.ZoomPercent = 100;
   LoadImageFile(path);
   SelectLayer(nullptr);
-  SelectionFrame->SetChild(nullptr);
-  SelectionFrame->Visible = false;
+  Doc.Frame.SetChild(nullptr);
+  Doc.Frame.Visible = false;
   Doc.Layers.clear();
   Doc.LayerRecords.clear();
   Doc.SelectedLayer = nullptr;
@@ -324,7 +340,7 @@ void TSStudio::LoadImageFile(const std::string& fileName) {
 void TSStudio::EnableDocumentCommands() {
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(true);
-  for (QAction* action : {tbSave, mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
+  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
     action->setEnabled(true);
 }
 
@@ -368,17 +384,16 @@ void TSStudio::EndTool() {
   // A pixel tool painted into the source, which took the warped picture when the tool began:
   // the mesh starts again from it. The layer tools leave the picture and its mesh alone, so
   // the strokes on the face outlive them.
-  if (Doc.ToolMode >= tool::Eraser && Doc.ToolMode <= tool::ChromaPick) {
+  if (IsPixelTool(Doc.ToolMode)) {
     Doc.ReplacePicture(Doc.SourceBitmap);
     DstImg1->hide();
   }
   Doc.Brushes.ButtonDown = false;
-  UpdateTimer->stop();
-  LayterTimer->stop();
   DstImg->unsetCursor();
   ToolBar2->hide();
   ShowBrushOutline(false);
-  Doc.ToolMode = tool::None;
+  Doc.ToolMode = TToolMode::None;
+  SyncRepeatTimers();
   ShowAllLayers(true);
   RefreshView();
 }
@@ -386,6 +401,18 @@ void TSStudio::EndTool() {
 void TSStudio::RefreshView() {
   DstImg->Changed();
   DstImg1->Changed();
+}
+
+void TSStudio::Repaint(const TRect& changed) {
+  if (!changed.IsEmpty()) DstImg->Changed(changed);
+}
+
+void TSStudio::SyncRepeatTimers() {
+  const bool repeats = RepeatsWhileHeld(Doc.ToolMode);
+  const bool onPicture = repeats && IsPictureBrush(Doc.ToolMode);
+  const bool onLayer = repeats && IsLayerBrush(Doc.ToolMode);
+  if (onPicture != UpdateTimer->isActive()) onPicture ? UpdateTimer->start() : UpdateTimer->stop();
+  if (onLayer != LayterTimer->isActive()) onLayer ? LayterTimer->start() : LayterTimer->stop();
 }
 
 // ---- Zoom ----
@@ -421,14 +448,8 @@ void TSStudio::FitToWindow() {
   ApplyZoom();
 }
 
-bool TSStudio::BrushActive() const {
-  const int mode = Doc.ToolMode;
-  return (mode >= tool::Putty && mode <= tool::Twirl) ||
-         (mode >= tool::LayerPutty && mode <= tool::LayerTwirl);
-}
-
 void TSStudio::FormMouseWheelUp() {
-  if (BrushActive()) {
+  if (IsBrush(Doc.ToolMode)) {
     SizeBar->setValue(SizeBar->value() - kBrushStep);
     return;
   }
@@ -437,7 +458,7 @@ void TSStudio::FormMouseWheelUp() {
 }
 
 void TSStudio::FormMouseWheelDown() {
-  if (BrushActive()) {
+  if (IsBrush(Doc.ToolMode)) {
     SizeBar->setValue(SizeBar->value() + kBrushStep);
     return;
   }
@@ -446,7 +467,7 @@ void TSStudio::FormMouseWheelDown() {
 }
 
 void TSStudio::WMKeyDown(int key) {
-  const bool pictureBrush = Doc.ToolMode >= tool::Putty && Doc.ToolMode <= tool::Twirl;
+  const bool pictureBrush = IsPictureBrush(Doc.ToolMode);
   switch (key) {
     case Qt::Key_Up:
       if (pictureBrush) {

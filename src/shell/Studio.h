@@ -5,6 +5,8 @@
 #include "common/Geometry.h"
 #include "platform/Dialogs.h"
 #include "shell/document/Animation.h"
+#include "shell/Icons.h"
+#include "shell/document/Canvas.h"
 #include "shell/document/Document.h"
 
 #include <QMainWindow>
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -56,12 +59,11 @@ public:
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
   uint32_t SplashMinimumMs = 1500;
 
-  // Commands.
+  // Commands. Each is one QAction (below), shown by the menus, the tool bar and the palette.
   void mOpenImageClick();
   void mSaveImageClick();
   void saveas1Click();
   void mExitClick();
-  void Exit1Click() { mExitClick(); }
   void Original1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
@@ -77,26 +79,39 @@ public:
   void wirl1Click();
   void SizeBarChange();
   void PinchBarChange();
-  void PrepareLayerWarpBrush();
 
   // Input.
   void FormMouseWheelUp();
   void FormMouseWheelDown();
   void WMKeyDown(int key);
-  // X and Y in view pixels; `held` are the buttons down during the event.
-  void DstImgMouseDown(Qt::MouseButtons held, int x, int y);
-  void DstImgMouseMove(Qt::MouseButtons held, int x, int y);
+  // X and Y in view pixels; `held` are the buttons down during the event. The picture view's
+  // events go through the document's router; the mirror's to the pixel tools.
+  void DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
+  void DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
   void DstImgMouseUp();
   void UpdateTimerTimer();
   void LayterTimerTimer();
+  // The press, move and release of whichever view is under the pointer: the mirror while a
+  // pixel tool is active, the picture view otherwise (the batch mode's pointer).
+  void PointerDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
+  void PointerMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
+  void PointerUp();
+  // A view position in picture pixels: the one conversion every tool uses.
+  TPointF ViewToPicture(QPoint view) const;
+  QPoint PictureToView(TPointF picture) const;
 
   // Pixel tools on the mirror DstImg1 (StudioPixelTools.cpp).
-  // Leaves the brushes for the eraser (5), paint (6), eyedropper (7), crop (8) or chroma-key
-  // pick (9).
-  void SwitchToPixelTool(int toolCode);
+  // Leaves the brushes for the eraser, paint, eyedropper, crop or chroma-key pick.
+  void SwitchToPixelTool(TToolMode tool);
   void DstImg1MouseDown(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseMove(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseUp();
+  // The palette's tool buttons.
+  void SelectionToolClick();
+  void CropToolClick();
+  void EraserToolClick();
+  void PaintbrushToolClick();
+  void EyedropperToolClick();
   // The brush-size menu: eraser and paint size in document pixels with its cursor slot.
   void SetEraserSize(int size);
   // The colour selector's colour changed (a Windows colour value).
@@ -137,14 +152,9 @@ public:
   void RotateLayerTool();       // palette "Rotate Layer"
   void ShowAllLayers(bool visible);
   void FlattenLayers();
-  int PictureLayerCount() const;
   void SelectLayer(TRotatableLayer* layer);
   // The creator sequence: a new layer centred in what the user sees, selected.
   void CreateLayerFromPicture(const TBitmap32& picture);
-  // The view's mouse events reach the layers and the frame first; true when they took it.
-  bool LayerMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
-  bool LayerMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
-  void LayerMouseUp();
 
   // Life cycle.
   void FormShow();
@@ -181,10 +191,9 @@ public:
   TForm2* Form2 = nullptr;          // the about box
   TfrmChromaKey* frmChromaKey = nullptr;  // made at first use, kept with its settings
   TAnimateDialog* AnimateDialog = nullptr;  // made at first use, kept with its settings
-  TRubberbandLayer* SelectionFrame = nullptr;
   TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
-  // Menus and commands.
+  // Menus.
   QMenu* FileMenu = nullptr;
   QMenu* EditMenu = nullptr;
   QMenu* GrimacerMenu = nullptr;
@@ -193,6 +202,8 @@ public:
   QMenu* FiltersMenu = nullptr;
   QMenu* ToolsMenu = nullptr;
   QMenu* HelpMenu = nullptr;
+
+  // The commands, each an action named as its field (the batch mode finds them by that name).
   QAction* mOpenImage = nullptr;
   QAction* mPrint = nullptr;
   QAction* mSaveImage = nullptr;
@@ -224,7 +235,14 @@ public:
   QAction* GrimacerStudioHelp1 = nullptr;
   QAction* VideoTutorial1 = nullptr;
   QAction* About1 = nullptr;
-  QAction* tbSave = nullptr;
+  QAction* Tutorial1 = nullptr;       // the tool bar's Tutorial
+  QAction* SelectionTool1 = nullptr;  // the palette's own tools
+  QAction* DeleteLayer1 = nullptr;
+  QAction* Crop1 = nullptr;
+  QAction* Eraser1 = nullptr;
+  QAction* Paintbrush1 = nullptr;
+  QAction* Eyedropper1 = nullptr;
+  QAction* RotateLayer1 = nullptr;
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -233,24 +251,29 @@ protected:
 
 private:
   void FormCreate();
+  void CreateActions();
   void CreateMenus();
   void CreateToolBars();
   void CreateView();
-  QAction* AddCommand(QMenu* menu, const char* caption, void (TSStudio::*handler)());
+  QAction* Command(const char* name, const char* caption, void (TSStudio::*handler)(),
+                   std::optional<TIcon> icon = std::nullopt, const char* tip = nullptr);
   void EnableDocumentCommands();
   void PrepareSave();
   void RefreshView();
+  // Repaints the part of the picture (picture pixels) that an edit changed.
+  void Repaint(const TRect& changed);
   void DstImgPaintStage(QPainter& painter, const QRect& exposed);
-  bool BrushActive() const;
-  void ChooseBrushTool(int mode);
+  void ChooseBrush(TToolMode pictureBrush);
   void ShowBrushOutline(bool visible);
-  void Rotate(int rotation);  // a TRotation
-  // Whether a brush button is held; picks the stamp for the button (left wins over right).
-  bool SelectStampByButton(Qt::MouseButtons held);
-  TPoint ViewToPicture(int x, int y) const;
+  void HideMirror();
+  // Runs the repeat timer of a brush that acts while held still, and stops the other.
+  void SyncRepeatTimers();
+  void Rotate(TRotation rotation);
+  // One eraser or paint dab at a picture pixel; the mirror's changed rectangle.
+  TRect Dab(TPoint at);
 
   void LoadClipart(const std::string& folder, const std::string& fileName);
-  QPointF ViewportCenterInDocument() const;
+  TPointF ViewportCenterInDocument() const;
   void RefreshLayers();
 
   std::unique_ptr<QPrinter> Printer_;
@@ -258,9 +281,7 @@ private:
   std::unique_ptr<TFilterRunner> Filters_;
   std::unique_ptr<TBrushLayer> BrushOutlineOwner_;
   std::unique_ptr<TPictureLayersView> LayersView_;
-  std::unique_ptr<TRubberbandLayer> FrameOwner_;
-  // Set by a picture layer's own mouse-down: the click was taken by the layer.
-  bool LayerTookClick_ = false;
+  std::unique_ptr<TRubberbandLayer> FrameView_;
 
   TDocument Doc;
   QWidget* ViewHost_ = nullptr;

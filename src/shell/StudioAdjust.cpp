@@ -18,7 +18,7 @@ void TSStudio::Comicfilter1Click() {
 void TSStudio::Chromakey1Click() {
   if (!Doc.ImageLoaded) return;
   ShowMessage("Click on the color within the image to key out.");
-  SwitchToPixelTool(tool::ChromaPick);
+  SwitchToPixelTool(TToolMode::ChromaPick);
   activateWindow();
 }
 

@@ -47,14 +47,14 @@ void TSStudio::ResizeImage1Click() {
   RefreshView();
 }
 
-void TSStudio::Rotate(int rotation) {
-  RotateCanvas(Doc, TRotation(rotation));
+void TSStudio::Rotate(TRotation rotation) {
+  RotateCanvas(Doc, rotation);
   ApplyZoom();
   RefreshView();
 }
 
-void TSStudio::N1801Click() { Rotate(int(TRotation::Half)); }
-void TSStudio::N90CW1Click() { Rotate(int(TRotation::Clockwise)); }
-void TSStudio::N90CCW1Click() { Rotate(int(TRotation::CounterClockwise)); }
+void TSStudio::N1801Click() { Rotate(TRotation::Half); }
+void TSStudio::N90CW1Click() { Rotate(TRotation::Clockwise); }
+void TSStudio::N90CCW1Click() { Rotate(TRotation::CounterClockwise); }
 
 }  // namespace gs

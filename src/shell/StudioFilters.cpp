@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QTimer>
 
 namespace gs {
 
@@ -41,11 +40,9 @@ void ClearBorderAlpha(TBitmap32& picture) {
 void TSStudio::RunFilter(int index, bool asLastFilter) {
   if (!Doc.ImageLoaded || Filters_->Running()) return;
   // A pixel tool's work is merged first; a selected layer stays selected as the target.
-  if (Doc.ToolMode >= tool::Eraser && Doc.ToolMode <= tool::ChromaPick) EndTool();
-  UpdateTimer->stop();
-  LayterTimer->stop();
-  Doc.Brushes.ButtonDown = false;
-  Doc.Brushes.LayerBrushDown = false;
+  if (IsPixelTool(Doc.ToolMode)) EndTool();
+  // A stroke held through the filter's dialog ends with it.
+  Doc.Brushes.Release();
   const bool onLayer = Doc.SelectedLayerIndex >= 0 && Doc.SelectedLayer &&
                        Doc.SelectedLayerIndex < int(Doc.Layers.size());
   TBitmap32& target = onLayer ? Doc.Layers[size_t(Doc.SelectedLayerIndex)]->Bitmap : Doc.ViewBitmap;

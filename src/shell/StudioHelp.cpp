@@ -1,6 +1,6 @@
 // Help, the about box, starting the GIF maker, and printing.
 
-#include "platform/ShellLaunch.h"
+#include "platform/qt/ShellLaunch.h"
 #include "shell/AboutBox.h"
 #include "shell/PrintPicture.h"
 #include "shell/Studio.h"

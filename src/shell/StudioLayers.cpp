@@ -20,55 +20,35 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
-#include <QTimer>
 #include <QToolBar>
 
 #include <cmath>
 
 namespace gs {
 
-namespace {
-constexpr float kRotateStep = 5.0f;
-
-bool IsLayerBrush(int mode) { return mode >= tool::LayerPutty && mode <= tool::LayerTwirl; }
-}  // namespace
-
-int TSStudio::PictureLayerCount() const { return int(Doc.Layers.size()); }
-
 void TSStudio::RefreshLayers() {
-  if (SelectionFrame->Child) SelectionFrame->Location = SelectionFrame->Child->Location;
+  Doc.Frame.FollowChild();
   DstImg->update();
 }
 
-QPointF TSStudio::ViewportCenterInDocument() const {
+TPointF TSStudio::ViewportCenterInDocument() const {
   // The part of the view the scroll box shows, in view pixels.
   QWidget* port = sbxDstImg->viewport();
   const QRect viewport(DstImg->mapFromGlobal(port->mapToGlobal(QPoint(0, 0))), port->size());
   const QRect visible = viewport.intersected(DstImg->rect());
   const QRect area = visible.isEmpty() ? DstImg->rect() : visible;
   const QPoint c((area.left() + area.right() + 1) / 2, (area.top() + area.bottom() + 1) / 2);
-  return DstImg->WidgetToPicture(QPointF(c));
+  return ViewToPicture(c);
 }
 
 void TSStudio::SelectLayer(TRotatableLayer* layer) {
-  if (layer == Doc.SelectedLayer) return;
-  if (Doc.ToolMode > tool::Putty && Doc.ToolMode != tool::ArrangeLayers) return;
-  SelectionFrame->SetChild(nullptr);
-  SelectionFrame->Visible = false;
-  Doc.SelectedLayer = layer;
-  if (!layer) {
-    DstImg->update();
-    return;
-  }
-  SelectionFrame->SetChild(layer);
-  SelectionFrame->Visible = true;
+  gs::SelectLayer(Doc, layer);
   DstImg->update();
 }
 
 void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
-  const QPointF c = ViewportCenterInDocument();
-  const int index = AddPictureLayer(Doc, picture, c.x(), c.y());
+  const TPointF c = ViewportCenterInDocument();
+  const int index = AddPictureLayer(Doc, picture, c.X, c.Y);
   SelectLayer(Doc.Layers[size_t(index)].get());
   Doc.SelectedLayerIndex = index;
   DstImg->update();
@@ -138,16 +118,13 @@ void TSStudio::Text1Click() {
 }
 
 void TSStudio::ShowAllLayers(bool visible) {
-  for (auto& layer : Doc.Layers) layer->Visible = visible;
-  if (!SelectionFrame->Child) SelectionFrame->Visible = false;
-  SelectLayer(nullptr);
+  gs::ShowAllLayers(Doc, visible);
   DstImg->update();
 }
 
 void TSStudio::FlattenLayers() {
-  SelectionFrame->SetChild(nullptr);
-  SelectionFrame->Visible = false;
   if (gs::FlattenLayers(Doc)) RefreshView();
+  else DstImg->update();
 }
 
 void TSStudio::DeleteSelectedLayer() {
@@ -156,7 +133,7 @@ void TSStudio::DeleteSelectedLayer() {
     const int index = IndexOfLayer(Doc, Doc.SelectedLayer);
     SelectLayer(nullptr);
     DeleteLayer(Doc, index);
-    SelectionFrame->Visible = false;
+    Doc.Frame.Visible = false;
   }
   EndTool();
   activateWindow();
@@ -167,106 +144,21 @@ void TSStudio::DeleteSelectedLayer() {
 
 void TSStudio::RotateLayerTool() {
   if (!Doc.ImageLoaded || Doc.Layers.empty()) return;
-  if (Doc.ToolMode != tool::None && Doc.ToolMode != tool::ArrangeLayers) {
-    if (Doc.ToolMode > tool::Eraser - 1) {
-      EndTool();
-    } else {
-      Doc.MirrorBitmap = Doc.ViewBitmap;
-      DstImg1->hide();
-    }
+  const TToolMode mode = Doc.ToolMode;
+  if (IsPictureBrush(mode)) {
+    // The strokes stay in the mesh; only the brush's bar and outline go.
+    Doc.MirrorBitmap = Doc.ViewBitmap;
+    HideMirror();
     ShowAllLayers(true);
     ToolBar2->hide();
     ShowBrushOutline(false);
+  } else if (mode != TToolMode::None && mode != TToolMode::ArrangeLayers) {
+    EndTool();
   }
-  UpdateTimer->stop();
-  LayterTimer->stop();
-  Doc.ToolMode = tool::ArrangeLayers;
+  Doc.ToolMode = TToolMode::ArrangeLayers;
+  SyncRepeatTimers();
   DstImg->setCursor(MakeToolCursor(9));
   activateWindow();
-  DstImg->update();
-}
-
-// ---- Mouse ----
-
-bool TSStudio::LayerMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers, int x, int y) {
-  if (!Doc.ImageLoaded) return false;
-  const QPointF viewPos(x, y);
-  const QPointF docPos = DstImg->WidgetToPicture(viewPos);
-  int index = -1;
-  // A brush on the selected layer warps it wherever the press lands on it.
-  if (IsLayerBrush(Doc.ToolMode)) {
-    if (!Doc.SelectedLayer) return false;
-    const TFloatRect& l = Doc.SelectedLayer->Location;
-    if (!(docPos.x() > l.Left && docPos.x() < l.Right && docPos.y() > l.Top && docPos.y() < l.Bottom))
-      return false;
-    index = IndexOfLayer(Doc, Doc.SelectedLayer);
-    BeginLayerStroke(Doc, index, docPos.x(), docPos.y());
-    SelectStampByButton(held);
-    Doc.Brushes.LayerStroke.StrokePoint = LayerStampPoint(Doc, docPos.x(), docPos.y());
-    Doc.Brushes.LayerBrushDown = true;
-    LayerTookClick_ = true;
-    return true;
-  }
-  if (Doc.ToolMode != tool::None && Doc.ToolMode != tool::Putty && Doc.ToolMode != tool::ArrangeLayers)
-    return false;
-  // The rotate tool turns the layer under the pointer; the frame's handles do not resize then.
-  const TFrameDrag handle =
-      Doc.ToolMode == tool::ArrangeLayers ? TFrameDrag::None : SelectionFrame->HitTest(viewPos);
-  if (handle != TFrameDrag::None && handle != TFrameDrag::Move) {
-    SelectionFrame->BeginDrag(handle, viewPos);
-    LayerTookClick_ = true;
-    return true;
-  }
-  index = LayerAt(Doc, docPos.x(), docPos.y());
-  if (index < 0) return false;
-  TRotatableLayer* layer = Doc.Layers[size_t(index)].get();
-  if (Doc.ToolMode == tool::ArrangeLayers) {
-    SelectLayer(nullptr);
-    const double halfWidth = (layer->Location.Right - layer->Location.Left) / 2;
-    const double offset = docPos.x() - layer->Location.Left;
-    layer->Rotate(halfWidth >= offset ? -kRotateStep : kRotateStep);
-    SelectLayer(layer);
-    RenewLayerRecord(Doc, index);
-    RefreshLayers();
-  } else {
-    SelectLayer(layer);
-    SelectionFrame->BeginDrag(TFrameDrag::Move, viewPos);
-  }
-  BeginLayerStroke(Doc, index, docPos.x(), docPos.y());
-  LayerTookClick_ = true;
-  return true;
-}
-
-bool TSStudio::LayerMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
-  if (SelectionFrame->Dragging()) {
-    SelectionFrame->DragTo(QPointF(x, y), modifiers & Qt::ControlModifier);
-    return true;
-  }
-  if (!IsLayerBrush(Doc.ToolMode) || !Doc.Brushes.LayerBrushDown || Doc.SelectedLayerIndex < 0 ||
-      Doc.SelectedLayerIndex >= int(Doc.Layers.size()))
-    return false;
-  BrushOutline->SetCenter(QPoint(x, y));
-  if (!SelectStampByButton(held)) return true;
-  const QPointF docPos = DstImg->WidgetToPicture(QPointF(x, y));
-  const TFloatRect& l = Doc.Layers[size_t(Doc.SelectedLayerIndex)]->Location;
-  if (docPos.x() > l.Left && docPos.x() < l.Right && docPos.y() > l.Top && docPos.y() < l.Bottom) {
-    ApplyLayerBrush(Doc, LayerStampPoint(Doc, docPos.x(), docPos.y()));
-    DstImg->update();
-  }
-  return true;
-}
-
-void TSStudio::LayerMouseUp() {
-  if (SelectionFrame->Dragging()) {
-    SelectionFrame->EndDrag();
-    RefreshLayers();
-  }
-  Doc.Brushes.LayerBrushDown = false;
-}
-
-void TSStudio::LayterTimerTimer() {
-  if (!Doc.Brushes.LayerBrushDown) return;
-  ApplyLayerBrush(Doc, Doc.Brushes.LayerStroke.StrokePoint);
   DstImg->update();
 }
 

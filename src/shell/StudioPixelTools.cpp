@@ -12,17 +12,13 @@
 
 namespace gs {
 
-namespace {
-bool IsPixelTool(int mode) { return mode >= tool::Eraser && mode <= tool::ChromaPick; }
-}  // namespace
-
-void TSStudio::SwitchToPixelTool(int toolCode) {
+void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();
   if (!Doc.ImageLoaded) return;
   Doc.GeometryChanged = false;
   Doc.UndoBitmap = Doc.ViewBitmap;
-  if (toolCode == tool::Crop) FlattenLayers();
+  if (tool == TToolMode::Crop) FlattenLayers();
   // A layer brush (11..13) leaves its bar, outline and layers up just as a picture brush does,
   // so it is baked and hidden the same way; only a pixel tool already has the mirror up.
   if (!IsPixelTool(Doc.ToolMode)) {
@@ -37,48 +33,77 @@ void TSStudio::SwitchToPixelTool(int toolCode) {
     ToolBar2->hide();
     ShowBrushOutline(false);
   }
-  switch (toolCode) {
-    case tool::Eraser:
-    case tool::ColorPaint:
+  switch (tool) {
+    case TToolMode::Eraser:
+    case TToolMode::ColorPaint:
       DstImg1->setCursor(MakeToolCursor(EraserCursorSlot(Doc.EraserSize)));
-      Doc.ToolMode = toolCode;
+      Doc.ToolMode = tool;
       break;
-    case tool::Picker:
-    case tool::ChromaPick:
+    case TToolMode::Picker:
+    case TToolMode::ChromaPick:
       DstImg1->setCursor(MakeToolCursor(8));
-      Doc.ToolMode = toolCode;
+      Doc.ToolMode = tool;
       break;
-    case tool::Crop:
+    case TToolMode::Crop:
       DstImg1->setCursor(Qt::CrossCursor);
-      Doc.ToolMode = tool::Crop;
+      Doc.ToolMode = tool;
       break;
     default:
       break;
   }
 }
 
+void TSStudio::SelectionToolClick() { EndTool(); }
+
+void TSStudio::CropToolClick() {
+  EndTool();
+  SwitchToPixelTool(TToolMode::Crop);
+}
+
+// Entering the tool already active would start it again from a new undo snapshot.
+void TSStudio::EraserToolClick() {
+  if (Doc.ToolMode == TToolMode::Eraser) return;
+  EndTool();
+  SwitchToPixelTool(TToolMode::Eraser);
+}
+
+void TSStudio::PaintbrushToolClick() {
+  if (Doc.ToolMode == TToolMode::ColorPaint) return;
+  EndTool();
+  SwitchToPixelTool(TToolMode::ColorPaint);
+}
+
+void TSStudio::EyedropperToolClick() {
+  EndTool();
+  SwitchToPixelTool(TToolMode::Picker);
+}
+
+TRect TSStudio::Dab(TPoint at) {
+  return PixelStamp(Doc, at, StampSize(Doc.EraserSize, Doc.ZoomPercent),
+                    Doc.ToolMode == TToolMode::Eraser ? TStampKind::Erase : TStampKind::Paint);
+}
+
 void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || Doc.ToolMode == tool::None || Doc.ToolMode == tool::ArrangeLayers) return;
+  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
   TPixelToolState& state = Doc.PixelTools;
   state.MouseDown = true;
-  const TPoint at = ViewToDocument(x, y, Doc.ZoomPercent);
+  const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
   switch (Doc.ToolMode) {
-    case tool::Picker:
-    case tool::ChromaPick:
+    case TToolMode::Picker:
+    case TToolMode::ChromaPick:
       SetPaintColor(MirrorColorAt(Doc, at));
       // The press was the pick: a drag before the release must not paint.
       state.MouseDown = false;
-      if (Doc.ToolMode == tool::Picker) SwitchToPixelTool(tool::ColorPaint);
+      if (Doc.ToolMode == TToolMode::Picker) SwitchToPixelTool(TToolMode::ColorPaint);
       else RunChromaKey();
       break;
-    case tool::Eraser:
-    case tool::ColorPaint:
+    case TToolMode::Eraser:
+    case TToolMode::ColorPaint:
       Doc.UndoBitmap = Doc.ViewBitmap;
       Doc.GeometryChanged = false;
-      DstImg1->Changed(PixelStamp(Doc, at, StampSize(Doc.EraserSize, Doc.ZoomPercent),
-                                  Doc.ToolMode == tool::Eraser ? TStampKind::Erase : TStampKind::Paint));
+      DstImg1->Changed(Dab(at));
       break;
-    case tool::Crop:
+    case TToolMode::Crop:
       CropPress(Doc, at);
       break;
     default:
@@ -87,16 +112,15 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
 }
 
 void TSStudio::DstImg1MouseMove(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || Doc.ToolMode == tool::None || Doc.ToolMode == tool::ArrangeLayers) return;
+  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
   if (!Doc.PixelTools.MouseDown) return;
-  const TPoint at = ViewToDocument(x, y, Doc.ZoomPercent);
+  const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
   switch (Doc.ToolMode) {
-    case tool::Eraser:
-    case tool::ColorPaint:
-      DstImg1->Changed(PixelStamp(Doc, at, StampSize(Doc.EraserSize, Doc.ZoomPercent),
-                                  Doc.ToolMode == tool::Eraser ? TStampKind::Erase : TStampKind::Paint));
+    case TToolMode::Eraser:
+    case TToolMode::ColorPaint:
+      DstImg1->Changed(Dab(at));
       break;
-    case tool::Crop:
+    case TToolMode::Crop:
       CropDrag(Doc, at);
       DstImg1->Changed();
       break;
@@ -111,7 +135,7 @@ void TSStudio::DstImg1MouseUp() {
   // Cleared whatever the tool is now: a press whose tool ended meanwhile must not leave a stroke
   // armed for the next tool.
   state.MouseDown = false;
-  if (!Doc.ImageLoaded || Doc.ToolMode != tool::Crop || !pressed) return;
+  if (!Doc.ImageLoaded || Doc.ToolMode != TToolMode::Crop || !pressed) return;
   if (PerformCrop(Doc)) {
     ApplyZoom();
     EndTool();
@@ -123,7 +147,7 @@ void TSStudio::DstImg1MouseUp() {
 void TSStudio::SetEraserSize(int size) {
   Doc.EraserSize = size;
   DstImg1->setCursor(MakeToolCursor(EraserCursorSlot(size)));
-  if (Doc.ToolMode != tool::Eraser && Doc.ToolMode != tool::ColorPaint) SwitchToPixelTool(tool::Eraser);
+  if (!IsDabTool(Doc.ToolMode)) SwitchToPixelTool(TToolMode::Eraser);
 }
 
 void TSStudio::SetPaintColor(TColor color) {

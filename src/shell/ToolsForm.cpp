@@ -39,59 +39,32 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       Studio_(studio) {
   setWindowTitle(QStringLiteral("Tools"));
-  TSStudio* s = &studio;
+  const TSStudio& s = studio;
   const int left = 0;
   const int right = kColumnStep;
   auto row = [](int r) { return r * kRowStep; };
-  // Buttons that enter a tool they already are would end it and lose the unmerged strokes.
-  auto unless = [s](int mode, std::function<void()> action) {
-    return [s, mode, action] {
-      if (s->Document().ToolMode != mode) action();
-    };
-  };
 
-  SpeedButton7 = AddButton(left, row(0), "Selection Tool", TIcon::SelectionTool, [s] { s->EndTool(); });
-  SpeedButton8 = AddButton(right, row(0), "Delete", TIcon::Delete, [s] { s->DeleteSelectedLayer(); });
-  SpeedButton4 = AddButton(left, row(1), "Zoom In", TIcon::ZoomIn, [s] { s->ZoomIn1Click(); });
-  SpeedButton6 = AddButton(right, row(1), "Zoom Out", TIcon::ZoomOut, [s] { s->ZoomOut1Click(); });
-  SpeedButton3 = AddButton(left, row(2), "Crop", TIcon::Crop, [s] {
-    s->EndTool();
-    s->SwitchToPixelTool(tool::Crop);
-  });
-  SpeedButton5 = AddButton(right, row(2), "View Original Size", TIcon::ViewOriginalSize, [s] { s->Original1Click(); });
-  SpeedButton10 = AddButton(left, row(3), "Eraser Tool", TIcon::Eraser, unless(tool::Eraser, [s] {
-    s->EndTool();
-    s->SwitchToPixelTool(tool::Eraser);
-  }));
-  SpeedButton11 = AddButton(right, row(3), "Paintbrush Tool", TIcon::Paintbrush, unless(tool::ColorPaint, [s] {
-    s->EndTool();
-    s->SwitchToPixelTool(tool::ColorPaint);
-  }));
-  SpeedButton9 = AddButton(left, row(4), "Twirl Grimacer Effect", TIcon::Twirl,
-                           unless(tool::Twirl, [s] { s->wirl1Click(); }));
-  SpeedButton12 = AddButton(right, row(4), "Eyedropper Tool", TIcon::Eyedropper, [s] {
-    s->EndTool();
-    s->SwitchToPixelTool(tool::Picker);
-  });
-  SpeedButton1 = AddButton(left, row(5), "Putty Grimacer Effect", TIcon::Putty,
-                           unless(tool::Putty, [s] { s->Putty1Click(); }));
-  SpeedButton2 = AddButton(right, row(5), "Warp Grimacer Effect", TIcon::Warp,
-                           unless(tool::Warp, [s] { s->Warp1Click(); }));
-  SpeedButton13 = AddButton(left, row(6), "Text Tool", TIcon::TextTool, [s] { s->Text1Click(); });
-  SpeedButton14 = AddButton(right, row(6), "Insert Clipart", TIcon::InsertClipart, [s] {
-    s->EndTool();
-    s->Clipart1Click();
-  });
-  sbtnChromakey = AddButton(left, row(7), "Chromakey Tool", TIcon::Chromakey, [s] { s->Chromakey1->trigger(); });
-  sbtnChangeBackground = AddButton(right, row(7), "Change Background", TIcon::ChangeBackground,
-                                   [s] { s->ChangeBackground1->trigger(); });
-  sbtnRotateLayer = AddButton(left, row(8), "Rotate Layer", TIcon::RotateLayer, [s] { s->RotateLayerTool(); });
-  SpeedButton15 = AddButton(right, row(8), "Comic Filter", TIcon::ComicFilter, [s] { s->Comicfilter1->trigger(); });
-  SpeedButton15->setText(QStringLiteral("..."));
+  SpeedButton7 = AddButton(left, row(0), s.SelectionTool1);
+  SpeedButton8 = AddButton(right, row(0), s.DeleteLayer1);
+  SpeedButton4 = AddButton(left, row(1), s.ZoomIn1);
+  SpeedButton6 = AddButton(right, row(1), s.ZoomOut1);
+  SpeedButton3 = AddButton(left, row(2), s.Crop1);
+  SpeedButton5 = AddButton(right, row(2), s.Original1);
+  SpeedButton10 = AddButton(left, row(3), s.Eraser1);
+  SpeedButton11 = AddButton(right, row(3), s.Paintbrush1);
+  SpeedButton9 = AddButton(left, row(4), s.wirl1);
+  SpeedButton12 = AddButton(right, row(4), s.Eyedropper1);
+  SpeedButton1 = AddButton(left, row(5), s.Putty1);
+  SpeedButton2 = AddButton(right, row(5), s.Warp1);
+  SpeedButton13 = AddButton(left, row(6), s.Text1);
+  SpeedButton14 = AddButton(right, row(6), s.Clipart1);
+  sbtnChromakey = AddButton(left, row(7), s.Chromakey1);
+  sbtnChangeBackground = AddButton(right, row(7), s.ChangeBackground1);
+  sbtnRotateLayer = AddButton(left, row(8), s.RotateLayer1);
+  SpeedButton15 = AddButton(right, row(8), s.Comicfilter1);
   SpeedButton15->hide();
   // The hidden comic filter leaves its place free.
-  sbtnAnimateCaricature = AddButton(right, row(8), "Animate Caricature", TIcon::AnimateCaricature,
-                                    [s] { s->mAnimateCaricature->trigger(); });
+  sbtnAnimateCaricature = AddButton(right, row(8), s.mAnimateCaricature);
 
   BrushSizeMenu = new QMenu(this);
   N4 = AddSizeItem(6, 1);
@@ -120,25 +93,26 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   move(4, 123);
 }
 
-QToolButton* TToolsForm::AddButton(int x, int y, const char* hint, TIcon icon, std::function<void()> action) {
+QToolButton* TToolsForm::AddButton(int x, int y, QAction* command) {
   auto* button = new QToolButton(this);
+  button->setDefaultAction(command);
   button->setGeometry(x, y, kButtonSide, kButtonSide);
-  button->setToolTip(QString::fromLatin1(hint));
-  button->setIcon(MakeIcon(icon));
   button->setIconSize(QSize(24, 24));
   button->setAutoRaise(true);
-  connect(button, &QToolButton::clicked, this, [this, action = std::move(action)] { RunTool(action); });
+  connect(button, &QToolButton::triggered, this, [this] { ReturnFocus(); });
   return button;
 }
 
 QAction* TToolsForm::AddSizeItem(int imageIndex, int size) {
   QAction* item = BrushSizeMenu->addAction(QIcon(PaintBrushSizeImage(imageIndex)), QStringLiteral(" "));
-  connect(item, &QAction::triggered, this, [this, size] { RunTool([this, size] { Studio_.SetEraserSize(size); }); });
+  connect(item, &QAction::triggered, this, [this, size] {
+    Studio_.Guarded([this, size] { Studio_.SetEraserSize(size); });
+    ReturnFocus();
+  });
   return item;
 }
 
-void TToolsForm::RunTool(const std::function<void()>& action) {
-  Studio_.Guarded(action);
+void TToolsForm::ReturnFocus() {
   // The arrow keys and the wheel belong to the main window, not to the palette.
   Studio_.activateWindow();
   Studio_.setFocus(Qt::OtherFocusReason);

@@ -1,7 +1,7 @@
 #pragma once
-// TToolsForm: the floating tool palette ("Tools"). Two columns of tool buttons, the brush-size
-// drop-down and the colour selector; every button acts on the main window and hands it the
-// keyboard focus back.
+// TToolsForm: the floating tool palette ("Tools"). Two columns of buttons showing the main
+// window's commands, the brush-size drop-down and the colour selector; every button hands the
+// main window the keyboard focus back.
 
 #include "common/Color.h"
 #include "shell/Icons.h"
@@ -9,7 +9,6 @@
 #include <QToolButton>
 #include <QWidget>
 
-#include <functional>
 
 class QAction;
 class QMenu;
@@ -71,9 +70,10 @@ public:
   QAction* N11 = nullptr;  // 26
 
 private:
-  QToolButton* AddButton(int x, int y, const char* hint, TIcon icon, std::function<void()> action);
+  // A button showing one of the window's commands.
+  QToolButton* AddButton(int x, int y, QAction* command);
   QAction* AddSizeItem(int imageIndex, int size);
-  void RunTool(const std::function<void()>& action);
+  void ReturnFocus();
   void ChooseColor();
 
   TSStudio& Studio_;

@@ -1,6 +1,6 @@
 // Grimacer Studio: start-up, the command line, the batch mode and the start-up measurement.
 
-#include "platform/QtDialogs.h"
+#include "platform/qt/QtDialogs.h"
 #include "shell/Batch.h"
 #include "shell/StartupProbe.h"
 #include "shell/Studio.h"

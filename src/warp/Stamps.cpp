@@ -6,23 +6,7 @@
 
 namespace gs {
 
-int BrushShape(int toolMode) {
-  switch (toolMode) {
-    case 0:
-    case 11:
-      return 0;
-    case 1:
-    case 12:
-      return 1;
-    case 2:
-    case 13:
-      return 2;
-    default:
-      return -1;
-  }
-}
-
-float BrushStrength(int toolMode) { return BrushShape(toolMode) == 1 ? 0.9f : 0.2f; }
+float BrushStrength(TBrushShape shape) { return shape == TBrushShape::Warp ? 0.9f : 0.2f; }
 
 namespace {
 
@@ -50,7 +34,7 @@ void BuildPutty(TVectorMap& stamp, const TGenericBrush& brush) {
 
 // Each cell points from itself to where the moved picture point came from: the radius pulled
 // in or pushed out (Warp) or the angle turned (Twirl), scaled by the weight.
-void BuildMoving(TVectorMap& stamp, const TGenericBrush& brush, int shape, bool primary) {
+void BuildMoving(TVectorMap& stamp, const TGenericBrush& brush, TBrushShape shape, bool primary) {
   const float m = BrushStrength(shape);
   const int w = stamp.Width();
   const int h = stamp.Height();
@@ -64,7 +48,7 @@ void BuildMoving(TVectorMap& stamp, const TGenericBrush& brush, int shape, bool 
       const float weight = brush.Weight(x, y);
       float r = std::sqrt(x * x + y * y);
       float a = std::atan2(y, x);
-      if (shape == 1) {
+      if (shape == TBrushShape::Warp) {
         const float shift = (1.0f - m * (1.0f - r)) * 0.1f;
         r = primary ? r - shift : r + shift;
       } else {
@@ -82,19 +66,18 @@ void BuildMoving(TVectorMap& stamp, const TGenericBrush& brush, int shape, bool 
 }  // namespace
 
 void BuildBrushStamps(TVectorMap& stamp0, TVectorMap& stamp1, const TGenericBrush& brush,
-                      int toolMode) {
-  const int shape = BrushShape(toolMode);
+                      TBrushShape shape) {
   switch (shape) {
-    case 0:
+    case TBrushShape::Putty:
       BuildPutty(stamp0, brush);
       stamp1 = stamp0;
       break;
-    case 1:
-    case 2:
+    case TBrushShape::Warp:
+    case TBrushShape::Twirl:
       BuildMoving(stamp0, brush, shape, true);
       BuildMoving(stamp1, brush, shape, false);
       break;
-    default:
+    case TBrushShape::None:
       stamp0.Clear();
       stamp1.Clear();
       break;

@@ -251,7 +251,7 @@ TEST_F(AnimateTest, StrokesOnTheFaceOutliveALayerToolAndLayersShowOnEveryFrame) 
   const TBitmap32 bent = Doc().ViewBitmap;
   WriteFileBytes(Dir_.Path("badge.bmp"), EncodeBmp32(TBitmap32(12, 12, 0xFF0000FFu)));
   Run("clipart " + Dir_.Path("badge.bmp") + "\ntool rotatelayer\n");
-  ASSERT_EQ(Doc().ToolMode, tool::ArrangeLayers);
+  ASSERT_EQ(Doc().ToolMode, TToolMode::ArrangeLayers);
   Run("animate 4 8 " + Dir_.Path("badge.gif"));
   EXPECT_TRUE(Doc().ViewBitmap == bent);
   ASSERT_EQ(Doc().Layers.size(), 1u);

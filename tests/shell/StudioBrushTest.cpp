@@ -45,19 +45,19 @@ protected:
 
 TEST_F(StudioBrushTest, ChoosingABrushShowsItsBarOutlineAndTimer) {
   Studio_->Warp1Click();
-  EXPECT_EQ(Doc().ToolMode, tool::Warp);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Warp);
   EXPECT_TRUE(Studio_->ToolBar2->isVisible());
   EXPECT_TRUE(Studio_->BrushOutline->Visible);
   EXPECT_EQ(Studio_->BrushOutline->Radius(), 50);
   EXPECT_TRUE(Studio_->UpdateTimer->isActive());
   EXPECT_EQ(Studio_->DstImg->cursor().shape(), Qt::BlankCursor);
   Studio_->Putty1Click();
-  EXPECT_EQ(Doc().ToolMode, tool::Putty);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Putty);
   EXPECT_FALSE(Studio_->UpdateTimer->isActive());
   Studio_->EndTool();
   EXPECT_FALSE(Studio_->ToolBar2->isVisible());
   EXPECT_FALSE(Studio_->BrushOutline->Visible);
-  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::None);
 }
 
 TEST_F(StudioBrushTest, HeldWarpKeepsGrowingAndUndoBringsThePictureBack) {
@@ -142,7 +142,7 @@ TEST_F(StudioBrushTest, RotationsTurnTheCanvasAndKeepTheZoom) {
 TEST_F(StudioBrushTest, RestoreReloadsTheOpenedFile) {
   Run("tool twirl\nstroke 60,45 hold 3\nrestore\n");
   EXPECT_EQ(Doc().ViewBitmap, Original_);
-  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::None);
 }
 
 TEST(BrushOutline, ChordsAlternateAroundTheCircle) {
@@ -155,4 +155,32 @@ TEST(BrushOutline, ChordsAlternateAroundTheCircle) {
   EXPECT_NEAR(small.back().To.y(), 20.0, 1e-4);
   EXPECT_EQ(BrushOutlineChords(0, 0, 250).size(), 254u);
   EXPECT_EQ(BrushOutlineChords(0, 0, 3).size(), 8u);
+}
+
+TEST_F(StudioBrushTest, PrimitiveMouseStepsDriveTheBrushAsAStrokeDoes) {
+  Run("tool warp\nsize 31\nstroke 40,40 50,40 hold 2\n");
+  const TBitmap32 stroked = Doc().ViewBitmap;
+  Run("undo\nundo\n");  // back to the photo
+  ASSERT_EQ(Doc().ViewBitmap, Original_);
+  Run("press left 40,40\nmove 50,40\ntick 2\nrelease\n");
+  EXPECT_EQ(Doc().ViewBitmap, stroked);
+  // Ticks between moves, and after the release none.
+  Run("press right 80,60\ntick 1\nmove 82,60\ntick 1\nrelease\n");
+  const TBitmap32 shrunk = Doc().ViewBitmap;
+  EXPECT_NE(shrunk, stroked);
+  Run("tick 5\n");
+  EXPECT_EQ(Doc().ViewBitmap, shrunk);
+  // The middle button picks no stamp: the timer repeats the last one where it was left.
+  Run("press middle 10,10\ntick 3\nrelease\n");
+  EXPECT_NE(Doc().ViewBitmap, shrunk);
+  EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), Original_.Pixel(5, 5));
+  EXPECT_NE(Fails("press up 1,1\n").find("press takes"), std::string::npos);
+  EXPECT_NE(Fails("tick many\n").find("tick"), std::string::npos);
+}
+
+TEST_F(StudioBrushTest, PrintWritesThePictureAsShownIntoAPdf) {
+  Run("print " + Dir_.Path("page.pdf") + "\n");
+  const TBytes pdf = ReadFileBytes(Dir_.Path("page.pdf"));
+  ASSERT_GT(pdf.size(), 100u);
+  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
 }

@@ -105,7 +105,7 @@ TEST_F(StudioLayersTest, LayerBrushesWarpOnlyTheSelectedLayer) {
   RenewLayerRecord(Doc(), 0);
   const TBitmap32 before = Layer(0).Bitmap;
   Run("tool warp\n");
-  EXPECT_EQ(Doc().ToolMode, tool::LayerWarp);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
   Run("size 15\nstroke 100,80 hold 3\n");
   EXPECT_NE(Layer(0).Bitmap, before);
   EXPECT_FALSE(Doc().LayerRecords[0].Warp.VectorMap().IsIdentity());
@@ -117,7 +117,7 @@ TEST_F(StudioLayersTest, LayerBrushesWarpOnlyTheSelectedLayer) {
 
 TEST_F(StudioLayersTest, RotateToolTurnsByFiveDegreesTowardsTheClickedSide) {
   Run("clipart " + Dir_.Path("art.png") + "\ntool rotatelayer\n");
-  EXPECT_EQ(Doc().ToolMode, tool::ArrangeLayers);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::ArrangeLayers);
   Run("stroke 115,80\n");  // right half
   EXPECT_FLOAT_EQ(Layer(0).Angle, 5.0f);
   Run("stroke 85,80\n");
@@ -196,7 +196,7 @@ TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
   WriteFileBytes(Dir_.Path("screen.bmp"), EncodeBmp32(screen));
   WriteFileBytes(Dir_.Path("sky.bmp"), EncodeBmp32(TBitmap32(80, 50, 0xFF2040FF)));
   Run("open " + Dir_.Path("screen.bmp") + "\nzoom original\nchromakey 2,2 20 " + Dir_.Path("sky.bmp") + "\n");
-  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::None);
   EXPECT_EQ(Doc().ImageWidth, 80);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), 0xFF2040FFu);
   ASSERT_EQ(Doc().Layers.size(), 1u);

@@ -48,7 +48,7 @@ TEST_F(StudioTest, StartsWithoutAPictureAndOnlyTheFileCommands) {
   EXPECT_TRUE(Studio_->mOpenImage->isEnabled());
   EXPECT_FALSE(Studio_->DstImg->isVisible());
   EXPECT_FALSE(Studio_->ToolBar2->isVisible());
-  EXPECT_EQ(Studio_->Document().ToolMode, -1);
+  EXPECT_EQ(Studio_->Document().ToolMode, TToolMode::None);
   EXPECT_EQ(Studio_->SizeBar->minimum(), 5);
   EXPECT_EQ(Studio_->SizeBar->maximum(), 500);
   EXPECT_EQ(Studio_->SizeBar->value(), 100);
@@ -113,16 +113,16 @@ TEST_F(StudioTest, ZoomCommandsResizeTheView) {
 TEST_F(StudioTest, WithAWarpBrushTheWheelAndArrowsChangeTheBrush) {
   WriteFileBytes(Dir_.Path("w.bmp"), EncodeBmp32(test::Swatch(50, 50)));
   Open(Dir_.Path("w.bmp"));
-  Studio_->Document().ToolMode = tool::Warp;
+  Studio_->Document().ToolMode = TToolMode::Warp;
   Studio_->FormMouseWheelUp();
   EXPECT_EQ(Studio_->SizeBar->value(), 97);
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);
   Studio_->WMKeyDown(Qt::Key_Right);
   EXPECT_EQ(Studio_->PinchBar->value(), 3);
-  Studio_->Document().ToolMode = tool::ArrangeLayers;
+  Studio_->Document().ToolMode = TToolMode::ArrangeLayers;
   Studio_->FormMouseWheelUp();
   EXPECT_EQ(Studio_->Document().ZoomPercent, 95);
-  Studio_->Document().ToolMode = tool::LayerWarp;
+  Studio_->Document().ToolMode = TToolMode::LayerWarp;
   Studio_->WMKeyDown(Qt::Key_Up);  // a layer brush leaves the arrows to the zoom
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);
 }
@@ -161,3 +161,10 @@ TEST_F(StudioTest, BatchConvertsAndStopsAtTheFirstFailure) {
   std::ostringstream unknownErr;
   EXPECT_EQ(RunBatch(*Studio_, Dialogs_, unknown, unknownErr), 1);
 }
+
+TEST_F(StudioTest, BatchRefusesACommandTheWindowHasDisabled) {
+  // Before a picture is open Save is greyed out: a script that saves has gone wrong.
+  EXPECT_NE(Fails("save\n").find("\"Save\" is not available now"), std::string::npos);
+  EXPECT_NE(Fails("tool sideways\n").find("tool takes"), std::string::npos);
+}
+

@@ -111,23 +111,23 @@ TEST_F(ToolsFormTest, BrushSizeMenuSetsTheSizeAndEntersTheEraser) {
 
   Palette_->N7->trigger();
   EXPECT_EQ(Doc().EraserSize, 10);
-  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Eraser);
   EXPECT_TRUE(Studio_->DstImg1->isVisible());
   EXPECT_EQ(Studio_->DstImg1->size(), Studio_->DstImg->size());
 
   // The paintbrush keeps painting with the new size.
   Palette_->SpeedButton11->click();
-  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::ColorPaint);
   Palette_->N4->trigger();
   EXPECT_EQ(Doc().EraserSize, 1);
-  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::ColorPaint);
   Drag({{30, 30}});
   Studio_->EndTool();
   EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(31, 31)), 254);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(32, 32), Original_.Pixel(32, 32));
   Palette_->N11->trigger();
   EXPECT_EQ(Doc().EraserSize, 26);
-  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Eraser);
 }
 
 TEST_F(ToolsFormTest, ErasingAtHalfZoomIsTransparentAfterTheToolAndInASavedPng) {
@@ -179,7 +179,7 @@ TEST_F(ToolsFormTest, PaintFollowsTheDragInTheChosenColourWithAlpha254) {
 
 TEST_F(ToolsFormTest, EyedropperPicksTheColourAndSwitchesToThePaintbrush) {
   Palette_->SpeedButton12->click();
-  EXPECT_EQ(Doc().ToolMode, tool::Picker);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Picker);
   EXPECT_TRUE(Studio_->DstImg1->isVisible());
   Studio_->DstImg1MouseDown(Qt::LeftButton, 33, 44);
   // Dragging before the release belongs to the pick, not to a paint stroke.
@@ -188,7 +188,7 @@ TEST_F(ToolsFormTest, EyedropperPicksTheColourAndSwitchesToThePaintbrush) {
   const TColor picked = Color32ToWinColor(Original_.Pixel(33, 44));
   EXPECT_EQ(Doc().PaintColor, picked);
   EXPECT_EQ(Palette_->ColorSelector1->Color(), picked);
-  EXPECT_EQ(Doc().ToolMode, tool::ColorPaint);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::ColorPaint);
   EXPECT_EQ(Doc().ViewBitmap, Original_);
   Drag({{70, 70}});
   EXPECT_EQ(Doc().ViewBitmap.Pixel(70, 70), WinColorToColor32(picked, 254));
@@ -197,10 +197,10 @@ TEST_F(ToolsFormTest, EyedropperPicksTheColourAndSwitchesToThePaintbrush) {
 TEST_F(ToolsFormTest, CropGivesTheSameResultInBothDragDirectionsAndUndoes) {
   SetZoom(50);
   Palette_->SpeedButton3->click();
-  EXPECT_EQ(Doc().ToolMode, tool::Crop);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Crop);
   EXPECT_EQ(Studio_->DstImg1->cursor().shape(), Qt::CrossCursor);
   Drag({{40, 30}, {25, 20}, {10, 5}});
-  EXPECT_EQ(Doc().ToolMode, tool::None);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::None);
   EXPECT_FALSE(Studio_->DstImg1->isVisible());
   EXPECT_EQ(Doc().ImageWidth, 60);
   EXPECT_EQ(Doc().ImageHeight, 50);
@@ -223,7 +223,7 @@ TEST_F(ToolsFormTest, CropClickOrFlatDragIsIgnored) {
   Drag({{40, 30}});
   Drag({{10, 30}, {70, 30}});
   Drag({{50, 10}, {50, 80}});
-  EXPECT_EQ(Doc().ToolMode, tool::Crop);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Crop);
   EXPECT_EQ(Doc().ImageWidth, 120);
   EXPECT_EQ(Doc().ImageHeight, 90);
   EXPECT_EQ(Doc().ViewBitmap, Original_);
@@ -237,7 +237,7 @@ TEST_F(ToolsFormTest, LeavingABrushForAPixelToolKeepsTheWarp) {
   const TBitmap32 warped = Doc().ViewBitmap;
   ASSERT_NE(warped, Original_);
   Palette_->N7->trigger();  // straight from the brush, without ending it first
-  EXPECT_EQ(Doc().ToolMode, tool::Eraser);
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Eraser);
   EXPECT_FALSE(Studio_->ToolBar2->isVisible());
   EXPECT_FALSE(Studio_->BrushOutline->Visible);
   EXPECT_FALSE(Studio_->UpdateTimer->isActive());

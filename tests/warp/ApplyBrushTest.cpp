@@ -133,14 +133,14 @@ TVectorMap RandomStamp(int w, int h, uint32_t seed, int32_t reach) {
   return s;
 }
 
-TVectorMap BuiltStamp(int size, int mode, float pressure, bool secondary = false) {
+TVectorMap BuiltStamp(int size, TBrushShape shape, float pressure, bool secondary = false) {
   TVectorMap s0, s1;
   s0.SetSize(size, size);
   s1.SetSize(size, size);
   TGenericBrush brush;
   brush.SetPressure(pressure);
   brush.SetFeather(0.5f);
-  BuildBrushStamps(s0, s1, brush, mode);
+  BuildBrushStamps(s0, s1, brush, shape);
   return secondary ? s1 : s0;
 }
 
@@ -227,7 +227,7 @@ TEST(ApplyBrush, StampsBeyondTheEdgesAreClippedAndOddInputsDoNoHarm) {
 TEST(ApplyBrush, PuttyCarryHalvesWhileThePointerStandsStill) {
   TPicture pic(40, 40, 7);
   TMeshModel model(40, 40);
-  const TVectorMap s = BuiltStamp(9, 0, 0.5f);
+  const TVectorMap s = BuiltStamp(9, TBrushShape::Putty, 0.5f);
   // The press sets the stroke point; the first move carries half the step.
   pic.Stroke.StrokePoint = model.StrokePoint = TPoint{10, 10};
   pic.Apply(s, TPoint{7, 12}, true);
@@ -254,7 +254,7 @@ TEST(ApplyBrush, PuttyCarryHalvesWhileThePointerStandsStill) {
 TEST(ApplyBrush, WarpHeldStillKeepsGrowing) {
   TPicture pic(60, 60, 8);
   TMeshModel model(60, 60);
-  const TVectorMap s = BuiltStamp(31, 1, 0.15f);
+  const TVectorMap s = BuiltStamp(31, TBrushShape::Warp, 0.15f);
   const TPoint p{14, 14};
   // A cell on the stamp's horizontal axis, halfway from the centre to the rim.
   double previous = 0;
@@ -283,8 +283,8 @@ TEST(ApplyBrush, EveryKernelLeavesTheSameMeshAndPicture) {
   const std::vector<TVectorMap> stamps = {RandomStamp(23, 17, 11, 3 * kFixedOne),
                                           extreme,
                                           RandomStamp(40, 9, 12, 60 * kFixedOne),
-                                          BuiltStamp(25, 1, 0.15f),
-                                          BuiltStamp(25, 0, 0.5f),
+                                          BuiltStamp(25, TBrushShape::Warp, 0.15f),
+                                          BuiltStamp(25, TBrushShape::Putty, 0.5f),
                                           RandomStamp(33, 21, 14, kFixedOne)};
   const TPoint points[] = {{10, 6}, {-4, 30}, {50, -3}, {57, 33}, {20, 20}, {21, 19}, {21, 19}};
 

@@ -8,8 +8,8 @@ using namespace gs;
 
 namespace {
 
-constexpr int kPutty = 0, kWarp = 1, kTwirl = 2, kLayerPutty = 11, kLayerWarp = 12,
-              kLayerTwirl = 13;
+constexpr TBrushShape kPutty = TBrushShape::Putty, kWarp = TBrushShape::Warp,
+                      kTwirl = TBrushShape::Twirl;
 
 struct TPair {
   TVectorMap S0, S1;
@@ -60,7 +60,7 @@ TEST(Stamps, PuttyCellsAtSizeFiveWorkedOutByHand) {
   ExpectPuttyCells(p.S0, 32768, 28378, 13573);
   // Spike (1 - sqrt r)^2: axis (1 - sqrt 1/2)^2 / 2 = 0.042893 -> 2811.05; diagonal
   // (1 - 2^-1/4)^2 * 0.58579 / 2 = 0.0074142 -> 485.9.
-  BuildBrushStamps(p.S0, p.S1, Brush(0.5f, -0.5f), kLayerPutty);
+  BuildBrushStamps(p.S0, p.S1, Brush(0.5f, -0.5f), kPutty);
   ExpectPuttyCells(p.S0, 32768, 2811, 486);
   EXPECT_TRUE(p.S1 == p.S0);
 }
@@ -99,22 +99,17 @@ TEST(Stamps, WarpAndTwirlCellsAtSizeFiveWorkedOutByHand) {
   EXPECT_EQ(cell(p.S1, 3, 3), (TFixedVector{1005, -1229}));
 }
 
-TEST(Stamps, LayerModesBuildLikeThePictureModesAndOthersBuildNothing) {
+TEST(Stamps, EveryShapeBuildsBothStampsAndNoneClearsThem) {
   const TGenericBrush brush = Brush(0.4f, 0.3f);
-  for (auto [picture, layer] : {std::pair{kPutty, kLayerPutty}, std::pair{kWarp, kLayerWarp},
-                                std::pair{kTwirl, kLayerTwirl}}) {
-    TPair a(9), b(9);
-    BuildBrushStamps(a.S0, a.S1, brush, picture);
-    BuildBrushStamps(b.S0, b.S1, brush, layer);
-    EXPECT_FALSE(a.S0.IsIdentity() || a.S1.IsIdentity()) << picture;
-    EXPECT_TRUE(a.S0 == b.S0 && a.S1 == b.S1) << picture;
+  for (TBrushShape shape : {kPutty, kWarp, kTwirl}) {
+    TPair a(9);
+    BuildBrushStamps(a.S0, a.S1, brush, shape);
+    EXPECT_FALSE(a.S0.IsIdentity() || a.S1.IsIdentity()) << int(shape);
   }
-  for (int mode : {-1, 5, 6, 10, 14}) {
-    TPair p(7);
-    BuildBrushStamps(p.S0, p.S1, brush, kWarp);
-    BuildBrushStamps(p.S0, p.S1, brush, mode);
-    EXPECT_TRUE(p.S0.IsIdentity() && p.S1.IsIdentity()) << mode;
-  }
+  TPair p(7);
+  BuildBrushStamps(p.S0, p.S1, brush, kWarp);
+  BuildBrushStamps(p.S0, p.S1, brush, TBrushShape::None);
+  EXPECT_TRUE(p.S0.IsIdentity() && p.S1.IsIdentity());
 }
 
 TEST(Stamps, FullSpikeReachesOnlyAnOddStampsCentreCell) {
@@ -131,12 +126,12 @@ TEST(Stamps, FullSpikeReachesOnlyAnOddStampsCentreCell) {
 
 TEST(Stamps, DegenerateSizesBuildWithoutFault) {
   // A one-cell stamp sits at the centre of its disc: full weight, nowhere to move to.
-  for (int mode : {kPutty, kWarp, kTwirl}) {
+  for (TBrushShape shape : {kPutty, kWarp, kTwirl}) {
     for (int size : {0, 1, 2}) {
       TPair p(size);
-      BuildBrushStamps(p.S0, p.S1, Brush(1.0f, 0.0f), mode);
+      BuildBrushStamps(p.S0, p.S1, Brush(1.0f, 0.0f), shape);
       if (size == 1) {
-        EXPECT_EQ(p.S0.Vector(0, 0).X, mode == kPutty ? kFixedOne : 0) << mode;
+        EXPECT_EQ(p.S0.Vector(0, 0).X, shape == kPutty ? kFixedOne : 0) << int(shape);
       }
     }
   }

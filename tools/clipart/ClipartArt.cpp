@@ -1,19 +1,34 @@
 #include "ClipartArt.h"
 
-#include <QLinearGradient>
+#include "paintkit/PaintKit.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPainterPathStroker>
-#include <QRadialGradient>
 #include <QTransform>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <numbers>
 
 namespace gs::clipart {
 namespace {
+
+using paintkit::Arc;
+using paintkit::Band;
+using paintkit::Curve;
+using paintkit::Ellipse;
+using paintkit::Fill;
+using paintkit::InkPen;
+using paintkit::Linear;
+using paintkit::MirroredX;
+using paintkit::Polygon;
+using paintkit::Radial;
+using paintkit::RoundedRect;
+using paintkit::Shape;
+using paintkit::Star;
+using paintkit::Stroke;
 
 constexpr double kPi = std::numbers::pi;
 
@@ -34,75 +49,14 @@ const QColor kGold(0xFB, 0xC0, 0x2D);
 const QColor kGoldDark(0xC7, 0x84, 0x0A);
 const QColor kSmoke(0xE6, 0xE8, 0xEC);
 
-QPen InkPen(double width, const QColor& colour = kInk) {
-  return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
-
-// A filled shape with the dark outline.
-void Shape(QPainter& p, const QPainterPath& path, const QBrush& fill, double width = kLine) {
-  p.setPen(InkPen(width));
-  p.setBrush(fill);
-  p.drawPath(path);
-}
-
-void Fill(QPainter& p, const QPainterPath& path, const QBrush& fill) {
-  p.setPen(Qt::NoPen);
-  p.setBrush(fill);
-  p.drawPath(path);
-}
-
-void Stroke(QPainter& p, const QPainterPath& path, const QColor& colour, double width) {
-  p.setPen(InkPen(width, colour));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(path);
-}
-
-QPainterPath Ellipse(QPointF centre, double rx, double ry) {
-  QPainterPath path;
-  path.addEllipse(centre, rx, ry);
-  return path;
-}
-
-QPainterPath Polygon(const std::vector<QPointF>& points) {
-  QPainterPath path;
-  path.addPolygon(QPolygonF(QList<QPointF>(points.begin(), points.end())));
-  path.closeSubpath();
-  return path;
-}
-
-QPainterPath MirroredX(const QPainterPath& path, double axis) {
-  return QTransform(-1, 0, 0, 1, 2 * axis, 0).map(path);
-}
-
-QLinearGradient Gradient(QPointF from, QPointF to, std::initializer_list<std::pair<double, QColor>> stops) {
-  QLinearGradient g(from, to);
-  for (const auto& [at, colour] : stops)
-    g.setColorAt(at, colour);
-  return g;
-}
-
-QRadialGradient Radial(QPointF centre, double radius, QPointF focus,
-                       std::initializer_list<std::pair<double, QColor>> stops) {
-  QRadialGradient g(centre, radius, focus);
-  for (const auto& [at, colour] : stops)
-    g.setColorAt(at, colour);
-  return g;
-}
-
-// A centre line widened into a band of constant width that can be filled and outlined.
-QPainterPath Band(const QPainterPath& centreLine, double width, Qt::PenCapStyle cap = Qt::RoundCap) {
-  QPainterPathStroker stroker;
-  stroker.setWidth(width);
-  stroker.setCapStyle(cap);
-  stroker.setJoinStyle(Qt::RoundJoin);
-  return stroker.createStroke(centreLine).simplified();
-}
+// The outline of every clipart shape: the warm ink, thinner where a small detail asks for it.
+QPen Ink(double width = kLine) { return InkPen(kInk, width); }
 
 // Pens cannot taper, but moustaches, horns and smoke wisps must: the band's width follows
 // width(t) from the start (t = 0) to the end (t = 1) of the centre line.
 QPainterPath Tapered(const QPainterPath& centreLine, const std::function<double(double)>& width,
                      int steps = 120) {
-  std::vector<QPointF> left, right;
+  QPolygonF left, right;
   for (int i = 0; i <= steps; ++i) {
     const double t = double(i) / steps;
     const QPointF at = centreLine.pointAtPercent(t);
@@ -112,8 +66,8 @@ QPainterPath Tapered(const QPainterPath& centreLine, const std::function<double(
     left.push_back(at + normal * half);
     right.push_back(at - normal * half);
   }
-  std::vector<QPointF> outline(left);
-  outline.insert(outline.end(), right.rbegin(), right.rend());
+  QPolygonF outline(left);
+  std::copy(right.rbegin(), right.rend(), std::back_inserter(outline));
   QPainterPath band = Polygon(outline);
   // Round ends, so the blunt start of a stroke does not show a hard corner.
   const double startHalf = width(0) / 2, endHalf = width(1) / 2;
@@ -124,25 +78,8 @@ QPainterPath Tapered(const QPainterPath& centreLine, const std::function<double(
   return band.simplified();
 }
 
-// A polyline through points computed from t in [0, 1], for curls and spirals.
-QPainterPath Curve(const std::function<QPointF(double)>& at, int steps = 160) {
-  QPainterPath path;
-  path.moveTo(at(0));
-  for (int i = 1; i <= steps; ++i)
-    path.lineTo(at(double(i) / steps));
-  return path;
-}
-
 // A four-pointed sparkle for shiny things.
-QPainterPath Sparkle(QPointF centre, double radius) {
-  std::vector<QPointF> points;
-  for (int i = 0; i < 8; ++i) {
-    const double angle = i * kPi / 4;
-    const double r = i % 2 == 0 ? radius : radius * 0.28;
-    points.push_back(centre + QPointF(r * std::cos(angle), r * std::sin(angle)));
-  }
-  return Polygon(points);
-}
+QPainterPath Sparkle(QPointF centre, double radius) { return Star(centre, radius, radius * 0.28, 4, kPi / 2); }
 
 // Puffs of smoke growing as they rise from a glowing tip, drifting a little to the side.
 void Smoke(QPainter& p, QPointF from, double drift) {
@@ -155,17 +92,14 @@ void Smoke(QPainter& p, QPointF from, double drift) {
     cloud = cloud.united(Ellipse(centre + QPointF(puff.Radius * 0.6, -puff.Radius * 0.35),
                                  puff.Radius * 0.7, puff.Radius * 0.6));
   }
-  Shape(p, cloud, kSmoke, 4);
+  Shape(p, cloud, kSmoke, Ink(4));
   p.save();
   p.setClipPath(cloud);
   for (const TPuff& puff : puffs) {
     const QPointF centre = from + QPointF(drift * puff.Side, -puff.Up);
-    QPainterPath swirl;
-    swirl.arcMoveTo(QRectF(centre.x() - puff.Radius * 0.6, centre.y() - puff.Radius * 0.5,
-                           puff.Radius * 1.2, puff.Radius), 200);
-    swirl.arcTo(QRectF(centre.x() - puff.Radius * 0.6, centre.y() - puff.Radius * 0.5,
-                       puff.Radius * 1.2, puff.Radius), 200, 110);
-    Stroke(p, swirl, QColor(0xB0, 0xB6, 0xBE), 2.5);
+    const QPainterPath swirl = Arc(QRectF(centre.x() - puff.Radius * 0.6, centre.y() - puff.Radius * 0.5,
+                                          puff.Radius * 1.2, puff.Radius), 200, 110);
+    Stroke(p, swirl, InkPen(QColor(0xB0, 0xB6, 0xBE), 2.5));
   }
   p.restore();
 }
@@ -174,28 +108,25 @@ void Smoke(QPainter& p, QPointF from, double drift) {
 
 void PaintGlasses(QPainter& p) {
   const QColor frame(0x7A, 0x3B, 0x1C);
-  const QBrush frameBrush(Gradient(QPointF(0, 18), QPointF(0, 110),
-                                   {{0, QColor(0xA8, 0x5A, 0x2C)}, {0.5, frame}, {1, QColor(0x52, 0x24, 0x10)}}));
+  const QBrush frameBrush(Linear(QPointF(0, 18), QPointF(0, 110),
+                                 {{0, QColor(0xA8, 0x5A, 0x2C)}, {0.5, frame}, {1, QColor(0x52, 0x24, 0x10)}}));
   // Hinges and temple stubs go behind the rims.
   for (const double side : {-1.0, 1.0}) {
     QPainterPath temple;
     temple.moveTo(150 + side * 126, 50);
     temple.lineTo(150 + side * 142, 44);
-    Shape(p, Band(temple, 10), frameBrush);
+    Shape(p, Band(temple, 10), frameBrush, Ink());
   }
   QPainterPath bridge;
   bridge.moveTo(132, 54);
   bridge.quadTo(150, 38, 168, 54);
-  Shape(p, Band(bridge, 9), frameBrush);
+  Shape(p, Band(bridge, 9), frameBrush, Ink());
   for (const double cx : {88.0, 212.0}) {
     const QPointF centre(cx, 64);
     const QPainterPath rim = Ellipse(centre, 56, 46).subtracted(Ellipse(centre, 45, 35));
-    Shape(p, rim, frameBrush);
+    Shape(p, rim, frameBrush, Ink());
     // Clear lenses keep the eyes visible; two strokes of light say "glass".
-    QPainterPath glint;
-    glint.arcMoveTo(QRectF(cx - 34, 64 - 25, 68, 50), 105);
-    glint.arcTo(QRectF(cx - 34, 64 - 25, 68, 50), 105, 45);
-    Stroke(p, glint, kGlint, 5);
+    Stroke(p, Arc(QRectF(cx - 34, 64 - 25, 68, 50), 105, 45), InkPen(kGlint, 5));
     Fill(p, Ellipse(QPointF(cx + 24, 88), 3.5, 3.5), kGlint);
   }
   // Little rivets at the corners, as on horn-rimmed frames.
@@ -218,12 +149,13 @@ void PaintSunglasses(QPainter& p) {
   QPainterPath bar;
   bar.moveTo(14, 32);
   bar.quadTo(150, 18, 286, 32);
-  Shape(p, Band(bar, 11), frame);
+  Shape(p, Band(bar, 11), frame, Ink());
   for (const bool right : {false, true}) {
     const QPainterPath lens = right ? MirroredX(SunglassLens(), 150) : SunglassLens();
-    Shape(p, lens, Gradient(QPointF(0, 28), QPointF(0, 100),
-                            {{0, QColor(0x14, 0x18, 0x24)}, {0.65, QColor(0x2C, 0x3A, 0x58)},
-                             {1, QColor(0x4A, 0x60, 0x8A)}}), 7);
+    Shape(p, lens,
+          Linear(QPointF(0, 28), QPointF(0, 100),
+                 {{0, QColor(0x14, 0x18, 0x24)}, {0.65, QColor(0x2C, 0x3A, 0x58)}, {1, QColor(0x4A, 0x60, 0x8A)}}),
+          Ink(7));
     // Two slanted reflections, clipped to the glass.
     p.save();
     p.setClipPath(lens);
@@ -231,12 +163,12 @@ void PaintSunglasses(QPainter& p) {
     Fill(p, Polygon({{x0, 100}, {x0 + 22, 100}, {x0 + 56, 20}, {x0 + 34, 20}}), QColor(0x8F, 0xA8, 0xD0));
     Fill(p, Polygon({{x0 + 34, 100}, {x0 + 42, 100}, {x0 + 76, 20}, {x0 + 68, 20}}), QColor(0x8F, 0xA8, 0xD0));
     p.restore();
-    Shape(p, lens, Qt::NoBrush, 7);
+    Stroke(p, lens, Ink(7));
   }
   QPainterPath bridge;
   bridge.moveTo(134, 38);
   bridge.quadTo(150, 30, 166, 38);
-  Shape(p, Band(bridge, 8), frame);
+  Shape(p, Band(bridge, 8), frame, Ink());
 }
 
 // Half a moustache from the middle of the lip outwards to the right, ending in a spiral curl.
@@ -259,8 +191,8 @@ QPainterPath CurlyHalf() {
 void PaintCurlyMoustache(QPainter& p) {
   const QPainterPath right = CurlyHalf();
   const QPainterPath whole = right.united(MirroredX(right, 110)).united(Ellipse(QPointF(110, 46), 22, 13));
-  Shape(p, whole, Gradient(QPointF(0, 26), QPointF(0, 70),
-                           {{0, QColor(0x6B, 0x40, 0x24)}, {1, QColor(0x3E, 0x22, 0x12)}}));
+  Shape(p, whole,
+        Linear(QPointF(0, 26), QPointF(0, 70), {{0, QColor(0x6B, 0x40, 0x24)}, {1, QColor(0x3E, 0x22, 0x12)}}), Ink());
   // A few combed strands catch the light.
   p.save();
   p.setClipPath(whole);
@@ -269,11 +201,11 @@ void PaintCurlyMoustache(QPainter& p) {
       QPainterPath strand;
       strand.moveTo(110 + side * (8 + i * 6), 38 + i * 4);
       strand.quadTo(110 + side * (34 + i * 8), 58 + i * 2, 110 + side * (58 + i * 6), 52 + i * 3);
-      Stroke(p, strand, QColor(0x96, 0x64, 0x3C), 2.2);
+      Stroke(p, strand, InkPen(QColor(0x96, 0x64, 0x3C), 2.2));
     }
   }
   p.restore();
-  Shape(p, whole, Qt::NoBrush);
+  Stroke(p, whole, Ink());
 }
 
 QPainterPath HandlebarHalf() {
@@ -287,9 +219,9 @@ QPainterPath HandlebarHalf() {
 void PaintHandlebarMoustache(QPainter& p) {
   const QPainterPath right = HandlebarHalf();
   const QPainterPath whole = right.united(MirroredX(right, 120)).united(Ellipse(QPointF(120, 44), 30, 17));
-  const QBrush hair(Gradient(QPointF(0, 20), QPointF(0, 78),
-                             {{0, QColor(0xD4, 0x7A, 0x3A)}, {1, QColor(0x9A, 0x48, 0x1C)}}));
-  Shape(p, whole, hair);
+  const QBrush hair(
+      Linear(QPointF(0, 20), QPointF(0, 78), {{0, QColor(0xD4, 0x7A, 0x3A)}, {1, QColor(0x9A, 0x48, 0x1C)}}));
+  Shape(p, whole, hair, Ink());
   p.save();
   p.setClipPath(whole);
   // Bristles fanning out from the middle give the bushy look.
@@ -299,20 +231,23 @@ void PaintHandlebarMoustache(QPainter& p) {
       QPainterPath bristle;
       bristle.moveTo(x, 36 + i * 1.5);
       bristle.lineTo(x + side * 8, 58 + i * 0.5);
-      Stroke(p, bristle, QColor(0x7E, 0x38, 0x12), 2.4);
+      Stroke(p, bristle, InkPen(QColor(0x7E, 0x38, 0x12), 2.4));
     }
   }
   p.restore();
-  Shape(p, whole, Qt::NoBrush);
+  Stroke(p, whole, Ink());
 }
 
 void PaintTopHat(QPainter& p) {
-  const QBrush felt(Gradient(QPointF(68, 0), QPointF(212, 0),
-                             {{0, QColor(0x1E, 0x1E, 0x26)}, {0.28, QColor(0x5A, 0x5A, 0x70)},
-                              {0.5, QColor(0x30, 0x30, 0x3C)}, {1, QColor(0x18, 0x18, 0x1E)}}));
+  const QBrush felt(Linear(QPointF(68, 0), QPointF(212, 0),
+                           {{0, QColor(0x1E, 0x1E, 0x26)},
+                            {0.28, QColor(0x5A, 0x5A, 0x70)},
+                            {0.5, QColor(0x30, 0x30, 0x3C)},
+                            {1, QColor(0x18, 0x18, 0x1E)}}));
   // The brim's far half peeks out behind the crown.
-  Shape(p, Ellipse(QPointF(140, 206), 128, 30), Gradient(QPointF(0, 176), QPointF(0, 236),
-        {{0, QColor(0x44, 0x44, 0x56)}, {1, QColor(0x16, 0x16, 0x1C)}}));
+  Shape(p, Ellipse(QPointF(140, 206), 128, 30),
+        Linear(QPointF(0, 176), QPointF(0, 236), {{0, QColor(0x44, 0x44, 0x56)}, {1, QColor(0x16, 0x16, 0x1C)}}),
+        Ink());
   QPainterPath crown;
   crown.moveTo(72, 206);
   crown.lineTo(80, 34);
@@ -320,21 +255,21 @@ void PaintTopHat(QPainter& p) {
   crown.lineTo(208, 206);
   crown.arcTo(QRectF(72, 190, 136, 32), 0, -180);
   crown.closeSubpath();
-  Shape(p, crown, felt);
+  Shape(p, crown, felt, Ink());
   QPainterPath band;
   band.moveTo(74, 164);
   band.arcTo(QRectF(74, 150, 132, 28), 180, 180);
   band.lineTo(208, 202);
   band.arcTo(QRectF(72, 186, 136, 32), 0, -180);
   band.closeSubpath();
-  Shape(p, band, Gradient(QPointF(74, 0), QPointF(206, 0),
-                          {{0, QColor(0x9E, 0x12, 0x12)}, {0.3, QColor(0xE8, 0x3A, 0x3A)}, {1, QColor(0x8A, 0x10, 0x10)}}));
-  Shape(p, Ellipse(QPointF(140, 34), 60, 14), QColor(0x4A, 0x4A, 0x5E));
+  Shape(p, band,
+        Linear(QPointF(74, 0), QPointF(206, 0),
+               {{0, QColor(0x9E, 0x12, 0x12)}, {0.3, QColor(0xE8, 0x3A, 0x3A)}, {1, QColor(0x8A, 0x10, 0x10)}}),
+        Ink());
+  Shape(p, Ellipse(QPointF(140, 34), 60, 14), QColor(0x4A, 0x4A, 0x5E), Ink());
   // A playing card tucked into the band says "mad hatter" without words.
-  QPainterPath card;
-  card.addRoundedRect(QRectF(-15, -22, 30, 44), 4, 4);
-  const QPainterPath placed = QTransform().translate(176, 150).rotate(12).map(card);
-  Shape(p, placed, QColor(0xFA, 0xF6, 0xEA), 4);
+  const QPainterPath placed = QTransform().translate(176, 150).rotate(12).map(RoundedRect(QRectF(-15, -22, 30, 44), 4));
+  Shape(p, placed, QColor(0xFA, 0xF6, 0xEA), Ink(4));
   QPainterPath heart;
   heart.moveTo(0, 8);
   heart.cubicTo(-14, -2, -8, -14, 0, -6);
@@ -348,7 +283,7 @@ void PaintPartyHat(QPainter& p) {
   cone.lineTo(164, 208);
   cone.quadTo(92, 236, 20, 208);
   cone.closeSubpath();
-  Shape(p, cone, QColor(0x29, 0xB6, 0xF6));
+  Shape(p, cone, QColor(0x29, 0xB6, 0xF6), Ink());
   p.save();
   p.setClipPath(cone);
   // Stripes wrap around the cone, so they follow its curved bottom edge.
@@ -367,21 +302,22 @@ void PaintPartyHat(QPainter& p) {
   // The shade on the cone's right gives it volume.
   Fill(p, Polygon({{92, 34}, {170, 230}, {200, 230}, {200, 0}}), QColor(0x00, 0x00, 0x30, 50));
   p.restore();
-  Shape(p, cone, Qt::NoBrush);
+  Stroke(p, cone, Ink());
   const QPainterPath trim = Band([] {
     QPainterPath edge;
     edge.moveTo(22, 208);
     edge.quadTo(92, 234, 162, 208);
     return edge;
   }(), 10);
-  Shape(p, trim, QColor(0xFF, 0xD5, 0x4F), 4);
+  Shape(p, trim, QColor(0xFF, 0xD5, 0x4F), Ink(4));
   QPainterPath pompom = Ellipse(QPointF(92, 30), 16, 16);
   for (int i = 0; i < 9; ++i) {
     const double angle = 2 * kPi * i / 9;
     pompom = pompom.united(Ellipse(QPointF(92 + 14 * std::cos(angle), 30 + 14 * std::sin(angle)), 9, 9));
   }
-  Shape(p, pompom, Radial(QPointF(92, 30), 26, QPointF(84, 22),
-                          {{0, QColor(0xFF, 0xB8, 0xD0)}, {1, QColor(0xE0, 0x3C, 0x78)}}));
+  Shape(p, pompom,
+        Radial(QPointF(92, 30), 26, QPointF(84, 22), {{0, QColor(0xFF, 0xB8, 0xD0)}, {1, QColor(0xE0, 0x3C, 0x78)}}),
+        Ink());
 }
 
 void PaintBaseballCap(QPainter& p) {
@@ -391,40 +327,37 @@ void PaintBaseballCap(QPainter& p) {
   visor.cubicTo(300, 174, 234, 194, 160, 194);
   visor.cubicTo(86, 194, 20, 174, 26, 146);
   visor.closeSubpath();
-  Shape(p, visor, Gradient(QPointF(0, 130), QPointF(0, 194),
-                           {{0, QColor(0x8E, 0x14, 0x14)}, {1, QColor(0xC6, 0x28, 0x28)}}));
+  Shape(p, visor,
+        Linear(QPointF(0, 130), QPointF(0, 194), {{0, QColor(0x8E, 0x14, 0x14)}, {1, QColor(0xC6, 0x28, 0x28)}}),
+        Ink());
   QPainterPath dome;
   dome.moveTo(44, 148);
   dome.cubicTo(38, 30, 282, 30, 276, 148);
   dome.quadTo(160, 120, 44, 148);
   dome.closeSubpath();
-  Shape(p, dome, Radial(QPointF(160, 100), 150, QPointF(130, 70),
-                        {{0, QColor(0xFF, 0x6E, 0x5A)}, {0.6, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0xB0, 0x1C, 0x1C)}}));
+  Shape(p, dome,
+        Radial(QPointF(160, 100), 150, QPointF(130, 70),
+               {{0, QColor(0xFF, 0x6E, 0x5A)}, {0.6, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0xB0, 0x1C, 0x1C)}}),
+        Ink());
   p.save();
   p.setClipPath(dome);
   for (const double bottom : {86.0, 234.0}) {
     QPainterPath seam;
     seam.moveTo(160, 50);
     seam.quadTo((160 + bottom) / 2 + (bottom < 160 ? -14 : 14), 80, bottom, 140);
-    Stroke(p, seam, QColor(0x8E, 0x14, 0x14), 3);
+    Stroke(p, seam, InkPen(QColor(0x8E, 0x14, 0x14), 3));
   }
   p.restore();
-  Shape(p, dome, Qt::NoBrush);
-  Shape(p, Ellipse(QPointF(160, 50), 11, 6), QColor(0xC6, 0x28, 0x28), 4);
+  Stroke(p, dome, Ink());
+  Shape(p, Ellipse(QPointF(160, 50), 11, 6), QColor(0xC6, 0x28, 0x28), Ink(4));
   // A team-style badge so the cap reads as a cap even when scaled down.
-  std::vector<QPointF> star;
-  for (int i = 0; i < 10; ++i) {
-    const double angle = -kPi / 2 + i * kPi / 5;
-    const double r = i % 2 == 0 ? 26 : 11;
-    star.push_back(QPointF(160 + r * std::cos(angle), 100 + r * std::sin(angle)));
-  }
-  Shape(p, Polygon(star), QColor(0xFF, 0xFF, 0xFF), 4);
+  Shape(p, Star(QPointF(160, 100), 26, 11, 5), QColor(0xFF, 0xFF, 0xFF), Ink(4));
 }
 
 void PaintCrown(QPainter& p) {
   const double tipsX[] = {26, 78, 130, 182, 234};
   const double tipsY[] = {50, 34, 20, 34, 50};
-  std::vector<QPointF> outline{{36, 176}, {20, 54}};
+  QPolygonF outline{{36, 176}, {20, 54}};
   for (int i = 0; i < 5; ++i) {
     outline.push_back(QPointF(tipsX[i], tipsY[i]));
     if (i < 4)
@@ -432,26 +365,25 @@ void PaintCrown(QPainter& p) {
   }
   outline.push_back(QPointF(240, 54));
   outline.push_back(QPointF(224, 176));
-  const QBrush gold(Gradient(QPointF(0, 20), QPointF(0, 180),
-                             {{0, kGoldLight}, {0.55, kGold}, {1, kGoldDark}}));
+  const QBrush gold(Linear(QPointF(0, 20), QPointF(0, 180), {{0, kGoldLight}, {0.55, kGold}, {1, kGoldDark}}));
   const QPainterPath body = Polygon(outline);
-  Shape(p, body, gold);
+  Shape(p, body, gold, Ink());
   for (int i = 0; i < 5; ++i)
     Shape(p, Ellipse(QPointF(tipsX[i], tipsY[i] - 4), 9, 9),
           Radial(QPointF(tipsX[i], tipsY[i] - 4), 10, QPointF(tipsX[i] - 3, tipsY[i] - 7),
-                 {{0, QColor(0xFF, 0xFF, 0xFF)}, {1, QColor(0xD8, 0xD4, 0xE8)}}), 4);
-  QPainterPath band;
-  band.addRoundedRect(QRectF(28, 134, 204, 44), 8, 8);
-  Shape(p, band, Gradient(QPointF(0, 134), QPointF(0, 178), {{0, kGold}, {1, kGoldDark}}));
+                 {{0, QColor(0xFF, 0xFF, 0xFF)}, {1, QColor(0xD8, 0xD4, 0xE8)}}),
+          Ink(4));
+  Shape(p, RoundedRect(QRectF(28, 134, 204, 44), 8),
+        Linear(QPointF(0, 134), QPointF(0, 178), {{0, kGold}, {1, kGoldDark}}), Ink());
   const QColor jewels[] = {QColor(0x1E, 0x88, 0xE5), QColor(0xE5, 0x39, 0x35), QColor(0x43, 0xA0, 0x47)};
   for (int i = 0; i < 3; ++i) {
     const QPointF centre(70 + i * 60, 156);
     const double r = i == 1 ? 14 : 11;
-    Shape(p, Ellipse(centre, r, r * 0.8), jewels[i], 4);
+    Shape(p, Ellipse(centre, r, r * 0.8), jewels[i], Ink(4));
     Fill(p, Ellipse(centre + QPointF(-r * 0.35, -r * 0.3), r * 0.28, r * 0.2), kGlint);
   }
   // The centre jewel sits below the tallest point, where the eye expects the crown's middle.
-  Shape(p, Ellipse(QPointF(130, 84), 10, 13), QColor(0xE5, 0x39, 0x35), 4);
+  Shape(p, Ellipse(QPointF(130, 84), 10, 13), QColor(0xE5, 0x39, 0x35), Ink(4));
   Fill(p, Sparkle(QPointF(214, 96), 12), kGlint);
   Fill(p, Sparkle(QPointF(52, 100), 8), kGlint);
 }
@@ -470,7 +402,7 @@ void PaintBowTie(QPainter& p) {
   const QColor red(0xD3, 0x2F, 0x2F), redDark(0x9A, 0x1B, 0x1B);
   for (const bool right : {false, true}) {
     const QPainterPath wing = right ? MirroredX(BowWing(), 105) : BowWing();
-    Shape(p, wing, Gradient(QPointF(0, 14), QPointF(0, 104), {{0, QColor(0xEF, 0x53, 0x50)}, {1, red}}));
+    Shape(p, wing, Linear(QPointF(0, 14), QPointF(0, 104), {{0, QColor(0xEF, 0x53, 0x50)}, {1, red}}), Ink());
     p.save();
     p.setClipPath(wing);
     for (int row = 0; row < 5; ++row)
@@ -482,14 +414,13 @@ void PaintBowTie(QPainter& p) {
       const double side = right ? 1 : -1;
       fold.moveTo(105 + side * 22, 59 + dy * 0.3);
       fold.quadTo(105 + side * 50, 59 + dy * 1.6, 105 + side * 76, 59 + dy * 2.2);
-      Stroke(p, fold, redDark, 3);
+      Stroke(p, fold, InkPen(redDark, 3));
     }
     p.restore();
-    Shape(p, wing, Qt::NoBrush);
+    Stroke(p, wing, Ink());
   }
-  QPainterPath knot;
-  knot.addRoundedRect(QRectF(88, 38, 34, 42), 10, 10);
-  Shape(p, knot, Gradient(QPointF(0, 38), QPointF(0, 80), {{0, red}, {1, redDark}}));
+  Shape(p, RoundedRect(QRectF(88, 38, 34, 42), 10), Linear(QPointF(0, 38), QPointF(0, 80), {{0, red}, {1, redDark}}),
+        Ink());
   Fill(p, Ellipse(QPointF(98, 50), 4, 6), QColor(0xEF, 0x6A, 0x68));
 }
 
@@ -504,29 +435,36 @@ void PaintCigar(QPainter& p) {
   body.cubicTo(-6, -17, -6, 17, 14, 17);
   body.lineTo(200, 17);
   body.closeSubpath();
-  Shape(p, body, Gradient(QPointF(0, -17), QPointF(0, 17),
-                          {{0, QColor(0x8A, 0x52, 0x2A)}, {0.3, QColor(0xC6, 0x86, 0x4A)},
-                           {0.7, QColor(0x8D, 0x55, 0x24)}, {1, QColor(0x5E, 0x34, 0x16)}}));
+  Shape(p, body,
+        Linear(QPointF(0, -17), QPointF(0, 17),
+               {{0, QColor(0x8A, 0x52, 0x2A)},
+                {0.3, QColor(0xC6, 0x86, 0x4A)},
+                {0.7, QColor(0x8D, 0x55, 0x24)},
+                {1, QColor(0x5E, 0x34, 0x16)}}),
+        Ink());
   p.save();
   p.setClipPath(body);
   for (const double x : {70.0, 112.0, 150.0}) {
     QPainterPath leaf;
     leaf.moveTo(x, -17);
     leaf.quadTo(x + 12, 0, x + 4, 17);
-    Stroke(p, leaf, QColor(0x6A, 0x3C, 0x1A), 2);
+    Stroke(p, leaf, InkPen(QColor(0x6A, 0x3C, 0x1A), 2));
   }
   p.restore();
   QPainterPath band;
   band.addRect(QRectF(34, -18, 26, 36));
-  Shape(p, band, Gradient(QPointF(0, -18), QPointF(0, 18),
-                          {{0, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0x9A, 0x1B, 0x1B)}}), 4);
+  Shape(p, band,
+        Linear(QPointF(0, -18), QPointF(0, 18), {{0, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0x9A, 0x1B, 0x1B)}}),
+        Ink(4));
   Fill(p, Ellipse(QPointF(47, 0), 7, 9), kGold);
   // Grey ash over a glowing ember.
-  QPainterPath ash;
-  ash.addRoundedRect(QRectF(198, -16, 28, 32), 6, 6);
-  Shape(p, ash, Gradient(QPointF(198, 0), QPointF(226, 0),
-                         {{0, QColor(0xFF, 0x8F, 0x00)}, {0.25, QColor(0xFF, 0xD5, 0x4F)},
-                          {0.32, QColor(0x9E, 0x9E, 0x9E)}, {1, QColor(0xD6, 0xD6, 0xD6)}}), 4);
+  Shape(p, RoundedRect(QRectF(198, -16, 28, 32), 6),
+        Linear(QPointF(198, 0), QPointF(226, 0),
+               {{0, QColor(0xFF, 0x8F, 0x00)},
+                {0.25, QColor(0xFF, 0xD5, 0x4F)},
+                {0.32, QColor(0x9E, 0x9E, 0x9E)},
+                {1, QColor(0xD6, 0xD6, 0xD6)}}),
+        Ink(4));
   for (const QPointF& fleck : {QPointF(212, -7), QPointF(218, 5), QPointF(208, 8)})
     Fill(p, Ellipse(fleck, 2.2, 2.2), QColor(0x75, 0x75, 0x75));
   const QPointF tip = p.transform().map(QPointF(226, -10));
@@ -537,34 +475,35 @@ void PaintCigar(QPainter& p) {
 void PaintPipe(QPainter& p) {
   // Room above the bowl for the smoke.
   p.translate(0, 56);
-  const QBrush wood(Gradient(QPointF(150, 0), QPointF(226, 0),
-                             {{0, QColor(0x6D, 0x3A, 0x18)}, {0.35, QColor(0xB0, 0x6A, 0x32)}, {1, QColor(0x5A, 0x2E, 0x12)}}));
+  const QBrush wood(
+      Linear(QPointF(150, 0), QPointF(226, 0),
+             {{0, QColor(0x6D, 0x3A, 0x18)}, {0.35, QColor(0xB0, 0x6A, 0x32)}, {1, QColor(0x5A, 0x2E, 0x12)}}));
   QPainterPath stem;
   stem.moveTo(26, 128);
   stem.cubicTo(70, 130, 110, 158, 168, 158);
-  Shape(p, Band(stem, 15, Qt::FlatCap), wood);
+  Shape(p, Band(stem, 15, Qt::FlatCap), wood, Ink());
   QPainterPath bit;
   bit.moveTo(14, 125);
   bit.lineTo(30, 128);
-  Shape(p, Band(bit, 13), QColor(0x26, 0x26, 0x2C));
+  Shape(p, Band(bit, 13), QColor(0x26, 0x26, 0x2C), Ink());
   QPainterPath bowl;
   bowl.moveTo(146, 96);
   bowl.lineTo(226, 96);
   bowl.cubicTo(228, 150, 214, 184, 186, 184);
   bowl.cubicTo(158, 184, 144, 150, 146, 96);
   bowl.closeSubpath();
-  Shape(p, bowl, wood);
+  Shape(p, bowl, wood, Ink());
   p.save();
   p.setClipPath(bowl);
   for (int i = 0; i < 4; ++i) {
     QPainterPath grain;
     grain.moveTo(156 + i * 16, 104);
     grain.cubicTo(150 + i * 16, 130, 166 + i * 14, 150, 160 + i * 16, 184);
-    Stroke(p, grain, QColor(0x5A, 0x2E, 0x12), 2);
+    Stroke(p, grain, InkPen(QColor(0x5A, 0x2E, 0x12), 2));
   }
   p.restore();
-  Shape(p, bowl, Qt::NoBrush);
-  Shape(p, Ellipse(QPointF(186, 96), 40, 10), QColor(0x3A, 0x22, 0x14), 4);
+  Stroke(p, bowl, Ink());
+  Shape(p, Ellipse(QPointF(186, 96), 40, 10), QColor(0x3A, 0x22, 0x14), Ink(4));
   Fill(p, Ellipse(QPointF(186, 97), 30, 6), Radial(QPointF(186, 97), 30, QPointF(186, 97),
        {{0, QColor(0xFF, 0xD5, 0x4F)}, {0.5, QColor(0xFF, 0x70, 0x20)}, {1, QColor(0x5A, 0x22, 0x10)}}));
   Smoke(p, QPointF(178, 86), -20);
@@ -573,7 +512,8 @@ void PaintPipe(QPainter& p) {
 void PaintClownNose(QPainter& p) {
   Shape(p, Ellipse(QPointF(55, 55), 45, 45),
         Radial(QPointF(55, 55), 48, QPointF(40, 38),
-               {{0, QColor(0xFF, 0x8A, 0x80)}, {0.45, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0x9A, 0x12, 0x12)}}));
+               {{0, QColor(0xFF, 0x8A, 0x80)}, {0.45, QColor(0xE5, 0x39, 0x35)}, {1, QColor(0x9A, 0x12, 0x12)}}),
+        Ink());
   Fill(p, QTransform().translate(38, 34).rotate(-35).map(Ellipse(QPointF(0, 0), 13, 8)), kGlint);
   Fill(p, Ellipse(QPointF(56, 28), 3.5, 3.5), kGlint);
 }
@@ -607,12 +547,12 @@ void PaintElfEars(QPainter& p) {
   for (const bool right : {false, true}) {
     const auto place = [&](const QPainterPath& path) { return right ? MirroredX(path, axis) : path; };
     const QPainterPath ear = place(ElfEar());
-    Shape(p, ear, Gradient(QPointF(0, 14), QPointF(0, 168), {{0, QColor(0xFF, 0xD2, 0xB0)}, {1, kSkin}}));
-    Shape(p, place(ElfEarInside()), kSkinShade, 3.5);
+    Shape(p, ear, Linear(QPointF(0, 14), QPointF(0, 168), {{0, QColor(0xFF, 0xD2, 0xB0)}, {1, kSkin}}), Ink());
+    Shape(p, place(ElfEarInside()), kSkinShade, Ink(3.5));
     QPainterPath fold;
     fold.moveTo(88, 132);
     fold.cubicTo(78, 120, 72, 100, 60, 76);
-    Stroke(p, place(fold), QColor(0xB8, 0x6E, 0x48), 3);
+    Stroke(p, place(fold), InkPen(QColor(0xB8, 0x6E, 0x48), 3));
     Fill(p, place(Ellipse(QPointF(30, 40), 3, 7)), QColor(0xFF, 0xEE, 0xDD));
   }
 }
@@ -635,9 +575,9 @@ void PaintBeard(QPainter& p) {
   // The cheeks and the mouth stay free so the face shows through.
   const QPainterPath beard = outer.subtracted(Ellipse(QPointF(150, 36), 92, 122))
                                  .subtracted(Ellipse(QPointF(150, 190), 40, 17));
-  const QBrush hair(Gradient(QPointF(0, 10), QPointF(0, 270),
-                             {{0, QColor(0x6D, 0x4C, 0x41)}, {1, QColor(0x4E, 0x34, 0x2E)}}));
-  Shape(p, beard, hair);
+  const QBrush hair(
+      Linear(QPointF(0, 10), QPointF(0, 270), {{0, QColor(0x6D, 0x4C, 0x41)}, {1, QColor(0x4E, 0x34, 0x2E)}}));
+  Shape(p, beard, hair, Ink());
   p.save();
   p.setClipPath(beard);
   // Short curved strokes give the beard its texture; placed on a fixed lattice so every build
@@ -648,30 +588,28 @@ void PaintBeard(QPainter& p) {
       QPainterPath curl;
       curl.moveTo(x, y);
       curl.quadTo(x + (x < 150 ? -6 : 6), y + 8, x + (x < 150 ? -2 : 2), y + 16);
-      Stroke(p, curl, QColor(0x8D, 0x6E, 0x63), 2.4);
+      Stroke(p, curl, InkPen(QColor(0x8D, 0x6E, 0x63), 2.4));
     }
   }
   p.restore();
-  Shape(p, beard, Qt::NoBrush);
+  Stroke(p, beard, Ink());
   // The moustache overlaps the mouth's upper edge.
   QPainterPath half;
   half.moveTo(150, 166);
   half.cubicTo(172, 158, 208, 164, 226, 196);
   const QPainterPath rightHalf = Tapered(half, [](double t) { return 5 + 28 * std::pow(1 - t, 0.8); });
   const QPainterPath moustache = rightHalf.united(MirroredX(rightHalf, 150));
-  Shape(p, moustache, hair, 4.5);
+  Shape(p, moustache, hair, Ink(4.5));
 }
 
 void PaintHalo(QPainter& p) {
   const QPointF centre(130, 48);
   const QPainterPath ring = Ellipse(centre, 110, 30).subtracted(Ellipse(centre, 88, 17));
-  Shape(p, ring, Gradient(QPointF(0, 18), QPointF(0, 78), {{0, QColor(0xFF, 0xF6, 0xC4)}, {0.5, kGold}, {1, kGoldLight}}));
-  QPainterPath shine;
-  shine.arcMoveTo(QRectF(centre.x() - 99, centre.y() - 24, 198, 48), 110);
-  shine.arcTo(QRectF(centre.x() - 99, centre.y() - 24, 198, 48), 110, 50);
-  Stroke(p, shine, kGlint, 4);
-  Shape(p, Sparkle(QPointF(232, 18), 14), kGoldLight, 3);
-  Shape(p, Sparkle(QPointF(24, 74), 10), kGoldLight, 3);
+  Shape(p, ring, Linear(QPointF(0, 18), QPointF(0, 78), {{0, QColor(0xFF, 0xF6, 0xC4)}, {0.5, kGold}, {1, kGoldLight}}),
+        Ink());
+  Stroke(p, Arc(QRectF(centre.x() - 99, centre.y() - 24, 198, 48), 110, 50), InkPen(kGlint, 4));
+  Shape(p, Sparkle(QPointF(232, 18), 14), kGoldLight, Ink(3));
+  Shape(p, Sparkle(QPointF(24, 74), 10), kGoldLight, Ink(3));
 }
 
 QPainterPath Horn() {
@@ -685,8 +623,10 @@ QPainterPath Horn() {
 void PaintDevilHorns(QPainter& p) {
   for (const bool right : {false, true}) {
     const QPainterPath horn = right ? MirroredX(Horn(), 150) : Horn();
-    Shape(p, horn, Gradient(QPointF(right ? 280 : 20, 0), QPointF(right ? 190 : 110, 0),
-                            {{0, QColor(0xFF, 0x5A, 0x4A)}, {0.5, QColor(0xD3, 0x1F, 0x1F)}, {1, QColor(0x80, 0x0E, 0x0E)}}));
+    Shape(p, horn,
+          Linear(QPointF(right ? 280 : 20, 0), QPointF(right ? 190 : 110, 0),
+                 {{0, QColor(0xFF, 0x5A, 0x4A)}, {0.5, QColor(0xD3, 0x1F, 0x1F)}, {1, QColor(0x80, 0x0E, 0x0E)}}),
+          Ink());
     p.save();
     p.setClipPath(horn);
     for (int i = 1; i < 4; ++i) {
@@ -694,10 +634,10 @@ void PaintDevilHorns(QPainter& p) {
       QPainterPath ridge;
       ridge.moveTo(right ? 300 : 0, y - 10);
       ridge.quadTo(150, y + 6, right ? 0 : 300, y + 24);
-      Stroke(p, right ? MirroredX(ridge, 150).toReversed() : ridge, QColor(0x80, 0x0E, 0x0E), 2.5);
+      Stroke(p, right ? MirroredX(ridge, 150).toReversed() : ridge, InkPen(QColor(0x80, 0x0E, 0x0E), 2.5));
     }
     p.restore();
-    Shape(p, horn, Qt::NoBrush);
+    Stroke(p, horn, Ink());
   }
 }
 
@@ -706,27 +646,19 @@ void PaintEyePatch(QPainter& p) {
   QPainterPath strap;
   strap.moveTo(12, 26);
   strap.cubicTo(110, 38, 200, 48, 286, 90);
-  Shape(p, Band(strap, 10), black, 4);
+  Shape(p, Band(strap, 10), black, Ink(4));
   QPainterPath patch;
   patch.moveTo(150, 66);
   patch.cubicTo(176, 52, 234, 54, 250, 74);
   patch.cubicTo(264, 94, 240, 138, 200, 140);
   patch.cubicTo(160, 140, 136, 90, 150, 66);
   patch.closeSubpath();
-  Shape(p, patch, Radial(QPointF(200, 96), 60, QPointF(182, 80),
-                         {{0, QColor(0x4A, 0x4A, 0x54)}, {1, black}}));
-  p.save();
-  p.setPen(QPen(QColor(0x90, 0x90, 0x9C), 2.5, Qt::DashLine, Qt::FlatCap));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(QTransform().translate(200, 98).scale(0.8, 0.78).translate(-200, -98).map(patch));
-  p.restore();
+  Shape(p, patch, Radial(QPointF(200, 96), 60, QPointF(182, 80), {{0, QColor(0x4A, 0x4A, 0x54)}, {1, black}}), Ink());
+  Stroke(p, QTransform().translate(200, 98).scale(0.8, 0.78).translate(-200, -98).map(patch),
+         QPen(QColor(0x90, 0x90, 0x9C), 2.5, Qt::DashLine, Qt::FlatCap));
   // A tiny white skull for the pirate touch.
   Fill(p, Ellipse(QPointF(200, 94), 11, 10), kGlint);
-  Fill(p, QPainterPath([] {
-         QPainterPath jaw;
-         jaw.addRoundedRect(QRectF(194, 100, 12, 9), 2, 2);
-         return jaw;
-       }()), kGlint);
+  Fill(p, RoundedRect(QRectF(194, 100, 12, 9), 2), kGlint);
   Fill(p, Ellipse(QPointF(196, 94), 3, 3), black);
   Fill(p, Ellipse(QPointF(204, 94), 3, 3), black);
 }
@@ -737,9 +669,7 @@ void PaintEyePatch(QPainter& p) {
 constexpr int kBubbleWidth = 340, kBubbleHeight = 244;
 
 void BubbleShape(QPainter& p, const QPainterPath& bubble) {
-  p.setPen(QPen(kBubbleInk, kBubbleLine, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(kBubblePaper);
-  p.drawPath(bubble);
+  Shape(p, bubble, kBubblePaper, InkPen(kBubbleInk, kBubbleLine));
 }
 
 QPainterPath SpeechBubblePath() {
@@ -782,7 +712,7 @@ void PaintShout(QPainter& p) {
                            0.88, 0.96, 0.85, 1.03, 0.93, 0.87, 1.00, 0.91, 0.95};
   const int count = int(std::size(spikes));
   const QPointF centre(176, 110);
-  std::vector<QPointF> points;
+  QPolygonF points;
   for (int i = 0; i < count; ++i) {
     const double outer = 2 * kPi * i / count;
     const double inner = outer + kPi / count;
@@ -792,9 +722,9 @@ void PaintShout(QPainter& p) {
     points.push_back(centre + QPointF(150 * reach * std::cos(outer), 100 * reach * std::sin(outer) + (tail ? 6 : 0)));
     points.push_back(centre + QPointF(116 * std::cos(inner), 70 * std::sin(inner)));
   }
-  p.setPen(QPen(kBubbleInk, kBubbleLine + 1, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin));
-  p.setBrush(kBubblePaper);
-  p.drawPath(Polygon(points));
+  // Mitred joins keep the spikes sharp.
+  Shape(p, Polygon(points), kBubblePaper,
+        QPen(kBubbleInk, kBubbleLine + 1, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin));
 }
 
 void PaintWhisper(QPainter& p) {
@@ -804,20 +734,15 @@ void PaintWhisper(QPainter& p) {
   tail.quadTo(116, 208, 170, 176);
   tail.closeSubpath();
   const QPainterPath bubble = Ellipse(QPointF(184, 100), 144, 84).united(tail).simplified();
-  p.setPen(Qt::NoPen);
-  p.setBrush(kBubblePaper);
-  p.drawPath(bubble);
+  Fill(p, bubble, kBubblePaper);
   // A dashed outline is the comic convention for a lowered voice.
   QPen dashed(kBubbleInk, 4, Qt::CustomDashLine, Qt::FlatCap, Qt::RoundJoin);
   dashed.setDashPattern({3.5, 2.5});
-  p.setPen(dashed);
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(bubble);
+  Stroke(p, bubble, dashed);
 }
 
 void PaintRoundedBox(QPainter& p) {
-  QPainterPath box;
-  box.addRoundedRect(QRectF(12, 12, 316, 168), 34, 34);
+  const QPainterPath box = RoundedRect(QRectF(12, 12, 316, 168), 34);
   QPainterPath tail;
   tail.moveTo(206, 170);
   tail.lineTo(262, 230);

@@ -6,12 +6,11 @@
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
 #include "common/Bitmap32.h"
+#include "paintkit/PaintKit.h"
 
 #include <QImage>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +18,14 @@
 #include <optional>
 
 namespace {
+
+using gs::paintkit::Ellipse;
+using gs::paintkit::Fill;
+using gs::paintkit::InkPen;
+using gs::paintkit::Linear;
+using gs::paintkit::Radial;
+using gs::paintkit::Shape;
+using gs::paintkit::Stroke;
 
 constexpr int kWidth = 600;
 constexpr int kHeight = 750;
@@ -33,22 +40,10 @@ const QColor kHairDark(0x5E, 0x30, 0x16);
 const QColor kShirt(0x2E, 0x9C, 0x8F);
 const QColor kShirtDark(0x1F, 0x6E, 0x66);
 
-QPen InkPen(double width) { return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
-
-QRadialGradient Radial(QPointF centre, double radius, QPointF focus,
-                       std::initializer_list<std::pair<double, QColor>> stops) {
-  QRadialGradient g(centre, radius, focus);
-  for (const auto& [at, colour] : stops)
-    g.setColorAt(at, colour);
-  return g;
-}
-
 void PaintBackground(QPainter& p) {
-  QLinearGradient sky(0, 0, 0, kHeight);
-  sky.setColorAt(0, QColor(0xFF, 0xE8, 0xB0));
-  sky.setColorAt(0.55, QColor(0xFF, 0xC6, 0xA8));
-  sky.setColorAt(1, QColor(0xE8, 0xA0, 0xC0));
-  p.fillRect(0, 0, kWidth, kHeight, sky);
+  p.fillRect(0, 0, kWidth, kHeight,
+             Linear(QPointF(0, 0), QPointF(0, kHeight),
+                    {{0, QColor(0xFF, 0xE8, 0xB0)}, {0.55, QColor(0xFF, 0xC6, 0xA8)}, {1, QColor(0xE8, 0xA0, 0xC0)}}));
   p.setPen(Qt::NoPen);
   p.setBrush(Radial(QPointF(300, 330), 330, QPointF(300, 330),
                     {{0, QColor(255, 255, 240, 200)}, {1, QColor(255, 255, 240, 0)}}));
@@ -84,9 +79,7 @@ void PaintBackHair(QPainter& p) {
   hair.cubicTo(440, 300, 420, 250, 300, 240);
   hair.cubicTo(180, 250, 160, 300, 150, 380);
   hair.closeSubpath();
-  p.setPen(InkPen(5));
-  p.setBrush(kHairDark);
-  p.drawPath(hair);
+  Shape(p, hair, kHairDark, InkPen(kInk, 5));
 }
 
 void PaintBody(QPainter& p) {
@@ -97,13 +90,8 @@ void PaintBody(QPainter& p) {
   neck.lineTo(358, 660);
   neck.lineTo(353, 470);
   neck.closeSubpath();
-  QLinearGradient neckShade(0, 500, 0, 620);
-  neckShade.setColorAt(0, kSkinShade);
-  neckShade.setColorAt(0.3, kSkinShade);
-  neckShade.setColorAt(1, kSkin);
-  p.setPen(InkPen(5));
-  p.setBrush(neckShade);
-  p.drawPath(neck);
+  Shape(p, neck, Linear(QPointF(0, 500), QPointF(0, 620), {{0, kSkinShade}, {0.3, kSkinShade}, {1, kSkin}}),
+        InkPen(kInk, 5));
 
   QPainterPath shirt;
   shirt.moveTo(20, kHeight + 10);
@@ -112,11 +100,7 @@ void PaintBody(QPainter& p) {
   shirt.lineTo(364, 565);
   shirt.cubicTo(510, 590, 570, 640, 580, kHeight + 10);
   shirt.closeSubpath();
-  QLinearGradient cloth(0, 565, 0, kHeight);
-  cloth.setColorAt(0, kShirt);
-  cloth.setColorAt(1, kShirtDark);
-  p.setBrush(cloth);
-  p.drawPath(shirt);
+  Shape(p, shirt, Linear(QPointF(0, 565), QPointF(0, kHeight), {{0, kShirt}, {1, kShirtDark}}), InkPen(kInk, 5));
 
   // Folds at the shoulders.
   p.setPen(QPen(kShirtDark, 4, Qt::SolidLine, Qt::RoundCap));
@@ -127,7 +111,7 @@ void PaintBody(QPainter& p) {
 }
 
 void PaintCollar(QPainter& p) {
-  p.setPen(InkPen(5));
+  p.setPen(InkPen(kInk, 5));
   p.setBrush(QColor(0xFB, 0xFB, 0xF5));
   QPainterPath left;
   left.moveTo(236, 558);
@@ -150,7 +134,7 @@ void PaintCollar(QPainter& p) {
 }
 
 void PaintEar(QPainter& p, double cx, double mirror) {
-  p.setPen(InkPen(5));
+  p.setPen(InkPen(kInk, 5));
   p.setBrush(Radial(QPointF(cx, 360), 40, QPointF(cx, 360), {{0, kSkin}, {1, kSkinShade}}));
   p.drawEllipse(QPointF(cx, 360), 30, 46);
   p.setPen(QPen(kSkinShade.darker(115), 5, Qt::SolidLine, Qt::RoundCap));
@@ -161,10 +145,8 @@ void PaintEar(QPainter& p, double cx, double mirror) {
 
 void PaintHead(QPainter& p) {
   const QPainterPath head = HeadPath();
-  p.setPen(InkPen(6));
-  p.setBrush(Radial(QPointF(300, 330), 230, QPointF(265, 280),
-                    {{0, kSkinLight}, {0.55, kSkin}, {1, kSkinShade}}));
-  p.drawPath(head);
+  Shape(p, head, Radial(QPointF(300, 330), 230, QPointF(265, 280), {{0, kSkinLight}, {0.55, kSkin}, {1, kSkinShade}}),
+        InkPen(kInk, 6));
   p.save();
   p.setClipPath(head);
   p.setPen(Qt::NoPen);
@@ -183,11 +165,9 @@ void PaintHead(QPainter& p) {
 }
 
 void PaintEye(QPainter& p, QPointF centre) {
-  QPainterPath white;
-  white.addEllipse(centre, 40, 31);
-  p.setPen(InkPen(5));
-  p.setBrush(Radial(centre, 44, centre + QPointF(0, -8), {{0, Qt::white}, {1, QColor(0xE4, 0xE8, 0xF0)}}));
-  p.drawPath(white);
+  const QPainterPath white = Ellipse(centre, 40, 31);
+  Shape(p, white, Radial(centre, 44, centre + QPointF(0, -8), {{0, Qt::white}, {1, QColor(0xE4, 0xE8, 0xF0)}}),
+        InkPen(kInk, 5));
 
   p.save();
   p.setClipPath(white);
@@ -200,10 +180,8 @@ void PaintEye(QPainter& p, QPointF centre) {
   p.setBrush(QColor(0x14, 0x10, 0x10));
   p.drawEllipse(iris, 11.5, 11.5);
   // The upper lid throws a little shadow onto the eyeball.
-  QLinearGradient lidShadow(0, centre.y() - 31, 0, centre.y() - 12);
-  lidShadow.setColorAt(0, QColor(0x80, 0x50, 0x40, 110));
-  lidShadow.setColorAt(1, QColor(0x80, 0x50, 0x40, 0));
-  p.setBrush(lidShadow);
+  p.setBrush(Linear(QPointF(0, centre.y() - 31), QPointF(0, centre.y() - 12),
+                    {{0, QColor(0x80, 0x50, 0x40, 110)}, {1, QColor(0x80, 0x50, 0x40, 0)}}));
   p.drawRect(QRectF(centre.x() - 41, centre.y() - 32, 82, 22));
   p.restore();
 
@@ -213,12 +191,12 @@ void PaintEye(QPainter& p, QPointF centre) {
   p.drawEllipse(iris + QPointF(9, 7), 3, 3);
 
   // A heavier upper lid line makes the eye read as relaxed rather than startled.
-  p.setPen(InkPen(8));
+  p.setPen(InkPen(kInk, 8));
   p.setBrush(Qt::NoBrush);
   p.drawArc(QRectF(centre.x() - 40, centre.y() - 31, 80, 62), 25 * 16, 130 * 16);
 
   // Three lashes at the outer half of the lid.
-  p.setPen(InkPen(4));
+  p.setPen(InkPen(kInk, 4));
   const double side = centre.x() < 300 ? -1 : 1;
   for (int i = 0; i < 3; ++i) {
     const double x = centre.x() + side * (18 + i * 10);
@@ -232,11 +210,8 @@ void PaintBrow(QPainter& p, QPointF inner, QPointF outer) {
   const QPointF mid = (inner + outer) / 2 + QPointF(0, -22);
   brow.moveTo(inner);
   brow.quadTo(mid, outer);
-  p.setPen(QPen(kInk, 13, Qt::SolidLine, Qt::RoundCap));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(brow);
-  p.setPen(QPen(kHair, 7, Qt::SolidLine, Qt::RoundCap));
-  p.drawPath(brow);
+  Stroke(p, brow, QPen(kInk, 13, Qt::SolidLine, Qt::RoundCap));
+  Stroke(p, brow, QPen(kHair, 7, Qt::SolidLine, Qt::RoundCap));
 }
 
 void PaintNose(QPainter& p) {
@@ -247,7 +222,7 @@ void PaintNose(QPainter& p) {
   p.drawEllipse(QPointF(300, 412), 44, 28);
   p.setBrush(Radial(QPointF(300, 392), 30, QPointF(292, 382),
                     {{0, kSkinLight}, {0.7, kSkin}, {1, kSkinShade}}));
-  p.setPen(InkPen(4.5));
+  p.setPen(InkPen(kInk, 4.5));
   QPainterPath ball;
   ball.moveTo(276, 400);
   ball.cubicTo(262, 360, 338, 360, 324, 400);
@@ -297,11 +272,9 @@ void PaintMouth(QPainter& p) {
     p.drawLine(QPointF(x, 455), QPointF(x, 476));
   p.restore();
 
-  p.setPen(InkPen(5.5));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(mouth);
+  Stroke(p, mouth, InkPen(kInk, 5.5));
   // Dimples at the corners deepen the grin.
-  p.setPen(InkPen(4));
+  p.setPen(InkPen(kInk, 4));
   p.drawArc(QRectF(206, 432, 22, 26), 100 * 16, 120 * 16);
   p.drawArc(QRectF(372, 432, 22, 26), -40 * 16, 120 * 16);
 }
@@ -327,9 +300,7 @@ QPainterPath FringePath() {
 void PaintFringeShadow(QPainter& p) {
   p.save();
   p.setClipPath(HeadPath());
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0xB0, 0x60, 0x40, 70));
-  p.drawPath(FringePath().translated(4, 12));
+  Fill(p, FringePath().translated(4, 12), QColor(0xB0, 0x60, 0x40, 70));
   p.restore();
 }
 
@@ -339,17 +310,13 @@ void PaintCowlick(QPainter& p) {
   tuft.cubicTo(270, 80, 300, 62, 330, 70);
   tuft.cubicTo(310, 78, 300, 95, 318, 118);
   tuft.closeSubpath();
-  p.setPen(InkPen(5));
-  p.setBrush(kHair);
-  p.drawPath(tuft);
+  Shape(p, tuft, kHair, InkPen(kInk, 5));
 }
 
 void PaintFringe(QPainter& p) {
   const QPainterPath fringe = FringePath();
-  p.setPen(InkPen(6));
-  p.setBrush(Radial(QPointF(300, 170), 200, QPointF(270, 150),
-                    {{0, kHairLight}, {0.6, kHair}, {1, kHairDark}}));
-  p.drawPath(fringe);
+  Shape(p, fringe, Radial(QPointF(300, 170), 200, QPointF(270, 150), {{0, kHairLight}, {0.6, kHair}, {1, kHairDark}}),
+        InkPen(kInk, 6));
 
   p.save();
   p.setClipPath(fringe);

@@ -1,6 +1,7 @@
 #include "plugins/qt/FilterParametersForm.h"
 
 #include "common/Errors.h"
+#include "platform/WholeNumber.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -42,18 +43,7 @@ bool TFilterParametersForm::AnswerScripted(const TFormAnswer& answer) {
     size_t i = 0;
     while (i < Fields_.size() && Fields_[i].Label != name) ++i;
     if (i == Fields_.size()) throw Exception("The " + Title_ + " dialog has no field \"" + name + "\"");
-    const TNumberField& field = Fields_[i];
-    long long number = 0;
-    size_t used = 0;
-    try {
-      number = std::stoll(value, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used == 0 || used != value.size() || number < field.Minimum || number > field.Maximum)
-      throw Exception(name + " must be a whole number from " + std::to_string(field.Minimum) + " to " +
-                      std::to_string(field.Maximum) + ", not \"" + value + "\"");
-    Boxes_[i]->setValue(int(number));
+    Boxes_[i]->setValue(ParseWholeNumber(value, Fields_[i].Minimum, Fields_[i].Maximum, name));
   }
   if (answer.Ok) accept();
   else reject();

@@ -6,7 +6,7 @@
 // (label, show, paint, focus) and SetProgress(int position, int maximum) (bar, then paints
 // only). With no form, runs show no progress but still answer Escape and dialogs.
 
-#include "platform/MessagePump.h"
+#include "platform/qt/MessagePump.h"
 #include "plugins/FilterUi.h"
 #include "plugins/qt/FilterParametersForm.h"
 #include "plugins/qt/KeyboardAbort.h"

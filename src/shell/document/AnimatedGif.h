@@ -33,7 +33,6 @@ public:
   int AddFrame(const TBitmap32& frame);
   // Shows an already encoded frame again without encoding it once more.
   void RepeatFrame(int frame);
-  int ShownFrameCount() const { return int(Sequence_.size()); }
 
   // The whole file: header, table, loop block, every shown frame, trailer.
   TBytes Finish() const;

@@ -7,8 +7,10 @@
 #include "codecs/Picture.h"
 #include "common/RemapTransformation.h"
 #include "layers/PictureLayer.h"
-#include "shell/document/Brushes.h"
+#include "shell/document/BrushTool.h"
 #include "shell/document/PixelTools.h"
+#include "shell/document/SelectionFrame.h"
+#include "shell/document/ToolMode.h"
 
 #include <memory>
 #include <string>
@@ -16,33 +18,17 @@
 
 namespace gs {
 
-// Active tool codes.
-namespace tool {
-inline constexpr int None = -1;
-inline constexpr int Putty = 0;
-inline constexpr int Warp = 1;
-inline constexpr int Twirl = 2;
-inline constexpr int Eraser = 5;
-inline constexpr int ColorPaint = 6;
-inline constexpr int Picker = 7;
-inline constexpr int Crop = 8;
-inline constexpr int ChromaPick = 9;
-inline constexpr int ArrangeLayers = 10;
-inline constexpr int LayerPutty = 11;
-inline constexpr int LayerWarp = 12;
-inline constexpr int LayerTwirl = 13;
-}  // namespace tool
-
 class TDocument {
 public:
   TDocument();
+  TDocument(const TDocument&) = delete;
+  TDocument& operator=(const TDocument&) = delete;
 
   TBitmap32 SourceBitmap;    // what the warp mesh samples
   TBitmap32 ViewBitmap;      // the working picture the user sees
   TBitmap32 UndoBitmap;      // the single undo snapshot; also scratch for saving
   TBitmap32 LayerUndoBitmap; // undo snapshot of the selected layer's picture
   TBitmap32 MaskBitmap;      // scratch for pictures with a transparent colour
-  TBitmap32 ScratchBitmap;   // scratch for the layer undo
   TBitmap32 MirrorBitmap;    // the pixel tools' copy of the working picture
   TBitmap32 Placeholder;     // the small picture shown while the mesh is being reset
 
@@ -56,16 +42,17 @@ public:
   int ImageHeight = 0;
   bool ImageLoaded = false;
   bool GeometryChanged = false;
-  int ToolMode = tool::None;
+  TToolMode ToolMode = TToolMode::None;
   int ZoomPercent = 0;
 
-  TBrushState Brushes;
+  TBrushTool Brushes{*this};
   int SelectedLayerIndex = -1;
 
   // Picture layers bottom to top, and at the same index each layer's source and mesh.
   std::vector<std::unique_ptr<TRotatableLayer>> Layers;
   std::vector<TLayerBmp> LayerRecords;
   TRotatableLayer* SelectedLayer = nullptr;
+  TSelectionFrame Frame;        // around the selected layer
   TBitmap32 LayerSourceBitmap;  // what a brush on a layer samples
 
   int EraserSize = 26;                // eraser and paintbrush size in document pixels

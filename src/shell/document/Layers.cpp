@@ -46,7 +46,24 @@ void RenewLayerRecord(TDocument& doc, int index) {
   doc.LayerRecords[size_t(index)] = TLayerBmp(picture);
 }
 
+void SelectLayer(TDocument& doc, TRotatableLayer* layer) {
+  if (layer == doc.SelectedLayer) return;
+  const TToolMode mode = doc.ToolMode;
+  if (mode != TToolMode::None && mode != TToolMode::Putty && mode != TToolMode::ArrangeLayers) return;
+  doc.SelectedLayer = layer;
+  doc.Frame.SetChild(layer);
+  doc.Frame.Visible = layer != nullptr;
+}
+
+void ShowAllLayers(TDocument& doc, bool visible) {
+  for (auto& layer : doc.Layers) layer->Visible = visible;
+  if (!doc.Frame.Child) doc.Frame.Visible = false;
+  SelectLayer(doc, nullptr);
+}
+
 bool FlattenLayers(TDocument& doc) {
+  doc.Frame.SetChild(nullptr);
+  doc.Frame.Visible = false;
   if (doc.Layers.empty()) return false;
   for (const auto& layer : doc.Layers) MergeLayer(doc.ViewBitmap, *layer);
   doc.Layers.clear();
@@ -57,18 +74,16 @@ bool FlattenLayers(TDocument& doc) {
   return true;
 }
 
-TPoint LayerStampPoint(const TDocument& doc, double x, double y) {
+TPoint LayerPixelAt(const TDocument& doc, TPointF at) {
   if (doc.SelectedLayerIndex < 0 || doc.SelectedLayerIndex >= int(doc.Layers.size())) return TPoint{};
-  const TRotatableLayer& layer = *doc.Layers[size_t(doc.SelectedLayerIndex)];
-  const TFloatRect& loc = layer.Location;
-  const int r = doc.Brushes.Active().Height() / 2;
+  const TFloatRect& loc = doc.Layers[size_t(doc.SelectedLayerIndex)]->Location;
   const double w = std::max(loc.Width(), 1e-9);
   const double h = std::max(loc.Height(), 1e-9);
-  return TPoint{TruncToInt((x - loc.Left) * doc.LayerSourceBitmap.Width() / w) - r,
-                TruncToInt((y - loc.Top) * doc.LayerSourceBitmap.Height() / h) - r};
+  return TPoint{TruncToInt((at.X - loc.Left) * doc.LayerSourceBitmap.Width() / w),
+                TruncToInt((at.Y - loc.Top) * doc.LayerSourceBitmap.Height() / h)};
 }
 
-void BeginLayerStroke(TDocument& doc, int index, double x, double y) {
+void BeginLayerStroke(TDocument& doc, int index) {
   if (index < 0 || index >= int(doc.Layers.size())) return;
   doc.SelectedLayerIndex = index;
   if (index < int(doc.LayerRecords.size())) {
@@ -81,8 +96,6 @@ void BeginLayerStroke(TDocument& doc, int index, double x, double y) {
     record.Warp.SrcRect = FloatRect(record.Picture.BoundsRect());
     record.Warp.MappingRect = FloatRect(record.Picture.BoundsRect());
   }
-  doc.Brushes.LayerStroke.StrokePoint = LayerStampPoint(doc, x, y);
-  doc.Brushes.LayerStroke.PuttyCarry = TFixedVector{};
   doc.LayerUndoBitmap = doc.Layers[size_t(index)]->Bitmap;
 }
 
@@ -95,7 +108,7 @@ TRect ApplyLayerBrush(TDocument& doc, TPoint p) {
       picture.Height() != doc.LayerSourceBitmap.Height())
     return TRect{};
   return ApplyBrush(doc.LayerRecords[size_t(index)].Warp, doc.LayerSourceBitmap, picture,
-                    doc.Brushes.Active(), doc.Brushes.Scratch, p, doc.ToolMode == tool::LayerPutty,
+                    doc.Brushes.Active(), doc.Brushes.Scratch, p, doc.ToolMode == TToolMode::LayerPutty,
                     doc.Brushes.LayerStroke);
 }
 

@@ -25,12 +25,19 @@ void RenewLayerRecord(TDocument& doc, int index);
 // later strokes keep the merged layers.
 bool FlattenLayers(TDocument& doc);
 
-// The start of a brush stroke on a layer pressed at document point (x, y): the layer's source
-// and mesh become the ones the brush works on, and the layer's picture the layer undo.
-void BeginLayerStroke(TDocument& doc, int index, double x, double y);
+// Selects a layer (nullptr: none) and puts the selection frame around it. Only with no tool,
+// Putty or the rotate tool: the other tools keep the layer they work on.
+void SelectLayer(TDocument& doc, TRotatableLayer* layer);
 
-// The layer brush's stamp position for a document point on the selected layer.
-TPoint LayerStampPoint(const TDocument& doc, double x, double y);
+// Shows or hides every layer and selects none.
+void ShowAllLayers(TDocument& doc, bool visible);
+
+// The start of a stroke or drag on a layer: it becomes the selected index, its source and mesh
+// the ones the brush works on, and its picture the layer undo.
+void BeginLayerStroke(TDocument& doc, int index);
+
+// The pixel of the selected layer's own picture under a picture position.
+TPoint LayerPixelAt(const TDocument& doc, TPointF at);
 
 // Composes the active stamp into the selected layer's mesh at p (layer picture pixels) and
 // re-renders that square of the layer's picture. Returns the layer picture's changed square.

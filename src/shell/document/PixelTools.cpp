@@ -54,12 +54,6 @@ int StampSize(int eraserSize, int zoomPercent) {
   return std::max(TruncToInt(eraserSize * 100.0 / std::max(zoomPercent, 1)), 0);
 }
 
-TPoint ViewToDocument(int x, int y, int zoomPercent) {
-  // Multiplying first keeps whole results exact: x / zoom * 100 gives 28.999... for 29 at 100 %.
-  const double zoom = std::max(zoomPercent, 1);
-  return TPoint{TruncToInt(x * 100.0 / zoom), TruncToInt(y * 100.0 / zoom)};
-}
-
 void SetPaintColor(TDocument& doc, TColor color) {
   doc.PaintColor = color;
   const TColor32 pixel = WinColorToColor32(color);

@@ -34,9 +34,6 @@ int EraserCursorSlot(int eraserSize);
 // zoom. A zoom below 1 counts as 1.
 int StampSize(int eraserSize, int zoomPercent);
 
-// A view position (in view pixels) in document pixels, truncated toward zero.
-TPoint ViewToDocument(int x, int y, int zoomPercent);
-
 // Sets PaintColor (a Windows colour value) and the paint bytes.
 void SetPaintColor(TDocument& doc, TColor color);
 

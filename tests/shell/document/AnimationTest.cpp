@@ -8,7 +8,7 @@
 #include "common/Errors.h"
 #include "common/Fixed.h"
 #include "shell/document/AnimationPreview.h"
-#include "shell/document/Brushes.h"
+#include "shell/document/BrushTool.h"
 #include "shell/document/Document.h"
 #include "shell/document/Layers.h"
 #include "shell/document/TestFiles.h"
@@ -42,10 +42,12 @@ void Load(TDocument& doc, const TBitmap32& picture) {
 
 // Strokes as the window makes them: a warp drag and a twirl held in place.
 void BendFace(TDocument& doc) {
-  ChooseBrush(doc, doc.Brushes, tool::Warp, 30);
-  for (int i = 0; i < 8; ++i) ApplyPictureBrush(doc, doc.Brushes, TPoint{10 + 3 * i, 12});
-  ChooseBrush(doc, doc.Brushes, tool::Twirl, 24);
-  for (int i = 0; i < 5; ++i) ApplyPictureBrush(doc, doc.Brushes, TPoint{40, 30});
+  doc.Brushes.SetSize(30);
+  doc.Brushes.Choose(TToolMode::Warp);
+  for (int i = 0; i < 8; ++i) doc.Brushes.ApplyAt(TPoint{10 + 3 * i, 12});
+  doc.Brushes.SetSize(24);
+  doc.Brushes.Choose(TToolMode::Twirl);
+  for (int i = 0; i < 5; ++i) doc.Brushes.ApplyAt(TPoint{40, 30});
 }
 
 // Every cell displaced by (dx, dy) pixels.

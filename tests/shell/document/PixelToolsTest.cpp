@@ -1,6 +1,8 @@
 #include "shell/document/PixelTools.h"
 
 #include "shell/document/Document.h"
+#include "shell/document/Pointer.h"
+#include "shell/document/Zoom.h"
 
 #include <gtest/gtest.h>
 
@@ -46,14 +48,22 @@ TDiff Differences(const TBitmap32& a, const TBitmap32& b) {
 
 }  // namespace
 
+// The pixel under a view position when the picture is shown at `zoom` percent.
+static TPoint ViewToDocument(int x, int y, int zoom, TSize picture = TSize{2000, 2000}) {
+  const TSize view{ZoomedSide(picture.Width, zoom), ZoomedSide(picture.Height, zoom)};
+  return PixelAt(ViewToPicture(TPointF{double(x), double(y)}, view, picture));
+}
+
 TEST(PixelTools, ViewPositionsMapToTheDocumentPixelUnderThePointer) {
   EXPECT_EQ(ViewToDocument(10, 7, 50), (TPoint{20, 14}));
   EXPECT_EQ(ViewToDocument(45, 9, 300), (TPoint{15, 3}));
   // Whole results stay whole: 29 / 100 * 100 in doubles would give 28.
   for (int x = 0; x < 200; ++x) ASSERT_EQ(ViewToDocument(x, x, 100), (TPoint{x, x})) << x;
   for (int x = 0; x < 200; ++x) ASSERT_EQ(ViewToDocument(x * 7, 0, 70).X, x * 10) << x;
-  // Left of the picture rounds toward zero, as truncation does.
+  // Left of the picture stays left of it.
   EXPECT_EQ(ViewToDocument(-1, -3, 50), (TPoint{-2, -6}));
+  // A view whose side the zoom truncated: the pixel under the pointer, not the zoom's guess.
+  EXPECT_EQ(ViewToDocument(65, 0, 20, TSize{333, 100}), (TPoint{327, 0}));
   EXPECT_EQ(StampSize(10, 50), 20);
   EXPECT_EQ(StampSize(26, 30), 86);
   EXPECT_EQ(StampSize(1, 500), 0);

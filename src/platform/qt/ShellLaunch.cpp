@@ -1,4 +1,4 @@
-#include "platform/ShellLaunch.h"
+#include "platform/qt/ShellLaunch.h"
 
 #include <QDesktopServices>
 #include <QProcess>

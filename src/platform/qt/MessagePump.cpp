@@ -1,4 +1,4 @@
-#include "platform/MessagePump.h"
+#include "platform/qt/MessagePump.h"
 
 #include <QCoreApplication>
 #include <QThread>

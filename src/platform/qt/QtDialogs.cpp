@@ -1,4 +1,4 @@
-#include "platform/QtDialogs.h"
+#include "platform/qt/QtDialogs.h"
 
 #include <QColorDialog>
 #include <QFontDialog>

@@ -1,0 +1,87 @@
+#include "shell/document/InputRouter.h"
+
+#include "shell/document/Document.h"
+#include "shell/document/Layers.h"
+
+namespace gs {
+
+namespace {
+
+constexpr float kRotateStep = 5.0f;
+
+TRect Everything(const TDocument& doc) { return doc.ViewBitmap.BoundsRect(); }
+
+// The rotate tool turns the layer towards the side of its centre that was clicked.
+void TurnLayer(TDocument& doc, int index, TPointF at) {
+  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
+  SelectLayer(doc, nullptr);
+  const double halfWidth = (layer->Location.Right - layer->Location.Left) / 2;
+  const double offset = at.X - layer->Location.Left;
+  layer->Rotate(halfWidth >= offset ? -kRotateStep : kRotateStep);
+  SelectLayer(doc, layer);
+  RenewLayerRecord(doc, index);
+  doc.Frame.FollowChild();
+}
+
+// A press that lands on the frame's handles or on a layer moves, resizes or turns that layer;
+// true when it did.
+bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
+  const TToolMode mode = doc.ToolMode;
+  if (IsLayerBrush(mode)) return doc.Brushes.PressOnLayer(pointer);
+  if (mode != TToolMode::None && mode != TToolMode::Putty && mode != TToolMode::ArrangeLayers)
+    return false;
+  // The rotate tool turns the layer under the pointer; the frame's handles do not resize then.
+  if (mode != TToolMode::ArrangeLayers) {
+    const TFrameDrag handle = doc.Frame.HitTest(pointer.At, handleReach);
+    if (handle != TFrameDrag::None && handle != TFrameDrag::Move) {
+      doc.Frame.BeginDrag(handle, pointer.At);
+      return true;
+    }
+  }
+  const int index = LayerAt(doc, pointer.At.X, pointer.At.Y);
+  if (index < 0) return false;
+  if (mode == TToolMode::ArrangeLayers) {
+    TurnLayer(doc, index, pointer.At);
+  } else {
+    SelectLayer(doc, doc.Layers[size_t(index)].get());
+    doc.Frame.BeginDrag(TFrameDrag::Move, pointer.At);
+  }
+  BeginLayerStroke(doc, index);
+  return true;
+}
+
+}  // namespace
+
+TRect RoutePress(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
+  if (!doc.ImageLoaded) return TRect{};
+  if (PressOnLayers(doc, pointer, handleReach)) return Everything(doc);
+  // A second button pressed during a layer stroke belongs to that stroke.
+  if (doc.Brushes.LayerBrushDown) return TRect{};
+  // A press beside every layer deselects them.
+  ShowAllLayers(doc, true);
+  doc.SelectedLayerIndex = -1;
+  doc.Brushes.Press(pointer);
+  return Everything(doc);
+}
+
+TRect RouteMove(TDocument& doc, const TPointer& pointer) {
+  if (!doc.ImageLoaded) return TRect{};
+  if (doc.Frame.Dragging()) {
+    doc.Frame.DragTo(pointer.At, pointer.Ctrl);
+    return Everything(doc);
+  }
+  return doc.Brushes.Move(pointer);
+}
+
+TRect RouteRelease(TDocument& doc) {
+  TRect changed;
+  if (doc.Frame.Dragging()) {
+    doc.Frame.EndDrag();
+    doc.Frame.FollowChild();
+    changed = Everything(doc);
+  }
+  doc.Brushes.Release();
+  return changed;
+}
+
+}  // namespace gs

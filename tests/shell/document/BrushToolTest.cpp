@@ -1,0 +1,165 @@
+#include "shell/document/BrushTool.h"
+
+#include "shell/document/Document.h"
+#include "shell/document/InputRouter.h"
+#include "shell/document/Layers.h"
+
+#include <gtest/gtest.h>
+
+using namespace gs;
+
+namespace {
+
+TBitmap32 Stripes(int w, int h) {
+  TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
+  return b;
+}
+
+class BrushToolTest : public ::testing::Test {
+protected:
+  BrushToolTest() {
+    Doc.ReplacePicture(Stripes(120, 90));
+    Doc.ImageWidth = 120;
+    Doc.ImageHeight = 90;
+    Doc.ImageLoaded = true;
+    Doc.Brushes.SetSize(21);
+  }
+  static TPointer At(double x, double y, TButtons held = TButtons{true, false, false}) {
+    return TPointer{TPointF{x, y}, held, false};
+  }
+  TRect Press(double x, double y, TButtons held = TButtons{true, false, false}) {
+    return RoutePress(Doc, At(x, y, held), TPointF{3, 3});
+  }
+  bool MeshIsZero() const { return Doc.MeshTransformation.VectorMap().IsIdentity(); }
+  // A 20 x 10 layer centred on (60, 45), selected.
+  TRotatableLayer& AddLayer() {
+    const int index = AddPictureLayer(Doc, TBitmap32(20, 10, 0xFF00FF00), 60, 45);
+    SelectLayer(Doc, Doc.Layers[size_t(index)].get());
+    Doc.SelectedLayerIndex = index;
+    return *Doc.Layers[size_t(index)];
+  }
+
+  TDocument Doc;
+};
+
+}  // namespace
+
+TEST(ToolMode, PictureAndLayerBrushesShareTheirShapeAndOnlyWarpAndTwirlRepeat) {
+  struct TCase {
+    TToolMode Mode;
+    TBrushShape Shape;
+    bool Picture, Layer, Pixel, Repeats;
+  };
+  const TCase cases[] = {
+      {TToolMode::None, TBrushShape::None, false, false, false, false},
+      {TToolMode::Putty, TBrushShape::Putty, true, false, false, false},
+      {TToolMode::Warp, TBrushShape::Warp, true, false, false, true},
+      {TToolMode::Twirl, TBrushShape::Twirl, true, false, false, true},
+      {TToolMode::Eraser, TBrushShape::None, false, false, true, false},
+      {TToolMode::ChromaPick, TBrushShape::None, false, false, true, false},
+      {TToolMode::ArrangeLayers, TBrushShape::None, false, false, false, false},
+      {TToolMode::LayerPutty, TBrushShape::Putty, false, true, false, false},
+      {TToolMode::LayerWarp, TBrushShape::Warp, false, true, false, true},
+      {TToolMode::LayerTwirl, TBrushShape::Twirl, false, true, false, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(int(c.Mode));
+    EXPECT_EQ(BrushShapeOf(c.Mode), c.Shape);
+    EXPECT_EQ(IsPictureBrush(c.Mode), c.Picture);
+    EXPECT_EQ(IsLayerBrush(c.Mode), c.Layer);
+    EXPECT_EQ(IsPixelTool(c.Mode), c.Pixel);
+    EXPECT_EQ(RepeatsWhileHeld(c.Mode), c.Repeats);
+  }
+  EXPECT_EQ(OnLayer(TToolMode::Twirl), TToolMode::LayerTwirl);
+  EXPECT_EQ(OnLayer(TToolMode::Eraser), TToolMode::Eraser);
+}
+
+TEST_F(BrushToolTest, AMoveAppliesTheStampCentredOnThePointerAndOnlyHeldWarpRepeats) {
+  Doc.Brushes.Choose(TToolMode::Warp);
+  EXPECT_TRUE(Press(60.7, 45.2).IsEmpty() == false);  // the press repaints the deselection
+  EXPECT_TRUE(MeshIsZero());                          // but applies nothing
+  const TRect changed = RouteMove(Doc, At(50.9, 40.0));
+  EXPECT_EQ(changed, (TRect{40, 30, 61, 51}));  // 21 x 21 around pixel (50, 40)
+  EXPECT_FALSE(MeshIsZero());
+  const TBitmap32 moved = Doc.ViewBitmap;
+  EXPECT_EQ(Doc.Brushes.Tick(), changed);  // held still: applied again at the same place
+  EXPECT_NE(Doc.ViewBitmap, moved);
+  RouteRelease(Doc);
+  EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
+
+  // Putty has no repeat: a held, unmoved Putty changes nothing however long it is held.
+  Doc.Brushes.Choose(TToolMode::Putty);
+  Press(30, 30);
+  const TBitmap32 before = Doc.ViewBitmap;
+  EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
+  EXPECT_EQ(Doc.ViewBitmap, before);
+}
+
+TEST_F(BrushToolTest, TheMiddleButtonRepeatsTheLastStampWhereTheLastStrokeLeftIt) {
+  Doc.Brushes.Choose(TToolMode::Twirl);
+  Press(30, 30);
+  RouteMove(Doc, At(30, 30));
+  RouteRelease(Doc);
+  const TBitmap32 before = Doc.ViewBitmap;
+  Press(100, 80, TButtons{false, false, true});
+  EXPECT_TRUE(RouteMove(Doc, At(100, 80, TButtons{false, false, true})).IsEmpty());
+  EXPECT_EQ(Doc.Brushes.Tick(), (TRect{20, 20, 41, 41}));
+  EXPECT_NE(Doc.ViewBitmap, before);
+}
+
+TEST_F(BrushToolTest, PressesReachTheFrameAndTheLayersBeforeThePicture) {
+  TRotatableLayer& layer = AddLayer();
+  const TFloatRect start = layer.Location;
+  // No tool: a press on the layer drags it, and the picture below is left alone.
+  Press(60, 45);
+  RouteMove(Doc, At(70, 50));
+  RouteRelease(Doc);
+  EXPECT_DOUBLE_EQ(layer.Location.Left, start.Left + 10);
+  EXPECT_DOUBLE_EQ(Doc.Frame.Location.Top, start.Top + 5);
+  // The right-hand handle resizes instead of moving.
+  const TFloatRect moved = layer.Location;
+  Press(moved.Right, (moved.Top + moved.Bottom) / 2);
+  RouteMove(Doc, At(moved.Right + 6, (moved.Top + moved.Bottom) / 2));
+  RouteRelease(Doc);
+  EXPECT_DOUBLE_EQ(layer.Location.Left, moved.Left);
+  EXPECT_DOUBLE_EQ(layer.Location.Right, moved.Right + 6);
+  // A press beside the layer deselects it.
+  Press(5, 5);
+  EXPECT_EQ(Doc.SelectedLayer, nullptr);
+  EXPECT_FALSE(Doc.Frame.Visible);
+  EXPECT_TRUE(MeshIsZero());
+}
+
+TEST_F(BrushToolTest, WithALayerSelectedTheBrushWarpsOnlyThatLayer) {
+  TRotatableLayer& layer = AddLayer();
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 10; ++y) layer.Bitmap.SetPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+  RenewLayerRecord(Doc, 0);
+  const TBitmap32 before = layer.Bitmap;
+  Doc.Brushes.SetSize(7);
+  Doc.Brushes.Choose(TToolMode::Warp);
+  ASSERT_EQ(Doc.ToolMode, TToolMode::LayerWarp);
+  // Beside the layer: no layer stroke, and the picture is no brush target either.
+  Press(5, 5);
+  EXPECT_FALSE(Doc.Brushes.LayerBrushDown);
+  EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
+  RouteRelease(Doc);
+  // On it: the layer's own picture bends, the picture's mesh stays empty.
+  Press(60, 45);
+  EXPECT_TRUE(Doc.Brushes.LayerBrushDown);
+  EXPECT_FALSE(RouteMove(Doc, At(61, 45)).IsEmpty());
+  EXPECT_FALSE(Doc.Brushes.Tick().IsEmpty());
+  RouteRelease(Doc);
+  EXPECT_NE(layer.Bitmap, before);
+  EXPECT_TRUE(MeshIsZero());
+  // Size and Effect clamp to their ranges and rebuild the layer brush's stamps.
+  Doc.Brushes.SetSize(1000);
+  EXPECT_EQ(Doc.Brushes.Size(), TBrushTool::kMaxSize);
+  EXPECT_EQ(Doc.Brushes.Stamps[1].Width(), TBrushTool::kMaxSize);
+  Doc.Brushes.SetEffect(300);
+  EXPECT_EQ(Doc.Brushes.Effect(), TBrushTool::kMaxEffect);
+  EXPECT_FLOAT_EQ(Doc.Brushes.Brush.Pinch(), 1.0f);
+  EXPECT_FALSE(Doc.Brushes.Stamps[0].IsIdentity());
+}
