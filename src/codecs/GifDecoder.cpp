@@ -174,7 +174,7 @@ void DrawIndices(TBitmap32& bitmap, const TImageHeader& image, const std::vector
 // The indices of the image, after checking that the codes could possibly fill it.
 std::vector<uint8_t> ReadIndices(TByteReader& in, const TImageHeader& image, int& minCodeSize) {
   minCodeSize = in.U8("truncated image data");
-  if (minCodeSize < 2 || minCodeSize > 8)
+  if (minCodeSize < 1 || minCodeSize > 8)
     Fail("bad LZW minimum code size " + std::to_string(minCodeSize));
   const TBytes codes = JoinSubBlocks(in);
   const uint64_t pixelCount = uint64_t(image.Width) * uint64_t(image.Height);

@@ -202,13 +202,15 @@ void DecodeGifLzw(TByteSpan codes, int minCodeSize, std::span<uint8_t> out) {
         start[nextFree] = uint32_t(previousStart);
         length[nextFree] = uint16_t(length[previous] + 1);
         ++nextFree;
-        if (nextFree == (1u << width) && width < kMaxCodeBits) {
-          ++width;
-          mask = (1u << width) - 1;
-        }
       }
     } else if (code > clear) {
       Fail("bad LZW code");
+    }
+    // Checked after every code, not only after one that adds a string: with a minimum code
+    // size of 1 the first free code (4) is already too wide right after a clear's first code.
+    if (nextFree == (1u << width) && width < kMaxCodeBits) {
+      ++width;
+      mask = (1u << width) - 1;
     }
     const size_t room = size - pos;
     size_t n = 1;

@@ -1,5 +1,5 @@
 #pragma once
-// GIF's variable-length LZW: codes of 3 to 12 bits, least significant bit first, with a clear
+// GIF's variable-length LZW: codes of 2 to 12 bits, least significant bit first, with a clear
 // code (1 << minCodeSize) and an end code (clear + 1).
 
 #include "codecs/Picture.h"
@@ -18,7 +18,8 @@ void AppendGifLzwData(TBytes& out, std::span<const uint8_t> indices, int minCode
 // Decodes LZW codes (the sub-blocks' bytes joined, without their length bytes) into exactly
 // out.size() indices; codes after the image is complete are ignored. Throws EInvalidGraphic on
 // a code that is not yet in the table, on an end code before the image is complete, and when
-// the codes run out first ("GIF: truncated image data"). minCodeSize must be 2..8.
+// the codes run out first ("GIF: truncated image data"). minCodeSize must be 1..8: writers
+// should not use 1, but some do for two-colour pictures, and it is read as giflib reads it.
 void DecodeGifLzw(TByteSpan codes, int minCodeSize, std::span<uint8_t> out);
 
 // The most indices that codeBytes bytes of codes can produce, so a reader can refuse to

@@ -56,17 +56,6 @@ void CheckOutput(TJpegReader& r, const TBitmap32& bitmap) {
     jpeg::AbortWith(jpeg::Common(r.Info), "unexpected decoder output");
 }
 
-// A progressive file cut between two scans still ends properly and decodes without a warning,
-// only blurred: the later scans' detail is missing. Encoders send every coefficient to full
-// precision, so anything less is a cut file.
-void CheckAllScansArrived(TJpegReader& r) {
-  if (!r.Info.progressive_mode) return;
-  for (int c = 0; c < r.Info.num_components; ++c)
-    for (int k = 0; k < DCTSIZE2; ++k)
-      if (r.Info.coef_bits[c][k] != 0)
-        jpeg::AbortWith(jpeg::Common(r.Info), "truncated file (progressive scans missing)");
-}
-
 // Adobe's CMYK files store every ink inverted (255 = no ink), and Photoshop writes all CMYK
 // JPEGs that way; other writers store plain ink amounts.
 void CmykToBitmapRow(const JSAMPLE* cmyk, TColor32* dst, int width, bool inverted) {
@@ -83,7 +72,6 @@ bool ReadCmykPixels(TJpegReader& r, TBitmap32& bitmap) {
   if (setjmp(r.Errors.Jump)) return false;
   jpeg_start_decompress(&r.Info);
   CheckOutput(r, bitmap);
-  CheckAllScansArrived(r);
   JSAMPARRAY row = (*r.Info.mem->alloc_sarray)(jpeg::Common(r.Info), JPOOL_IMAGE,
                                                r.Info.output_width * 4, 1);
   while (r.Info.output_scanline < r.Info.output_height) {
@@ -99,7 +87,6 @@ bool ReadColourPixels(TJpegReader& r, TBitmap32& bitmap) {
   if (setjmp(r.Errors.Jump)) return false;
   jpeg_start_decompress(&r.Info);
   CheckOutput(r, bitmap);
-  CheckAllScansArrived(r);
   while (r.Info.output_scanline < r.Info.output_height) {
     const int first = int(r.Info.output_scanline);
     const int count = std::min(kRowsPerCall, bitmap.Height() - first);

@@ -21,9 +21,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,31 @@ const QString kHelpMissing = QStringLiteral(
 const QString kNotice = QStringLiteral(
     "Gifloom, the animated-GIF maker of Grimacer Studio.\n"
     "Drop GIF files, set the delay and make the animation.");
-constexpr int kMaxDelay = 1000;
+// Any delay the GIF's 16-bit field holds can be typed; the arrows (and the wheel and arrow
+// keys) keep to the first ten seconds, where a slip of the wheel cannot hold a frame for minutes.
+constexpr int kMaxDelay = 65535;
+constexpr int kMaxSteppedDelay = 1000;
+
+class TDelaySpinBox : public QSpinBox {
+public:
+  void stepBy(int steps) override {
+    const qint64 target = std::clamp<qint64>(qint64(value()) + qint64(steps) * singleStep(),
+                                             minimum(), kMaxSteppedDelay);
+    // From a larger typed delay a down step lands on the arrows' top; an up step must not lower
+    // it.
+    if (steps > 0 && target < value()) return;
+    setValue(int(target));
+    // As QSpinBox's own steps do, so that typing after an arrow replaces the number.
+    if (style()->styleHint(QStyle::SH_SpinBox_SelectOnStep, nullptr, this)) selectAll();
+  }
+
+protected:
+  StepEnabled stepEnabled() const override {
+    StepEnabled enabled = QSpinBox::stepEnabled();
+    if (value() >= kMaxSteppedDelay) enabled &= ~StepUpEnabled;
+    return enabled;
+  }
+};
 
 QPushButton* NewButton(const QString& text, const char* name) {
   auto* button = new QPushButton(text);
@@ -133,7 +159,7 @@ QWidget* TAnimatorDialog::BuildOptionsGroup() {
   LoopCheck_ = new QCheckBox(QStringLiteral("Loop animation"));
   LoopCheck_->setObjectName(QStringLiteral("loopCheck"));
   LoopCheck_->setChecked(true);
-  DelaySpin_ = new QSpinBox;
+  DelaySpin_ = new TDelaySpinBox;
   DelaySpin_->setObjectName(QStringLiteral("delaySpin"));
   DelaySpin_->setRange(0, kMaxDelay);
   DelaySpin_->setGroupSeparatorShown(false);

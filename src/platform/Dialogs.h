@@ -50,7 +50,6 @@ struct TFontChoice {
   bool Italic = false;
   bool Underline = false;
   bool StrikeOut = false;
-  TColor Color = 0;  // Windows colour value
 };
 
 class TDialogs {

@@ -41,6 +41,15 @@ public:
   const std::vector<TFileDialogRequest>& FileRequests() const { return FileRequests_; }
   const std::vector<std::string>& Messages() const { return Messages_; }
   void ClearMessages() { Messages_.clear(); }
+  // Forgets the answers nobody asked for (a command that failed before its question).
+  void ClearPendingAnswers() {
+    FileAnswers_.clear();
+    YesNoAnswers_.clear();
+    FormAnswers_.clear();
+    ColorAnswers_.clear();
+    FolderAnswers_.clear();
+    FontAnswers_.clear();
+  }
   bool HasPendingAnswers() const {
     return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !FormAnswers_.empty() ||
            !ColorAnswers_.empty() || !FolderAnswers_.empty() || !FontAnswers_.empty();

@@ -162,21 +162,28 @@ void TPSFilterHost::Flush() {
 OSErr TPSFilterHost::AdvanceState() {
   if (OnAdvanceState) OnAdvanceState(*this);
   FilterRecord& r = Record_;
+  // A failed request may have freed the block a pointer still names: a plug-in that ignores the
+  // error must find no buffer rather than write into freed memory.
+  auto fail = [&r](OSErr error) {
+    r.inData = r.outData = r.maskData = nullptr;
+    r.inRowBytes = r.outRowBytes = r.maskRowBytes = 0;
+    return error;
+  };
   if (!IsEmptyRect(r.inRect)) {
     const OSErr error = Deliver(In_, r.inRect, r.inLoPlane, r.inHiPlane, r.inPreDummyPlanes, r.inPostDummyPlanes,
                                 r.inputRate, r.inData, r.inRowBytes, r.inColumnBytes, r.inPlaneBytes);
-    if (error) return error;
+    if (error) return fail(error);
   }
   if (!IsEmptyRect(r.outRect)) {
     Flush();
     const OSErr error = Deliver(Out_, r.outRect, r.outLoPlane, r.outHiPlane, r.outPreDummyPlanes,
                                 r.outPostDummyPlanes, 0, r.outData, r.outRowBytes, r.outColumnBytes, r.outPlaneBytes);
-    if (error) return error;
+    if (error) return fail(error);
     Pending_ = TPending{static_cast<uint8_t*>(r.outData), r.outRect, r.outLoPlane, r.outHiPlane, r.outRowBytes};
   }
   if (!IsEmptyRect(r.maskRect) && Mask) {
     const OSErr error = BuildMask();
-    if (error) return error;
+    if (error) return fail(error);
   }
   return noErr;
 }

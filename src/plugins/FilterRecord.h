@@ -79,7 +79,7 @@ enum {
   errPlugInPropertyUndefined = -30901
 };
 
-enum { plugInModeRGBColor = 3 };
+enum { plugInModeGrayScale = 1, plugInModeRGBColor = 3 };
 
 /* The host signature this host announces in hostSig. */
 #define kGrimacerHostSig PIFourCC('V', 'R', 'L', 'N')

@@ -40,6 +40,9 @@ TFilterRunner::TFilterRunner(TFilterUi* ui) : Ui_(ui) {
   FilterHost.OnAskNumbers = [this](TPSFilterHost&, const std::string& title, std::vector<TNumberField>& fields) {
     return Ui_ && Ui_->AskNumbers(title, fields);
   };
+  FilterHost.OnDrawPixels = [this](TPSFilterHost&, const TBitmap32& pixels, int x, int y) {
+    if (Ui_) Ui_->ShowPreview(pixels, x, y);
+  };
 }
 
 bool TFilterRunner::RunFilter(int index, bool asLastFilter, TBitmap32& target) {
@@ -60,6 +63,7 @@ bool TFilterRunner::RunFilter(int index, bool asLastFilter, TBitmap32& target) {
   FilterHost.Mask = &MaskMap;
   RunningName_ = filter.Name();
 
+  FilterHost.ParentWindow = Ui_ ? Ui_->WindowHandle() : 0;
   FilterHost.BindPlugin(filter);
   FilterHost.ExecuteLastFilter = asLastFilter;
   bool completed = false;
@@ -67,11 +71,15 @@ bool TFilterRunner::RunFilter(int index, bool asLastFilter, TBitmap32& target) {
     completed = FilterHost.Execute();
   } catch (...) {
     FilterHost.UnbindPlugin();
-    // The progress window must not outlive a failed run.
-    if (Ui_) Ui_->HideProgress();
+    // Neither the progress window nor a preview may outlive a failed run.
+    if (Ui_) {
+      Ui_->EndPreview();
+      Ui_->HideProgress();
+    }
     throw;
   }
   FilterHost.UnbindPlugin();
+  if (Ui_) Ui_->EndPreview();
   LastFilter_ = &filter;
   return completed;
 }

@@ -30,8 +30,9 @@ public:
   // parameters of the last run, without its dialog. True when it ran to the end, false when
   // cancelled (the picture is then as it was). Either way it becomes the last filter. A plug-in
   // error raises EPhotoshopError, leaving what was already written (the progress window is then
-  // hidden); an index outside the list raises Exception. Otherwise the progress window stays up
-  // so that the caller can show the result first and then call EndProgress().
+  // hidden); an index outside the list, or a module that does not load, raises Exception with the
+  // picture untouched. Otherwise the progress window stays up so that the caller can show the
+  // result first and then call EndProgress(). A preview the plug-in showed is gone either way.
   bool RunFilter(int index, bool asLastFilter, TBitmap32& target);
   // Keeps the progress window up a moment, if it is up, then hides it.
   void EndProgress() {

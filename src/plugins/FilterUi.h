@@ -1,6 +1,7 @@
 #pragma once
-// What running a filter needs from the user interface: the progress window, the Escape key and
-// the plug-ins' parameters dialogs. The window adapts its own forms to this; tests fake it.
+// What running a filter needs from the user interface: the progress window, the Escape key,
+// the plug-ins' parameters dialogs, their previews and the window they belong to. The window
+// adapts its own forms to this; tests fake it.
 
 #include "plugins/PSFilterHost.h"
 
@@ -25,6 +26,12 @@ public:
   virtual bool TakeEscape() = 0;
   // Shows a plug-in's parameters dialog; true when confirmed, with the values updated.
   virtual bool AskNumbers(const std::string& title, std::vector<TNumberField>& fields) = 0;
+  // Shows pixels a plug-in displays over the picture with their top-left corner at picture
+  // pixel (x, y), at once (the plug-in holds the event loop), until EndPreview().
+  virtual void ShowPreview(const TBitmap32& pixels, int x, int y) = 0;
+  virtual void EndPreview() = 0;
+  // The native id of the window plug-ins run for, handed to them as platform data; 0 for none.
+  virtual intptr_t WindowHandle() const = 0;
 };
 
 }  // namespace gs

@@ -31,6 +31,42 @@ R Serve(R failed, F&& work) {
 
 int32_t ClampToInt32(uint64_t value) { return int32_t(std::min<uint64_t>(value, INT32_MAX)); }
 
+// The host cannot know how large a plug-in's pixel map really is; it reads only maps whose
+// strides are what pixels of their bounds need, give or take alignment padding. Anything larger
+// would reach into memory that no well-formed map of that size could own.
+constexpr int64_t kMaxPixelMapPadding = 64;
+constexpr int64_t kMaxColumnBytes = 16;  // four 32-bit samples
+
+// Sample `plane` of the map's pixel (x, y) lies at baseAddr + y * Row + x * Column + plane * Plane,
+// x and y counted from the bounds' corner.
+struct TMapLayout {
+  int64_t Planes = 0;
+  int64_t Row = 0;
+  int64_t Column = 0;
+  int64_t Plane = 0;
+};
+
+OSErr CheckPixelMap(const PSPixelMap& source, TMapLayout& map) {
+  if (!source.baseAddr) return paramErr;
+  switch (source.imageMode) {
+    case plugInModeGrayScale: map.Planes = 1; break;
+    case plugInModeRGBColor: map.Planes = 3; break;
+    default: return filterBadMode;
+  }
+  const VRect& b = source.bounds;
+  const int64_t width = int64_t(b.right) - b.left, height = int64_t(b.bottom) - b.top;
+  if (!PictureSizeAllowed(width, height)) return paramErr;
+  map.Row = source.rowBytes;
+  map.Column = source.colBytes;
+  map.Plane = map.Planes > 1 ? source.planeBytes : 0;
+  if (map.Column < 1 || map.Column > kMaxColumnBytes) return paramErr;
+  // A row holds its pixels side by side.
+  if (map.Row < width * map.Column || map.Row > width * map.Column + kMaxPixelMapPadding) return paramErr;
+  // A plane lies within the pixel (interleaved) or after the plane before it (planar).
+  if (map.Planes > 1 && (map.Plane < 1 || map.Plane > map.Row * height + kMaxPixelMapPadding)) return paramErr;
+  return noErr;
+}
+
 }  // namespace
 
 void THostCallbacks::Defer(TPSFilterHost& host, std::exception_ptr error) { host.Defer(error); }
@@ -76,22 +112,27 @@ OSErr THostCallbacks::DisplayPixels(const PSPixelMap* source, const VRect* sourc
                                     int32_t dstCol, void* platformContext) {
   return Serve<OSErr>(paramErr, [=](TPSFilterHost& host) -> OSErr {
     if (host.OnDisplayPixels) host.OnDisplayPixels(host, source, sourceRect, dstRow, dstCol, platformContext);
-    if (!host.OnDrawPixels) return noErr;
-    if (!source || !sourceRect || !source->baseAddr) return paramErr;
-    // Only what lies inside the plug-in's own map is read.
+    if (!source || !sourceRect) return paramErr;
+    TMapLayout map;
+    if (const OSErr error = CheckPixelMap(*source, map)) return error;
+    if (!host.OnDrawPixels || !host.Image) return noErr;
+    // Only what lies inside the plug-in's own map is read, and only what lands on the picture.
     const VRect& b = source->bounds;
-    const int64_t top = std::max(sourceRect->top, b.top), bottom = std::min(sourceRect->bottom, b.bottom);
-    const int64_t left = std::max(sourceRect->left, b.left), right = std::min(sourceRect->right, b.right);
+    const int64_t shiftX = int64_t(dstCol) - sourceRect->left, shiftY = int64_t(dstRow) - sourceRect->top;
+    const int64_t left = std::max({int64_t(sourceRect->left), int64_t(b.left), -shiftX});
+    const int64_t top = std::max({int64_t(sourceRect->top), int64_t(b.top), -shiftY});
+    const int64_t right = std::min({int64_t(sourceRect->right), int64_t(b.right), host.Image->Width() - shiftX});
+    const int64_t bottom = std::min({int64_t(sourceRect->bottom), int64_t(b.bottom), host.Image->Height() - shiftY});
     if (bottom <= top || right <= left) return noErr;
-    if (!PictureSizeAllowed(right - left, bottom - top)) return paramErr;
     TBitmap32 pixels(int(right - left), int(bottom - top));
     const auto* base = static_cast<const uint8_t*>(source->baseAddr);
+    const int64_t green = map.Planes == 3 ? map.Plane : 0, blue = 2 * green;
     for (int64_t y = top; y < bottom; ++y) {
-      const uint8_t* p = base + (y - b.top) * int64_t(source->rowBytes) + (left - b.left) * int64_t(source->colBytes);
+      const uint8_t* p = base + (y - b.top) * map.Row + (left - b.left) * map.Column;
       TColor32* line = pixels.ScanLine(int(y - top));
-      for (int64_t x = left; x < right; ++x, p += source->colBytes) line[x - left] = Color32(p[0], p[1], p[2]);
+      for (int64_t x = left; x < right; ++x, p += map.Column) line[x - left] = Color32(p[0], p[green], p[blue]);
     }
-    host.OnDrawPixels(host, pixels, dstCol, dstRow);
+    host.OnDrawPixels(host, pixels, int(left + shiftX), int(top + shiftY));
     return noErr;
   });
 }

@@ -115,9 +115,23 @@ void TPSFilterHost::CheckResult(int16_t result) {
 bool TPSFilterHost::BindPlugin(TPIPLManager& filter) {
   UnbindPlugin();
   Filter_ = &filter;
-  if (!Module_.Open(filter.ModuleFileName)) return false;
-  Entry_ = reinterpret_cast<FilterEntryProc>(Module_.Symbol(filter.EntryPoint()));
-  return Entry_ != nullptr;
+  std::string reason;
+  if (!Module_.Open(filter.ModuleFileName)) {
+    reason = Module_.LastError();
+  } else if (filter.EntryPoint().empty()) {
+    reason = "it names no entry point";
+  } else {
+    Entry_ = reinterpret_cast<FilterEntryProc>(Module_.Symbol(filter.EntryPoint()));
+    if (!Entry_) reason = "it has no entry point \"" + filter.EntryPoint() + "\"";
+  }
+  if (Entry_) return true;
+  // Running it anyway would look like a filter that did nothing, and the user would never learn
+  // that the module is broken.
+  if (reason.empty()) reason = "the loader gave no reason";
+  if (reason.back() != '.') reason += '.';
+  LoadError_ = "Could not load the filter module " + filter.ModuleFileName + ": " + reason;
+  Module_.Close();
+  return false;
 }
 
 void TPSFilterHost::BindEntry(TPIPLManager& filter, FilterEntryProc entry) {
@@ -129,6 +143,7 @@ void TPSFilterHost::BindEntry(TPIPLManager& filter, FilterEntryProc entry) {
 void TPSFilterHost::UnbindPlugin() {
   Entry_ = nullptr;
   Filter_ = nullptr;
+  LoadError_.clear();
   Module_.Close();
 }
 
@@ -222,6 +237,7 @@ void TPSFilterHost::TestAbort() {
 }
 
 bool TPSFilterHost::Execute() {
+  if (!LoadError_.empty()) throw Exception(LoadError_);
   if (!Image) throw Exception("The filter host has no picture to filter.");
   if (Backup.Width() != Image->Width() || Backup.Height() != Image->Height())
     throw Exception("The filter host's backup does not match the picture.");

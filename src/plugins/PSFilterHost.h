@@ -94,7 +94,8 @@ public:
   // With DisplayOutput: a rectangle of Image has just been written.
   std::function<void(TPSFilterHost&, const TRect& changed)> OnOutputChanged;
   // The pixels a plug-in asked to display, as a picture to draw at (x, y) of the view; there are
-  // no device contexts here to draw on.
+  // no device contexts here to draw on. Only the part that falls on Image is handed on, and
+  // nothing when none does.
   std::function<void(TPSFilterHost&, const TBitmap32& pixels, int x, int y)> OnDrawPixels;
   // A plug-in's parameters dialog (the Grimacer dialog suite): true when confirmed, with the
   // fields' values updated. Without a handler the suite is not offered.
@@ -107,15 +108,19 @@ public:
   const TByteMap* Mask = nullptr;  // same size as Image, or none
   intptr_t ParentWindow = 0;       // offered to plug-ins as platform data
 
-  // Loads the filter's module and resolves its `wx86` entry point; false when no entry point was
-  // found (the filter then runs as one that does nothing).
+  // Loads the filter's module and resolves its `wx86` entry point. False when the module does not
+  // load or lacks the entry point; Execute() then refuses to run, with LoadError() as its message.
   bool BindPlugin(TPIPLManager& filter);
   // Binds a filter to an entry point in this process instead of a module.
   void BindEntry(TPIPLManager& filter, FilterEntryProc entry);
   void UnbindPlugin();
 
+  // "Could not load the filter module FILE: REASON" after a failed BindPlugin(), else empty.
+  const std::string& LoadError() const { return LoadError_; }
+
   // Runs the bound filter: true when it ran to the end, false when cancelled (the picture is
-  // then as it was). Plug-in errors raise EPhotoshopError, leaving what was already written.
+  // then as it was). Plug-in errors raise EPhotoshopError, leaving what was already written; a
+  // filter whose module did not load raises Exception before anything is touched.
   bool Execute();
   // Calls the entry point with a selector; 0 when no entry point is bound.
   int16_t CallSelector(int16_t selector);
@@ -171,6 +176,7 @@ private:
   TPIPLManager* Filter_ = nullptr;
   TLoadedModule Module_;
   FilterEntryProc Entry_ = nullptr;
+  std::string LoadError_;
   TDescriptor In_;
   TDescriptor Out_;
   TPending Pending_;

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "shell/Artwork.h"
+#include "platform/Guard.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -32,7 +33,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWind
   Button1->setDefault(true);
   const int bw = 75, bh = 25;
   Button1->setGeometry((kAboutWidth - bw) / 2, kAboutHeight - bh - 10, bw, bh);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button1, &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
 
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();

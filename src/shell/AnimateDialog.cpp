@@ -5,6 +5,7 @@
 #include "platform/WholeNumber.h"
 #include "shell/document/AnimationPreview.h"
 #include "shell/DialogButtons.h"
+#include "platform/Guard.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -86,14 +87,14 @@ TAnimateDialog::TAnimateDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(output);
   layout->addLayout(buttons);
 
-  connect(seFrames, &QSpinBox::valueChanged, this, [this] { seFramesChange(); });
-  connect(seDelay, &QSpinBox::valueChanged, this, [this] { seDelayChange(); });
-  connect(cbLoop, &QCheckBox::toggled, this, [this] { cbChange(); });
-  connect(cbBackAndForth, &QCheckBox::toggled, this, [this] { cbChange(); });
-  connect(btnSaveAs, &QPushButton::clicked, this, [this] { btnSaveAsClick(); });
-  connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-  connect(PreviewTimer, &QTimer::timeout, this, [this] { PreviewTimerTimer(); });
+  connect(seFrames, &QSpinBox::valueChanged, this, GuardedSlot([this] { seFramesChange(); }));
+  connect(seDelay, &QSpinBox::valueChanged, this, GuardedSlot([this] { seDelayChange(); }));
+  connect(cbLoop, &QCheckBox::toggled, this, GuardedSlot([this] { cbChange(); }));
+  connect(cbBackAndForth, &QCheckBox::toggled, this, GuardedSlot([this] { cbChange(); }));
+  connect(btnSaveAs, &QPushButton::clicked, this, GuardedSlot([this] { btnSaveAsClick(); }));
+  connect(btnOk, &QPushButton::clicked, this, GuardedSlot([this] { btnOkClick(); }));
+  connect(btnCancel, &QPushButton::clicked, this, GuardedSlot([this] { btnCancelClick(); }));
+  connect(PreviewTimer, &QTimer::timeout, this, GuardedSlot([this] { PreviewTimerTimer(); }));
   seDelayChange();
 }
 

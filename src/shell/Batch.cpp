@@ -7,6 +7,7 @@
 #include "plugins/FilterRunner.h"
 #include "shell/ImageView.h"
 #include "shell/Studio.h"
+#include "shell/document/PictureFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -47,6 +48,7 @@ struct TMouse {
 struct TBatch {
   TSStudio& Studio;
   TScriptedDialogs& Dialogs;
+  std::ostream& Err;
   TMouse Mouse;
 };
 
@@ -199,7 +201,15 @@ void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::strin
     }
   }
   dialogs.AnswerFile(AbsolutePath(path));
-  const std::string ext = LowerCase(ExtractFileExt(path));
+  // A protected picture asks as the picture inside it does.
+  std::string ext = LowerCase(ExtractFileExt(path));
+  if (ext == ".mfk") {
+    try {
+      ext = ReadPictureSource(AbsolutePath(path)).Extension;
+    } catch (const std::exception&) {
+      // Unreadable: the command itself says why.
+    }
+  }
   if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
   Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");
 }
@@ -211,9 +221,11 @@ TColor ParseRgb(const std::string& text) {
   return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
 }
 
-// "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog.
+// "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog, whose
+// Color button answers the colour dialog with RRGGBB.
 void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
   TFontChoice font = studio.TextFont;
+  std::optional<TColor> color;
   std::string text = argument;
   const size_t bar = argument.find('|');
   if (bar != std::string::npos) {
@@ -221,12 +233,18 @@ void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& 
     for (const std::string& w : Words(argument.substr(0, bar))) {
       if (w == "bold") font.Bold = true;
       else if (w == "italic") font.Italic = true;
-      else if (w.size() == 7 && w[0] == '#') font.Color = ParseRgb(w.substr(1));
+      else if (w.size() == 7 && w[0] == '#') color = ParseRgb(w.substr(1));
       else font.PointSize = ParseInt(w, "the text size");
     }
   }
   dialogs.AnswerFont(font);
-  dialogs.AnswerForm(TFormAnswer{"Insert Text", {{"Text", text}}, !text.empty()});
+  TFormAnswer answer{"Insert Text", {}, !text.empty()};
+  if (color) {
+    dialogs.AnswerColor(*color);
+    answer.Fields.emplace_back("Color", "");
+  }
+  answer.Fields.emplace_back("Text", text);
+  dialogs.AnswerForm(answer);
   Trigger(studio, "Text1");
 }
 
@@ -407,10 +425,28 @@ const std::map<std::string, TCommand>& Commands() {
   return commands;
 }
 
+void RunLine(TBatch& batch, const std::string& line);
+
+// "try COMMAND": a failure is reported and the script goes on, so that a script can show what a
+// failed command leaves behind.
+void Try(TBatch& batch, const std::string& line) {
+  try {
+    RunLine(batch, line);
+  } catch (const std::exception& e) {
+    batch.Err << "try " << line << "\n" << e.what() << "\n";
+    batch.Dialogs.ClearMessages();
+    batch.Dialogs.ClearPendingAnswers();
+  }
+}
+
 void RunLine(TBatch& batch, const std::string& line) {
   const size_t space = line.find_first_of(" \t");
   const std::string word = line.substr(0, space);
   const std::string argument = space == std::string::npos ? "" : Trim(line.substr(space));
+  if (word == "try") {
+    if (argument.empty()) throw Exception("\"try\" needs a command");
+    return Try(batch, argument);
+  }
   const auto command = Commands().find(word);
   if (command == Commands().end()) throw Exception("unknown command \"" + word + "\"");
   if (command->second.NeedsArgument && argument.empty())
@@ -426,7 +462,7 @@ void RunLine(TBatch& batch, const std::string& line) {
 }  // namespace
 
 int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err) {
-  TBatch batch{studio, dialogs, TMouse{}};
+  TBatch batch{studio, dialogs, err, TMouse{}};
   std::string raw;
   int number = 0;
   while (std::getline(script, raw)) {
@@ -455,7 +491,6 @@ int RunBatchFile(const std::string& scriptPath) {
   {
     TSStudio studio;
     studio.BatchMode = true;
-    studio.ExceptionHandler = [&dialogs](const std::string& text) { dialogs.ShowMessage(text); };
     studio.resize(1024, 768);
     studio.setAttribute(Qt::WA_DontShowOnScreen);
     studio.show();

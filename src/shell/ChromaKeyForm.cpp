@@ -5,6 +5,7 @@
 #include "platform/WholeNumber.h"
 #include "shell/document/PictureFiles.h"
 #include "shell/DialogButtons.h"
+#include "platform/Guard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -62,12 +63,12 @@ TfrmChromaKey::TfrmChromaKey(QWidget* parent) : QDialog(parent) {
   QHBoxLayout* buttons = RightAlignedButtons({btnOk, btnCancel});
   layout->addLayout(buttons);
 
-  connect(rbtnTransparency, &QRadioButton::clicked, this, [this] { rbtnClick(); });
-  connect(rbtnBackground, &QRadioButton::clicked, this, [this] { rbtnClick(); });
-  connect(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
-  connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-  connect(trbColorTolerance, &QSlider::valueChanged, this, [this] { trbColorToleranceChange(); });
+  connect(rbtnTransparency, &QRadioButton::clicked, this, GuardedSlot([this] { rbtnClick(); }));
+  connect(rbtnBackground, &QRadioButton::clicked, this, GuardedSlot([this] { rbtnClick(); }));
+  connect(btnBrowse, &QPushButton::clicked, this, GuardedSlot([this] { btnBrowseClick(); }));
+  connect(btnOk, &QPushButton::clicked, this, GuardedSlot([this] { btnOkClick(); }));
+  connect(btnCancel, &QPushButton::clicked, this, GuardedSlot([this] { btnCancelClick(); }));
+  connect(trbColorTolerance, &QSlider::valueChanged, this, GuardedSlot([this] { trbColorToleranceChange(); }));
   trbColorTolerance->setValue(kDefaultChromaTolerance);
   rbtnClick();
 }

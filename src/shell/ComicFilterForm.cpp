@@ -3,6 +3,7 @@
 #include "adjust/Posterize.h"
 #include "common/Errors.h"
 #include "platform/WholeNumber.h"
+#include "platform/Guard.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -58,9 +59,9 @@ TComicFilterForm::TComicFilterForm(const TBitmap32& picture, QWidget* parent)
   layout->addWidget(DstImg, 1);
   layout->addLayout(panel);
 
-  connect(TrackBar3, &QSlider::valueChanged, this, [this] { Button1Click(); });
-  connect(ok, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(TrackBar3, &QSlider::valueChanged, this, GuardedSlot([this] { Button1Click(); }));
+  connect(ok, &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
+  connect(cancel, &QPushButton::clicked, this, GuardedSlot([this] { Button2Click(); }));
   ShowPreview();
 }
 
@@ -89,7 +90,7 @@ void TComicFilterForm::ShowPreview() {
 
 void TComicFilterForm::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  ShowPreview();
+  RunGuarded([this] { ShowPreview(); });
 }
 
 bool TComicFilterForm::ShowModal() {

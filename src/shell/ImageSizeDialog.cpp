@@ -5,6 +5,7 @@
 #include "platform/WholeNumber.h"
 #include "shell/document/Canvas.h"
 #include "shell/DialogButtons.h"
+#include "platform/Guard.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -48,10 +49,10 @@ Tfsize::Tfsize(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
   layout->addLayout(buttons);
-  connect(Edit1, &QSpinBox::valueChanged, this, [this] { Edit1Change(); });
-  connect(Edit2, &QSpinBox::valueChanged, this, [this] { Edit2Change(); });
-  connect(ok, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
+  connect(Edit1, &QSpinBox::valueChanged, this, GuardedSlot([this] { Edit1Change(); }));
+  connect(Edit2, &QSpinBox::valueChanged, this, GuardedSlot([this] { Edit2Change(); }));
+  connect(ok, &QPushButton::clicked, this, GuardedSlot([this] { SpeedButton1Click(); }));
+  connect(cancel, &QPushButton::clicked, this, GuardedSlot([this] { SpeedButton2Click(); }));
 }
 
 void Tfsize::Prepare(int width, int height) {

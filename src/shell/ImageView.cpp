@@ -83,7 +83,37 @@ void TImageView::DrawPicture(QPainter& painter, const QRect& exposed) const {
   painter.setClipRect(exposed);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, sx < 1.0 || sy < 1.0);
   painter.drawImage(target, part);
+  if (Preview_.width() == bw && Preview_.height() == bh)
+    painter.drawImage(target, Preview_, QRectF(x0, y0, x1 - x0, y1 - y0));
   painter.restore();
+}
+
+void TImageView::ShowPreview(const QImage& pixels, QPoint picturePosition) {
+  if (!Bitmap_ || Bitmap_->Empty() || pixels.isNull()) return;
+  const int bw = Bitmap_->Width();
+  const int bh = Bitmap_->Height();
+  if (Preview_.width() != bw || Preview_.height() != bh) {
+    Preview_ = QImage(bw, bh, QImage::Format_ARGB32_Premultiplied);
+    Preview_.fill(Qt::transparent);
+  }
+  // In 64 bits: a position near the end of the int range must not wrap round onto the picture.
+  const int64_t x = picturePosition.x(), y = picturePosition.y();
+  const int left = int(std::max<int64_t>(x, 0)), top = int(std::max<int64_t>(y, 0));
+  const int right = int(std::min<int64_t>(x + pixels.width(), bw));
+  const int bottom = int(std::min<int64_t>(y + pixels.height(), bh));
+  if (right <= left || bottom <= top) return;
+  {
+    QPainter painter(&Preview_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(left, top), pixels, QRect(int(left - x), int(top - y), right - left, bottom - top));
+  }
+  repaint(PictureToWidget(TRect{left, top, right, bottom}).adjusted(-1, -1, 1, 1));
+}
+
+void TImageView::EndPreview() {
+  if (Preview_.isNull()) return;
+  Preview_ = QImage();
+  update();
 }
 
 void TImageView::mousePressEvent(QMouseEvent* event) { emit MouseDown(event); }

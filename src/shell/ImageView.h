@@ -1,9 +1,11 @@
 #pragma once
 // TImageView: shows a TBitmap32 stretched to the widget's size (the zoom is carried by the
-// size), over a custom first paint stage, with a stack of overlay layers drawn on top in order.
+// size), over a custom first paint stage, with a filter's preview over the picture and a stack of
+// overlay layers drawn on top in order.
 
 #include "common/Bitmap32.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
@@ -44,6 +46,12 @@ public:
   QPointF WidgetToPicture(QPointF p) const;
   QRect PictureToWidget(const TRect& r) const;
 
+  // A filter plug-in's preview: pixels shown over the picture with their top-left corner at a
+  // picture position, painted at once (the plug-in holds the event loop). Later pixels cover
+  // earlier ones; all stay until EndPreview().
+  void ShowPreview(const QImage& pixels, QPoint picturePosition);
+  void EndPreview();
+
   // Overlay layers, bottom to top; not owned.
   std::vector<TViewLayer*> Layers;
 
@@ -62,6 +70,7 @@ private:
   void DrawPicture(QPainter& painter, const QRect& exposed) const;
 
   const TBitmap32* Bitmap_ = nullptr;
+  QImage Preview_;  // the picture's size, transparent where nothing was shown
 };
 
 }  // namespace gs

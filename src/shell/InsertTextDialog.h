@@ -1,5 +1,6 @@
 #pragma once
-// TForm1: the "Insert Text" dialog, one line of text for a new text layer.
+// TForm1: the "Insert Text" dialog, one line of text for a new text layer and the colour it is
+// drawn in. The font dialog has no colour, so the colour lives here and stays between uses.
 
 #include "platform/Dialogs.h"
 
@@ -9,6 +10,8 @@ class QLineEdit;
 
 namespace gs {
 
+class TColorSelector;
+
 class TForm1 : public QDialog, public TModalForm {
   Q_OBJECT
 
@@ -16,8 +19,13 @@ public:
   explicit TForm1(QWidget* parent = nullptr);
 
   QLineEdit* Edit1 = nullptr;
-  void Button1Click();  // Ok
-  void Button2Click();  // Cancel: empties the text
+  TColorSelector* btnColor = nullptr;  // shows the text colour
+  TColor TextColor() const;
+  void Button1Click();   // Ok
+  void Button2Click();   // Cancel: empties the text
+  void btnColorClick();  // the colour dialog, starting at the text colour
+  // Escape and the title bar's close button cancel as the Cancel button does.
+  void reject() override;
 
   std::string FormName() const override { return "Insert Text"; }
   bool ShowModal() override;

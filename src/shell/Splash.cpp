@@ -2,6 +2,7 @@
 
 #include "platform/qt/MessagePump.h"
 #include "shell/Artwork.h"
+#include "platform/Guard.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -53,7 +54,7 @@ bool Tfsplash::eventFilter(QObject* watched, QEvent* event) {
 
 void Tfsplash::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
-    FormDeactivate();
+    RunGuarded([this] { FormDeactivate(); });
   QWidget::changeEvent(event);
 }
 

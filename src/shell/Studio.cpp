@@ -3,6 +3,7 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
+#include "platform/Guard.h"
 #include "shell/AboutBox.h"
 #include "shell/BrushLayer.h"
 #include "shell/Splash.h"
@@ -29,6 +30,10 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScrollArea>
@@ -49,11 +54,10 @@ constexpr int kBrushStep = 3;
 }  // namespace
 
 TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent) {
-  ExceptionHandler = [](const std::string& text) { ShowMessage(text); };
   FormCreate();
 }
 
-TSStudio::~TSStudio() = default;
+TSStudio::~TSStudio() { qApp->removeEventFilter(this); }
 
 void TSStudio::FormCreate() {
   setWindowTitle(QString::fromLatin1(kAppCaption));
@@ -70,14 +74,14 @@ void TSStudio::FormCreate() {
   statusBar()->setSizeGripEnabled(true);
   UpdateTimer = new QTimer(this);
   UpdateTimer->setInterval(50);
-  connect(UpdateTimer, &QTimer::timeout, this, [this] { Guarded([this] { UpdateTimerTimer(); }); });
+  connect(UpdateTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { UpdateTimerTimer(); }); });
   LayterTimer = new QTimer(this);
   LayterTimer->setInterval(50);
-  connect(LayterTimer, &QTimer::timeout, this, [this] { Guarded([this] { LayterTimerTimer(); }); });
+  connect(LayterTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { LayterTimerTimer(); }); });
   fsize = new Tfsize(this);
   Form1 = new TForm1(this);
   ProgressForm = new TProgressForm(this);
-  FilterUi_ = std::make_unique<TQtFilterUi<TProgressForm>>(ProgressForm, this);
+  FilterUi_ = std::make_unique<TQtFilterUi<TProgressForm, TImageView>>(ProgressForm, this, DstImg);
   Filters_ = std::make_unique<TFilterRunner>(FilterUi_.get());
   LoadPluginForm = new TLoadPluginForm(
       [this](const std::string& folder, bool sub) { BuildFilterMenu(folder, sub); }, this);
@@ -95,7 +99,7 @@ QAction* TSStudio::Command(const char* name, const char* caption, void (TSStudio
   action->setObjectName(QString::fromLatin1(name));
   if (icon) action->setIcon(MakeIcon(*icon));
   if (tip) action->setToolTip(QString::fromUtf8(tip));
-  connect(action, &QAction::triggered, this, [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+  connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([=, this] { (this->*handler)(); }); });
   return action;
 }
 
@@ -229,8 +233,8 @@ void TSStudio::CreateToolBars() {
   PinchBar->setFixedWidth(160);
   ToolBar2->addWidget(PinchBar);
   ToolBar2->hide();
-  connect(SizeBar, &QSlider::valueChanged, this, [this] { Guarded([this] { SizeBarChange(); }); });
-  connect(PinchBar, &QSlider::valueChanged, this, [this] { Guarded([this] { PinchBarChange(); }); });
+  connect(SizeBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { SizeBarChange(); }); });
+  connect(PinchBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { PinchBarChange(); }); });
 }
 
 void TSStudio::CreateView() {
@@ -263,41 +267,32 @@ void TSStudio::CreateView() {
     const QPoint at = position(e);
     const auto held = e->buttons();
     const auto modifiers = e->modifiers();
-    Guarded([=, this] { DstImgMouseDown(held, modifiers, at.x(), at.y()); });
+    RunGuarded([=, this] { DstImgMouseDown(held, modifiers, at.x(), at.y()); });
   });
   connect(DstImg, &TImageView::MouseMove, this, [=, this](QMouseEvent* e) {
     const QPoint at = position(e);
     const auto held = e->buttons();
     const auto modifiers = e->modifiers();
-    Guarded([=, this] { DstImgMouseMove(held, modifiers, at.x(), at.y()); });
+    RunGuarded([=, this] { DstImgMouseMove(held, modifiers, at.x(), at.y()); });
   });
-  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImgMouseUp(); }); });
+  connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { RunGuarded([this] { DstImgMouseUp(); }); });
   connect(DstImg1, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {
     const QPoint at = position(e);
     const auto held = e->buttons();
-    Guarded([=, this] { DstImg1MouseDown(held, at.x(), at.y()); });
+    RunGuarded([=, this] { DstImg1MouseDown(held, at.x(), at.y()); });
   });
   connect(DstImg1, &TImageView::MouseMove, this, [=, this](QMouseEvent* e) {
     const QPoint at = position(e);
     const auto held = e->buttons();
-    Guarded([=, this] { DstImg1MouseMove(held, at.x(), at.y()); });
+    RunGuarded([=, this] { DstImg1MouseMove(held, at.x(), at.y()); });
   });
-  connect(DstImg1, &TImageView::MouseUp, this, [this](QMouseEvent*) { Guarded([this] { DstImg1MouseUp(); }); });
+  connect(DstImg1, &TImageView::MouseUp, this, [this](QMouseEvent*) { RunGuarded([this] { DstImg1MouseUp(); }); });
   ViewHost_->resize(0, 0);
   sbxDstImg->setWidget(ViewHost_);
   setCentralWidget(sbxDstImg);
-  // The window sees the wheel and the arrow keys before the scroll box does.
-  sbxDstImg->viewport()->installEventFilter(this);
-  sbxDstImg->installEventFilter(this);
-  installEventFilter(this);
-}
-
-void TSStudio::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    ExceptionHandler(e.what());
-  }
+  // The window sees the wheel and the arrow keys before any of its controls does (a slider
+  // that kept the focus after a drag would take them otherwise).
+  qApp->installEventFilter(this);
 }
 
 // ---- Commands ----
@@ -310,8 +305,10 @@ void TSStudio::mOpenImageClick() {
 }
 
 void TSStudio::OpenFile(const std::string& path) {
-  Doc.ZoomPercent = 100;
+  // A file that cannot be opened leaves everything as it was: it throws before any change.
   LoadImageFile(path);
+  Doc.OpenedFileName = path;
+  Doc.SceneBeforeSave.reset();
   SelectLayer(nullptr);
   Doc.Frame.SetChild(nullptr);
   Doc.Frame.Visible = false;
@@ -344,7 +341,12 @@ void TSStudio::EnableDocumentCommands() {
     action->setEnabled(true);
 }
 
-void TSStudio::PrepareSave() {
+void TSStudio::PrepareSave(const std::string& target) {
+  // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
+  // what an animation of the caricature needs.
+  const bool bakes = !Doc.Layers.empty() || LowerCase(ExtractFileExt(target)) == ".gif";
+  const TAnimationScene scene = SceneOf(Doc);
+  if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) Doc.SceneBeforeSave.emplace(scene);
   Doc.GeometryChanged = false;
   EndTool();
   ShowBrushOutline(false);
@@ -352,7 +354,7 @@ void TSStudio::PrepareSave() {
 }
 
 void TSStudio::mSaveImageClick() {
-  PrepareSave();
+  PrepareSave(Doc.DocumentFileName);
   Doc.WritePicture(Doc.DocumentFileName);
   RefreshView();
 }
@@ -361,7 +363,7 @@ void TSStudio::saveas1Click() {
   TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, "", true};
   const std::optional<std::string> file = Dialogs().SaveFile(request);
   if (!file) return;
-  PrepareSave();
+  PrepareSave(*file);
   Doc.DocumentFileName = *file;
   UpdateCaption();
   Doc.WritePicture(*file);
@@ -389,10 +391,10 @@ void TSStudio::EndTool() {
     DstImg1->hide();
   }
   Doc.Brushes.ButtonDown = false;
-  DstImg->unsetCursor();
   ToolBar2->hide();
   ShowBrushOutline(false);
   Doc.ToolMode = TToolMode::None;
+  ShowToolCursor();
   SyncRepeatTimers();
   ShowAllLayers(true);
   RefreshView();
@@ -496,18 +498,29 @@ void TSStudio::WMKeyDown(int key) {
   }
 }
 
+namespace {
+// A control of this window where typing means text: the keys are its own.
+bool TakesText(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+         qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
+}
+
+bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
+}  // namespace
+
 bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   if (event->type() == QEvent::Wheel) {
-    const auto* wheel = static_cast<QWheelEvent*>(event);
-    const int delta = wheel->angleDelta().y();
-    if (delta > 0) Guarded([this] { FormMouseWheelUp(); });
-    if (delta < 0) Guarded([this] { FormMouseWheelDown(); });
+    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    if (delta > 0) RunGuarded([this] { FormMouseWheelUp(); });
+    if (delta < 0) RunGuarded([this] { FormMouseWheelDown(); });
     return true;
   }
-  if (event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress && !TakesText(widget)) {
     const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
-      Guarded([this, key] { WMKeyDown(key); });
+    if (IsArrow(key)) {
+      RunGuarded([this, key] { WMKeyDown(key); });
       return true;
     }
   }
@@ -535,7 +548,7 @@ void TSStudio::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (Shown_) return;
   Shown_ = true;
-  Guarded([this] { FormShow(); });
+  RunGuarded([this] { FormShow(); });
 }
 
 void TSStudio::FormShow() {
@@ -550,7 +563,7 @@ void TSStudio::FormShow() {
 
 void TSStudio::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Guarded([this] { FormActivate(); });
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) RunGuarded([this] { FormActivate(); });
 }
 
 void TSStudio::FormActivate() {

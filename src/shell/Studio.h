@@ -168,9 +168,6 @@ public:
   void EndTool();
   void UpdateCaption();
 
-  // Runs a handler; an exception that leaves it is shown by ExceptionHandler.
-  void Guarded(const std::function<void()>& handler);
-  std::function<void(const std::string&)> ExceptionHandler;
 
   // Controls, named as on the form.
   TImageView* DstImg = nullptr;
@@ -258,13 +255,19 @@ private:
   QAction* Command(const char* name, const char* caption, void (TSStudio::*handler)(),
                    std::optional<TIcon> icon = std::nullopt, const char* tip = nullptr);
   void EnableDocumentCommands();
-  void PrepareSave();
+  // Ends the tool and merges the layers before a save to `target`.
+  void PrepareSave(const std::string& target);
   void RefreshView();
   // Repaints the part of the picture (picture pixels) that an edit changed.
   void Repaint(const TRect& changed);
   void DstImgPaintStage(QPainter& painter, const QRect& exposed);
   void ChooseBrush(TToolMode pictureBrush);
   void ShowBrushOutline(bool visible);
+  // The view's cursor for the active tool, or over the selection frame for what a drag does.
+  void ShowToolCursor();
+  void ShowFrameCursor(TPointF at);
+  // How near to a handle of the selection frame a press grabs it, in picture pixels.
+  TPointF HandleReach() const;
   void HideMirror();
   // Runs the repeat timer of a brush that acts while held still, and stops the other.
   void SyncRepeatTimers();

@@ -31,7 +31,7 @@ void TSStudio::mAnimateCaricatureClick() {
   // A pixel tool has baked the warp into the picture by now, and a brush left its strokes in
   // the mesh: what is left to animate is what the mesh holds.
   EndTool();
-  const TAnimationScene scene = SceneOf(Doc);
+  const TAnimationScene scene = AnimationSceneOf(Doc);
   if (!SceneHasWarp(scene)) {
     ShowMessage(kNothingToAnimate);
     return;

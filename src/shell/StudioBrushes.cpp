@@ -3,6 +3,7 @@
 // cursor, the outline, the timers and the repaint.
 
 #include "shell/BrushLayer.h"
+#include "shell/Icons.h"
 #include "shell/ImageView.h"
 #include "shell/Studio.h"
 #include "shell/ToolsForm.h"
@@ -17,6 +18,23 @@ namespace gs {
 namespace {
 // How near to a handle of the selection frame a press grabs it, in view pixels.
 constexpr double kHandleReach = 6.0;
+
+// What a drag from this part of the selection frame will do.
+Qt::CursorShape FrameCursor(TFrameDrag part) {
+  switch (part) {
+    case TFrameDrag::Left:
+    case TFrameDrag::Right: return Qt::SizeHorCursor;
+    case TFrameDrag::Top:
+    case TFrameDrag::Bottom: return Qt::SizeVerCursor;
+    case TFrameDrag::TopLeft:
+    case TFrameDrag::BottomRight: return Qt::SizeFDiagCursor;
+    case TFrameDrag::TopRight:
+    case TFrameDrag::BottomLeft: return Qt::SizeBDiagCursor;
+    case TFrameDrag::Move: return Qt::SizeAllCursor;
+    case TFrameDrag::None: break;
+  }
+  return Qt::ArrowCursor;
+}
 
 TButtons ButtonsOf(Qt::MouseButtons held) {
   return TButtons{held.testFlag(Qt::LeftButton), held.testFlag(Qt::RightButton),
@@ -41,7 +59,7 @@ void TSStudio::ChooseBrush(TToolMode pictureBrush) {
   HideMirror();
   Doc.Brushes.Choose(pictureBrush);
   BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
-  DstImg->setCursor(Qt::BlankCursor);
+  ShowToolCursor();
   ShowBrushOutline(true);
   SyncRepeatTimers();
   ToolBar2->show();
@@ -70,16 +88,35 @@ QPoint TSStudio::PictureToView(TPointF picture) const {
   return QPoint(int(p.x()), int(p.y()));
 }
 
+TPointF TSStudio::HandleReach() const {
+  const QPointF reach = DstImg->WidgetToPicture(QPointF(kHandleReach, kHandleReach));
+  return TPointF{reach.x(), reach.y()};
+}
+
+void TSStudio::ShowToolCursor() {
+  if (IsBrush(Doc.ToolMode)) DstImg->setCursor(Qt::BlankCursor);
+  else if (Doc.ToolMode == TToolMode::ArrangeLayers) DstImg->setCursor(MakeToolCursor(9));
+  else DstImg->unsetCursor();
+}
+
+void TSStudio::ShowFrameCursor(TPointF at) {
+  const bool frameTool = Doc.ToolMode == TToolMode::None || Doc.ToolMode == TToolMode::Putty;
+  const TFrameDrag part = frameTool ? Doc.Frame.HitTest(at, HandleReach()) : TFrameDrag::None;
+  if (part == TFrameDrag::None) ShowToolCursor();
+  else DstImg->setCursor(FrameCursor(part));
+}
+
 void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
-  const QPointF reach = DstImg->WidgetToPicture(QPointF(kHandleReach, kHandleReach));
-  Repaint(RoutePress(Doc, pointer, TPointF{reach.x(), reach.y()}));
+  Repaint(RoutePress(Doc, pointer, HandleReach()));
 }
 
 void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
-  // The outline stands for the hidden pointer over the whole view.
+  // The outline stands for the hidden pointer over the whole view, a dragged layer included.
   if (Doc.ImageLoaded && IsBrush(Doc.ToolMode)) BrushOutline->SetCenter(QPoint(x, y));
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
+  // The cursor tells what a press would do; during a drag it keeps saying what is being done.
+  if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
   Repaint(RouteMove(Doc, pointer));
 }
 

@@ -24,17 +24,17 @@ public:
 
 void TSStudio::ToolButton1Click() {
   if (!Doc.ImageLoaded) return;
-  const bool resized = Doc.GeometryChanged;
-  UndoPicture(Doc);
-  if (resized) ApplyZoom();
+  if (UndoPicture(Doc)) ApplyZoom();
   RefreshLayers();
   RefreshView();
 }
 
 void TSStudio::ToolButton18Click() {
-  if (!Doc.ImageLoaded || Doc.SourceFileName.empty()) return;
-  Doc.ZoomPercent = 100;
-  LoadImageFile(Doc.SourceFileName);
+  // The file the user chose, not the document's name: that is the inner name of a protected
+  // picture, or the copy a save wrote.
+  if (!Doc.ImageLoaded || Doc.OpenedFileName.empty()) return;
+  LoadImageFile(Doc.OpenedFileName);
+  Doc.SceneBeforeSave.reset();
   EndTool();
 }
 

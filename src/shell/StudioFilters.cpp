@@ -18,7 +18,7 @@ namespace gs {
 
 void TSStudio::BuildFilterMenu(const std::string& folder, bool includeSubDirectories) {
   gs::BuildFilterMenu(*FiltersMenu, Filters_->Plugins, folder, includeSubDirectories,
-                      [this](int index) { Guarded([=, this] { RunFilter(index, false); }); });
+                      [this](int index) { RunFilter(index, false); });
 }
 
 namespace {

@@ -97,14 +97,17 @@ void TSStudio::Text1Click() {
     // Room below and to the right keeps descenders and slanted glyphs inside the picture.
     const int height = metrics.height() + 5;
     const int width = metrics.horizontalAdvance(text) + 15;
-    QImage image(width, height, QImage::Format_ARGB32);
+    // Qt's glyph blending leaves premultiplied values even in a straight-alpha image, which
+    // darkens the edges of coloured text; painting premultiplied and converting once is exact.
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
       QPainter painter(&image);
       painter.setFont(qfont);
-      painter.setPen(QColor::fromRgb(WinColorToColor32(TextFont.Color)));
+      painter.setPen(QColor::fromRgb(WinColorToColor32(Form1->TextColor())));
       painter.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop, text);
     }
+    image.convertTo(QImage::Format_ARGB32);
     TBitmap32 picture(width, height);
     for (int y = 0; y < height; ++y) {
       const auto* from = reinterpret_cast<const TColor32*>(image.constScanLine(y));
@@ -157,7 +160,7 @@ void TSStudio::RotateLayerTool() {
   }
   Doc.ToolMode = TToolMode::ArrangeLayers;
   SyncRepeatTimers();
-  DstImg->setCursor(MakeToolCursor(9));
+  ShowToolCursor();
   activateWindow();
   DstImg->update();
 }

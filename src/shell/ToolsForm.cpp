@@ -1,6 +1,7 @@
 #include "shell/ToolsForm.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Guard.h"
 #include "shell/Studio.h"
 
 #include <QAction>
@@ -87,7 +88,7 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   ColorSelector1->setGeometry(0, kColorTop, kPaletteWidth, kColorHeight);
   ColorSelector1->setToolTip(QStringLiteral("Color Selector"));
   ColorSelector1->setAutoRaise(true);
-  connect(ColorSelector1, &QToolButton::clicked, this, [this] { Studio_.Guarded([this] { ChooseColor(); }); });
+  connect(ColorSelector1, &QToolButton::clicked, this, [this] { RunGuarded([this] { ChooseColor(); }); });
 
   setFixedSize(kPaletteWidth, kColorTop + kColorHeight);
   move(4, 123);
@@ -106,7 +107,7 @@ QToolButton* TToolsForm::AddButton(int x, int y, QAction* command) {
 QAction* TToolsForm::AddSizeItem(int imageIndex, int size) {
   QAction* item = BrushSizeMenu->addAction(QIcon(PaintBrushSizeImage(imageIndex)), QStringLiteral(" "));
   connect(item, &QAction::triggered, this, [this, size] {
-    Studio_.Guarded([this, size] { Studio_.SetEraserSize(size); });
+    RunGuarded([this, size] { Studio_.SetEraserSize(size); });
     ReturnFocus();
   });
   return item;

@@ -17,8 +17,8 @@ namespace gs {
 
 class TSStudio;
 
-// A button showing the current paint colour. It only shows the colour: the palette asks for a
-// new one and tells the main window.
+// A button showing a colour (the paint colour, the text colour). It only shows the colour: its
+// owner asks for a new one and passes it on.
 class TColorSelector : public QToolButton {
 public:
   explicit TColorSelector(QWidget* parent = nullptr);

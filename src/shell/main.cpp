@@ -1,5 +1,6 @@
 // Grimacer Studio: start-up, the command line, the batch mode and the start-up measurement.
 
+#include "platform/Guard.h"
 #include "platform/qt/QtDialogs.h"
 #include "shell/Batch.h"
 #include "shell/StartupProbe.h"
@@ -41,7 +42,7 @@ int main(int argc, char* argv[]) {
   if (argc >= 2 && !probe) {
     // Once the window has its final size, so that the picture is fitted to it.
     const std::string file = argv[1];
-    QTimer::singleShot(0, &studio, [&studio, file] { studio.Guarded([&] { studio.OpenFile(file); }); });
+    QTimer::singleShot(0, &studio, [&studio, file] { gs::RunGuarded([&] { studio.OpenFile(file); }); });
   }
   return app.exec();
 }

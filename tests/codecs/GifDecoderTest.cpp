@@ -223,6 +223,35 @@ TEST(GifDecoder, FullTableWithoutClearKeepsTwelveBitCodes) {
   for (int x = 0; x < 4400; ++x) ASSERT_EQ(decoded.Pixel(x, 0), kGlobal[sent[size_t(x)]]) << x;
 }
 
+TEST(GifDecoder, MinimumCodeSizeOne) {
+  // Clear code 2, end code 3, a literal is 0 or 1. The first code after a clear is 2 bits wide;
+  // the next free code, 4, is then already beyond 2 bits, so the codes widen at once, as
+  // giflib reads them.
+  const std::vector<TColor32> twoColours = {kRed, kBlue};
+  const struct {
+    const char* What;
+    int Width, Height;
+    TCodes Codes;
+    std::vector<uint8_t> Indices;
+  } cases[] = {
+      {"a tracking pixel", 1, 1, {{2, 2}, {1, 2}, {3, 3}}, {1}},
+      // 4 and 5 are strings; 8 is the code being defined; after entry 7 the codes are 4 bits.
+      {"two colours in strings", 4, 3,
+       {{2, 2}, {0, 2}, {1, 3}, {1, 3}, {4, 3}, {5, 3}, {8, 4}, {6, 4}, {3, 4}},
+       {0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TGifBuilder gif;
+    gif.Header(c.Width, c.Height, twoColours)
+        .Codes(0, 0, c.Width, c.Height, PackCodes(c.Codes), 1);
+    const TBitmap32 decoded = DecodeGif(gif.Bytes).Bitmap;
+    ASSERT_TRUE(decoded.Width() == c.Width && decoded.Height() == c.Height);
+    for (int i = 0; i < c.Width * c.Height; ++i)
+      EXPECT_EQ(decoded.Pixel(i % c.Width, i / c.Width), twoColours[c.Indices[size_t(i)]]) << i;
+  }
+}
+
 TEST(GifDecoder, BrokenFilesAreRefusedWithAReason) {
   auto withCodes = [](const TCodes& codes, int pixels) {
     TGifBuilder gif;
@@ -247,8 +276,11 @@ TEST(GifDecoder, BrokenFilesAreRefusedWithAReason) {
   EXPECT_EQ(Outcome(noImage.Bytes), "GIF: no image in the file");
   badBlock.Header(1, 1, kGlobal).Put({0x99});
   EXPECT_EQ(Outcome(badBlock.Bytes), "GIF: bad block type 0x99");
-  badCodeSize.Header(1, 1, kGlobal).Codes(0, 0, 1, 1, LiteralCodes({0}), 9);
-  EXPECT_EQ(Outcome(badCodeSize.Bytes), "GIF: bad LZW minimum code size 9");
+  for (int size : {0, 9}) {
+    badCodeSize.Bytes.clear();
+    badCodeSize.Header(1, 1, kGlobal).Codes(0, 0, 1, 1, LiteralCodes({0}), size);
+    EXPECT_EQ(Outcome(badCodeSize.Bytes), "GIF: bad LZW minimum code size " + std::to_string(size));
+  }
   empty.Header(0, 0, kGlobal).Image(0, 0, 0, 0, {});
   EXPECT_EQ(Outcome(empty.Bytes), "GIF: the picture has no pixels");
 

@@ -83,6 +83,16 @@ protected:
   QString Put(const std::string& name, const TTestGif& gif) {
     return QString::fromStdString(Folder.Put(name, gif));
   }
+  // Replaces the field's text key by key and presses Enter, as a user types a number.
+  static void Type(QSpinBox* spin, const QString& digits) {
+    spin->selectAll();
+    for (const QChar digit : digits) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + digit.digitValue(), Qt::NoModifier, digit);
+      QCoreApplication::sendEvent(spin, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(spin, &enter);
+  }
 };
 
 TEST_F(AnimatorDialogTest, StartsEmptyWithLoopingOnAndMakeDisabled) {
@@ -91,7 +101,7 @@ TEST_F(AnimatorDialogTest, StartsEmptyWithLoopingOnAndMakeDisabled) {
   EXPECT_EQ(List()->count(), 0);
   EXPECT_TRUE(Child<QCheckBox>("loopCheck")->isChecked());
   EXPECT_EQ(Child<QSpinBox>("delaySpin")->minimum(), 0);
-  EXPECT_EQ(Child<QSpinBox>("delaySpin")->maximum(), 1000);
+  EXPECT_EQ(Child<QSpinBox>("delaySpin")->maximum(), 65535);
   EXPECT_FALSE(MakeButton()->isEnabled());
 }
 
@@ -174,6 +184,31 @@ TEST_F(AnimatorDialogTest, MakeWritesTheAnimationWithTheDialogsOptions) {
   ASSERT_EQ(animation.Frames.size(), 2u);
   EXPECT_EQ(animation.Frames[1].Control, (TBytes{4, 0x08, 75, 0, 0, 0}));
   EXPECT_EQ(animation.Frames[1].Table, ColourTable(1, 5));
+}
+
+TEST_F(AnimatorDialogTest, DelayTakesAnyTypedGifDelayWhileItsArrowsStayWithinTenSeconds) {
+  QSpinBox* delay = Child<QSpinBox>("delaySpin");
+  Dialog.AddFiles({Put("a.gif", {})});
+  Services.SaveAnswer = QString::fromStdString(Folder / "out.gif");
+  Type(delay, "65535");
+  MakeButton()->click();
+  EXPECT_TRUE(Services.Messages.empty());
+  EXPECT_EQ(ParseAnimation(ReadFile(Folder / "out.gif")).Frames.at(0).Control,
+            (TBytes{4, 0x08, 0xFF, 0xFF, 0, 0}));
+
+  // Ten steps is a page. From a typed value above the arrows' range an up step does nothing
+  // and a down step lands on their top.
+  const struct {
+    int Typed, Steps, Stepped;
+  } cases[] = {{1500, -1, 1000}, {1500, 1, 1500}, {999, 1, 1000}, {1000, 1, 1000},
+               {995, 10, 1000}, {3, -10, 0},     {500, 1, 501},   {500, -10, 490}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Typed) + " stepped by " + std::to_string(c.Steps));
+    Type(delay, QString::number(c.Typed));
+    ASSERT_EQ(delay->value(), c.Typed);
+    delay->stepBy(c.Steps);
+    EXPECT_EQ(delay->value(), c.Stepped);
+  }
 }
 
 TEST_F(AnimatorDialogTest, MakeReportsTheFrameThatFailed) {

@@ -356,6 +356,7 @@ TEST_F(FilterHostTest, DisplayedPixelsAreReadOnlyInsideThePluginsMap) {
     if (selector != filterSelectorStart) return;
     PSPixelMap source{};
     source.bounds = VRect{10, 20, 13, 24};
+    source.imageMode = plugInModeRGBColor;
     source.rowBytes = 16;
     source.colBytes = 4;
     source.planeBytes = 1;
@@ -370,6 +371,130 @@ TEST_F(FilterHostTest, DisplayedPixelsAreReadOnlyInsideThePluginsMap) {
   EXPECT_EQ(at, (TPoint{6, 5}));
   EXPECT_EQ(drawn.Pixel(0, 0), Color32(2, 1, 200));
   EXPECT_EQ(drawn.Pixel(1, 1), Color32(3, 2, 200));
+}
+
+TEST_F(FilterHostTest, DisplayedMapsOfEveryLayoutAreClippedToThePicture) {
+  std::vector<std::pair<TBitmap32, TPoint>> drawn;
+  Host.OnDrawPixels = [&](TPSFilterHost&, const TBitmap32& pixels, int x, int y) { drawn.push_back({pixels, {x, y}}); };
+  // 2 x 2 pixels, planar: a plane of red, then one of green, then one of blue.
+  const uint8_t planar[12] = {1, 2, 3, 4, 11, 12, 13, 14, 21, 22, 23, 24};
+  const uint8_t gray[4] = {50, 60, 70, 80};
+  std::vector<OSErr> shown;
+  Bind([&](int16_t selector, FilterRecord& r, intptr_t*, int16_t&) {
+    if (selector != filterSelectorStart) return;
+    PSPixelMap map{};
+    map.bounds = VRect{0, 0, 2, 2};
+    map.imageMode = plugInModeRGBColor;
+    map.rowBytes = 2;
+    map.colBytes = 1;
+    map.planeBytes = 4;
+    map.baseAddr = const_cast<uint8_t*>(planar);
+    shown.push_back(r.displayPixels(&map, &map.bounds, 29, 39, nullptr));  // only (0, 0) is on the picture
+    map.imageMode = plugInModeGrayScale;
+    map.planeBytes = 0;
+    map.baseAddr = const_cast<uint8_t*>(gray);
+    shown.push_back(r.displayPixels(&map, &map.bounds, -1, 0, nullptr));  // the top row is above it
+    shown.push_back(r.displayPixels(&map, &map.bounds, INT32_MIN, INT32_MAX, nullptr));
+  });
+  ASSERT_TRUE(Host.Execute());
+  EXPECT_EQ(shown, (std::vector<OSErr>{noErr, noErr, noErr}));
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].second, (TPoint{39, 29}));
+  ASSERT_EQ(drawn[0].first.Width(), 1);
+  ASSERT_EQ(drawn[0].first.Height(), 1);
+  EXPECT_EQ(drawn[0].first.Pixel(0, 0), Color32(1, 11, 21));
+  EXPECT_EQ(drawn[1].second, (TPoint{0, 0}));
+  ASSERT_EQ(drawn[1].first.Width(), 2);
+  ASSERT_EQ(drawn[1].first.Height(), 1);
+  EXPECT_EQ(drawn[1].first.Pixel(1, 0), Color32(80, 80, 80));
+}
+
+TEST_F(FilterHostTest, HostilePixelMapsAreRefusedUnread) {
+  bool drew = false;
+  Host.OnDrawPixels = [&](TPSFilterHost&, const TBitmap32&, int, int) { drew = true; };
+  uint8_t cells[4 * 3 * 3] = {};
+  auto good = [&] {
+    PSPixelMap map{};
+    map.bounds = VRect{0, 0, 3, 4};
+    map.imageMode = plugInModeRGBColor;
+    map.rowBytes = 12;
+    map.colBytes = 3;
+    map.planeBytes = 1;
+    map.baseAddr = cells;
+    return map;
+  };
+  const std::vector<std::pair<std::string, std::function<void(PSPixelMap&)>>> hostile = {
+      {"no data", [](PSPixelMap& m) { m.baseAddr = nullptr; }},
+      {"negative height", [](PSPixelMap& m) { m.bounds.bottom = -5; }},
+      {"negative width", [](PSPixelMap& m) { m.bounds.left = 10; }},
+      {"bounds overflowing", [](PSPixelMap& m) { m.bounds = VRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}; }},
+      {"huge rows", [](PSPixelMap& m) { m.rowBytes = INT32_MAX; }},
+      {"negative rows", [](PSPixelMap& m) { m.rowBytes = -12; }},
+      {"rows shorter than their pixels", [](PSPixelMap& m) { m.rowBytes = 4; }},
+      {"no columns", [](PSPixelMap& m) { m.colBytes = 0; }},
+      {"negative columns", [](PSPixelMap& m) { m.colBytes = -3; }},
+      {"huge columns", [](PSPixelMap& m) { m.colBytes = INT32_MAX; }},
+      {"huge planes", [](PSPixelMap& m) { m.planeBytes = INT32_MAX; }},
+      {"negative planes", [](PSPixelMap& m) { m.planeBytes = -1; }},
+  };
+  std::vector<std::string> accepted;
+  OSErr cmyk = noErr, noMap = noErr, noRect = noErr, fine = -1;
+  Bind([&](int16_t selector, FilterRecord& r, intptr_t*, int16_t&) {
+    if (selector != filterSelectorStart) return;
+    const VRect whole{0, 0, 3, 4};
+    for (const auto& [name, spoil] : hostile) {
+      PSPixelMap map = good();
+      spoil(map);
+      if (r.displayPixels(&map, &whole, 0, 0, nullptr) != paramErr) accepted.push_back(name);
+    }
+    PSPixelMap map = good();
+    noMap = r.displayPixels(nullptr, &whole, 0, 0, nullptr);
+    noRect = r.displayPixels(&map, nullptr, 0, 0, nullptr);
+    map.imageMode = 4;
+    cmyk = r.displayPixels(&map, &whole, 0, 0, nullptr);
+    EXPECT_FALSE(drew);
+    map = good();
+    fine = r.displayPixels(&map, &whole, 0, 0, nullptr);
+  });
+  ASSERT_TRUE(Host.Execute());
+  EXPECT_EQ(accepted, std::vector<std::string>{});
+  EXPECT_EQ(noMap, paramErr);
+  EXPECT_EQ(noRect, paramErr);
+  EXPECT_EQ(cmyk, filterBadMode);
+  EXPECT_EQ(fine, noErr);
+  EXPECT_TRUE(drew);
+}
+
+TEST_F(FilterHostTest, FailedDeliveryLeavesNoPointersIntoFreedBuffers) {
+  TByteMap mask;
+  mask.SetSize(40, 30, 255);
+  Host.Mask = &mask;
+  OSErr failed = noErr;
+  FilterRecord after{};
+  int calls = 0;
+  Bind([&](int16_t selector, FilterRecord& r, intptr_t*, int16_t&) {
+    if (selector == filterSelectorStart) {
+      r.inRect = r.outRect = r.maskRect = Rect{0, 0, 10, 10};
+      r.inHiPlane = r.outHiPlane = 2;
+    } else if (selector == filterSelectorContinue && calls++ == 0) {
+      ASSERT_NE(r.inData, nullptr);
+      ASSERT_NE(r.outData, nullptr);
+      ASSERT_NE(r.maskData, nullptr);
+      // Far more than the host hands out: the held input block is dropped, and the plug-in
+      // ignores the error.
+      r.inRect = Rect{0, 0, 32767, 32767};
+      r.inHiPlane = 15;
+      failed = r.advanceState();
+      after = r;
+      r.inRect = r.outRect = r.maskRect = Rect{};
+    }
+  });
+  ASSERT_TRUE(Host.Execute());
+  EXPECT_EQ(failed, memFullErr);
+  EXPECT_EQ(after.inData, nullptr);
+  EXPECT_EQ(after.outData, nullptr);
+  EXPECT_EQ(after.maskData, nullptr);
+  EXPECT_EQ(Image, Original);
 }
 
 TEST_F(FilterHostTest, DialogSuiteAsksTheHandlerAndClampsTheAnswer) {
@@ -509,7 +634,7 @@ TEST_F(ModuleRunTest, ColourServicesAskTheColourDialog) {
   EXPECT_EQ(RgbOf(image.Pixel(0, 0)), 0x010203u);  // cancelled: the plug-in's own values
 }
 
-TEST_F(ModuleRunTest, OldModulesAndMissingEntryPointsRun) {
+TEST_F(ModuleRunTest, OldModulesRunAndMissingEntryPointsAreRefused) {
   TBitmap32 image = Original;
   ASSERT_TRUE(Run("OldStyle.8bf", "Make Blue", image));
   EXPECT_TRUE(Bound);
@@ -517,7 +642,7 @@ TEST_F(ModuleRunTest, OldModulesAndMissingEntryPointsRun) {
 
   List = std::make_unique<TPSPluginList>();
   image = Original;
-  EXPECT_TRUE(Run("ThreePipl.8bf", "Beta", image));  // no such export: a filter that does nothing
+  EXPECT_THROW(Run("ThreePipl.8bf", "Beta", image), Exception);  // no such export
   EXPECT_FALSE(Bound);
   EXPECT_EQ(image, Original);
   EXPECT_TRUE(Run("ThreePipl.8bf", "Gamma", image));

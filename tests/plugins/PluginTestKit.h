@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -68,6 +69,28 @@ public:
 
 private:
   TDialogs* Previous_;
+};
+
+// Stands in for the progress window: remembers what it was told.
+struct TFakeProgressForm {
+  bool Visible = false;
+  QString Label;
+  int Shown = 0;
+  int Position = -1;
+  int Maximum = -1;
+  std::function<void()> OnStart;
+  bool isVisible() const { return Visible; }
+  void hide() { Visible = false; }
+  void Start(const QString& label) {
+    Label = label;
+    Visible = true;
+    ++Shown;
+    if (OnStart) OnStart();
+  }
+  void SetProgress(int position, int maximum) {
+    Position = position;
+    Maximum = maximum;
+  }
 };
 
 // Every pixel different: red, green and blue follow x, y and both; alpha varies too.

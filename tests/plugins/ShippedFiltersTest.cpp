@@ -14,27 +14,7 @@
 namespace gs {
 namespace {
 
-// Stands in for the progress window: remembers what it was told.
-struct TFakeProgressForm {
-  bool Visible = false;
-  QString Label;
-  int Shown = 0;
-  int Position = -1;
-  int Maximum = -1;
-  std::function<void()> OnStart;
-  bool isVisible() const { return Visible; }
-  void hide() { Visible = false; }
-  void Start(const QString& label) {
-    Label = label;
-    Visible = true;
-    ++Shown;
-    if (OnStart) OnStart();
-  }
-  void SetProgress(int position, int maximum) {
-    Position = position;
-    Maximum = maximum;
-  }
-};
+using test::TFakeProgressForm;
 
 using TPixelModel = std::function<TColor32(const TBitmap32& in, int x, int y)>;
 

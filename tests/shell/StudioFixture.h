@@ -31,7 +31,6 @@ protected:
     Previous_ = SetDialogs(&Dialogs_);
     Studio_ = std::make_unique<TSStudio>();
     Studio_->BatchMode = true;
-    Studio_->ExceptionHandler = [this](const std::string& text) { Dialogs_.ShowMessage(text); };
     Studio_->resize(1000, 900);
     Studio_->setAttribute(Qt::WA_DontShowOnScreen);
     Studio_->show();

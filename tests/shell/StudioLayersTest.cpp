@@ -6,6 +6,7 @@
 #include "codecs/Png.h"
 #include "platform/ScriptedDialogs.h"
 #include "shell/Batch.h"
+#include "shell/BrushLayer.h"
 #include "shell/ImageView.h"
 #include "shell/document/Layers.h"
 #include "shell/document/TestFiles.h"
@@ -212,4 +213,54 @@ TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
   Run("open " + Dir_.Path("screen.bmp") + "\nchromakey 2,20 20\n");
   EXPECT_TRUE(Doc().Layers.empty());
   EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
+}
+
+TEST_F(StudioLayersTest, TheFrameDragsTheSelectedLayerWhereAnotherLiesOverIt) {
+  // Two 40 x 20 layers: the first centred at (100, 80), the second over its right part.
+  Run("clipart " + Dir_.Path("art.png") + " opaque\nstroke 100,80 100,80\n");
+  Run("clipart " + Dir_.Path("art.png") + " opaque\nstroke 100,80 120,80\n");
+  const TFloatRect top = Layer(1).Location;
+  Run("stroke 85,80\n");  // only the lower layer is there: it is selected
+  ASSERT_EQ(Doc().SelectedLayer, &Layer(0));
+  Run("stroke 110,80 110,100\n");  // inside its frame, under the upper layer
+  EXPECT_NEAR(CenterY(0), 100, 1);
+  EXPECT_EQ(Layer(1).Location, top);
+}
+
+TEST_F(StudioLayersTest, ALayerBrushGoesToTheLayerPressedAndTheOutlineFollowsADraggedLayer) {
+  Run("clipart " + Dir_.Path("art.png") + " opaque\nstroke 100,80 40,40\n");
+  Run("clipart " + Dir_.Path("art.png") + " opaque\n");  // selected, at (100, 80)
+  for (int i = 0; i < 2; ++i)
+    for (int x = 0; x < 40; ++x)
+      for (int y = 0; y < 20; ++y) Layer(i).Bitmap.SetPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+  RenewLayerRecord(Doc(), 0);
+  RenewLayerRecord(Doc(), 1);
+  const TBitmap32 before = Layer(0).Bitmap;
+  Run("tool warp\nsize 9\n");
+  ASSERT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
+  Run("stroke 40,40 hold 3\n");  // on the other layer
+  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  EXPECT_NE(Layer(0).Bitmap, before);
+
+  // With nothing selected, Putty drags the layer pressed; the outline goes along with the pointer.
+  Run("tool selection\ntool putty\nstroke 100,80 130,100\n");
+  EXPECT_NEAR(CenterX(1), 130, 1);
+  EXPECT_EQ(Studio_->BrushOutline->Center(), QPoint(130, 100));
+}
+
+TEST_F(StudioLayersTest, TheCursorOverTheFrameShowsWhatADragWillDo) {
+  Run("clipart " + Dir_.Path("art.png") + "\n");
+  const TFloatRect l = Layer(0).Location;
+  const auto cursorAt = [&](double x, double y) {
+    Studio_->DstImgMouseMove(Qt::NoButton, Qt::NoModifier, int(x), int(y));
+    return Studio_->DstImg->cursor().shape();
+  };
+  const double cx = (l.Left + l.Right) / 2, cy = (l.Top + l.Bottom) / 2;
+  EXPECT_EQ(cursorAt(l.Right, cy), Qt::SizeHorCursor);
+  EXPECT_EQ(cursorAt(cx, l.Top), Qt::SizeVerCursor);
+  EXPECT_EQ(cursorAt(l.Left, l.Top), Qt::SizeFDiagCursor);
+  EXPECT_EQ(cursorAt(l.Right, l.Bottom), Qt::SizeFDiagCursor);
+  EXPECT_EQ(cursorAt(l.Left, l.Bottom), Qt::SizeBDiagCursor);
+  EXPECT_EQ(cursorAt(cx, cy), Qt::SizeAllCursor);
+  EXPECT_EQ(cursorAt(5, 5), Qt::ArrowCursor);
 }

@@ -10,10 +10,13 @@
 #include "shell/document/TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollArea>
 #include <QSlider>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -166,5 +169,22 @@ TEST_F(StudioTest, BatchRefusesACommandTheWindowHasDisabled) {
   // Before a picture is open Save is greyed out: a script that saves has gone wrong.
   EXPECT_NE(Fails("save\n").find("\"Save\" is not available now"), std::string::npos);
   EXPECT_NE(Fails("tool sideways\n").find("tool takes"), std::string::npos);
+}
+
+TEST_F(StudioTest, ArrowsAndWheelReachTheBrushEvenWhenASliderHasTheFocus) {
+  WriteFileBytes(Dir_.Path("w.bmp"), EncodeBmp32(test::Swatch(50, 50)));
+  Open(Dir_.Path("w.bmp"));
+  Studio_->Warp1Click();
+  Studio_->SizeBar->setFocus();
+  QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+  QApplication::sendEvent(Studio_->SizeBar, &left);
+  EXPECT_EQ(Studio_->PinchBar->value(), -3);
+  EXPECT_EQ(Studio_->SizeBar->value(), 100);
+  // The wheel turned down over a slider makes the brush larger, as anywhere over the window.
+  QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Studio_->PinchBar, &down);
+  EXPECT_EQ(Studio_->SizeBar->value(), 103);
+  EXPECT_EQ(Studio_->PinchBar->value(), -3);
 }
 

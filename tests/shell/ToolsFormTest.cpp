@@ -254,3 +254,18 @@ TEST_F(ToolsFormTest, LeavingABrushForAPixelToolKeepsTheWarp) {
   Palette_->SpeedButton7->click();
   EXPECT_EQ(Doc().ViewBitmap, twirled);
 }
+
+TEST_F(ToolsFormTest, TheMirrorFollowsARotationOrResizeWhileAPixelToolIsActive) {
+  Palette_->N7->trigger();  // the eraser, size 10
+  Run("rotate cw\n");
+  EXPECT_EQ(Doc().MirrorBitmap.Width(), 90);
+  EXPECT_EQ(Doc().MirrorBitmap, Doc().ViewBitmap);
+  EXPECT_EQ(Studio_->DstImg1->size(), Studio_->DstImg->size());
+  // A dab lands where the pointer is on the turned picture, in the mirror and the picture alike.
+  Drag({{5, 100}});
+  EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(10, 105)), 0);
+  EXPECT_EQ(RgbOf(Doc().MirrorBitmap.Pixel(10, 105)), 0xB0B0B0u);  // the checkerboard shows
+  Run("imagesize width=45\n");
+  EXPECT_EQ(Doc().MirrorBitmap.Width(), 45);
+  EXPECT_EQ(Studio_->DstImg1->size(), QSize(45, 60));
+}

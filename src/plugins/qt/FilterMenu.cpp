@@ -1,6 +1,7 @@
 #include "plugins/qt/FilterMenu.h"
 
 #include "plugins/FilterRunner.h"
+#include "platform/Guard.h"
 
 #include <QAction>
 #include <QMenu>
@@ -62,7 +63,7 @@ void RebuildFilterMenu(QMenu& filterMenu, const TPSPluginList& plugins,
     item->setObjectName(QStringLiteral("FilterItem") + QString::number(i));
     item->setEnabled(true);
     item->setData(i);
-    QObject::connect(item, &QAction::triggered, item, [runFilter, i] { runFilter(i); });
+    QObject::connect(item, &QAction::triggered, item, GuardedSlot([runFilter, i] { runFilter(i); }));
   }
 }
 

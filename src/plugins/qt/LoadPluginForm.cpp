@@ -1,6 +1,7 @@
 #include "plugins/qt/LoadPluginForm.h"
 
 #include "common/Errors.h"
+#include "platform/Guard.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -53,9 +54,9 @@ TLoadPluginForm::TLoadPluginForm(std::function<void(const std::string&, bool)> b
   layout->addWidget(group);
   layout->addWidget(chkInclude);
   layout->addLayout(buttons);
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(Button3, &QPushButton::clicked, this, GuardedSlot([this] { Button3Click(); }));
+  connect(Button1, &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
+  connect(Button2, &QPushButton::clicked, this, GuardedSlot([this] { Button2Click(); }));
 }
 
 void TLoadPluginForm::Button3Click() {

@@ -81,6 +81,26 @@ bool SceneHasWarp(const TAnimationScene& scene) {
   return scene.Warp && !scene.Warp->Empty() && !scene.Warp->IsIdentity();
 }
 
+TKeptScene::TKeptScene(const TAnimationScene& scene)
+    : Source(*scene.Source), Warp(*scene.Warp), TransparentColor(scene.TransparentColor) {
+  for (const TRotatableLayer* layer : scene.Layers) Layers.push_back(*layer);
+}
+
+TAnimationScene TKeptScene::Scene() const {
+  TAnimationScene scene;
+  scene.Source = &Source;
+  scene.Warp = &Warp;
+  for (const TRotatableLayer& layer : Layers) scene.Layers.push_back(&layer);
+  scene.TransparentColor = TransparentColor;
+  return scene;
+}
+
+TAnimationScene AnimationSceneOf(const TDocument& doc) {
+  const TAnimationScene scene = SceneOf(doc);
+  if (!SceneHasWarp(scene) && doc.SceneBeforeSave) return doc.SceneBeforeSave->Scene();
+  return scene;
+}
+
 TAnimationFrameRenderer::TAnimationFrameRenderer(const TAnimationScene& scene) : Scene_(scene) {
   if (!scene.Source || scene.Source->Empty() || !scene.Warp)
     throw Exception("There is no picture to animate");

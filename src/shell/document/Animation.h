@@ -61,6 +61,22 @@ TAnimationScene SceneOf(const TDocument& doc);
 // True when the mesh holds any displacement, i.e. there is something to animate.
 bool SceneHasWarp(const TAnimationScene& scene);
 
+// A scene that owns its pictures: what the animation needs kept when a save bakes the warp and
+// the layers into the picture.
+struct TKeptScene {
+  TBitmap32 Source;
+  TVectorMap Warp;
+  std::vector<TRotatableLayer> Layers;
+  TColor TransparentColor = 0;
+
+  explicit TKeptScene(const TAnimationScene& scene);
+  TAnimationScene Scene() const;
+};
+
+// What Animate Caricature plays: the document's own scene, or, when its mesh is empty because a
+// save baked it, the scene kept from before that save.
+TAnimationScene AnimationSceneOf(const TDocument& doc);
+
 // Renders frames one at a time, keeping the scaled mesh between them.
 class TAnimationFrameRenderer {
 public:

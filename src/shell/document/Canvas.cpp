@@ -24,11 +24,21 @@ TBitmap32 Rotated(const TBitmap32& picture, TRotation rotation) {
   return result;
 }
 
+namespace {
+// A pixel tool keeps working on the changed canvas: its mirror shows the new picture.
+void FollowWithMirror(TDocument& doc) {
+  if (!IsPixelTool(doc.ToolMode)) return;
+  doc.MirrorBitmap = doc.ViewBitmap;
+  ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
+}
+}  // namespace
+
 void RotateCanvas(TDocument& doc, TRotation rotation) {
   doc.UndoBitmap = doc.ViewBitmap;
   doc.ReplacePicture(Rotated(doc.ViewBitmap, rotation));
   doc.GeometryChanged = true;
   if (rotation != TRotation::Half) std::swap(doc.ImageWidth, doc.ImageHeight);
+  FollowWithMirror(doc);
 }
 
 namespace {
@@ -53,20 +63,26 @@ void ResizeCanvas(TDocument& doc, int width, int height) {
   doc.ImageWidth = doc.SourceBitmap.Width();
   doc.ImageHeight = doc.SourceBitmap.Height();
   doc.ZoomPercent = 100;
+  FollowWithMirror(doc);
 }
 
-void UndoPicture(TDocument& doc) {
+bool UndoPicture(TDocument& doc) {
   UndoSelectedLayer(doc);
   const TBitmap32 snapshot = doc.UndoBitmap;
   doc.ReplacePicture(snapshot);
   doc.MirrorBitmap = snapshot;
   ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
-  if (doc.GeometryChanged) {
-    doc.GeometryChanged = false;
+  // A snapshot of another size brings its size back, whatever happened since it was taken (a
+  // save, say, that cleared the flag).
+  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth ||
+                       snapshot.Height() != doc.ImageHeight;
+  doc.GeometryChanged = false;
+  if (resized) {
     doc.ZoomPercent = 100;
     doc.ImageWidth = snapshot.Width();
     doc.ImageHeight = snapshot.Height();
   }
+  return resized;
 }
 
 void ShowCheckerboard(TBitmap32& picture, TColor32 key) {

@@ -18,8 +18,9 @@ void RotateCanvas(TDocument& doc, TRotation rotation);
 // Resamples the working picture to width x height with a plain stretch (no filtering).
 void ResizeCanvas(TDocument& doc, int width, int height);
 
-// Brings back the undo snapshot; after a canvas operation also its size, at zoom 100.
-void UndoPicture(TDocument& doc);
+// Brings back the undo snapshot; after a canvas operation, or whenever the snapshot's size is
+// not the picture's, also its size, at zoom 100. True when the size came back.
+bool UndoPicture(TDocument& doc);
 
 // Fills the pixels that show the key (all four bytes equal to `key`) or are all zero with an
 // 8 x 8 grey and white checkerboard, so the pixel tools' copy shows where it is transparent.

@@ -80,14 +80,48 @@ void TDocument::ReplacePicture(const TBitmap32& picture) {
   BindMesh();
 }
 
-void TDocument::LoadImageFile(const std::string& fileName) {
+TLoadedPicture ReadPictureFile(const std::string& fileName) {
+  TLoadedPicture loaded;
+  loaded.SourceFileName = fileName;
+  const TPictureSource source = ReadPictureSource(fileName);
+  if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
+    loaded.SourceFileName = ChangeFileExt(fileName, source.Extension);
+  TDecodedPicture picture = DecodePicture(source.Extension, source.Bytes);
+  if (source.Extension == ".gif") {
+    loaded.Undo = std::move(picture.Bitmap);
+    loaded.Picture = loaded.Undo;
+    if (picture.TransparentColor) {
+      loaded.TransparentColor = *picture.TransparentColor;
+      KeyOutTransparent(loaded.Picture, loaded.TransparentColor);
+    }
+  } else if (source.Extension == ".png") {
+    loaded.Picture = std::move(picture.Bitmap);
+    if (picture.TransparentColor) {
+      loaded.TransparentColor = *picture.TransparentColor;
+      MakeOpaque(loaded.Picture);
+      KeyOutTransparent(loaded.Picture, loaded.TransparentColor);
+    }
+    // A PNG with an alpha channel keeps it, so its transparency shows as it does elsewhere.
+    loaded.Undo = loaded.Picture;
+  } else {
+    loaded.Picture = std::move(picture.Bitmap);
+    loaded.Undo = loaded.Picture;
+  }
+  return loaded;
+}
+
+void TDocument::LoadImageFile(const std::string& fileName) { AdoptPicture(ReadPictureFile(fileName)); }
+
+void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
   ResetMesh();
   GeometryChanged = false;
-  SourceFileName = fileName;
-  TPictureSource source = ReadPictureSource(fileName);
-  if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
-    SourceFileName = ChangeFileExt(SourceFileName, source.Extension);
-  LoadDecoded(source.Extension, source.Bytes);
+  SourceFileName = std::move(loaded.SourceFileName);
+  UndoBitmap = std::move(loaded.Undo);
+  TransparentColor = loaded.TransparentColor;
+  const TColor32 outer = SourceBitmap.OuterColor;
+  SourceBitmap = std::move(loaded.Picture);
+  MakeDocumentBitmap(SourceBitmap);
+  SourceBitmap.OuterColor = outer;
 
   ApplyTransparentColor(TransparentColor);
   ViewBitmap = SourceBitmap;
@@ -97,42 +131,6 @@ void TDocument::LoadImageFile(const std::string& fileName) {
   BindMesh();
   ImageLoaded = true;
   MirrorBitmap = SourceBitmap;
-}
-
-void TDocument::LoadDecoded(const std::string& extension, const TBytes& bytes) {
-  TDecodedPicture picture = DecodePicture(extension, bytes);
-  const TColor32 outer = SourceBitmap.OuterColor;
-  if (extension == ".gif") {
-    UndoBitmap = std::move(picture.Bitmap);
-    if (picture.TransparentColor) {
-      TransparentColor = *picture.TransparentColor;
-      MaskBitmap = UndoBitmap;
-      KeyOutTransparent(MaskBitmap, TransparentColor);
-      SourceBitmap = MaskBitmap;
-    } else {
-      TransparentColor = kDefaultTransparentColor;
-      SourceBitmap = UndoBitmap;
-    }
-  } else if (extension == ".png") {
-    if (picture.TransparentColor) {
-      TransparentColor = *picture.TransparentColor;
-      MaskBitmap = std::move(picture.Bitmap);
-      MakeOpaque(MaskBitmap);
-      KeyOutTransparent(MaskBitmap, TransparentColor);
-      SourceBitmap = MaskBitmap;
-    } else {
-      // A PNG with an alpha channel keeps it, so its transparency shows as it does elsewhere.
-      SourceBitmap = std::move(picture.Bitmap);
-      TransparentColor = kDefaultTransparentColor;
-    }
-    UndoBitmap = SourceBitmap;
-  } else {
-    SourceBitmap = std::move(picture.Bitmap);
-    UndoBitmap = SourceBitmap;
-    TransparentColor = kDefaultTransparentColor;
-  }
-  MakeDocumentBitmap(SourceBitmap);
-  SourceBitmap.OuterColor = outer;
 }
 
 void TDocument::WritePicture(const std::string& target) {

@@ -7,16 +7,29 @@
 #include "codecs/Picture.h"
 #include "common/RemapTransformation.h"
 #include "layers/PictureLayer.h"
+#include "shell/document/Animation.h"
 #include "shell/document/BrushTool.h"
 #include "shell/document/PixelTools.h"
 #include "shell/document/SelectionFrame.h"
 #include "shell/document/ToolMode.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace gs {
+
+// A picture read from a file, ready to become the document's.
+struct TLoadedPicture {
+  TBitmap32 Picture;        // keyed out on its transparent colour
+  TBitmap32 Undo;           // the undo snapshot a load leaves
+  TColor TransparentColor = kDefaultTransparentColor;
+  std::string SourceFileName;  // for a protected picture, with its inner extension
+};
+
+// Reads and decodes a picture file without touching any document.
+TLoadedPicture ReadPictureFile(const std::string& fileName);
 
 class TDocument {
 public:
@@ -28,7 +41,6 @@ public:
   TBitmap32 ViewBitmap;      // the working picture the user sees
   TBitmap32 UndoBitmap;      // the single undo snapshot; also scratch for saving
   TBitmap32 LayerUndoBitmap; // undo snapshot of the selected layer's picture
-  TBitmap32 MaskBitmap;      // scratch for pictures with a transparent colour
   TBitmap32 MirrorBitmap;    // the pixel tools' copy of the working picture
   TBitmap32 Placeholder;     // the small picture shown while the mesh is being reset
 
@@ -38,6 +50,7 @@ public:
   TColor TransparentColor = kDefaultTransparentColor;
   std::string SourceFileName;
   std::string DocumentFileName;
+  std::string OpenedFileName;  // the file last chosen to open: what Restore reloads
   int ImageWidth = 0;
   int ImageHeight = 0;
   bool ImageLoaded = false;
@@ -58,6 +71,9 @@ public:
   int EraserSize = 26;                // eraser and paintbrush size in document pixels
   TColor PaintColor = 0;              // the colour selector's colour, black at start
   TPixelToolState PixelTools;         // the eraser, paint and crop tools' own state
+  // The warp and layers as they were before a save merged them into the picture, so that the
+  // saved caricature can still be animated; dropped when a picture is opened or restored.
+  std::optional<TKeptScene> SceneBeforeSave;
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();
@@ -66,8 +82,8 @@ public:
   // The ResetMesh detour with a new picture: source and view become it, the mesh all zero.
   void ReplacePicture(const TBitmap32& picture);
 
-  // Loads a picture file into the document. On failure the exception propagates and the
-  // document shows the placeholder.
+  // Loads a picture file into the document. A file that cannot be read or decoded throws
+  // and leaves the document exactly as it was: the user's picture is never lost to a bad file.
   void LoadImageFile(const std::string& fileName);
 
   // Writes the working picture to target by its extension (".bmp", ".jpg", ".jpeg", ".png",
@@ -83,7 +99,8 @@ public:
   void ApplyTransparentColor(TColor key);
 
 private:
-  void LoadDecoded(const std::string& extension, const TBytes& bytes);
+  // Makes a picture read from a file the document's; nothing in it can fail on the file.
+  void AdoptPicture(TLoadedPicture&& loaded);
 };
 
 }  // namespace gs

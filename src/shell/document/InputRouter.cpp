@@ -25,16 +25,32 @@ void TurnLayer(TDocument& doc, int index, TPointF at) {
 
 // A press that lands on the frame's handles or on a layer moves, resizes or turns that layer;
 // true when it did.
+// A layer brush works on whichever layer the press lands on: that layer becomes the selected one.
+bool PressLayerBrush(TDocument& doc, const TPointer& pointer) {
+  const int index = LayerAt(doc, pointer.At.X, pointer.At.Y);
+  if (index < 0) return false;
+  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
+  if (layer != doc.SelectedLayer) {
+    doc.SelectedLayer = layer;
+    doc.SelectedLayerIndex = index;
+    doc.Frame.SetChild(layer);
+    doc.Frame.Visible = true;
+  }
+  return doc.Brushes.PressOnLayer(pointer);
+}
+
 bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
   const TToolMode mode = doc.ToolMode;
-  if (IsLayerBrush(mode)) return doc.Brushes.PressOnLayer(pointer);
+  if (IsLayerBrush(mode)) return PressLayerBrush(doc, pointer);
   if (mode != TToolMode::None && mode != TToolMode::Putty && mode != TToolMode::ArrangeLayers)
     return false;
-  // The rotate tool turns the layer under the pointer; the frame's handles do not resize then.
+  // The frame holds the selected layer, even where another layer lies over it. The rotate tool
+  // turns the layer under the pointer instead.
   if (mode != TToolMode::ArrangeLayers) {
     const TFrameDrag handle = doc.Frame.HitTest(pointer.At, handleReach);
-    if (handle != TFrameDrag::None && handle != TFrameDrag::Move) {
+    if (handle != TFrameDrag::None) {
       doc.Frame.BeginDrag(handle, pointer.At);
+      if (handle == TFrameDrag::Move) BeginLayerStroke(doc, IndexOfLayer(doc, doc.Frame.Child));
       return true;
     }
   }

@@ -3,6 +3,7 @@
 #include "common/Fixed.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace gs {
 
@@ -20,6 +21,7 @@ int FitZoom(int clientWidth, int clientHeight, int imageWidth, int imageHeight) 
   return std::clamp(TruncToInt(r * 100.0), 1, kMaxZoom);
 }
 
-int ZoomedSide(int side, int zoom) { return TruncToInt(side / 100.0 * zoom); }
+// Whole numbers throughout: through a double, 29 at 100 % would come out as 28.
+int ZoomedSide(int side, int zoom) { return int(int64_t(side) * zoom / 100); }
 
 }  // namespace gs

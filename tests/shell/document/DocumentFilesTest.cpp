@@ -142,29 +142,40 @@ TEST(DocumentLoad, ProtectedJpegBecomesJpgName) {
   EXPECT_EQ(doc.SourceFileName, dir.Path("face.jpg"));
 }
 
-TEST(DocumentLoad, FailuresNameTheProblemAndLeaveThePlaceholder) {
+TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("a.png"), EncodePng(Swatch(6, 6), std::nullopt));
   TDocument doc;
   doc.LoadImageFile(dir.Path("a.png"));
   doc.MeshTransformation.VectorMap().Vector(1, 1) = {65536, 0};
+  doc.UndoBitmap = TBitmap32(3, 3, 0xFF112233);
+  const TBitmap32 picture = doc.SourceBitmap;
+  const auto unchanged = [&] {
+    EXPECT_EQ(doc.SourceBitmap, picture);
+    EXPECT_EQ(doc.ViewBitmap, picture);
+    EXPECT_EQ(doc.MeshTransformation.VectorMap().Vector(1, 1), (TFixedVector{65536, 0}));
+    EXPECT_EQ(doc.UndoBitmap, TBitmap32(3, 3, 0xFF112233));
+    EXPECT_EQ(doc.SourceFileName, dir.Path("a.png"));
+    EXPECT_EQ(doc.ImageWidth, 6);
+  };
 
   WriteFileBytes(dir.Path("b.tif"), TBytes{1, 2, 3});
   EXPECT_EQ(ErrorOf([&] { doc.LoadImageFile(dir.Path("b.tif")); }), "Unsupported image format");
-  EXPECT_EQ(doc.SourceBitmap, doc.Placeholder);
-  EXPECT_TRUE(doc.MeshTransformation.VectorMap().IsIdentity());
+  unchanged();
 
   TBytes broken = EncodePng(Swatch(6, 6), std::nullopt);
   broken.resize(broken.size() / 2);
   WriteFileBytes(dir.Path("half.png"), broken);
   EXPECT_THROW(doc.LoadImageFile(dir.Path("half.png")), EInvalidGraphic);
-  EXPECT_EQ(doc.ViewBitmap, doc.Placeholder);
+  unchanged();
 
   const std::string missing = ErrorOf([&] { doc.LoadImageFile(dir.Path("none.bmp")); });
   EXPECT_NE(missing.find("none.bmp"), std::string::npos);
+  unchanged();
 
   WriteFileBytes(dir.Path("x.mfk"), test::EncipherProtected(".tif", TBytes(40, 7)));
   EXPECT_EQ(ErrorOf([&] { doc.LoadImageFile(dir.Path("x.mfk")); }), "Unsupported image format");
+  unchanged();
 }
 
 TEST(DocumentSave, EveryKindWrittenOpensAgain) {

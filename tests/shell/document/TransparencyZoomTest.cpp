@@ -79,4 +79,7 @@ TEST(Zoom, ViewSideIsTruncatedNeverRoundedUp) {
   EXPECT_EQ(ZoomedSide(333, 20), 66);
   EXPECT_EQ(ZoomedSide(640, 100), 640);
   EXPECT_EQ(ZoomedSide(999, 50), 499);
+  // At 100 % every side is exact: through a double, 29 came out as 28.
+  for (int side = 1; side <= 5000; ++side) ASSERT_EQ(ZoomedSide(side, 100), side) << side;
+  EXPECT_EQ(ZoomedSide(5000, 500), 25000);
 }
