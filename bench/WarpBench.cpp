@@ -130,6 +130,24 @@ void BM_WarpApplyBrush(benchmark::State& state, TRemapKernel kernel) {
   CountCells(state, int64_t(size) * size);
 }
 
+// One Reconstruct application: the cells under the stamp pulled, the square re-rendered. At
+// strength 0 the cells are worked through as at any other strength but keep their values, so
+// the scene stays as the other benchmarks expect it.
+void BM_WarpReconstruct(benchmark::State& state, TRemapKernel kernel) {
+  const int size = int(state.range(0));
+  if (SkipUnavailable(state, kernel)) return;
+  TScene& scene = Scene(int(state.range(1)));
+  TStamps stamps(size);
+  int64_t k = 0;
+  for (auto _ : state) {
+    const TRect r = ReconstructBrush(scene.Mesh, scene.Source, scene.View, stamps.Stamp0, 0,
+                                     PathPoint(scene, size, k++), scene.Stroke, kernel);
+    benchmark::DoNotOptimize(r);
+    benchmark::ClobberMemory();
+  }
+  CountCells(state, int64_t(size) * size);
+}
+
 // The render half alone (ClearAndRender of the square through the mesh as the strokes left it).
 void BM_WarpRenderSquare(benchmark::State& state, TRemapKernel kernel) {
   const int size = int(state.range(0));
@@ -217,6 +235,9 @@ int RegisterKernelBenchmarks() {
           ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("BM_WarpRenderSquare" + suffix).c_str(), BM_WarpRenderSquare,
                                  kernel)
+        ->Apply(SizeArgs)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("BM_WarpReconstruct" + suffix).c_str(), BM_WarpReconstruct, kernel)
         ->Apply(SizeArgs)
         ->Unit(benchmark::kMicrosecond);
   }

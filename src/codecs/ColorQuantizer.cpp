@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace gs {
 
@@ -228,6 +229,11 @@ TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
   return palette;
 }
 
+bool HasMoreColorsThan(const TBitmap32& picture, int count) {
+  const TBitmap32* pictures[] = {&picture};
+  return !ExactColors(pictures, std::clamp(count, 1, 256), std::nullopt);
+}
+
 // ---- Mapping ----------------------------------------------------------------------------
 
 TColorMapper::TColorMapper(const TPalette& palette) : Cells_(kCells, 0) {
@@ -282,6 +288,70 @@ uint32_t TColorMapper::ListCandidates(uint32_t cell) {
   while ((Candidates_.size() - start) % 4 != 0) Candidates_.push_back(Candidates_.back());
   Cells_[cell] = uint32_t(start << kCountBits) | uint32_t(Candidates_.size() - start);
   return Cells_[cell];
+}
+
+// ---- Ordered dither ---------------------------------------------------------------------
+
+// Every level 0..63 once, neighbouring levels as far apart as the 8 x 8 square allows.
+const uint8_t TOrderedDither::kBayer[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+    {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+    {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
+
+TOrderedDither::TOrderedDither(const TPalette& palette)
+    : Nearest_(palette), Mixes_(size_t(1) << kCacheBits) {
+  const size_t count = std::min<size_t>(palette.Colors.size(), 256);
+  for (size_t i = 0; i < count; ++i) {
+    Red_.push_back(RedOf(palette.Colors[i]));
+    Green_.push_back(GreenOf(palette.Colors[i]));
+    Blue_.push_back(BlueOf(palette.Colors[i]));
+  }
+  Neighbours_.resize(count);
+  std::vector<std::pair<int, uint8_t>> others;
+  for (size_t a = 0; a < count; ++a) {
+    others.clear();
+    for (size_t b = 0; b < count; ++b) {
+      if (b == a) continue;
+      const int dr = Red_[b] - Red_[a], dg = Green_[b] - Green_[a], db = Blue_[b] - Blue_[a];
+      others.emplace_back(dr * dr + dg * dg + db * db, uint8_t(b));
+    }
+    const size_t kept = std::min<size_t>(others.size(), kNeighbours);
+    std::partial_sort(others.begin(), others.begin() + ptrdiff_t(kept), others.end());
+    Neighbours_[a].fill(uint8_t(a));
+    for (size_t i = 0; i < kept; ++i) Neighbours_[a][i] = others[i].second;
+  }
+}
+
+TOrderedDither::TMix TOrderedDither::MixOf(uint32_t rgb) {
+  TMix mix;
+  mix.Rgb = rgb;
+  const uint8_t a = Nearest_.IndexOf(rgb);
+  mix.First = mix.Second = a;
+  if (Red_.empty()) return mix;
+  const int dr = RedOf(rgb) - Red_[a], dg = GreenOf(rgb) - Green_[a], db = BlueOf(rgb) - Blue_[a];
+  if ((dr | dg | db) == 0) return mix;
+  // The neighbour b that leaves the least of the colour off the line a..b: the largest
+  // dot^2 / |b - a|^2, compared without dividing.
+  int64_t bestDot = 0, bestLength = 1;
+  for (const uint8_t b : Neighbours_[a]) {
+    if (b == a) continue;
+    const int vr = Red_[b] - Red_[a], vg = Green_[b] - Green_[a], vb = Blue_[b] - Blue_[a];
+    const int64_t dot = int64_t(dr) * vr + int64_t(dg) * vg + int64_t(db) * vb;
+    if (dot <= 0) continue;
+    const int64_t length = int64_t(vr) * vr + int64_t(vg) * vg + int64_t(vb) * vb;
+    if (dot * dot * bestLength > bestDot * bestDot * length) {
+      bestDot = dot;
+      bestLength = length;
+      mix.Second = b;
+    }
+  }
+  if (mix.Second == a) return mix;
+  // The share of b is dot / length (at most a half, since a is the nearest entry); a level
+  // takes b when (level + 0.5) / 64 falls below it.
+  const int64_t over = 128 * bestDot - bestLength;
+  mix.Share = over <= 0 ? 0 : uint8_t(std::min<int64_t>(64, (over + 2 * bestLength - 1) / (2 * bestLength)));
+  return mix;
 }
 
 }  // namespace gs

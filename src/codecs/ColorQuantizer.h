@@ -9,6 +9,7 @@
 #include "common/Color.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -29,6 +30,10 @@ struct TPalette {
 // left out entirely: the caller gives them a palette entry of their own (the transparent one).
 TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
                       std::optional<TColor32> skipColor = std::nullopt);
+
+// True when the picture holds more than `count` (1..256) distinct RGB values. It stops at the
+// first colour past the count, so a photo is told apart from a drawing after a few pixels.
+bool HasMoreColorsThan(const TBitmap32& picture, int count);
 
 // Maps colours to the nearest palette entry (squared RGB distance; the lowest index wins a
 // tie). The colour cube is cut into cells; the first colour that falls into a cell lists the
@@ -79,6 +84,44 @@ private:
   // Per cell: where its candidates start (high bits) and how many there are (low bits);
   // 0 until listed.
   std::vector<uint32_t> Cells_;
+};
+
+// Maps colours to a palette with an ordered dither, for pictures with more colours than the
+// palette holds. A colour is shown as a mix of its nearest entry and one neighbour of that
+// entry, the one whose line through the nearest entry passes closest to the colour, in the
+// share that puts the mix nearest to it; an 8 x 8 Bayer matrix spreads the share over the
+// pixels. Which index a pixel gets depends on nothing but its colour and its position, so a
+// pixel that keeps its colour from one animation frame to the next keeps its index as well:
+// error diffusion would carry a change in one place across the rest of the picture.
+class TOrderedDither {
+public:
+  explicit TOrderedDither(const TPalette& palette);
+
+  uint8_t IndexOf(TColor32 color, int x, int y) {
+    const uint32_t rgb = RgbOf(color);
+    TMix& mix = Mixes_[(rgb * 0x9E3779B1u) >> (32 - kCacheBits)];
+    if (mix.Rgb != rgb) mix = MixOf(rgb);
+    return kBayer[y & 7][x & 7] < mix.Share ? mix.Second : mix.First;
+  }
+
+private:
+  static constexpr int kCacheBits = 14;
+  static constexpr int kNeighbours = 10;
+  static const uint8_t kBayer[8][8];
+
+  // What a colour is shown as: First on every pixel whose Bayer level is Share or more,
+  // Second on the others. Rgb has the top byte set while the slot is unused.
+  struct TMix {
+    uint32_t Rgb = 0xFFFFFFFFu;
+    uint8_t First = 0, Second = 0, Share = 0;
+  };
+  TMix MixOf(uint32_t rgb);
+
+  TColorMapper Nearest_;
+  std::vector<int> Red_, Green_, Blue_;
+  // Each entry's nearest other entries, nearest first; unused places repeat the entry itself.
+  std::vector<std::array<uint8_t, kNeighbours>> Neighbours_;
+  std::vector<TMix> Mixes_;  // recently mixed colours, one slot per RGB hash
 };
 
 }  // namespace gs

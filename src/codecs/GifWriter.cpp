@@ -111,4 +111,21 @@ std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper
   return indices;
 }
 
+std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
+                                  std::optional<TColor32> transparentColor,
+                                  uint8_t transparentIndex) {
+  const int w = picture.Width(), h = picture.Height();
+  std::vector<uint8_t> indices(size_t(w) * size_t(h));
+  const uint32_t key = transparentColor ? RgbOf(*transparentColor) : 0xFFFFFFFFu;
+  uint8_t* out = indices.data();
+  for (int y = 0; y < h; ++y) {
+    const TColor32* row = picture.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const uint32_t rgb = RgbOf(row[x]);
+      *out++ = rgb == key ? transparentIndex : dither.IndexOf(rgb, x, y);
+    }
+  }
+  return indices;
+}
+
 }  // namespace gs

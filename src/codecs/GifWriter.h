@@ -45,5 +45,9 @@ void AppendGifTrailer(TBytes& out);
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
                                   std::optional<TColor32> transparentColor,
                                   uint8_t transparentIndex);
+// The same with every other pixel dithered to the palette.
+std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
+                                  std::optional<TColor32> transparentColor,
+                                  uint8_t transparentIndex);
 
 }  // namespace gs

@@ -1,6 +1,7 @@
 #include "gifloom/AnimatorDialog.h"
 
 #include "gifloom/AnimatorIcons.h"
+#include "gifloom/AnimatorSettings.h"
 #include "gifloom/DesktopServices.h"
 #include "gifloom/FrameInfo.h"
 #include "gifloom/GifAssembler.h"
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
@@ -26,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -41,7 +44,7 @@ const QString kHelpMissing = QStringLiteral(
     "Gifloom starts in and try again.");
 const QString kNotice = QStringLiteral(
     "Gifloom, the animated-GIF maker of Grimacer Studio.\n"
-    "Drop GIF files, set the delay and make the animation.");
+    "Add or drop GIF files, set the delay and make the animation.");
 // Any delay the GIF's 16-bit field holds can be typed; the arrows (and the wheel and arrow
 // keys) keep to the first ten seconds, where a slip of the wheel cannot hold a frame for minutes.
 constexpr int kMaxDelay = 65535;
@@ -101,8 +104,11 @@ QStringList LocalFilesOf(const QMimeData* data) {
 }  // namespace
 
 TAnimatorDialog::TAnimatorDialog(TDesktopServices& services, QString startFolder,
-                                 QWidget* parent)
-    : QDialog(parent), Services_(services), StartFolder_(std::move(startFolder)) {
+                                 QSettings* settings, QWidget* parent)
+    : QDialog(parent),
+      Services_(services),
+      StartFolder_(std::move(startFolder)),
+      Settings_(settings) {
   setWindowTitle(QString::fromLatin1(kAnimatorCaption));
   setWindowIcon(AnimatorIcon());
   setAcceptDrops(true);
@@ -115,6 +121,9 @@ TAnimatorDialog::TAnimatorDialog(TDesktopServices& services, QString startFolder
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns, 1);
   layout->addWidget(BuildFooter());
+  // Before the commands are connected, so that restoring writes nothing back.
+  RestoreChoices();
+  UpdateMoveButtons();
   ConnectCommands();
   resize(400, 260);
 }
@@ -126,13 +135,25 @@ QWidget* TAnimatorDialog::BuildFramesGroup() {
   FrameList_->setSelectionMode(QAbstractItemView::SingleSelection);
   FrameList_->setSortingEnabled(false);
   FrameList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  AddButton_ = NewButton(QStringLiteral("Add Frames..."), "addFramesButton");
+  MoveUpButton_ = NewButton(QStringLiteral("Move Up"), "moveUpButton");
+  MoveDownButton_ = NewButton(QStringLiteral("Move Down"), "moveDownButton");
+  auto* side = new QVBoxLayout;
+  side->addWidget(AddButton_);
+  side->addSpacing(8);
+  side->addWidget(MoveUpButton_);
+  side->addWidget(MoveDownButton_);
+  side->addStretch(1);
+  auto* listRow = new QHBoxLayout;
+  listRow->addWidget(FrameList_, 1);
+  listRow->addLayout(side);
   RemoveButton_ = NewButton(QStringLiteral("Remove Frame"), "removeFrameButton");
   ClearButton_ = NewButton(QStringLiteral("Clear All"), "clearAllButton");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(RemoveButton_);
   buttons->addWidget(ClearButton_);
   auto* layout = new QVBoxLayout(group);
-  layout->addWidget(FrameList_, 1);
+  layout->addLayout(listRow, 1);
   layout->addLayout(buttons);
   return group;
 }
@@ -191,14 +212,66 @@ QWidget* TAnimatorDialog::BuildFooter() {
   return footer;
 }
 
+template <typename TCommand>
+void TAnimatorDialog::Guarded(const TCommand& command) noexcept {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    try {
+      Warn(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+}
+
 void TAnimatorDialog::ConnectCommands() {
-  connect(RemoveButton_, &QPushButton::clicked, this, &TAnimatorDialog::RemoveFrame);
-  connect(ClearButton_, &QPushButton::clicked, this, &TAnimatorDialog::ClearAll);
-  connect(MakeButton_, &QPushButton::clicked, this, &TAnimatorDialog::MakeAnimatedGif);
-  connect(WebButton_, &QToolButton::clicked, this, &TAnimatorDialog::OpenWebPage);
-  connect(HelpButton_, &QToolButton::clicked, this, &TAnimatorDialog::OpenHelp);
+  const auto guarded = [this](void (TAnimatorDialog::*command)()) {
+    return [this, command] { Guarded([this, command] { (this->*command)(); }); };
+  };
+  connect(AddButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::AddFramesFromDialog));
+  connect(MoveUpButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::MoveSelectedUp));
+  connect(MoveDownButton_, &QPushButton::clicked, this,
+          guarded(&TAnimatorDialog::MoveSelectedDown));
+  connect(RemoveButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::RemoveFrame));
+  connect(ClearButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::ClearAll));
+  connect(MakeButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::MakeAnimatedGif));
+  connect(WebButton_, &QToolButton::clicked, this, guarded(&TAnimatorDialog::OpenWebPage));
+  connect(HelpButton_, &QToolButton::clicked, this, guarded(&TAnimatorDialog::OpenHelp));
+  // The buttons first: the info may stop at a message box.
   connect(FrameList_, &QListWidget::itemSelectionChanged, this,
-          &TAnimatorDialog::ShowSelectedInfo);
+          guarded(&TAnimatorDialog::UpdateMoveButtons));
+  connect(FrameList_, &QListWidget::itemSelectionChanged, this,
+          guarded(&TAnimatorDialog::ShowSelectedInfo));
+  connect(DelaySpin_, &QSpinBox::valueChanged, this, guarded(&TAnimatorDialog::RememberDelay));
+  connect(LoopCheck_, &QCheckBox::toggled, this, guarded(&TAnimatorDialog::RememberLoop));
+}
+
+void TAnimatorDialog::RestoreChoices() {
+  if (Settings_ == nullptr) return;
+  const TAnimatorChoices choices = LoadAnimatorChoices(*Settings_);
+  LastFolder_ = choices.Folder;
+  DelaySpin_->setValue(choices.DelayCentiseconds);
+  LoopCheck_->setChecked(choices.Loop);
+}
+
+void TAnimatorDialog::RememberFolderOf(const QString& path) {
+  LastFolder_ = QFileInfo(path).absolutePath();
+  if (Settings_ != nullptr) StoreFolder(*Settings_, LastFolder_);
+}
+
+void TAnimatorDialog::RememberDelay() {
+  if (Settings_ != nullptr) StoreDelay(*Settings_, DelaySpin_->value());
+}
+
+void TAnimatorDialog::RememberLoop() {
+  if (Settings_ != nullptr) StoreLoop(*Settings_, LoopCheck_->isChecked());
+}
+
+// A remembered folder that has since been removed is not offered: the dialog then starts where
+// it does with nothing remembered, instead of wherever a missing folder happens to leave it.
+QString TAnimatorDialog::StartingFolder() const {
+  return QFileInfo(LastFolder_).isDir() ? LastFolder_ : QString();
 }
 
 void TAnimatorDialog::AddFiles(const QStringList& paths) {
@@ -208,6 +281,47 @@ void TAnimatorDialog::AddFiles(const QStringList& paths) {
     item->setToolTip(path);
   }
   if (FrameList_->count() > 0) MakeButton_->setEnabled(true);
+  UpdateMoveButtons();
+}
+
+void TAnimatorDialog::AddFramesFromDialog() {
+  const TOpenFilesRequest request{.Title = QStringLiteral("Add Frames"),
+                                  .NameFilter = QStringLiteral("GIF Images (*.gif)"),
+                                  .Folder = StartingFolder()};
+  const QStringList paths = Services_.AskOpenFileNames(request);
+  if (paths.isEmpty()) return;
+  RememberFolderOf(paths.constFirst());
+  AddFiles(paths);
+}
+
+int TAnimatorDialog::SelectedRow() const {
+  const QList<QListWidgetItem*> selected = FrameList_->selectedItems();
+  return selected.isEmpty() ? -1 : FrameList_->row(selected.constFirst());
+}
+
+void TAnimatorDialog::UpdateMoveButtons() {
+  const int row = SelectedRow();
+  MoveUpButton_->setEnabled(row > 0);
+  MoveDownButton_->setEnabled(row >= 0 && row + 1 < FrameList_->count());
+}
+
+void TAnimatorDialog::MoveSelectedUp() { MoveSelected(-1); }
+
+void TAnimatorDialog::MoveSelectedDown() { MoveSelected(1); }
+
+// The selected frame stays selected and stays the same file, so its info is not read (nor
+// complained about) again.
+void TAnimatorDialog::MoveSelected(int step) {
+  const int row = SelectedRow();
+  const int target = row + step;
+  if (row < 0 || target < 0 || target >= FrameList_->count()) return;
+  {
+    const QSignalBlocker blocker(FrameList_);
+    QListWidgetItem* item = FrameList_->takeItem(row);
+    FrameList_->insertItem(target, item);
+    FrameList_->setCurrentItem(item);
+  }
+  UpdateMoveButtons();
 }
 
 QStringList TAnimatorDialog::FramePaths() const {
@@ -218,18 +332,24 @@ QStringList TAnimatorDialog::FramePaths() const {
 }
 
 void TAnimatorDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  Guarded([&] {
+    if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  });
 }
 
 void TAnimatorDialog::dragMoveEvent(QDragMoveEvent* event) {
-  if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  Guarded([&] {
+    if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  });
 }
 
 void TAnimatorDialog::dropEvent(QDropEvent* event) {
-  const QStringList paths = LocalFilesOf(event->mimeData());
-  if (paths.isEmpty()) return;
-  AddFiles(paths);
-  event->acceptProposedAction();
+  Guarded([&] {
+    const QStringList paths = LocalFilesOf(event->mimeData());
+    if (paths.isEmpty()) return;
+    AddFiles(paths);
+    event->acceptProposedAction();
+  });
 }
 
 // Removing items is not a choice by the user, so it must not show (or complain about) the
@@ -243,12 +363,14 @@ void TAnimatorDialog::RemoveFrame() {
     FrameList_->clearSelection();
   }
   ClearInfo();
+  UpdateMoveButtons();
   if (FrameList_->count() == 0) MakeButton_->setEnabled(false);
 }
 
 void TAnimatorDialog::ClearAll() {
   FrameList_->clear();
   ClearInfo();
+  UpdateMoveButtons();
   MakeButton_->setEnabled(false);
 }
 
@@ -275,9 +397,11 @@ void TAnimatorDialog::MakeAnimatedGif() {
   const TSaveFileRequest request{.Title = QStringLiteral("Make Animated GIF"),
                                  .NameFilter = QStringLiteral("GIF Files (*.gif)"),
                                  .DefaultSuffix = QStringLiteral("gif"),
-                                 .ConfirmOverwrite = true};
+                                 .ConfirmOverwrite = true,
+                                 .Folder = StartingFolder()};
   const std::optional<QString> target = Services_.AskSaveFileName(request);
   if (!target) return;
+  RememberFolderOf(*target);
   std::vector<std::string> inputs;
   for (const QString& path : FramePaths()) inputs.push_back(NativePath(path));
   const TAssemblyOptions options{.DelayCentiseconds = uint16_t(DelaySpin_->value()),

@@ -1,6 +1,7 @@
 #pragma once
-// "Grimacer Animator 1.2": the window GIF files are dropped on. It lists them in drop order,
-// shows facts about the selected one, and joins them all into one animated GIF.
+// "Grimacer Animator 1.2": the window GIF files are dropped on (or added through an open
+// dialog). It lists them in the order they came, lets the user move them up and down, shows facts
+// about the selected one, and joins them all into one animated GIF.
 
 #include <QDialog>
 #include <QStringList>
@@ -9,6 +10,7 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QSettings;
 class QSpinBox;
 class QToolButton;
 
@@ -23,10 +25,13 @@ class TAnimatorDialog : public QDialog {
 
 public:
   // startFolder is where the help page is looked up (the folder the program starts in).
-  TAnimatorDialog(TDesktopServices& services, QString startFolder, QWidget* parent = nullptr);
+  // settings, when given, restores the last folder, delay and loop choice and keeps them up to
+  // date; it must outlive the dialog. Without it nothing outlasts the dialog.
+  TAnimatorDialog(TDesktopServices& services, QString startFolder, QSettings* settings = nullptr,
+                  QWidget* parent = nullptr);
 
-  // Appends the files in the given order, as dropping them does. They are checked only when
-  // selected or joined.
+  // Appends the files in the given order, as dropping them and the Add Frames dialog do. They
+  // are checked only when selected or joined.
   void AddFiles(const QStringList& paths);
   QStringList FramePaths() const;
 
@@ -44,6 +49,20 @@ private:
   QWidget* BuildFooter();
   void ConnectCommands();
 
+  // Runs a command for a signal or an event, so that no exception reaches Qt's event loop.
+  template <typename TCommand>
+  void Guarded(const TCommand& command) noexcept;
+  void RestoreChoices();
+  void AddFramesFromDialog();
+  void MoveSelectedUp();
+  void MoveSelectedDown();
+  void MoveSelected(int step);
+  int SelectedRow() const;
+  void UpdateMoveButtons();
+  void RememberFolderOf(const QString& path);
+  void RememberDelay();
+  void RememberLoop();
+  QString StartingFolder() const;
   void RemoveFrame();
   void ClearAll();
   void ClearInfo();
@@ -55,7 +74,12 @@ private:
 
   TDesktopServices& Services_;
   QString StartFolder_;
+  QSettings* Settings_ = nullptr;
+  QString LastFolder_;
   QListWidget* FrameList_ = nullptr;
+  QPushButton* AddButton_ = nullptr;
+  QPushButton* MoveUpButton_ = nullptr;
+  QPushButton* MoveDownButton_ = nullptr;
   QPushButton* RemoveButton_ = nullptr;
   QPushButton* ClearButton_ = nullptr;
   QLabel* NameLabel_ = nullptr;

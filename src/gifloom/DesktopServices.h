@@ -1,8 +1,10 @@
 #pragma once
-// Everything the animator dialog asks of the desktop: the save dialog, message boxes and opening
-// a page in the user's browser. Behind one interface so tests can answer without a person.
+// Everything the animator dialog asks of the desktop: the open and save dialogs, message boxes
+// and opening a page in the user's browser. Behind one interface so tests can answer without a
+// person.
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -11,16 +13,25 @@ namespace gifloom {
 
 enum class TMessageIcon { None, Warning };
 
+struct TOpenFilesRequest {
+  QString Title;
+  QString NameFilter;  // Qt form, "GIF Images (*.gif)"
+  QString Folder;      // shown first; empty: the dialog's own choice
+};
+
 struct TSaveFileRequest {
   QString Title;
   QString NameFilter;     // Qt form, "GIF Files (*.gif)"
   QString DefaultSuffix;  // appended to a name typed without one
   bool ConfirmOverwrite = true;
+  QString Folder;  // shown first; empty: the dialog's own choice
 };
 
 class TDesktopServices {
 public:
   virtual ~TDesktopServices() = default;
+  // The chosen existing files in the order the user chose them; none when the user cancels.
+  virtual QStringList AskOpenFileNames(const TOpenFilesRequest& request) = 0;
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> AskSaveFileName(const TSaveFileRequest& request) = 0;
   // A modal box with one OK button.

@@ -6,8 +6,17 @@
 
 namespace gifloom {
 
+QStringList TQtDesktopServices::AskOpenFileNames(const TOpenFilesRequest& request) {
+  QFileDialog dialog(Owner_, request.Title, request.Folder);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilter(request.NameFilter);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
 std::optional<QString> TQtDesktopServices::AskSaveFileName(const TSaveFileRequest& request) {
-  QFileDialog dialog(Owner_, request.Title);
+  QFileDialog dialog(Owner_, request.Title, request.Folder);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(request.NameFilter);

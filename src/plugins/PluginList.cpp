@@ -51,17 +51,20 @@ int TPSPluginList::IndexOf(const TPIPLManager* filter) const {
 }
 
 void TPSPluginList::LoadFromFolder(const std::string& folder, bool includeSubDirectories) {
-  std::set<std::string> visited;
-  ScanFolder(folder, includeSubDirectories, visited);
+  LoadFromFolders({folder}, includeSubDirectories);
+}
+
+void TPSPluginList::LoadFromFolders(const std::vector<std::string>& folders, bool includeSubDirectories) {
+  TScanned scanned;
+  for (const std::string& folder : folders) ScanFolder(folder, includeSubDirectories, scanned);
   Sort();
 }
 
-void TPSPluginList::ScanFolder(const std::string& folder, bool includeSubDirectories,
-                               std::set<std::string>& visited) {
+void TPSPluginList::ScanFolder(const std::string& folder, bool includeSubDirectories, TScanned& scanned) {
   std::error_code ec;
   // A folder reached twice through links would be scanned without end.
   const fs::path canonical = fs::canonical(folder, ec);
-  if (ec || !visited.insert(canonical.string()).second) return;
+  if (ec || !scanned.Folders.insert(canonical.string()).second) return;
 
   std::vector<std::string> modules;
   std::vector<std::string> folders;
@@ -77,8 +80,14 @@ void TPSPluginList::ScanFolder(const std::string& folder, bool includeSubDirecto
   std::sort(modules.begin(), modules.end());
   std::sort(folders.begin(), folders.end());
   const fs::path base(folder);
-  for (const std::string& name : modules) LoadModule((base / name).string());
-  for (const std::string& name : folders) ScanFolder((base / name).string(), true, visited);
+  for (const std::string& name : modules) {
+    const fs::path path = base / name;
+    // A dangling link has no canonical path; it is loaded, to be skipped with its reason.
+    std::error_code linkError;
+    const fs::path module = fs::canonical(path, linkError);
+    if (scanned.Modules.insert(linkError ? path.string() : module.string()).second) LoadModule(path.string());
+  }
+  for (const std::string& name : folders) ScanFolder((base / name).string(), true, scanned);
 }
 
 void TPSPluginList::LoadModule(const std::string& path) {

@@ -23,6 +23,10 @@ public:
   // `includeSubDirectories` in its sub-folders (none whose name begins with "."), then sorts the
   // whole list. Adds to the list, never clears it. A missing folder adds nothing.
   void LoadFromFolder(const std::string& folder, bool includeSubDirectories);
+  // The same for each of `folders` in turn, sorting once at the end. A module file reached more
+  // than once in the scan (the same folder named twice, a folder inside another, or links) is
+  // harvested once; the first path it was reached by is the one kept.
+  void LoadFromFolders(const std::vector<std::string>& folders, bool includeSubDirectories);
   // Adds the filters of one module: one per `PIPL` resource, or for an old module one per
   // numbered `PIMI`/`_8BFM` pair. A file that is not a module for this machine, or whose
   // resources are malformed, adds nothing; the reason is kept in Skipped().
@@ -46,7 +50,12 @@ public:
   const std::vector<std::string>& Skipped() const { return Skipped_; }
 
 private:
-  void ScanFolder(const std::string& folder, bool includeSubDirectories, std::set<std::string>& visited);
+  // What one scan has reached so far, by canonical path.
+  struct TScanned {
+    std::set<std::string> Folders;
+    std::set<std::string> Modules;
+  };
+  void ScanFolder(const std::string& folder, bool includeSubDirectories, TScanned& scanned);
 
   std::vector<std::unique_ptr<TPIPLManager>> Items_;
   std::string CurrentModule_;

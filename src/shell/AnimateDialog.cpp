@@ -59,6 +59,10 @@ TAnimateDialog::TAnimateDialog(QWidget* parent) : QDialog(parent) {
   cbLoop->setChecked(defaults.Loop);
   cbBackAndForth = new QCheckBox(QStringLiteral("Play back and forth"), this);
   cbBackAndForth->setChecked(defaults.BackAndForth);
+  cbDither = new QCheckBox(QStringLiteral("Dither"), this);
+  cbDither->setChecked(defaults.Dither);
+  cbDither->setToolTip(QStringLiteral("Mixes the GIF's 256 colours in fine patterns so that "
+                                      "photos keep their smooth shades"));
   imgPreview = new QLabel(this);
   imgPreview->setFixedSize(kPreviewSide, kPreviewSide);
   imgPreview->setAlignment(Qt::AlignCenter);
@@ -75,6 +79,7 @@ TAnimateDialog::TAnimateDialog(QWidget* parent) : QDialog(parent) {
   fields->addRow(QStringLiteral("Frame delay (1/100 s)"), seDelay);
   fields->addRow(cbLoop);
   fields->addRow(cbBackAndForth);
+  fields->addRow(cbDither);
   auto* top = new QHBoxLayout;
   top->addLayout(fields);
   top->addWidget(imgPreview);
@@ -104,6 +109,8 @@ void TAnimateDialog::Prepare(const TAnimationScene& scene) {
   Confirmed_ = false;
   SetOutputPath("");
   Preview_ = std::make_unique<TShrunkScene>(scene, kPreviewSide);
+  // A photo's shades need dithering; a drawing's few colours fit the table as they are.
+  cbDither->setChecked(SceneWantsDither(scene));
   seFramesChange();
 }
 
@@ -117,7 +124,7 @@ void TAnimateDialog::Release() {
 
 TAnimationSettings TAnimateDialog::Settings() const {
   return TAnimationSettings{seFrames->value(), seDelay->value(), cbLoop->isChecked(),
-                            cbBackAndForth->isChecked()};
+                            cbBackAndForth->isChecked(), cbDither->isChecked()};
 }
 
 void TAnimateDialog::SetOutputPath(const std::string& path) {
@@ -207,6 +214,7 @@ bool TAnimateDialog::AnswerScripted(const TFormAnswer& answer) {
     else if (name == "Frame delay") seDelay->setValue(ParseField(value, *seDelay, name));
     else if (name == "Loop animation") cbLoop->setChecked(ParseSwitch(value, name));
     else if (name == "Play back and forth") cbBackAndForth->setChecked(ParseSwitch(value, name));
+    else if (name == "Dither") cbDither->setChecked(ParseSwitch(value, name));
     else if (name == "Save As...") SetOutputPath(value);
     else throw Exception("The Animate Caricature dialog has no field \"" + name + "\"");
   }

@@ -1,6 +1,6 @@
 #pragma once
 // TAnimateDialog: the "Animate Caricature" dialog. Collects the frame count, the delay, looping,
-// back and forth and the output file, and plays a small preview of the animation at its real
+// back and forth, dithering and the output file, and plays a small preview of the animation at its real
 // speed. One instance serves every use in a run, so the settings are offered again next time.
 
 #include "platform/Dialogs.h"
@@ -33,7 +33,8 @@ public:
   explicit TAnimateDialog(QWidget* parent = nullptr);
   ~TAnimateDialog() override;
 
-  // Starts the dialog on a scene: a shrunk copy for the preview, no output file chosen yet.
+  // Starts the dialog on a scene: a shrunk copy for the preview, no output file chosen yet,
+  // and dithering on when the picture has more than 256 colours.
   void Prepare(const TAnimationScene& scene);
   // Stops the preview and lets its pictures go.
   void Release();
@@ -45,10 +46,10 @@ public:
 
   std::string FormName() const override { return "Animate Caricature"; }
   bool ShowModal() override;
-  // Fields: "Frames" (2..60), "Frame delay" (2..1000 hundredths of a second), "Loop animation"
-  // and "Play back and forth" ("on" or "off"), "Save As..." (the output path, as if chosen in
-  // the save dialog). Ok without an output file asks for one first; when none is chosen the
-  // dialog stays open and the answer counts as not confirmed.
+  // Fields: "Frames" (2..60), "Frame delay" (2..1000 hundredths of a second), "Loop animation",
+  // "Play back and forth" and "Dither" ("on" or "off"), "Save As..." (the output path, as if
+  // chosen in the save dialog). Ok without an output file asks for one first; when none is
+  // chosen the dialog stays open and the answer counts as not confirmed.
   bool AnswerScripted(const TFormAnswer& answer) override;
 
   // The preview, for whoever wants to see where it is.
@@ -61,6 +62,7 @@ public:
   QSpinBox* seDelay = nullptr;
   QCheckBox* cbLoop = nullptr;
   QCheckBox* cbBackAndForth = nullptr;
+  QCheckBox* cbDither = nullptr;
   QLabel* imgPreview = nullptr;
   QLabel* lblOutput = nullptr;
   QPushButton* btnSaveAs = nullptr;

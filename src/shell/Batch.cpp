@@ -49,11 +49,14 @@ struct TBatch {
   TSStudio& Studio;
   TScriptedDialogs& Dialogs;
   std::ostream& Err;
+  std::ostream& Out;
   TMouse Mouse;
 };
 
+enum class TArgument { None, Required, Optional };
+
 struct TCommand {
-  bool NeedsArgument;
+  TArgument Argument;
   std::function<void(TBatch&, const std::string&)> Run;
 };
 
@@ -306,34 +309,55 @@ void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& a
   if (studio.Document().ToolMode == TToolMode::ChromaPick) throw Exception("the chroma key was not applied");
 }
 
-// "FRAMES DELAY PATH [once] [forward]": Tools > Animate Caricature... with the dialog answered.
-// `once` clears "Loop animation", `forward` clears "Play back and forth"; the path is the rest.
+// "FRAMES DELAY PATH [once] [forward] [dither|nodither]": Tools > Animate Caricature... with the
+// dialog answered. `once` clears "Loop animation", `forward` clears "Play back and forth",
+// `dither` and `nodither` set "Dither" (left as the dialog offers it for the picture without
+// either); the path is the rest.
 void Animate(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
   const std::vector<std::string> words = Words(argument);
   if (words.size() < 3) throw Exception("animate needs FRAMES DELAY PATH");
   bool loop = true, backAndForth = true;
+  std::optional<bool> dither;
   std::string rest = AfterWords(argument, 2);
   for (bool changed = true; changed;) {
     changed = false;
-    for (const char* word : {" once", " forward"}) {
+    for (const char* word : {" once", " forward", " dither", " nodither"}) {
       const std::string w = word;
       if (rest.size() > w.size() && rest.compare(rest.size() - w.size(), w.size(), w) == 0) {
-        (w == " once" ? loop : backAndForth) = false;
+        if (w == " once") loop = false;
+        else if (w == " forward") backAndForth = false;
+        else if (!dither) dither = w == " dither";  // the last word of the line counts
         rest = Trim(rest.substr(0, rest.size() - w.size()));
         changed = true;
       }
     }
   }
-  dialogs.AnswerForm(TFormAnswer{"Animate Caricature",
-                                 {{"Frames", words[0]},
-                                  {"Frame delay", words[1]},
-                                  {"Loop animation", loop ? "on" : "off"},
-                                  {"Play back and forth", backAndForth ? "on" : "off"},
-                                  {"Save As...", AbsolutePath(rest)}},
-                                 true});
+  TFormAnswer answer{"Animate Caricature",
+                     {{"Frames", words[0]},
+                      {"Frame delay", words[1]},
+                      {"Loop animation", loop ? "on" : "off"},
+                      {"Play back and forth", backAndForth ? "on" : "off"}},
+                     true};
+  if (dither) answer.Fields.push_back({"Dither", *dither ? "on" : "off"});
+  answer.Fields.push_back({"Save As...", AbsolutePath(rest)});
+  dialogs.AnswerForm(answer);
   Trigger(studio, "mAnimateCaricature");
 }
 
+
+// "[N]": Edit > Step Backward or Step Forward, N times (once without N).
+void Step(TBatch& batch, const std::string& argument, const std::string& action) {
+  const int times = argument.empty() ? 1 : ParseWholeNumber(argument, 1, 100000, "the number of steps");
+  for (int i = 0; i < times; ++i) Trigger(batch.Studio, action);
+}
+
+// The steps of the history on standard output, the one the picture shows marked with "*".
+void PrintHistory(TBatch& batch) {
+  const THistory& history = batch.Studio.Document().History;
+  for (int k = 0; k <= history.Count(); ++k)
+    batch.Out << (k == history.Current() ? "* " : "  ") << (k == 0 ? history.StartName : history.Step(k).Name)
+              << "\n";
+}
 
 // "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.
 void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
@@ -343,82 +367,87 @@ void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argum
 
 const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
-      {"open", {true, [](TBatch& b, const std::string& arg) {
+      {"open", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   b.Dialogs.AnswerFile(AbsolutePath(arg));
                   Trigger(b.Studio, "mOpenImage");
                 }}},
-      {"save", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "mSaveImage"); }}},
-      {"saveas", {true, [](TBatch& b, const std::string& arg) {
+      {"save", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "mSaveImage"); }}},
+      {"saveas", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     b.Dialogs.AnswerFile(AbsolutePath(arg));
                     Trigger(b.Studio, "saveas1");
                   }}},
-      {"print", {true, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
-      {"zoom", {true, [](TBatch& b, const std::string& arg) {
+      {"print", {TArgument::Required, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
+      {"zoom", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   TriggerChoice(b.Studio, "zoom", arg,
                                 {{"original", "Original1"}, {"in", "ZoomIn1"}, {"out", "ZoomOut1"},
                                  {"fit", "miFitToWindow"}});
                 }}},
-      {"undo", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Undo1"); }}},
-      {"restore", {false, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
-      {"rotate", {true, [](TBatch& b, const std::string& arg) {
+      {"undo", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Undo1"); }}},
+      {"stepback", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepBackward1"); }}},
+      {"stepforward", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepForward1"); }}},
+      {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},
+      {"restore", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
+      {"resetwarp", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "ResetWarp1"); }}},
+      {"rotate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     TriggerChoice(b.Studio, "rotate", arg,
                                   {{"180", "Rotate180"}, {"cw", "Rotate90CW"}, {"ccw", "Rotate90CCW"}});
                   }}},
-      {"imagesize", {true, [](TBatch& b, const std::string& arg) {
+      {"imagesize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                        b.Dialogs.AnswerForm(ImageSizeAnswer(arg));
                        Trigger(b.Studio, "ImageSize1");
                      }}},
-      {"tool", {true, [](TBatch& b, const std::string& arg) {
+      {"tool", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   TriggerChoice(b.Studio, "tool", arg,
                                 {{"putty", "Putty1"}, {"warp", "Warp1"}, {"twirl", "wirl1"},
+                                 {"reconstruct", "Reconstruct1"},
                                  {"eraser", "Eraser1"}, {"paint", "Paintbrush1"},
                                  {"eyedropper", "Eyedropper1"}, {"crop", "Crop1"},
                                  {"selection", "SelectionTool1"}, {"rotatelayer", "RotateLayer1"},
                                  {"deletelayer", "DeleteLayer1"}});
                 }}},
-      {"size", {true, [](TBatch& b, const std::string& arg) {
+      {"size", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   b.Studio.SizeBar->setValue(ParseInt(arg, "size"));
                 }}},
-      {"effect", {true, [](TBatch& b, const std::string& arg) {
+      {"effect", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     b.Studio.PinchBar->setValue(ParseInt(arg, "effect"));
                   }}},
-      {"stroke", {true, [](TBatch& b, const std::string& arg) { Stroke(b, arg); }}},
-      {"press", {true, [](TBatch& b, const std::string& arg) { Press(b, arg); }}},
-      {"move", {true, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
-      {"release", {false, [](TBatch& b, const std::string&) { Release(b); }}},
-      {"tick", {true, [](TBatch& b, const std::string& arg) {
+      {"stroke", {TArgument::Required, [](TBatch& b, const std::string& arg) { Stroke(b, arg); }}},
+      {"press", {TArgument::Required, [](TBatch& b, const std::string& arg) { Press(b, arg); }}},
+      {"move", {TArgument::Required, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
+      {"release", {TArgument::None, [](TBatch& b, const std::string&) { Release(b); }}},
+      {"tick", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   Tick(b.Studio, ParseWholeNumber(arg, 0, 100000, "tick"));
                 }}},
-      {"clipart", {true, [](TBatch& b, const std::string& arg) {
+      {"clipart", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      InsertClipart(b.Studio, b.Dialogs, arg, false);
                    }}},
-      {"bubble", {true, [](TBatch& b, const std::string& arg) {
+      {"bubble", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     InsertClipart(b.Studio, b.Dialogs, arg, true);
                   }}},
-      {"text", {true, [](TBatch& b, const std::string& arg) { InsertText(b.Studio, b.Dialogs, arg); }}},
-      {"brushsize", {true, [](TBatch& b, const std::string& arg) {
+      {"text", {TArgument::Required, [](TBatch& b, const std::string& arg) { InsertText(b.Studio, b.Dialogs, arg); }}},
+      {"brushsize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                        b.Studio.SetEraserSize(ParseInt(arg, "brushsize"));
                      }}},
-      {"color", {true, [](TBatch& b, const std::string& arg) {
+      {"color", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                    b.Studio.SetPaintColor(ParseRgb(arg));
                  }}},
-      {"filter", {true, [](TBatch& b, const std::string& arg) {
+      {"filter", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     RunNamedFilter(b.Studio, b.Dialogs, arg);
                   }}},
-      {"chromakey", {true, [](TBatch& b, const std::string& arg) {
+      {"chromakey", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                        ChromaKey(b.Studio, b.Dialogs, arg);
                      }}},
-      {"background", {true, [](TBatch& b, const std::string& arg) {
+      {"background", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                         b.Dialogs.AnswerFile(AbsolutePath(arg));
                         Trigger(b.Studio, "ChangeBackground1");
                       }}},
-      {"lastfilter", {false, [](TBatch& b, const std::string&) {
+      {"lastfilter", {TArgument::None, [](TBatch& b, const std::string&) {
                         Trigger(b.Studio, "LastFilter1");
                       }}},
-      {"animate", {true, [](TBatch& b, const std::string& arg) {
+      {"animate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      Animate(b.Studio, b.Dialogs, arg);
                    }}},
-      {"loadfilters", {true, [](TBatch& b, const std::string& arg) {
+      {"loadfilters", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                          LoadFilters(b.Studio, b.Dialogs, arg);
                        }}},
   };
@@ -449,9 +478,9 @@ void RunLine(TBatch& batch, const std::string& line) {
   }
   const auto command = Commands().find(word);
   if (command == Commands().end()) throw Exception("unknown command \"" + word + "\"");
-  if (command->second.NeedsArgument && argument.empty())
+  if (command->second.Argument == TArgument::Required && argument.empty())
     throw Exception("\"" + word + "\" needs an argument");
-  if (!command->second.NeedsArgument && !argument.empty())
+  if (command->second.Argument == TArgument::None && !argument.empty())
     throw Exception("\"" + word + "\" takes no argument");
   command->second.Run(batch, argument);
   // A message box the window would show counts as the command's failure.
@@ -461,8 +490,9 @@ void RunLine(TBatch& batch, const std::string& line) {
 
 }  // namespace
 
-int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err) {
-  TBatch batch{studio, dialogs, err, TMouse{}};
+int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err,
+             std::ostream& out) {
+  TBatch batch{studio, dialogs, err, out, TMouse{}};
   std::string raw;
   int number = 0;
   while (std::getline(script, raw)) {
@@ -494,7 +524,7 @@ int RunBatchFile(const std::string& scriptPath) {
     studio.resize(1024, 768);
     studio.setAttribute(Qt::WA_DontShowOnScreen);
     studio.show();
-    result = RunBatch(studio, dialogs, script, std::cerr);
+    result = RunBatch(studio, dialogs, script, std::cerr, std::cout);
   }
   SetDialogs(previous);
   return result;

@@ -311,6 +311,41 @@ void PaintTwirl(TIconPainter& p) {
   p.Shape(Band(spiral, 4.5), kBlue);
 }
 
+// A bent line pulled straight again by a curved arrow.
+void PaintReconstruct(TIconPainter& p) {
+  const QPainterPath bent = Curve([](double t) {
+    return QPointF(5 + 38 * t, 11 - 5.5 * std::sin(t * 2 * std::numbers::pi));
+  }, 32);
+  p.Shape(Band(bent, 4.5), kPurple);
+  QPainterPath straight;
+  straight.moveTo(5, 42);
+  straight.lineTo(43, 42);
+  p.Shape(Band(straight, 5), kBlue);
+  QPainterPath pull;
+  pull.moveTo(30, 20);
+  pull.cubicTo(42, 25, 34, 33, 18, 34);
+  p.Shape(CurvedArrow(pull, 5.5, 11, 8), kGreen);
+}
+
+// A face split down the middle: the photo on the left, the caricature on the right.
+void PaintBefore(TIconPainter& p) {
+  const QRectF frame(3, 5, 42, 38);
+  p.Shape(RoundedRect(frame, 3), kPaper);
+  const QRectF left(frame.left() + 2.5, frame.top() + 2.5, frame.width() / 2 - 2.5, frame.height() - 5);
+  const QRectF right(frame.center().x(), left.top(), left.width(), left.height());
+  p.Fill(left, kSky);
+  p.Fill(right, QColor(0xFF, 0xE0, 0x82));
+  QPainterPath leftHalf, rightHalf;
+  leftHalf.addRect(QRectF(0, 0, frame.center().x(), kGrid));
+  rightHalf.addRect(QRectF(frame.center().x(), 0, kGrid, kGrid));
+  const QPointF centre(frame.center().x(), 25);
+  p.Shape(Ellipse(centre, 8, 11).intersected(leftHalf), kSkin);
+  p.Shape(Ellipse(centre, 14, 9).intersected(rightHalf), kSkin);
+  p.Fill(Ellipse(centre + QPointF(-4, -3), 1.4, 1.4), kOutline);
+  p.Fill(Ellipse(centre + QPointF(6, -3), 3, 3), kOutline);
+  p.Line(QPointF(centre.x(), 2), QPointF(centre.x(), 46), kOutline, 2.5);
+}
+
 // ---- The floating tool palette ------------------------------------------------------------
 
 void PaintSelectionTool(TIconPainter& p) {
@@ -517,6 +552,7 @@ void PaintKind(TIconPainter& p, TIcon kind) {
     case TIcon::Restore: return PaintRestore(p);
     case TIcon::Undo: return PaintUndo(p);
     case TIcon::Tutorial: return PaintTutorial(p);
+    case TIcon::Before: return PaintBefore(p);
     case TIcon::ZoomIn: PaintMagnifier(p); return PaintZoomSign(p, true);
     case TIcon::ZoomOut: PaintMagnifier(p); return PaintZoomSign(p, false);
     case TIcon::ZoomOriginal: PaintMagnifier(p); return PaintOneToOne(p);
@@ -524,6 +560,7 @@ void PaintKind(TIconPainter& p, TIcon kind) {
     case TIcon::Putty: return PaintPutty(p);
     case TIcon::Warp: return PaintWarp(p);
     case TIcon::Twirl: return PaintTwirl(p);
+    case TIcon::Reconstruct: return PaintReconstruct(p);
     case TIcon::SelectionTool: return PaintSelectionTool(p);
     case TIcon::Delete: return PaintDelete(p);
     case TIcon::Crop: return PaintCrop(p);

@@ -18,6 +18,7 @@ enum class TIcon {
   Restore,
   Undo,
   Tutorial,
+  Before,  // hold to see the photo as it was opened
   ZoomIn,
   ZoomOut,
   ZoomOriginal,
@@ -25,6 +26,7 @@ enum class TIcon {
   Putty,
   Warp,
   Twirl,
+  Reconstruct,
   // The floating tool palette.
   SelectionTool,
   Delete,

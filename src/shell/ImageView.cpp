@@ -21,6 +21,12 @@ void TImageView::SetBitmap(const TBitmap32* bitmap) {
   update();
 }
 
+void TImageView::ShowInstead(const TBitmap32* picture) {
+  if (picture == Instead_) return;
+  Instead_ = picture;
+  update();
+}
+
 void TImageView::Changed() { update(); }
 
 void TImageView::Changed(const TRect& pictureRect) {
@@ -59,16 +65,17 @@ void TImageView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect exposed = event->rect();
   if (PaintStage) PaintStage(painter, exposed);
-  if (Bitmap_ && !Bitmap_->Empty()) DrawPicture(painter, exposed);
+  const TBitmap32* shown = Shown();
+  if (shown && !shown->Empty()) DrawPicture(painter, exposed, *shown);
   for (TViewLayer* layer : Layers)
-    if (layer->Visible) layer->Paint(painter, *this);
+    if (layer->Visible && (!Instead_ || layer->OverInstead)) layer->Paint(painter, *this);
 }
 
-void TImageView::DrawPicture(QPainter& painter, const QRect& exposed) const {
-  const double sx = ScaleX();
-  const double sy = ScaleY();
-  const int bw = Bitmap_->Width();
-  const int bh = Bitmap_->Height();
+void TImageView::DrawPicture(QPainter& painter, const QRect& exposed, const TBitmap32& picture) const {
+  const int bw = picture.Width();
+  const int bh = picture.Height();
+  const double sx = double(width()) / bw;
+  const double sy = double(height()) / bh;
   // The picture pixels behind the exposed area, with one pixel of margin for the smoothing.
   const int x0 = std::clamp(int(std::floor(exposed.left() / sx)) - 1, 0, bw);
   const int y0 = std::clamp(int(std::floor(exposed.top() / sy)) - 1, 0, bh);
@@ -76,14 +83,14 @@ void TImageView::DrawPicture(QPainter& painter, const QRect& exposed) const {
   const int y1 = std::clamp(int(std::ceil((exposed.bottom() + 1) / sy)) + 1, 0, bh);
   if (x1 <= x0 || y1 <= y0) return;
   // Wraps the pixels in place: Format_ARGB32 has exactly the bitmap's memory layout.
-  const QImage part(reinterpret_cast<const uchar*>(Bitmap_->ScanLine(y0) + x0), x1 - x0, y1 - y0,
+  const QImage part(reinterpret_cast<const uchar*>(picture.ScanLine(y0) + x0), x1 - x0, y1 - y0,
                     qsizetype(bw) * 4, QImage::Format_ARGB32);
   const QRectF target(x0 * sx, y0 * sy, (x1 - x0) * sx, (y1 - y0) * sy);
   painter.save();
   painter.setClipRect(exposed);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, sx < 1.0 || sy < 1.0);
   painter.drawImage(target, part);
-  if (Preview_.width() == bw && Preview_.height() == bh)
+  if (!Instead_ && Preview_.width() == bw && Preview_.height() == bh)
     painter.drawImage(target, Preview_, QRectF(x0, y0, x1 - x0, y1 - y0));
   painter.restore();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // TImageView: shows a TBitmap32 stretched to the widget's size (the zoom is carried by the
 // size), over a custom first paint stage, with a filter's preview over the picture and a stack of
-// overlay layers drawn on top in order.
+// overlay layers drawn on top in order. For a while it may show another picture in its place.
 
 #include "common/Bitmap32.h"
 
@@ -21,6 +21,9 @@ public:
   virtual ~TViewLayer() = default;
   virtual void Paint(QPainter& painter, const TImageView& view) = 0;
   bool Visible = true;
+  // Drawn also while the view shows another picture in place of its own (see ShowInstead):
+  // what stands for the pointer, not what belongs to the work.
+  bool OverInstead = false;
 };
 
 class TImageView : public QWidget {
@@ -32,6 +35,13 @@ public:
   // The picture shown; not owned. Call Changed() after altering its pixels.
   void SetBitmap(const TBitmap32* bitmap);
   const TBitmap32* Bitmap() const { return Bitmap_; }
+
+  // Shows `picture` (not owned, the bitmap's size) in place of the bitmap, without the preview
+  // and the overlay layers but those marked OverInstead, until called with nullptr. The bitmap
+  // stays the view's: positions and Changed() keep referring to it.
+  void ShowInstead(const TBitmap32* picture);
+  // What the view draws: the picture shown instead, or the bitmap.
+  const TBitmap32* Shown() const { return Instead_ ? Instead_ : Bitmap_; }
 
   // The first paint stage, drawn behind the picture in widget coordinates.
   std::function<void(QPainter&, const QRect&)> PaintStage;
@@ -67,9 +77,10 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-  void DrawPicture(QPainter& painter, const QRect& exposed) const;
+  void DrawPicture(QPainter& painter, const QRect& exposed, const TBitmap32& picture) const;
 
   const TBitmap32* Bitmap_ = nullptr;
+  const TBitmap32* Instead_ = nullptr;
   QImage Preview_;  // the picture's size, transparent where nothing was shown
 };
 

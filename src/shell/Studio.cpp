@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/qt/ProgramFolders.h"
 #include "shell/AboutBox.h"
 #include "shell/BrushLayer.h"
 #include "shell/Splash.h"
@@ -30,6 +31,10 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -38,10 +43,12 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWheelEvent>
 
 namespace gs {
@@ -50,7 +57,6 @@ namespace {
 constexpr int kCheckerSquare = 8;
 constexpr QRgb kCheckerGrey = 0xFFB0B0B0;
 constexpr QRgb kCheckerWhite = 0xFFFFFFFF;
-constexpr int kBrushStep = 3;
 }  // namespace
 
 TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent) {
@@ -63,7 +69,7 @@ void TSStudio::FormCreate() {
   setWindowTitle(QString::fromLatin1(kAppCaption));
   QApplication::setApplicationDisplayName(QString());
   QApplication::setApplicationName(QString::fromLatin1(kAppCaption));
-  StartFolder = QDir::currentPath().toStdString();
+  Folders = ProgramDataFolders();
   QFont font = this->font();
   font.setPointSize(8);
   setFont(font);
@@ -71,6 +77,8 @@ void TSStudio::FormCreate() {
   CreateMenus();
   CreateToolBars();
   CreateView();
+  CreateHistoryDock();
+  setAcceptDrops(true);
   statusBar()->setSizeGripEnabled(true);
   UpdateTimer = new QTimer(this);
   UpdateTimer->setInterval(50);
@@ -99,8 +107,18 @@ QAction* TSStudio::Command(const char* name, const char* caption, void (TSStudio
   action->setObjectName(QString::fromLatin1(name));
   if (icon) action->setIcon(MakeIcon(*icon));
   if (tip) action->setToolTip(QString::fromUtf8(tip));
-  connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([=, this] { (this->*handler)(); }); });
+  connect(action, &QAction::triggered, this, [this, handler, action] { RunGuarded([=, this] { RunCommand(action, handler); }); });
   return action;
+}
+
+void TSStudio::Recorded(QAction* action, TChangeScope scope, const char* step) {
+  Recorded_[action] = TRecordedCommand{scope, step};
+}
+
+void TSStudio::RunCommand(QAction* action, void (TSStudio::*handler)()) {
+  const auto recorded = Recorded_.find(action);
+  if (recorded == Recorded_.end()) return (this->*handler)();
+  RecordStep(recorded->second.Scope, recorded->second.Step, [this, handler] { (this->*handler)(); });
 }
 
 void TSStudio::CreateActions() {
@@ -121,6 +139,13 @@ void TSStudio::CreateActions() {
   Putty1 = Command("Putty1", "Putty", &TSStudio::Putty1Click, TIcon::Putty, "Putty Grimacer Effect");
   Warp1 = Command("Warp1", "Warp", &TSStudio::Warp1Click, TIcon::Warp, "Warp Grimacer Effect");
   wirl1 = Command("wirl1", "Twirl", &TSStudio::wirl1Click, TIcon::Twirl, "Twirl Grimacer Effect");
+  Reconstruct1 = Command("Reconstruct1", "Reconstruct", &TSStudio::Reconstruct1Click, TIcon::Reconstruct,
+                         "Reconstruct Grimacer Effect");
+  ResetWarp1 = Command("ResetWarp1", "Reset Warp", &TSStudio::ResetWarp1Click);
+  // Not a command: its tool bar button shows the photo while pressed (CreateToolBars).
+  Before1 = new QAction(MakeIcon(TIcon::Before), QStringLiteral("Before"), this);
+  Before1->setObjectName(QStringLiteral("Before1"));
+  Before1->setToolTip(QStringLiteral("Before: hold to see the photo as it was opened (\\)"));
   Comicfilter1 = Command("Comicfilter1", "Comic filter", &TSStudio::Comicfilter1Click, TIcon::ComicFilter,
                          "Comic Filter");
   Comicfilter1->setIconText(QStringLiteral("..."));
@@ -163,29 +188,93 @@ void TSStudio::CreateActions() {
   RotateLayer1 = Command("RotateLayer1", "Rotate Layer", &TSStudio::RotateLayerTool, TIcon::RotateLayer,
                          "Rotate Layer");
 
-  // Nothing to save, key or animate before a picture is loaded.
-  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
+  ClearRecent1 = Command("ClearRecent1", "Clear list", &TSStudio::ClearRecentClick);
+  StepBackward1 = Command("StepBackward1", "Step Backward", &TSStudio::StepBackwardClick);
+  StepForward1 = Command("StepForward1", "Step Forward", &TSStudio::StepForwardClick);
+  SmallerBrush1 = Command("SmallerBrush1", "Smaller Brush", &TSStudio::SmallerBrushClick);
+  LargerBrush1 = Command("LargerBrush1", "Larger Brush", &TSStudio::LargerBrushClick);
+
+  // The commands that change the document, each a step of the history.
+  Recorded(mSaveImage, TChangeScope::Picture, "Save");
+  Recorded(saveas1, TChangeScope::Picture, "Save As");
+  Recorded(Undo1, TChangeScope::Picture, "Undo");
+  Recorded(Restore1, TChangeScope::Picture, "Restore");
+  Recorded(ImageSize1, TChangeScope::Picture, "Image Size");
+  Recorded(Rotate180, TChangeScope::Picture, "Rotate 180");
+  Recorded(Rotate90CW, TChangeScope::Picture, "Rotate 90 CW");
+  Recorded(Rotate90CCW, TChangeScope::Picture, "Rotate 90 CCW");
+  Recorded(ChangeBackground1, TChangeScope::Picture, "Change background");
+  Recorded(Clipart1, TChangeScope::Layers, "Clipart");
+  Recorded(TalkBubble1, TChangeScope::Layers, "Talk Bubble");
+  Recorded(Text1, TChangeScope::Layers, "Text");
+  Recorded(DeleteLayer1, TChangeScope::Layers, "Delete Layer");
+
+  // Nothing to save, key, animate or compare before a picture is loaded.
+  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
     action->setEnabled(false);
+  AssignShortcuts();
+}
+
+void TSStudio::AssignShortcuts() {
+  const auto keys = [](QAction* action, std::initializer_list<QKeySequence> sequences) {
+    action->setShortcuts(QList<QKeySequence>(sequences));
+  };
+  keys(mOpenImage, {QKeySequence::Open});
+  keys(mSaveImage, {QKeySequence::Save});
+  keys(saveas1, {QKeySequence::SaveAs});
+  keys(mPrint, {QKeySequence::Print});
+  keys(mExit, {QKeySequence::Quit});
+  keys(Undo1, {QKeySequence::Undo});
+  keys(StepBackward1, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)});
+  keys(StepForward1, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  // Ctrl+= is the same key as Ctrl++ without Shift on most keyboards.
+  keys(ZoomIn1, {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  keys(ZoomOut1, {QKeySequence::ZoomOut});
+  keys(Original1, {QKeySequence(Qt::CTRL | Qt::Key_0)});
+  // Ctrl+9 leaves Ctrl+1.. free for zoom levels.
+  keys(miFitToWindow, {QKeySequence(Qt::CTRL | Qt::Key_9)});
+  keys(GrimacerStudioHelp1, {QKeySequence::HelpContents});
+  keys(Putty1, {QKeySequence(Qt::Key_P)});
+  keys(Warp1, {QKeySequence(Qt::Key_W)});
+  keys(wirl1, {QKeySequence(Qt::Key_T)});
+  keys(Reconstruct1, {QKeySequence(Qt::Key_R)});
+  keys(Eraser1, {QKeySequence(Qt::Key_E)});
+  keys(Paintbrush1, {QKeySequence(Qt::Key_B)});
+  keys(Eyedropper1, {QKeySequence(Qt::Key_I)});
+  keys(Crop1, {QKeySequence(Qt::Key_C)});
+  keys(SelectionTool1, {QKeySequence(Qt::Key_V)});
+  keys(SmallerBrush1, {QKeySequence(Qt::Key_BracketLeft)});
+  keys(LargerBrush1, {QKeySequence(Qt::Key_BracketRight)});
+  // The palette's own tools are in no menu: the window carries them so their keys work.
+  addActions({SelectionTool1, DeleteLayer1, Crop1, Eraser1, Paintbrush1, Eyedropper1, RotateLayer1});
 }
 
 void TSStudio::CreateMenus() {
   QMenuBar* bar = menuBar();
   FileMenu = bar->addMenu(QStringLiteral("File"));
-  FileMenu->addActions({mOpenImage, mPrint, mSaveImage, saveas1, mLoadFilters, mExit});
+  FileMenu->addAction(mOpenImage);
+  RecentMenu = FileMenu->addMenu(QStringLiteral("Open &Recent"));
+  RecentMenu->setObjectName(QStringLiteral("RecentMenu"));
+  FileMenu->addActions({mPrint, mSaveImage, saveas1, mLoadFilters, mExit});
 
   EditMenu = bar->addMenu(QStringLiteral("Edit"));
-  EditMenu->addActions({Undo1, Restore1, ImageSize1});
+  EditMenu->addActions({Undo1, StepBackward1, StepForward1, Restore1, ImageSize1});
   QMenu* rotate = EditMenu->addMenu(QStringLiteral("Rotate Canvas"));
   rotate->addActions({Rotate180, Rotate90CW, Rotate90CCW});
 
   GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
-  GrimacerMenu->addActions({Putty1, Warp1, wirl1});
+  GrimacerMenu->addActions({Putty1, Warp1, wirl1, Reconstruct1});
+  GrimacerMenu->addSeparator();
+  GrimacerMenu->addAction(ResetWarp1);
+  GrimacerMenu->addSeparator();
+  GrimacerMenu->addActions({SmallerBrush1, LargerBrush1});
   GrimacerMenu->addSeparator();
   GrimacerMenu->addAction(Comicfilter1);
   Comicfilter1->setVisible(false);
 
   ViewMenu = bar->addMenu(QStringLiteral("View"));
   ViewMenu->addActions({Original1, ZoomIn1, ZoomOut1, miFitToWindow});
+  ViewMenu->addSeparator();
 
   InsertMenu = bar->addMenu(QStringLiteral("Insert"));
   InsertMenu->addActions({Clipart1, TalkBubble1});
@@ -204,6 +293,7 @@ void TSStudio::CreateMenus() {
 
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(false);
+  RebuildRecentMenu();
 }
 
 void TSStudio::CreateToolBars() {
@@ -214,6 +304,13 @@ void TSStudio::CreateToolBars() {
   ToolBar1->addActions({mOpenImage, mSaveImage, mPrint});
   ToolBar1->addSeparator();
   ToolBar1->addActions({Restore1, Undo1});
+  ToolBar1->addSeparator();
+  ToolBar1->addAction(Before1);
+  auto* before = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Before1));
+  connect(before, &QToolButton::pressed, this,
+          [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, true); }); });
+  connect(before, &QToolButton::released, this,
+          [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, false); }); });
   ToolBar1->addSeparator();
   ToolBar1->addAction(Tutorial1);
 
@@ -257,6 +354,7 @@ void TSStudio::CreateView() {
   BrushOutlineOwner_ = std::make_unique<TBrushLayer>(*DstImg);
   BrushOutline = BrushOutlineOwner_.get();
   BrushOutline->Visible = false;
+  BrushOutline->OverInstead = true;  // it stands for the hidden pointer, also over the photo
   BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
   LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
   FrameView_ = std::make_unique<TRubberbandLayer>(Doc.Frame);
@@ -298,15 +396,18 @@ void TSStudio::CreateView() {
 // ---- Commands ----
 
 void TSStudio::mOpenImageClick() {
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
+  TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
+  RememberFolder(*file);
   OpenFile(*file);
 }
 
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
   LoadImageFile(path);
+  Doc.History.Clear();
+  RememberFile(path);
   Doc.OpenedFileName = path;
   Doc.SceneBeforeSave.reset();
   SelectLayer(nullptr);
@@ -319,6 +420,7 @@ void TSStudio::OpenFile(const std::string& path) {
   Doc.DocumentFileName = Doc.SourceFileName;
   EndTool();
   UpdateCaption();
+  RefreshHistory();
 }
 
 void TSStudio::LoadImageFile(const std::string& fileName) {
@@ -337,7 +439,7 @@ void TSStudio::LoadImageFile(const std::string& fileName) {
 void TSStudio::EnableDocumentCommands() {
   for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
     menu->menuAction()->setEnabled(true);
-  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature})
+  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
     action->setEnabled(true);
 }
 
@@ -360,9 +462,10 @@ void TSStudio::mSaveImageClick() {
 }
 
 void TSStudio::saveas1Click() {
-  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, "", true};
+  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, LastFolder_, true};
   const std::optional<std::string> file = Dialogs().SaveFile(request);
   if (!file) return;
+  RememberFolder(*file);
   PrepareSave(*file);
   Doc.DocumentFileName = *file;
   UpdateCaption();
@@ -452,7 +555,7 @@ void TSStudio::FitToWindow() {
 
 void TSStudio::FormMouseWheelUp() {
   if (IsBrush(Doc.ToolMode)) {
-    SizeBar->setValue(SizeBar->value() - kBrushStep);
+    SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
     return;
   }
   Doc.ZoomPercent = WheelUpZoom(Doc.ZoomPercent);
@@ -461,7 +564,7 @@ void TSStudio::FormMouseWheelUp() {
 
 void TSStudio::FormMouseWheelDown() {
   if (IsBrush(Doc.ToolMode)) {
-    SizeBar->setValue(SizeBar->value() + kBrushStep);
+    SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
     return;
   }
   Doc.ZoomPercent = WheelDownZoom(Doc.ZoomPercent);
@@ -473,7 +576,7 @@ void TSStudio::WMKeyDown(int key) {
   switch (key) {
     case Qt::Key_Up:
       if (pictureBrush) {
-        SizeBar->setValue(SizeBar->value() + kBrushStep);
+        SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
       } else {
         Doc.ZoomPercent = ArrowUpZoom(Doc.ZoomPercent);
         ApplyZoom();
@@ -481,17 +584,17 @@ void TSStudio::WMKeyDown(int key) {
       break;
     case Qt::Key_Down:
       if (pictureBrush) {
-        SizeBar->setValue(SizeBar->value() - kBrushStep);
+        SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
       } else if (Doc.ZoomPercent > kMinZoom) {
         Doc.ZoomPercent = ArrowDownZoom(Doc.ZoomPercent);
         ApplyZoom();
       }
       break;
     case Qt::Key_Left:
-      if (pictureBrush) PinchBar->setValue(PinchBar->value() - kBrushStep);
+      if (pictureBrush) PinchBar->setValue(PinchBar->value() - TBrushTool::kStep);
       break;
     case Qt::Key_Right:
-      if (pictureBrush) PinchBar->setValue(PinchBar->value() + kBrushStep);
+      if (pictureBrush) PinchBar->setValue(PinchBar->value() + TBrushTool::kStep);
       break;
     default:
       break;
@@ -499,6 +602,8 @@ void TSStudio::WMKeyDown(int key) {
 }
 
 namespace {
+constexpr int kWheelNotch = 120;
+
 // A control of this window where typing means text: the keys are its own.
 bool TakesText(const QWidget* widget) {
   return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
@@ -508,13 +613,19 @@ bool TakesText(const QWidget* widget) {
 bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
 }  // namespace
 
+void TSStudio::WheelTurned(int angleDelta) {
+  // A notched wheel sends 120 a notch; a fine wheel or a touchpad sends small parts of it, which
+  // count only once they add up to a notch.
+  WheelAngle_ += angleDelta;
+  for (; WheelAngle_ >= kWheelNotch; WheelAngle_ -= kWheelNotch) RunGuarded([this] { FormMouseWheelUp(); });
+  for (; WheelAngle_ <= -kWheelNotch; WheelAngle_ += kWheelNotch) RunGuarded([this] { FormMouseWheelDown(); });
+}
+
 bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
   const auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   if (event->type() == QEvent::Wheel) {
-    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-    if (delta > 0) RunGuarded([this] { FormMouseWheelUp(); });
-    if (delta < 0) RunGuarded([this] { FormMouseWheelDown(); });
+    WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
     return true;
   }
   if (event->type() == QEvent::KeyPress && !TakesText(widget)) {
@@ -524,7 +635,42 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    // Backslash shows the photo for as long as it is held: the key's own repeats change nothing,
+    // and a text field types it unless it was pressed for the photo.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    const bool ours = press ? !TakesText(widget) : (BeforeHolds_ & int(TBeforeHold::Key)) != 0;
+    if (key->key() == Qt::Key_Backslash && ours) {
+      if (!key->isAutoRepeat()) RunGuarded([this, press] { HoldBefore(TBeforeHold::Key, press); });
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TSStudio::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TSStudio::dropEvent(QDropEvent* event) {
+  const std::string file = DroppedFile(event->mimeData());
+  if (file.empty()) return;
+  event->acceptProposedAction();
+  RunGuarded([this, file] { OpenFile(file); });
+}
+
+std::string TSStudio::DroppedFile(const QMimeData* data) {
+  // Several pictures dropped at once: the first is opened, as the open dialog takes one.
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile().toStdString();
+  return {};
+}
+
+QMenu* TSStudio::createPopupMenu() {
+  // The main window's own menu would let a right click hide the tool bars with no way back.
+  return nullptr;
 }
 
 // ---- Painting ----
@@ -553,17 +699,20 @@ void TSStudio::showEvent(QShowEvent* event) {
 
 void TSStudio::FormShow() {
   if (BatchMode) {
-    BuildFilterMenu(StartFolder + "/plugins", true);
+    BuildFilterMenu(PluginFolders(Folders), true);
     return;
   }
   // The splash stays at least 1.5 s and goes away even when the scan fails.
-  ShowSplashWhile([this] { BuildFilterMenu(StartFolder + "/plugins", true); }, SplashMinimumMs);
+  ShowSplashWhile([this] { BuildFilterMenu(PluginFolders(Folders), true); }, SplashMinimumMs);
   ToolsForm->show();
 }
 
 void TSStudio::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) RunGuarded([this] { FormActivate(); });
+  // A key let go in another window never comes here: the photo must not stay up.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+    RunGuarded([this] { HoldBefore(TBeforeHold::Key, false); });
 }
 
 void TSStudio::FormActivate() {

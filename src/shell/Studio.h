@@ -3,9 +3,11 @@
 // the document or a subsystem; the handlers keep the names their controls give them.
 
 #include "common/Geometry.h"
+#include "platform/DataFolders.h"
 #include "platform/Dialogs.h"
 #include "shell/document/Animation.h"
 #include "shell/Icons.h"
+#include "shell/RecentFiles.h"
 #include "shell/document/Canvas.h"
 #include "shell/document/Document.h"
 
@@ -13,15 +15,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
+class QDockWidget;
+class QListWidget;
+class QMimeData;
 class QLabel;
 class QPrinter;
 class QMenu;
 class QScrollArea;
+class QSettings;
 class QSlider;
 class QTimer;
 class QToolBar;
@@ -53,7 +61,10 @@ public:
 
   TDocument& Document() { return Doc; }
   const TDocument& Document() const { return Doc; }
-  std::string StartFolder;
+  // Where the shipped data and the filter modules are looked up: the running program's folders
+  // from creation on. Tests point them at scratch folders before the window is shown, which
+  // scans the plug-in folders.
+  TDataFolders Folders;
   // Driven by a script: nothing is shown and nothing waits for a person.
   bool BatchMode = false;
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
@@ -77,8 +88,25 @@ public:
   void Putty1Click();
   void Warp1Click();
   void wirl1Click();
+  void Reconstruct1Click();
+  void ResetWarp1Click();
+  // The before view: while the backslash key or the tool bar's Before button is held, the
+  // picture view shows the source without the warp and without the layers. Nothing in the
+  // document changes; letting go of both shows the work again.
+  enum class TBeforeHold { Key = 1, Button = 2 };
+  void HoldBefore(TBeforeHold by, bool held);
+  bool ShowingBefore() const { return BeforeHolds_ != 0; }
   void SizeBarChange();
   void PinchBarChange();
+  void SmallerBrushClick();
+  void LargerBrushClick();
+  // The editing history (StudioHistory.cpp).
+  void StepBackwardClick();
+  void StepForwardClick();
+  // Goes to state k of the history: 0 the start, k after its k-th step.
+  void GoToStep(int k);
+  // Runs a change of the document as one step of the history named `name`.
+  void RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change);
 
   // Input.
   void FormMouseWheelUp();
@@ -103,6 +131,7 @@ public:
   // Pixel tools on the mirror DstImg1 (StudioPixelTools.cpp).
   // Leaves the brushes for the eraser, paint, eyedropper, crop or chroma-key pick.
   void SwitchToPixelTool(TToolMode tool);
+  void EnterPixelTool(TToolMode tool);
   void DstImg1MouseDown(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseMove(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseUp();
@@ -129,6 +158,7 @@ public:
   void Comicfilter1Click();
   void Chromakey1Click();
   void RunChromaKey();  // after the pick of the key colour
+  void KeyPickedColour();
   void ChangeBackground1Click();
 
   // Animate Caricature (StudioAnimate.cpp).
@@ -139,7 +169,9 @@ public:
 
   // Filter plug-ins (StudioFilters.cpp).
   void BuildFilterMenu(const std::string& folder, bool includeSubDirectories);
+  void BuildFilterMenu(const std::vector<std::string>& folders, bool includeSubDirectories);
   void RunFilter(int index, bool asLastFilter);
+  void ApplyFilter(int index, bool asLastFilter);
   void miLastFilterClickClick();
   void LoadFilterPlugIns1Click();
   TFilterRunner& Filters() { return *Filters_; }
@@ -199,6 +231,7 @@ public:
   QMenu* FiltersMenu = nullptr;
   QMenu* ToolsMenu = nullptr;
   QMenu* HelpMenu = nullptr;
+  QMenu* RecentMenu = nullptr;  // File > Open Recent
 
   // The commands, each an action named as its field (the batch mode finds them by that name).
   QAction* mOpenImage = nullptr;
@@ -216,6 +249,9 @@ public:
   QAction* Putty1 = nullptr;
   QAction* Warp1 = nullptr;
   QAction* wirl1 = nullptr;
+  QAction* Reconstruct1 = nullptr;
+  QAction* ResetWarp1 = nullptr;
+  QAction* Before1 = nullptr;  // the tool bar's Before: acts while held, not when clicked
   QAction* Comicfilter1 = nullptr;
   QAction* Original1 = nullptr;
   QAction* ZoomIn1 = nullptr;
@@ -240,8 +276,35 @@ public:
   QAction* Paintbrush1 = nullptr;
   QAction* Eyedropper1 = nullptr;
   QAction* RotateLayer1 = nullptr;
+  QAction* ClearRecent1 = nullptr;
+  QAction* StepBackward1 = nullptr;
+  QAction* StepForward1 = nullptr;
+  QAction* History1 = nullptr;  // View > History: shows the history list
+  QDockWidget* HistoryDock = nullptr;
+  QListWidget* HistoryList = nullptr;
+  QAction* SmallerBrush1 = nullptr;   // [ and ]: the Size steps of the wheel
+  QAction* LargerBrush1 = nullptr;
+
+  // Remembering between runs (StudioSettings.cpp). A window without a settings store (the
+  // batch mode, tests) remembers only for its own lifetime.
+  void UseSettings(std::unique_ptr<QSettings> settings);
+  void SaveSettings();
+  const TRecentFiles& RecentFiles() const { return Recent_; }
+  const std::string& LastFolder() const { return LastFolder_; }
+  void OpenRecentFile(const std::string& path);
+  void ClearRecentClick();
+
+  // A picture dropped on the window opens as File > Open would.
+  static std::string DroppedFile(const QMimeData* data);
+  // The wheel turned by `angleDelta` (120 a notch): whole notches step the zoom or the brush.
+  void WheelTurned(int angleDelta);
+
+  QMenu* createPopupMenu() override;
 
 protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -249,6 +312,15 @@ protected:
 private:
   void FormCreate();
   void CreateActions();
+  void AssignShortcuts();
+  void CreateHistoryDock();
+  // Marks a command as a change of the document: it runs as a step of the history.
+  void Recorded(QAction* action, TChangeScope scope, const char* step);
+  void RunCommand(QAction* action, void (TSStudio::*handler)());
+  // The history list and the step commands follow the history.
+  void RefreshHistory();
+  // What a press, drag and release just did, for the history.
+  std::string StrokeName() const;
   void CreateMenus();
   void CreateToolBars();
   void CreateView();
@@ -279,6 +351,20 @@ private:
   TPointF ViewportCenterInDocument() const;
   void RefreshLayers();
 
+  void SaveRecent();
+  // A picture opened or saved: first in the recent list, its folder the dialogs' next start.
+  void RememberFile(const std::string& path);
+  void RememberFolder(const std::string& path);
+  void RebuildRecentMenu();
+
+  struct TRecordedCommand {
+    TChangeScope Scope;
+    std::string Step;
+  };
+  std::map<const QAction*, TRecordedCommand> Recorded_;
+  std::unique_ptr<QSettings> Settings_;
+  TRecentFiles Recent_;
+  std::string LastFolder_;
   std::unique_ptr<QPrinter> Printer_;
   std::unique_ptr<TFilterUi> FilterUi_;
   std::unique_ptr<TFilterRunner> Filters_;
@@ -289,6 +375,8 @@ private:
   TDocument Doc;
   QWidget* ViewHost_ = nullptr;
   bool Shown_ = false;
+  int WheelAngle_ = 0;  // wheel turned since the last whole notch
+  int BeforeHolds_ = 0;  // the TBeforeHold bits held now
   bool AboutShown = false;
 };
 

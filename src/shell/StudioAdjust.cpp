@@ -23,6 +23,10 @@ void TSStudio::Chromakey1Click() {
 }
 
 void TSStudio::RunChromaKey() {
+  RecordStep(TChangeScope::Picture, "Chroma key", [this] { KeyPickedColour(); });
+}
+
+void TSStudio::KeyPickedColour() {
   if (!frmChromaKey) frmChromaKey = new TfrmChromaKey(this);
   // Cancel keeps the pick tool, so the next click picks again.
   if (!Dialogs().RunForm(*frmChromaKey)) return;

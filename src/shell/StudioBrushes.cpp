@@ -1,6 +1,6 @@
-// The warp brush side of the main window: the brush commands, the track bars, the picture
-// view's mouse and the repeat timers. The brush itself is the document's; this adds the
-// cursor, the outline, the timers and the repaint.
+// The warp brush side of the main window: the brush commands, Reset Warp, the before view, the
+// track bars, the picture view's mouse and the repeat timers. The brush itself is the
+// document's; this adds the cursor, the outline, the timers and the repaint.
 
 #include "shell/BrushLayer.h"
 #include "shell/Icons.h"
@@ -69,6 +69,21 @@ void TSStudio::ChooseBrush(TToolMode pictureBrush) {
 void TSStudio::Putty1Click() { ChooseBrush(TToolMode::Putty); }
 void TSStudio::Warp1Click() { ChooseBrush(TToolMode::Warp); }
 void TSStudio::wirl1Click() { ChooseBrush(TToolMode::Twirl); }
+void TSStudio::Reconstruct1Click() { ChooseBrush(TToolMode::Reconstruct); }
+
+void TSStudio::ResetWarp1Click() {
+  if (!Doc.ImageLoaded) return;
+  ResetWarp(Doc);
+  RefreshView();
+}
+
+void TSStudio::HoldBefore(TBeforeHold by, bool held) {
+  const bool shown = BeforeHolds_ != 0;
+  BeforeHolds_ = held && Doc.ImageLoaded ? BeforeHolds_ | int(by) : BeforeHolds_ & ~int(by);
+  if ((BeforeHolds_ != 0) == shown) return;
+  // The source is shown where it lies: nothing is copied and nothing in the document changes.
+  DstImg->ShowInstead(BeforeHolds_ != 0 ? &Doc.SourceBitmap : nullptr);
+}
 
 void TSStudio::SizeBarChange() {
   Doc.Brushes.SetSize(SizeBar->value());
@@ -77,6 +92,9 @@ void TSStudio::SizeBarChange() {
 }
 
 void TSStudio::PinchBarChange() { Doc.Brushes.SetEffect(PinchBar->value()); }
+
+void TSStudio::SmallerBrushClick() { SizeBar->setValue(SizeBar->value() - TBrushTool::kStep); }
+void TSStudio::LargerBrushClick() { SizeBar->setValue(SizeBar->value() + TBrushTool::kStep); }
 
 TPointF TSStudio::ViewToPicture(QPoint view) const {
   const QPointF p = DstImg->WidgetToPicture(QPointF(view));
@@ -107,6 +125,8 @@ void TSStudio::ShowFrameCursor(TPointF at) {
 }
 
 void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
+  // A second button pressed during a stroke belongs to that stroke.
+  if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   Repaint(RoutePress(Doc, pointer, HandleReach()));
 }
@@ -117,10 +137,17 @@ void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modi
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
+  // A drag that came in from outside the view is a stroke too.
+  else if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
   Repaint(RouteMove(Doc, pointer));
 }
 
-void TSStudio::DstImgMouseUp() { Repaint(RouteRelease(Doc)); }
+void TSStudio::DstImgMouseUp() {
+  const std::string name = StrokeName();
+  Repaint(RouteRelease(Doc));
+  Doc.History.EndStroke(Doc, name);
+  RefreshHistory();
+}
 
 void TSStudio::UpdateTimerTimer() { Repaint(Doc.Brushes.Tick()); }
 void TSStudio::LayterTimerTimer() { Repaint(Doc.Brushes.Tick()); }

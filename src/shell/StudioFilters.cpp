@@ -21,6 +21,11 @@ void TSStudio::BuildFilterMenu(const std::string& folder, bool includeSubDirecto
                       [this](int index) { RunFilter(index, false); });
 }
 
+void TSStudio::BuildFilterMenu(const std::vector<std::string>& folders, bool includeSubDirectories) {
+  gs::BuildFilterMenu(*FiltersMenu, Filters_->Plugins, folders, includeSubDirectories,
+                      [this](int index) { RunFilter(index, false); });
+}
+
 namespace {
 // The warp fades out at the picture's edge instead of dragging in its outer colour.
 void ClearBorderAlpha(TBitmap32& picture) {
@@ -38,7 +43,13 @@ void ClearBorderAlpha(TBitmap32& picture) {
 }  // namespace
 
 void TSStudio::RunFilter(int index, bool asLastFilter) {
-  if (!Doc.ImageLoaded || Filters_->Running()) return;
+  if (!Doc.ImageLoaded || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
+  std::string name = Filters_->Plugins[index].Name();
+  while (!name.empty() && name.back() == '.') name.pop_back();
+  RecordStep(TChangeScope::Picture, "Filter: " + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });
+}
+
+void TSStudio::ApplyFilter(int index, bool asLastFilter) {
   // A pixel tool's work is merged first; a selected layer stays selected as the target.
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   // A stroke held through the filter's dialog ends with it.

@@ -10,10 +10,10 @@
 namespace gs {
 
 // The launches report success, but there is nothing useful to do when they fail.
-void TSStudio::GifMakerHelp1Click() { ShellExecute(HelpFilePath(StartFolder)); }
-void TSStudio::ToolButton19Click() { ShellExecute(HelpFilePath(StartFolder)); }
-void TSStudio::VideoTutorial1Click() { ShellExecute(TutorialPath(StartFolder)); }
-void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(StartFolder)); }
+void TSStudio::GifMakerHelp1Click() { ShellExecute(HelpFilePath(Folders)); }
+void TSStudio::ToolButton19Click() { ShellExecute(HelpFilePath(Folders)); }
+void TSStudio::VideoTutorial1Click() { ShellExecute(TutorialPath(Folders)); }
+void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders)); }
 
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }
 

@@ -54,9 +54,9 @@ void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
   DstImg->update();
 }
 
-void TSStudio::Clipart1Click() { LoadClipart(StartFolder + "/Clipart/", ""); }
+void TSStudio::Clipart1Click() { LoadClipart(FindDataItem(Folders, kClipartFolder) + "/", ""); }
 
-void TSStudio::TalkBubble1Click() { LoadClipart(StartFolder + "/Clipart/Talk Bubbles/", "*"); }
+void TSStudio::TalkBubble1Click() { LoadClipart(FindDataItem(Folders, kTalkBubblesFolder) + "/", "*"); }
 
 void TSStudio::LoadClipart(const std::string& folder, const std::string& fileName) {
   EndTool();

@@ -16,6 +16,15 @@ void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();
   if (!Doc.ImageLoaded) return;
+  // Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
+  const char* name = tool == TToolMode::Crop                                ? "Crop Tool"
+                     : tool == TToolMode::ColorPaint                        ? "Paintbrush Tool"
+                     : tool == TToolMode::Picker || tool == TToolMode::ChromaPick ? "Eyedropper Tool"
+                                                                             : "Eraser Tool";
+  RecordStep(TChangeScope::Picture, name, [this, tool] { EnterPixelTool(tool); });
+}
+
+void TSStudio::EnterPixelTool(TToolMode tool) {
   Doc.GeometryChanged = false;
   Doc.UndoBitmap = Doc.ViewBitmap;
   if (tool == TToolMode::Crop) FlattenLayers();
@@ -79,12 +88,16 @@ void TSStudio::EyedropperToolClick() {
 }
 
 TRect TSStudio::Dab(TPoint at) {
+  const int size = StampSize(Doc.EraserSize, Doc.ZoomPercent);
+  const TPoint corner{std::max(at.X, 0), std::max(at.Y, 0)};
+  Doc.History.TouchPixels(Doc, TRect{corner.X, corner.Y, corner.X + size + 1, corner.Y + size + 1});
   return PixelStamp(Doc, at, StampSize(Doc.EraserSize, Doc.ZoomPercent),
                     Doc.ToolMode == TToolMode::Eraser ? TStampKind::Erase : TStampKind::Paint);
 }
 
 void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
   if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
+  if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
   TPixelToolState& state = Doc.PixelTools;
   state.MouseDown = true;
   const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
@@ -135,13 +148,17 @@ void TSStudio::DstImg1MouseUp() {
   // Cleared whatever the tool is now: a press whose tool ended meanwhile must not leave a stroke
   // armed for the next tool.
   state.MouseDown = false;
+  Doc.History.EndStroke(Doc, StrokeName());
+  RefreshHistory();
   if (!Doc.ImageLoaded || Doc.ToolMode != TToolMode::Crop || !pressed) return;
-  if (PerformCrop(Doc)) {
-    ApplyZoom();
-    EndTool();
-  } else {
-    DstImg1->Changed();
-  }
+  RecordStep(TChangeScope::Picture, "Crop", [this] {
+    if (PerformCrop(Doc)) {
+      ApplyZoom();
+      EndTool();
+    } else {
+      DstImg1->Changed();
+    }
+  });
 }
 
 void TSStudio::SetEraserSize(int size) {

@@ -15,9 +15,9 @@ constexpr int kButtonSide = 30;
 constexpr int kColumnStep = 32;
 constexpr int kRowStep = 32;
 constexpr int kPaletteWidth = 62;
-constexpr int kSizeButtonTop = 288;
+constexpr int kSizeButtonTop = 320;
 constexpr int kSizeButtonHeight = 25;
-constexpr int kColorTop = 316;
+constexpr int kColorTop = 348;
 constexpr int kColorHeight = 21;
 }  // namespace
 
@@ -66,6 +66,7 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   SpeedButton15->hide();
   // The hidden comic filter leaves its place free.
   sbtnAnimateCaricature = AddButton(right, row(8), s.mAnimateCaricature);
+  sbtnReconstruct = AddButton(left, row(9), s.Reconstruct1);
 
   BrushSizeMenu = new QMenu(this);
   N4 = AddSizeItem(6, 1);

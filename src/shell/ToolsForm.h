@@ -55,6 +55,7 @@ public:
   QToolButton* sbtnChangeBackground = nullptr;
   QToolButton* sbtnRotateLayer = nullptr;
   QToolButton* sbtnAnimateCaricature = nullptr;
+  QToolButton* sbtnReconstruct = nullptr;  // Reconstruct Grimacer Effect, in a row of its own
   QToolButton* SpeedButton15 = nullptr;  // Comic Filter, hidden
   QToolButton* RxSpeedButton1 = nullptr; // Brush Size Selector
   TColorSelector* ColorSelector1 = nullptr;

@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 int main(int argc, char* argv[]) {
@@ -38,6 +40,11 @@ int main(int argc, char* argv[]) {
   }
   // Without a window manager "maximised" means nothing; start at the screen's size anyway.
   studio.resize(studio.screen()->availableGeometry().size());
+  // The measurement starts as a first run does, with nothing remembered.
+  if (!probe)
+    studio.UseSettings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                   QStringLiteral("grimacer-studio"),
+                                                   QStringLiteral("grimacer")));
   studio.showMaximized();
   if (argc >= 2 && !probe) {
     // Once the window has its final size, so that the picture is fitted to it.

@@ -52,6 +52,53 @@ GS_ALSO_FOR_AVX2 int64_t RowsReadAbove(const TVectorMap& stamp, int i0, int i1, 
   return reach >= 0 ? 0 : -(reach >> 16);
 }
 
+// The stamp cells i0..i1 of rows j0..j1 that land on the map with the stamp's top-left cell at
+// (px, py); in 64 bits, so that a point far off the picture clips instead of overflowing.
+struct TCellsOnMap {
+  int64_t I0, I1, J0, J1;
+  bool Empty() const { return I0 > I1 || J0 > J1; }
+};
+
+TCellsOnMap CellsOnMap(const TVectorMap& map, int64_t px, int64_t py, int ws, int hs) {
+  return TCellsOnMap{-std::min<int64_t>(px, 0),
+                     std::min<int64_t>(px + ws - 1, int64_t(map.Width()) - 1) - px,
+                     -std::min<int64_t>(py, 0),
+                     std::min<int64_t>(py + hs - 1, int64_t(map.Height()) - 1) - py};
+}
+
+// The stamp's square of dst: in 64 bits, then clipped to the picture, which keeps it within
+// int range.
+TRect SquareOn(const TBitmap32& dst, int64_t px, int64_t py, int ws, int hs) {
+  const TRect bounds = dst.BoundsRect();
+  const TRect square{int(std::clamp<int64_t>(px, bounds.Left, bounds.Right)),
+                     int(std::clamp<int64_t>(py, bounds.Top, bounds.Bottom)),
+                     int(std::clamp<int64_t>(px + ws, bounds.Left, bounds.Right)),
+                     int(std::clamp<int64_t>(py + hs, bounds.Top, bounds.Bottom))};
+  return Intersect(square, bounds);
+}
+
+// Re-renders the rows top .. bottom - 1 of the square.
+void RenderRows(const TRemapTransformation& mesh, TBitmap32& dst, const TBitmap32& source,
+                const TRect& square, int64_t top, int64_t bottom, TRemapKernel kernel) {
+  TRect band = square;
+  band.Top = int(std::max<int64_t>(top, band.Top));
+  band.Bottom = int(std::min<int64_t>(bottom, band.Bottom));
+  if (band.Bottom > band.Top) mesh.ClearAndRender(dst, source, band, kernel);
+}
+
+// cell * (2^32 - pull) / 2^32 toward zero for both components. The product fits 64 bits:
+// |cell| <= 2^31 and the factor <= 2^32, and -2^31 * 2^32 is exactly INT64_MIN.
+GS_ALSO_FOR_AVX2 void PullRow(const TFixedVector* weights, TFixedVector* cells, int64_t count,
+                              int64_t strength) {
+  constexpr int64_t kWhole = int64_t(1) << 32;
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t w = std::clamp<int64_t>(weights[i].X, 0, kFixedOne);
+    const int64_t keep = kWhole - w * strength;
+    cells[i].X = TFixed(int64_t(cells[i].X) * keep / kWhole);
+    cells[i].Y = TFixed(int64_t(cells[i].Y) * keep / kWhole);
+  }
+}
+
 }  // namespace
 
 TRect ApplyBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
@@ -64,13 +111,10 @@ TRect ApplyBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32&
   scratch.SetSize(ws, hs);
   kernel = ResolveRemapKernel(kernel);
 
-  // 64 bits: a point far off the picture must clip, not overflow.
   const int64_t px = p.X;
   const int64_t py = p.Y;
-  const int64_t i0 = -std::min<int64_t>(px, 0);
-  const int64_t i1 = std::min<int64_t>(px + ws - 1, int64_t(map.Width()) - 1) - px;
-  const int64_t j0 = -std::min<int64_t>(py, 0);
-  const int64_t j1 = std::min<int64_t>(py + hs - 1, int64_t(map.Height()) - 1) - py;
+  const TCellsOnMap cells = CellsOnMap(map, px, py, ws, hs);
+  const int64_t i0 = cells.I0, i1 = cells.I1, j0 = cells.J0, j1 = cells.J1;
 
   TFixedVector scale{kFixedOne, kFixedOne};
   if (putty) {
@@ -79,18 +123,9 @@ TRect ApplyBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32&
     scale = state.PuttyCarry;
   }
 
-  // The square in 64 bits, then clipped to the picture, which keeps it within int range.
-  const TRect bounds = dst.BoundsRect();
-  const TRect square{int(std::clamp<int64_t>(px, bounds.Left, bounds.Right)),
-                     int(std::clamp<int64_t>(py, bounds.Top, bounds.Bottom)),
-                     int(std::clamp<int64_t>(px + ws, bounds.Left, bounds.Right)),
-                     int(std::clamp<int64_t>(py + hs, bounds.Top, bounds.Bottom))};
-  const TRect rendered = Intersect(square, bounds);
+  const TRect rendered = SquareOn(dst, px, py, ws, hs);
   const auto render = [&](int64_t top, int64_t bottom) {
-    TRect band = rendered;
-    band.Top = int(std::max<int64_t>(top, band.Top));
-    band.Bottom = int(std::min<int64_t>(bottom, band.Bottom));
-    if (band.Bottom > band.Top) mesh.ClearAndRender(dst, source, band, kernel);
+    RenderRows(mesh, dst, source, rendered, top, bottom, kernel);
   };
 
   int64_t renderedTo = rendered.Top;  // rows above are done
@@ -117,6 +152,33 @@ TRect ApplyBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32&
   }
   // Rows of the picture below the map, or all of the square when nothing was composed.
   render(renderedTo, rendered.Bottom);
+  state.StrokePoint = p;
+  return rendered;
+}
+
+TRect ReconstructBrush(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                       const TVectorMap& weights, TFixed strength, TPoint p, TStrokeState& state,
+                       TRemapKernel kernel) {
+  mesh.CheckRects();  // before the map changes, as in ApplyBrush
+  TVectorMap& map = mesh.VectorMap();
+  kernel = ResolveRemapKernel(kernel);
+  const int64_t px = p.X;
+  const int64_t py = p.Y;
+  const TCellsOnMap cells = CellsOnMap(map, px, py, weights.Width(), weights.Height());
+  const TRect rendered = SquareOn(dst, px, py, weights.Width(), weights.Height());
+  const int64_t s = std::clamp<int64_t>(strength, 0, kFixedOne);
+  int64_t renderedTo = rendered.Top;  // rows above are done
+  if (!cells.Empty()) {
+    // Pulled and re-rendered in bands, so that the cells and pixels of a band stay in cache.
+    for (int64_t j = cells.J0; j <= cells.J1; ++j) {
+      PullRow(weights.Row(int(j)) + cells.I0, map.Row(int(py + j)) + (px + cells.I0),
+              cells.I1 - cells.I0 + 1, s);
+      if ((j - cells.J0 + 1) % kBand != 0 && j != cells.J1) continue;
+      RenderRows(mesh, dst, source, rendered, renderedTo, py + j + 1, kernel);
+      renderedTo = std::max<int64_t>(renderedTo, py + j + 1);
+    }
+  }
+  RenderRows(mesh, dst, source, rendered, renderedTo, rendered.Bottom, kernel);
   state.StrokePoint = p;
   return rendered;
 }

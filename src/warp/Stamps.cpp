@@ -19,7 +19,9 @@ float Step(int n) { return n > 1 ? 2.0f / float(n - 1) : 0.0f; }
 
 TFixed ToFixed(float v) { return RoundHalfEven(double(v * 65536.0f)); }
 
-void BuildPutty(TVectorMap& stamp, const TGenericBrush& brush) {
+// The weight itself in both components: Putty scales it by the pointer's motion, Reconstruct
+// takes it as the share of the displacement to remove.
+void BuildWeights(TVectorMap& stamp, const TGenericBrush& brush) {
   const float sx = Step(stamp.Width());
   const float sy = Step(stamp.Height());
   for (int j = 0; j < stamp.Height(); ++j) {
@@ -69,7 +71,8 @@ void BuildBrushStamps(TVectorMap& stamp0, TVectorMap& stamp1, const TGenericBrus
                       TBrushShape shape) {
   switch (shape) {
     case TBrushShape::Putty:
-      BuildPutty(stamp0, brush);
+    case TBrushShape::Reconstruct:
+      BuildWeights(stamp0, brush);
       stamp1 = stamp0;
       break;
     case TBrushShape::Warp:

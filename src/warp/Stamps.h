@@ -8,7 +8,7 @@
 namespace gs {
 
 // What a stamp does to the picture under it.
-enum class TBrushShape { None, Putty, Warp, Twirl };
+enum class TBrushShape { None, Putty, Warp, Twirl, Reconstruct };
 
 // 0.9 for Warp, 0.2 for every other shape.
 float BrushStrength(TBrushShape shape);
@@ -18,6 +18,8 @@ float BrushStrength(TBrushShape shape);
 //   secondary button drags like the primary one.
 // - Warp: stamp 0 swells the picture under it, stamp 1 shrinks it.
 // - Twirl: stamp 0 turns the picture counter-clockwise on screen, stamp 1 clockwise.
+// - Reconstruct: both stamps hold the weight in both components, as Putty's: how much of the
+//   displacement under each cell ReconstructBrush takes away.
 // - None: both stamps all zero.
 // Arithmetic is single precision; the fixed-point cells are rounded half to even.
 void BuildBrushStamps(TVectorMap& stamp0, TVectorMap& stamp1, const TGenericBrush& brush,

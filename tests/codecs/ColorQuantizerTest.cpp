@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <random>
+#include <vector>
 
 using namespace gs;
 
@@ -72,4 +74,44 @@ TEST(ColorQuantizer, MapperFindsTheNearestEntry) {
     ASSERT_EQ(mapper.IndexOf(query), best) << std::hex << query;
   }
   EXPECT_EQ(mapper.IndexOf(palette.Colors[17]), 17);
+}
+
+TEST(ColorQuantizer, CountsColoursUpToOnePastTheLimit) {
+  TBitmap32 picture(16, 17);
+  for (int i = 0; i < 16 * 17; ++i)
+    picture.SetPixel(i % 16, i / 16, Color32(uint8_t(i % 256), 7, 7, uint8_t(i)));  // 256 RGBs
+  EXPECT_FALSE(HasMoreColorsThan(picture, 256));
+  EXPECT_TRUE(HasMoreColorsThan(picture, 255));
+  picture.SetPixel(15, 16, Color32(0, 0, 0));
+  EXPECT_TRUE(HasMoreColorsThan(picture, 256));
+}
+
+TEST(ColorQuantizer, OrderedDitherShowsAColourAsTheRightMixOfTwoNeighbours) {
+  const std::vector<uint8_t> greys = {0, 64, 128, 192, 255};
+  TPalette palette;
+  for (const uint8_t g : greys) palette.Colors.push_back(Color32(g, g, g));
+  palette.Colors.push_back(Color32(250, 0, 0));  // off the grey line: never part of a grey's mix
+  TOrderedDither dither(palette);
+  // Over any 8 x 8 square the entries average to the colour, from its two enclosing entries.
+  for (const int grey : {0, 16, 64, 80, 100, 150, 250}) {
+    for (const int at : {0, 3}) {
+      int sum = 0;
+      for (int y = at; y < at + 8; ++y)
+        for (int x = 2 * at; x < 2 * at + 8; ++x) {
+          const uint8_t index = dither.IndexOf(Color32(uint8_t(grey), uint8_t(grey), uint8_t(grey)), x, y);
+          ASSERT_LT(index, greys.size()) << grey;
+          const int shown = greys[index];
+          ASSERT_LE(std::abs(shown - grey), 64) << grey;
+          sum += shown;
+        }
+      EXPECT_NEAR(sum / 64.0, grey, 0.75) << grey << " at " << at;
+    }
+  }
+  // An entry's own colour is never mixed; the same colour at the same place gets the same index
+  // whatever was mapped in between.
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(dither.IndexOf(Color32(250, 0, 0), x, y), 5);
+  const uint8_t before = dither.IndexOf(Color32(90, 90, 90), 5, 6);
+  for (int i = 0; i < 5000; ++i) dither.IndexOf(Color32(uint8_t(i), uint8_t(i / 3), uint8_t(i / 7)), i % 8, i % 5);
+  EXPECT_EQ(dither.IndexOf(Color32(90, 90, 90), 5, 6), before);
 }

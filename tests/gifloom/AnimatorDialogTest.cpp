@@ -1,13 +1,15 @@
 #include "TestGif.h"
+#include "TestServices.h"
 
 #include "gifloom/AnimatorDialog.h"
-#include "gifloom/DesktopServices.h"
 #include "gifloom/GifMessages.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -21,34 +23,6 @@ using namespace gifloom;
 using namespace gifloom::test;
 
 namespace {
-
-struct TShownMessage {
-  TMessageIcon Icon;
-  QString Title;
-  QString Text;
-};
-
-// Answers the save dialog from a script and records what the dialog would have shown.
-class TScriptedServices : public TDesktopServices {
-public:
-  std::optional<QString> SaveAnswer;
-  bool OpenSucceeds = true;
-  std::vector<TSaveFileRequest> SaveRequests;
-  std::vector<TShownMessage> Messages;
-  std::vector<QUrl> OpenedUrls;
-
-  std::optional<QString> AskSaveFileName(const TSaveFileRequest& request) override {
-    SaveRequests.push_back(request);
-    return SaveAnswer;
-  }
-  void ShowMessage(TMessageIcon icon, const QString& title, const QString& text) override {
-    Messages.push_back({icon, title, text});
-  }
-  bool OpenUrl(const QUrl& url) override {
-    OpenedUrls.push_back(url);
-    return OpenSucceeds;
-  }
-};
 
 class AnimatorDialogTest : public testing::Test {
 protected:
@@ -64,6 +38,8 @@ protected:
   }
   QListWidget* List() { return Child<QListWidget>("frameList"); }
   QPushButton* MakeButton() { return Child<QPushButton>("makeButton"); }
+  QPushButton* UpButton() { return Child<QPushButton>("moveUpButton"); }
+  QPushButton* DownButton() { return Child<QPushButton>("moveDownButton"); }
   QString Info() { return Child<QLabel>("infoLabel")->text(); }
   QString Name() { return Child<QLabel>("nameLabel")->text(); }
 
@@ -118,6 +94,93 @@ TEST_F(AnimatorDialogTest, DroppedFilesKeepTheirOrderAndFullPaths) {
   EXPECT_EQ(Dialog.FramePaths(), (QStringList{b, a, missing}));
   EXPECT_TRUE(MakeButton()->isEnabled());
   EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(AnimatorDialogTest, AddFramesAppendsTheChosenFilesInTheirOrderAsADropDoes) {
+  const QString c = Put("c.gif", {});
+  const QString a = Put("a.gif", {});
+  const QString text = QString::fromStdString(Folder / "notes.gif");
+  WriteFile(Folder / "notes.gif", {'h', 'i', '\n'});
+  QPushButton* add = Child<QPushButton>("addFramesButton");
+
+  add->click();  // cancelled
+  ASSERT_EQ(Services.OpenRequests.size(), 1u);
+  EXPECT_EQ(Services.OpenRequests[0].Title, "Add Frames");
+  EXPECT_EQ(Services.OpenRequests[0].NameFilter, "GIF Images (*.gif)");
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_FALSE(MakeButton()->isEnabled());
+
+  Drop({a});
+  Services.OpenAnswer = {c, text, a};
+  add->click();
+  EXPECT_EQ(Dialog.FramePaths(), (QStringList{a, c, text, a}));
+  EXPECT_EQ(List()->item(2)->text(), "notes.gif");
+  EXPECT_TRUE(MakeButton()->isEnabled());
+  EXPECT_TRUE(Services.Messages.empty());
+
+  List()->setCurrentRow(2);
+  ASSERT_EQ(Services.Messages.size(), 1u);
+  EXPECT_EQ(Services.Messages[0].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kNotAGif));
+}
+
+TEST_F(AnimatorDialogTest, MoveButtonsWorkOnlyWhenTheSelectedFrameCanMove) {
+  const auto buttons = [&] {
+    return std::pair(UpButton()->isEnabled(), DownButton()->isEnabled());
+  };
+  EXPECT_EQ(buttons(), std::pair(false, false));
+  Dialog.AddFiles({"/no/such/one.gif"});
+  List()->setCurrentRow(0);
+  EXPECT_EQ(buttons(), std::pair(false, false));
+  Dialog.AddFiles({"/no/such/two.gif", "/no/such/three.gif"});
+  EXPECT_EQ(buttons(), std::pair(false, true));
+  List()->setCurrentRow(1);
+  EXPECT_EQ(buttons(), std::pair(true, true));
+  const size_t complaints = Services.Messages.size();
+
+  DownButton()->click();
+  EXPECT_EQ(Dialog.FramePaths(),
+            (QStringList{"/no/such/one.gif", "/no/such/three.gif", "/no/such/two.gif"}));
+  EXPECT_EQ(List()->currentRow(), 2);
+  EXPECT_EQ(buttons(), std::pair(true, false));
+  DownButton()->click();  // already last
+  EXPECT_EQ(Dialog.FramePaths().last(), "/no/such/two.gif");
+  // The same frame stays selected: its info is not read, nor its failure shown, again.
+  EXPECT_EQ(Name(), "two.gif");
+  EXPECT_EQ(Services.Messages.size(), complaints);
+
+  Child<QPushButton>("removeFrameButton")->click();
+  EXPECT_EQ(buttons(), std::pair(false, false));
+  List()->setCurrentRow(0);
+  Child<QPushButton>("clearAllButton")->click();
+  EXPECT_EQ(buttons(), std::pair(false, false));
+}
+
+TEST_F(AnimatorDialogTest, AddedDroppedAndMovedFramesPlayInTheListsOrder) {
+  const uint8_t seeds[] = {10, 20, 30};
+  QStringList paths;
+  for (const uint8_t seed : seeds)
+    paths << Put("seed" + std::to_string(seed) + ".gif", {.ColourSeed = seed});
+  Services.OpenAnswer = {paths[0], paths[1]};
+  Child<QPushButton>("addFramesButton")->click();
+  Drop({paths[2]});
+  List()->setCurrentRow(2);
+  UpButton()->click();
+  UpButton()->click();  // 30 10 20
+  List()->setCurrentRow(1);
+  DownButton()->click();  // 30 20 10
+  Services.SaveAnswer = QString::fromStdString(Folder / "out.gif");
+  MakeButton()->click();
+  ASSERT_TRUE(Services.Messages.empty());
+
+  QImageReader reader(*Services.SaveAnswer, "gif");
+  ASSERT_EQ(reader.imageCount(), 3);
+  for (const uint8_t seed : {30, 20, 10}) {
+    const QImage frame = reader.read();
+    ASSERT_FALSE(frame.isNull()) << reader.errorString().toStdString();
+    // Every pixel of a test GIF has colour index 1.
+    EXPECT_EQ(frame.pixel(0, 0) & 0xFFFFFF, ColourOf(seed, 1)) << int(seed);
+  }
 }
 
 TEST_F(AnimatorDialogTest, SelectingAFrameShowsItsInfoOrWhyNot) {

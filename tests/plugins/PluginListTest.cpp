@@ -2,6 +2,7 @@
 // what the list frees when it goes.
 
 #include "PluginTestKit.h"
+#include "platform/DataFolders.h"
 #include "platform/GlobalMemory.h"
 #include "platform/ModuleResources.h"
 #include "plugins/PluginList.h"
@@ -152,6 +153,32 @@ TEST(PluginList, FolderScanFindsModulesInSubFoldersButNotHiddenOnesAndAddsOnEver
 
   deep.LoadFromFolder(dir / "no such folder", true);
   EXPECT_EQ(deep.Count(), 6);
+}
+
+TEST(PluginList, EveryDataFolderWithPluginsIsScannedAndAModuleReachedTwiceIsListedOnce) {
+  test::TScratchFolder dir;
+  Copy("Sampler.8bf", dir / "bin/plugins/Sampler.8bf");
+  Copy("OldStyle.8bf", dir / "share/plugins/old/OldStyle.8bf");
+  Copy("Suites.8bf", dir / "user/plugins/Suites.8bf");
+  // Started in the program's own folder, by another name; the user links a shipped module in.
+  fs::create_directory_symlink(dir / "bin", dir / "start");
+  fs::create_symlink(dir / "bin/plugins/Sampler.8bf", dir / "user/plugins/Linked.8bf");
+  const TDataFolders folders{dir / "bin", dir / "share", dir / "start", dir / "user"};
+
+  const std::vector<std::string> scanned = PluginFolders(folders);
+  EXPECT_EQ(scanned, (std::vector<std::string>{dir / "bin/plugins", dir / "share/plugins", dir / "user/plugins"}));
+  EXPECT_TRUE(PluginFolders(TDataFolders{dir / "none", "", dir / "none", ""}).empty());
+
+  TPSPluginList list;
+  list.LoadFromFolders(scanned, true);
+  EXPECT_EQ(Listing(list), (std::vector<std::string>{"Old Tools/Make Blue", "Old Tools/Make Red", "Tests/Sampler",
+                                                     "Tests/Suites"}));
+  EXPECT_EQ(list.Items(2).ModuleFileName, dir / "bin/plugins/Sampler.8bf");
+
+  // Named twice, even through a link, a folder still gives its modules once per scan.
+  TPSPluginList twice;
+  twice.LoadFromFolders({dir / "bin/plugins", dir / "start/plugins", dir / "bin/plugins"}, true);
+  EXPECT_EQ(Listing(twice), (std::vector<std::string>{"Tests/Sampler"}));
 }
 
 TEST(PluginList, FindsFiltersByMenuCaption) {

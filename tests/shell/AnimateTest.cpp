@@ -5,11 +5,16 @@
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
+#include "codecs/ColorQuantizer.h"
 #include "codecs/FileIO.h"
+#include "shell/document/BrushTool.h"
+#include "shell/document/GifBlocks.h"
+#include "shell/document/Transparency.h"
 #include "shell/ProgressForm.h"
 #include "shell/ToolsForm.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -42,6 +47,63 @@ double MeanDifference(const QImage& frame, const TBitmap32& picture) {
     }
   }
   return sum / (3.0 * picture.Width() * picture.Height());
+}
+
+
+// What every shown frame decoded to when the animation stored each frame whole: the frames
+// rendered as the animation renders them, each pixel the nearest of at most 255 colours taken
+// from the first and the last frame, transparent where the key colour is.
+std::vector<QImage> WholeFrames(const TAnimationScene& scene, const TAnimationSettings& settings) {
+  TAnimationFrameRenderer renderer(scene);
+  std::vector<TBitmap32> frames;
+  for (int k = 0; k < settings.Frames; ++k) {
+    frames.push_back(renderer.Render(k, settings.Frames));
+    FillKeyColour(frames.back(), scene.TransparentColor);
+  }
+  const TColor32 key = RgbOf(WinColorToColor32(scene.TransparentColor));
+  const TBitmap32* ends[] = {&frames.front(), &frames.back()};
+  const TPalette palette = BuildPalette(ends, 255, key);
+  TColorMapper mapper(palette);
+  std::vector<QImage> shown;
+  for (const int k : AnimationOrder(settings.Frames, settings.BackAndForth)) {
+    const TBitmap32& frame = frames[size_t(k)];
+    QImage image(frame.Width(), frame.Height(), QImage::Format_ARGB32);
+    for (int y = 0; y < frame.Height(); ++y)
+      for (int x = 0; x < frame.Width(); ++x) {
+        const TColor32 rgb = RgbOf(frame.Pixel(x, y));
+        image.setPixel(x, y, rgb == key ? 0u : palette.Colors[mapper.IndexOf(rgb)]);
+      }
+    shown.push_back(image);
+  }
+  return shown;
+}
+
+// Every frame as Qt's GIF reader composes it: each drawn over what the frames before it left.
+std::vector<QImage> DecodedFrames(const TBytes& gif) {
+  QByteArray bytes(reinterpret_cast<const char*>(gif.data()), qsizetype(gif.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "gif");
+  std::vector<QImage> frames;
+  while (reader.canRead() && frames.size() < 200) {
+    const QImage frame = reader.read();
+    if (frame.isNull()) break;
+    frames.push_back(frame.convertToFormat(QImage::Format_ARGB32));
+  }
+  return frames;
+}
+
+// "" when the two agree on every pixel: the same colour, or both transparent.
+std::string FirstMismatch(const QImage& decoded, const QImage& expected) {
+  if (decoded.size() != expected.size()) return "a frame of another size";
+  for (int y = 0; y < expected.height(); ++y)
+    for (int x = 0; x < expected.width(); ++x) {
+      const QRgb a = decoded.pixel(x, y), b = expected.pixel(x, y);
+      if (qAlpha(b) == 0 ? qAlpha(a) != 0 : a != b)
+        return std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(a) + " instead of " +
+               std::to_string(b);
+    }
+  return "";
 }
 
 class AnimateTest : public test::TStudioFixture {
@@ -263,4 +325,73 @@ TEST_F(AnimateTest, StrokesOnTheFaceOutliveALayerToolAndLayersShowOnEveryFrame) 
     ASSERT_FALSE(frame.isNull());
     EXPECT_EQ(frame.pixel((at.Left + at.Right) / 2, (at.Top + at.Bottom) / 2), 0xFF0000FFu) << i;
   }
+}
+
+TEST_F(AnimateTest, EveryFrameDecodesExactlyAsWhenFramesWereStoredWhole) {
+  // A photo with a hole keyed out where the strokes pull: the hole moves, so pixels turn
+  // transparent that a frame before showed.
+  TBitmap32 photo = test::Stripes(90, 70);
+  const TColor key = TDocument().TransparentColor;
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 90; ++x)
+      if ((x - 40) * (x - 40) + (y - 30) * (y - 30) < 64 || (x < 10 && y > 50))
+        photo.SetPixel(x, y, RgbOf(WinColorToColor32(key)));  // alpha 0: transparent
+  for (const bool holes : {false, true}) {
+    TDocument doc;
+    doc.ReplacePicture(holes ? photo : test::Stripes(90, 70));
+    doc.ImageWidth = 90;
+    doc.ImageHeight = 70;
+    doc.ImageLoaded = true;
+    doc.Brushes.SetSize(36);
+    doc.Brushes.Choose(TToolMode::Warp);
+    for (int i = 0; i < 8; ++i) doc.Brushes.ApplyAt(TPoint{14 + 3 * i, 12});
+    doc.Brushes.Choose(TToolMode::Twirl);
+    for (int i = 0; i < 5; ++i) doc.Brushes.ApplyAt(TPoint{36, 34});
+    const TAnimationScene scene = SceneOf(doc);
+    for (const TAnimationSettings& settings :
+         {TAnimationSettings{12, 8, true, true}, TAnimationSettings{5, 8, false, false},
+          TAnimationSettings{4, 8, true, false}}) {
+      SCOPED_TRACE(testing::Message() << "holes " << holes << ", " << settings.Frames << " frames");
+      const std::optional<TBytes> gif = EncodeCaricatureAnimation(scene, settings, {});
+      ASSERT_TRUE(gif);
+      const std::vector<QImage> expected = WholeFrames(scene, settings);
+      const std::vector<QImage> decoded = DecodedFrames(*gif);
+      ASSERT_EQ(decoded.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(FirstMismatch(decoded[i], expected[i]), "") << "frame " << i;
+      // Only the first frame is whole; the holes' edges are wiped by the frame before them.
+      const test::TGifInfo info = test::ReadGifInfo(*gif);
+      ASSERT_EQ(info.Frames.size(), expected.size());
+      int wiped = 0;
+      for (size_t i = 1; i < info.Frames.size(); ++i) {
+        EXPECT_LT(info.Frames[i].Rect.Width() * info.Frames[i].Rect.Height(), 90 * 70) << i;
+        wiped += info.Frames[i - 1].Disposal == 2;
+      }
+      EXPECT_EQ(wiped > 0, holes);
+    }
+  }
+}
+
+TEST_F(AnimateTest, DitherIsOfferedForPhotosAndSetByTheBatchWords) {
+  OpenAndBend();  // stripes of many colours
+  Run("animate 3 8 " + Dir_.Path("photo.gif") + " forward");
+  EXPECT_TRUE(Dialog().Settings().Dither);
+  Run("animate 3 8 " + Dir_.Path("flat photo.gif") + " nodither forward");
+  EXPECT_FALSE(Dialog().Settings().Dither);
+  EXPECT_NE(ReadFileBytes(Dir_.Path("photo.gif")), ReadFileBytes(Dir_.Path("flat photo.gif")));
+
+  // A drawing of four colours is not dithered unless asked.
+  TBitmap32 drawing(96, 72);
+  for (int y = 0; y < 72; ++y)
+    for (int x = 0; x < 96; ++x) drawing.SetPixel(x, y, (x / 8 + y / 8) % 4 * 0x00402010u | 0xFF000000u);
+  WriteFileBytes(Dir_.Path("drawing.bmp"), EncodeBmp32(drawing));
+  Run("open " + Dir_.Path("drawing.bmp") + "\ntool warp\nsize 40\nstroke 30,30 hold 6\nanimate 3 8 " +
+      Dir_.Path("drawing.gif"));
+  EXPECT_FALSE(Dialog().Settings().Dither);
+  Run("animate 3 8 " + Dir_.Path("dithered drawing.gif") + " dither once");
+  EXPECT_TRUE(Dialog().Settings().Dither);
+  EXPECT_FALSE(Dialog().Settings().Loop);
+  EXPECT_EQ(Dialog().cbDither->text(), QStringLiteral("Dither"));
+  EXPECT_THROW(Dialog().AnswerScripted(TFormAnswer{"Animate Caricature", {{"Dither", "yes"}}, true}),
+               Exception);
 }

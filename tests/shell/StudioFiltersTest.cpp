@@ -60,3 +60,21 @@ TEST_F(StudioFiltersTest, AModuleThatNoLongerLoadsIsReportedAndChangesNothing) {
   EXPECT_EQ(Doc().ViewBitmap, TBitmap32(60, 40, kPhoto));
   EXPECT_FALSE(Studio_->Filters().HasLastFilter());
 }
+
+namespace {
+using StudioStartTest = test::TStudioFixture;
+}  // namespace
+
+TEST_F(StudioStartTest, StartUpListsTheFiltersOfEveryPluginFolderOnce) {
+  // Shipped beside the program, which was started in its own folder by another name; the
+  // user's folder has one more.
+  for (const char* folder : {"bin/plugins", "user/plugins"}) fs::create_directories(Dir_.Path(folder));
+  fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Display.8bf", Dir_.Path("bin/plugins/Display.8bf"));
+  fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Sampler.8bf", Dir_.Path("user/plugins/Sampler.8bf"));
+  fs::create_directory_symlink(Dir_.Path("bin"), Dir_.Path("start"));
+  Studio_->FormShow();
+  const TPSPluginList& plugins = Studio_->Filters().Plugins;
+  ASSERT_EQ(plugins.Count(), 2);
+  EXPECT_GE(plugins.FindByCaption("Display"), 0);
+  EXPECT_GE(plugins.FindByCaption("Sampler"), 0);
+}

@@ -31,6 +31,9 @@ protected:
     Previous_ = SetDialogs(&Dialogs_);
     Studio_ = std::make_unique<TSStudio>();
     Studio_->BatchMode = true;
+    // Nothing from the program's folders, the installed ones or the user's: data folders that do
+    // not exist, so the start-up scan finds no filters and dialogs start below the scratch folder.
+    Studio_->Folders = TDataFolders{Dir_.Path("bin"), Dir_.Path("share"), Dir_.Path("start"), Dir_.Path("user")};
     Studio_->resize(1000, 900);
     Studio_->setAttribute(Qt::WA_DontShowOnScreen);
     Studio_->show();

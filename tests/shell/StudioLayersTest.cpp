@@ -69,6 +69,14 @@ TEST_F(StudioLayersTest, ClipartDialogsStartInTheirFolders) {
   EXPECT_NE(Fails("clipart " + Dir_.Path("odd.tiff") + "\n").find("Unsupported image format"),
             std::string::npos);
   EXPECT_EQ(Doc().Layers.size(), 2u);
+
+  // Each folder is taken from the first data folder that has it, the start folder coming last.
+  std::filesystem::create_directories(Dir_.Path("bin/Clipart"));
+  std::filesystem::create_directories(Dir_.Path("share/Clipart/Talk Bubbles"));
+  std::filesystem::create_directories(Dir_.Path("start/Clipart/Talk Bubbles"));
+  Run("clipart " + Dir_.Path("art.png") + "\nbubble " + Dir_.Path("art.png") + "\n");
+  EXPECT_EQ(requests[requests.size() - 2].InitialDir, Dir_.Path("bin/Clipart") + "/");
+  EXPECT_EQ(requests.back().InitialDir, Dir_.Path("share/Clipart/Talk Bubbles") + "/*");
 }
 
 TEST_F(StudioLayersTest, DraggingMovesTheLayerAndCtrlResizesItAboutItsCentre) {

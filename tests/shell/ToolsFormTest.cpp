@@ -83,6 +83,8 @@ TEST_F(ToolsFormTest, PaletteHasEveryButtonAtItsPlaceWithItsHint) {
       {Palette_->sbtnChangeBackground, 32, 224, "Change Background"},
       {Palette_->sbtnRotateLayer, 0, 256, "Rotate Layer"},
       {Palette_->SpeedButton15, 32, 256, "Comic Filter"},
+      {Palette_->sbtnAnimateCaricature, 32, 256, "Animate Caricature"},
+      {Palette_->sbtnReconstruct, 0, 288, "Reconstruct Grimacer Effect"},
   };
   for (const TExpected& e : buttons) {
     EXPECT_EQ(e.Button->geometry(), QRect(e.X, e.Y, 30, 30)) << e.Hint;
@@ -92,12 +94,13 @@ TEST_F(ToolsFormTest, PaletteHasEveryButtonAtItsPlaceWithItsHint) {
   EXPECT_FALSE(Palette_->SpeedButton15->isVisibleTo(Palette_));
   EXPECT_EQ(Palette_->SpeedButton15->text(), QStringLiteral("..."));
   EXPECT_TRUE(Palette_->SpeedButton3->isVisibleTo(Palette_));
-  EXPECT_EQ(Palette_->RxSpeedButton1->geometry(), QRect(0, 288, 62, 25));
+  // A row of its own for Reconstruct moves these down one row.
+  EXPECT_EQ(Palette_->RxSpeedButton1->geometry(), QRect(0, 320, 62, 25));
   EXPECT_EQ(Palette_->RxSpeedButton1->toolTip(), QStringLiteral("Brush Size Selector"));
-  EXPECT_EQ(Palette_->ColorSelector1->geometry(), QRect(0, 316, 62, 21));
+  EXPECT_EQ(Palette_->ColorSelector1->geometry(), QRect(0, 348, 62, 21));
   EXPECT_EQ(Palette_->ColorSelector1->toolTip(), QStringLiteral("Color Selector"));
   EXPECT_EQ(Palette_->ColorSelector1->Color(), 0u);
-  EXPECT_EQ(Palette_->size(), QSize(62, 337));
+  EXPECT_EQ(Palette_->size(), QSize(62, 369));
 }
 
 TEST_F(ToolsFormTest, BrushSizeMenuSetsTheSizeAndEntersTheEraser) {

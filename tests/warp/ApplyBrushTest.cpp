@@ -346,3 +346,150 @@ TEST(ApplyBrush, LongReachesOnTheWidestPictureSaturate) {
     EXPECT_EQ(pic.Mesh.VectorMap().Vector(3, 0).X, INT32_MAX);
   }
 }
+
+namespace {
+
+// cell * (1 - w s) rounded toward zero: the magnitude's exact product (at most 2^31 * 2^32)
+// cut to whole units, then the sign put back.
+TFixed Pulled(TFixed cell, int64_t weight, int64_t strength) {
+  weight = std::clamp<int64_t>(weight, 0, kFixedOne);
+  strength = std::clamp<int64_t>(strength, 0, kFixedOne);
+  const uint64_t size = cell < 0 ? uint64_t(-int64_t(cell)) : uint64_t(cell);
+  const uint64_t magnitude = size * ((uint64_t(1) << 32) - uint64_t(weight * strength)) >> 32;
+  return TFixed(cell < 0 ? -int64_t(magnitude) : int64_t(magnitude));
+}
+
+TVectorMap RandomWeights(int w, int h, uint32_t seed) {
+  TVectorMap s;
+  s.SetSize(w, h);
+  std::mt19937 rng(seed);
+  // Beyond both ends too: those weigh as 0 and 1.
+  std::uniform_int_distribution<int32_t> d(-3000, kFixedOne + 3000);
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) s.Vector(i, j).X = d(rng);
+  return s;
+}
+
+}  // namespace
+
+TEST(ReconstructBrush, CellsWorkedOutByHand) {
+  struct TCase {
+    TFixed Cell;
+    int32_t Weight, Strength;
+    TFixed Expected;
+  };
+  const TCase cases[] = {
+      {100, kFixedOne, kFixedOne / 2, 50},
+      {-101, kFixedOne, kFixedOne / 2, -50},   // -50.5 toward zero
+      {101, kFixedOne / 2, kFixedOne / 2, 75},  // 101 * 3/4 = 75.75
+      {1, kFixedOne - 1, kFixedOne - 1, 0},     // 1 * 131071 / 2^32
+      {INT32_MIN, kFixedOne, kFixedOne, 0},
+      {INT32_MIN, kFixedOne, kFixedOne / 2, INT32_MIN / 2},
+      {INT32_MAX, 0, kFixedOne, INT32_MAX},
+      {INT32_MAX, kFixedOne, 0, INT32_MAX},
+      {-7, -5, kFixedOne, -7},                  // a negative weight takes nothing away
+      {7 * kFixedOne, 2 * kFixedOne, 2 * kFixedOne, 0},  // and an excess no more than all
+  };
+  for (const TCase& c : cases) {
+    TBitmap32 source(1, 1, 0xFF102030), view = source;
+    TRemapTransformation mesh;
+    mesh.Bind(source, view);
+    mesh.VectorMap().Vector(0, 0) = TFixedVector{c.Cell, c.Cell};
+    TVectorMap weights;
+    weights.SetSize(1, 1);
+    weights.Vector(0, 0) = TFixedVector{c.Weight, 12345};  // only X is the weight
+    TStrokeState stroke;
+    EXPECT_EQ(ReconstructBrush(mesh, source, view, weights, c.Strength, TPoint{0, 0}, stroke),
+              (TRect{0, 0, 1, 1}));
+    EXPECT_EQ(mesh.VectorMap().Vector(0, 0), (TFixedVector{c.Expected, c.Expected}))
+        << c.Cell << " " << c.Weight << " " << c.Strength;
+    EXPECT_EQ(Pulled(c.Cell, c.Weight, c.Strength), c.Expected);
+  }
+}
+
+TEST(ReconstructBrush, OnlyTheStampsCellsChangeAndOnlyItsSquareIsRendered) {
+  const std::vector<TVectorMap> stamps = {RandomWeights(9, 19, 21), RandomWeights(30, 25, 22),
+                                          RandomWeights(1, 1, 23)};
+  const TPoint points[] = {{4, 2}, {-3, -5}, {17, 10}, {-40, 3}, {INT_MIN, 0}, {5, INT_MAX - 2}, {22, 16}};
+  const int32_t strengths[] = {kFixedOne, 0, kFixedOne / 2, 1, 40000, kFixedOne + 9, -9};
+  std::vector<TPicture> pictures;
+  for (size_t k = 0; k < Kernels().size(); ++k) pictures.emplace_back(23, 17, 24);
+  // Every cell displaced, the ends of the range included; the view rendered from it.
+  std::vector<TFixedVector> model(23 * 17);
+  std::mt19937 rng(25);
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 23; ++x) {
+      TFixedVector v{int32_t(rng()), int32_t(rng()) >> 12};
+      if ((x + y) % 11 == 0) v = TFixedVector{INT32_MIN, INT32_MAX};
+      model[size_t(x + 23 * y)] = v;
+      for (TPicture& pic : pictures) pic.Mesh.VectorMap().Vector(x, y) = v;
+    }
+  for (TPicture& pic : pictures) pic.Mesh.ClearAndRender(pic.View, pic.Source, pic.View.BoundsRect());
+  int step = 0;
+  for (const TVectorMap& s : stamps)
+    for (const TPoint p : points) {
+      const int32_t strength = strengths[size_t(step++) % std::size(strengths)];
+      for (int j = 0; j < s.Height(); ++j)
+        for (int i = 0; i < s.Width(); ++i) {
+          const int64_t x = int64_t(p.X) + i, y = int64_t(p.Y) + j;
+          if (x < 0 || y < 0 || x >= 23 || y >= 17) continue;
+          TFixedVector& cell = model[size_t(x + 23 * y)];
+          cell = TFixedVector{Pulled(cell.X, s.Vector(i, j).X, strength),
+                              Pulled(cell.Y, s.Vector(i, j).X, strength)};
+        }
+      const int64_t left = std::clamp<int64_t>(p.X, 0, 23), top = std::clamp<int64_t>(p.Y, 0, 17);
+      const int64_t right = std::clamp<int64_t>(int64_t(p.X) + s.Width(), 0, 23);
+      const int64_t bottom = std::clamp<int64_t>(int64_t(p.Y) + s.Height(), 0, 17);
+      const TRect square = right > left && bottom > top
+                               ? TRect{int(left), int(top), int(right), int(bottom)}
+                               : TRect{};
+      for (size_t k = 0; k < pictures.size(); ++k) {
+        TPicture& pic = pictures[k];
+        const TRect changed = ReconstructBrush(pic.Mesh, pic.Source, pic.View, s, strength, p,
+                                               pic.Stroke, Kernels()[k]);
+        EXPECT_EQ(changed.IsEmpty(), square.IsEmpty());
+        if (!square.IsEmpty()) {
+          EXPECT_EQ(changed, square) << p.X << ", " << p.Y;
+        }
+        EXPECT_EQ(pic.Stroke.StrokePoint, p);
+        for (int y = 0; y < 17; ++y)
+          for (int x = 0; x < 23; ++x)
+            ASSERT_EQ(pic.Mesh.VectorMap().Vector(x, y), model[size_t(x + 23 * y)])
+                << "cell " << x << ", " << y << " after step " << step;
+        // Pixels outside the square keep the old render, those inside are the new one.
+        ASSERT_TRUE(pic.ViewIsFreshRender()) << "step " << step;
+      }
+    }
+}
+
+TEST(ReconstructBrush, FullStrengthGivesTheSourceBackWhereTheWeightIsOne) {
+  TPicture pic(60, 50, 26);
+  const TVectorMap warp = BuiltStamp(21, TBrushShape::Warp, 0.15f);
+  for (int tick = 0; tick < 4; ++tick) pic.Apply(warp, TPoint{20, 15}, false);
+  pic.Apply(BuiltStamp(15, TBrushShape::Twirl, 0.5f), TPoint{25, 20}, false);
+  const TVectorMap warped = pic.Mesh.VectorMap();
+  // The brush as the editor chooses it for Reconstruct at full Effect: a flat disc at full
+  // pressure, weight 1 out to half the radius.
+  TGenericBrush brush;
+  brush.SetPressure(1.0f);
+  brush.SetPinch(1.0f);
+  brush.SetFeather(0.5f);
+  TVectorMap weights, unused;
+  weights.SetSize(41, 41);
+  unused.SetSize(41, 41);
+  BuildBrushStamps(weights, unused, brush, TBrushShape::Reconstruct);
+  EXPECT_EQ(ReconstructBrush(pic.Mesh, pic.Source, pic.View, weights, kFixedOne, TPoint{10, 5},
+                             pic.Stroke),
+            (TRect{10, 5, 51, 46}));
+  int restored = 0;
+  for (int j = 0; j < 41; ++j)
+    for (int i = 0; i < 41; ++i) {
+      if (weights.Vector(i, j).X != kFixedOne) continue;
+      const int x = 10 + i, y = 5 + j;
+      ASSERT_EQ(pic.Mesh.VectorMap().Vector(x, y), TFixedVector{}) << x << ", " << y;
+      ASSERT_EQ(pic.View.Pixel(x, y), pic.Source.Pixel(x, y)) << x << ", " << y;
+      restored += !(warped.Vector(x, y) == TFixedVector{});
+    }
+  EXPECT_GT(restored, 200);  // the warp was there to take away
+  EXPECT_TRUE(pic.ViewIsFreshRender());
+}

@@ -65,6 +65,15 @@ TEST(Stamps, PuttyCellsAtSizeFiveWorkedOutByHand) {
   EXPECT_TRUE(p.S1 == p.S0);
 }
 
+TEST(Stamps, ReconstructCellsAreTheWeightAtSizeFive) {
+  // As the editor builds it at full Effect: a flat disc at full pressure. The ramp is 1 out to
+  // r = 1/2 and 2 - sqrt 2 on the diagonal: 0.58579 * 65536 = 38390.1.
+  TPair p(5);
+  BuildBrushStamps(p.S0, p.S1, Brush(1.0f, 1.0f), TBrushShape::Reconstruct);
+  ExpectPuttyCells(p.S0, kFixedOne, kFixedOne, 38390);
+  EXPECT_TRUE(p.S1 == p.S0);  // both buttons take the warp away alike
+}
+
 TEST(Stamps, WarpAndTwirlCellsAtSizeFiveWorkedOutByHand) {
   // Cone, feather 1/2: weight p/2 on the axis cells, p * 0.17157 on the diagonal ones, p at the
   // centre. A cell moves to ((x' + 1) * 2 - i, (y' + 1) * 2 - j) times the weight.

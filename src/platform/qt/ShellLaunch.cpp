@@ -40,12 +40,10 @@ TLauncher SetLauncher(TLauncher launcher) {
   return previous;
 }
 
-std::string HelpFilePath(const std::string& startFolder) { return startFolder + "/help/help.html"; }
+std::string HelpFilePath(const TDataFolders& folders) { return FindDataItem(folders, kHelpFile); }
 
-std::string TutorialPath(const std::string& startFolder) {
-  return startFolder + "/help/tutorial.html";
-}
+std::string TutorialPath(const TDataFolders& folders) { return FindDataItem(folders, kTutorialFile); }
 
-std::string AnimatorPath(const std::string& startFolder) { return startFolder + "/Tools/gifloom"; }
+std::string AnimatorPath(const TDataFolders& folders) { return FindGifloom(folders); }
 
 }  // namespace gs

@@ -3,6 +3,8 @@
 // missing help file or tool produces only whatever the desktop itself reports. Tests replace
 // the launcher so that nothing is really opened.
 
+#include "platform/DataFolders.h"
+
 #include <functional>
 #include <string>
 
@@ -24,9 +26,9 @@ bool StartProgram(const std::string& path);
 // previous one so scopes can put it back.
 TLauncher SetLauncher(TLauncher launcher);
 
-// Paths below the folder the program was started from, so that starting it elsewhere looks there.
-std::string HelpFilePath(const std::string& startFolder);
-std::string TutorialPath(const std::string& startFolder);
-std::string AnimatorPath(const std::string& startFolder);
+// What the Help and Tools menus open, looked up among the data folders (FindDataItem, FindGifloom).
+std::string HelpFilePath(const TDataFolders& folders);
+std::string TutorialPath(const TDataFolders& folders);
+std::string AnimatorPath(const TDataFolders& folders);
 
 }  // namespace gs

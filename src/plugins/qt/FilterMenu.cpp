@@ -69,7 +69,12 @@ void RebuildFilterMenu(QMenu& filterMenu, const TPSPluginList& plugins,
 
 void BuildFilterMenu(QMenu& filterMenu, TPSPluginList& plugins, const std::string& folder,
                      bool includeSubDirectories, const std::function<void(int index)>& runFilter) {
-  plugins.LoadFromFolder(folder, includeSubDirectories);
+  BuildFilterMenu(filterMenu, plugins, std::vector<std::string>{folder}, includeSubDirectories, runFilter);
+}
+
+void BuildFilterMenu(QMenu& filterMenu, TPSPluginList& plugins, const std::vector<std::string>& folders,
+                     bool includeSubDirectories, const std::function<void(int index)>& runFilter) {
+  plugins.LoadFromFolders(folders, includeSubDirectories);
   RebuildFilterMenu(filterMenu, plugins, runFilter);
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -19,6 +20,10 @@ namespace gs {
 // menu are left alone. A category is looked up among the menu's sub-menus by caption, ignoring
 // "&" marks and letter case, before a new one is made.
 void BuildFilterMenu(QMenu& filterMenu, TPSPluginList& plugins, const std::string& folder,
+                     bool includeSubDirectories, const std::function<void(int index)>& runFilter);
+// The same for several folders in one scan (TPSPluginList::LoadFromFolders): a module reached
+// through more than one of them gets one item.
+void BuildFilterMenu(QMenu& filterMenu, TPSPluginList& plugins, const std::vector<std::string>& folders,
                      bool includeSubDirectories, const std::function<void(int index)>& runFilter);
 
 // Lays out the category items from the list as it is, without scanning.

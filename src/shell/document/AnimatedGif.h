@@ -1,10 +1,13 @@
 #pragma once
-// An animated GIF89a built frame by frame: one global colour table for every frame, each frame
-// a full picture with its delay, and frames that come back (an animation played back and forth)
-// stored once and only repeated.
+// An animated GIF89a built frame by frame, with one global colour table for every frame. The
+// first frame shown is stored whole. Every later one holds only the smallest rectangle in which
+// it differs from what a reader shows just before it, with the pixels in there that stay as they
+// are written as the transparent index, and is left in place for the next frame to draw over.
+// Frames that come back (an animation played back and forth) are mapped to the table once.
 
 #include "codecs/ColorQuantizer.h"
 #include "codecs/Picture.h"
+#include "common/Geometry.h"
 
 #include <optional>
 #include <span>
@@ -15,38 +18,81 @@ namespace gs {
 struct TGifAnimationOptions {
   int DelayCentiseconds = 8;
   bool Loop = true;  // the NETSCAPE2.0 block asking readers to loop for ever
-  // Pixels of this RGB get a table entry of their own that the file marks as transparent.
+  // Pixels of this RGB are transparent: they take the table entry the file marks as such.
   std::optional<TColor32> TransparentColor;
+  // Ordered dithering to the table, for photos; nearest colours otherwise.
+  bool Dither = false;
 };
 
 class TAnimatedGifWriter {
 public:
   // The colour table is built from paletteFrames (the frames that show the most of what the
-  // animation will hold), so that colours do not flicker from frame to frame. Every frame has
-  // the size of the first palette frame. Throws Exception when paletteFrames is empty or its
-  // pictures are empty or differ in size.
+  // animation will hold), so that colours do not flicker from frame to frame: at most 255
+  // colours, and after them the transparent entry (of the key colour's RGB when there is one).
+  // Every frame has the size of the first palette frame. Throws Exception when paletteFrames is
+  // empty or its pictures are empty or differ in size.
   TAnimatedGifWriter(std::span<const TBitmap32* const> paletteFrames,
                      const TGifAnimationOptions& options);
 
-  // Encodes the next frame; returns its number for RepeatFrame. Throws Exception for a frame
-  // of another size.
+  // Maps the next frame to the table and shows it; returns its number for RepeatFrame. Throws
+  // Exception for a frame of another size.
   int AddFrame(const TBitmap32& frame);
-  // Shows an already encoded frame again without encoding it once more.
+  // Shows an added frame again without mapping it once more.
   void RepeatFrame(int frame);
 
   // The whole file: header, table, loop block, every shown frame, trailer.
-  TBytes Finish() const;
+  TBytes Finish();
+
+  // The colour table as written, and the entry that is transparent in every frame.
+  const std::vector<TColor32>& Table() const { return Table_; }
+  uint8_t TransparentIndex() const { return Transparent_; }
 
 private:
+  // What a reader shows before a frame is drawn: the picture of frame Frame with the rectangle
+  // Cleared transparent (the area its "restore to background" disposal wiped), or nothing at
+  // all before the first frame (Frame < 0).
+  struct TCanvas {
+    int Frame = -1;
+    TRect Cleared;
+    friend bool operator==(const TCanvas&, const TCanvas&) = default;
+  };
+  // An image block already encoded: the same frame drawn over the same canvas into the same
+  // rectangle is the same bytes.
+  struct TEncoded {
+    TCanvas Canvas;
+    int Frame = 0;
+    TRect Rect;
+    size_t Block = 0;
+  };
+  struct TShown {
+    int Disposal = 1;
+    size_t Block = 0;
+  };
+
+  void Show(int frame);
+  // Encodes the pending frame now that the frame after it is known (none at the end of a
+  // single play).
+  void EncodePending(std::optional<int> next);
+  const uint8_t* CanvasRow(int y, std::vector<uint8_t>& scratch) const;
+  TRect ChangedRect(int frame) const;
+  TRect UncoveredRect(int frame, int next) const;
+
   int Width_ = 0;
   int Height_ = 0;
   TGifAnimationOptions Options_;
-  TPalette Palette_;
   std::vector<TColor32> Table_;  // the palette plus the transparent entry
-  std::optional<uint8_t> TransparentIndex_;
+  uint8_t Transparent_ = 0;
   std::optional<TColorMapper> Mapper_;
-  std::vector<TBytes> Images_;  // each encoded frame's image block
-  std::vector<int> Sequence_;   // the encoded frames in the order shown
+  std::optional<TOrderedDither> Dither_;
+  std::vector<std::vector<uint8_t>> Frames_;  // every added frame's table indices
+  std::vector<bool> HasTransparent_;          // whether the frame has transparent pixels
+  std::vector<uint8_t> TransparentRow_;       // a row of the transparent index
+  std::vector<TBytes> Blocks_;                // encoded image blocks
+  std::vector<TEncoded> Encoded_;
+  std::vector<TShown> Shown_;                 // in the order shown
+  int First_ = -1;                            // the first frame shown
+  std::optional<int> Pending_;                // shown but not encoded yet
+  TCanvas Canvas_;                            // what is shown before the pending frame
 };
 
 }  // namespace gs

@@ -1,5 +1,6 @@
 #include "shell/document/Animation.h"
 
+#include "codecs/ColorQuantizer.h"
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
@@ -81,6 +82,10 @@ bool SceneHasWarp(const TAnimationScene& scene) {
   return scene.Warp && !scene.Warp->Empty() && !scene.Warp->IsIdentity();
 }
 
+bool SceneWantsDither(const TAnimationScene& scene) {
+  return scene.Source && !scene.Source->Empty() && HasMoreColorsThan(*scene.Source, 256);
+}
+
 TKeptScene::TKeptScene(const TAnimationScene& scene)
     : Source(*scene.Source), Warp(*scene.Warp), TransparentColor(scene.TransparentColor) {
   for (const TRotatableLayer* layer : scene.Layers) Layers.push_back(*layer);
@@ -152,7 +157,7 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
   const TBitmap32 last = RenderForGif(renderer, n - 1, n, key);
   const TBitmap32* ends[] = {&first, &last};
   TAnimatedGifWriter writer(ends, TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
-                                                       KeyRgb(key)});
+                                                       KeyRgb(key), settings.Dither});
   writer.AddFrame(first);
   first = TBitmap32();  // a big picture's frames are large: keep no more of them than needed
   if (stopped(1)) return std::nullopt;
@@ -161,7 +166,7 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
     if (stopped(k + 1)) return std::nullopt;
   }
   writer.AddFrame(last);
-  // The way back shows the frames already encoded: frame k was added as number k.
+  // The way back shows the frames already mapped: frame k was added as number k.
   if (settings.BackAndForth)
     for (int k = n - 2; k >= 1; --k) writer.RepeatFrame(k);
   if (stopped(n)) return std::nullopt;

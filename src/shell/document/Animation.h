@@ -23,8 +23,8 @@ inline constexpr int kMinAnimationFrames = 2;
 inline constexpr int kMaxAnimationFrames = 60;
 inline constexpr int kMinFrameDelay = 2;  // hundredths of a second
 inline constexpr int kMaxFrameDelay = 1000;
-// The pixels of all rendered frames together: an animation is kept encoded in memory until it
-// is written, and beyond this it would take minutes and gigabytes.
+// The pixels of all rendered frames together: every frame is kept in memory (a byte a pixel)
+// until the animation is written, and beyond this it would take minutes and gigabytes.
 inline constexpr int64_t kMaxAnimationPixels = 1'000'000'000;
 
 inline constexpr const char* kNothingToAnimate =
@@ -35,6 +35,9 @@ struct TAnimationSettings {
   int DelayCentiseconds = 8;
   bool Loop = true;
   bool BackAndForth = true;  // frames N-2 down to 1 follow, so the loop has no jump
+  // Ordered dithering to the GIF's 255 colours: smooth shading for photos, where the nearest
+  // colours alone would show bands.
+  bool Dither = false;
 };
 
 // Throws Exception naming the setting that is out of range.
@@ -60,6 +63,10 @@ TAnimationScene SceneOf(const TDocument& doc);
 
 // True when the mesh holds any displacement, i.e. there is something to animate.
 bool SceneHasWarp(const TAnimationScene& scene);
+
+// True when the scene's picture has more than 256 colours: a photo rather than a drawing, which
+// the GIF shows better dithered.
+bool SceneWantsDither(const TAnimationScene& scene);
 
 // A scene that owns its pictures: what the animation needs kept when a save bakes the warp and
 // the layers into the picture.

@@ -15,12 +15,23 @@ constexpr float kFeather = 0.5f;
 }  // namespace
 
 float BrushPressure(TToolMode mode) {
-  return BrushShapeOf(mode) == TBrushShape::Warp ? 0.15f : 0.5f;
+  switch (BrushShapeOf(mode)) {
+    case TBrushShape::Warp: return 0.15f;
+    // Full pressure: at full Effect the centre of the stamp gives back the source exactly.
+    case TBrushShape::Reconstruct: return 1.0f;
+    default: return 0.5f;
+  }
 }
 
 void LeavePixelTools(TDocument& doc) {
   const TBitmap32 painted = doc.SourceBitmap;
   doc.ReplacePicture(painted);
+}
+
+void ResetWarp(TDocument& doc) {
+  doc.GeometryChanged = false;
+  doc.UndoBitmap = doc.ViewBitmap;
+  doc.ReplacePicture(doc.SourceBitmap);
 }
 
 TBrushTool::TBrushTool(TDocument& doc) : Doc_(doc) {
@@ -126,8 +137,22 @@ TRect TBrushTool::Tick() {
 }
 
 TRect TBrushTool::ApplyAt(TPoint corner) {
-  return ApplyBrush(Doc_.MeshTransformation, Doc_.SourceBitmap, Doc_.ViewBitmap, Active(), Scratch,
-                    corner, Doc_.ToolMode == TToolMode::Putty, Stroke);
+  Doc_.History.TouchMesh(Doc_, TRect{corner.X, corner.Y, corner.X + Active().Width(), corner.Y + Active().Height()});
+  return StampInto(Doc_.MeshTransformation, Doc_.SourceBitmap, Doc_.ViewBitmap, corner, Stroke);
+}
+
+TRect TBrushTool::StampInto(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                            TPoint corner, TStrokeState& stroke) {
+  const TBrushShape shape = BrushShapeOf(Doc_.ToolMode);
+  if (shape == TBrushShape::Reconstruct)
+    return ReconstructBrush(mesh, source, dst, Active(), ReconstructStrength(), corner, stroke);
+  return ApplyBrush(mesh, source, dst, Active(), Scratch, corner, shape == TBrushShape::Putty, stroke);
+}
+
+TFixed TBrushTool::ReconstructStrength() const {
+  // Exact at both ends and in the middle: (Effect + 100) / 200 of 65536, halves rounded up.
+  return TFixed(((Effect_ - kMinEffect) * kFixedOne + (kMaxEffect - kMinEffect) / 2) /
+                (kMaxEffect - kMinEffect));
 }
 
 TRect TBrushTool::ApplyOnLayer(TPoint corner) {

@@ -9,6 +9,7 @@
 #include "layers/PictureLayer.h"
 #include "shell/document/Animation.h"
 #include "shell/document/BrushTool.h"
+#include "shell/document/History.h"
 #include "shell/document/PixelTools.h"
 #include "shell/document/SelectionFrame.h"
 #include "shell/document/ToolMode.h"
@@ -74,6 +75,7 @@ public:
   // The warp and layers as they were before a save merged them into the picture, so that the
   // saved caricature can still be animated; dropped when a picture is opened or restored.
   std::optional<TKeptScene> SceneBeforeSave;
+  THistory History;  // every change as a step to go back and forward through
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();

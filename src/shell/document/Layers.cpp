@@ -107,9 +107,8 @@ TRect ApplyLayerBrush(TDocument& doc, TPoint p) {
   if (picture.Width() != doc.LayerSourceBitmap.Width() ||
       picture.Height() != doc.LayerSourceBitmap.Height())
     return TRect{};
-  return ApplyBrush(doc.LayerRecords[size_t(index)].Warp, doc.LayerSourceBitmap, picture,
-                    doc.Brushes.Active(), doc.Brushes.Scratch, p, doc.ToolMode == TToolMode::LayerPutty,
-                    doc.Brushes.LayerStroke);
+  return doc.Brushes.StampInto(doc.LayerRecords[size_t(index)].Warp, doc.LayerSourceBitmap, picture, p,
+                               doc.Brushes.LayerStroke);
 }
 
 void UndoSelectedLayer(TDocument& doc) {

@@ -39,8 +39,9 @@ void BeginLayerStroke(TDocument& doc, int index);
 // The pixel of the selected layer's own picture under a picture position.
 TPoint LayerPixelAt(const TDocument& doc, TPointF at);
 
-// Composes the active stamp into the selected layer's mesh at p (layer picture pixels) and
-// re-renders that square of the layer's picture. Returns the layer picture's changed square.
+// Applies the active stamp to the selected layer's mesh at p (layer picture pixels), as the
+// brush does on the picture, and re-renders that square of the layer's picture. Returns the
+// layer picture's changed square.
 TRect ApplyLayerBrush(TDocument& doc, TPoint p);
 
 // Undo for the selected layer: its picture and a fresh record from the layer undo snapshot.

@@ -70,6 +70,8 @@ void PrepareMirror(TDocument& doc) {
   doc.SourceBitmap.OuterColor = outer;
   doc.SourceBitmap.DrawMode = drawMode;
   doc.SourceBitmap.CombineMode = combineMode;
+  // The warp is in the source now; a mesh kept on top of it would warp it twice.
+  doc.MeshTransformation.VectorMap().Clear();
   doc.UndoBitmap = doc.ViewBitmap;
   doc.MirrorBitmap = doc.ViewBitmap;
   ShowCheckerboard(doc.MirrorBitmap, outer);

@@ -22,6 +22,7 @@ public:
   TFrameDrag HitTest(TPointF p, TPointF reach) const;
   void BeginDrag(TFrameDrag drag, TPointF p);
   bool Dragging() const { return Drag_ != TFrameDrag::None; }
+  TFrameDrag Drag() const { return Drag_; }
   // Follows the pointer; with `symmetric` the layer keeps its centre (Ctrl held).
   void DragTo(TPointF p, bool symmetric);
   void EndDrag() { Drag_ = TFrameDrag::None; }

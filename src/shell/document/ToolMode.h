@@ -11,6 +11,7 @@ enum class TToolMode {
   Putty = 0,          // the face brushes on the picture
   Warp = 1,
   Twirl = 2,
+  Reconstruct = 3,    // pulls the picture back towards the unwarped source
   Eraser = 5,         // the pixel tools, on the mirror of the picture
   ColorPaint = 6,
   Picker = 7,
@@ -20,14 +21,17 @@ enum class TToolMode {
   LayerPutty = 11,    // the face brushes on the selected layer
   LayerWarp = 12,
   LayerTwirl = 13,
+  LayerReconstruct = 14,
 };
 
 constexpr bool IsPictureBrush(TToolMode m) {
-  return m == TToolMode::Putty || m == TToolMode::Warp || m == TToolMode::Twirl;
+  return m == TToolMode::Putty || m == TToolMode::Warp || m == TToolMode::Twirl ||
+         m == TToolMode::Reconstruct;
 }
 
 constexpr bool IsLayerBrush(TToolMode m) {
-  return m == TToolMode::LayerPutty || m == TToolMode::LayerWarp || m == TToolMode::LayerTwirl;
+  return m == TToolMode::LayerPutty || m == TToolMode::LayerWarp || m == TToolMode::LayerTwirl ||
+         m == TToolMode::LayerReconstruct;
 }
 
 constexpr bool IsBrush(TToolMode m) { return IsPictureBrush(m) || IsLayerBrush(m); }
@@ -44,6 +48,7 @@ constexpr TToolMode OnLayer(TToolMode m) {
     case TToolMode::Putty: return TToolMode::LayerPutty;
     case TToolMode::Warp: return TToolMode::LayerWarp;
     case TToolMode::Twirl: return TToolMode::LayerTwirl;
+    case TToolMode::Reconstruct: return TToolMode::LayerReconstruct;
     default: return m;
   }
 }
@@ -56,14 +61,18 @@ constexpr TBrushShape BrushShapeOf(TToolMode m) {
     case TToolMode::LayerWarp: return TBrushShape::Warp;
     case TToolMode::Twirl:
     case TToolMode::LayerTwirl: return TBrushShape::Twirl;
+    case TToolMode::Reconstruct:
+    case TToolMode::LayerReconstruct: return TBrushShape::Reconstruct;
     default: return TBrushShape::None;
   }
 }
 
-// Warp and Twirl keep acting while the button is held still; Putty acts only when moved.
+// Warp, Twirl and Reconstruct keep acting while the button is held still; Putty acts only
+// when moved.
 constexpr bool RepeatsWhileHeld(TToolMode m) {
   const TBrushShape shape = BrushShapeOf(m);
-  return shape == TBrushShape::Warp || shape == TBrushShape::Twirl;
+  return shape == TBrushShape::Warp || shape == TBrushShape::Twirl ||
+         shape == TBrushShape::Reconstruct;
 }
 
 }  // namespace gs

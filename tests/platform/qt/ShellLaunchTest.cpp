@@ -56,10 +56,12 @@ TEST(ShellLaunch, RestoringThePreviousLauncherStopsInterception) {
   EXPECT_EQ(outer, std::vector<std::string>{"outer"});
 }
 
-TEST(ShellLaunch, PathsFollowTheStartFolderNotTheProgramFolder) {
-  EXPECT_EQ(HelpFilePath("/home/u/elsewhere"), "/home/u/elsewhere/help/help.html");
-  EXPECT_EQ(TutorialPath("/home/u/elsewhere"), "/home/u/elsewhere/help/tutorial.html");
-  EXPECT_EQ(AnimatorPath("/home/u/elsewhere"), "/home/u/elsewhere/Tools/gifloom");
+TEST(ShellLaunch, PathsFallBackToTheStartFolderWhenNoDataFolderHoldsThem) {
+  TDataFolders folders;
+  folders.StartFolder = "/home/u/elsewhere";
+  EXPECT_EQ(HelpFilePath(folders), "/home/u/elsewhere/help/help.html");
+  EXPECT_EQ(TutorialPath(folders), "/home/u/elsewhere/help/tutorial.html");
+  EXPECT_EQ(AnimatorPath(folders), "/home/u/elsewhere/Tools/gifloom");
 }
 
 TEST(ShellLaunch, DesktopStartRunsAProgramDetachedAndReportsAMissingOne) {

@@ -9,18 +9,24 @@
 #include "common/Fixed.h"
 #include "shell/document/AnimationPreview.h"
 #include "shell/document/BrushTool.h"
+#include "shell/document/GifBlocks.h"
 #include "shell/document/Document.h"
 #include "shell/document/Layers.h"
 #include "shell/document/TestFiles.h"
+#include "shell/document/Transparency.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 using namespace gs;
+using test::ReadGifInfo;
+using test::TGifFrameInfo;
+using test::TGifInfo;
 
 namespace {
 
@@ -55,75 +61,6 @@ void ShiftMesh(TDocument& doc, int dx, int dy) {
   TVectorMap& map = doc.MeshTransformation.VectorMap();
   for (int y = 0; y < map.Height(); ++y)
     for (int x = 0; x < map.Width(); ++x) map.Vector(x, y) = TFixedVector{dx * kFixedOne, dy * kFixedOne};
-}
-
-// What a GIF file says about its frames, read block by block independently of our writer.
-struct TGifFrameInfo {
-  int Delay = -1;
-  int Disposal = -1;
-  int TransparentIndex = -1;
-};
-struct TGifInfo {
-  int Width = 0, Height = 0, TableSize = 0;
-  bool Loops = false;
-  int LoopCount = -1;
-  std::vector<TGifFrameInfo> Frames;
-  bool Trailer = false;
-};
-
-void SkipSubBlocks(const TBytes& b, size_t& p) {
-  while (p < b.size() && b[p] != 0) p += size_t(b[p]) + 1;
-  ++p;
-}
-
-TGifInfo ReadGifInfo(const TBytes& b) {
-  TGifInfo info;
-  if (b.size() < 13 || std::string(b.begin(), b.begin() + 6) != "GIF89a") {
-    ADD_FAILURE() << "not a GIF89a file";
-    return info;
-  }
-  info.Width = b[6] | b[7] << 8;
-  info.Height = b[8] | b[9] << 8;
-  size_t p = 13;
-  if (b[10] & 0x80) {
-    info.TableSize = 2 << (b[10] & 7);
-    p += size_t(info.TableSize) * 3;
-  }
-  TGifFrameInfo pending;
-  while (p < b.size()) {
-    const uint8_t kind = b[p++];
-    if (kind == 0x3B) {
-      info.Trailer = p == b.size();
-      break;
-    }
-    if (kind == 0x2C) {
-      const uint8_t flags = b[p + 8];
-      p += 9;
-      if (flags & 0x80) p += size_t(2 << (flags & 7)) * 3;
-      ++p;  // LZW minimum code size
-      SkipSubBlocks(b, p);
-      info.Frames.push_back(pending);
-      pending = TGifFrameInfo{};
-    } else if (kind == 0x21 && b[p] == 0xF9) {
-      pending.Disposal = (b[p + 2] >> 2) & 7;
-      pending.Delay = b[p + 3] | b[p + 4] << 8;
-      pending.TransparentIndex = (b[p + 2] & 1) ? b[p + 5] : -1;
-      p += 1;
-      SkipSubBlocks(b, p);
-    } else if (kind == 0x21 && b[p] == 0xFF) {
-      const std::string name(b.begin() + long(p) + 2, b.begin() + long(p) + 13);
-      if (name == "NETSCAPE2.0") {
-        info.Loops = true;
-        info.LoopCount = b[p + 15] | b[p + 16] << 8;
-      }
-      p += 1;
-      SkipSubBlocks(b, p);
-    } else {
-      ADD_FAILURE() << "unexpected block " << int(kind) << " at " << p - 1;
-      break;
-    }
-  }
-  return info;
 }
 
 std::vector<std::string> FolderEntries(const test::TScratchFolder& dir) {
@@ -239,11 +176,20 @@ TEST_F(AnimationTest, FileHoldsEveryFrameWithItsDelayAndTheLoopBlockAsAsked) {
     ASSERT_EQ(int(info.Frames.size()), c.ShownFrames);
     for (const TGifFrameInfo& frame : info.Frames) {
       EXPECT_EQ(frame.Delay, c.Settings.DelayCentiseconds);
-      EXPECT_EQ(frame.Disposal, 2);
+      // Left for the next frame to draw over: nothing here turns transparent.
+      EXPECT_EQ(frame.Disposal, 1);
       // The key colour's entry, the same in every frame.
       EXPECT_EQ(frame.TransparentIndex, info.Frames.front().TransparentIndex);
       EXPECT_GE(frame.TransparentIndex, 0);
       EXPECT_LT(frame.TransparentIndex, info.TableSize);
+    }
+    // The first frame is whole, the others only the part the strokes bend.
+    EXPECT_EQ(info.Frames.front().Rect, (TRect{0, 0, 72, 56}));
+    for (size_t i = 1; i < info.Frames.size(); ++i) {
+      const TRect& r = info.Frames[i].Rect;
+      EXPECT_FALSE(r.IsEmpty()) << i;
+      EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= 72 && r.Bottom <= 56) << i;
+      EXPECT_LT(r.Width() * r.Height(), 72 * 56) << i;
     }
   }
 }
@@ -260,6 +206,50 @@ TEST_F(AnimationTest, KeyColouredPixelsStayTransparent) {
   const TDecodedPicture first = DecodeGif(*bytes);
   EXPECT_EQ(AlphaOf(first.Bitmap.Pixel(5, 50)), 0);
   EXPECT_EQ(AlphaOf(first.Bitmap.Pixel(30, 10)), 255);
+}
+
+TEST_F(AnimationTest, LaterFramesHoldNoMoreThanWhereThePixelsChangeDitheredOrNot) {
+  // The bend reaches only the top left of this picture; the rest never changes.
+  Load(Doc_, Gradient(120, 90));
+  BendFace(Doc_);
+  const TAnimationScene scene = Scene();
+  TAnimationFrameRenderer renderer(scene);
+  for (const bool backAndForth : {true, false}) {
+    const TAnimationSettings settings{7, 8, true, backAndForth};
+    std::vector<TBitmap32> frames;
+    for (int k = 0; k < 7; ++k) {
+      frames.push_back(renderer.Render(k, 7));
+      FillKeyColour(frames.back(), scene.TransparentColor);
+    }
+    const std::vector<int> order = AnimationOrder(7, backAndForth);
+    for (const bool dither : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "back and forth " << backAndForth << ", dither " << dither);
+      TAnimationSettings s = settings;
+      s.Dither = dither;
+      const std::optional<TBytes> bytes = EncodeCaricatureAnimation(scene, s, {});
+      ASSERT_TRUE(bytes);
+      const TGifInfo info = ReadGifInfo(*bytes);
+      ASSERT_EQ(info.Frames.size(), order.size());
+      for (size_t i = 1; i < order.size(); ++i) {
+        const TBitmap32& before = frames[size_t(order[i - 1])];
+        const TBitmap32& now = frames[size_t(order[i])];
+        TRect changed{120, 90, 0, 0};
+        for (int y = 0; y < 90; ++y)
+          for (int x = 0; x < 120; ++x)
+            if (before.Pixel(x, y) != now.Pixel(x, y))
+              changed = TRect{std::min(changed.Left, x), std::min(changed.Top, y),
+                              std::max(changed.Right, x + 1), std::max(changed.Bottom, y + 1)};
+        ASSERT_FALSE(changed.IsEmpty()) << i;
+        ASSERT_LT(changed.Right, 120) << "the bend reaches the whole picture";
+        // A pixel whose colour stays keeps its index, so it is never part of a frame: an
+        // ordered dither depends on nothing but the pixel's colour and position.
+        const TRect& r = info.Frames[i].Rect;
+        EXPECT_TRUE(r.Left >= changed.Left && r.Top >= changed.Top && r.Right <= changed.Right &&
+                    r.Bottom <= changed.Bottom)
+            << i << ": " << r.Left << "," << r.Top << " " << r.Width() << "x" << r.Height();
+      }
+    }
+  }
 }
 
 TEST_F(AnimationTest, NothingToAnimateWithAnAllZeroMesh) {

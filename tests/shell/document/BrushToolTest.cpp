@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <utility>
+
 using namespace gs;
 
 namespace {
@@ -46,7 +49,7 @@ protected:
 
 }  // namespace
 
-TEST(ToolMode, PictureAndLayerBrushesShareTheirShapeAndOnlyWarpAndTwirlRepeat) {
+TEST(ToolMode, PictureAndLayerBrushesShareTheirShapeAndAllButPuttyRepeat) {
   struct TCase {
     TToolMode Mode;
     TBrushShape Shape;
@@ -57,12 +60,14 @@ TEST(ToolMode, PictureAndLayerBrushesShareTheirShapeAndOnlyWarpAndTwirlRepeat) {
       {TToolMode::Putty, TBrushShape::Putty, true, false, false, false},
       {TToolMode::Warp, TBrushShape::Warp, true, false, false, true},
       {TToolMode::Twirl, TBrushShape::Twirl, true, false, false, true},
+      {TToolMode::Reconstruct, TBrushShape::Reconstruct, true, false, false, true},
       {TToolMode::Eraser, TBrushShape::None, false, false, true, false},
       {TToolMode::ChromaPick, TBrushShape::None, false, false, true, false},
       {TToolMode::ArrangeLayers, TBrushShape::None, false, false, false, false},
       {TToolMode::LayerPutty, TBrushShape::Putty, false, true, false, false},
       {TToolMode::LayerWarp, TBrushShape::Warp, false, true, false, true},
       {TToolMode::LayerTwirl, TBrushShape::Twirl, false, true, false, true},
+      {TToolMode::LayerReconstruct, TBrushShape::Reconstruct, false, true, false, true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(int(c.Mode));
@@ -73,6 +78,10 @@ TEST(ToolMode, PictureAndLayerBrushesShareTheirShapeAndOnlyWarpAndTwirlRepeat) {
     EXPECT_EQ(RepeatsWhileHeld(c.Mode), c.Repeats);
   }
   EXPECT_EQ(OnLayer(TToolMode::Twirl), TToolMode::LayerTwirl);
+  EXPECT_EQ(OnLayer(TToolMode::Reconstruct), TToolMode::LayerReconstruct);
+  // The numbers the program has always given its tools, with Reconstruct in the free slots.
+  EXPECT_EQ(int(TToolMode::Reconstruct), 3);
+  EXPECT_EQ(int(TToolMode::LayerReconstruct), 14);
   EXPECT_EQ(OnLayer(TToolMode::Eraser), TToolMode::Eraser);
 }
 
@@ -162,4 +171,78 @@ TEST_F(BrushToolTest, WithALayerSelectedTheBrushWarpsOnlyThatLayer) {
   EXPECT_EQ(Doc.Brushes.Effect(), TBrushTool::kMaxEffect);
   EXPECT_FLOAT_EQ(Doc.Brushes.Brush.Pinch(), 1.0f);
   EXPECT_FALSE(Doc.Brushes.Stamps[0].IsIdentity());
+}
+
+TEST_F(BrushToolTest, ReconstructOnALayerTakesOnlyThatLayersWarpBack) {
+  TRotatableLayer& layer = AddLayer();
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 10; ++y) layer.Bitmap.SetPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+  RenewLayerRecord(Doc, 0);
+  const TBitmap32 before = layer.Bitmap;
+  const TBitmap32 picture = Doc.ViewBitmap;
+  Doc.Brushes.SetSize(9);
+  Doc.Brushes.Choose(TToolMode::Twirl);
+  Press(60, 45);
+  RouteMove(Doc, At(61, 46));
+  Doc.Brushes.Tick();
+  RouteRelease(Doc);
+  ASSERT_NE(layer.Bitmap, before);
+  ASSERT_FALSE(Doc.LayerRecords[0].Warp.VectorMap().IsIdentity());
+
+  // Effect -100 .. 100 is the share taken away where the weight is 1: none, half, all.
+  Doc.Brushes.Choose(TToolMode::Reconstruct);
+  ASSERT_EQ(Doc.ToolMode, TToolMode::LayerReconstruct);
+  const std::pair<int, TFixed> strengths[] = {{-100, 0}, {-99, 328}, {0, 32768}, {50, 49152}, {100, 65536}};
+  for (const auto& [effect, strength] : strengths) {
+    Doc.Brushes.SetEffect(effect);
+    EXPECT_EQ(Doc.Brushes.ReconstructStrength(), strength) << effect;
+  }
+  EXPECT_FLOAT_EQ(Doc.Brushes.Brush.Pressure(), 1.0f);
+  // Weight 1 reaches half the stamp's radius: 30 layer pixels, past every corner of the layer.
+  Doc.Brushes.SetSize(61);
+  Press(60, 45);
+  EXPECT_TRUE(Doc.Brushes.LayerBrushDown);
+  EXPECT_FALSE(Doc.Brushes.Tick().IsEmpty());  // held still, it repeats
+  RouteRelease(Doc);
+  EXPECT_TRUE(Doc.LayerRecords[0].Warp.VectorMap().IsIdentity());
+  EXPECT_EQ(layer.Bitmap, before);
+  EXPECT_TRUE(MeshIsZero());
+  EXPECT_EQ(Doc.ViewBitmap, picture);
+}
+
+TEST_F(BrushToolTest, ReconstructAtHalfStrengthHalvesTheCentreAndResetWarpClearsEverything) {
+  Doc.Brushes.Choose(TToolMode::Warp);
+  Press(60, 45);
+  for (int tick = 0; tick < 3; ++tick) Doc.Brushes.Tick();
+  RouteRelease(Doc);
+  const TBitmap32 warped = Doc.ViewBitmap;
+  const TVectorMap mesh = Doc.MeshTransformation.VectorMap();
+  // The Warp stamp's centre cell moves the picture sideways by a fraction of a pixel.
+  const TFixedVector centre = mesh.Vector(60, 45);
+  ASSERT_LT(centre.X, -100);
+
+  // Effect 0: a cone at full pressure, weight 1 at its centre, taking half away there.
+  Doc.Brushes.Choose(TToolMode::Reconstruct);
+  Doc.Brushes.SetSize(31);
+  Press(60, 45);
+  EXPECT_EQ(Doc.Brushes.Tick(), (TRect{45, 30, 76, 61}));
+  RouteRelease(Doc);
+  const TVectorMap& pulled = Doc.MeshTransformation.VectorMap();
+  EXPECT_EQ(pulled.Vector(60, 45), (TFixedVector{centre.X / 2, centre.Y / 2}));  // toward zero
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const TFixedVector was = mesh.Vector(x, y), now = pulled.Vector(x, y);
+      ASSERT_LE(std::abs(int64_t(now.X)), std::abs(int64_t(was.X))) << x << ", " << y;
+      ASSERT_GE(int64_t(now.X) * was.X, 0) << x << ", " << y;
+    }
+  EXPECT_NE(Doc.ViewBitmap, warped);
+  EXPECT_NE(Doc.ViewBitmap, Stripes(120, 90));
+
+  const TBitmap32 reconstructed = Doc.ViewBitmap;
+  ResetWarp(Doc);
+  EXPECT_TRUE(MeshIsZero());
+  EXPECT_EQ(Doc.SourceBitmap, Stripes(120, 90));
+  EXPECT_EQ(Doc.ViewBitmap, Stripes(120, 90));
+  EXPECT_EQ(Doc.UndoBitmap, reconstructed);
+  EXPECT_EQ(Doc.ToolMode, TToolMode::Reconstruct);  // the brush goes on working
 }

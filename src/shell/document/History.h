@@ -1,0 +1,110 @@
+#pragma once
+// THistory: every change of the document as a named step the user can go back and forward
+// through. A step keeps only what its change touched, and only one side of it: the side the
+// document is not showing. Going to a step swaps that side with the document's, so the step
+// then holds the other side, ready for the way back.
+//  - A stroke keeps the tiles of the mesh (or, for the pixel tools, of the pictures) it touched.
+//  - A layer command keeps the layers.
+//  - A command on the whole picture (a filter, a canvas operation, Undo) keeps the picture.
+
+#include "codecs/Picture.h"
+#include "common/Bitmap32.h"
+#include "common/Geometry.h"
+#include "layers/PictureLayer.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+class TDocument;
+
+// What a command may change.
+enum class TChangeScope { Layers, Picture };
+
+// One side of a change: rectangles of the mesh or the pictures, and the whole picture or the
+// layers where a command changed those.
+class THistoryStep {
+public:
+  explicit THistoryStep(std::string name) : Name(std::move(name)) {}
+  THistoryStep(const THistoryStep&) = delete;
+  THistoryStep& operator=(const THistoryStep&) = delete;
+
+  std::string Name;
+
+  // Swaps this side with the document's; adds the picture area to re-render from the mesh.
+  void Swap(TDocument& doc, std::vector<TRect>& rerender);
+  size_t Bytes() const;
+
+  enum class TPlane { Mesh, Source, View };
+  struct TPatch {
+    TPlane Plane;
+    TRect Rect;
+    TBytes Packed;  // the cells or pixels, deflated
+  };
+  std::vector<TPatch> Patches;
+
+  struct TWhole {
+    bool Picture = false;
+    TBitmap32 Source, View;
+    TBytes PackedMesh;
+    int ImageWidth = 0, ImageHeight = 0;
+    bool Layers = false;
+    std::vector<std::unique_ptr<TRotatableLayer>> LayerList;
+    std::vector<TLayerBmp> Records;
+  };
+  std::unique_ptr<TWhole> Whole;
+};
+
+class THistory {
+public:
+  static constexpr size_t kDefaultBudget = size_t(512) << 20;
+  static constexpr int kTile = 64;
+
+  // The name of the state the history starts from.
+  std::string StartName = "Open";
+
+  // Forgets every step: a new picture starts a new history.
+  void Clear();
+  void SetBudget(size_t bytes);
+  size_t Budget() const { return Budget_; }
+  size_t Bytes() const;
+
+  // Steps and where the document is: 0 shows the start, k the state after step k.
+  int Count() const { return int(Steps_.size()); }
+  int Current() const { return Current_; }
+  const THistoryStep& Step(int k) const { return *Steps_[size_t(k) - 1]; }
+  bool CanStepBack() const { return Current_ > 0; }
+  bool CanStepForward() const { return Current_ < Count(); }
+  // Goes to state k (0..Count()); returns the part of the picture to repaint.
+  TRect GoTo(TDocument& doc, int k);
+
+  // A stroke: the tiles it touches are kept as they were at its start.
+  void BeginStroke(const TDocument& doc);
+  void TouchMesh(const TDocument& doc, const TRect& rect);
+  void TouchPixels(const TDocument& doc, const TRect& rect);
+  // Adds the stroke as a step when it changed anything.
+  void EndStroke(const TDocument& doc, const std::string& name);
+  bool InStroke() const { return Stroke_ != nullptr; }
+
+  // A command: what it may change is kept before it runs, and becomes a step when it changed.
+  void BeginCommand(const TDocument& doc, TChangeScope scope);
+  void EndCommand(const TDocument& doc, const std::string& name);
+
+private:
+  void Add(std::unique_ptr<THistoryStep> step);
+  void Trim();
+  void Touch(const TDocument& doc, THistoryStep::TPlane plane, const TRect& rect);
+
+  std::vector<std::unique_ptr<THistoryStep>> Steps_;
+  int Current_ = 0;
+  size_t Budget_ = kDefaultBudget;
+
+  struct TPending;
+  std::shared_ptr<TPending> Stroke_;
+  std::shared_ptr<TPending> Command_;
+};
+
+}  // namespace gs

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Checks an installed tree. MODE PREFIX BINDIR DATADIR [more], where MODE is
+#   layout CMAKE BUILD_DIR BUILD_BIN_DIR  installs BUILD_DIR into PREFIX (emptied first) and
+#                                         checks what landed there
+#   desktop                               validates the desktop files, metainfo and MIME package
+#   run                                   runs the installed editor's batch mode from an empty
+#                                         folder on the shipped filters and clipart
+set -euo pipefail
+mode=$1 prefix=$2 bindir=$3 datadir=$4
+shift 4
+share="$prefix/$datadir"
+data="$share/grimacer-studio"
+ids=(io.github.grimacerstudio.Grimacer io.github.grimacerstudio.Gifloom)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Nothing the tools or the editor keep for a user may land in the real home.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
+  XDG_DATA_HOME="$work/home/.local/share"
+mkdir -p "$HOME"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+need() { command -v "$1" >/dev/null || fail "$1 is missing: install $2 (scripts/test does)"; }
+
+layout() {
+  local cmake=$1 build=$2 built=$3
+  rm -rf "$prefix"
+  "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
+  local expected=("$bindir/grimacer" "$bindir/gifloom"
+    "$datadir/grimacer-studio/Clipart/Sunglasses.gif"
+    "$datadir/grimacer-studio/Clipart/Talk Bubbles/Speech Bubble Right.gif"
+    "$datadir/grimacer-studio/help/help.html" "$datadir/grimacer-studio/help/animator.html"
+    "$datadir/grimacer-studio/Sample/portrait.png"
+    "$datadir/mime/packages/${ids[0]}.xml" "$datadir/man/man1/grimacer.1" "$datadir/man/man1/gifloom.1")
+  for id in "${ids[@]}"; do
+    expected+=("$datadir/applications/$id.desktop" "$datadir/metainfo/$id.metainfo.xml"
+      "$datadir/icons/hicolor/scalable/apps/$id.svg")
+  done
+  for f in "${expected[@]}"; do [ -s "$prefix/$f" ] || fail "$f is not installed"; done
+  [ -x "$prefix/$bindir/grimacer" ] && [ -x "$prefix/$bindir/gifloom" ] || fail "programs not executable"
+  # Exactly the shipped filters: the build's bin/plugins holds those and no test module.
+  diff <(cd "$built/plugins" && ls *.8bf) <(cd "$data/plugins" && ls) || fail "plugins/ differs from the build's"
+  [ ! -e "$data/Tools" ] || fail "Tools/ is installed; the installed Gifloom is $bindir/gifloom"
+  [ -z "$(find "$prefix" -name .keep)" ] || fail "placeholder .keep files are installed"
+}
+
+desktop() {
+  need desktop-file-validate desktop-file-utils
+  need appstreamcli appstream
+  need update-mime-database shared-mime-info
+  for id in "${ids[@]}"; do
+    local entry="$share/applications/$id.desktop"
+    desktop-file-validate "$entry" || fail "$entry"
+    appstreamcli validate --no-net --explain "$share/metainfo/$id.metainfo.xml" || fail "$id.metainfo.xml"
+    grep -qx "Icon=$id" "$entry" || fail "$entry names another icon than $id"
+    grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$share/metainfo/$id.metainfo.xml" ||
+      fail "$id.metainfo.xml launches another desktop file"
+    local program
+    program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    [ -x "$prefix/$bindir/$program" ] || fail "$entry starts $program, which is not installed"
+  done
+  # The MIME package as the desktop's database compiles it, in the scratch user's data folder.
+  local mime="$XDG_DATA_HOME/mime"
+  mkdir -p "$mime/packages"
+  cp "$share/mime/packages/${ids[0]}.xml" "$mime/packages/"
+  update-mime-database "$mime" 2>"$work/mime.log" || { cat "$work/mime.log"; fail "MIME package"; }
+  [ ! -s "$work/mime.log" ] || { cat "$work/mime.log"; fail "MIME package warnings"; }
+  grep -q '^application/x-grimacer-protected-picture:\*\.mfk$' "$mime/globs" ||
+    fail "*.mfk is not application/x-grimacer-protected-picture"
+  grep -q 'application/x-grimacer-protected-picture' "$share/applications/${ids[0]}.desktop" ||
+    fail "the editor's desktop file does not open protected pictures"
+}
+
+run() {
+  # An empty start folder: the filter can come only from the installed data folder.
+  mkdir "$work/start"
+  cat >"$work/script" <<SCRIPT
+open $data/Sample/portrait.png
+filter Sepia
+clipart $data/Clipart/Sunglasses.gif
+saveas out.png
+SCRIPT
+  local editor="$prefix/$bindir/grimacer"
+  (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") ||
+    fail "the installed editor's batch run"
+  [ -s "$work/start/out.png" ] || fail "the batch run saved nothing"
+  # Without the installed filters the same run must fail, or the filter came from elsewhere
+  # (an editor installed system-wide, say) and the run above proved nothing.
+  mv "$data/plugins" "$data/plugins.hidden"
+  local status=0
+  (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
+  mv "$data/plugins.hidden" "$data/plugins"
+  [ "$status" -ne 0 ] && grep -q 'no filter "Sepia"' "$work/stderr" ||
+    fail "Sepia was found outside $data/plugins"
+}
+
+"$mode" "$@"

@@ -1,0 +1,66 @@
+// The editing history through the window: commands and strokes become steps, and the steps
+// lead back and forth to exactly what the user saw.
+
+#include "StudioFixture.h"
+#include "codecs/Bmp.h"
+#include "codecs/FileIO.h"
+#include "shell/ImageView.h"
+
+#include <QAction>
+
+#include <gtest/gtest.h>
+
+using namespace gs;
+
+namespace {
+
+class StudioHistoryTest : public test::TStudioFixture {
+protected:
+  StudioHistoryTest() {
+    WriteFileBytes(Dir_.Path("face.bmp"), EncodeBmp32(test::Stripes(120, 90)));
+    WriteFileBytes(Dir_.Path("art.bmp"), EncodeBmp32(TBitmap32(20, 10, 0xFF00C000)));
+    Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
+  }
+  std::string History() {
+    std::istringstream in("history\n");
+    std::ostringstream err, out;
+    EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err, out), 0) << err.str();
+    return out.str();
+  }
+  struct TShown {
+    TBitmap32 View;
+    size_t Layers;
+    int Width;
+  };
+  TShown Shown() { return TShown{Doc().ViewBitmap, Doc().Layers.size(), Doc().ImageWidth}; }
+};
+
+}  // namespace
+
+TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUndo) {
+  Run("loadfilters " + std::string(GS_BIN_DIR) + "/plugins\n");
+  std::vector<TShown> shown{Shown()};
+  const std::vector<std::string> lines = {"tool warp\nsize 31\nstroke 30,30 40,30 hold 2",
+                                         "clipart " + Dir_.Path("art.bmp"), "stroke 60,45 80,50",
+                                         "filter Invert", "rotate cw", "undo"};
+  for (const std::string& line : lines) {
+    Run(line + "\n");
+    shown.push_back(Shown());
+  }
+  EXPECT_EQ(History(), "  Open\n  Warp stroke\n  Clipart\n  Layer resized\n  Filter: Invert\n  Rotate 90 CW\n* Undo\n");
+  for (size_t k = shown.size() - 1; k-- > 0;) {
+    Run("stepback\n");
+    EXPECT_EQ(Doc().ViewBitmap, shown[k].View) << k;
+    EXPECT_EQ(Doc().Layers.size(), shown[k].Layers) << k;
+    EXPECT_EQ(Studio_->DstImg->width(), shown[k].Width) << k;
+  }
+  EXPECT_FALSE(Studio_->StepBackward1->isEnabled());
+  Run("stepforward 6\n");
+  EXPECT_EQ(Doc().ViewBitmap, shown.back().View);
+  // A new change after stepping back drops what lay ahead; opening starts afresh.
+  Run("stepback 3\ntool twirl\nstroke 60,45 hold 2\n");
+  EXPECT_EQ(Doc().History.Count(), 4);
+  EXPECT_FALSE(Studio_->StepForward1->isEnabled());
+  Run("open " + Dir_.Path("face.bmp") + "\n");
+  EXPECT_EQ(History(), "* Open\n");
+}
