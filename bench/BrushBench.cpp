@@ -2,12 +2,12 @@
 // is made offscreen as the batch mode makes it (no user settings, no plug-ins), the photo opened
 // and shown at Fit To Window or at 100 %; then a press, 200 mouse moves and a release go to the
 // picture view as Qt mouse events. Each move is timed from its event to the end of the repaint
-// of the square it changed: the move's handler and then the event loop until the view has
-// painted (the paint is forced if the loop has none pending, and counted). The repeat timers
-// are held still so that every figure is one move's work.
+// of the square it changed: the move's handler, then the event loop run until nothing is pending,
+// which paints what the move marked for repainting. The repeat timers are held still so that
+// every figure is one move's work.
 //
-// Counters, over every move of all iterations: median_ms and p99_ms per move, and
-// paints_per_move (1 when each move's square was painted by the time it was measured).
+// Counters, over every move of all iterations: median_ms and p99_ms per move, paints_per_move
+// (1 when every move's square was painted within its time) and the zoom.
 // Goals: median <= 8 ms and p99 <= 16 ms per move with Warp at Size 500, at both zooms.
 
 #include "codecs/FileIO.h"

@@ -64,8 +64,10 @@ void WritePortrait(const std::string& path) {
   WriteFileBytes(path, EncodeJpeg(photo, 90));
 }
 
-// One stroke: the undo snapshot at the press, then the brush moved along an arc.
+// One stroke: the undo snapshot at the press, then the brush moved along an arc; the history
+// keeps it as the window does.
 void Stroke(TDocument& doc, int index) {
+  doc.History.BeginStroke(doc);
   doc.UndoBitmap = doc.ViewBitmap;
   const double cx = kWidth * (0.3 + 0.02 * index), cy = kHeight * 0.5;
   for (int step = 0; step < kStepsPerStroke; ++step) {
@@ -73,6 +75,15 @@ void Stroke(TDocument& doc, int index) {
     const TPoint p{int(cx + 400 * std::cos(angle)) - kBrushSize / 2, int(cy + 400 * std::sin(angle)) - kBrushSize / 2};
     doc.Brushes.ApplyAt(p);
   }
+  doc.History.EndStroke(doc, "Warp stroke");
+}
+
+// A command on the whole picture, kept by the history as the window does.
+template <class TChange>
+void Command(TDocument& doc, TChange change) {
+  doc.History.BeginCommand(doc, TChangeScope::Picture);
+  change();
+  doc.History.EndCommand(doc, "command");
 }
 
 void EditingSession(benchmark::State& state) {
@@ -89,18 +100,22 @@ void EditingSession(benchmark::State& state) {
       break;
     }
     const double before = StatusBytes("VmRSS");
+    double history = 0;
     {
       TDocument doc;
       doc.LoadImageFile(photo);
       doc.Brushes.SetSize(kBrushSize);
       doc.Brushes.Choose(TToolMode::Warp);
       for (int i = 0; i < kStrokes; ++i) Stroke(doc, i);
-      UndoPicture(doc);
-      RotateCanvas(doc, TRotation::Clockwise);
+      Command(doc, [&] { UndoPicture(doc); });
+      Command(doc, [&] { RotateCanvas(doc, TRotation::Clockwise); });
       doc.WritePicture(saved);
+      history = double(doc.History.Bytes());
     }
     const double peak = StatusBytes("VmHWM");
     const double pixels = double(kWidth) * kHeight;
+    state.counters["history_B_per_px"] = history / pixels;
+    state.counters["peak_without_history_B_per_px"] = (peak - history) / pixels;
     state.counters["peak_B_per_px"] = peak / pixels;
     state.counters["growth_B_per_px"] = (peak - before) / pixels;
     state.counters["peak_MiB"] = peak / (1024.0 * 1024.0);

@@ -208,6 +208,7 @@ void TSStudio::CreateActions() {
   Recorded(TalkBubble1, TChangeScope::Layers, "Talk Bubble");
   Recorded(Text1, TChangeScope::Layers, "Text");
   Recorded(DeleteLayer1, TChangeScope::Layers, "Delete Layer");
+  Recorded(ResetWarp1, TChangeScope::Picture, "Reset Warp");
 
   // Nothing to save, key, animate or compare before a picture is loaded.
   for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})

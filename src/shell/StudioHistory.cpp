@@ -86,6 +86,8 @@ std::string TSStudio::StrokeName() const {
     case TToolMode::Putty: return "Putty stroke";
     case TToolMode::Warp: return "Warp stroke";
     case TToolMode::Twirl: return "Twirl stroke";
+    case TToolMode::Reconstruct: return "Reconstruct stroke";
+    case TToolMode::LayerReconstruct: return "Reconstruct stroke on a layer";
     case TToolMode::LayerPutty: return "Putty stroke on a layer";
     case TToolMode::LayerWarp: return "Warp stroke on a layer";
     case TToolMode::LayerTwirl: return "Twirl stroke on a layer";

@@ -15,6 +15,8 @@
 #include <QSettings>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace gs {
 
 namespace {
@@ -24,6 +26,7 @@ const QString kWindowKey = QStringLiteral("window/geometry");
 const QString kPaletteKey = QStringLiteral("palette/geometry");
 const QString kSizeKey = QStringLiteral("brush/size");
 const QString kEffectKey = QStringLiteral("brush/effect");
+const QString kHistoryKey = QStringLiteral("history/budgetMB");
 
 std::string FolderOf(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
@@ -41,6 +44,9 @@ void TSStudio::UseSettings(std::unique_ptr<QSettings> settings) {
   if (Settings_->contains(kPaletteKey)) ToolsForm->restoreGeometry(Settings_->value(kPaletteKey).toByteArray());
   SizeBar->setValue(Settings_->value(kSizeKey, SizeBar->value()).toInt());
   PinchBar->setValue(Settings_->value(kEffectKey, PinchBar->value()).toInt());
+  // The history's memory, in megabytes; at least one step is always kept.
+  const qlonglong budget = Settings_->value(kHistoryKey, qlonglong(THistory::kDefaultBudget >> 20)).toLongLong();
+  Doc.History.SetBudget(size_t(std::max<qlonglong>(budget, 0)) << 20);
   RebuildRecentMenu();
 }
 

@@ -61,6 +61,12 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
   Run("stepback 3\ntool twirl\nstroke 60,45 hold 2\n");
   EXPECT_EQ(Doc().History.Count(), 4);
   EXPECT_FALSE(Studio_->StepForward1->isEnabled());
+  // Reconstruct and Reset Warp are steps like the others.
+  const TBitmap32 before = Doc().ViewBitmap;
+  Run("tool reconstruct\neffect 100\nstroke 60,45 hold 3\nresetwarp\n");
+  EXPECT_NE(History().find("  Reconstruct stroke\n* Reset Warp\n"), std::string::npos);
+  Run("stepback 2\n");
+  EXPECT_EQ(Doc().ViewBitmap, before);
   Run("open " + Dir_.Path("face.bmp") + "\n");
   EXPECT_EQ(History(), "* Open\n");
 }

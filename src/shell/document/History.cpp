@@ -16,8 +16,8 @@ namespace {
 
 using TPlane = THistoryStep::TPlane;
 
-// Strokes leave most of a tile's cells as small numbers near zero, and pictures repeat little:
-// the fastest level keeps going back and forth quick.
+// A stroke's differences are zero but where the brush reached: the fastest level packs them
+// well.
 TBytes Pack(const TBytes& raw) {
   if (raw.empty()) return {};
   uLongf size = compressBound(uLong(raw.size()));
@@ -62,6 +62,26 @@ void WriteRows(const TRect& r, size_t cell, const TBytes& raw, TRowOf row) {
     std::memcpy(row(y) + size_t(r.Left) * cell, in, size_t(r.Width()) * cell);
 }
 
+// Flips the bits a change flipped: the same difference takes the cells there and back.
+template <class TRowOf>
+void XorRows(const TRect& r, size_t cell, const TBytes& difference, TRowOf row) {
+  const size_t width = size_t(r.Width()) * cell;
+  if (difference.size() != width * size_t(r.Height())) throw Exception("The editing history is damaged.");
+  const uint8_t* in = difference.data();
+  for (int y = r.Top; y < r.Bottom; ++y, in += width) {
+    uint8_t* out = row(y) + size_t(r.Left) * cell;
+    size_t i = 0;
+    for (; i + 8 <= width; i += 8) {
+      uint64_t a, b;
+      std::memcpy(&a, out + i, 8);
+      std::memcpy(&b, in + i, 8);
+      a ^= b;
+      std::memcpy(out + i, &a, 8);
+    }
+    for (; i < width; ++i) out[i] ^= in[i];
+  }
+}
+
 TBytes Read(const TDocument& doc, TPlane plane, const TRect& r) {
   switch (plane) {
     case TPlane::Mesh: {
@@ -76,18 +96,18 @@ TBytes Read(const TDocument& doc, TPlane plane, const TRect& r) {
   return {};
 }
 
-void Write(TDocument& doc, TPlane plane, const TRect& r, const TBytes& raw) {
+void Xor(TDocument& doc, TPlane plane, const TRect& r, const TBytes& difference) {
   switch (plane) {
     case TPlane::Mesh: {
       TVectorMap& map = doc.MeshTransformation.VectorMap();
-      WriteRows(r, CellBytes(plane), raw, [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
       break;
     }
     case TPlane::Source:
-      WriteRows(r, CellBytes(plane), raw, [&](int y) { return reinterpret_cast<uint8_t*>(doc.SourceBitmap.ScanLine(y)); });
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(doc.SourceBitmap.ScanLine(y)); });
       break;
     case TPlane::View:
-      WriteRows(r, CellBytes(plane), raw, [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
       break;
   }
 }
@@ -161,11 +181,11 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
 }  // namespace
 
 struct THistory::TPending {
-  // The tiles a stroke touched, as they were before it, and which ones it touched.
+  // The tiles a stroke touched, as they were before it (raw until the stroke ends), and which
+  // ones it touched.
   std::vector<THistoryStep::TPatch> Patches;
   std::set<std::tuple<int, int, int>> Touched;  // plane, tile column, tile row
   std::unique_ptr<THistoryStep::TWhole> Before;
-  TVectorMap Mesh;  // a command's mesh before it ran, compared when it ends
   int Depth = 1;
 };
 
@@ -187,10 +207,8 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     std::swap(doc.Layers, Whole->LayerList);
     std::swap(doc.LayerRecords, Whole->Records);
   }
-  for (TPatch& patch : Patches) {
-    TBytes current = Read(doc, patch.Plane, patch.Rect);
-    Write(doc, patch.Plane, patch.Rect, Unpack(patch.Packed));
-    patch.Packed = Pack(current);
+  for (const TPatch& patch : Patches) {
+    Xor(doc, patch.Plane, patch.Rect, Unpack(patch.Packed));
     if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
   }
 }
@@ -308,8 +326,16 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   const std::shared_ptr<TPending> pending = std::move(Stroke_);
   auto step = std::make_unique<THistoryStep>(name);
   for (THistoryStep::TPatch& patch : pending->Patches) {
+    // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
+    // reach, and the same difference serves the way back and the way forward.
+    const TBytes after = Read(doc, patch.Plane, patch.Rect);
+    bool changed = false;
+    for (size_t i = 0; i < after.size(); ++i) {
+      patch.Packed[i] ^= after[i];
+      changed = changed || patch.Packed[i] != 0;
+    }
     // Tiles the stroke read but did not change are no part of it.
-    if (Read(doc, patch.Plane, patch.Rect) == patch.Packed) continue;
+    if (!changed) continue;
     patch.Packed = Pack(patch.Packed);
     step->Patches.push_back(std::move(patch));
   }
@@ -334,7 +360,9 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
     before->View = doc.ViewBitmap;
     before->ImageWidth = doc.ImageWidth;
     before->ImageHeight = doc.ImageHeight;
-    Command_->Mesh = doc.MeshTransformation.VectorMap();
+    // Packed at once: a copy of the mesh as it is would cost eight bytes a pixel for the length
+    // of the command.
+    before->PackedMesh = PackMesh(doc.MeshTransformation.VectorMap());
   }
   Command_->Before = std::move(before);
 }
@@ -347,9 +375,12 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   bool pictureChanged = false;
   if (before->Picture) {
     pictureChanged = !(before->Source == doc.SourceBitmap) || !(before->View == doc.ViewBitmap) ||
-                     before->ImageWidth != doc.ImageWidth || before->ImageHeight != doc.ImageHeight ||
-                     !(pending->Mesh == doc.MeshTransformation.VectorMap());
-    if (pictureChanged) before->PackedMesh = PackMesh(pending->Mesh);
+                     before->ImageWidth != doc.ImageWidth || before->ImageHeight != doc.ImageHeight;
+    // Most commands that keep the picture keep an all-zero mesh too, which needs no packing.
+    if (!pictureChanged) {
+      const TVectorMap& mesh = doc.MeshTransformation.VectorMap();
+      pictureChanged = before->PackedMesh.empty() ? !mesh.IsIdentity() : PackMesh(mesh) != before->PackedMesh;
+    }
   }
   if (!layersChanged && !pictureChanged) return;
   before->Picture = pictureChanged;

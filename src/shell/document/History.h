@@ -1,9 +1,10 @@
 #pragma once
 // THistory: every change of the document as a named step the user can go back and forward
-// through. A step keeps only what its change touched, and only one side of it: the side the
-// document is not showing. Going to a step swaps that side with the document's, so the step
-// then holds the other side, ready for the way back.
-//  - A stroke keeps the tiles of the mesh (or, for the pixel tools, of the pictures) it touched.
+// through. A step keeps only what its change touched.
+//  - A stroke keeps, for the tiles of the mesh (or, for the pixel tools, of the pictures) it
+//    touched, the bits it flipped: flipping them again goes back, and once more forward.
+// A command keeps one side of its change, the side the document is not showing; going to the
+// step swaps that side with the document's, so the step then holds the other side.
 //  - A layer command keeps the layers.
 //  - A command on the whole picture (a filter, a canvas operation, Undo) keeps the picture.
 
@@ -34,7 +35,8 @@ public:
 
   std::string Name;
 
-  // Swaps this side with the document's; adds the picture area to re-render from the mesh.
+  // Takes the document to the other side of the change; adds the picture area to re-render
+  // from the mesh.
   void Swap(TDocument& doc, std::vector<TRect>& rerender);
   size_t Bytes() const;
 
@@ -42,7 +44,7 @@ public:
   struct TPatch {
     TPlane Plane;
     TRect Rect;
-    TBytes Packed;  // the cells or pixels, deflated
+    TBytes Packed;  // the bits the change flipped in the cells or pixels, deflated
   };
   std::vector<TPatch> Patches;
 

@@ -7,6 +7,7 @@
 #include "codecs/Gif.h"
 #include "common/Errors.h"
 #include "common/Fixed.h"
+#include "shell/document/AnimatedGif.h"
 #include "shell/document/AnimationPreview.h"
 #include "shell/document/BrushTool.h"
 #include "shell/document/GifBlocks.h"
@@ -206,6 +207,33 @@ TEST_F(AnimationTest, KeyColouredPixelsStayTransparent) {
   const TDecodedPicture first = DecodeGif(*bytes);
   EXPECT_EQ(AlphaOf(first.Bitmap.Pixel(5, 50)), 0);
   EXPECT_EQ(AlphaOf(first.Bitmap.Pixel(30, 10)), 255);
+}
+
+TEST(AnimatedGifWriter, EachFrameAfterTheFirstIsTheSmallestRectangleThatChanged) {
+  TBitmap32 a(40, 30, Color32(10, 20, 30));
+  for (int x = 0; x < 40; ++x) a.SetPixel(x, x % 30, Color32(200, 100, 0));
+  TBitmap32 b = a;
+  b.FillRect(TRect{10, 7, 15, 11}, Color32(0, 0, 255));
+  b.SetPixel(30, 20, Color32(0, 255, 0));
+  const TBitmap32* ends[] = {&a, &b};
+  TAnimatedGifWriter writer(ends, TGifAnimationOptions{5, false, Color32(255, 0, 255)});
+  EXPECT_EQ(writer.AddFrame(a), 0);
+  EXPECT_EQ(writer.AddFrame(b), 1);
+  writer.RepeatFrame(1);  // nothing changes: one pixel left as it is
+  writer.RepeatFrame(0);
+  const TGifInfo info = ReadGifInfo(writer.Finish());
+  ASSERT_EQ(info.Frames.size(), 4u);
+  EXPECT_EQ(info.Frames[0].Rect, (TRect{0, 0, 40, 30}));
+  EXPECT_EQ(info.Frames[1].Rect, (TRect{10, 7, 31, 21}));
+  EXPECT_EQ(info.Frames[2].Rect, (TRect{0, 0, 1, 1}));
+  EXPECT_EQ(info.Frames[3].Rect, (TRect{10, 7, 31, 21}));
+  for (const TGifFrameInfo& frame : info.Frames) {
+    EXPECT_EQ(frame.Disposal, 1);
+    EXPECT_EQ(frame.TransparentIndex, writer.TransparentIndex());
+  }
+  // The colours, then the key colour's entry, which every frame marks transparent.
+  EXPECT_EQ(writer.TransparentIndex(), 4);
+  EXPECT_EQ(RgbOf(writer.Table()[4]), RgbOf(Color32(255, 0, 255)));
 }
 
 TEST_F(AnimationTest, LaterFramesHoldNoMoreThanWhereThePixelsChangeDitheredOrNot) {
