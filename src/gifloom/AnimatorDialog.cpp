@@ -10,6 +10,7 @@
 #include "gifloom/HelpPage.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -416,7 +417,7 @@ void TAnimatorDialog::MakeAnimatedGif() {
 }
 
 void TAnimatorDialog::OpenWebPage() {
-  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_));
+  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_), NativePath(QCoreApplication::applicationDirPath()));
   const QUrl address = QUrl::fromLocalFile(
       QFile::decodeName(page.value_or(ExpectedHelpPage(NativePath(StartFolder_))).c_str()));
   if (page && Services_.OpenUrl(address)) return;
@@ -424,7 +425,7 @@ void TAnimatorDialog::OpenWebPage() {
 }
 
 void TAnimatorDialog::OpenHelp() {
-  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_));
+  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_), NativePath(QCoreApplication::applicationDirPath()));
   if (page && Services_.OpenUrl(QUrl::fromLocalFile(QFile::decodeName(page->c_str())))) return;
   Warn(kHelpMissing);
 }

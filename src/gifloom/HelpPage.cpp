@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace gifloom {
 
@@ -23,9 +24,15 @@ std::string ExpectedHelpPage(const std::string& startFolder) {
   return AbsoluteText(HelpPageUnder(startFolder));
 }
 
-std::optional<std::string> FindHelpPage(const std::string& startFolder) {
+std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder) {
   const std::filesystem::path start(startFolder);
-  for (const auto& candidate : {HelpPageUnder(start), HelpPageUnder(start / "..")}) {
+  std::vector<std::filesystem::path> candidates = {HelpPageUnder(start), HelpPageUnder(start / "..")};
+  if (!programFolder.empty()) {
+    const std::filesystem::path program(programFolder);
+    candidates.push_back(HelpPageUnder(program / ".."));
+    candidates.push_back(HelpPageUnder(program / ".." / "share" / "grimacer-studio"));
+  }
+  for (const auto& candidate : candidates) {
     std::error_code error;
     if (std::filesystem::is_regular_file(candidate, error))
       return AbsoluteText(candidate);

@@ -9,8 +9,10 @@ namespace gifloom {
 
 inline constexpr const char* kHelpPageName = "animator.html";
 
-// startFolder/help/animator.html, else startFolder/../help/animator.html, whichever exists.
-std::optional<std::string> FindHelpPage(const std::string& startFolder);
+// The first that exists of startFolder/help/, startFolder/../help/, then beside the program:
+// programFolder/../help/ (the build tree's Tools/gifloom) and
+// programFolder/../share/grimacer-studio/help/ (an installed bin/gifloom).
+std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder = {});
 
 // Where the page should be when it is nowhere: the first place FindHelpPage looks.
 std::string ExpectedHelpPage(const std::string& startFolder);

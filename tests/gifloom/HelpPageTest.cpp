@@ -25,4 +25,15 @@ TEST(HelpPage, FoundBesideTheStartFolderOrOneLevelUp) {
   EXPECT_EQ(FindHelpPage(tools.string()), (tools / "help/animator.html").string());
 }
 
+TEST(HelpPage, FoundBesideAnInstalledProgramStartedAnywhere) {
+  TScratchFolder folder;
+  const std::filesystem::path bin = folder.Path() / "bin", elsewhere = folder.Path() / "home";
+  const std::filesystem::path help = folder.Path() / "share/grimacer-studio/help";
+  for (const auto& f : {bin, elsewhere, help}) std::filesystem::create_directories(f);
+  EXPECT_FALSE(FindHelpPage(elsewhere.string(), bin.string()));
+  WriteFile(help / "animator.html", {'<'});
+  EXPECT_EQ(FindHelpPage(elsewhere.string(), bin.string()),
+            (folder.Path() / "bin/../share/grimacer-studio/help/animator.html").lexically_normal().string());
+}
+
 }  // namespace
