@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -151,9 +152,9 @@ double Psnr(const TBytes& gif, int index, const TBitmap32& picture, int radius) 
 void BM_AnimateCaricature(benchmark::State& state) {
   const bool dither = state.range(0) != 0;
   const bool noise = state.range(1) != 0;
-  static const TBentPortrait noisy(true);
-  static const TBentPortrait smooth(false);
-  const TBentPortrait& portrait = noise ? noisy : smooth;
+  static std::unique_ptr<TBentPortrait> made[2];  // each made when first asked for
+  if (!made[noise]) made[noise] = std::make_unique<TBentPortrait>(noise);
+  const TBentPortrait& portrait = *made[noise];
   const TAnimationScene scene = SceneOf(portrait.Doc);
   const TAnimationSettings settings{12, 8, true, true, dither};
   std::optional<TBytes> gif;
