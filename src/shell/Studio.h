@@ -321,6 +321,9 @@ private:
   void RefreshHistory();
   // What a press, drag and release just did, for the history.
   std::string StrokeName() const;
+  // Ends the stroke in progress as a step, and starts one where a held button acts.
+  void CommitStroke();
+  void ContinueStroke();
   void CreateMenus();
   void CreateToolBars();
   void CreateView();

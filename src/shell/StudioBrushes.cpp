@@ -126,7 +126,7 @@ void TSStudio::ShowFrameCursor(TPointF at) {
 
 void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
   // A second button pressed during a stroke belongs to that stroke.
-  if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
+  ContinueStroke();
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   Repaint(RoutePress(Doc, pointer, HandleReach()));
 }
@@ -138,7 +138,7 @@ void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modi
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
   // A drag that came in from outside the view is a stroke too.
-  else if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
+  else ContinueStroke();
   Repaint(RouteMove(Doc, pointer));
 }
 
@@ -149,8 +149,22 @@ void TSStudio::DstImgMouseUp() {
   RefreshHistory();
 }
 
-void TSStudio::UpdateTimerTimer() { Repaint(Doc.Brushes.Tick()); }
-void TSStudio::LayterTimerTimer() { Repaint(Doc.Brushes.Tick()); }
+void TSStudio::ContinueStroke() {
+  if (Doc.History.InStroke()) return;
+  Doc.History.BeginStroke(Doc);
+  // The stroke under way is a step to go back from, even before the button comes up.
+  StepBackward1->setEnabled(true);
+}
+
+void TSStudio::UpdateTimerTimer() {
+  if (Doc.Brushes.ButtonDown) ContinueStroke();
+  Repaint(Doc.Brushes.Tick());
+}
+
+void TSStudio::LayterTimerTimer() {
+  if (Doc.Brushes.LayerBrushDown) ContinueStroke();
+  Repaint(Doc.Brushes.Tick());
+}
 
 void TSStudio::PointerDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view) {
   if (DstImg1->isVisible()) DstImg1MouseDown(held, view.x(), view.y());

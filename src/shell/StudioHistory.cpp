@@ -29,7 +29,7 @@ void TSStudio::CreateHistoryDock() {
 
 void TSStudio::RefreshHistory() {
   const THistory& history = Doc.History;
-  StepBackward1->setEnabled(history.CanStepBack());
+  StepBackward1->setEnabled(history.CanStepBack() || history.InStroke());
   StepForward1->setEnabled(history.CanStepForward());
   HistoryList->clear();
   HistoryList->addItem(QString::fromStdString(history.StartName));
@@ -46,10 +46,23 @@ void TSStudio::RefreshHistory() {
   HistoryList->setCurrentRow(history.Current());
 }
 
-void TSStudio::StepBackwardClick() { GoToStep(Doc.History.Current() - 1); }
-void TSStudio::StepForwardClick() { GoToStep(Doc.History.Current() + 1); }
+void TSStudio::StepBackwardClick() {
+  CommitStroke();
+  GoToStep(Doc.History.Current() - 1);
+}
+
+void TSStudio::StepForwardClick() {
+  CommitStroke();
+  GoToStep(Doc.History.Current() + 1);
+}
+
+void TSStudio::CommitStroke() {
+  // What a held button has done so far is a step before anything else happens.
+  if (Doc.History.InStroke()) Doc.History.EndStroke(Doc, StrokeName());
+}
 
 void TSStudio::GoToStep(int k) {
+  CommitStroke();
   if (!Doc.ImageLoaded || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
   // The tools hold on to layers and the mirror; the steps bring back other ones.
   EndTool();
@@ -67,6 +80,7 @@ void TSStudio::GoToStep(int k) {
 }
 
 void TSStudio::RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change) {
+  CommitStroke();
   Doc.History.BeginCommand(Doc, scope);
   try {
     change();

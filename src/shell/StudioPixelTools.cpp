@@ -97,7 +97,7 @@ TRect TSStudio::Dab(TPoint at) {
 
 void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
   if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
-  if (!Doc.History.InStroke()) Doc.History.BeginStroke(Doc);
+  ContinueStroke();
   TPixelToolState& state = Doc.PixelTools;
   state.MouseDown = true;
   const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
@@ -127,6 +127,7 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
 void TSStudio::DstImg1MouseMove(Qt::MouseButtons, int x, int y) {
   if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
   if (!Doc.PixelTools.MouseDown) return;
+  ContinueStroke();
   const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
   switch (Doc.ToolMode) {
     case TToolMode::Eraser:

@@ -70,3 +70,15 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
   Run("open " + Dir_.Path("face.bmp") + "\n");
   EXPECT_EQ(History(), "* Open\n");
 }
+
+TEST_F(StudioHistoryTest, AStepTakenWhileTheButtonIsHeldKeepsWhatTheStrokeHadDone) {
+  const TBitmap32 photo = Doc().ViewBitmap;
+  Run("tool warp\nsize 31\npress left 30,30\nmove 40,30\ntick 2\n");
+  const TBitmap32 partial = Doc().ViewBitmap;
+  ASSERT_NE(partial, photo);
+  Run("stepback\nmove 50,30\ntick 2\nrelease\n");
+  EXPECT_EQ(Doc().ViewBitmap, photo);
+  EXPECT_EQ(History(), "* Open\n  Warp stroke\n");
+  Run("stepforward\n");
+  EXPECT_EQ(Doc().ViewBitmap, partial);
+}
