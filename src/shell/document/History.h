@@ -44,7 +44,7 @@ public:
   struct TPatch {
     TPlane Plane;
     TRect Rect;
-    TBytes Packed;  // the bits the change flipped in the cells or pixels, deflated
+    TBytes Packed;  // the bits the change flipped in the cells or pixels, grouped by byte, deflated
   };
   std::vector<TPatch> Patches;
 
