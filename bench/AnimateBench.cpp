@@ -2,6 +2,7 @@
 // played back and forth (22 shown, 12 rendered), from rendering to the finished GIF bytes,
 // without and with dithering. The goal is well under 3 seconds an animation.
 
+#include "BenchNoise.h"
 #include "codecs/FileIO.h"
 #include "shell/document/Animation.h"
 #include "shell/document/BrushTool.h"
@@ -29,14 +30,7 @@ using namespace gs;
 constexpr int kWidth = 1200;
 constexpr int kHeight = 1680;  // 2.0 megapixels
 
-uint32_t Hash(uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7feb352dU;
-  x ^= x >> 15;
-  x *= 0x846ca68bU;
-  x ^= x >> 16;
-  return x;
-}
+using bench::PixelNoise;
 
 // A shaded backdrop, a face with eyes and a mouth, and sensor noise, so that the colour table
 // and the compression see something like a photo rather than flat colour. Without the noise the
@@ -48,7 +42,7 @@ TBitmap32 Portrait(bool noise) {
   for (int y = 0; y < kHeight; ++y) {
     TColor32* row = b.ScanLine(y);
     for (int x = 0; x < kWidth; ++x) {
-      const int n = noise ? int(Hash(uint32_t(x) * 7919u + uint32_t(y) * 104729u) & 7) : 0;
+      const int n = noise ? int(PixelNoise(x, y) & 7) : 0;
       const double fx = (x - cx) / 380.0, fy = (y - cy) / 500.0;
       const double face = fx * fx + fy * fy;
       int r = 60 + x * 120 / kWidth, g = 90 + y * 100 / kHeight, bl = 170;

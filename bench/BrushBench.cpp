@@ -10,6 +10,7 @@
 // (1 when every move's square was painted within its time) and the zoom.
 // Goals: median <= 8 ms and p99 <= 16 ms per move with Warp at Size 500, at both zooms.
 
+#include "BenchNoise.h"
 #include "codecs/FileIO.h"
 #include "codecs/Jpeg.h"
 #include "platform/Dialogs.h"
@@ -45,14 +46,7 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 constexpr int kMoves = 200;
 
-uint32_t Hash(uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7feb352dU;
-  x ^= x >> 15;
-  x *= 0x846ca68bU;
-  x ^= x >> 16;
-  return x;
-}
+using bench::PixelNoise;
 
 // Smooth shading, a face, fine stripes and sensor noise: detail everywhere, as in a photo.
 TBitmap32 Photo() {
@@ -62,7 +56,7 @@ TBitmap32 Photo() {
     for (int x = 0; x < kWidth; ++x) {
       const double dx = (x - kWidth / 2.0) / kWidth, dy = (y - kHeight / 2.0) / kHeight;
       const int face = int(220 * std::exp(-6 * (dx * dx + dy * dy)));
-      const int n = int(Hash(uint32_t(x) * 7919u + uint32_t(y) * 104729u) & 15);
+      const int n = int(PixelNoise(x, y) & 15);
       row[x] = Color32(uint8_t(face + n), uint8_t((face * 3 / 4 + ((x ^ y) & 31)) & 0xFF),
                        uint8_t(y * 200 / kHeight + n), 0xFF);
     }

@@ -1,6 +1,7 @@
 // PNG decoding and encoding against libpng and libspng. Benchmarks of one task share a name
 // and differ in the last part (ours / libpng / libspng), so time ratios read off side by side.
 
+#include "BenchNoise.h"
 #include "codecs/Png.h"
 
 #include <benchmark/benchmark.h>
@@ -21,14 +22,7 @@ constexpr int kPhotoWidth = 4000;
 constexpr int kPhotoHeight = 3000;
 constexpr int kPaletteSide = 256;
 
-uint32_t Hash(uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7feb352dU;
-  x ^= x >> 15;
-  x *= 0x846ca68bU;
-  x ^= x >> 16;
-  return x;
-}
+using gs::bench::Hash;
 
 // Smooth shading with a little sensor noise: what a camera picture looks like to the filters
 // and to deflate.

@@ -3,6 +3,7 @@
 // s_per_cell counters of the two picture sizes, or read WarpSizeRatio's ratio directly.
 // The stamp is the Warp brush's primary stamp, moved round a circle as in a stroke.
 
+#include "BenchNoise.h"
 #include "common/Bitmap32.h"
 #include "common/RemapTransformation.h"
 #include "warp/ApplyBrush.h"
@@ -24,14 +25,7 @@ namespace {
 
 using namespace gs;
 
-uint32_t Hash(uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7feb352dU;
-  x ^= x >> 15;
-  x *= 0x846ca68bU;
-  x ^= x >> 16;
-  return x;
-}
+using bench::PixelNoise;
 
 // An opaque picture with smooth shading and some noise, bound to a mesh like the document's.
 struct TScene {
@@ -45,7 +39,7 @@ struct TScene {
     for (int y = 0; y < height; ++y) {
       TColor32* row = Source.ScanLine(y);
       for (int x = 0; x < width; ++x) {
-        const uint32_t n = Hash(uint32_t(x) * 7919u + uint32_t(y) * 104729u) & 15;
+        const uint32_t n = PixelNoise(x, y) & 15;
         row[x] =
             Color32(uint8_t(x * 255 / width), uint8_t(y * 255 / height), uint8_t(96 + n), 0xFF);
       }

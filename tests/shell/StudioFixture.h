@@ -15,15 +15,6 @@
 
 namespace gs::test {
 
-// A picture with detail everywhere, so that any displacement shows in the pixels.
-inline TBitmap32 Stripes(int w, int h) {
-  TBitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
-  return b;
-}
-
 class TStudioFixture : public ::testing::Test {
 protected:
   TStudioFixture() {

@@ -1,6 +1,7 @@
 #include "shell/document/BrushTool.h"
 
 #include "shell/document/Document.h"
+#include "shell/document/TestFiles.h"
 #include "shell/document/InputRouter.h"
 #include "shell/document/Layers.h"
 
@@ -13,17 +14,10 @@ using namespace gs;
 
 namespace {
 
-TBitmap32 Stripes(int w, int h) {
-  TBitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
-  return b;
-}
-
 class BrushToolTest : public ::testing::Test {
 protected:
   BrushToolTest() {
-    Doc.ReplacePicture(Stripes(120, 90));
+    Doc.ReplacePicture(test::Stripes(120, 90));
     Doc.ImageWidth = 120;
     Doc.ImageHeight = 90;
     Doc.ImageLoaded = true;
@@ -236,13 +230,13 @@ TEST_F(BrushToolTest, ReconstructAtHalfStrengthHalvesTheCentreAndResetWarpClears
       ASSERT_GE(int64_t(now.X) * was.X, 0) << x << ", " << y;
     }
   EXPECT_NE(Doc.ViewBitmap, warped);
-  EXPECT_NE(Doc.ViewBitmap, Stripes(120, 90));
+  EXPECT_NE(Doc.ViewBitmap, test::Stripes(120, 90));
 
   const TBitmap32 reconstructed = Doc.ViewBitmap;
   ResetWarp(Doc);
   EXPECT_TRUE(MeshIsZero());
-  EXPECT_EQ(Doc.SourceBitmap, Stripes(120, 90));
-  EXPECT_EQ(Doc.ViewBitmap, Stripes(120, 90));
+  EXPECT_EQ(Doc.SourceBitmap, test::Stripes(120, 90));
+  EXPECT_EQ(Doc.ViewBitmap, test::Stripes(120, 90));
   EXPECT_EQ(Doc.UndoBitmap, reconstructed);
   EXPECT_EQ(Doc.ToolMode, TToolMode::Reconstruct);  // the brush goes on working
 }

@@ -2,6 +2,7 @@
 
 #include "shell/document/Canvas.h"
 #include "shell/document/Document.h"
+#include "shell/document/TestFiles.h"
 #include "shell/document/Layers.h"
 #include "shell/document/PixelTools.h"
 
@@ -10,13 +11,6 @@
 using namespace gs;
 
 namespace {
-
-TBitmap32 Stripes(int w, int h) {
-  TBitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
-  return b;
-}
 
 // Everything a step may change, to compare states exactly.
 struct TState {
@@ -40,7 +34,7 @@ struct TState {
 class HistoryTest : public ::testing::Test {
 protected:
   HistoryTest() {
-    Doc.ReplacePicture(Stripes(300, 200));
+    Doc.ReplacePicture(test::Stripes(300, 200));
     Doc.ImageWidth = 300;
     Doc.ImageHeight = 200;
     Doc.ImageLoaded = true;

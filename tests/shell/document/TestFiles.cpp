@@ -27,4 +27,11 @@ TBitmap32 Swatch(int width, int height, TColor32 corner) {
   return b;
 }
 
+TBitmap32 Stripes(int width, int height) {
+  TBitmap32 b(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) b.SetPixel(x, y, Color32(uint8_t(x * 7), uint8_t(y * 5), uint8_t((x + y) * 3)));
+  return b;
+}
+
 }  // namespace gs::test

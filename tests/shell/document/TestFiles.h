@@ -24,4 +24,7 @@ private:
 // A small picture with a few distinct opaque colours, the top-left pixel `corner`.
 TBitmap32 Swatch(int width, int height, TColor32 corner = 0xFF2040C0);
 
+// A picture with detail everywhere, so that any displacement shows in the pixels.
+TBitmap32 Stripes(int width, int height);
+
 }  // namespace gs::test
