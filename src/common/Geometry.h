@@ -44,6 +44,14 @@ inline TRect Intersect(const TRect& a, const TRect& b) {
   return r;
 }
 
+// The smallest rectangle holding both; an empty one adds nothing.
+inline TRect Union(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+               std::max(a.Bottom, b.Bottom)};
+}
+
 struct TFloatRect {
   double Left = 0;
   double Top = 0;

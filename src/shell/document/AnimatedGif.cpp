@@ -60,13 +60,6 @@ int LastDifference(const uint8_t* a, const uint8_t* b, int n) {
   return -1;
 }
 
-TRect Union(const TRect& a, const TRect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-               std::max(a.Bottom, b.Bottom)};
-}
-
 }  // namespace
 
 TAnimatedGifWriter::TAnimatedGifWriter(std::span<const TBitmap32* const> paletteFrames,
