@@ -151,6 +151,17 @@ std::vector<TWarpOperation> PlanCaricature(const TFace& face, TCaricaturePreset 
   return ops;
 }
 
+std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int faceIndex,
+                                         TCaricaturePreset preset, double strength) {
+  std::vector<TWarpOperation> ops;
+  for (int i = 0; i < int(faces.size()); ++i) {
+    if (faceIndex >= 0 && i != faceIndex) continue;
+    const std::vector<TWarpOperation> face = PlanCaricature(faces[size_t(i)], preset, strength);
+    ops.insert(ops.end(), face.begin(), face.end());
+  }
+  return ops;
+}
+
 TFace ScaledFace(const TFace& face, double scale) {
   TFace scaled = face;
   scaled.Box = TFloatRect{face.Box.Left * scale, face.Box.Top * scale, face.Box.Right * scale, face.Box.Bottom * scale};

@@ -50,6 +50,10 @@ constexpr int kMaxOperationSize = 2400;
 // The operations of a preset on a face at a strength of 0..1; none at 0.
 std::vector<TWarpOperation> PlanCaricature(const TFace& face, TCaricaturePreset preset, double strength);
 
+// The operations of a preset on one face (faceIndex) or on all of them (faceIndex < 0).
+std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int faceIndex,
+                                         TCaricaturePreset preset, double strength);
+
 // A face scaled about the picture's origin, as a shrunk copy of the picture shows it.
 TFace ScaledFace(const TFace& face, double scale);
 

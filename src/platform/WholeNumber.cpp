@@ -34,4 +34,10 @@ int ParseWholeNumber(const std::string& text, int min, int max, const std::strin
   return value;
 }
 
+bool ParseSwitch(const std::string& text, const std::string& field) {
+  if (text == "on") return true;
+  if (text == "off") return false;
+  throw Exception(field + " is \"on\" or \"off\", not \"" + text + "\"");
+}
+
 }  // namespace gs

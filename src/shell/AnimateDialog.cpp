@@ -5,6 +5,7 @@
 #include "platform/WholeNumber.h"
 #include "shell/document/AnimationPreview.h"
 #include "shell/DialogButtons.h"
+#include "shell/BitmapImage.h"
 #include "platform/Guard.h"
 
 #include <QCheckBox>
@@ -33,19 +34,6 @@ QSpinBox* NewNumberField(int low, int high, int value, QWidget* parent) {
 
 int ParseField(const std::string& text, const QSpinBox& field, const std::string& name) {
   return ParseWholeNumber(text, field.minimum(), field.maximum(), name);
-}
-
-bool ParseSwitch(const std::string& text, const std::string& name) {
-  if (text == "on") return true;
-  if (text == "off") return false;
-  throw Exception(name + " is \"on\" or \"off\", not \"" + text + "\"");
-}
-
-// The image only wraps the frame's pixels; the pixmap made from it keeps a copy of its own.
-QPixmap PixmapOf(const TBitmap32& frame) {
-  const QImage image(reinterpret_cast<const uchar*>(frame.Bits()), frame.Width(), frame.Height(),
-                     qsizetype(frame.Width()) * 4, QImage::Format_ARGB32);
-  return QPixmap::fromImage(image);
 }
 
 }  // namespace

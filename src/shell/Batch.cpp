@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <climits>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -359,6 +360,42 @@ void PrintHistory(TBatch& batch) {
               << "\n";
 }
 
+// One line per face, largest first, in whole picture pixels.
+void PrintFaces(TBatch& batch) {
+  if (!batch.Studio.Document().ImageLoaded) throw Exception("There is no picture to find faces in");
+  const auto point = [](TPointF p) {
+    return std::to_string(std::lround(p.X)) + "," + std::to_string(std::lround(p.Y));
+  };
+  for (const TFace& face : batch.Studio.FindFaces()) {
+    batch.Out << "face " << std::lround(face.Box.Left) << " " << std::lround(face.Box.Top) << " "
+              << std::lround(face.Box.Width()) << " " << std::lround(face.Box.Height()) << " eyes "
+              << point(face.EyeCentre(false)) << " " << point(face.EyeCentre(true)) << " nose "
+              << point(face.NoseTip()) << " mouth " << point(face.MouthCentre()) << " chin "
+              << point(face.Chin()) << "\n";
+  }
+}
+
+// "PRESET [STRENGTH] [all]": Grimacer > Auto Caricature... with the preset (its key), the
+// strength in percent (100 when left out) and all faces or the largest.
+void AutoCaricature(TBatch& batch, const std::string& argument) {
+  if (!FaceModelPresent(batch.Studio.FaceModelPath)) throw Exception(kNoFaceModelMessage);
+  std::vector<std::string> words = Words(argument);
+  const bool all = words.size() > 1 && words.back() == "all";
+  if (all) words.pop_back();
+  if (words.empty() || words.size() > 2) throw Exception("autocaricature takes PRESET [STRENGTH] [all]");
+  if (!PresetByKey(words[0])) {
+    std::string keys;
+    for (const TPresetName& preset : CaricaturePresets()) keys += (keys.empty() ? "" : ", ") + std::string(preset.Key);
+    throw Exception("autocaricature takes one of " + keys + ", not \"" + words[0] + "\"");
+  }
+  batch.Dialogs.AnswerForm(TFormAnswer{"Auto Caricature",
+                                       {{"Preset", words[0]},
+                                        {"Strength", words.size() > 1 ? words[1] : "100"},
+                                        {"All faces", all ? "on" : "off"}},
+                                       true});
+  Trigger(batch.Studio, "AutoCaricature1");
+}
+
 // "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.
 void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
   dialogs.AnswerForm(TFormAnswer{"Print", {{"Output File", AbsolutePath(argument)}}, true});
@@ -386,6 +423,8 @@ const std::map<std::string, TCommand>& Commands() {
       {"stepback", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepBackward1"); }}},
       {"stepforward", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepForward1"); }}},
       {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},
+      {"faces", {TArgument::None, [](TBatch& b, const std::string&) { PrintFaces(b); }}},
+      {"autocaricature", {TArgument::Required, [](TBatch& b, const std::string& arg) { AutoCaricature(b, arg); }}},
       {"restore", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
       {"resetwarp", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "ResetWarp1"); }}},
       {"rotate", {TArgument::Required, [](TBatch& b, const std::string& arg) {

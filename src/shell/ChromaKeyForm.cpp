@@ -5,6 +5,7 @@
 #include "platform/WholeNumber.h"
 #include "shell/document/PictureFiles.h"
 #include "shell/DialogButtons.h"
+#include "shell/BitmapImage.h"
 #include "platform/Guard.h"
 
 #include <QGridLayout>
@@ -95,9 +96,7 @@ void TfrmChromaKey::ShowBackground() {
     imgBackground->clear();
     return;
   }
-  const QImage image(reinterpret_cast<const uchar*>(Background_.Bits()), Background_.Width(),
-                     Background_.Height(), qsizetype(Background_.Width()) * 4,
-                     QImage::Format_ARGB32);
+  const QImage image = WrappedImage(Background_);
   const QSize room = imgBackground->size().expandedTo(QSize(1, 1));
   imgBackground->setPixmap(
       QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));

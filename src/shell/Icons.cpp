@@ -536,6 +536,19 @@ void PaintAnimateCaricature(TIconPainter& p) {
   p.Line(frames[1].center() + QPointF(-3.5, 2.2), frames[1].center() + QPointF(3.5, 2.2), kRedDark, 1.6);
 }
 
+// A face with the eyes blown up and the chin pulled down, and the spark of a one-click change.
+void PaintAutoCaricature(TIconPainter& p) {
+  QPainterPath head = Ellipse(QPointF(21, 24), 15, 16);
+  head.addPath(Polygon(QPolygonF({QPointF(12, 33), QPointF(21, 46), QPointF(30, 33)})));
+  p.Shape(head.simplified(), kSkin);
+  for (const double x : {15.0, 27.0}) {
+    p.Shape(Ellipse(QPointF(x, 21), 5.2, 5.6), kPaper);
+    p.Fill(Ellipse(QPointF(x + 0.8, 21.8), 2.4, 2.4), kOutline);
+  }
+  p.Line(QPointF(18, 33), QPointF(24, 33), kRedDark, 1.8);
+  p.Shape(Star(QPointF(39, 9), 8, 3.2, 4), kYellow);
+}
+
 void PaintBrushSizeSelector(TIconPainter& p) {
   p.Shape(RoundedRect(QRectF(3, 10, 42, 28), 4), kPaper);
   const double radii[] = {1.8, 3, 4.6, 7};
@@ -575,6 +588,7 @@ void PaintKind(TIconPainter& p, TIcon kind) {
     case TIcon::RotateLayer: return PaintRotateLayer(p);
     case TIcon::ComicFilter: return PaintComicFilter(p);
     case TIcon::AnimateCaricature: return PaintAnimateCaricature(p);
+    case TIcon::AutoCaricature: return PaintAutoCaricature(p);
     case TIcon::BrushSizeSelector: return PaintBrushSizeSelector(p);
   }
 }

@@ -42,6 +42,7 @@ enum class TIcon {
   RotateLayer,
   ComicFilter,
   AnimateCaricature,
+  AutoCaricature,
   BrushSizeSelector
 };
 inline constexpr int kIconCount = int(TIcon::BrushSizeSelector) + 1;

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "export/Printing.h"
 #include "platform/WholeNumber.h"
+#include "shell/BitmapImage.h"
 
 #include <QApplication>
 #include <QImage>
@@ -22,9 +23,7 @@ void DrawFittedPicture(QPainter& painter, const QRect& page, const TBitmap32& pi
   const TRect pageRect{page.left(), page.top(), page.left() + page.width(),
                        page.top() + page.height()};
   if (!FitRect(picture.BoundsRect(), pageRect, dest)) return;
-  // The bitmap's 0xAARRGGBB words are exactly Qt's ARGB32 layout, so no copy is needed.
-  const QImage image(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(),
-                     picture.Height(), picture.Width() * 4, QImage::Format_ARGB32);
+  const QImage image = WrappedImage(picture);
   painter.save();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);

@@ -31,4 +31,16 @@ public:
   static void PaintOnlyPump();
 };
 
+// The progress window stays up only while an operation runs, however that ends.
+class TProgressShown {
+public:
+  TProgressShown(TProgressForm& form, const QString& label) : Form_(form) { Form_.Start(label); }
+  ~TProgressShown() { Form_.hide(); }
+  TProgressShown(const TProgressShown&) = delete;
+  TProgressShown& operator=(const TProgressShown&) = delete;
+
+private:
+  TProgressForm& Form_;
+};
+
 }  // namespace gs

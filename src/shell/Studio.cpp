@@ -142,6 +142,8 @@ void TSStudio::CreateActions() {
   Reconstruct1 = Command("Reconstruct1", "Reconstruct", &TSStudio::Reconstruct1Click, TIcon::Reconstruct,
                          "Reconstruct Grimacer Effect");
   ResetWarp1 = Command("ResetWarp1", "Reset Warp", &TSStudio::ResetWarp1Click);
+  AutoCaricature1 = Command("AutoCaricature1", "Auto Caricature...", &TSStudio::AutoCaricature1Click,
+                            TIcon::AutoCaricature);
   // Not a command: its tool bar button shows the photo while pressed (CreateToolBars).
   Before1 = new QAction(MakeIcon(TIcon::Before), QStringLiteral("Before"), this);
   Before1->setObjectName(QStringLiteral("Before1"));
@@ -213,6 +215,7 @@ void TSStudio::CreateActions() {
   // Nothing to save, key, animate or compare before a picture is loaded.
   for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
     action->setEnabled(false);
+  RefreshAutoCaricature();
   AssignShortcuts();
 }
 
@@ -239,6 +242,7 @@ void TSStudio::AssignShortcuts() {
   keys(Warp1, {QKeySequence(Qt::Key_W)});
   keys(wirl1, {QKeySequence(Qt::Key_T)});
   keys(Reconstruct1, {QKeySequence(Qt::Key_R)});
+  keys(AutoCaricature1, {QKeySequence(Qt::Key_A)});
   keys(Eraser1, {QKeySequence(Qt::Key_E)});
   keys(Paintbrush1, {QKeySequence(Qt::Key_B)});
   keys(Eyedropper1, {QKeySequence(Qt::Key_I)});
@@ -265,6 +269,8 @@ void TSStudio::CreateMenus() {
 
   GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
   GrimacerMenu->addActions({Putty1, Warp1, wirl1, Reconstruct1});
+  GrimacerMenu->addSeparator();
+  GrimacerMenu->addAction(AutoCaricature1);
   GrimacerMenu->addSeparator();
   GrimacerMenu->addAction(ResetWarp1);
   GrimacerMenu->addSeparator();
@@ -442,6 +448,7 @@ void TSStudio::EnableDocumentCommands() {
     menu->menuAction()->setEnabled(true);
   for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
     action->setEnabled(true);
+  RefreshAutoCaricature();
 }
 
 void TSStudio::PrepareSave(const std::string& target) {

@@ -3,6 +3,9 @@
 // the document or a subsystem; the handlers keep the names their controls give them.
 
 #include "common/Geometry.h"
+#include "faces/Caricature.h"
+#include "faces/Face.h"
+#include "faces/FaceFinder.h"
 #include "platform/DataFolders.h"
 #include "platform/Dialogs.h"
 #include "shell/document/Animation.h"
@@ -37,6 +40,7 @@ class QToolBar;
 namespace gs {
 
 class TAnimateDialog;
+class TAutoCaricatureDialog;
 class TBrushLayer;
 class TFilterRunner;
 class TForm2;
@@ -161,6 +165,19 @@ public:
   void KeyPickedColour();
   void ChangeBackground1Click();
 
+  // Auto Caricature (StudioAutoCaricature.cpp).
+  void AutoCaricature1Click();
+  // The landmark model; the tests point it elsewhere. Without it the command is disabled.
+  std::string FaceModelPath = kDefaultFaceModel;
+  // The command is there with a picture and the model.
+  void RefreshAutoCaricature();
+  // The faces of the picture as shown, largest first. Waits for the model, read on first use,
+  // with the progress window up; fails with kNoFaceModelMessage without it.
+  std::vector<TFace> FindFaces();
+  // A preset on one face (or all, faceIndex < 0) as one step of the history.
+  void ApplyAutoCaricature(const std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
+                           double strength);
+
   // Animate Caricature (StudioAnimate.cpp).
   void mAnimateCaricatureClick();
   // Writes the animation with the progress window up; false when Escape stopped it.
@@ -220,6 +237,7 @@ public:
   TForm2* Form2 = nullptr;          // the about box
   TfrmChromaKey* frmChromaKey = nullptr;  // made at first use, kept with its settings
   TAnimateDialog* AnimateDialog = nullptr;  // made at first use, kept with its settings
+  TAutoCaricatureDialog* AutoCaricatureDialog = nullptr;  // made at first use, kept likewise
   TFontChoice TextFont;             // the font dialog keeps the font chosen last
 
   // Menus.
@@ -251,6 +269,7 @@ public:
   QAction* wirl1 = nullptr;
   QAction* Reconstruct1 = nullptr;
   QAction* ResetWarp1 = nullptr;
+  QAction* AutoCaricature1 = nullptr;
   QAction* Before1 = nullptr;  // the tool bar's Before: acts while held, not when clicked
   QAction* Comicfilter1 = nullptr;
   QAction* Original1 = nullptr;

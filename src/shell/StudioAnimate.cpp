@@ -10,22 +10,6 @@
 
 namespace gs {
 
-namespace {
-
-// The progress window stays up only while the frames are made, however that ends.
-class TProgressShown {
-public:
-  TProgressShown(TProgressForm& form, const QString& label) : Form_(form) { Form_.Start(label); }
-  ~TProgressShown() { Form_.hide(); }
-  TProgressShown(const TProgressShown&) = delete;
-  TProgressShown& operator=(const TProgressShown&) = delete;
-
-private:
-  TProgressForm& Form_;
-};
-
-}  // namespace
-
 void TSStudio::mAnimateCaricatureClick() {
   if (!Doc.ImageLoaded) return;
   // A pixel tool has baked the warp into the picture by now, and a brush left its strokes in

@@ -67,6 +67,7 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   // The hidden comic filter leaves its place free.
   sbtnAnimateCaricature = AddButton(right, row(8), s.mAnimateCaricature);
   sbtnReconstruct = AddButton(left, row(9), s.Reconstruct1);
+  sbtnAutoCaricature = AddButton(right, row(9), s.AutoCaricature1);
 
   BrushSizeMenu = new QMenu(this);
   N4 = AddSizeItem(6, 1);

@@ -55,7 +55,8 @@ public:
   QToolButton* sbtnChangeBackground = nullptr;
   QToolButton* sbtnRotateLayer = nullptr;
   QToolButton* sbtnAnimateCaricature = nullptr;
-  QToolButton* sbtnReconstruct = nullptr;  // Reconstruct Grimacer Effect, in a row of its own
+  QToolButton* sbtnReconstruct = nullptr;  // Reconstruct Grimacer Effect
+  QToolButton* sbtnAutoCaricature = nullptr;  // beside it
   QToolButton* SpeedButton15 = nullptr;  // Comic Filter, hidden
   QToolButton* RxSpeedButton1 = nullptr; // Brush Size Selector
   TColorSelector* ColorSelector1 = nullptr;

@@ -46,6 +46,7 @@ protected:
     std::ostringstream err;
     EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 1);
     Dialogs_.ClearMessages();
+    Dialogs_.ClearPendingAnswers();  // the answers a failed command left unasked
     return err.str();
   }
   TDocument& Doc() { return Studio_->Document(); }

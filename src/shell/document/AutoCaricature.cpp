@@ -8,17 +8,6 @@ std::string AutoCaricatureStepName(TCaricaturePreset preset) {
   return std::string("Auto Caricature: ") + PresetCaption(preset);
 }
 
-std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int faceIndex,
-                                         TCaricaturePreset preset, double strength) {
-  std::vector<TWarpOperation> ops;
-  for (int i = 0; i < int(faces.size()); ++i) {
-    if (faceIndex >= 0 && i != faceIndex) continue;
-    const std::vector<TWarpOperation> face = PlanCaricature(faces[size_t(i)], preset, strength);
-    ops.insert(ops.end(), face.begin(), face.end());
-  }
-  return ops;
-}
-
 TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int faceIndex,
                           TCaricaturePreset preset, double strength) {
   const std::vector<TWarpOperation> ops = PlanForFaces(faces, faceIndex, preset, strength);

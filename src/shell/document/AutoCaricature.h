@@ -20,10 +20,6 @@ inline constexpr const char* kNoFaceMessage =
 // "Auto Caricature: Big Eyes"
 std::string AutoCaricatureStepName(TCaricaturePreset preset);
 
-// The operations of a preset on one face (faceIndex) or on all of them (faceIndex < 0).
-std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int faceIndex,
-                                         TCaricaturePreset preset, double strength);
-
 // Bends the picture's mesh; one history step, and the undo snapshot taken first. Nothing
 // changes at strength 0. Returns the part of the picture to repaint.
 TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int faceIndex,

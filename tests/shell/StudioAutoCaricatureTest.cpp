@@ -1,0 +1,106 @@
+// Auto Caricature from the main window and the batch mode: the command, its dialog, the history
+// step it makes, and what happens without a face or without the face model.
+
+#include "StudioFixture.h"
+#include "codecs/Bmp.h"
+#include "codecs/FileIO.h"
+#include "shell/AutoCaricatureDialog.h"
+#include "shell/ToolsForm.h"
+#include "shell/document/AutoCaricature.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QSlider>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace gs;
+
+namespace {
+
+const std::string kAstronaut = GS_TESTDATA_DIR "/faces/astronaut.png";
+
+class StudioAutoCaricatureTest : public test::TStudioFixture {
+protected:
+  // How many pixels of a square around a point differ between two pictures.
+  static int Differences(const TBitmap32& a, const TBitmap32& b, TPoint centre, int radius) {
+    int n = 0;
+    for (int y = centre.Y - radius; y <= centre.Y + radius; ++y)
+      for (int x = centre.X - radius; x <= centre.X + radius; ++x) n += a.Pixel(x, y) != b.Pixel(x, y);
+    return n;
+  }
+};
+
+TEST_F(StudioAutoCaricatureTest, PresetIsOneStepThatStepsBackExactlyAndReconstructPullsOneEyeBack) {
+  Run("open " + kAstronaut);
+  const TBitmap32 photo = Doc().ViewBitmap;
+  Run("autocaricature alien 60\nstepback\n");
+  EXPECT_EQ(Doc().ViewBitmap, photo);
+  Run("autocaricature bigeyes");
+  ASSERT_EQ(Doc().History.Count(), 1);  // the step taken back gave way to the new one
+  EXPECT_EQ(Doc().History.Step(1).Name, "Auto Caricature: Big Eyes");
+  const TBitmap32 bigEyes = Doc().ViewBitmap;
+  // The eyes of the astronaut are near (204, 102) and (247, 105).
+  const TPoint left{204, 102}, right{247, 105};
+  ASSERT_GT(Differences(bigEyes, photo, left, 8), 100);
+  ASSERT_GT(Differences(bigEyes, photo, right, 8), 100);
+  // The brush stays usable at once: Reconstruct at full effect pulls the left eye back.
+  Run("tool reconstruct\nsize 41\neffect 100\nstroke 204,102 hold 20\n");
+  EXPECT_LT(Differences(Doc().ViewBitmap, photo, left, 3), 10);
+  EXPECT_EQ(Differences(Doc().ViewBitmap, bigEyes, right, 8), 0);
+  // What the mesh holds is what Animate Caricature plays.
+  Run("animate 4 10 " + Dir_.Path("bent.gif"));
+  EXPECT_GT(ReadFileBytes(Dir_.Path("bent.gif")).size(), 1000u);
+}
+
+TEST_F(StudioAutoCaricatureTest, DialogPreviewFollowsPresetAndStrengthAndStrengthZeroChangesNothing) {
+  Run("open " + kAstronaut);
+  const TBitmap32 photo = Doc().ViewBitmap;
+  TAutoCaricatureDialog dialog;
+  dialog.Prepare(photo, Studio_->FindFaces());
+  const TBitmap32 bigEyes = dialog.PreviewResult();
+  dialog.lbPresets->setCurrentRow(2);  // Bobble Head
+  EXPECT_NE(dialog.PreviewResult(), bigEyes);
+  dialog.tbStrength->setValue(0);
+  const TBitmap32 untouched = dialog.PreviewResult();
+  dialog.lbPresets->setCurrentRow(0);
+  EXPECT_EQ(dialog.PreviewResult(), untouched);
+  EXPECT_EQ(dialog.Preset(), TCaricaturePreset::BigEyes);
+
+  Run("autocaricature twisted 0");
+  EXPECT_EQ(Doc().ViewBitmap, photo);
+  EXPECT_EQ(Doc().History.Count(), 0);
+}
+
+TEST_F(StudioAutoCaricatureTest, CommandSitsAfterTheBrushesWithKeyAAndOnThePalette) {
+  QAction* command = Studio_->AutoCaricature1;
+  const QList<QAction*> grimacer = Studio_->GrimacerMenu->actions();
+  EXPECT_GT(grimacer.indexOf(command), grimacer.indexOf(Studio_->Reconstruct1));
+  EXPECT_EQ(command->shortcut(), QKeySequence(Qt::Key_A));
+  EXPECT_EQ(Studio_->ToolsForm->sbtnAutoCaricature->defaultAction(), command);
+  EXPECT_FALSE(command->isEnabled());  // no picture yet
+  Run("open " + kAstronaut);
+  EXPECT_TRUE(command->isEnabled());
+}
+
+TEST_F(StudioAutoCaricatureTest, NoFaceSaysSoAndNoModelDisablesTheCommandWithItsReason) {
+  const TBitmap32 plain(160, 120, 0xFF8090A0);
+  WriteFileBytes(Dir_.Path("plain.bmp"), EncodeBmp32(plain));
+  Run("open " + Dir_.Path("plain.bmp"));
+  Run("faces");  // prints nothing
+  EXPECT_NE(Fails("autocaricature bigeyes").find(kNoFaceMessage), std::string::npos);
+  EXPECT_EQ(Doc().ViewBitmap, plain);
+  EXPECT_EQ(Doc().History.Count(), 0);
+  EXPECT_NE(Fails("autocaricature bigears").find("not \"bigears\""), std::string::npos);
+
+  Studio_->FaceModelPath = Dir_.Path("missing.dat");
+  Run("open " + kAstronaut);
+  EXPECT_FALSE(Studio_->AutoCaricature1->isEnabled());
+  EXPECT_EQ(Studio_->AutoCaricature1->toolTip().toStdString(), kNoFaceModelMessage);
+  for (const char* line : {"faces", "autocaricature bigeyes"})
+    EXPECT_NE(Fails(line).find(kNoFaceModelMessage), std::string::npos) << line;
+}
+
+}  // namespace
