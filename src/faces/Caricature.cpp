@@ -87,7 +87,7 @@ void TinyMouth(const TFace& face, std::vector<TWarpOperation>& ops) {
 
 void PointyChin(const TFace& face, std::vector<TWarpOperation>& ops) {
   const double size = face.Box.Width();
-  const TPointF chin = face.Chin();
+  const TPointF chin = face.ChinCentre();
   ops.push_back(Drag(chin, Offset(chin, AxesOf(face).Down, size * 0.3), size * 0.6));
 }
 
@@ -99,7 +99,7 @@ void Plan(const TFace& face, TCaricaturePreset preset, std::vector<TWarpOperatio
     case TCaricaturePreset::TinyEyes: Eyes(face, false, ops); break;
     case TCaricaturePreset::BobbleHead:
       ops.push_back(Warp(Offset(face.NoseBridge(), axes.Down, -faceSide * 0.15), faceSide * 2.2, true, 0.5f, 3));
-      ops.push_back(Warp(Offset(face.Chin(), axes.Down, faceSide * 0.35), faceSide * 1.1, false, 0.3f, 4));
+      ops.push_back(Warp(Offset(face.ChinCentre(), axes.Down, faceSide * 0.35), faceSide * 1.1, false, 0.3f, 4));
       break;
     case TCaricaturePreset::BigGrin:
       // The corners pulled apart and a little up.
@@ -167,6 +167,15 @@ TFace ScaledFace(const TFace& face, double scale) {
   scaled.Box = TFloatRect{face.Box.Left * scale, face.Box.Top * scale, face.Box.Right * scale, face.Box.Bottom * scale};
   for (TPointF& p : scaled.Points) p = TPointF{p.X * scale, p.Y * scale};
   return scaled;
+}
+
+std::vector<TWarpOperation> ScaledOperations(std::vector<TWarpOperation> operations, double scale) {
+  for (TWarpOperation& op : operations) {
+    op.From = TPointF{op.From.X * scale, op.From.Y * scale};
+    op.To = TPointF{op.To.X * scale, op.To.Y * scale};
+    op.Size = std::max(5, int(std::lround(op.Size * scale)));
+  }
+  return operations;
 }
 
 TRect ApplyWarpOperations(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,

@@ -56,6 +56,8 @@ std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int fa
 
 // A face scaled about the picture's origin, as a shrunk copy of the picture shows it.
 TFace ScaledFace(const TFace& face, double scale);
+// Operations scaled likewise: what they do to the picture, done to a shrunk copy of it.
+std::vector<TWarpOperation> ScaledOperations(std::vector<TWarpOperation> operations, double scale);
 
 // Applies the operations to the mesh and re-renders dst from source where they act.
 // `beforeChange` hears of each mesh rectangle before it changes (the history keeps it).

@@ -8,6 +8,7 @@ TCaricaturePreview::TCaricaturePreview(const TBitmap32& picture, const std::vect
   const TSize size = FittedSize(picture.Width(), picture.Height(), maxSide);
   Original_ = size.Width == picture.Width() ? picture : ShrinkPicture(picture, size.Width, size.Height);
   Scale_ = picture.Width() > 0 ? double(Original_.Width()) / picture.Width() : 1.0;
+  PictureFaces_ = faces;
   for (const TFace& face : faces) Faces_.push_back(ScaledFace(face, Scale_));
 }
 
@@ -15,7 +16,8 @@ const TBitmap32& TCaricaturePreview::Render(TCaricaturePreset preset, double str
   Result_ = Original_;
   Mesh_.Bind(Original_, Result_);
   Mesh_.VectorMap().Clear();
-  ApplyWarpOperations(Mesh_, Original_, Result_, PlanForFaces(Faces_, faceIndex, preset, strength));
+  ApplyWarpOperations(Mesh_, Original_, Result_,
+                      ScaledOperations(PlanForFaces(PictureFaces_, faceIndex, preset, strength), Scale_));
   return Result_;
 }
 

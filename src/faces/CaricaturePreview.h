@@ -17,6 +17,7 @@ public:
   TCaricaturePreview(const TBitmap32& picture, const std::vector<TFace>& faces, int maxSide);
 
   const TBitmap32& Original() const { return Original_; }
+  // The faces as the copy shows them.
   const std::vector<TFace>& Faces() const { return Faces_; }
   // Copy pixels per picture pixel.
   double Scale() const { return Scale_; }
@@ -29,6 +30,9 @@ private:
   TBitmap32 Result_;
   TRemapTransformation Mesh_;
   std::vector<TFace> Faces_;
+  // The faces on the picture itself: the presets are planned there, with the stamp sizes the
+  // picture would get, and only then shrunk with it.
+  std::vector<TFace> PictureFaces_;
   double Scale_ = 1;
 };
 

@@ -28,6 +28,8 @@ struct TFace {
   double MouthWidth() const;
   // The lowest point of the jaw.
   TPointF Chin() const;
+  // The middle of the jaw line: the chin even when the head is tilted.
+  TPointF ChinCentre() const { return Points[8]; }
   // How far a face is from looking straight down the picture: the angle, in radians, of the
   // line between the eyes.
   double Roll() const;

@@ -24,8 +24,10 @@ struct TFaceFinder::TModel {
   dlib::shape_predictor Landmarks;
 };
 
-TFaceFinder::TFaceFinder(const std::string& modelPath) : Model_(std::make_unique<TModel>()) {
+TFaceFinder::TFaceFinder(const std::string& modelPath) {
+  // Before the detector is built, which takes a moment of its own.
   if (!FaceModelPresent(modelPath)) throw Exception(kNoFaceModelMessage);
+  Model_ = std::make_unique<TModel>();
   try {
     dlib::deserialize(modelPath) >> Model_->Landmarks;
   } catch (const std::exception& e) {

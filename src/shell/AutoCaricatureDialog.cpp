@@ -171,6 +171,7 @@ void TAutoCaricatureDialog::Release() {
   Faces_.clear();
   Overview_.reset();
   Preview_.reset();
+  Thumbnails_.reset();
   Result_ = TBitmap32();
   imgFaces->clear();
   imgPreview->clear();
@@ -194,6 +195,7 @@ void TAutoCaricatureDialog::ChooseFace(int index) {
 void TAutoCaricatureDialog::FacesChange() {
   if (!Picture_) return;
   Preview_ = PreviewAround(*Picture_, Faces_, FaceIndex(), 2.6, kPreviewSide);
+  Thumbnails_ = PreviewAround(*Picture_, Faces_, Face_, 1.8, kThumbnailSide);
   ShowFaces();
   ShowThumbnails();
   ShowPreview();
@@ -228,12 +230,9 @@ void TAutoCaricatureDialog::ShowFaces() {
 }
 
 void TAutoCaricatureDialog::ShowThumbnails() {
-  if (!Preview_) return;
-  // Each preset on the chosen face alone, cut from the preview's copy.
-  const std::unique_ptr<TCaricaturePreview> thumbnails =
-      PreviewAround(Preview_->Original(), Preview_->Faces(), Face_, 1.8, kThumbnailSide);
+  if (!Thumbnails_) return;
   for (int row = 0; row < lbPresets->count(); ++row) {
-    const TBitmap32& shown = thumbnails->Render(CaricaturePresets()[size_t(row)].Preset, Strength(), Face_);
+    const TBitmap32& shown = Thumbnails_->Render(CaricaturePresets()[size_t(row)].Preset, Strength(), Face_);
     lbPresets->item(row)->setIcon(QIcon(PixmapOf(shown)));
   }
 }

@@ -81,6 +81,7 @@ private:
   // The whole picture with the faces, and the chosen faces with some room around them.
   std::unique_ptr<TCaricaturePreview> Overview_;
   std::unique_ptr<TCaricaturePreview> Preview_;
+  std::unique_ptr<TCaricaturePreview> Thumbnails_;  // the chosen face alone
   TBitmap32 Result_;
   int Face_ = 0;
   bool Confirmed_ = false;

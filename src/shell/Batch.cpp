@@ -65,8 +65,10 @@ struct TCommand {
 void Trigger(TSStudio& studio, const std::string& name) {
   auto* action = studio.findChild<QAction*>(QString::fromStdString(name));
   if (!action) throw Exception("There is no command \"" + name + "\"");
-  if (!action->isEnabled())
-    throw Exception("\"" + action->text().remove(QLatin1Char('&')).toStdString() + "\" is not available now");
+  if (!action->isEnabled()) {
+    const std::string caption = action->text().remove(QLatin1Char('&')).toStdString();
+    throw Exception(std::string("\"").append(caption).append("\" is not available now"));
+  }
   action->trigger();
 }
 
