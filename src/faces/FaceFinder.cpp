@@ -3,6 +3,13 @@
 #include "common/Errors.h"
 #include "common/Shrink.h"
 
+// dlib's settings first, so that it leaves BLAS and LAPACK out: the detector and the landmark
+// model multiply only small matrices, dlib's own loops serve them, and the program need not load
+// BLAS, LAPACK and Fortran's runtime at every start for them.
+#include <dlib/assert.h>
+#include <dlib/test_for_odr_violations.h>
+#undef DLIB_USE_BLAS
+#undef DLIB_USE_LAPACK
 #include <dlib/image_processing.h>
 #include <dlib/image_processing/frontal_face_detector.h>
 
