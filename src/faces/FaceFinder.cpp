@@ -48,6 +48,11 @@ TFaceFinder::~TFaceFinder() = default;
 
 namespace {
 
+// How sure the detector must be. Faces looking into the camera score from about 0.9 up; badges,
+// patterns and the backs of heads that merely look like a face score below 0.2, and a preset
+// bending one of those would be worse than finding no face at all.
+constexpr double kMinimumConfidence = 0.2;
+
 // The scale of the copy the detector sees.
 double DetectionScale(int width, int height) {
   double scale = std::min(1.0, double(TFaceFinder::kDetectionSide) / std::max(width, height));
@@ -94,7 +99,7 @@ std::vector<TFace> TFaceFinder::Find(const TBitmap32& picture) const {
   std::vector<dlib::rectangle> boxes;
   {
     std::lock_guard lock(Model_->DetectorLock);
-    boxes = Model_->Detector(image);
+    boxes = Model_->Detector(image, kMinimumConfidence);
   }
   const double back = 1.0 / scale;
   for (const dlib::rectangle& box : boxes) {

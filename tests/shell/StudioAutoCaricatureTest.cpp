@@ -3,6 +3,7 @@
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
+#include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "shell/AutoCaricatureDialog.h"
 #include "shell/ToolsForm.h"
@@ -72,6 +73,24 @@ TEST_F(StudioAutoCaricatureTest, DialogPreviewFollowsPresetAndStrengthAndStrengt
   Run("autocaricature twisted 0");
   EXPECT_EQ(Doc().ViewBitmap, photo);
   EXPECT_EQ(Doc().History.Count(), 0);
+}
+
+TEST_F(StudioAutoCaricatureTest, OneFaceOrAllFaces) {
+  // The astronaut twice, side by side.
+  TBitmap32 pair(1024, 512);
+  const TBitmap32 one = DecodePicture(".png", ReadFileBytes(kAstronaut)).Bitmap;
+  pair.CopyRect(0, 0, one, one.BoundsRect());
+  pair.CopyRect(512, 0, one, one.BoundsRect());
+  WriteFileBytes(Dir_.Path("pair.bmp"), EncodeBmp32(pair));
+  Run("open " + Dir_.Path("pair.bmp"));
+  ASSERT_EQ(Studio_->FindFaces().size(), 2u);
+  const TPoint eyes[] = {{204, 102}, {204 + 512, 102}};
+  const auto bent = [&](const TPoint& eye) { return Differences(Doc().ViewBitmap, pair, eye, 8) > 100; };
+
+  Run("autocaricature bigeyes");
+  EXPECT_NE(bent(eyes[0]), bent(eyes[1]));  // the first face found, and only it
+  Run("stepback\nautocaricature bigeyes 100 all");
+  EXPECT_TRUE(bent(eyes[0]) && bent(eyes[1]));
 }
 
 TEST_F(StudioAutoCaricatureTest, CommandSitsAfterTheBrushesWithKeyAAndOnThePalette) {
