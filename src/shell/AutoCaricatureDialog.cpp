@@ -4,6 +4,7 @@
 #include "platform/Guard.h"
 #include "platform/WholeNumber.h"
 #include "shell/BitmapImage.h"
+#include "shell/Checkerboard.h"
 #include "shell/DialogButtons.h"
 
 #include <QCheckBox>
@@ -82,6 +83,15 @@ std::unique_ptr<TCaricaturePreview> PreviewAround(const TBitmap32& picture, cons
   std::vector<TFace> moved;
   for (const TFace& face : faces) moved.push_back(Moved(face, -cut.Left, -cut.Top));
   return std::make_unique<TCaricaturePreview>(part, moved, side);
+}
+
+// A picture as the main window shows it: its transparent parts on the checkerboard.
+QImage OnCheckerboard(const TBitmap32& picture) {
+  QImage image(picture.Width(), picture.Height(), QImage::Format_ARGB32_Premultiplied);
+  QPainter painter(&image);
+  PaintCheckerboard(painter, image.rect());
+  painter.drawImage(0, 0, WrappedImage(picture));
+  return image;
 }
 
 // Where a label shows its centred pixmap.
@@ -211,7 +221,7 @@ void TAutoCaricatureDialog::StrengthChange() {
 
 void TAutoCaricatureDialog::ShowFaces() {
   if (!Overview_) return;
-  QImage image = WrappedImage(Overview_->Original()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QImage image = OnCheckerboard(Overview_->Original());
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const std::vector<TFace>& faces = Overview_->Faces();
@@ -233,14 +243,14 @@ void TAutoCaricatureDialog::ShowThumbnails() {
   if (!Thumbnails_) return;
   for (int row = 0; row < lbPresets->count(); ++row) {
     const TBitmap32& shown = Thumbnails_->Render(CaricaturePresets()[size_t(row)].Preset, Strength(), Face_);
-    lbPresets->item(row)->setIcon(QIcon(PixmapOf(shown)));
+    lbPresets->item(row)->setIcon(QIcon(QPixmap::fromImage(OnCheckerboard(shown))));
   }
 }
 
 void TAutoCaricatureDialog::ShowPreview() {
   if (!Preview_) return;
   Result_ = Preview_->Render(Preset(), Strength(), FaceIndex());
-  QPixmap shown = PixmapOf(Result_);
+  QPixmap shown = QPixmap::fromImage(OnCheckerboard(Result_));
   // A small photo's face is shown as large as the room allows.
   const QSize room = imgPreview->contentsRect().size();
   if (shown.width() < room.width() && shown.height() < room.height())

@@ -11,6 +11,7 @@
 #include "plugins/qt/QtFilterUi.h"
 #include "shell/AboutBox.h"
 #include "shell/BrushLayer.h"
+#include "shell/Checkerboard.h"
 #include "shell/Icons.h"
 #include "shell/ImageSizeDialog.h"
 #include "shell/ImageView.h"
@@ -52,12 +53,6 @@
 #include <QWheelEvent>
 
 namespace gs {
-
-namespace {
-constexpr int kCheckerSquare = 8;
-constexpr QRgb kCheckerGrey = 0xFFB0B0B0;
-constexpr QRgb kCheckerWhite = 0xFFFFFFFF;
-}  // namespace
 
 TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent) {
   FormCreate();
@@ -685,15 +680,7 @@ QMenu* TSStudio::createPopupMenu() {
 
 void TSStudio::DstImgPaintStage(QPainter& painter, const QRect& exposed) {
   if (!Doc.ImageLoaded) return;
-  // Squares counted from the view's top-left corner; the top-left one is grey.
-  const int c0 = exposed.left() / kCheckerSquare;
-  const int r0 = exposed.top() / kCheckerSquare;
-  const int c1 = exposed.right() / kCheckerSquare;
-  const int r1 = exposed.bottom() / kCheckerSquare;
-  for (int r = r0; r <= r1; ++r)
-    for (int c = c0; c <= c1; ++c)
-      painter.fillRect(c * kCheckerSquare, r * kCheckerSquare, kCheckerSquare, kCheckerSquare,
-                       QColor::fromRgba((c + r) % 2 == 0 ? kCheckerGrey : kCheckerWhite));
+  PaintCheckerboard(painter, exposed);
 }
 
 // ---- Life cycle ----
