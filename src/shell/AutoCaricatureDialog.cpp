@@ -154,6 +154,8 @@ TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent) : QDialog(parent) 
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(lbPresets, &QListWidget::currentRowChanged, this, [this] { RunGuarded([this] { PresetChange(); }); });
+  // A double click on a preset is the quick way: choose it and apply.
+  connect(lbPresets, &QListWidget::itemDoubleClicked, this, [this] { RunGuarded([this] { btnApplyClick(); }); });
   connect(tbStrength, &QSlider::valueChanged, this, [this] { RunGuarded([this] { StrengthChange(); }); });
   connect(cbAllFaces, &QCheckBox::toggled, this, [this] { RunGuarded([this] { FacesChange(); }); });
   connect(btnApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnApplyClick(); }); });
