@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "export/Printing.h"
 #include "platform/WholeNumber.h"
+#include "platform/qt/WaitCursor.h"
 #include "shell/BitmapImage.h"
 
 #include <QApplication>
@@ -49,13 +50,6 @@ bool TPrintForm::AnswerScripted(const TFormAnswer& answer) {
   }
   return answer.Ok;
 }
-
-namespace {
-struct TWaitCursor {
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-}  // namespace
 
 bool RunPrint(QPrinter& printer, const TPrintSource& source) {
   TPrintForm form(printer);

@@ -3,6 +3,7 @@
 
 #include "common/Errors.h"
 #include "faces/SharedFaceFinder.h"
+#include "platform/qt/WaitCursor.h"
 #include "shell/AutoCaricatureDialog.h"
 #include "shell/ProgressForm.h"
 #include "shell/Studio.h"
@@ -51,6 +52,7 @@ void TSStudio::ApplyAutoCaricature(const std::vector<TFace>& faces, int faceInde
   // Reconstruct or Warp can go on from the result at once.
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
+  const TWaitCursor busy;  // a whole head on a large photo takes a second
   const TRect changed = gs::ApplyAutoCaricature(Doc, faces, faceIndex, preset, strength);
   RefreshHistory();
   Repaint(changed);

@@ -1,6 +1,7 @@
 // Undo, Restore, Image Size and the canvas rotations of the main window.
 
 #include "platform/Dialogs.h"
+#include "platform/qt/WaitCursor.h"
 #include "shell/ImageSizeDialog.h"
 #include "shell/ImageView.h"
 #include "shell/Studio.h"
@@ -10,17 +11,6 @@
 #include <QGuiApplication>
 
 namespace gs {
-
-namespace {
-// The hourglass while a large picture is resampled.
-class TBusyCursor {
-public:
-  TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-}  // namespace
 
 void TSStudio::ToolButton1Click() {
   if (!Doc.ImageLoaded) return;
@@ -41,7 +31,7 @@ void TSStudio::ToolButton18Click() {
 void TSStudio::ResizeImage1Click() {
   fsize->Prepare(Doc.ImageWidth, Doc.ImageHeight);
   if (!Dialogs().RunForm(*fsize)) return;
-  TBusyCursor busy;
+  const TWaitCursor busy;  // a large picture takes a moment to resample
   ResizeCanvas(Doc, fsize->ChosenWidth(), fsize->ChosenHeight());
   ApplyZoom();
   RefreshView();

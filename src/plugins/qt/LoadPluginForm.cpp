@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "platform/Guard.h"
+#include "platform/qt/WaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,19 +14,6 @@
 #include <QVBoxLayout>
 
 namespace gs {
-
-namespace {
-
-// The hourglass for as long as a scan runs, also when it fails.
-class TWaitCursor {
-public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-}  // namespace
 
 TLoadPluginForm::TLoadPluginForm(std::function<void(const std::string&, bool)> buildFilterMenu, QWidget* parent)
     : QDialog(parent), BuildFilterMenu_(std::move(buildFilterMenu)) {
