@@ -110,9 +110,18 @@ TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent) : QDialog(parent) 
     if (!Overview_) return;
     const QPointF origin = PixmapOrigin(*imgFaces, Overview_->Original());
     const TPointF p{at.x() - origin.x(), at.y() - origin.y()};
+    // The nearest face whose frame, grown to twice its size, holds the click: faces are small
+    // targets on a shrunk group photo.
     const std::vector<TFace>& faces = Overview_->Faces();
-    for (int i = 0; i < int(faces.size()); ++i)
-      if (faces[size_t(i)].Box.StrictlyContains(p)) return ChooseFace(i);
+    int nearest = -1;
+    double best = 0;
+    for (int i = 0; i < int(faces.size()); ++i) {
+      const TFloatRect& b = faces[size_t(i)].Box;
+      const TPointF centre{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+      const double d = std::max(std::abs(p.X - centre.X) / b.Width(), std::abs(p.Y - centre.Y) / b.Height());
+      if (d < 1.0 && (nearest < 0 || d < best)) nearest = i, best = d;
+    }
+    if (nearest >= 0) ChooseFace(nearest);
   };
   imgPreview = NewPictureLabel(new QLabel(this), kPreviewSide);
 
@@ -228,15 +237,19 @@ void TAutoCaricatureDialog::ShowFaces() {
   painter.setRenderHint(QPainter::Antialiasing);
   const std::vector<TFace>& faces = Overview_->Faces();
   for (int i = 0; i < int(faces.size()); ++i) {
+    // A dark edge under each frame, so that it shows on light and dark photos alike.
     const bool chosen = cbAllFaces->isChecked() || i == Face_;
-    painter.setPen(QPen(chosen ? QColor(255, 214, 0) : QColor(255, 255, 255, 200), chosen ? 2.0 : 1.0,
-                        chosen ? Qt::SolidLine : Qt::DashLine));
+    const QRectF frame = RectOf(faces[size_t(i)].Box);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(RectOf(faces[size_t(i)].Box));
+    painter.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
+    painter.drawRect(frame);
+    painter.setPen(QPen(chosen ? QColor(255, 214, 0) : QColor(255, 255, 255), 1.5));
+    painter.drawRect(frame);
   }
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(0, 230, 255));
-  for (const TPointF& p : faces[size_t(Face_)].Points) painter.drawEllipse(QPointF(p.X, p.Y), 1.6, 1.6);
+  const double dot = std::clamp(faces[size_t(Face_)].Box.Width() / 60, 0.6, 1.6);
+  for (const TPointF& p : faces[size_t(Face_)].Points) painter.drawEllipse(QPointF(p.X, p.Y), dot, dot);
   painter.end();
   imgFaces->setPixmap(QPixmap::fromImage(image));
 }
