@@ -12,8 +12,8 @@ TBytes ProtectedKey() {
   constexpr std::string_view phrase = "Ostrelvan Kinburn";
   const TSha1Digest digest =
       Sha1(TByteSpan(reinterpret_cast<const uint8_t*>(phrase.data()), phrase.size()));
-  TBytes key(digest.begin(), digest.end());
-  key.resize(24, 0);
+  TBytes key(24, 0);  // the digest, zero-padded to a 192-bit key
+  std::copy(digest.begin(), digest.end(), key.begin());
   return key;
 }
 
