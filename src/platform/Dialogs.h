@@ -78,6 +78,17 @@ TDialogs& Dialogs();
 // Installs a service (not owned); returns the previous one so scopes can restore it.
 TDialogs* SetDialogs(TDialogs* dialogs);
 
+// Shows a form prepared for one use, then lets go of what it was prepared with (its Release),
+// however the form ends.
+template <class TPreparedForm>
+bool RunPreparedForm(TPreparedForm& form) {
+  struct TRelease {
+    TPreparedForm& Form;
+    ~TRelease() { Form.Release(); }
+  } release{form};
+  return Dialogs().RunForm(form);
+}
+
 // Shows a simple message through the dialog service.
 void ShowMessage(const std::string& text);
 

@@ -22,15 +22,7 @@ void TSStudio::mAnimateCaricatureClick() {
   }
   if (!AnimateDialog) AnimateDialog = new TAnimateDialog(this);
   AnimateDialog->Prepare(scene);
-  bool confirmed = false;
-  try {
-    confirmed = Dialogs().RunForm(*AnimateDialog);
-  } catch (...) {
-    AnimateDialog->Release();
-    throw;
-  }
-  AnimateDialog->Release();
-  if (!confirmed) return;
+  if (!RunPreparedForm(*AnimateDialog)) return;
   WriteAnimation(scene, AnimateDialog->Settings(), AnimateDialog->OutputPath());
 }
 

@@ -69,15 +69,7 @@ void TSStudio::AutoCaricature1Click() {
   }
   if (!AutoCaricatureDialog) AutoCaricatureDialog = new TAutoCaricatureDialog(this);
   AutoCaricatureDialog->Prepare(Doc.ViewBitmap, faces);
-  bool confirmed = false;
-  try {
-    confirmed = Dialogs().RunForm(*AutoCaricatureDialog);
-  } catch (...) {
-    AutoCaricatureDialog->Release();
-    throw;
-  }
-  AutoCaricatureDialog->Release();
-  if (!confirmed) return;
+  if (!RunPreparedForm(*AutoCaricatureDialog)) return;
   ApplyAutoCaricature(faces, AutoCaricatureDialog->FaceIndex(), AutoCaricatureDialog->Preset(),
                       AutoCaricatureDialog->Strength());
 }
