@@ -180,11 +180,10 @@ void TAutoCaricatureDialog::Prepare(const TBitmap32& picture, const std::vector<
   Picture_ = &picture;
   Faces_ = faces;
   Overview_ = std::make_unique<TCaricaturePreview>(picture, faces, kPreviewSide);
-  Face_ = 0;
   const QSignalBlocker quiet(cbAllFaces);
   cbAllFaces->setEnabled(faces.size() > 1);
   if (faces.size() < 2) cbAllFaces->setChecked(false);
-  FacesChange();
+  ChooseFace(0);
 }
 
 void TAutoCaricatureDialog::Release() {
@@ -210,15 +209,16 @@ int TAutoCaricatureDialog::FaceIndex() const { return cbAllFaces->isChecked() ? 
 void TAutoCaricatureDialog::ChooseFace(int index) {
   if (!Picture_ || index < 0 || index >= int(Faces_.size())) return;
   Face_ = index;
+  // The thumbnails show the chosen face alone, whether or not all faces are bent.
+  Thumbnails_ = PreviewAround(*Picture_, Faces_, Face_, 1.8, kThumbnailSide);
+  ShowThumbnails();
   FacesChange();
 }
 
 void TAutoCaricatureDialog::FacesChange() {
   if (!Picture_) return;
   Preview_ = PreviewAround(*Picture_, Faces_, FaceIndex(), 2.6, kPreviewSide);
-  Thumbnails_ = PreviewAround(*Picture_, Faces_, Face_, 1.8, kThumbnailSide);
   ShowFaces();
-  ShowThumbnails();
   ShowPreview();
 }
 
