@@ -3,8 +3,8 @@
 // its contents. Loading goes by extension, so this also covers the ".mfk" detour into the inner
 // format. Only gs::Exception and std::bad_alloc are expected; anything else is a finding.
 #include "common/Errors.h"
-#include "shell/document/Document.h"
-#include "shell/document/PictureFiles.h"
+#include "document/Document.h"
+#include "document/PictureFiles.h"
 
 #include <unistd.h>
 

@@ -1,17 +1,17 @@
 // Tools > Animate Caricature...: the command, its dialog and preview, the progress window's
 // Escape, the batch command, and the written file as an independent GIF reader sees it.
 
-#include "shell/AnimateDialog.h"
+#include "shell/dialogs/AnimateDialog.h"
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/ColorQuantizer.h"
 #include "codecs/FileIO.h"
-#include "shell/document/BrushTool.h"
-#include "shell/document/GifBlocks.h"
-#include "shell/document/Transparency.h"
-#include "shell/ProgressForm.h"
-#include "shell/ToolsForm.h"
+#include "document/BrushTool.h"
+#include "document/GifBlocks.h"
+#include "document/Transparency.h"
+#include "shell/dialogs/ProgressForm.h"
+#include "shell/window/ToolsForm.h"
 
 #include <QAction>
 #include <QBuffer>

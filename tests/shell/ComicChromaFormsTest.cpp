@@ -1,5 +1,5 @@
-#include "shell/ChromaKeyForm.h"
-#include "shell/ComicFilterForm.h"
+#include "shell/dialogs/ChromaKeyForm.h"
+#include "shell/dialogs/ComicFilterForm.h"
 
 #include "QtApp.h"
 #include "adjust/ChromaKey.h"
@@ -7,7 +7,7 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/document/TestFiles.h"
+#include "document/TestFiles.h"
 
 #include <QLabel>
 #include <QPushButton>

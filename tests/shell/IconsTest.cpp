@@ -1,4 +1,4 @@
-#include "shell/Icons.h"
+#include "shell/art/Icons.h"
 
 #include "QtApp.h"
 

@@ -1,9 +1,9 @@
-#include "shell/InsertTextDialog.h"
+#include "shell/dialogs/InsertTextDialog.h"
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
-#include "shell/document/Layers.h"
+#include "document/Layers.h"
 
 #include <QIcon>
 #include <QKeyEvent>

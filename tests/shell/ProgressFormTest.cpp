@@ -1,6 +1,6 @@
 // The progress window and its paint-only pump.
 
-#include "shell/ProgressForm.h"
+#include "shell/dialogs/ProgressForm.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "platform/ScriptedDialogs.h"
-#include "shell/AboutBox.h"
-#include "shell/Artwork.h"
-#include "shell/PrintPicture.h"
-#include "shell/Splash.h"
+#include "shell/dialogs/AboutBox.h"
+#include "shell/art/Artwork.h"
+#include "shell/window/PrintPicture.h"
+#include "shell/dialogs/Splash.h"
 #include "QtApp.h"
 
 #include <QApplication>

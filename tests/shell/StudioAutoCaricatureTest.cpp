@@ -5,9 +5,9 @@
 #include "codecs/Bmp.h"
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
-#include "shell/AutoCaricatureDialog.h"
-#include "shell/ToolsForm.h"
-#include "shell/document/AutoCaricature.h"
+#include "shell/dialogs/AutoCaricatureDialog.h"
+#include "shell/window/ToolsForm.h"
+#include "document/AutoCaricature.h"
 
 #include <QAction>
 #include <QListWidget>

@@ -1,14 +1,14 @@
-#include "shell/Studio.h"
+#include "shell/window/Studio.h"
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/Batch.h"
-#include "shell/BrushLayer.h"
-#include "shell/ImageSizeDialog.h"
-#include "shell/ImageView.h"
-#include "shell/document/TestFiles.h"
+#include "shell/batch/Batch.h"
+#include "shell/view/BrushLayer.h"
+#include "shell/dialogs/ImageSizeDialog.h"
+#include "shell/view/ImageView.h"
+#include "document/TestFiles.h"
 
 #include <QCheckBox>
 #include <QSlider>

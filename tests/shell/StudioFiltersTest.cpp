@@ -5,7 +5,7 @@
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "plugins/FilterRunner.h"
-#include "shell/ImageView.h"
+#include "shell/view/ImageView.h"
 
 #include <QImage>
 

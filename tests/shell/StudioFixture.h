@@ -3,9 +3,9 @@
 
 #include "QtApp.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/Batch.h"
-#include "shell/Studio.h"
-#include "shell/document/TestFiles.h"
+#include "shell/batch/Batch.h"
+#include "shell/window/Studio.h"
+#include "document/TestFiles.h"
 
 #include <gtest/gtest.h>
 

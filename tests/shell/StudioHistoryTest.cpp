@@ -4,7 +4,7 @@
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
-#include "shell/ImageView.h"
+#include "shell/view/ImageView.h"
 
 #include <QAction>
 

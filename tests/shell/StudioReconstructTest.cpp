@@ -5,8 +5,8 @@
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
-#include "shell/ImageView.h"
-#include "shell/ToolsForm.h"
+#include "shell/view/ImageView.h"
+#include "shell/window/ToolsForm.h"
 
 #include <QLineEdit>
 #include <QStatusBar>

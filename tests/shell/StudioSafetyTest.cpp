@@ -6,8 +6,8 @@
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
 #include "codecs/ProtectedWriter.h"
-#include "shell/ChromaKeyForm.h"
-#include "shell/ImageView.h"
+#include "shell/dialogs/ChromaKeyForm.h"
+#include "shell/view/ImageView.h"
 
 #include <QPushButton>
 #include <QRadioButton>

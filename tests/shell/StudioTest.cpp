@@ -1,13 +1,13 @@
-#include "shell/Studio.h"
+#include "shell/window/Studio.h"
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/Batch.h"
-#include "shell/ImageView.h"
-#include "shell/document/TestFiles.h"
+#include "shell/batch/Batch.h"
+#include "shell/view/ImageView.h"
+#include "document/TestFiles.h"
 
 #include <QAction>
 #include <QApplication>

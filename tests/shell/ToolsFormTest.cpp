@@ -1,15 +1,15 @@
-#include "shell/ToolsForm.h"
+#include "shell/window/ToolsForm.h"
 
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/Batch.h"
-#include "shell/BrushLayer.h"
-#include "shell/ImageView.h"
-#include "shell/Studio.h"
-#include "shell/document/TestFiles.h"
+#include "shell/batch/Batch.h"
+#include "shell/view/BrushLayer.h"
+#include "shell/view/ImageView.h"
+#include "shell/window/Studio.h"
+#include "document/TestFiles.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,0 +1,108 @@
+#include "document/Canvas.h"
+
+#include "document/Layers.h"
+
+#include <algorithm>
+
+namespace gs {
+
+TBitmap32 Rotated(const TBitmap32& picture, TRotation rotation) {
+  const int w = picture.Width();
+  const int h = picture.Height();
+  const bool quarter = rotation != TRotation::Half;
+  TBitmap32 result(quarter ? h : w, quarter ? w : h);
+  for (int y = 0; y < h; ++y) {
+    const TColor32* row = picture.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      switch (rotation) {
+        case TRotation::Half: result.SetPixel(w - 1 - x, h - 1 - y, row[x]); break;
+        case TRotation::Clockwise: result.SetPixel(h - 1 - y, x, row[x]); break;
+        case TRotation::CounterClockwise: result.SetPixel(y, w - 1 - x, row[x]); break;
+      }
+    }
+  }
+  return result;
+}
+
+namespace {
+// A pixel tool keeps working on the changed canvas: its mirror shows the new picture.
+void FollowWithMirror(TDocument& doc) {
+  if (!IsPixelTool(doc.ToolMode)) return;
+  doc.MirrorBitmap = doc.ViewBitmap;
+  ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
+}
+}  // namespace
+
+void RotateCanvas(TDocument& doc, TRotation rotation) {
+  doc.UndoBitmap = doc.ViewBitmap;
+  doc.ReplacePicture(Rotated(doc.ViewBitmap, rotation));
+  doc.GeometryChanged = true;
+  if (rotation != TRotation::Half) std::swap(doc.ImageWidth, doc.ImageHeight);
+  FollowWithMirror(doc);
+}
+
+namespace {
+// Nearest-pixel stretch, as a plain bitmap stretch does it.
+TBitmap32 Stretched(const TBitmap32& picture, int width, int height) {
+  TBitmap32 result(width, height);
+  if (picture.Empty()) return result;
+  for (int y = 0; y < height; ++y) {
+    const int sy = int(int64_t(y) * picture.Height() / height);
+    const TColor32* from = picture.ScanLine(sy);
+    TColor32* to = result.ScanLine(y);
+    for (int x = 0; x < width; ++x) to[x] = from[int64_t(x) * picture.Width() / width];
+  }
+  return result;
+}
+}  // namespace
+
+void ResizeCanvas(TDocument& doc, int width, int height) {
+  doc.GeometryChanged = true;
+  doc.UndoBitmap = doc.ViewBitmap;
+  doc.ReplacePicture(Stretched(doc.ViewBitmap, std::max(width, 1), std::max(height, 1)));
+  doc.ImageWidth = doc.SourceBitmap.Width();
+  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.ZoomPercent = 100;
+  FollowWithMirror(doc);
+}
+
+bool UndoPicture(TDocument& doc) {
+  UndoSelectedLayer(doc);
+  const TBitmap32 snapshot = doc.UndoBitmap;
+  doc.ReplacePicture(snapshot);
+  doc.MirrorBitmap = snapshot;
+  ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
+  // A snapshot of another size brings its size back, whatever happened since it was taken (a
+  // save, say, that cleared the flag).
+  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth ||
+                       snapshot.Height() != doc.ImageHeight;
+  doc.GeometryChanged = false;
+  if (resized) {
+    doc.ZoomPercent = 100;
+    doc.ImageWidth = snapshot.Width();
+    doc.ImageHeight = snapshot.Height();
+  }
+  return resized;
+}
+
+void ShowCheckerboard(TBitmap32& picture, TColor32 key) {
+  for (int y = 0; y < picture.Height(); ++y) {
+    TColor32* row = picture.ScanLine(y);
+    for (int x = 0; x < picture.Width(); ++x) {
+      if (row[x] != key && row[x] != 0) continue;
+      const uint8_t grey = ((x / 8) % 2 == (y / 8) % 2) ? 176 : 255;
+      row[x] = (row[x] & 0xFF000000u) | Color32(grey, grey, grey, 0);
+    }
+  }
+}
+
+TSideLimits ImageSideLimits(int side) {
+  return TSideLimits{std::max(side / 10, 10), int(std::min<int64_t>(int64_t(side) * 10, 5000))};
+}
+
+double ProportionalSide(int startThisSide, int startOtherSide, double side) {
+  if (startThisSide <= 0) return startOtherSide;
+  return startOtherSide / 100.0 * (side / (startThisSide / 100.0));
+}
+
+}  // namespace gs

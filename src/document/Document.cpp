@@ -1,0 +1,179 @@
+#include "document/Document.h"
+
+#include "codecs/Bmp.h"
+#include "codecs/DecodeByExtension.h"
+#include "codecs/FileIO.h"
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/Png.h"
+#include "common/Errors.h"
+#include "export/JpegToPdf.h"
+#include "document/PictureFiles.h"
+#include "document/Transparency.h"
+
+#include <cstdio>
+
+namespace gs {
+
+namespace {
+
+void MakeDocumentBitmap(TBitmap32& b) {
+  b.DrawMode = TDrawMode::Blend;
+  b.CombineMode = TCombineMode::Merge;
+}
+
+// A small grey tile: any small picture serves while the mesh is reset.
+TBitmap32 MakePlaceholder() {
+  TBitmap32 b(16, 16, 0xFFC0C0C0);
+  return b;
+}
+
+// Removes a temporary file whatever happens in between.
+class TTemporaryFile {
+public:
+  explicit TTemporaryFile(std::string path) : Path_(std::move(path)) {}
+  ~TTemporaryFile() {
+    if (FileExists(Path_)) std::remove(Path_.c_str());
+  }
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+  const std::string& Path() const { return Path_; }
+
+private:
+  std::string Path_;
+};
+
+}  // namespace
+
+TDocument::TDocument() : Placeholder(MakePlaceholder()) {
+  MakeDocumentBitmap(SourceBitmap);
+  MakeDocumentBitmap(ViewBitmap);
+  ApplyTransparentColor(kDefaultTransparentColor);
+  ViewBitmap = SourceBitmap;
+  MeshTransformation.Bind(SourceBitmap, ViewBitmap);
+  LayerTransformation.Bind(SourceBitmap, ViewBitmap);
+}
+
+void TDocument::ApplyTransparentColor(TColor key) {
+  TransparentColor = key;
+  const TColor32 outer = RgbOf(WinColorToColor32(key));
+  SourceBitmap.OuterColor = outer;
+  ViewBitmap.OuterColor = outer;
+}
+
+void TDocument::BindMesh() { MeshTransformation.Bind(SourceBitmap, ViewBitmap); }
+
+void TDocument::ResetMesh() {
+  ReplacePicture(Placeholder);
+}
+
+void TDocument::ReplacePicture(const TBitmap32& picture) {
+  const TColor32 outer = SourceBitmap.OuterColor;
+  if (&picture != &SourceBitmap) {
+    SourceBitmap = picture;
+  }
+  MakeDocumentBitmap(SourceBitmap);
+  SourceBitmap.OuterColor = outer;
+  ViewBitmap = SourceBitmap;
+  // Clear first: a picture of the old size would otherwise keep the old displacements.
+  MeshTransformation.VectorMap().Clear();
+  BindMesh();
+}
+
+TLoadedPicture ReadPictureFile(const std::string& fileName) {
+  TLoadedPicture loaded;
+  loaded.SourceFileName = fileName;
+  const TPictureSource source = ReadPictureSource(fileName);
+  if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
+    loaded.SourceFileName = ChangeFileExt(fileName, source.Extension);
+  TDecodedPicture picture = DecodePicture(source.Extension, source.Bytes);
+  if (source.Extension == ".gif") {
+    loaded.Undo = std::move(picture.Bitmap);
+    loaded.Picture = loaded.Undo;
+    if (picture.TransparentColor) {
+      loaded.TransparentColor = *picture.TransparentColor;
+      KeyOutTransparent(loaded.Picture, loaded.TransparentColor);
+    }
+  } else if (source.Extension == ".png") {
+    loaded.Picture = std::move(picture.Bitmap);
+    if (picture.TransparentColor) {
+      loaded.TransparentColor = *picture.TransparentColor;
+      MakeOpaque(loaded.Picture);
+      KeyOutTransparent(loaded.Picture, loaded.TransparentColor);
+    }
+    // A PNG with an alpha channel keeps it, so its transparency shows as it does elsewhere.
+    loaded.Undo = loaded.Picture;
+  } else {
+    loaded.Picture = std::move(picture.Bitmap);
+    loaded.Undo = loaded.Picture;
+  }
+  return loaded;
+}
+
+void TDocument::LoadImageFile(const std::string& fileName) { AdoptPicture(ReadPictureFile(fileName)); }
+
+void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
+  ResetMesh();
+  GeometryChanged = false;
+  SourceFileName = std::move(loaded.SourceFileName);
+  UndoBitmap = std::move(loaded.Undo);
+  TransparentColor = loaded.TransparentColor;
+  const TColor32 outer = SourceBitmap.OuterColor;
+  SourceBitmap = std::move(loaded.Picture);
+  MakeDocumentBitmap(SourceBitmap);
+  SourceBitmap.OuterColor = outer;
+
+  ApplyTransparentColor(TransparentColor);
+  ViewBitmap = SourceBitmap;
+  ImageWidth = SourceBitmap.Width();
+  ImageHeight = SourceBitmap.Height();
+  MeshTransformation.VectorMap().Clear();
+  BindMesh();
+  ImageLoaded = true;
+  MirrorBitmap = SourceBitmap;
+}
+
+void TDocument::WritePicture(const std::string& target) {
+  const std::string ext = LowerCase(ExtractFileExt(target));
+  if (ext.empty()) {
+    WriteFileBytes(target + ".bmp", EncodeBmp32(ViewBitmap));
+  } else if (ext == ".bmp") {
+    WriteFileBytes(target, EncodeBmp32(ViewBitmap));
+  } else if (ext == ".jpg" || ext == ".jpeg") {
+    UndoBitmap = ViewBitmap;
+    WriteFileBytes(target, EncodeJpeg(ViewBitmap, 90));
+  } else if (ext == ".png") {
+    UndoBitmap = ViewBitmap;
+    WriteFileBytes(target, EncodePng(ViewBitmap, TransparentColor));
+  } else if (ext == ".gif") {
+    SaveGif(target);
+  } else if (ext == ".pdf") {
+    SavePdf(target);
+  } else {
+    throw Exception("Unsupported image format");
+  }
+}
+
+void TDocument::SaveGif(const std::string& target) {
+  MirrorBitmap = ViewBitmap;
+  // The source takes the working picture; the mesh is cleared with it so that a later stroke
+  // does not warp the already warped picture a second time.
+  ReplacePicture(ViewBitmap);
+  FillKeyColour(MirrorBitmap, TransparentColor);
+  // Only kept in memory: a file written here would replace the earlier one before the save is
+  // known to succeed.
+  const TBytes firstPass = EncodeGif(MirrorBitmap, TransparentColor);
+  // What the encoder's colour reduction made of the picture.
+  UndoBitmap = DecodeGif(firstPass).Bitmap;
+  FillKeyColour(MirrorBitmap, UndoBitmap, TransparentColor);
+  WriteFileBytes(target, EncodeGif(UndoBitmap, TransparentColor));
+}
+
+void TDocument::SavePdf(const std::string& target) {
+  TTemporaryFile jpeg(target + "111");
+  UndoBitmap = ViewBitmap;
+  WriteFileBytes(jpeg.Path(), EncodeJpeg(ViewBitmap, 90));
+  JpegToPdf(jpeg.Path(), target);
+}
+
+}  // namespace gs

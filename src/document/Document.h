@@ -1,0 +1,108 @@
+#pragma once
+// TDocument: the one open picture with everything the editor keeps about it. The main window
+// owns one; loads, saves, undo, canvas operations and the tools change it, the view draws it.
+
+#include "common/Bitmap32.h"
+#include "common/Color.h"
+#include "codecs/Picture.h"
+#include "common/RemapTransformation.h"
+#include "layers/PictureLayer.h"
+#include "document/Animation.h"
+#include "document/BrushTool.h"
+#include "document/History.h"
+#include "document/PixelTools.h"
+#include "document/SelectionFrame.h"
+#include "document/ToolMode.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+// A picture read from a file, ready to become the document's.
+struct TLoadedPicture {
+  TBitmap32 Picture;        // keyed out on its transparent colour
+  TBitmap32 Undo;           // the undo snapshot a load leaves
+  TColor TransparentColor = kDefaultTransparentColor;
+  std::string SourceFileName;  // for a protected picture, with its inner extension
+};
+
+// Reads and decodes a picture file without touching any document.
+TLoadedPicture ReadPictureFile(const std::string& fileName);
+
+class TDocument {
+public:
+  TDocument();
+  TDocument(const TDocument&) = delete;
+  TDocument& operator=(const TDocument&) = delete;
+
+  TBitmap32 SourceBitmap;    // what the warp mesh samples
+  TBitmap32 ViewBitmap;      // the working picture the user sees
+  TBitmap32 UndoBitmap;      // the single undo snapshot; also scratch for saving
+  TBitmap32 LayerUndoBitmap; // undo snapshot of the selected layer's picture
+  TBitmap32 MirrorBitmap;    // the pixel tools' copy of the working picture
+  TBitmap32 Placeholder;     // the small picture shown while the mesh is being reset
+
+  TRemapTransformation MeshTransformation;
+  TRemapTransformation LayerTransformation;
+
+  TColor TransparentColor = kDefaultTransparentColor;
+  std::string SourceFileName;
+  std::string DocumentFileName;
+  std::string OpenedFileName;  // the file last chosen to open: what Restore reloads
+  int ImageWidth = 0;
+  int ImageHeight = 0;
+  bool ImageLoaded = false;
+  bool GeometryChanged = false;
+  TToolMode ToolMode = TToolMode::None;
+  int ZoomPercent = 0;
+
+  TBrushTool Brushes{*this};
+  int SelectedLayerIndex = -1;
+
+  // Picture layers bottom to top, and at the same index each layer's source and mesh.
+  std::vector<std::unique_ptr<TRotatableLayer>> Layers;
+  std::vector<TLayerBmp> LayerRecords;
+  TRotatableLayer* SelectedLayer = nullptr;
+  TSelectionFrame Frame;        // around the selected layer
+  TBitmap32 LayerSourceBitmap;  // what a brush on a layer samples
+
+  int EraserSize = 26;                // eraser and paintbrush size in document pixels
+  TColor PaintColor = 0;              // the colour selector's colour, black at start
+  TPixelToolState PixelTools;         // the eraser, paint and crop tools' own state
+  // The warp and layers as they were before a save merged them into the picture, so that the
+  // saved caricature can still be animated; dropped when a picture is opened or restored.
+  std::optional<TKeptScene> SceneBeforeSave;
+  THistory History;  // every change as a step to go back and forward through
+
+  // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
+  void ResetMesh();
+  // Sizes the mesh to SourceBitmap (clearing it on a size change) and sets its rectangles.
+  void BindMesh();
+  // The ResetMesh detour with a new picture: source and view become it, the mesh all zero.
+  void ReplacePicture(const TBitmap32& picture);
+
+  // Loads a picture file into the document. A file that cannot be read or decoded throws
+  // and leaves the document exactly as it was: the user's picture is never lost to a bad file.
+  void LoadImageFile(const std::string& fileName);
+
+  // Writes the working picture to target by its extension (".bmp", ".jpg", ".jpeg", ".png",
+  // ".gif", ".pdf"; no extension writes target + ".bmp"). Others: "Unsupported image format".
+  void WritePicture(const std::string& target);
+
+  // The two-pass GIF save: the key colour survives the encoder's colour reduction exactly.
+  void SaveGif(const std::string& target);
+  // A JPEG of the working picture in a temporary file, embedded in a one-page PDF.
+  void SavePdf(const std::string& target);
+
+  // The outer colour of the source and the view: the key's colour with alpha 0.
+  void ApplyTransparentColor(TColor key);
+
+private:
+  // Makes a picture read from a file the document's; nothing in it can fail on the file.
+  void AdoptPicture(TLoadedPicture&& loaded);
+};
+
+}  // namespace gs

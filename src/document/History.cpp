@@ -1,0 +1,419 @@
+#include "document/History.h"
+
+#include "common/Errors.h"
+#include "document/Document.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <tuple>
+
+namespace gs {
+
+namespace {
+
+using TPlane = THistoryStep::TPlane;
+
+// A stroke's differences are zero but where the brush reached: the fastest level packs them
+// well.
+TBytes Pack(const TBytes& raw) {
+  if (raw.empty()) return {};
+  uLongf size = compressBound(uLong(raw.size()));
+  TBytes packed(size + 8);
+  const uint64_t length = raw.size();
+  std::memcpy(packed.data(), &length, 8);
+  if (compress2(packed.data() + 8, &size, raw.data(), uLong(raw.size()), 1) != Z_OK)
+    throw Exception("There is not enough memory for the editing history.");
+  packed.resize(size + 8);
+  packed.shrink_to_fit();
+  return packed;
+}
+
+TBytes Unpack(const TBytes& packed) {
+  if (packed.empty()) return {};
+  uint64_t length = 0;
+  std::memcpy(&length, packed.data(), 8);
+  TBytes raw(length);
+  uLongf size = uLongf(length);
+  if (uncompress(raw.data(), &size, packed.data() + 8, uLong(packed.size() - 8)) != Z_OK || size != length)
+    throw Exception("The editing history is damaged.");
+  return raw;
+}
+
+size_t CellBytes(TPlane plane) { return plane == TPlane::Mesh ? sizeof(TFixedVector) : sizeof(TColor32); }
+
+// The bytes of every cell regrouped by their place in the cell: the high bytes of a stroke's
+// differences are nearly all zero, and grouped they pack into long runs, which also unpack fast.
+TBytes Shuffle(const TBytes& cells, size_t cell) {
+  TBytes planes(cells.size());
+  const size_t count = cells.size() / cell;
+  for (size_t i = 0; i < count; ++i)
+    for (size_t b = 0; b < cell; ++b) planes[b * count + i] = cells[i * cell + b];
+  return planes;
+}
+
+TBytes Unshuffle(const TBytes& planes, size_t cell) {
+  TBytes cells(planes.size());
+  const size_t count = planes.size() / cell;
+  for (size_t b = 0; b < cell; ++b)
+    for (size_t i = 0; i < count; ++i) cells[i * cell + b] = planes[b * count + i];
+  return cells;
+}
+
+// The rows of a rectangle of one plane, one after the other.
+template <class TRowOf>
+TBytes ReadRows(const TRect& r, size_t cell, TRowOf row) {
+  TBytes raw(size_t(r.Width()) * size_t(r.Height()) * cell);
+  uint8_t* out = raw.data();
+  for (int y = r.Top; y < r.Bottom; ++y, out += size_t(r.Width()) * cell)
+    std::memcpy(out, row(y) + size_t(r.Left) * cell, size_t(r.Width()) * cell);
+  return raw;
+}
+
+template <class TRowOf>
+void WriteRows(const TRect& r, size_t cell, const TBytes& raw, TRowOf row) {
+  if (raw.size() != size_t(r.Width()) * size_t(r.Height()) * cell) throw Exception("The editing history is damaged.");
+  const uint8_t* in = raw.data();
+  for (int y = r.Top; y < r.Bottom; ++y, in += size_t(r.Width()) * cell)
+    std::memcpy(row(y) + size_t(r.Left) * cell, in, size_t(r.Width()) * cell);
+}
+
+// Flips the bits a change flipped: the same difference takes the cells there and back.
+template <class TRowOf>
+void XorRows(const TRect& r, size_t cell, const TBytes& difference, TRowOf row) {
+  const size_t width = size_t(r.Width()) * cell;
+  if (difference.size() != width * size_t(r.Height())) throw Exception("The editing history is damaged.");
+  const uint8_t* in = difference.data();
+  for (int y = r.Top; y < r.Bottom; ++y, in += width) {
+    uint8_t* out = row(y) + size_t(r.Left) * cell;
+    size_t i = 0;
+    for (; i + 8 <= width; i += 8) {
+      uint64_t a, b;
+      std::memcpy(&a, out + i, 8);
+      std::memcpy(&b, in + i, 8);
+      a ^= b;
+      std::memcpy(out + i, &a, 8);
+    }
+    for (; i < width; ++i) out[i] ^= in[i];
+  }
+}
+
+TBytes Read(const TDocument& doc, TPlane plane, const TRect& r) {
+  switch (plane) {
+    case TPlane::Mesh: {
+      const TVectorMap& map = doc.MeshTransformation.VectorMap();
+      return ReadRows(r, CellBytes(plane), [&](int y) { return reinterpret_cast<const uint8_t*>(map.Row(y)); });
+    }
+    case TPlane::Source:
+      return ReadRows(r, CellBytes(plane), [&](int y) { return reinterpret_cast<const uint8_t*>(doc.SourceBitmap.ScanLine(y)); });
+    case TPlane::View:
+      return ReadRows(r, CellBytes(plane), [&](int y) { return reinterpret_cast<const uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
+  }
+  return {};
+}
+
+void Xor(TDocument& doc, TPlane plane, const TRect& r, const TBytes& difference) {
+  switch (plane) {
+    case TPlane::Mesh: {
+      TVectorMap& map = doc.MeshTransformation.VectorMap();
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
+      break;
+    }
+    case TPlane::Source:
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(doc.SourceBitmap.ScanLine(y)); });
+      break;
+    case TPlane::View:
+      XorRows(r, CellBytes(plane), difference, [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
+      break;
+  }
+}
+
+TRect PlaneBounds(const TDocument& doc, TPlane plane) {
+  if (plane == TPlane::Mesh) {
+    const TVectorMap& map = doc.MeshTransformation.VectorMap();
+    return TRect{0, 0, map.Width(), map.Height()};
+  }
+  return (plane == TPlane::Source ? doc.SourceBitmap : doc.ViewBitmap).BoundsRect();
+}
+
+// An all-zero mesh, the common case, is kept as nothing at all.
+TBytes PackMesh(const TVectorMap& map) {
+  if (map.IsIdentity()) return {};
+  return Pack(ReadRows(TRect{0, 0, map.Width(), map.Height()}, sizeof(TFixedVector),
+                       [&](int y) { return reinterpret_cast<const uint8_t*>(map.Row(y)); }));
+}
+
+void UnpackMesh(const TBytes& packed, TVectorMap& map) {
+  map.Clear();
+  if (packed.empty()) return;
+  WriteRows(TRect{0, 0, map.Width(), map.Height()}, sizeof(TFixedVector), Unpack(packed),
+            [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
+}
+
+std::vector<std::unique_ptr<TRotatableLayer>> CopyLayers(const TDocument& doc) {
+  std::vector<std::unique_ptr<TRotatableLayer>> copy;
+  for (const auto& layer : doc.Layers) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
+  return copy;
+}
+
+bool SameLayer(const TRotatableLayer& a, const TRotatableLayer& b) {
+  return a.Bitmap == b.Bitmap && a.Location == b.Location && a.Angle == b.Angle && a.Visible == b.Visible &&
+         a.Unrotated.has_value() == b.Unrotated.has_value() && (!a.Unrotated || *a.Unrotated == *b.Unrotated);
+}
+
+bool SameLayers(const THistoryStep::TWhole& w, const TDocument& doc) {
+  if (w.LayerList.size() != doc.Layers.size() || w.Records.size() != doc.LayerRecords.size()) return false;
+  for (size_t i = 0; i < w.LayerList.size(); ++i)
+    if (!SameLayer(*w.LayerList[i], *doc.Layers[i])) return false;
+  for (size_t i = 0; i < w.Records.size(); ++i)
+    if (!(w.Records[i].Picture == doc.LayerRecords[i].Picture) ||
+        !(w.Records[i].Warp.VectorMap() == doc.LayerRecords[i].Warp.VectorMap()))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Renders the view where the mesh changed; a tile swapped by several steps is rendered once,
+// from the mesh it ends with. Returns the area rendered.
+TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
+  std::sort(rerender.begin(), rerender.end(), [](const TRect& a, const TRect& b) {
+    return std::tie(a.Top, a.Left, a.Bottom, a.Right) < std::tie(b.Top, b.Left, b.Bottom, b.Right);
+  });
+  rerender.erase(std::unique(rerender.begin(), rerender.end()), rerender.end());
+  TRect changed;
+  for (const TRect& r : rerender) {
+    doc.MeshTransformation.ClearAndRender(doc.ViewBitmap, doc.SourceBitmap, r);
+    changed = changed.IsEmpty() ? r
+                                : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
+                                        std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
+  }
+  rerender.clear();
+  return changed;
+}
+
+}  // namespace
+
+struct THistory::TPending {
+  // The tiles a stroke touched, as they were before it (raw until the stroke ends), and which
+  // ones it touched.
+  std::vector<THistoryStep::TPatch> Patches;
+  std::set<std::tuple<int, int, int>> Touched;  // plane, tile column, tile row
+  std::unique_ptr<THistoryStep::TWhole> Before;
+  int Depth = 1;
+};
+
+void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
+  if (Whole && Whole->Picture) {
+    // The picture this step keeps for the way back must be the one the steps so far left.
+    RenderOnce(doc, rerender);
+    std::swap(doc.SourceBitmap, Whole->Source);
+    std::swap(doc.ViewBitmap, Whole->View);
+    std::swap(doc.ImageWidth, Whole->ImageWidth);
+    std::swap(doc.ImageHeight, Whole->ImageHeight);
+    TBytes current = PackMesh(doc.MeshTransformation.VectorMap());
+    doc.MeshTransformation.VectorMap().Clear();
+    doc.BindMesh();
+    UnpackMesh(Whole->PackedMesh, doc.MeshTransformation.VectorMap());
+    Whole->PackedMesh = std::move(current);
+  }
+  if (Whole && Whole->Layers) {
+    std::swap(doc.Layers, Whole->LayerList);
+    std::swap(doc.LayerRecords, Whole->Records);
+  }
+  for (const TPatch& patch : Patches) {
+    Xor(doc, patch.Plane, patch.Rect, Unshuffle(Unpack(patch.Packed), CellBytes(patch.Plane)));
+    if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
+  }
+}
+
+size_t THistoryStep::Bytes() const {
+  size_t bytes = sizeof(*this) + Name.size();
+  for (const TPatch& patch : Patches) bytes += sizeof(patch) + patch.Packed.capacity();
+  if (Whole) {
+    bytes += sizeof(*Whole) + Whole->PackedMesh.capacity();
+    bytes += size_t(Whole->Source.Width()) * size_t(Whole->Source.Height()) * 4;
+    bytes += size_t(Whole->View.Width()) * size_t(Whole->View.Height()) * 4;
+    for (const auto& layer : Whole->LayerList) {
+      bytes += size_t(layer->Bitmap.Width()) * size_t(layer->Bitmap.Height()) * 4;
+      if (layer->Unrotated) bytes += size_t(layer->Unrotated->Width()) * size_t(layer->Unrotated->Height()) * 4;
+    }
+    for (const TLayerBmp& record : Whole->Records) {
+      bytes += size_t(record.Picture.Width()) * size_t(record.Picture.Height()) * 4;
+      bytes += size_t(record.Warp.VectorMap().Width()) * size_t(record.Warp.VectorMap().Height()) * 8;
+    }
+  }
+  return bytes;
+}
+
+void THistory::Clear() {
+  Steps_.clear();
+  Current_ = 0;
+  StartName = "Open";
+  Stroke_.reset();
+  Command_.reset();
+}
+
+void THistory::SetBudget(size_t bytes) {
+  Budget_ = bytes;
+  Trim();
+}
+
+size_t THistory::Bytes() const {
+  size_t bytes = 0;
+  for (const auto& step : Steps_) bytes += step->Bytes();
+  return bytes;
+}
+
+TRect THistory::GoTo(TDocument& doc, int k) {
+  k = std::clamp(k, 0, Count());
+  std::vector<TRect> rerender;
+  bool whole = false;
+  while (Current_ > k) {
+    THistoryStep& step = *Steps_[size_t(--Current_)];
+    whole = whole || step.Whole;
+    step.Swap(doc, rerender);
+  }
+  while (Current_ < k) {
+    THistoryStep& step = *Steps_[size_t(Current_++)];
+    whole = whole || step.Whole;
+    step.Swap(doc, rerender);
+  }
+  const TRect changed = RenderOnce(doc, rerender);
+  return whole ? doc.ViewBitmap.BoundsRect() : changed;
+}
+
+void THistory::Add(std::unique_ptr<THistoryStep> step) {
+  // A change after stepping back: the steps ahead no longer lead anywhere.
+  Steps_.resize(size_t(Current_));
+  Steps_.push_back(std::move(step));
+  Current_ = Count();
+  Trim();
+}
+
+void THistory::Trim() {
+  size_t bytes = Bytes();
+  // The oldest steps go first, but never the one the document shows.
+  while (bytes > Budget_ && Current_ >= 2) {
+    bytes -= Steps_.front()->Bytes();
+    Steps_.erase(Steps_.begin());
+    --Current_;
+    StartName = "Earlier steps";
+  }
+  while (bytes > Budget_ && Current_ < Count()) {
+    bytes -= Steps_.back()->Bytes();
+    Steps_.pop_back();
+  }
+}
+
+void THistory::BeginStroke(const TDocument& doc) {
+  Stroke_ = std::make_shared<TPending>();
+  Stroke_->Before = std::make_unique<THistoryStep::TWhole>();
+  Stroke_->Before->Layers = true;
+  Stroke_->Before->LayerList = CopyLayers(doc);
+  Stroke_->Before->Records = doc.LayerRecords;
+}
+
+void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
+  if (!Stroke_) return;
+  const TRect r = Intersect(rect, PlaneBounds(doc, plane));
+  if (r.IsEmpty()) return;
+  const TRect bounds = PlaneBounds(doc, plane);
+  for (int ty = r.Top / kTile; ty <= (r.Bottom - 1) / kTile; ++ty)
+    for (int tx = r.Left / kTile; tx <= (r.Right - 1) / kTile; ++tx) {
+      if (!Stroke_->Touched.insert({int(plane), tx, ty}).second) continue;
+      const TRect tile = Intersect(TRect{tx * kTile, ty * kTile, (tx + 1) * kTile, (ty + 1) * kTile}, bounds);
+      // Kept raw while the stroke goes on, so the brush does not wait for the compressor.
+      Stroke_->Patches.push_back({plane, tile, Read(doc, plane, tile)});
+    }
+}
+
+void THistory::TouchMesh(const TDocument& doc, const TRect& rect) { Touch(doc, TPlane::Mesh, rect); }
+
+void THistory::TouchPixels(const TDocument& doc, const TRect& rect) {
+  Touch(doc, TPlane::Source, rect);
+  Touch(doc, TPlane::View, rect);
+}
+
+void THistory::EndStroke(const TDocument& doc, const std::string& name) {
+  if (!Stroke_) return;
+  const std::shared_ptr<TPending> pending = std::move(Stroke_);
+  auto step = std::make_unique<THistoryStep>(name);
+  for (THistoryStep::TPatch& patch : pending->Patches) {
+    // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
+    // reach, and the same difference serves the way back and the way forward.
+    const TBytes after = Read(doc, patch.Plane, patch.Rect);
+    bool changed = false;
+    for (size_t i = 0; i < after.size(); ++i) {
+      patch.Packed[i] ^= after[i];
+      changed = changed || patch.Packed[i] != 0;
+    }
+    // Tiles the stroke read but did not change are no part of it.
+    if (!changed) continue;
+    patch.Packed = Pack(Shuffle(patch.Packed, CellBytes(patch.Plane)));
+    step->Patches.push_back(std::move(patch));
+  }
+  if (!SameLayers(*pending->Before, doc)) step->Whole = std::move(pending->Before);
+  if (step->Patches.empty() && !step->Whole) return;
+  Add(std::move(step));
+}
+
+void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
+  if (Command_) {
+    ++Command_->Depth;
+    return;
+  }
+  Command_ = std::make_shared<TPending>();
+  auto before = std::make_unique<THistoryStep::TWhole>();
+  before->Layers = true;
+  before->LayerList = CopyLayers(doc);
+  before->Records = doc.LayerRecords;
+  if (scope == TChangeScope::Picture) {
+    before->Picture = true;
+    before->Source = doc.SourceBitmap;
+    before->View = doc.ViewBitmap;
+    before->ImageWidth = doc.ImageWidth;
+    before->ImageHeight = doc.ImageHeight;
+    // Packed at once: a copy of the mesh as it is would cost eight bytes a pixel for the length
+    // of the command.
+    before->PackedMesh = PackMesh(doc.MeshTransformation.VectorMap());
+  }
+  Command_->Before = std::move(before);
+}
+
+void THistory::EndCommand(const TDocument& doc, const std::string& name) {
+  if (!Command_ || --Command_->Depth > 0) return;
+  const std::shared_ptr<TPending> pending = std::move(Command_);
+  std::unique_ptr<THistoryStep::TWhole> before = std::move(pending->Before);
+  const bool layersChanged = !SameLayers(*before, doc);
+  bool pictureChanged = false;
+  if (before->Picture) {
+    pictureChanged = !(before->Source == doc.SourceBitmap) || !(before->View == doc.ViewBitmap) ||
+                     before->ImageWidth != doc.ImageWidth || before->ImageHeight != doc.ImageHeight;
+    // Most commands that keep the picture keep an all-zero mesh too, which needs no packing.
+    if (!pictureChanged) {
+      const TVectorMap& mesh = doc.MeshTransformation.VectorMap();
+      pictureChanged = before->PackedMesh.empty() ? !mesh.IsIdentity() : PackMesh(mesh) != before->PackedMesh;
+    }
+  }
+  if (!layersChanged && !pictureChanged) return;
+  before->Picture = pictureChanged;
+  if (!pictureChanged) {
+    before->Source = TBitmap32();
+    before->View = TBitmap32();
+  }
+  before->Layers = layersChanged;
+  if (!layersChanged) {
+    before->LayerList.clear();
+    before->Records.clear();
+  }
+  auto step = std::make_unique<THistoryStep>(name);
+  step->Whole = std::move(before);
+  Add(std::move(step));
+}
+
+}  // namespace gs

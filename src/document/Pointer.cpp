@@ -1,0 +1,15 @@
+#include "document/Pointer.h"
+
+#include <cmath>
+
+namespace gs {
+
+TPointF ViewToPicture(TPointF at, TSize view, TSize picture) {
+  const double x = view.Width > 0 ? at.X * picture.Width / view.Width : at.X;
+  const double y = view.Height > 0 ? at.Y * picture.Height / view.Height : at.Y;
+  return TPointF{x, y};
+}
+
+TPoint PixelAt(TPointF p) { return TPoint{int(std::floor(p.X)), int(std::floor(p.Y))}; }
+
+}  // namespace gs

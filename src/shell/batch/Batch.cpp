@@ -1,0 +1,574 @@
+#include "shell/batch/Batch.h"
+
+#include "common/Errors.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/WholeNumber.h"
+#include "codecs/FileIO.h"
+#include "plugins/FilterRunner.h"
+#include "shell/view/ImageView.h"
+#include "shell/window/Studio.h"
+#include "document/PictureFiles.h"
+
+#include <QAction>
+#include <QDir>
+#include <QSlider>
+#include <QTimer>
+
+#include <climits>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+namespace gs {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  const size_t last = s.find_last_not_of(" \t\r");
+  return s.substr(first, last - first + 1);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
+}
+
+// The primitive mouse steps. The pointer's buttons and modifiers stay as the last press set
+// them until the release, as a held mouse does.
+struct TMouse {
+  Qt::MouseButtons Held = Qt::NoButton;
+  Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+};
+
+// One run of a script.
+struct TBatch {
+  TSStudio& Studio;
+  TScriptedDialogs& Dialogs;
+  std::ostream& Err;
+  std::ostream& Out;
+  TMouse Mouse;
+};
+
+enum class TArgument { None, Required, Optional };
+
+struct TCommand {
+  TArgument Argument;
+  std::function<void(TBatch&, const std::string&)> Run;
+};
+
+// Runs a command as a person would: its action, which must be enabled.
+void Trigger(TSStudio& studio, const std::string& name) {
+  auto* action = studio.findChild<QAction*>(QString::fromStdString(name));
+  if (!action) throw Exception("There is no command \"" + name + "\"");
+  if (!action->isEnabled()) {
+    const std::string caption = action->text().remove(QLatin1Char('&')).toStdString();
+    throw Exception(std::string("\"").append(caption).append("\" is not available now"));
+  }
+  action->trigger();
+}
+
+// A word of the script that picks one of several commands.
+void TriggerChoice(TSStudio& studio, const std::string& command, const std::string& word,
+                   const std::map<std::string, std::string>& actions) {
+  const auto action = actions.find(word);
+  if (action != actions.end()) return Trigger(studio, action->second);
+  std::string words;
+  for (const auto& [name, unused] : actions) words += (words.empty() ? "" : ", ") + name;
+  throw Exception(command + " takes " + words + ", not \"" + word + "\"");
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// What follows the first `count` words, trimmed: a path that may hold blanks.
+std::string AfterWords(const std::string& text, int count) {
+  size_t pos = 0;
+  for (int i = 0; i < count && pos != std::string::npos; ++i) {
+    pos = text.find_first_not_of(" \t", pos);
+    if (pos != std::string::npos) pos = text.find_first_of(" \t", pos);
+  }
+  return pos == std::string::npos ? std::string() : Trim(text.substr(pos));
+}
+
+int ParseInt(const std::string& text, const std::string& what) {
+  return ParseWholeNumber(text, INT_MIN, INT_MAX, what);
+}
+
+// "X,Y" in picture pixels.
+TPointF ParsePoint(const std::string& text) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos) throw Exception("a point is X,Y, not \"" + text + "\"");
+  return TPointF{double(ParseInt(text.substr(0, comma), "X")), double(ParseInt(text.substr(comma + 1), "Y"))};
+}
+
+// "width=W height=H constrain=on|off cancel": fields in the order given, then Ok or Cancel.
+TFormAnswer ImageSizeAnswer(const std::string& argument) {
+  TFormAnswer answer{"Image Size", {}, true};
+  for (const std::string& word : Words(argument)) {
+    if (word == "cancel") {
+      answer.Ok = false;
+      continue;
+    }
+    const size_t eq = word.find('=');
+    const std::string key = word.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
+    if (key == "width") answer.Fields.emplace_back("Image Width", value);
+    else if (key == "height") answer.Fields.emplace_back("Image Height", value);
+    else if (key == "constrain") answer.Fields.emplace_back("Constrain Proportions", value);
+    else throw Exception("imagesize takes width=, height=, constrain= and cancel, not \"" + word + "\"");
+  }
+  return answer;
+}
+
+// The 50 ms repeat timers that are running fire `count` times, as if the button were held still.
+void Tick(TSStudio& studio, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (studio.UpdateTimer->isActive()) studio.UpdateTimerTimer();
+    if (studio.LayterTimer->isActive()) studio.LayterTimerTimer();
+  }
+}
+
+// "left|right|middle X,Y [ctrl]"
+void Press(TBatch& batch, const std::string& argument) {
+  std::vector<std::string> words = Words(argument);
+  const std::map<std::string, Qt::MouseButton> buttons = {
+      {"left", Qt::LeftButton}, {"right", Qt::RightButton}, {"middle", Qt::MiddleButton}};
+  if (words.size() < 2 || words.size() > 3 || !buttons.count(words[0]) ||
+      (words.size() == 3 && words[2] != "ctrl"))
+    throw Exception("press takes left|right|middle X,Y [ctrl], not \"" + argument + "\"");
+  batch.Mouse.Held = buttons.at(words[0]);
+  batch.Mouse.Modifiers = words.size() == 3 ? Qt::ControlModifier : Qt::NoModifier;
+  TSStudio& studio = batch.Studio;
+  studio.PointerDown(batch.Mouse.Held, batch.Mouse.Modifiers, studio.PictureToView(ParsePoint(words[1])));
+}
+
+void Move(TBatch& batch, const std::string& argument) {
+  TSStudio& studio = batch.Studio;
+  studio.PointerMove(batch.Mouse.Held, batch.Mouse.Modifiers, studio.PictureToView(ParsePoint(argument)));
+}
+
+void Release(TBatch& batch) {
+  batch.Mouse = TMouse{};
+  batch.Studio.PointerUp();
+}
+
+// "[left|right] [ctrl] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point,
+// move through the others, let the repeat timers fire TICKS times, release.
+void Stroke(TBatch& batch, const std::string& argument) {
+  std::vector<std::string> words = Words(argument);
+  std::string button = "left";
+  bool ctrl = false;
+  for (auto it = words.begin(); it != words.end(); ++it) {
+    if (*it == "ctrl") {
+      ctrl = true;
+      words.erase(it);
+      break;
+    }
+  }
+  if (!words.empty() && (words.front() == "left" || words.front() == "right")) {
+    button = words.front();
+    words.erase(words.begin());
+  }
+  int ticks = 0;
+  if (words.size() >= 2 && words[words.size() - 2] == "hold") {
+    ticks = ParseInt(words.back(), "hold");
+    words.resize(words.size() - 2);
+  }
+  if (words.empty()) throw Exception("stroke needs at least one point X,Y");
+  // The pointer arrives over the first point before the button goes down.
+  batch.Mouse = TMouse{};
+  Move(batch, words[0]);
+  Press(batch, button + " " + words[0] + (ctrl ? " ctrl" : ""));
+  for (size_t i = 1; i < words.size(); ++i) Move(batch, words[i]);
+  Tick(batch.Studio, ticks);
+  Release(batch);
+}
+
+// "PATH [transparent|opaque]": the clipart dialog answered with PATH, and for a GIF or PNG the
+// "Transparent Image?" question with Yes (transparent, the default) or No.
+void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument,
+                   bool bubble) {
+  std::string path = argument;
+  bool transparent = true;
+  for (const char* word : {" transparent", " opaque"}) {
+    const std::string w = word;
+    if (path.size() > w.size() && path.compare(path.size() - w.size(), w.size(), w) == 0) {
+      transparent = w == " transparent";
+      path = Trim(path.substr(0, path.size() - w.size()));
+    }
+  }
+  dialogs.AnswerFile(AbsolutePath(path));
+  // A protected picture asks as the picture inside it does.
+  std::string ext = LowerCase(ExtractFileExt(path));
+  if (ext == ".mfk") {
+    try {
+      ext = ReadPictureSource(AbsolutePath(path)).Extension;
+    } catch (const std::exception&) {
+      // Unreadable: the command itself says why.
+    }
+  }
+  if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
+  Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");
+}
+
+TColor ParseRgb(const std::string& text) {
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw Exception("a colour is RRGGBB in hexadecimal, not \"" + text + "\"");
+  const unsigned long rgb = std::stoul(text, nullptr, 16);
+  return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+}
+
+// "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog, whose
+// Color button answers the colour dialog with RRGGBB.
+void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  TFontChoice font = studio.TextFont;
+  std::optional<TColor> color;
+  std::string text = argument;
+  const size_t bar = argument.find('|');
+  if (bar != std::string::npos) {
+    text = Trim(argument.substr(bar + 1));
+    for (const std::string& w : Words(argument.substr(0, bar))) {
+      if (w == "bold") font.Bold = true;
+      else if (w == "italic") font.Italic = true;
+      else if (w.size() == 7 && w[0] == '#') color = ParseRgb(w.substr(1));
+      else font.PointSize = ParseInt(w, "the text size");
+    }
+  }
+  dialogs.AnswerFont(font);
+  TFormAnswer answer{"Insert Text", {}, !text.empty()};
+  if (color) {
+    dialogs.AnswerColor(*color);
+    answer.Fields.emplace_back("Color", "");
+  }
+  answer.Fields.emplace_back("Text", text);
+  dialogs.AnswerForm(answer);
+  Trigger(studio, "Text1");
+}
+
+// "NAME [| Field=Value ...]": the filter of that menu caption, its dialog answered.
+void RunNamedFilter(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const size_t bar = argument.find('|');
+  const std::string name = Trim(argument.substr(0, bar));
+  const int index = studio.Filters().Plugins.FindByCaption(name);
+  if (index < 0) throw Exception("There is no filter \"" + name + "\"");
+  if (bar != std::string::npos) {
+    std::string form = name;
+    while (!form.empty() && form.back() == '.') form.pop_back();
+    TFormAnswer answer{form, {}, true};
+    for (const std::string& w : Words(argument.substr(bar + 1))) {
+      const size_t eq = w.find('=');
+      if (eq == std::string::npos) throw Exception("A filter field is Name=Value, not \"" + w + "\"");
+      answer.Fields.emplace_back(w.substr(0, eq), w.substr(eq + 1));
+    }
+    dialogs.AnswerForm(answer);
+  }
+  studio.RunFilter(index, false);
+}
+
+void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  std::string folder = argument;
+  bool sub = true;
+  if (folder.size() > 6 && folder.compare(folder.size() - 6, 6, " nosub") == 0) {
+    sub = false;
+    folder = Trim(folder.substr(0, folder.size() - 6));
+  }
+  dialogs.AnswerForm(TFormAnswer{"Load Filters",
+                                 {{"Plug-In Directory", AbsolutePath(folder)},
+                                  {"Include sub-directories", sub ? "on" : "off"}},
+                                 true});
+  Trigger(studio, "mLoadFilters");
+}
+
+// "X,Y TOLERANCE [BACKGROUND]": Tools > Chromakey..., its start message read, a click on the
+// picture at X,Y (picture pixels) to pick the key colour, and the dialog answered.
+void ChromaKey(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const std::vector<std::string> words = Words(argument);
+  if (words.size() < 2) throw Exception("chromakey needs X,Y and a tolerance");
+  const TPointF pick = ParsePoint(words[0]);
+  const std::string background = AfterWords(argument, 2);
+  TFormAnswer answer{"Chromakey Options", {}, true};
+  if (background.empty()) {
+    answer.Fields = {{"Make transparency from selected color", "on"}, {"Color Tolerance", words[1]}};
+  } else {
+    answer.Fields = {{"Insert background image", "on"},
+                     {"Browse...", AbsolutePath(background)},
+                     {"Color Tolerance", words[1]}};
+  }
+  Trigger(studio, "Chromakey1");
+  dialogs.ClearMessages();  // the start message tells the user to click
+  if (studio.Document().ToolMode != TToolMode::ChromaPick) throw Exception("chromakey did not start");
+  dialogs.AnswerForm(answer);
+  studio.PointerDown(Qt::LeftButton, Qt::NoModifier, studio.PictureToView(pick));
+  studio.PointerUp();
+  if (studio.Document().ToolMode == TToolMode::ChromaPick) throw Exception("the chroma key was not applied");
+}
+
+// "FRAMES DELAY PATH [once] [forward] [dither|nodither]": Tools > Animate Caricature... with the
+// dialog answered. `once` clears "Loop animation", `forward` clears "Play back and forth",
+// `dither` and `nodither` set "Dither" (left as the dialog offers it for the picture without
+// either); the path is the rest.
+void Animate(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  const std::vector<std::string> words = Words(argument);
+  if (words.size() < 3) throw Exception("animate needs FRAMES DELAY PATH");
+  bool loop = true, backAndForth = true;
+  std::optional<bool> dither;
+  std::string rest = AfterWords(argument, 2);
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (const char* word : {" once", " forward", " dither", " nodither"}) {
+      const std::string w = word;
+      if (rest.size() > w.size() && rest.compare(rest.size() - w.size(), w.size(), w) == 0) {
+        if (w == " once") loop = false;
+        else if (w == " forward") backAndForth = false;
+        else if (!dither) dither = w == " dither";  // the last word of the line counts
+        rest = Trim(rest.substr(0, rest.size() - w.size()));
+        changed = true;
+      }
+    }
+  }
+  TFormAnswer answer{"Animate Caricature",
+                     {{"Frames", words[0]},
+                      {"Frame delay", words[1]},
+                      {"Loop animation", loop ? "on" : "off"},
+                      {"Play back and forth", backAndForth ? "on" : "off"}},
+                     true};
+  if (dither) answer.Fields.push_back({"Dither", *dither ? "on" : "off"});
+  answer.Fields.push_back({"Save As...", AbsolutePath(rest)});
+  dialogs.AnswerForm(answer);
+  Trigger(studio, "mAnimateCaricature");
+}
+
+
+// "[N]": Edit > Step Backward or Step Forward, N times (once without N).
+void Step(TBatch& batch, const std::string& argument, const std::string& action) {
+  const int times = argument.empty() ? 1 : ParseWholeNumber(argument, 1, 100000, "the number of steps");
+  for (int i = 0; i < times; ++i) Trigger(batch.Studio, action);
+}
+
+// The steps of the history on standard output, the one the picture shows marked with "*".
+void PrintHistory(TBatch& batch) {
+  const THistory& history = batch.Studio.Document().History;
+  for (int k = 0; k <= history.Count(); ++k)
+    batch.Out << (k == history.Current() ? "* " : "  ") << (k == 0 ? history.StartName : history.Step(k).Name)
+              << "\n";
+}
+
+// One line per face, largest first, in whole picture pixels.
+void PrintFaces(TBatch& batch) {
+  if (!batch.Studio.Document().ImageLoaded) throw Exception("There is no picture to find faces in");
+  const auto point = [](TPointF p) {
+    return std::to_string(std::lround(p.X)) + "," + std::to_string(std::lround(p.Y));
+  };
+  for (const TFace& face : batch.Studio.FindFaces()) {
+    batch.Out << "face " << std::lround(face.Box.Left) << " " << std::lround(face.Box.Top) << " "
+              << std::lround(face.Box.Width()) << " " << std::lround(face.Box.Height()) << " eyes "
+              << point(face.EyeCentre(false)) << " " << point(face.EyeCentre(true)) << " nose "
+              << point(face.NoseTip()) << " mouth " << point(face.MouthCentre()) << " chin "
+              << point(face.Chin()) << "\n";
+  }
+}
+
+// "PRESET [STRENGTH] [all]": Grimacer > Auto Caricature... with the preset (its key), the
+// strength in percent (100 when left out) and all faces or the largest.
+void AutoCaricature(TBatch& batch, const std::string& argument) {
+  if (!FaceModelPresent(batch.Studio.FaceModelPath)) throw Exception(kNoFaceModelMessage);
+  std::vector<std::string> words = Words(argument);
+  const bool all = words.size() > 1 && words.back() == "all";
+  if (all) words.pop_back();
+  if (words.empty() || words.size() > 2) throw Exception("autocaricature takes PRESET [STRENGTH] [all]");
+  if (!PresetByKey(words[0])) {
+    std::string keys;
+    for (const TPresetName& preset : CaricaturePresets()) keys += (keys.empty() ? "" : ", ") + std::string(preset.Key);
+    throw Exception("autocaricature takes one of " + keys + ", not \"" + words[0] + "\"");
+  }
+  batch.Dialogs.AnswerForm(TFormAnswer{"Auto Caricature",
+                                       {{"Preset", words[0]},
+                                        {"Strength", words.size() > 1 ? words[1] : "100"},
+                                        {"All faces", all ? "on" : "off"}},
+                                       true});
+  Trigger(batch.Studio, "AutoCaricature1");
+}
+
+// "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.
+void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  dialogs.AnswerForm(TFormAnswer{"Print", {{"Output File", AbsolutePath(argument)}}, true});
+  Trigger(studio, "mPrint");
+}
+
+const std::map<std::string, TCommand>& Commands() {
+  static const std::map<std::string, TCommand> commands = {
+      {"open", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                  b.Dialogs.AnswerFile(AbsolutePath(arg));
+                  Trigger(b.Studio, "mOpenImage");
+                }}},
+      {"save", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "mSaveImage"); }}},
+      {"saveas", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                    b.Dialogs.AnswerFile(AbsolutePath(arg));
+                    Trigger(b.Studio, "saveas1");
+                  }}},
+      {"print", {TArgument::Required, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
+      {"zoom", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                  TriggerChoice(b.Studio, "zoom", arg,
+                                {{"original", "Original1"}, {"in", "ZoomIn1"}, {"out", "ZoomOut1"},
+                                 {"fit", "miFitToWindow"}});
+                }}},
+      {"undo", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Undo1"); }}},
+      {"stepback", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepBackward1"); }}},
+      {"stepforward", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepForward1"); }}},
+      {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},
+      {"faces", {TArgument::None, [](TBatch& b, const std::string&) { PrintFaces(b); }}},
+      {"autocaricature", {TArgument::Required, [](TBatch& b, const std::string& arg) { AutoCaricature(b, arg); }}},
+      {"restore", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
+      {"resetwarp", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "ResetWarp1"); }}},
+      {"rotate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                    TriggerChoice(b.Studio, "rotate", arg,
+                                  {{"180", "Rotate180"}, {"cw", "Rotate90CW"}, {"ccw", "Rotate90CCW"}});
+                  }}},
+      {"imagesize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                       b.Dialogs.AnswerForm(ImageSizeAnswer(arg));
+                       Trigger(b.Studio, "ImageSize1");
+                     }}},
+      {"tool", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                  TriggerChoice(b.Studio, "tool", arg,
+                                {{"putty", "Putty1"}, {"warp", "Warp1"}, {"twirl", "wirl1"},
+                                 {"reconstruct", "Reconstruct1"},
+                                 {"eraser", "Eraser1"}, {"paint", "Paintbrush1"},
+                                 {"eyedropper", "Eyedropper1"}, {"crop", "Crop1"},
+                                 {"selection", "SelectionTool1"}, {"rotatelayer", "RotateLayer1"},
+                                 {"deletelayer", "DeleteLayer1"}});
+                }}},
+      {"size", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                  b.Studio.SizeBar->setValue(ParseInt(arg, "size"));
+                }}},
+      {"effect", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                    b.Studio.PinchBar->setValue(ParseInt(arg, "effect"));
+                  }}},
+      {"stroke", {TArgument::Required, [](TBatch& b, const std::string& arg) { Stroke(b, arg); }}},
+      {"press", {TArgument::Required, [](TBatch& b, const std::string& arg) { Press(b, arg); }}},
+      {"move", {TArgument::Required, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
+      {"release", {TArgument::None, [](TBatch& b, const std::string&) { Release(b); }}},
+      {"tick", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                  Tick(b.Studio, ParseWholeNumber(arg, 0, 100000, "tick"));
+                }}},
+      {"clipart", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                     InsertClipart(b.Studio, b.Dialogs, arg, false);
+                   }}},
+      {"bubble", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                    InsertClipart(b.Studio, b.Dialogs, arg, true);
+                  }}},
+      {"text", {TArgument::Required, [](TBatch& b, const std::string& arg) { InsertText(b.Studio, b.Dialogs, arg); }}},
+      {"brushsize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                       b.Studio.SetEraserSize(ParseInt(arg, "brushsize"));
+                     }}},
+      {"color", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                   b.Studio.SetPaintColor(ParseRgb(arg));
+                 }}},
+      {"filter", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                    RunNamedFilter(b.Studio, b.Dialogs, arg);
+                  }}},
+      {"chromakey", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                       ChromaKey(b.Studio, b.Dialogs, arg);
+                     }}},
+      {"background", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                        b.Dialogs.AnswerFile(AbsolutePath(arg));
+                        Trigger(b.Studio, "ChangeBackground1");
+                      }}},
+      {"lastfilter", {TArgument::None, [](TBatch& b, const std::string&) {
+                        Trigger(b.Studio, "LastFilter1");
+                      }}},
+      {"animate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                     Animate(b.Studio, b.Dialogs, arg);
+                   }}},
+      {"loadfilters", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                         LoadFilters(b.Studio, b.Dialogs, arg);
+                       }}},
+  };
+  return commands;
+}
+
+void RunLine(TBatch& batch, const std::string& line);
+
+// "try COMMAND": a failure is reported and the script goes on, so that a script can show what a
+// failed command leaves behind.
+void Try(TBatch& batch, const std::string& line) {
+  try {
+    RunLine(batch, line);
+  } catch (const std::exception& e) {
+    batch.Err << "try " << line << "\n" << e.what() << "\n";
+    batch.Dialogs.ClearMessages();
+    batch.Dialogs.ClearPendingAnswers();
+  }
+}
+
+void RunLine(TBatch& batch, const std::string& line) {
+  const size_t space = line.find_first_of(" \t");
+  const std::string word = line.substr(0, space);
+  const std::string argument = space == std::string::npos ? "" : Trim(line.substr(space));
+  if (word == "try") {
+    if (argument.empty()) throw Exception("\"try\" needs a command");
+    return Try(batch, argument);
+  }
+  const auto command = Commands().find(word);
+  if (command == Commands().end()) throw Exception("unknown command \"" + word + "\"");
+  if (command->second.Argument == TArgument::Required && argument.empty())
+    throw Exception("\"" + word + "\" needs an argument");
+  if (command->second.Argument == TArgument::None && !argument.empty())
+    throw Exception("\"" + word + "\" takes no argument");
+  command->second.Run(batch, argument);
+  // A message box the window would show counts as the command's failure.
+  if (!batch.Dialogs.Messages().empty()) throw Exception(batch.Dialogs.Messages().front());
+  if (batch.Dialogs.HasPendingAnswers()) throw Exception("\"" + word + "\" did not ask the expected question");
+}
+
+}  // namespace
+
+int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, std::ostream& err,
+             std::ostream& out) {
+  TBatch batch{studio, dialogs, err, out, TMouse{}};
+  std::string raw;
+  int number = 0;
+  while (std::getline(script, raw)) {
+    ++number;
+    const std::string line = Trim(raw);
+    if (line.empty() || line[0] == '#') continue;
+    try {
+      RunLine(batch, line);
+    } catch (const std::exception& e) {
+      err << "line " << number << ": " << line << "\n" << e.what() << "\n";
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int RunBatchFile(const std::string& scriptPath) {
+  std::ifstream script(scriptPath);
+  if (!script) {
+    std::cerr << "Cannot open the script \"" << scriptPath << "\"\n";
+    return 1;
+  }
+  TScriptedDialogs dialogs;
+  TDialogs* previous = SetDialogs(&dialogs);
+  int result = 1;
+  {
+    TSStudio studio;
+    studio.BatchMode = true;
+    studio.resize(1024, 768);
+    studio.setAttribute(Qt::WA_DontShowOnScreen);
+    studio.show();
+    result = RunBatch(studio, dialogs, script, std::cerr, std::cout);
+  }
+  SetDialogs(previous);
+  return result;
+}
+
+}  // namespace gs

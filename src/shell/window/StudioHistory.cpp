@@ -1,0 +1,115 @@
+// The editing history in the main window: the step commands, the History list, and the
+// recording of commands and strokes as steps.
+
+#include "platform/Guard.h"
+#include "shell/view/ImageView.h"
+#include "shell/window/Studio.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QMenu>
+
+namespace gs {
+
+void TSStudio::CreateHistoryDock() {
+  HistoryDock = new QDockWidget(QStringLiteral("History"), this);
+  HistoryDock->setObjectName(QStringLiteral("HistoryDock"));
+  HistoryList = new QListWidget(HistoryDock);
+  HistoryDock->setWidget(HistoryList);
+  addDockWidget(Qt::RightDockWidgetArea, HistoryDock);
+  HistoryDock->hide();
+  History1 = HistoryDock->toggleViewAction();
+  History1->setObjectName(QStringLiteral("History1"));
+  ViewMenu->addAction(History1);
+  connect(HistoryList, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { RunGuarded([this, item] { GoToStep(HistoryList->row(item)); }); });
+  RefreshHistory();
+}
+
+void TSStudio::RefreshHistory() {
+  const THistory& history = Doc.History;
+  StepBackward1->setEnabled(history.CanStepBack() || history.InStroke());
+  StepForward1->setEnabled(history.CanStepForward());
+  HistoryList->clear();
+  HistoryList->addItem(QString::fromStdString(history.StartName));
+  for (int k = 1; k <= history.Count(); ++k) HistoryList->addItem(QString::fromStdString(history.Step(k).Name));
+  // The state the picture shows is marked; the steps after it are there to go forward to.
+  for (int row = 0; row < HistoryList->count(); ++row) {
+    QListWidgetItem* item = HistoryList->item(row);
+    QFont font = item->font();
+    font.setBold(row == history.Current());
+    item->setFont(font);
+    item->setForeground(row > history.Current() ? palette().brush(QPalette::Disabled, QPalette::Text)
+                                                : palette().brush(QPalette::Text));
+  }
+  HistoryList->setCurrentRow(history.Current());
+}
+
+void TSStudio::StepBackwardClick() {
+  CommitStroke();
+  GoToStep(Doc.History.Current() - 1);
+}
+
+void TSStudio::StepForwardClick() {
+  CommitStroke();
+  GoToStep(Doc.History.Current() + 1);
+}
+
+void TSStudio::CommitStroke() {
+  // What a held button has done so far is a step before anything else happens.
+  if (Doc.History.InStroke()) Doc.History.EndStroke(Doc, StrokeName());
+}
+
+void TSStudio::GoToStep(int k) {
+  CommitStroke();
+  if (!Doc.ImageLoaded || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
+  // The tools hold on to layers and the mirror; the steps bring back other ones.
+  EndTool();
+  SelectLayer(nullptr);
+  Doc.SelectedLayer = nullptr;
+  Doc.SelectedLayerIndex = -1;
+  Doc.Frame.SetChild(nullptr);
+  Doc.Frame.Visible = false;
+  const int width = Doc.ImageWidth, height = Doc.ImageHeight;
+  const TRect changed = Doc.History.GoTo(Doc, k);
+  if (Doc.ImageWidth != width || Doc.ImageHeight != height) ApplyZoom();
+  Repaint(changed);
+  DstImg->update();  // the layers
+  RefreshHistory();
+}
+
+void TSStudio::RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change) {
+  CommitStroke();
+  Doc.History.BeginCommand(Doc, scope);
+  try {
+    change();
+  } catch (...) {
+    // A command that failed half way still leaves a step for what it did change.
+    Doc.History.EndCommand(Doc, name);
+    RefreshHistory();
+    throw;
+  }
+  Doc.History.EndCommand(Doc, name);
+  RefreshHistory();
+}
+
+std::string TSStudio::StrokeName() const {
+  if (Doc.Frame.Dragging()) return Doc.Frame.Drag() == TFrameDrag::Move ? "Layer moved" : "Layer resized";
+  switch (Doc.ToolMode) {
+    case TToolMode::Putty: return "Putty stroke";
+    case TToolMode::Warp: return "Warp stroke";
+    case TToolMode::Twirl: return "Twirl stroke";
+    case TToolMode::Reconstruct: return "Reconstruct stroke";
+    case TToolMode::LayerReconstruct: return "Reconstruct stroke on a layer";
+    case TToolMode::LayerPutty: return "Putty stroke on a layer";
+    case TToolMode::LayerWarp: return "Warp stroke on a layer";
+    case TToolMode::LayerTwirl: return "Twirl stroke on a layer";
+    case TToolMode::Eraser: return "Eraser stroke";
+    case TToolMode::ColorPaint: return "Paint stroke";
+    case TToolMode::ArrangeLayers: return "Layer turned";
+    default: return "Layer moved";
+  }
+}
+
+}  // namespace gs

@@ -1,0 +1,130 @@
+#include "document/History.h"
+
+#include "document/Canvas.h"
+#include "document/Document.h"
+#include "document/TestFiles.h"
+#include "document/Layers.h"
+#include "document/PixelTools.h"
+
+#include <gtest/gtest.h>
+
+using namespace gs;
+
+namespace {
+
+// Everything a step may change, to compare states exactly.
+struct TState {
+  TBitmap32 Source, View;
+  TVectorMap Mesh;
+  std::vector<TBitmap32> LayerPictures;
+  std::vector<TFloatRect> LayerPlaces;
+  explicit TState(const TDocument& doc)
+      : Source(doc.SourceBitmap), View(doc.ViewBitmap), Mesh(doc.MeshTransformation.VectorMap()) {
+    for (const auto& layer : doc.Layers) {
+      LayerPictures.push_back(layer->Bitmap);
+      LayerPlaces.push_back(layer->Location);
+    }
+  }
+  bool operator==(const TState& o) const {
+    return Source == o.Source && View == o.View && Mesh == o.Mesh && LayerPictures == o.LayerPictures &&
+           LayerPlaces == o.LayerPlaces;
+  }
+};
+
+class HistoryTest : public ::testing::Test {
+protected:
+  HistoryTest() {
+    Doc.ReplacePicture(test::Stripes(300, 200));
+    Doc.ImageWidth = 300;
+    Doc.ImageHeight = 200;
+    Doc.ImageLoaded = true;
+    Doc.ZoomPercent = 100;
+    States.emplace_back(Doc);
+  }
+  // A press, a drag through the points and a release, as the window records it.
+  void Stroke(TToolMode brush, int size, std::initializer_list<TPointF> points) {
+    Doc.Brushes.SetSize(size);
+    if (Doc.ToolMode != brush) Doc.Brushes.Choose(brush);
+    Doc.History.BeginStroke(Doc);
+    const TButtons left{true, false, false};
+    Doc.Brushes.Press(TPointer{*points.begin(), left, false});
+    for (const TPointF& p : points) Doc.Brushes.Move(TPointer{p, left, false});
+    Doc.Brushes.Tick();
+    Doc.Brushes.Release();
+    Doc.History.EndStroke(Doc, "stroke");
+    States.emplace_back(Doc);
+  }
+  void Command(TChangeScope scope, const std::function<void()>& change) {
+    Doc.History.BeginCommand(Doc, scope);
+    change();
+    Doc.History.EndCommand(Doc, "command");
+    States.emplace_back(Doc);
+  }
+  void ExpectEveryStateComesBack() {
+    for (int k : {0, 3, 1, int(States.size()) - 1, 2, 0, int(States.size()) - 1}) {
+      if (k >= int(States.size())) continue;
+      Doc.History.GoTo(Doc, k);
+      ASSERT_EQ(Doc.History.Current(), k);
+      const TState now(Doc);
+      const TState& then = States[size_t(k)];
+      EXPECT_TRUE(now == then) << "state " << k << ": source " << (now.Source == then.Source) << " view "
+                               << (now.View == then.View) << " mesh " << (now.Mesh == then.Mesh) << " layers "
+                               << (now.LayerPictures == then.LayerPictures && now.LayerPlaces == then.LayerPlaces);
+    }
+  }
+
+  TDocument Doc;
+  std::vector<TState> States;
+};
+
+}  // namespace
+
+TEST_F(HistoryTest, EveryKindOfStepGoesBackAndForwardToTheSamePictures) {
+  Stroke(TToolMode::Warp, 41, {{100, 100}, {120, 110}});
+  Stroke(TToolMode::Twirl, 31, {{200, 60}});
+  Command(TChangeScope::Layers, [&] { AddPictureLayer(Doc, TBitmap32(20, 10, 0xFF00FF00), 50, 50); });
+  Command(TChangeScope::Picture, [&] { RotateCanvas(Doc, TRotation::Clockwise); });
+  Stroke(TToolMode::Putty, 25, {{60, 60}, {70, 80}, {75, 100}});
+  // The pixel tools: entering one bakes the warp; a dab changes a rectangle.
+  Command(TChangeScope::Picture, [&] { PrepareMirror(Doc); Doc.ToolMode = TToolMode::Eraser; });
+  Doc.History.BeginStroke(Doc);
+  Doc.History.TouchPixels(Doc, TRect{10, 10, 31, 31});
+  PixelStamp(Doc, TPoint{10, 10}, 20, TStampKind::Erase);
+  Doc.History.EndStroke(Doc, "dab");
+  States.emplace_back(Doc);
+  Doc.ToolMode = TToolMode::None;
+  ASSERT_EQ(Doc.History.Count(), 7);
+  ExpectEveryStateComesBack();
+}
+
+TEST_F(HistoryTest, ANewChangeAfterSteppingBackDropsTheStepsAhead) {
+  Stroke(TToolMode::Warp, 41, {{100, 100}});
+  Stroke(TToolMode::Warp, 41, {{150, 100}});
+  Stroke(TToolMode::Warp, 41, {{200, 100}});
+  Doc.History.GoTo(Doc, 1);
+  States.erase(States.begin() + 2, States.end());
+  Stroke(TToolMode::Twirl, 41, {{50, 50}});
+  EXPECT_EQ(Doc.History.Count(), 2);
+  EXPECT_FALSE(Doc.History.CanStepForward());
+  ExpectEveryStateComesBack();
+  // A stroke that changes nothing is no step.
+  Doc.History.BeginStroke(Doc);
+  Doc.History.EndStroke(Doc, "nothing");
+  EXPECT_EQ(Doc.History.Count(), 2);
+}
+
+TEST_F(HistoryTest, AStrokeKeepsOnlyItsTilesAndTheBudgetDropsTheOldestSteps) {
+  Stroke(TToolMode::Warp, 41, {{100, 100}});
+  // The stamp's 41 x 41 square lies in at most four 64-pixel tiles of 8-byte cells.
+  EXPECT_LT(Doc.History.Bytes(), size_t(4 * 64 * 64 * 8));
+  for (int i = 0; i < 5; ++i) Stroke(TToolMode::Warp, 41, {{40.0 + 40 * i, 150}});
+  const size_t one = Doc.History.Step(6).Bytes();
+  Doc.History.SetBudget(one * 3);
+  EXPECT_LE(Doc.History.Bytes(), one * 3 + one);
+  EXPECT_EQ(Doc.History.Current(), Doc.History.Count());  // the picture shown stays
+  EXPECT_GE(Doc.History.Count(), 1);
+  EXPECT_EQ(Doc.History.StartName, "Earlier steps");
+  Doc.History.SetBudget(0);
+  EXPECT_EQ(Doc.History.Count(), 1);  // never the current one
+  EXPECT_TRUE(TState(Doc) == States.back());
+}
