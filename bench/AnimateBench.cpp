@@ -4,9 +4,9 @@
 
 #include "BenchNoise.h"
 #include "codecs/FileIO.h"
-#include "shell/document/Animation.h"
-#include "shell/document/BrushTool.h"
-#include "shell/document/Document.h"
+#include "document/Animation.h"
+#include "document/BrushTool.h"
+#include "document/Document.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -15,9 +15,9 @@
 #include "codecs/Jpeg.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedDialogs.h"
-#include "shell/Batch.h"
-#include "shell/ImageView.h"
-#include "shell/Studio.h"
+#include "shell/batch/Batch.h"
+#include "shell/view/ImageView.h"
+#include "shell/window/Studio.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -99,9 +99,9 @@ public:
     WriteFileBytes(photo, EncodeJpeg(Photo(), 90));
     SetDialogs(&Dialogs_);
     Studio = new TSStudio;  // lives as long as the process, as the application does
-    Studio->BatchMode = true;
+    Studio->SetBatchMode(true);
     const auto missing = [&](const char* name) { return (Folder_ / name).string(); };
-    Studio->Folders = TDataFolders{missing("bin"), missing("share"), missing("start"), missing("user")};
+    Studio->UseFolders(TDataFolders{missing("bin"), missing("share"), missing("start"), missing("user")});
     Studio->resize(1280, 960);
     Studio->setAttribute(Qt::WA_DontShowOnScreen);
     Studio->show();
@@ -145,7 +145,7 @@ void BrushStroke(benchmark::State& state, const char* zoom, const char* tool, in
   TBrushWindow& window = Window();
   window.Run(std::string("zoom ") + zoom + "\ntool " + tool + "\nsize " + std::to_string(size));
   TSStudio& studio = *window.Studio;
-  TImageView* view = studio.DstImg;
+  auto* view = studio.findChild<TImageView*>(QStringLiteral("DstImg"));
   TPaintWatch watch;
   view->installEventFilter(&watch);
   // A circle round a point of the face that the window shows at either zoom: the top-left
@@ -162,8 +162,9 @@ void BrushStroke(benchmark::State& state, const char* zoom, const char* tool, in
   int paints = 0;
   for (auto _ : state) {
     Send(view, QEvent::MouseButtonPress, path.front(), Qt::LeftButton, Qt::LeftButton);
-    studio.UpdateTimer->stop();
-    studio.LayterTimer->stop();
+    for (auto* timer : {studio.findChild<QTimer*>(QStringLiteral("UpdateTimer")),
+                        studio.findChild<QTimer*>(QStringLiteral("LayterTimer"))})
+      timer->stop();
     QApplication::processEvents();
     for (int i = 1; i <= kMoves; ++i) {
       const int before = watch.Paints;

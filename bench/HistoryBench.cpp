@@ -1,8 +1,8 @@
 // The editing history on a 24-megapixel photo: what 200 Warp strokes at Size 300 add to it, and
 // how long going one stroke back or forward, and 200 strokes back in one click, takes.
 
-#include "shell/document/Document.h"
-#include "shell/document/History.h"
+#include "document/Document.h"
+#include "document/History.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,9 +8,9 @@
 
 #include "codecs/FileIO.h"
 #include "codecs/Jpeg.h"
-#include "shell/document/BrushTool.h"
-#include "shell/document/Canvas.h"
-#include "shell/document/Document.h"
+#include "document/BrushTool.h"
+#include "document/Canvas.h"
+#include "document/Document.h"
 
 #include <benchmark/benchmark.h>
 

@@ -124,27 +124,32 @@ protected:
     return names;
   }
   TAnimateDialog& Dialog() {
-    if (!Studio_->AnimateDialog) Studio_->AnimateDialog = new TAnimateDialog(Studio_.get());
-    return *Studio_->AnimateDialog;
+    // The window's own, kept with its settings; made here when the window has not made it yet.
+    auto* dialog = Studio_->findChild<TAnimateDialog*>(QStringLiteral("AnimateDialog"));
+    if (!dialog) {
+      dialog = new TAnimateDialog(Studio_.get());
+      dialog->setObjectName(QStringLiteral("AnimateDialog"));
+    }
+    return *dialog;
   }
 };
 
 }  // namespace
 
 TEST_F(AnimateTest, CommandFollowsChangeBackgroundAndWaitsForAPicture) {
-  const QList<QAction*> actions = Studio_->ToolsMenu->actions();
-  const qsizetype at = actions.indexOf(Studio_->ChangeBackground1);
+  const QList<QAction*> actions = Menu("ToolsMenu")->actions();
+  const qsizetype at = actions.indexOf(Command("ChangeBackground1"));
   ASSERT_GE(at, 0);
   ASSERT_LT(at + 1, actions.size());
-  EXPECT_EQ(actions[at + 1], Studio_->mAnimateCaricature);
-  EXPECT_EQ(Studio_->mAnimateCaricature->text(), QStringLiteral("Animate Caricature..."));
-  EXPECT_FALSE(Studio_->mAnimateCaricature->isEnabled());
-  QToolButton* button = Studio_->ToolsForm->sbtnAnimateCaricature;
+  EXPECT_EQ(actions[at + 1], Command("mAnimateCaricature"));
+  EXPECT_EQ(Command("mAnimateCaricature")->text(), QStringLiteral("Animate Caricature..."));
+  EXPECT_FALSE(Command("mAnimateCaricature")->isEnabled());
+  QToolButton* button = Palette()->Button("sbtnAnimateCaricature");
   EXPECT_EQ(button->toolTip(), QStringLiteral("Animate Caricature"));
   EXPECT_FALSE(button->isHidden());
 
   Run("open " + Dir_.Path("face.bmp"));
-  EXPECT_TRUE(Studio_->mAnimateCaricature->isEnabled());
+  EXPECT_TRUE(Command("mAnimateCaricature")->isEnabled());
   // The palette button runs the command: with nothing bent yet it says so.
   button->click();
   ASSERT_EQ(Dialogs_.Messages().size(), 1u);
@@ -214,7 +219,7 @@ TEST_F(AnimateTest, CancelLeavesDocumentAndFolderAlone) {
   const TBitmap32 view = Doc().ViewBitmap;
   const TVectorMap mesh = Doc().MeshTransformation.VectorMap();
   Dialogs_.AnswerForm(TFormAnswer{"Animate Caricature", {{"Save As...", Dir_.Path("no.gif")}}, false});
-  Studio_->mAnimateCaricatureClick();
+  Trigger("mAnimateCaricature");
   EXPECT_TRUE(Dialogs_.Messages().empty());
   EXPECT_FALSE(Dialogs_.HasPendingAnswers());
   EXPECT_EQ(Files(), std::vector<std::string>{"face.bmp"});
@@ -227,11 +232,11 @@ TEST_F(AnimateTest, EscapeWhileFramesRenderWritesNothing) {
   OpenAndBend();
   WriteFileBytes(Dir_.Path("keep.gif"), TBytes{'o', 'l', 'd'});
   Dialogs_.AnswerForm(TFormAnswer{"Animate Caricature", {{"Save As...", Dir_.Path("keep.gif")}}, true});
-  QCoreApplication::postEvent(Studio_->ProgressForm,
+  QCoreApplication::postEvent(Child<TProgressForm>("ProgressForm"),
                               new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-  Studio_->mAnimateCaricatureClick();
+  Trigger("mAnimateCaricature");
   EXPECT_TRUE(Dialogs_.Messages().empty());
-  EXPECT_FALSE(Studio_->ProgressForm->isVisible());
+  EXPECT_FALSE(Child<TProgressForm>("ProgressForm")->isVisible());
   EXPECT_EQ(Files(), (std::vector<std::string>{"face.bmp", "keep.gif"}));
   EXPECT_EQ(ReadFileBytes(Dir_.Path("keep.gif")), (TBytes{'o', 'l', 'd'}));
 }

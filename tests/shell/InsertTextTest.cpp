@@ -43,13 +43,13 @@ protected:
   InsertTextTest() {
     WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(TBitmap32(200, 160, 0xFF3060A0)));
     Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
-    Font_ = Studio_->TextFont;
+    Font_ = Studio_->TextFont();
     Font_.PointSize = 20;
   }
   ~InsertTextTest() override { SetDialogs(&Dialogs_); }
 
   void Watch() { SetDialogs(&Watched_); }
-  TForm1& Form() { return *Studio_->Form1; }
+  TForm1& Form() { return *Child<TForm1>("Form1"); }
   const TBitmap32& Layer(size_t i) { return Doc().Layers.at(i)->Bitmap; }
 
   // Every pixel the text touches carries the ink colour; edges differ only in alpha.
@@ -77,7 +77,7 @@ TEST_F(InsertTextTest, TextIsInkedInTheColourOfTheDialogsButtonWhichStaysForTheN
   Watched_.AnswerFont(Font_);
   Watched_.AnswerColor(kRed);
   Watched_.AnswerForm(TFormAnswer{"Insert Text", {{"Color", ""}, {"Text", "Hi"}}, true});
-  Studio_->Text1Click();
+  Trigger("Text1");
   ASSERT_EQ(Doc().Layers.size(), 1u);
   ExpectInk(Layer(0), kRed);
   auto* button = Form().findChild<QToolButton*>();
@@ -89,7 +89,7 @@ TEST_F(InsertTextTest, TextIsInkedInTheColourOfTheDialogsButtonWhichStaysForTheN
   Watched_.AnswerFont(Font_);
   Watched_.AnswerColor(std::nullopt);
   Watched_.AnswerForm(TFormAnswer{"Insert Text", {{"Color", ""}, {"Text", "Ho"}}, true});
-  Studio_->Text1Click();
+  Trigger("Text1");
   ASSERT_EQ(Doc().Layers.size(), 2u);
   ExpectInk(Layer(1), kRed);
   EXPECT_EQ(Watched_.ColorStarts, (std::vector<TColor>{0, kRed}));
@@ -118,7 +118,7 @@ TEST_F(InsertTextTest, ShownDialogHasAFixedSizeAndEscapeCancelsIt) {
   // Should Escape not close it, the test fails instead of waiting for ever.
   QTimer::singleShot(3000, &Form(), [&] { Form().done(QDialog::Accepted); });
   Watched_.AnswerFont(Font_);
-  Studio_->Text1Click();
+  Trigger("Text1");
   EXPECT_TRUE(fixed);
   EXPECT_FALSE(Form().isVisible());
   EXPECT_TRUE(Doc().Layers.empty());

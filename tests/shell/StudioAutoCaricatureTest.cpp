@@ -5,6 +5,7 @@
 #include "codecs/Bmp.h"
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
+#include "faces/FaceFinder.h"
 #include "shell/dialogs/AutoCaricatureDialog.h"
 #include "shell/window/ToolsForm.h"
 #include "document/AutoCaricature.h"
@@ -94,11 +95,11 @@ TEST_F(StudioAutoCaricatureTest, OneFaceOrAllFaces) {
 }
 
 TEST_F(StudioAutoCaricatureTest, CommandSitsAfterTheBrushesWithKeyAAndOnThePalette) {
-  QAction* command = Studio_->AutoCaricature1;
-  const QList<QAction*> grimacer = Studio_->GrimacerMenu->actions();
-  EXPECT_GT(grimacer.indexOf(command), grimacer.indexOf(Studio_->Reconstruct1));
+  QAction* command = Command("AutoCaricature1");
+  const QList<QAction*> grimacer = Menu("GrimacerMenu")->actions();
+  EXPECT_GT(grimacer.indexOf(command), grimacer.indexOf(Command("Reconstruct1")));
   EXPECT_EQ(command->shortcut(), QKeySequence(Qt::Key_A));
-  EXPECT_EQ(Studio_->ToolsForm->sbtnAutoCaricature->defaultAction(), command);
+  EXPECT_EQ(Palette()->Button("sbtnAutoCaricature")->defaultAction(), command);
   EXPECT_FALSE(command->isEnabled());  // no picture yet
   Run("open " + kAstronaut);
   EXPECT_TRUE(command->isEnabled());
@@ -114,10 +115,10 @@ TEST_F(StudioAutoCaricatureTest, NoFaceSaysSoAndNoModelDisablesTheCommandWithIts
   EXPECT_EQ(Doc().History.Count(), 0);
   EXPECT_NE(Fails("autocaricature bigears").find("not \"bigears\""), std::string::npos);
 
-  Studio_->FaceModelPath = Dir_.Path("missing.dat");
+  Studio_->SetFaceModelPath(Dir_.Path("missing.dat"));
   Run("open " + kAstronaut);
-  EXPECT_FALSE(Studio_->AutoCaricature1->isEnabled());
-  EXPECT_EQ(Studio_->AutoCaricature1->toolTip().toStdString(), kNoFaceModelMessage);
+  EXPECT_FALSE(Command("AutoCaricature1")->isEnabled());
+  EXPECT_EQ(Command("AutoCaricature1")->toolTip().toStdString(), kNoFaceModelMessage);
   for (const char* line : {"faces", "autocaricature bigeyes"})
     EXPECT_NE(Fails(line).find(kNoFaceModelMessage), std::string::npos) << line;
 }

@@ -44,19 +44,19 @@ protected:
 }  // namespace
 
 TEST_F(StudioBrushTest, ChoosingABrushShowsItsBarOutlineAndTimer) {
-  Studio_->Warp1Click();
+  Trigger("Warp1");
   EXPECT_EQ(Doc().ToolMode, TToolMode::Warp);
-  EXPECT_TRUE(Studio_->ToolBar2->isVisible());
-  EXPECT_TRUE(Studio_->BrushOutline->Visible);
-  EXPECT_EQ(Studio_->BrushOutline->Radius(), 50);
-  EXPECT_TRUE(Studio_->UpdateTimer->isActive());
-  EXPECT_EQ(Studio_->DstImg->cursor().shape(), Qt::BlankCursor);
-  Studio_->Putty1Click();
+  EXPECT_TRUE(BrushBar()->isVisible());
+  EXPECT_TRUE(Studio_->BrushOutline().Visible);
+  EXPECT_EQ(Studio_->BrushOutline().Radius(), 50);
+  EXPECT_TRUE(RepeatTimer()->isActive());
+  EXPECT_EQ(View()->cursor().shape(), Qt::BlankCursor);
+  Trigger("Putty1");
   EXPECT_EQ(Doc().ToolMode, TToolMode::Putty);
-  EXPECT_FALSE(Studio_->UpdateTimer->isActive());
-  Studio_->EndTool();
-  EXPECT_FALSE(Studio_->ToolBar2->isVisible());
-  EXPECT_FALSE(Studio_->BrushOutline->Visible);
+  EXPECT_FALSE(RepeatTimer()->isActive());
+  Trigger("SelectionTool1");
+  EXPECT_FALSE(BrushBar()->isVisible());
+  EXPECT_FALSE(Studio_->BrushOutline().Visible);
   EXPECT_EQ(Doc().ToolMode, TToolMode::None);
 }
 
@@ -88,13 +88,13 @@ TEST_F(StudioBrushTest, PuttyFollowsThePointerWithEitherButton) {
 }
 
 TEST_F(StudioBrushTest, WheelChangesSizeAndRebuildsTheStamps) {
-  Studio_->wirl1Click();
-  Studio_->FormMouseWheelDown();
-  EXPECT_EQ(Studio_->SizeBar->value(), 103);
+  Trigger("wirl1");
+  Studio_->WheelTurned(-120);
+  EXPECT_EQ(SizeBar()->value(), 103);
   EXPECT_EQ(Doc().Brushes.Stamps[0].Width(), 103);
-  EXPECT_EQ(Studio_->BrushOutline->Radius(), 51);
-  Studio_->WMKeyDown(Qt::Key_Left);
-  EXPECT_EQ(Studio_->PinchBar->value(), -3);
+  EXPECT_EQ(Studio_->BrushOutline().Radius(), 51);
+  PressKey(Qt::Key_Left);
+  EXPECT_EQ(PinchBar()->value(), -3);
   EXPECT_FLOAT_EQ(Doc().Brushes.Brush.Pinch(), -0.03f);
 }
 
@@ -102,7 +102,7 @@ TEST_F(StudioBrushTest, ImageSizeKeepsProportionsAndUndoRestoresTheSize) {
   Run("imagesize width=240\n");
   EXPECT_EQ(Doc().ImageWidth, 240);
   EXPECT_EQ(Doc().ImageHeight, 180);
-  EXPECT_EQ(Studio_->DstImg->width(), 240);
+  EXPECT_EQ(View()->width(), 240);
   Run("imagesize constrain=off width=60 height=90\n");
   EXPECT_EQ(Doc().ImageWidth, 60);
   EXPECT_EQ(Doc().ImageHeight, 90);
@@ -111,7 +111,7 @@ TEST_F(StudioBrushTest, ImageSizeKeepsProportionsAndUndoRestoresTheSize) {
   Run("zoom in\nundo\n");
   EXPECT_EQ(Doc().ImageWidth, 240);
   EXPECT_EQ(Doc().ZoomPercent, 100);
-  EXPECT_EQ(Studio_->DstImg->width(), 240);
+  EXPECT_EQ(View()->width(), 240);
 }
 
 TEST_F(StudioBrushTest, ImageSizeDialogOffersTheLimitsOfThePicture) {

@@ -53,10 +53,10 @@ TEST_F(StudioDesktopTest, ShortcutsReachTheirCommandsButNotPastATextField) {
   Key(window, Qt::Key_W);
   EXPECT_EQ(Doc().ToolMode, TToolMode::Warp);
   Key(window, Qt::Key_BracketRight);
-  EXPECT_EQ(Studio_->SizeBar->value(), 103);
+  EXPECT_EQ(SizeBar()->value(), 103);
   Key(window, Qt::Key_BracketLeft);
   Key(window, Qt::Key_BracketLeft);
-  EXPECT_EQ(Studio_->SizeBar->value(), 97);
+  EXPECT_EQ(SizeBar()->value(), 97);
   Key(window, Qt::Key_E);
   EXPECT_EQ(Doc().ToolMode, TToolMode::Eraser);
   Key(window, Qt::Key_V);
@@ -121,8 +121,8 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
                                              Dir_.Path("p7.bmp"), Dir_.Path("p6.bmp"), Dir_.Path("p5.bmp"),
                                              Dir_.Path("p4.bmp"), Dir_.Path("p2.bmp")};
   EXPECT_EQ(Studio_->RecentFiles().Files(), expected);
-  EXPECT_EQ(Studio_->RecentMenu->actions().size(), 8 + 2);  // the pictures, a line, "Clear list"
-  Studio_->SizeBar->setValue(250);
+  EXPECT_EQ(Menu("RecentMenu")->actions().size(), 8 + 2);  // the pictures, a line, "Clear list"
+  SizeBar()->setValue(250);
   Studio_->SaveSettings();
 
   // The next run finds them; a picture gone since is dropped with a word.
@@ -132,7 +132,7 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
   Studio_->UseSettings(ScratchSettings());
   EXPECT_EQ(Studio_->RecentFiles().Files(), expected);
   EXPECT_EQ(Studio_->LastFolder(), std::filesystem::path(Dir_.Path("p3.bmp")).parent_path().string());
-  EXPECT_EQ(Studio_->SizeBar->value(), 250);
+  EXPECT_EQ(SizeBar()->value(), 250);
   Studio_->OpenRecentFile(Dir_.Path("p9.bmp"));
   ASSERT_EQ(Dialogs_.Messages().size(), 1u);
   EXPECT_NE(Dialogs_.Messages().front().find("p9.bmp"), std::string::npos);
@@ -140,7 +140,7 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
   EXPECT_EQ(Studio_->RecentFiles().Files().size(), 7u);
   Studio_->OpenRecentFile(Dir_.Path("p5.bmp"));
   EXPECT_EQ(Doc().ImageWidth, 13);
-  Studio_->ClearRecentClick();
+  Trigger("ClearRecent1");
   EXPECT_TRUE(Studio_->RecentFiles().Files().empty());
-  EXPECT_FALSE(Studio_->RecentMenu->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu("RecentMenu")->menuAction()->isEnabled());
 }

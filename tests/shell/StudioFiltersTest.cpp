@@ -30,7 +30,7 @@ protected:
     Run("loadfilters " + Dir_.Path("filters") + "\nopen " + Dir_.Path("photo.bmp") + "\nzoom original\n");
   }
   std::string Module() const { return Dir_.Path("filters/Display.8bf"); }
-  QRgb ViewPixel(int x, int y) const { return Studio_->DstImg->grab().toImage().pixel(x, y); }
+  QRgb ViewPixel(int x, int y) const { return View()->grab().toImage().pixel(x, y); }
 };
 
 }  // namespace
@@ -72,7 +72,7 @@ TEST_F(StudioStartTest, StartUpListsTheFiltersOfEveryPluginFolderOnce) {
   fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Display.8bf", Dir_.Path("bin/plugins/Display.8bf"));
   fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Sampler.8bf", Dir_.Path("user/plugins/Sampler.8bf"));
   fs::create_directory_symlink(Dir_.Path("bin"), Dir_.Path("start"));
-  Studio_->FormShow();
+  ShowNewWindow();
   const TPSPluginList& plugins = Studio_->Filters().Plugins;
   ASSERT_EQ(plugins.Count(), 2);
   EXPECT_GE(plugins.FindByCaption("Display"), 0);

@@ -52,15 +52,15 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
     Run("stepback\n");
     EXPECT_EQ(Doc().ViewBitmap, shown[k].View) << k;
     EXPECT_EQ(Doc().Layers.size(), shown[k].Layers) << k;
-    EXPECT_EQ(Studio_->DstImg->width(), shown[k].Width) << k;
+    EXPECT_EQ(View()->width(), shown[k].Width) << k;
   }
-  EXPECT_FALSE(Studio_->StepBackward1->isEnabled());
+  EXPECT_FALSE(Command("StepBackward1")->isEnabled());
   Run("stepforward 6\n");
   EXPECT_EQ(Doc().ViewBitmap, shown.back().View);
   // A new change after stepping back drops what lay ahead; opening starts afresh.
   Run("stepback 3\ntool twirl\nstroke 60,45 hold 2\n");
   EXPECT_EQ(Doc().History.Count(), 4);
-  EXPECT_FALSE(Studio_->StepForward1->isEnabled());
+  EXPECT_FALSE(Command("StepForward1")->isEnabled());
   // Reconstruct and Reset Warp are steps like the others.
   const TBitmap32 before = Doc().ViewBitmap;
   Run("tool reconstruct\neffect 100\nstroke 60,45 hold 3\nresetwarp\n");

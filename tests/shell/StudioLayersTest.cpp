@@ -149,7 +149,7 @@ TEST_F(StudioLayersTest, DeleteRemovesTheSelectedLayerAndItsRecord) {
 TEST_F(StudioLayersTest, TextBecomesALayerAsTallAsTheFontPlusFive) {
   Run("text 20 | Hi there\n");
   ASSERT_EQ(Doc().Layers.size(), 1u);
-  QFont font(QString::fromStdString(Studio_->TextFont.Family), 20);
+  QFont font(QString::fromStdString(Studio_->TextFont().Family), 20);
   EXPECT_EQ(Layer(0).Bitmap.Height(), QFontMetrics(font).height() + 5);
   EXPECT_EQ(Layer(0).Bitmap.Width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("Hi there")) + 15);
   int inked = 0;
@@ -253,15 +253,15 @@ TEST_F(StudioLayersTest, ALayerBrushGoesToTheLayerPressedAndTheOutlineFollowsADr
   // With nothing selected, Putty drags the layer pressed; the outline goes along with the pointer.
   Run("tool selection\ntool putty\nstroke 100,80 130,100\n");
   EXPECT_NEAR(CenterX(1), 130, 1);
-  EXPECT_EQ(Studio_->BrushOutline->Center(), QPoint(130, 100));
+  EXPECT_EQ(Studio_->BrushOutline().Center(), QPoint(130, 100));
 }
 
 TEST_F(StudioLayersTest, TheCursorOverTheFrameShowsWhatADragWillDo) {
   Run("clipart " + Dir_.Path("art.png") + "\n");
   const TFloatRect l = Layer(0).Location;
   const auto cursorAt = [&](double x, double y) {
-    Studio_->DstImgMouseMove(Qt::NoButton, Qt::NoModifier, int(x), int(y));
-    return Studio_->DstImg->cursor().shape();
+    Studio_->PointerMove(Qt::NoButton, Qt::NoModifier, QPoint(int(x), int(y)));
+    return View()->cursor().shape();
   };
   const double cx = (l.Left + l.Right) / 2, cy = (l.Top + l.Bottom) / 2;
   EXPECT_EQ(cursorAt(l.Right, cy), Qt::SizeHorCursor);

@@ -29,10 +29,10 @@ protected:
     Run("open " + Dir_.Path("face.bmp") + "\nzoom original\n");
   }
   // What the picture view shows on screen, as picture pixels (zoom 100 %).
-  QImage Screen() { return Studio_->DstImg->grab().toImage().convertToFormat(QImage::Format_ARGB32); }
+  QImage Screen() { return View()->grab().toImage().convertToFormat(QImage::Format_ARGB32); }
   void SendKey(QEvent::Type type, bool autoRepeat = false) {
     QKeyEvent key(type, Qt::Key_Backslash, Qt::NoModifier, QStringLiteral("\\"), autoRepeat);
-    QApplication::sendEvent(Studio_->DstImg, &key);
+    QApplication::sendEvent(View(), &key);
   }
   TBitmap32 Original_;
 };
@@ -58,8 +58,8 @@ TEST_F(StudioReconstructTest, ReconstructAtFullEffectGivesThePhotoBackWhereItIsH
   QApplication::setActiveWindow(Studio_.get());
   QTest::keyClick(Studio_.get(), Qt::Key_R);
   EXPECT_EQ(Doc().ToolMode, TToolMode::Reconstruct);
-  EXPECT_TRUE(Studio_->UpdateTimer->isActive());  // it acts while held still
-  EXPECT_TRUE(Studio_->ToolBar2->isVisible());
+  EXPECT_TRUE(RepeatTimer()->isActive());  // it acts while held still
+  EXPECT_TRUE(BrushBar()->isVisible());
   // Weight 1 out to 60 pixels from (60, 45): over every stroke above.
   Run("effect 100\nsize 241\nstroke 60,45 hold 1\n");
   EXPECT_TRUE(Doc().MeshTransformation.VectorMap().IsIdentity());
@@ -68,7 +68,7 @@ TEST_F(StudioReconstructTest, ReconstructAtFullEffectGivesThePhotoBackWhereItIsH
   Run("undo\n");
   EXPECT_EQ(Doc().ViewBitmap, warped);
   // From the palette, and on the script's word.
-  Studio_->ToolsForm->sbtnReconstruct->click();
+  Palette()->Button("sbtnReconstruct")->click();
   EXPECT_EQ(Doc().ToolMode, TToolMode::Reconstruct);
   Run("tool twirl\ntool reconstruct\n");
   EXPECT_EQ(Doc().ToolMode, TToolMode::Reconstruct);
@@ -103,7 +103,7 @@ TEST_F(StudioReconstructTest, TheBeforeViewShowsTheSourceOnlyWhileHeldAndChanges
 
   SendKey(QEvent::KeyPress);
   EXPECT_TRUE(Studio_->ShowingBefore());
-  EXPECT_EQ(Studio_->DstImg->Shown(), &Doc().SourceBitmap);  // shown where it lies, not copied
+  EXPECT_EQ(View()->Shown(), &Doc().SourceBitmap);  // shown where it lies, not copied
   EXPECT_TRUE(Shows(Screen(), Original_));  // no warp, no layer
   // The key's own repeats while it is held change nothing.
   SendKey(QEvent::KeyRelease, true);
@@ -114,7 +114,7 @@ TEST_F(StudioReconstructTest, TheBeforeViewShowsTheSourceOnlyWhileHeldAndChanges
   EXPECT_EQ(Screen(), work);
 
   // The tool bar's button, held: with the key as well, the photo stays until both are let go.
-  auto* button = qobject_cast<QToolButton*>(Studio_->ToolBar1->widgetForAction(Studio_->Before1));
+  auto* button = qobject_cast<QToolButton*>(Child<QToolBar>("ToolBar1")->widgetForAction(Command("Before1")));
   ASSERT_NE(button, nullptr);
   EXPECT_FALSE(button->icon().isNull());
   QTest::mousePress(button, Qt::LeftButton);

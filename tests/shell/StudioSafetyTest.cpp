@@ -72,7 +72,7 @@ TEST_F(StudioSafetyTest, UndoBringsBackTheSizeAfterAResizeAndASave) {
   EXPECT_EQ(Doc().ImageWidth, 120);
   EXPECT_EQ(Doc().ImageHeight, 90);
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
-  EXPECT_EQ(Studio_->DstImg->width(), 120);
+  EXPECT_EQ(View()->width(), 120);
 }
 
 TEST_F(StudioSafetyTest, ASavedCaricatureWithLayersCanStillBeAnimated) {

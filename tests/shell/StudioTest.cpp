@@ -31,7 +31,7 @@ class StudioTest : public test::TStudioFixture {
 protected:
   void Open(const std::string& path) {
     Dialogs_.AnswerFile(path);
-    Studio_->mOpenImageClick();
+    Trigger("mOpenImage");
   }
 };
 
@@ -41,21 +41,21 @@ bool Enabled(QMenu* menu) { return menu->menuAction()->isEnabled(); }
 
 TEST_F(StudioTest, StartsWithoutAPictureAndOnlyTheFileCommands) {
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6"));
-  EXPECT_FALSE(Enabled(Studio_->EditMenu));
-  EXPECT_FALSE(Enabled(Studio_->ViewMenu));
-  EXPECT_FALSE(Enabled(Studio_->FiltersMenu));
-  EXPECT_EQ(Studio_->FiltersMenu->title(), QStringLiteral("Filters "));
-  EXPECT_FALSE(Studio_->mSaveImage->isEnabled());
-  EXPECT_FALSE(Studio_->saveas1->isEnabled());
-  EXPECT_FALSE(Studio_->Chromakey1->isEnabled());
-  EXPECT_TRUE(Studio_->mOpenImage->isEnabled());
-  EXPECT_FALSE(Studio_->DstImg->isVisible());
-  EXPECT_FALSE(Studio_->ToolBar2->isVisible());
+  EXPECT_FALSE(Enabled(Menu("EditMenu")));
+  EXPECT_FALSE(Enabled(Menu("ViewMenu")));
+  EXPECT_FALSE(Enabled(Menu("FiltersMenu")));
+  EXPECT_EQ(Menu("FiltersMenu")->title(), QStringLiteral("Filters "));
+  EXPECT_FALSE(Command("mSaveImage")->isEnabled());
+  EXPECT_FALSE(Command("saveas1")->isEnabled());
+  EXPECT_FALSE(Command("Chromakey1")->isEnabled());
+  EXPECT_TRUE(Command("mOpenImage")->isEnabled());
+  EXPECT_FALSE(View()->isVisible());
+  EXPECT_FALSE(BrushBar()->isVisible());
   EXPECT_EQ(Studio_->Document().ToolMode, TToolMode::None);
-  EXPECT_EQ(Studio_->SizeBar->minimum(), 5);
-  EXPECT_EQ(Studio_->SizeBar->maximum(), 500);
-  EXPECT_EQ(Studio_->SizeBar->value(), 100);
-  EXPECT_EQ(Studio_->PinchBar->minimum(), -100);
+  EXPECT_EQ(SizeBar()->minimum(), 5);
+  EXPECT_EQ(SizeBar()->maximum(), 500);
+  EXPECT_EQ(SizeBar()->value(), 100);
+  EXPECT_EQ(PinchBar()->minimum(), -100);
 }
 
 TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
@@ -63,22 +63,22 @@ TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
   Open(Dir_.Path("face.png"));
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"face.png\""));
-  for (QMenu* menu : {Studio_->EditMenu, Studio_->GrimacerMenu, Studio_->ViewMenu,
-                      Studio_->InsertMenu, Studio_->FiltersMenu})
+  for (QMenu* menu : {Menu("EditMenu"), Menu("GrimacerMenu"), Menu("ViewMenu"),
+                      Menu("InsertMenu"), Menu("FiltersMenu")})
     EXPECT_TRUE(Enabled(menu)) << menu->title().toStdString();
-  EXPECT_TRUE(Studio_->mSaveImage->isEnabled());
-  EXPECT_TRUE(Studio_->saveas1->isEnabled());
-  EXPECT_TRUE(Studio_->ChangeBackground1->isEnabled());
-  EXPECT_FALSE(Studio_->LastFilter1->isEnabled());
-  EXPECT_TRUE(Studio_->DstImg->isVisible());
+  EXPECT_TRUE(Command("mSaveImage")->isEnabled());
+  EXPECT_TRUE(Command("saveas1")->isEnabled());
+  EXPECT_TRUE(Command("ChangeBackground1")->isEnabled());
+  EXPECT_FALSE(Command("LastFilter1")->isEnabled());
+  EXPECT_TRUE(View()->isVisible());
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);  // small pictures are never enlarged
-  EXPECT_EQ(Studio_->DstImg->width(), 40);
+  EXPECT_EQ(View()->width(), 40);
   EXPECT_EQ(Studio_->Document().DocumentFileName, Dir_.Path("face.png"));
 }
 
 TEST_F(StudioTest, CancelledOpenChangesNothing) {
   Dialogs_.AnswerFile(std::nullopt);
-  Studio_->mOpenImageClick();
+  Trigger("mOpenImage");
   EXPECT_FALSE(Studio_->Document().ImageLoaded);
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6"));
 }
@@ -88,8 +88,8 @@ TEST_F(StudioTest, CheckerboardShowsThroughTransparentPixels) {
   picture.FillRect(TRect{16, 0, 32, 16}, 0xFF0000FF);
   WriteFileBytes(Dir_.Path("t.png"), EncodePng(picture, std::nullopt));
   Open(Dir_.Path("t.png"));
-  Studio_->Original1Click();
-  const QImage shot = Studio_->DstImg->grab().toImage();
+  Trigger("Original1");
+  const QImage shot = View()->grab().toImage();
   ASSERT_EQ(shot.width(), 32);
   EXPECT_EQ(shot.pixel(0, 0), 0xFFB0B0B0u);   // top-left square grey
   EXPECT_EQ(shot.pixel(8, 0), 0xFFFFFFFFu);   // next one white
@@ -100,33 +100,33 @@ TEST_F(StudioTest, CheckerboardShowsThroughTransparentPixels) {
 TEST_F(StudioTest, ZoomCommandsResizeTheView) {
   WriteFileBytes(Dir_.Path("w.bmp"), EncodeBmp32(test::Swatch(333, 100)));
   Open(Dir_.Path("w.bmp"));
-  Studio_->Original1Click();
-  for (int i = 0; i < 5; ++i) Studio_->ZoomOut1Click();
+  Trigger("Original1");
+  for (int i = 0; i < 5; ++i) Trigger("ZoomOut1");
   EXPECT_EQ(Studio_->Document().ZoomPercent, 20);
-  EXPECT_EQ(Studio_->DstImg->width(), 66);
-  Studio_->ZoomIn1Click();
-  EXPECT_EQ(Studio_->DstImg->width(), 133);
-  Studio_->FormMouseWheelDown();
+  EXPECT_EQ(View()->width(), 66);
+  Trigger("ZoomIn1");
+  EXPECT_EQ(View()->width(), 133);
+  Studio_->WheelTurned(-120);
   EXPECT_EQ(Studio_->Document().ZoomPercent, 45);
-  Studio_->WMKeyDown(Qt::Key_Left);  // no brush: nothing happens
+  PressKey(Qt::Key_Left);  // no brush: nothing happens
   EXPECT_EQ(Studio_->Document().ZoomPercent, 45);
-  EXPECT_EQ(Studio_->PinchBar->value(), 0);
+  EXPECT_EQ(PinchBar()->value(), 0);
 }
 
 TEST_F(StudioTest, WithAWarpBrushTheWheelAndArrowsChangeTheBrush) {
   WriteFileBytes(Dir_.Path("w.bmp"), EncodeBmp32(test::Swatch(50, 50)));
   Open(Dir_.Path("w.bmp"));
   Studio_->Document().ToolMode = TToolMode::Warp;
-  Studio_->FormMouseWheelUp();
-  EXPECT_EQ(Studio_->SizeBar->value(), 97);
+  Studio_->WheelTurned(120);
+  EXPECT_EQ(SizeBar()->value(), 97);
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);
-  Studio_->WMKeyDown(Qt::Key_Right);
-  EXPECT_EQ(Studio_->PinchBar->value(), 3);
+  PressKey(Qt::Key_Right);
+  EXPECT_EQ(PinchBar()->value(), 3);
   Studio_->Document().ToolMode = TToolMode::ArrangeLayers;
-  Studio_->FormMouseWheelUp();
+  Studio_->WheelTurned(120);
   EXPECT_EQ(Studio_->Document().ZoomPercent, 95);
   Studio_->Document().ToolMode = TToolMode::LayerWarp;
-  Studio_->WMKeyDown(Qt::Key_Up);  // a layer brush leaves the arrows to the zoom
+  PressKey(Qt::Key_Up);  // a layer brush leaves the arrows to the zoom
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);
 }
 
@@ -134,7 +134,7 @@ TEST_F(StudioTest, SaveAsGifReloadsTheWrittenPicture) {
   WriteFileBytes(Dir_.Path("a.bmp"), EncodeBmp32(test::Swatch(20, 10)));
   Open(Dir_.Path("a.bmp"));
   Dialogs_.AnswerFile(Dir_.Path("b.gif"));
-  Studio_->saveas1Click();
+  Trigger("saveas1");
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"b.gif\""));
   EXPECT_EQ(Studio_->Document().SourceFileName, Dir_.Path("b.gif"));
@@ -174,17 +174,17 @@ TEST_F(StudioTest, BatchRefusesACommandTheWindowHasDisabled) {
 TEST_F(StudioTest, ArrowsAndWheelReachTheBrushEvenWhenASliderHasTheFocus) {
   WriteFileBytes(Dir_.Path("w.bmp"), EncodeBmp32(test::Swatch(50, 50)));
   Open(Dir_.Path("w.bmp"));
-  Studio_->Warp1Click();
-  Studio_->SizeBar->setFocus();
+  Trigger("Warp1");
+  SizeBar()->setFocus();
   QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-  QApplication::sendEvent(Studio_->SizeBar, &left);
-  EXPECT_EQ(Studio_->PinchBar->value(), -3);
-  EXPECT_EQ(Studio_->SizeBar->value(), 100);
+  QApplication::sendEvent(SizeBar(), &left);
+  EXPECT_EQ(PinchBar()->value(), -3);
+  EXPECT_EQ(SizeBar()->value(), 100);
   // The wheel turned down over a slider makes the brush larger, as anywhere over the window.
   QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                    Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Studio_->PinchBar, &down);
-  EXPECT_EQ(Studio_->SizeBar->value(), 103);
-  EXPECT_EQ(Studio_->PinchBar->value(), -3);
+  QApplication::sendEvent(PinchBar(), &down);
+  EXPECT_EQ(SizeBar()->value(), 103);
+  EXPECT_EQ(PinchBar()->value(), -3);
 }
 

@@ -7,12 +7,14 @@
 #include "plugins/FilterRunner.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
+#include "faces/Caricature.h"
+#include "faces/Face.h"
+#include "faces/FaceFinder.h"
 #include "document/PictureFiles.h"
 
 #include <QAction>
 #include <QDir>
-#include <QSlider>
-#include <QTimer>
+#include <QMenu>
 
 #include <climits>
 #include <cmath>
@@ -61,11 +63,19 @@ struct TCommand {
   std::function<void(TBatch&, const std::string&)> Run;
 };
 
+// A person reaches an action only while it and every menu it sits in are enabled.
+bool Reachable(const QAction* action) {
+  if (!action->isEnabled()) return false;
+  for (const QObject* holder : action->associatedObjects())
+    if (const auto* menu = qobject_cast<const QMenu*>(holder); menu && !menu->menuAction()->isEnabled()) return false;
+  return true;
+}
+
 // Runs a command as a person would: its action, which must be enabled.
 void Trigger(TSStudio& studio, const std::string& name) {
   auto* action = studio.findChild<QAction*>(QString::fromStdString(name));
   if (!action) throw Exception("There is no command \"" + name + "\"");
-  if (!action->isEnabled()) {
+  if (!Reachable(action)) {
     const std::string caption = action->text().remove(QLatin1Char('&')).toStdString();
     throw Exception(std::string("\"").append(caption).append("\" is not available now"));
   }
@@ -129,13 +139,6 @@ TFormAnswer ImageSizeAnswer(const std::string& argument) {
   return answer;
 }
 
-// The 50 ms repeat timers that are running fire `count` times, as if the button were held still.
-void Tick(TSStudio& studio, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (studio.UpdateTimer->isActive()) studio.UpdateTimerTimer();
-    if (studio.LayterTimer->isActive()) studio.LayterTimerTimer();
-  }
-}
 
 // "left|right|middle X,Y [ctrl]"
 void Press(TBatch& batch, const std::string& argument) {
@@ -189,7 +192,7 @@ void Stroke(TBatch& batch, const std::string& argument) {
   Move(batch, words[0]);
   Press(batch, button + " " + words[0] + (ctrl ? " ctrl" : ""));
   for (size_t i = 1; i < words.size(); ++i) Move(batch, words[i]);
-  Tick(batch.Studio, ticks);
+  batch.Studio.TickRepeatTimers(ticks);
   Release(batch);
 }
 
@@ -230,7 +233,7 @@ TColor ParseRgb(const std::string& text) {
 // "[SIZE] [bold] [italic] [#RRGGBB] | TEXT": the font dialog and the Insert Text dialog, whose
 // Color button answers the colour dialog with RRGGBB.
 void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
-  TFontChoice font = studio.TextFont;
+  TFontChoice font = studio.TextFont();
   std::optional<TColor> color;
   std::string text = argument;
   const size_t bar = argument.find('|');
@@ -271,7 +274,7 @@ void RunNamedFilter(TSStudio& studio, TScriptedDialogs& dialogs, const std::stri
     }
     dialogs.AnswerForm(answer);
   }
-  studio.RunFilter(index, false);
+  Trigger(studio, "FilterItem" + std::to_string(index));
 }
 
 void LoadFilters(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
@@ -380,7 +383,7 @@ void PrintFaces(TBatch& batch) {
 // "PRESET [STRENGTH] [all]": Grimacer > Auto Caricature... with the preset (its key), the
 // strength in percent (100 when left out) and all faces or the largest.
 void AutoCaricature(TBatch& batch, const std::string& argument) {
-  if (!FaceModelPresent(batch.Studio.FaceModelPath)) throw Exception(kNoFaceModelMessage);
+  if (!FaceModelPresent(batch.Studio.FaceModelPath())) throw Exception(kNoFaceModelMessage);
   std::vector<std::string> words = Words(argument);
   const bool all = words.size() > 1 && words.back() == "all";
   if (all) words.pop_back();
@@ -404,60 +407,58 @@ void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argum
   Trigger(studio, "mPrint");
 }
 
-const std::map<std::string, TCommand>& Commands() {
-  static const std::map<std::string, TCommand> commands = {
+// The window's commands that need no answers prepared: each row's batch words trigger its action.
+// One word ("undo") is a command of its own; two ("tool warp") make the first a command taking
+// the second as its choice.
+void AddRowCommands(std::map<std::string, TCommand>& commands) {
+  std::map<std::string, std::map<std::string, std::string>> choices;
+  for (const TCommandRow& row : TSStudio::CommandRows()) {
+    if (!row.Batch) continue;
+    const std::vector<std::string> words = Words(row.Batch);
+    const std::string action = row.Name;
+    if (words.size() == 1)
+      commands[words[0]] = {TArgument::None, [action](TBatch& b, const std::string&) { Trigger(b.Studio, action); }};
+    else
+      choices[words[0]][words[1]] = action;
+  }
+  for (const auto& [command, actions] : choices)
+    commands[command] = {TArgument::Required, [command, actions](TBatch& b, const std::string& arg) {
+                           TriggerChoice(b.Studio, command, arg, actions);
+                         }};
+}
+
+std::map<std::string, TCommand> MakeCommands() {
+  std::map<std::string, TCommand> commands = {
       {"open", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                   b.Dialogs.AnswerFile(AbsolutePath(arg));
                   Trigger(b.Studio, "mOpenImage");
                 }}},
-      {"save", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "mSaveImage"); }}},
       {"saveas", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                     b.Dialogs.AnswerFile(AbsolutePath(arg));
                     Trigger(b.Studio, "saveas1");
                   }}},
       {"print", {TArgument::Required, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
-      {"zoom", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                  TriggerChoice(b.Studio, "zoom", arg,
-                                {{"original", "Original1"}, {"in", "ZoomIn1"}, {"out", "ZoomOut1"},
-                                 {"fit", "miFitToWindow"}});
-                }}},
-      {"undo", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Undo1"); }}},
       {"stepback", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepBackward1"); }}},
       {"stepforward", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepForward1"); }}},
       {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},
       {"faces", {TArgument::None, [](TBatch& b, const std::string&) { PrintFaces(b); }}},
       {"autocaricature", {TArgument::Required, [](TBatch& b, const std::string& arg) { AutoCaricature(b, arg); }}},
-      {"restore", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "Restore1"); }}},
-      {"resetwarp", {TArgument::None, [](TBatch& b, const std::string&) { Trigger(b.Studio, "ResetWarp1"); }}},
-      {"rotate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                    TriggerChoice(b.Studio, "rotate", arg,
-                                  {{"180", "Rotate180"}, {"cw", "Rotate90CW"}, {"ccw", "Rotate90CCW"}});
-                  }}},
       {"imagesize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                        b.Dialogs.AnswerForm(ImageSizeAnswer(arg));
                        Trigger(b.Studio, "ImageSize1");
                      }}},
-      {"tool", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                  TriggerChoice(b.Studio, "tool", arg,
-                                {{"putty", "Putty1"}, {"warp", "Warp1"}, {"twirl", "wirl1"},
-                                 {"reconstruct", "Reconstruct1"},
-                                 {"eraser", "Eraser1"}, {"paint", "Paintbrush1"},
-                                 {"eyedropper", "Eyedropper1"}, {"crop", "Crop1"},
-                                 {"selection", "SelectionTool1"}, {"rotatelayer", "RotateLayer1"},
-                                 {"deletelayer", "DeleteLayer1"}});
-                }}},
       {"size", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                  b.Studio.SizeBar->setValue(ParseInt(arg, "size"));
+                  b.Studio.SetBrushSize(ParseInt(arg, "size"));
                 }}},
       {"effect", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                    b.Studio.PinchBar->setValue(ParseInt(arg, "effect"));
+                    b.Studio.SetBrushEffect(ParseInt(arg, "effect"));
                   }}},
       {"stroke", {TArgument::Required, [](TBatch& b, const std::string& arg) { Stroke(b, arg); }}},
       {"press", {TArgument::Required, [](TBatch& b, const std::string& arg) { Press(b, arg); }}},
       {"move", {TArgument::Required, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
       {"release", {TArgument::None, [](TBatch& b, const std::string&) { Release(b); }}},
       {"tick", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                  Tick(b.Studio, ParseWholeNumber(arg, 0, 100000, "tick"));
+                  b.Studio.TickRepeatTimers(ParseWholeNumber(arg, 0, 100000, "tick"));
                 }}},
       {"clipart", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      InsertClipart(b.Studio, b.Dialogs, arg, false);
@@ -482,9 +483,6 @@ const std::map<std::string, TCommand>& Commands() {
                         b.Dialogs.AnswerFile(AbsolutePath(arg));
                         Trigger(b.Studio, "ChangeBackground1");
                       }}},
-      {"lastfilter", {TArgument::None, [](TBatch& b, const std::string&) {
-                        Trigger(b.Studio, "LastFilter1");
-                      }}},
       {"animate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      Animate(b.Studio, b.Dialogs, arg);
                    }}},
@@ -492,6 +490,12 @@ const std::map<std::string, TCommand>& Commands() {
                          LoadFilters(b.Studio, b.Dialogs, arg);
                        }}},
   };
+  AddRowCommands(commands);
+  return commands;
+}
+
+const std::map<std::string, TCommand>& Commands() {
+  static const std::map<std::string, TCommand> commands = MakeCommands();
   return commands;
 }
 
@@ -561,7 +565,7 @@ int RunBatchFile(const std::string& scriptPath) {
   int result = 1;
   {
     TSStudio studio;
-    studio.BatchMode = true;
+    studio.SetBatchMode(true);
     studio.resize(1024, 768);
     studio.setAttribute(Qt::WA_DontShowOnScreen);
     studio.show();

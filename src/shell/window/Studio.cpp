@@ -17,6 +17,8 @@
 #include "shell/view/ImageView.h"
 #include "shell/dialogs/InsertTextDialog.h"
 #include "shell/view/LayerViews.h"
+#include "faces/Face.h"
+#include "faces/FaceFinder.h"
 #include "shell/dialogs/ProgressForm.h"
 #include "shell/dialogs/Splash.h"
 #include "shell/window/ToolsForm.h"
@@ -54,7 +56,48 @@
 
 namespace gs {
 
-TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent) {
+namespace {
+// The menu bar's menus in their order, and the sub-menus with the menu and place they sit in.
+struct TMenuTitle {
+  TMenu Menu;
+  const char* Title;
+  const char* Name;
+};
+constexpr TMenuTitle kMenuBar[] = {
+    {TMenu::File, "File", "FileMenu"},           {TMenu::Edit, "Edit", "EditMenu"},
+    {TMenu::Grimacer, "Grimacer", "GrimacerMenu"}, {TMenu::View, "View", "ViewMenu"},
+    {TMenu::Insert, "Insert", "InsertMenu"},     {TMenu::Filters, "Filters ", "FiltersMenu"},
+    {TMenu::Tools, "Tools", "ToolsMenu"},        {TMenu::Help, "Help", "HelpMenu"},
+};
+struct TSubMenu {
+  TMenuTitle Title;
+  TPlace Place;
+};
+constexpr TSubMenu kSubMenus[] = {
+    {{TMenu::OpenRecent, "Open &Recent", "RecentMenu"}, {TMenu::File, 11}},
+    {{TMenu::RotateCanvas, "Rotate Canvas", "RotateCanvasMenu"}, {TMenu::Edit, 15}},
+};
+// The menus that hold nothing to do before a picture is open.
+constexpr TMenu kPictureMenus[] = {TMenu::Edit, TMenu::Grimacer, TMenu::View, TMenu::Insert, TMenu::Filters};
+
+// One entry of a menu or bar being laid out: a row's action or a sub-menu, at its order.
+struct TEntry {
+  int Order;
+  QAction* Action;
+};
+
+// Adds the entries in their order, with a separator between different tens.
+template <class Target>
+void Lay(Target& target, std::vector<TEntry> entries) {
+  std::stable_sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) { return a.Order < b.Order; });
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0 && entries[i].Order / 10 != entries[i - 1].Order / 10) target.addSeparator();
+    target.addAction(entries[i].Action);
+  }
+}
+}  // namespace
+
+TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent), FaceModelPath_(kDefaultFaceModel) {
   FormCreate();
 }
 
@@ -64,7 +107,7 @@ void TSStudio::FormCreate() {
   setWindowTitle(QString::fromLatin1(kAppCaption));
   QApplication::setApplicationDisplayName(QString());
   QApplication::setApplicationName(QString::fromLatin1(kAppCaption));
-  Folders = ProgramDataFolders();
+  Folders_ = ProgramDataFolders();
   QFont font = this->font();
   font.setPointSize(8);
   setFont(font);
@@ -76,225 +119,121 @@ void TSStudio::FormCreate() {
   setAcceptDrops(true);
   statusBar()->setSizeGripEnabled(true);
   UpdateTimer = new QTimer(this);
+  UpdateTimer->setObjectName(QStringLiteral("UpdateTimer"));
   UpdateTimer->setInterval(50);
   connect(UpdateTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { UpdateTimerTimer(); }); });
   LayterTimer = new QTimer(this);
+  LayterTimer->setObjectName(QStringLiteral("LayterTimer"));
   LayterTimer->setInterval(50);
   connect(LayterTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { LayterTimerTimer(); }); });
   fsize = new Tfsize(this);
   Form1 = new TForm1(this);
+  Form1->setObjectName(QStringLiteral("Form1"));
   ProgressForm = new TProgressForm(this);
+  ProgressForm->setObjectName(QStringLiteral("ProgressForm"));
   FilterUi_ = std::make_unique<TQtFilterUi<TProgressForm, TImageView>>(ProgressForm, this, DstImg);
   Filters_ = std::make_unique<TFilterRunner>(FilterUi_.get());
   LoadPluginForm = new TLoadPluginForm(
       [this](const std::string& folder, bool sub) { BuildFilterMenu(folder, sub); }, this);
-  ToolsForm = new TToolsForm(*this, this);
+  ToolsForm = new TToolsForm(*this, Rows_, RowActions_, this);
+  ToolsForm->setObjectName(QStringLiteral("ToolsForm"));
   Form2 = new TForm2(this);
   // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
-  TextFont.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
-  TextFont.PointSize = 8;
+  TextFont_.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+  TextFont_.PointSize = 8;
   Doc.ToolMode = TToolMode::None;
+  RefreshAutoCaricature();
+  RefreshCommands();
 }
 
-QAction* TSStudio::Command(const char* name, const char* caption, void (TSStudio::*handler)(),
-                           std::optional<TIcon> icon, const char* tip) {
-  auto* action = new QAction(QString::fromUtf8(caption), this);
-  action->setObjectName(QString::fromLatin1(name));
-  if (icon) action->setIcon(MakeIcon(*icon));
-  if (tip) action->setToolTip(QString::fromUtf8(tip));
-  connect(action, &QAction::triggered, this, [this, handler, action] { RunGuarded([=, this] { RunCommand(action, handler); }); });
+std::vector<TCommandRow> TSStudio::CommandRows() {
+  std::vector<TCommandRow> rows;
+  for (TCommandRows topic : {FileCommands(), CanvasCommands(), HistoryCommands(), ViewCommands(), BrushCommands(),
+                             AutoCaricatureCommands(), LayerCommands(), PixelToolCommands(), AdjustCommands(),
+                             AnimateCommands(), FilterCommands(), HelpCommands(), SettingsCommands()})
+    rows.insert(rows.end(), topic.begin(), topic.end());
+  return rows;
+}
+
+QAction* TSStudio::MakeAction(const TCommandRow& row) {
+  auto* action = new QAction(QString::fromUtf8(row.Caption), this);
+  action->setObjectName(QString::fromLatin1(row.Name));
+  if (row.Icon) action->setIcon(MakeIcon(*row.Icon));
+  if (row.Tip) action->setToolTip(QString::fromUtf8(row.Tip));
+  if (row.IconText) action->setIconText(QString::fromUtf8(row.IconText));
+  QList<QKeySequence> keys;
+  for (const TKey& key : row.Keys) {
+    if (key.Standard != QKeySequence::UnknownKey) keys.append(QKeySequence::keyBindings(key.Standard));
+    else if (key.Combination.key() != Qt::Key(0)) keys.append(QKeySequence(key.Combination));
+  }
+  action->setShortcuts(keys);
+  if (row.Handler)
+    connect(action, &QAction::triggered, this, [this, &row] { RunGuarded([this, &row] { RunCommand(row); }); });
   return action;
 }
 
-void TSStudio::Recorded(QAction* action, TChangeScope scope, const char* step) {
-  Recorded_[action] = TRecordedCommand{scope, step};
+void TSStudio::RunCommand(const TCommandRow& row) {
+  // Whatever the command did or failed at, the greyed-out commands follow the document.
+  struct TRefresh {
+    TSStudio& Studio;
+    ~TRefresh() { Studio.RefreshCommands(); }
+  } refresh{*this};
+  if (!row.Step) return (this->*row.Handler)();
+  RecordStep(row.Step->Scope, row.Step->Name, [this, &row] { (this->*row.Handler)(); });
 }
 
-void TSStudio::RunCommand(QAction* action, void (TSStudio::*handler)()) {
-  const auto recorded = Recorded_.find(action);
-  if (recorded == Recorded_.end()) return (this->*handler)();
-  RecordStep(recorded->second.Scope, recorded->second.Step, [this, handler] { (this->*handler)(); });
-}
+QAction* TSStudio::Action(const char* name) const { return ActionsByName_.at(name); }
 
 void TSStudio::CreateActions() {
-  mOpenImage = Command("mOpenImage", "&Open", &TSStudio::mOpenImageClick, TIcon::Open, "Open");
-  mPrint = Command("mPrint", "&Print", &TSStudio::ToolButton13Click, TIcon::Print, "Print");
-  mSaveImage = Command("mSaveImage", "&Save", &TSStudio::mSaveImageClick, TIcon::Save, "Save");
-  saveas1 = Command("saveas1", "&Save As...", &TSStudio::saveas1Click);
-  mLoadFilters = Command("mLoadFilters", "&Load Filter Plug-Ins...", &TSStudio::LoadFilterPlugIns1Click);
-  mExit = Command("mExit", "&Exit", &TSStudio::mExitClick);
-
-  Undo1 = Command("Undo1", "Undo", &TSStudio::ToolButton1Click, TIcon::Undo, "Undo");
-  Restore1 = Command("Restore1", "Restore", &TSStudio::ToolButton18Click, TIcon::Restore, "Restore");
-  ImageSize1 = Command("ImageSize1", "Image Size", &TSStudio::ResizeImage1Click);
-  Rotate180 = Command("Rotate180", "180", &TSStudio::N1801Click);
-  Rotate90CW = Command("Rotate90CW", "90 CW", &TSStudio::N90CW1Click);
-  Rotate90CCW = Command("Rotate90CCW", "90 CCW", &TSStudio::N90CCW1Click);
-
-  Putty1 = Command("Putty1", "Putty", &TSStudio::Putty1Click, TIcon::Putty, "Putty Grimacer Effect");
-  Warp1 = Command("Warp1", "Warp", &TSStudio::Warp1Click, TIcon::Warp, "Warp Grimacer Effect");
-  wirl1 = Command("wirl1", "Twirl", &TSStudio::wirl1Click, TIcon::Twirl, "Twirl Grimacer Effect");
-  Reconstruct1 = Command("Reconstruct1", "Reconstruct", &TSStudio::Reconstruct1Click, TIcon::Reconstruct,
-                         "Reconstruct Grimacer Effect");
-  ResetWarp1 = Command("ResetWarp1", "Reset Warp", &TSStudio::ResetWarp1Click);
-  AutoCaricature1 = Command("AutoCaricature1", "Auto Caricature...", &TSStudio::AutoCaricature1Click,
-                            TIcon::AutoCaricature);
-  // Not a command: its tool bar button shows the photo while pressed (CreateToolBars).
-  Before1 = new QAction(MakeIcon(TIcon::Before), QStringLiteral("Before"), this);
-  Before1->setObjectName(QStringLiteral("Before1"));
-  Before1->setToolTip(QStringLiteral("Before: hold to see the photo as it was opened (\\)"));
-  Comicfilter1 = Command("Comicfilter1", "Comic filter", &TSStudio::Comicfilter1Click, TIcon::ComicFilter,
-                         "Comic Filter");
-  Comicfilter1->setIconText(QStringLiteral("..."));
-
-  Original1 = Command("Original1", "Original", &TSStudio::Original1Click, TIcon::ViewOriginalSize,
-                      "View Original Size");
-  ZoomIn1 = Command("ZoomIn1", "Zoom In", &TSStudio::ZoomIn1Click, TIcon::ZoomIn, "Zoom In");
-  ZoomOut1 = Command("ZoomOut1", "Zoom Out", &TSStudio::ZoomOut1Click, TIcon::ZoomOut, "Zoom Out");
-  miFitToWindow = Command("miFitToWindow", "Fit To Window", &TSStudio::miFitToWindowClick);
-
-  Clipart1 = Command("Clipart1", "Clipart", &TSStudio::Clipart1Click, TIcon::InsertClipart, "Insert Clipart");
-  TalkBubble1 = Command("TalkBubble1", "Talk Bubble", &TSStudio::TalkBubble1Click);
-  Text1 = Command("Text1", "Text", &TSStudio::Text1Click, TIcon::TextTool, "Text Tool");
-
-  LastFilter1 = Command("LastFilter1", "LastFilter", &TSStudio::miLastFilterClickClick);
-  LastFilter1->setEnabled(false);
-
-  GrimacerAnimator1 = Command("GrimacerAnimator1", "Grimacer Animator", &TSStudio::GrimacerAnimator1Click);
-  Chromakey1 = Command("Chromakey1", "Chromakey...", &TSStudio::Chromakey1Click, TIcon::Chromakey,
-                       "Chromakey Tool");
-  ChangeBackground1 = Command("ChangeBackground1", "Change background...", &TSStudio::ChangeBackground1Click,
-                              TIcon::ChangeBackground, "Change Background");
-  mAnimateCaricature = Command("mAnimateCaricature", "Animate Caricature...", &TSStudio::mAnimateCaricatureClick,
-                               TIcon::AnimateCaricature, "Animate Caricature");
-
-  GrimacerStudioHelp1 = Command("GrimacerStudioHelp1", "Grimacer Studio Help", &TSStudio::GifMakerHelp1Click);
-  VideoTutorial1 = Command("VideoTutorial1", "Video Tutorial", &TSStudio::VideoTutorial1Click);
-  About1 = Command("About1", "About", &TSStudio::About1Click);
-  Tutorial1 = Command("Tutorial1", "Tutorial", &TSStudio::ToolButton19Click, TIcon::Tutorial, "Tutorial");
-
-  SelectionTool1 = Command("SelectionTool1", "Selection Tool", &TSStudio::SelectionToolClick,
-                           TIcon::SelectionTool, "Selection Tool");
-  DeleteLayer1 = Command("DeleteLayer1", "Delete", &TSStudio::DeleteSelectedLayer, TIcon::Delete, "Delete");
-  Crop1 = Command("Crop1", "Crop", &TSStudio::CropToolClick, TIcon::Crop, "Crop");
-  Eraser1 = Command("Eraser1", "Eraser Tool", &TSStudio::EraserToolClick, TIcon::Eraser, "Eraser Tool");
-  Paintbrush1 = Command("Paintbrush1", "Paintbrush Tool", &TSStudio::PaintbrushToolClick, TIcon::Paintbrush,
-                        "Paintbrush Tool");
-  Eyedropper1 = Command("Eyedropper1", "Eyedropper Tool", &TSStudio::EyedropperToolClick, TIcon::Eyedropper,
-                        "Eyedropper Tool");
-  RotateLayer1 = Command("RotateLayer1", "Rotate Layer", &TSStudio::RotateLayerTool, TIcon::RotateLayer,
-                         "Rotate Layer");
-
-  ClearRecent1 = Command("ClearRecent1", "Clear list", &TSStudio::ClearRecentClick);
-  StepBackward1 = Command("StepBackward1", "Step Backward", &TSStudio::StepBackwardClick);
-  StepForward1 = Command("StepForward1", "Step Forward", &TSStudio::StepForwardClick);
-  SmallerBrush1 = Command("SmallerBrush1", "Smaller Brush", &TSStudio::SmallerBrushClick);
-  LargerBrush1 = Command("LargerBrush1", "Larger Brush", &TSStudio::LargerBrushClick);
-
-  // The commands that change the document, each a step of the history.
-  Recorded(mSaveImage, TChangeScope::Picture, "Save");
-  Recorded(saveas1, TChangeScope::Picture, "Save As");
-  Recorded(Undo1, TChangeScope::Picture, "Undo");
-  Recorded(Restore1, TChangeScope::Picture, "Restore");
-  Recorded(ImageSize1, TChangeScope::Picture, "Image Size");
-  Recorded(Rotate180, TChangeScope::Picture, "Rotate 180");
-  Recorded(Rotate90CW, TChangeScope::Picture, "Rotate 90 CW");
-  Recorded(Rotate90CCW, TChangeScope::Picture, "Rotate 90 CCW");
-  Recorded(ChangeBackground1, TChangeScope::Picture, "Change background");
-  Recorded(Clipart1, TChangeScope::Layers, "Clipart");
-  Recorded(TalkBubble1, TChangeScope::Layers, "Talk Bubble");
-  Recorded(Text1, TChangeScope::Layers, "Text");
-  Recorded(DeleteLayer1, TChangeScope::Layers, "Delete Layer");
-  Recorded(ResetWarp1, TChangeScope::Picture, "Reset Warp");
-
-  // Nothing to save, key, animate or compare before a picture is loaded.
-  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
-    action->setEnabled(false);
-  RefreshAutoCaricature();
-  AssignShortcuts();
+  Rows_ = CommandRows();
+  RowActions_.reserve(Rows_.size());
+  for (const TCommandRow& row : Rows_) {
+    QAction* action = MakeAction(row);
+    RowActions_.push_back(action);
+    ActionsByName_.emplace(row.Name, action);
+    if (row.Hidden) action->setVisible(false);
+  }
+  // The palette's tools are in no menu: the window carries every action so their keys work.
+  addActions(QList<QAction*>(RowActions_.begin(), RowActions_.end()));
 }
 
-void TSStudio::AssignShortcuts() {
-  const auto keys = [](QAction* action, std::initializer_list<QKeySequence> sequences) {
-    action->setShortcuts(QList<QKeySequence>(sequences));
-  };
-  keys(mOpenImage, {QKeySequence::Open});
-  keys(mSaveImage, {QKeySequence::Save});
-  keys(saveas1, {QKeySequence::SaveAs});
-  keys(mPrint, {QKeySequence::Print});
-  keys(mExit, {QKeySequence::Quit});
-  keys(Undo1, {QKeySequence::Undo});
-  keys(StepBackward1, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)});
-  keys(StepForward1, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-  // Ctrl+= is the same key as Ctrl++ without Shift on most keyboards.
-  keys(ZoomIn1, {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  keys(ZoomOut1, {QKeySequence::ZoomOut});
-  keys(Original1, {QKeySequence(Qt::CTRL | Qt::Key_0)});
-  // Ctrl+9 leaves Ctrl+1.. free for zoom levels.
-  keys(miFitToWindow, {QKeySequence(Qt::CTRL | Qt::Key_9)});
-  keys(GrimacerStudioHelp1, {QKeySequence::HelpContents});
-  keys(Putty1, {QKeySequence(Qt::Key_P)});
-  keys(Warp1, {QKeySequence(Qt::Key_W)});
-  keys(wirl1, {QKeySequence(Qt::Key_T)});
-  keys(Reconstruct1, {QKeySequence(Qt::Key_R)});
-  keys(AutoCaricature1, {QKeySequence(Qt::Key_A)});
-  keys(Eraser1, {QKeySequence(Qt::Key_E)});
-  keys(Paintbrush1, {QKeySequence(Qt::Key_B)});
-  keys(Eyedropper1, {QKeySequence(Qt::Key_I)});
-  keys(Crop1, {QKeySequence(Qt::Key_C)});
-  keys(SelectionTool1, {QKeySequence(Qt::Key_V)});
-  keys(SmallerBrush1, {QKeySequence(Qt::Key_BracketLeft)});
-  keys(LargerBrush1, {QKeySequence(Qt::Key_BracketRight)});
-  // The palette's own tools are in no menu: the window carries them so their keys work.
-  addActions({SelectionTool1, DeleteLayer1, Crop1, Eraser1, Paintbrush1, Eyedropper1, RotateLayer1});
+bool TSStudio::Available(const TCommandRow& row) const {
+  bool needs = true;
+  switch (row.Needs) {
+    case TNeeds::Nothing: break;
+    case TNeeds::Picture: needs = Doc.ImageLoaded; break;
+    case TNeeds::Layers: needs = Doc.ImageLoaded && !Doc.Layers.empty(); break;
+    case TNeeds::SelectedLayer: needs = Doc.ImageLoaded && Doc.SelectedLayer != nullptr; break;
+  }
+  return needs && (!row.Also || (this->*row.Also)());
+}
+
+void TSStudio::RefreshCommands() {
+  for (size_t i = 0; i < Rows_.size(); ++i) RowActions_[i]->setEnabled(Available(Rows_[i]));
+  for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded);
 }
 
 void TSStudio::CreateMenus() {
   QMenuBar* bar = menuBar();
-  FileMenu = bar->addMenu(QStringLiteral("File"));
-  FileMenu->addAction(mOpenImage);
-  RecentMenu = FileMenu->addMenu(QStringLiteral("Open &Recent"));
-  RecentMenu->setObjectName(QStringLiteral("RecentMenu"));
-  FileMenu->addActions({mPrint, mSaveImage, saveas1, mLoadFilters, mExit});
-
-  EditMenu = bar->addMenu(QStringLiteral("Edit"));
-  EditMenu->addActions({Undo1, StepBackward1, StepForward1, Restore1, ImageSize1});
-  QMenu* rotate = EditMenu->addMenu(QStringLiteral("Rotate Canvas"));
-  rotate->addActions({Rotate180, Rotate90CW, Rotate90CCW});
-
-  GrimacerMenu = bar->addMenu(QStringLiteral("Grimacer"));
-  GrimacerMenu->addActions({Putty1, Warp1, wirl1, Reconstruct1});
-  GrimacerMenu->addSeparator();
-  GrimacerMenu->addAction(AutoCaricature1);
-  GrimacerMenu->addSeparator();
-  GrimacerMenu->addAction(ResetWarp1);
-  GrimacerMenu->addSeparator();
-  GrimacerMenu->addActions({SmallerBrush1, LargerBrush1});
-  GrimacerMenu->addSeparator();
-  GrimacerMenu->addAction(Comicfilter1);
-  Comicfilter1->setVisible(false);
-
-  ViewMenu = bar->addMenu(QStringLiteral("View"));
-  ViewMenu->addActions({Original1, ZoomIn1, ZoomOut1, miFitToWindow});
-  ViewMenu->addSeparator();
-
-  InsertMenu = bar->addMenu(QStringLiteral("Insert"));
-  InsertMenu->addActions({Clipart1, TalkBubble1});
-  InsertMenu->addSeparator();
-  InsertMenu->addAction(Text1);
-
-  FiltersMenu = bar->addMenu(QStringLiteral("Filters "));
-  FiltersMenu->addAction(LastFilter1);
-  FiltersMenu->addSeparator();
-
-  ToolsMenu = bar->addMenu(QStringLiteral("Tools"));
-  ToolsMenu->addActions({GrimacerAnimator1, Chromakey1, ChangeBackground1, mAnimateCaricature});
-
-  HelpMenu = bar->addMenu(QStringLiteral("Help"));
-  HelpMenu->addActions({GrimacerStudioHelp1, VideoTutorial1, About1});
-
-  for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
-    menu->menuAction()->setEnabled(false);
+  std::unordered_map<TMenu, std::vector<TEntry>> entries;
+  for (const TMenuTitle& title : kMenuBar) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(title.Title));
+    menu->setObjectName(QString::fromLatin1(title.Name));
+    Menus_[title.Menu] = menu;
+  }
+  for (const TSubMenu& sub : kSubMenus) {
+    auto* menu = new QMenu(QString::fromUtf8(sub.Title.Title), this);
+    menu->setObjectName(QString::fromLatin1(sub.Title.Name));
+    Menus_[sub.Title.Menu] = menu;
+    entries[sub.Place.Menu].push_back(TEntry{sub.Place.Order, menu->menuAction()});
+  }
+  for (size_t i = 0; i < Rows_.size(); ++i)
+    if (Rows_[i].Menu.Menu != TMenu::None)
+      entries[Rows_[i].Menu.Menu].push_back(TEntry{Rows_[i].Menu.Order, RowActions_[i]});
+  for (auto& [menu, list] : entries) Lay(*Menu(menu), list);
+  // The filters' categories follow, and the History list's switch.
+  Menu(TMenu::Filters)->addSeparator();
+  Menu(TMenu::View)->addSeparator();
   RebuildRecentMenu();
 }
 
@@ -303,30 +242,30 @@ void TSStudio::CreateToolBars() {
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(24, 24));
-  ToolBar1->addActions({mOpenImage, mSaveImage, mPrint});
-  ToolBar1->addSeparator();
-  ToolBar1->addActions({Restore1, Undo1});
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(Before1);
-  auto* before = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Before1));
+  std::vector<TEntry> entries;
+  for (size_t i = 0; i < Rows_.size(); ++i)
+    if (Rows_[i].ToolBar) entries.push_back(TEntry{Rows_[i].ToolBar, RowActions_[i]});
+  Lay(*ToolBar1, entries);
+  // Before acts while held, not when clicked.
+  auto* before = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Action("Before1")));
   connect(before, &QToolButton::pressed, this,
           [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, true); }); });
   connect(before, &QToolButton::released, this,
           [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, false); }); });
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(Tutorial1);
 
   ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
   ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
   ToolBar2->setMovable(false);
   ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
   SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
+  SizeBar->setObjectName(QStringLiteral("SizeBar"));
   SizeBar->setRange(TBrushTool::kMinSize, TBrushTool::kMaxSize);
   SizeBar->setValue(Doc.Brushes.Size());
   SizeBar->setFixedWidth(160);
   ToolBar2->addWidget(SizeBar);
   ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
   PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
+  PinchBar->setObjectName(QStringLiteral("PinchBar"));
   PinchBar->setRange(TBrushTool::kMinEffect, TBrushTool::kMaxEffect);
   PinchBar->setValue(Doc.Brushes.Effect());
   PinchBar->setFixedWidth(160);
@@ -353,15 +292,14 @@ void TSStudio::CreateView() {
   DstImg1->SetBitmap(&Doc.MirrorBitmap);
   DstImg1->PaintStage = [this](QPainter& p, const QRect& r) { DstImgPaintStage(p, r); };
   DstImg1->hide();
-  BrushOutlineOwner_ = std::make_unique<TBrushLayer>(*DstImg);
-  BrushOutline = BrushOutlineOwner_.get();
-  BrushOutline->Visible = false;
-  BrushOutline->OverInstead = true;  // it stands for the hidden pointer, also over the photo
-  BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
+  BrushOutline_ = std::make_unique<TBrushLayer>(*DstImg);
+  BrushOutline_->Visible = false;
+  BrushOutline_->OverInstead = true;  // it stands for the hidden pointer, also over the photo
+  BrushOutline_->SetRadius(Doc.Brushes.Size() / 2);
   LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
   FrameView_ = std::make_unique<TRubberbandLayer>(Doc.Frame);
   // Picture layers, then the selection frame, then the brush outline on top.
-  DstImg->Layers = {LayersView_.get(), FrameView_.get(), BrushOutline};
+  DstImg->Layers = {LayersView_.get(), FrameView_.get(), BrushOutline_.get()};
   const auto position = [](QMouseEvent* e) { return QPoint(int(e->position().x()), int(e->position().y())); };
   connect(DstImg, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {
     const QPoint at = position(e);
@@ -395,7 +333,25 @@ void TSStudio::CreateView() {
   qApp->installEventFilter(this);
 }
 
-// ---- Commands ----
+// ---- File ----
+
+TCommandRows TSStudio::FileCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "mOpenImage", .Caption = "&Open", .Handler = &TSStudio::mOpenImageClick, .Icon = TIcon::Open,
+       .Tip = "Open", .Keys = {Key(QKeySequence::Open)}, .Menu = {TMenu::File, 10}, .ToolBar = 10,
+       .Needs = TNeeds::Nothing},
+      {.Name = "mSaveImage", .Caption = "&Save", .Handler = &TSStudio::mSaveImageClick, .Icon = TIcon::Save,
+       .Tip = "Save", .Keys = {Key(QKeySequence::Save)}, .Menu = {TMenu::File, 13}, .ToolBar = 11,
+       .Step = TRecordedStep{TChangeScope::Picture, "Save"}, .Batch = "save"},
+      {.Name = "saveas1", .Caption = "&Save As...", .Handler = &TSStudio::saveas1Click,
+       .Keys = {Key(QKeySequence::SaveAs)}, .Menu = {TMenu::File, 14},
+       .Step = TRecordedStep{TChangeScope::Picture, "Save As"}},
+      {.Name = "mExit", .Caption = "&Exit", .Handler = &TSStudio::mExitClick, .Keys = {Key(QKeySequence::Quit)},
+       .Menu = {TMenu::File, 16}, .Needs = TNeeds::Nothing},
+  };
+  return rows;
+}
+
 
 void TSStudio::mOpenImageClick() {
   TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
@@ -432,18 +388,10 @@ void TSStudio::LoadImageFile(const std::string& fileName) {
     RefreshView();
     throw;
   }
-  EnableDocumentCommands();
+  RefreshCommands();
   DstImg->show();
   RefreshView();
   FitToWindow();
-}
-
-void TSStudio::EnableDocumentCommands() {
-  for (QMenu* menu : {EditMenu, GrimacerMenu, ViewMenu, InsertMenu, FiltersMenu})
-    menu->menuAction()->setEnabled(true);
-  for (QAction* action : {mSaveImage, saveas1, Chromakey1, ChangeBackground1, mAnimateCaricature, Before1})
-    action->setEnabled(true);
-  RefreshAutoCaricature();
 }
 
 void TSStudio::PrepareSave(const std::string& target) {
@@ -521,87 +469,6 @@ void TSStudio::SyncRepeatTimers() {
   const bool onLayer = repeats && IsLayerBrush(Doc.ToolMode);
   if (onPicture != UpdateTimer->isActive()) onPicture ? UpdateTimer->start() : UpdateTimer->stop();
   if (onLayer != LayterTimer->isActive()) onLayer ? LayterTimer->start() : LayterTimer->stop();
-}
-
-// ---- Zoom ----
-
-void TSStudio::ApplyZoom() {
-  const int w = ZoomedSide(Doc.ImageWidth, Doc.ZoomPercent);
-  const int h = ZoomedSide(Doc.ImageHeight, Doc.ZoomPercent);
-  DstImg->setGeometry(0, 0, w, h);
-  DstImg1->setGeometry(0, 0, w, h);
-  ViewHost_->resize(w, h);
-}
-
-void TSStudio::Original1Click() {
-  Doc.ZoomPercent = 100;
-  ApplyZoom();
-}
-
-void TSStudio::ZoomIn1Click() {
-  Doc.ZoomPercent = ZoomInStep(Doc.ZoomPercent);
-  ApplyZoom();
-}
-
-void TSStudio::ZoomOut1Click() {
-  Doc.ZoomPercent = ZoomOutStep(Doc.ZoomPercent);
-  ApplyZoom();
-}
-
-void TSStudio::miFitToWindowClick() { FitToWindow(); }
-
-void TSStudio::FitToWindow() {
-  const QSize client = sbxDstImg->viewport()->size();
-  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth, Doc.ImageHeight);
-  ApplyZoom();
-}
-
-void TSStudio::FormMouseWheelUp() {
-  if (IsBrush(Doc.ToolMode)) {
-    SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
-    return;
-  }
-  Doc.ZoomPercent = WheelUpZoom(Doc.ZoomPercent);
-  ApplyZoom();
-}
-
-void TSStudio::FormMouseWheelDown() {
-  if (IsBrush(Doc.ToolMode)) {
-    SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
-    return;
-  }
-  Doc.ZoomPercent = WheelDownZoom(Doc.ZoomPercent);
-  ApplyZoom();
-}
-
-void TSStudio::WMKeyDown(int key) {
-  const bool pictureBrush = IsPictureBrush(Doc.ToolMode);
-  switch (key) {
-    case Qt::Key_Up:
-      if (pictureBrush) {
-        SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
-      } else {
-        Doc.ZoomPercent = ArrowUpZoom(Doc.ZoomPercent);
-        ApplyZoom();
-      }
-      break;
-    case Qt::Key_Down:
-      if (pictureBrush) {
-        SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
-      } else if (Doc.ZoomPercent > kMinZoom) {
-        Doc.ZoomPercent = ArrowDownZoom(Doc.ZoomPercent);
-        ApplyZoom();
-      }
-      break;
-    case Qt::Key_Left:
-      if (pictureBrush) PinchBar->setValue(PinchBar->value() - TBrushTool::kStep);
-      break;
-    case Qt::Key_Right:
-      if (pictureBrush) PinchBar->setValue(PinchBar->value() + TBrushTool::kStep);
-      break;
-    default:
-      break;
-  }
 }
 
 namespace {
@@ -693,12 +560,12 @@ void TSStudio::showEvent(QShowEvent* event) {
 }
 
 void TSStudio::FormShow() {
-  if (BatchMode) {
-    BuildFilterMenu(PluginFolders(Folders), true);
+  if (BatchMode_) {
+    BuildFilterMenu(PluginFolders(Folders_), true);
     return;
   }
   // The splash stays at least 1.5 s and goes away even when the scan fails.
-  ShowSplashWhile([this] { BuildFilterMenu(PluginFolders(Folders), true); }, SplashMinimumMs);
+  ShowSplashWhile([this] { BuildFilterMenu(PluginFolders(Folders_), true); }, SplashMinimumMs_);
   ToolsForm->show();
 }
 
@@ -711,7 +578,7 @@ void TSStudio::changeEvent(QEvent* event) {
 }
 
 void TSStudio::FormActivate() {
-  if (BatchMode) {
+  if (BatchMode_) {
     AboutShown = true;
     return;
   }

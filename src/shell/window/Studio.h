@@ -3,25 +3,21 @@
 // the document or a subsystem; the handlers keep the names their controls give them.
 
 #include "common/Geometry.h"
-#include "faces/Caricature.h"
-#include "faces/Face.h"
-#include "faces/FaceFinder.h"
-#include "platform/DataFolders.h"
-#include "platform/Dialogs.h"
 #include "document/Animation.h"
-#include "shell/art/Icons.h"
-#include "shell/window/RecentFiles.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
+#include "platform/DataFolders.h"
+#include "platform/Dialogs.h"
+#include "shell/window/Commands.h"
+#include "shell/window/RecentFiles.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -39,6 +35,8 @@ class QToolBar;
 
 namespace gs {
 
+struct TFace;
+enum class TCaricaturePreset;
 class TAnimateDialog;
 class TAutoCaricatureDialog;
 class TBrushLayer;
@@ -65,16 +63,102 @@ public:
 
   TDocument& Document() { return Doc; }
   const TDocument& Document() const { return Doc; }
-  // Where the shipped data and the filter modules are looked up: the running program's folders
-  // from creation on. Tests point them at scratch folders before the window is shown, which
-  // scans the plug-in folders.
-  TDataFolders Folders;
-  // Driven by a script: nothing is shown and nothing waits for a person.
-  bool BatchMode = false;
-  // How long the start-up picture stays at least; the start-up measurement sets it to 0.
-  uint32_t SplashMinimumMs = 1500;
 
-  // Commands. Each is one QAction (below), shown by the menus, the tool bar and the palette.
+  // Set before the window is shown. Where the shipped data and the filter modules are looked up:
+  // the running program's folders from creation on; tests point them at scratch folders.
+  void UseFolders(const TDataFolders& folders) { Folders_ = folders; }
+  const TDataFolders& Folders() const { return Folders_; }
+  // Driven by a script: nothing is shown and nothing waits for a person.
+  void SetBatchMode(bool batch) { BatchMode_ = batch; }
+  // How long the start-up picture stays at least; the start-up measurement sets it to 0.
+  void SetSplashMinimumMs(uint32_t ms) { SplashMinimumMs_ = ms; }
+  // The landmark model; the tests point it elsewhere. Without it Auto Caricature is disabled.
+  void SetFaceModelPath(const std::string& path);
+  const std::string& FaceModelPath() const { return FaceModelPath_; }
+
+  // Every command of the window, the rows of all its topics; the actions carry the rows' names.
+  static std::vector<TCommandRow> CommandRows();
+
+  // What a person does, for the batch mode and the tests. Commands themselves are triggered
+  // through their actions, found by object name, so that a greyed-out one is refused.
+  void OpenFile(const std::string& path);  // Open without the dialog: the command line
+  void OpenRecentFile(const std::string& path);
+  // The press, move and release of whichever view is under the pointer (view pixels): the
+  // mirror while a pixel tool is active, the picture view otherwise.
+  void PointerDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
+  void PointerMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
+  void PointerUp();
+  // A view position in picture pixels: the one conversion every tool uses.
+  TPointF ViewToPicture(QPoint view) const;
+  QPoint PictureToView(TPointF picture) const;
+  // The 50 ms repeat timers that are running fire `count` times, as if the button were held still.
+  void TickRepeatTimers(int count);
+  // The Size and Effect track bars.
+  void SetBrushSize(int size);
+  void SetBrushEffect(int effect);
+  // The palette's brush-size menu (eraser and paint size in document pixels) and colour.
+  void SetEraserSize(int size);
+  void SetPaintColor(TColor color);  // a Windows colour value
+  const TFontChoice& TextFont() const { return TextFont_; }
+  // The zoom in percent, clamped to what the View menu reaches.
+  void SetZoom(int percent);
+  // The wheel turned by `angleDelta` (120 a notch): whole notches step the zoom or the brush.
+  void WheelTurned(int angleDelta);
+  // The before view: while the backslash key or the tool bar's Before button is held, the
+  // picture view shows the source without the warp and without the layers. Nothing in the
+  // document changes; letting go of both shows the work again.
+  enum class TBeforeHold { Key = 1, Button = 2 };
+  void HoldBefore(TBeforeHold by, bool held);
+  bool ShowingBefore() const { return BeforeHolds_ != 0; }
+  // Goes to state k of the history: 0 the start, k after its k-th step.
+  void GoToStep(int k);
+  // The faces of the picture as shown, largest first. Waits for the model, read on first use,
+  // with the progress window up; fails with kNoFaceModelMessage without it.
+  std::vector<TFace> FindFaces();
+  // The filter plug-ins: the list, the host and the last filter.
+  TFilterRunner& Filters() { return *Filters_; }
+  // Runs filter `index` of the list on the picture or the selected layer, as its menu item does.
+  void RunFilter(int index, bool asLastFilter);
+  // The outline standing for the brush over the picture view.
+  const TBrushLayer& BrushOutline() const { return *BrushOutline_; }
+
+  // Remembering between runs (StudioSettings.cpp). A window without a settings store (the
+  // batch mode, tests) remembers only for its own lifetime.
+  void UseSettings(std::unique_ptr<QSettings> settings);
+  void SaveSettings();
+  const TRecentFiles& RecentFiles() const { return Recent_; }
+  const std::string& LastFolder() const { return LastFolder_; }
+
+  // A picture dropped on the window opens as File > Open would.
+  static std::string DroppedFile(const QMimeData* data);
+
+  QMenu* createPopupMenu() override;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  // The command rows of each topic, in the topic's file.
+  static TCommandRows FileCommands();
+  static TCommandRows CanvasCommands();
+  static TCommandRows HistoryCommands();
+  static TCommandRows ViewCommands();
+  static TCommandRows BrushCommands();
+  static TCommandRows AutoCaricatureCommands();
+  static TCommandRows LayerCommands();
+  static TCommandRows PixelToolCommands();
+  static TCommandRows AdjustCommands();
+  static TCommandRows AnimateCommands();
+  static TCommandRows FilterCommands();
+  static TCommandRows HelpCommands();
+  static TCommandRows SettingsCommands();
+
+  // The commands (handlers of the rows), by topic.
   void mOpenImageClick();
   void mSaveImageClick();
   void saveas1Click();
@@ -94,23 +178,56 @@ public:
   void wirl1Click();
   void Reconstruct1Click();
   void ResetWarp1Click();
-  // The before view: while the backslash key or the tool bar's Before button is held, the
-  // picture view shows the source without the warp and without the layers. Nothing in the
-  // document changes; letting go of both shows the work again.
-  enum class TBeforeHold { Key = 1, Button = 2 };
-  void HoldBefore(TBeforeHold by, bool held);
-  bool ShowingBefore() const { return BeforeHolds_ != 0; }
-  void SizeBarChange();
-  void PinchBarChange();
   void SmallerBrushClick();
   void LargerBrushClick();
-  // The editing history (StudioHistory.cpp).
   void StepBackwardClick();
   void StepForwardClick();
-  // Goes to state k of the history: 0 the start, k after its k-th step.
-  void GoToStep(int k);
-  // Runs a change of the document as one step of the history named `name`.
-  void RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change);
+  void SelectionToolClick();
+  void CropToolClick();
+  void EraserToolClick();
+  void PaintbrushToolClick();
+  void EyedropperToolClick();
+  void GifMakerHelp1Click();      // "Grimacer Studio Help"
+  void ToolButton19Click();       // the Tutorial tool button
+  void VideoTutorial1Click();
+  void About1Click();
+  void GrimacerAnimator1Click();
+  void ToolButton13Click();       // "&Print" and the Print tool button
+  void Comicfilter1Click();
+  void Chromakey1Click();
+  void ChangeBackground1Click();
+  void AutoCaricature1Click();
+  void mAnimateCaricatureClick();
+  void miLastFilterClickClick();
+  void LoadFilterPlugIns1Click();
+  void Clipart1Click();
+  void TalkBubble1Click();
+  void Text1Click();
+  void DeleteSelectedLayer();   // palette "Delete"
+  void RotateLayerTool();       // palette "Rotate Layer"
+  void ClearRecentClick();
+
+  // What the rows' Also asks.
+  bool HasFaceModel() const;
+  bool HasLastFilter() const;
+  bool CanStepBackward() const;
+  bool CanStepForward() const;
+
+  // Building the window from the rows.
+  void FormCreate();
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateView();
+  void CreateHistoryDock();
+  QAction* MakeAction(const TCommandRow& row);
+  void RunCommand(const TCommandRow& row);
+  // The action of a row by its object name; it must exist.
+  QAction* Action(const char* name) const;
+  QMenu* Menu(TMenu menu) const { return Menus_.at(menu); }
+  // Greys out every command whose row needs what the document lacks now.
+  void RefreshCommands();
+  bool Available(const TCommandRow& row) const;
 
   // Input.
   void FormMouseWheelUp();
@@ -123,14 +240,19 @@ public:
   void DstImgMouseUp();
   void UpdateTimerTimer();
   void LayterTimerTimer();
-  // The press, move and release of whichever view is under the pointer: the mirror while a
-  // pixel tool is active, the picture view otherwise (the batch mode's pointer).
-  void PointerDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
-  void PointerMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
-  void PointerUp();
-  // A view position in picture pixels: the one conversion every tool uses.
-  TPointF ViewToPicture(QPoint view) const;
-  QPoint PictureToView(TPointF picture) const;
+  void SizeBarChange();
+  void PinchBarChange();
+
+  // The editing history (StudioHistory.cpp).
+  // Runs a change of the document as one step of the history named `name`.
+  void RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change);
+  // The history list and the step commands follow the history.
+  void RefreshHistory();
+  // What a press, drag and release just did, for the history.
+  std::string StrokeName() const;
+  // Ends the stroke in progress as a step, and starts one where a held button acts.
+  void CommitStroke();
+  void ContinueStroke();
 
   // Pixel tools on the mirror DstImg1 (StudioPixelTools.cpp).
   // Leaves the brushes for the eraser, paint, eyedropper, crop or chroma-key pick.
@@ -139,47 +261,21 @@ public:
   void DstImg1MouseDown(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseMove(Qt::MouseButtons held, int x, int y);
   void DstImg1MouseUp();
-  // The palette's tool buttons.
-  void SelectionToolClick();
-  void CropToolClick();
-  void EraserToolClick();
-  void PaintbrushToolClick();
-  void EyedropperToolClick();
-  // The brush-size menu: eraser and paint size in document pixels with its cursor slot.
-  void SetEraserSize(int size);
-  // The colour selector's colour changed (a Windows colour value).
-  void SetPaintColor(TColor color);
-
-  // Help, about, the GIF maker and printing (StudioHelp.cpp).
-  void GifMakerHelp1Click();      // "Grimacer Studio Help"
-  void ToolButton19Click();       // the Tutorial tool button
-  void VideoTutorial1Click();
-  void About1Click();
-  void GrimacerAnimator1Click();
-  void ToolButton13Click();       // "&Print" and the Print tool button
+  // One eraser or paint dab at a picture pixel; the mirror's changed rectangle.
+  TRect Dab(TPoint at);
 
   // Comic filter, chroma key and background (StudioAdjust.cpp).
-  void Comicfilter1Click();
-  void Chromakey1Click();
   void RunChromaKey();  // after the pick of the key colour
   void KeyPickedColour();
-  void ChangeBackground1Click();
 
   // Auto Caricature (StudioAutoCaricature.cpp).
-  void AutoCaricature1Click();
-  // The landmark model; the tests point it elsewhere. Without it the command is disabled.
-  std::string FaceModelPath = kDefaultFaceModel;
   // The command is there with a picture and the model.
   void RefreshAutoCaricature();
-  // The faces of the picture as shown, largest first. Waits for the model, read on first use,
-  // with the progress window up; fails with kNoFaceModelMessage without it.
-  std::vector<TFace> FindFaces();
   // A preset on one face (or all, faceIndex < 0) as one step of the history.
   void ApplyAutoCaricature(const std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
                            double strength);
 
   // Animate Caricature (StudioAnimate.cpp).
-  void mAnimateCaricatureClick();
   // Writes the animation with the progress window up; false when Escape stopped it.
   bool WriteAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
                       const std::string& path);
@@ -187,168 +283,37 @@ public:
   // Filter plug-ins (StudioFilters.cpp).
   void BuildFilterMenu(const std::string& folder, bool includeSubDirectories);
   void BuildFilterMenu(const std::vector<std::string>& folders, bool includeSubDirectories);
-  void RunFilter(int index, bool asLastFilter);
   void ApplyFilter(int index, bool asLastFilter);
-  void miLastFilterClickClick();
-  void LoadFilterPlugIns1Click();
-  TFilterRunner& Filters() { return *Filters_; }
 
   // Picture layers (StudioLayers.cpp).
-  void Clipart1Click();
-  void TalkBubble1Click();
-  void Text1Click();
-  void DeleteSelectedLayer();   // palette "Delete"
-  void RotateLayerTool();       // palette "Rotate Layer"
   void ShowAllLayers(bool visible);
   void FlattenLayers();
   void SelectLayer(TRotatableLayer* layer);
   // The creator sequence: a new layer centred in what the user sees, selected.
   void CreateLayerFromPicture(const TBitmap32& picture);
+  void LoadClipart(const std::string& folder, const std::string& fileName);
+  TPointF ViewportCenterInDocument() const;
+  void RefreshLayers();
+
+  // A dialog made at first use and kept with its settings: the window's child of that name.
+  template <class TDialog>
+  TDialog& KeptDialog(const char* name) {
+    if (auto* dialog = findChild<TDialog*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly)) return *dialog;
+    auto* dialog = new TDialog(this);
+    dialog->setObjectName(QString::fromLatin1(name));
+    return *dialog;
+  }
 
   // Life cycle.
   void FormShow();
   void FormActivate();
 
-  // Operations other parts call.
-  void OpenFile(const std::string& path);   // Open without the dialog: the command line
+  // Operations the commands share.
   void LoadImageFile(const std::string& fileName);
   void ApplyZoom();
   void FitToWindow();
   void EndTool();
   void UpdateCaption();
-
-
-  // Controls, named as on the form.
-  TImageView* DstImg = nullptr;
-  TImageView* DstImg1 = nullptr;
-  QScrollArea* sbxDstImg = nullptr;
-  QToolBar* ToolBar1 = nullptr;
-  QToolBar* ToolBar2 = nullptr;
-  QSlider* SizeBar = nullptr;
-  QSlider* PinchBar = nullptr;
-  QTimer* UpdateTimer = nullptr;
-  QTimer* LayterTimer = nullptr;
-  TBrushLayer* BrushOutline = nullptr;
-  Tfsize* fsize = nullptr;
-  TToolsForm* ToolsForm = nullptr;  // the floating tool palette
-  TForm1* Form1 = nullptr;          // "Insert Text"
-  TProgressForm* ProgressForm = nullptr;
-  TLoadPluginForm* LoadPluginForm = nullptr;
-  TForm2* Form2 = nullptr;          // the about box
-  TfrmChromaKey* frmChromaKey = nullptr;  // made at first use, kept with its settings
-  TAnimateDialog* AnimateDialog = nullptr;  // made at first use, kept with its settings
-  TAutoCaricatureDialog* AutoCaricatureDialog = nullptr;  // made at first use, kept likewise
-  TFontChoice TextFont;             // the font dialog keeps the font chosen last
-
-  // Menus.
-  QMenu* FileMenu = nullptr;
-  QMenu* EditMenu = nullptr;
-  QMenu* GrimacerMenu = nullptr;
-  QMenu* ViewMenu = nullptr;
-  QMenu* InsertMenu = nullptr;
-  QMenu* FiltersMenu = nullptr;
-  QMenu* ToolsMenu = nullptr;
-  QMenu* HelpMenu = nullptr;
-  QMenu* RecentMenu = nullptr;  // File > Open Recent
-
-  // The commands, each an action named as its field (the batch mode finds them by that name).
-  QAction* mOpenImage = nullptr;
-  QAction* mPrint = nullptr;
-  QAction* mSaveImage = nullptr;
-  QAction* saveas1 = nullptr;
-  QAction* mLoadFilters = nullptr;
-  QAction* mExit = nullptr;
-  QAction* Undo1 = nullptr;
-  QAction* Restore1 = nullptr;
-  QAction* ImageSize1 = nullptr;
-  QAction* Rotate180 = nullptr;
-  QAction* Rotate90CW = nullptr;
-  QAction* Rotate90CCW = nullptr;
-  QAction* Putty1 = nullptr;
-  QAction* Warp1 = nullptr;
-  QAction* wirl1 = nullptr;
-  QAction* Reconstruct1 = nullptr;
-  QAction* ResetWarp1 = nullptr;
-  QAction* AutoCaricature1 = nullptr;
-  QAction* Before1 = nullptr;  // the tool bar's Before: acts while held, not when clicked
-  QAction* Comicfilter1 = nullptr;
-  QAction* Original1 = nullptr;
-  QAction* ZoomIn1 = nullptr;
-  QAction* ZoomOut1 = nullptr;
-  QAction* miFitToWindow = nullptr;
-  QAction* Clipart1 = nullptr;
-  QAction* TalkBubble1 = nullptr;
-  QAction* Text1 = nullptr;
-  QAction* LastFilter1 = nullptr;
-  QAction* GrimacerAnimator1 = nullptr;
-  QAction* Chromakey1 = nullptr;
-  QAction* ChangeBackground1 = nullptr;
-  QAction* mAnimateCaricature = nullptr;
-  QAction* GrimacerStudioHelp1 = nullptr;
-  QAction* VideoTutorial1 = nullptr;
-  QAction* About1 = nullptr;
-  QAction* Tutorial1 = nullptr;       // the tool bar's Tutorial
-  QAction* SelectionTool1 = nullptr;  // the palette's own tools
-  QAction* DeleteLayer1 = nullptr;
-  QAction* Crop1 = nullptr;
-  QAction* Eraser1 = nullptr;
-  QAction* Paintbrush1 = nullptr;
-  QAction* Eyedropper1 = nullptr;
-  QAction* RotateLayer1 = nullptr;
-  QAction* ClearRecent1 = nullptr;
-  QAction* StepBackward1 = nullptr;
-  QAction* StepForward1 = nullptr;
-  QAction* History1 = nullptr;  // View > History: shows the history list
-  QDockWidget* HistoryDock = nullptr;
-  QListWidget* HistoryList = nullptr;
-  QAction* SmallerBrush1 = nullptr;   // [ and ]: the Size steps of the wheel
-  QAction* LargerBrush1 = nullptr;
-
-  // Remembering between runs (StudioSettings.cpp). A window without a settings store (the
-  // batch mode, tests) remembers only for its own lifetime.
-  void UseSettings(std::unique_ptr<QSettings> settings);
-  void SaveSettings();
-  const TRecentFiles& RecentFiles() const { return Recent_; }
-  const std::string& LastFolder() const { return LastFolder_; }
-  void OpenRecentFile(const std::string& path);
-  void ClearRecentClick();
-
-  // A picture dropped on the window opens as File > Open would.
-  static std::string DroppedFile(const QMimeData* data);
-  // The wheel turned by `angleDelta` (120 a notch): whole notches step the zoom or the brush.
-  void WheelTurned(int angleDelta);
-
-  QMenu* createPopupMenu() override;
-
-protected:
-  void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-  void FormCreate();
-  void CreateActions();
-  void AssignShortcuts();
-  void CreateHistoryDock();
-  // Marks a command as a change of the document: it runs as a step of the history.
-  void Recorded(QAction* action, TChangeScope scope, const char* step);
-  void RunCommand(QAction* action, void (TSStudio::*handler)());
-  // The history list and the step commands follow the history.
-  void RefreshHistory();
-  // What a press, drag and release just did, for the history.
-  std::string StrokeName() const;
-  // Ends the stroke in progress as a step, and starts one where a held button acts.
-  void CommitStroke();
-  void ContinueStroke();
-  void CreateMenus();
-  void CreateToolBars();
-  void CreateView();
-  QAction* Command(const char* name, const char* caption, void (TSStudio::*handler)(),
-                   std::optional<TIcon> icon = std::nullopt, const char* tip = nullptr);
-  void EnableDocumentCommands();
   // Ends the tool and merges the layers before a save to `target`.
   void PrepareSave(const std::string& target);
   void RefreshView();
@@ -366,12 +331,6 @@ private:
   // Runs the repeat timer of a brush that acts while held still, and stops the other.
   void SyncRepeatTimers();
   void Rotate(TRotation rotation);
-  // One eraser or paint dab at a picture pixel; the mirror's changed rectangle.
-  TRect Dab(TPoint at);
-
-  void LoadClipart(const std::string& folder, const std::string& fileName);
-  TPointF ViewportCenterInDocument() const;
-  void RefreshLayers();
 
   void SaveRecent();
   // A picture opened or saved: first in the recent list, its folder the dialogs' next start.
@@ -379,22 +338,48 @@ private:
   void RememberFolder(const std::string& path);
   void RebuildRecentMenu();
 
-  struct TRecordedCommand {
-    TChangeScope Scope;
-    std::string Step;
-  };
-  std::map<const QAction*, TRecordedCommand> Recorded_;
+  TDocument Doc;
+  TDataFolders Folders_;
+  bool BatchMode_ = false;
+  uint32_t SplashMinimumMs_ = 1500;
+  std::string FaceModelPath_;
+  TFontChoice TextFont_;  // the font dialog keeps the font chosen last
+
+  // The controls, named as on the form.
+  TImageView* DstImg = nullptr;
+  TImageView* DstImg1 = nullptr;
+  QScrollArea* sbxDstImg = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QToolBar* ToolBar2 = nullptr;
+  QSlider* SizeBar = nullptr;
+  QSlider* PinchBar = nullptr;
+  QTimer* UpdateTimer = nullptr;
+  QTimer* LayterTimer = nullptr;
+  QDockWidget* HistoryDock = nullptr;
+  QListWidget* HistoryList = nullptr;
+  Tfsize* fsize = nullptr;
+  TToolsForm* ToolsForm = nullptr;  // the floating tool palette
+  TForm1* Form1 = nullptr;          // "Insert Text"
+  TProgressForm* ProgressForm = nullptr;
+  TLoadPluginForm* LoadPluginForm = nullptr;
+  TForm2* Form2 = nullptr;          // the about box
+
+  // The rows and their actions, in the order of CommandRows().
+  std::vector<TCommandRow> Rows_;
+  std::vector<QAction*> RowActions_;
+  std::unordered_map<std::string, QAction*> ActionsByName_;
+  std::unordered_map<TMenu, QMenu*> Menus_;
+
   std::unique_ptr<QSettings> Settings_;
   TRecentFiles Recent_;
   std::string LastFolder_;
   std::unique_ptr<QPrinter> Printer_;
   std::unique_ptr<TFilterUi> FilterUi_;
   std::unique_ptr<TFilterRunner> Filters_;
-  std::unique_ptr<TBrushLayer> BrushOutlineOwner_;
+  std::unique_ptr<TBrushLayer> BrushOutline_;
   std::unique_ptr<TPictureLayersView> LayersView_;
   std::unique_ptr<TRubberbandLayer> FrameView_;
 
-  TDocument Doc;
   QWidget* ViewHost_ = nullptr;
   bool Shown_ = false;
   int WheelAngle_ = 0;  // wheel turned since the last whole notch

@@ -10,6 +10,23 @@
 
 namespace gs {
 
+TCommandRows TSStudio::AdjustCommands() {
+  static const TCommandRow rows[] = {
+      // Made and kept, but shown nowhere: the palette keeps its place for Animate Caricature.
+      {.Name = "Comicfilter1", .Caption = "Comic filter", .Handler = &TSStudio::Comicfilter1Click,
+       .Icon = TIcon::ComicFilter, .Tip = "Comic Filter", .Menu = {TMenu::Grimacer, 50},
+       .Palette = {1, 8, "SpeedButton15"}, .IconText = "...", .Hidden = true},
+      {.Name = "Chromakey1", .Caption = "Chromakey...", .Handler = &TSStudio::Chromakey1Click,
+       .Icon = TIcon::Chromakey, .Tip = "Chromakey Tool", .Menu = {TMenu::Tools, 11},
+       .Palette = {0, 7, "sbtnChromakey"}},
+      {.Name = "ChangeBackground1", .Caption = "Change background...", .Handler = &TSStudio::ChangeBackground1Click,
+       .Icon = TIcon::ChangeBackground, .Tip = "Change Background", .Menu = {TMenu::Tools, 12},
+       .Palette = {1, 7, "sbtnChangeBackground"},
+       .Step = TRecordedStep{TChangeScope::Picture, "Change background"}},
+  };
+  return rows;
+}
+
 void TSStudio::Comicfilter1Click() {
   TComicFilterForm form(Doc.ViewBitmap, this);
   Dialogs().RunForm(form);
@@ -27,11 +44,11 @@ void TSStudio::RunChromaKey() {
 }
 
 void TSStudio::KeyPickedColour() {
-  if (!frmChromaKey) frmChromaKey = new TfrmChromaKey(this);
+  TfrmChromaKey& dialog = KeptDialog<TfrmChromaKey>("frmChromaKey");
   // Cancel keeps the pick tool, so the next click picks again.
-  if (!Dialogs().RunForm(*frmChromaKey)) return;
-  const std::optional<TBitmap32> background = frmChromaKey->BackgroundPicture();
-  KeyWorkingPicture(Doc, frmChromaKey->Threshold());
+  if (!Dialogs().RunForm(dialog)) return;
+  const std::optional<TBitmap32> background = dialog.BackgroundPicture();
+  KeyWorkingPicture(Doc, dialog.Threshold());
   if (!background) {
     EndTool();
     return;

@@ -10,6 +10,15 @@
 
 namespace gs {
 
+TCommandRows TSStudio::AnimateCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "mAnimateCaricature", .Caption = "Animate Caricature...", .Handler = &TSStudio::mAnimateCaricatureClick,
+       .Icon = TIcon::AnimateCaricature, .Tip = "Animate Caricature", .Menu = {TMenu::Tools, 13},
+       .Palette = {1, 8, "sbtnAnimateCaricature"}},
+  };
+  return rows;
+}
+
 void TSStudio::mAnimateCaricatureClick() {
   if (!Doc.ImageLoaded) return;
   // A pixel tool has baked the warp into the picture by now, and a brush left its strokes in
@@ -20,10 +29,10 @@ void TSStudio::mAnimateCaricatureClick() {
     ShowMessage(kNothingToAnimate);
     return;
   }
-  if (!AnimateDialog) AnimateDialog = new TAnimateDialog(this);
-  AnimateDialog->Prepare(scene);
-  if (!RunPreparedForm(*AnimateDialog)) return;
-  WriteAnimation(scene, AnimateDialog->Settings(), AnimateDialog->OutputPath());
+  TAnimateDialog& dialog = KeptDialog<TAnimateDialog>("AnimateDialog");
+  dialog.Prepare(scene);
+  if (!RunPreparedForm(dialog)) return;
+  WriteAnimation(scene, dialog.Settings(), dialog.OutputPath());
 }
 
 bool TSStudio::WriteAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,

@@ -17,26 +17,42 @@
 
 namespace gs {
 
+TCommandRows TSStudio::AutoCaricatureCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "AutoCaricature1", .Caption = "Auto Caricature...", .Handler = &TSStudio::AutoCaricature1Click,
+       .Icon = TIcon::AutoCaricature, .Keys = {Key(Qt::Key_A)}, .Menu = {TMenu::Grimacer, 20},
+       .Palette = {1, 9, "sbtnAutoCaricature"}, .Also = &TSStudio::HasFaceModel},
+  };
+  return rows;
+}
+
+bool TSStudio::HasFaceModel() const { return FaceModelPresent(FaceModelPath_); }
+
 namespace {
 
 constexpr const char* kAutoCaricatureTip = "Auto Caricature: finds the face and caricatures it in one click";
 
 }  // namespace
 
+void TSStudio::SetFaceModelPath(const std::string& path) {
+  FaceModelPath_ = path;
+  RefreshAutoCaricature();
+  RefreshCommands();
+}
+
 void TSStudio::RefreshAutoCaricature() {
-  const bool model = FaceModelPresent(FaceModelPath);
-  AutoCaricature1->setEnabled(Doc.ImageLoaded && model);
-  AutoCaricature1->setToolTip(QString::fromUtf8(model ? kAutoCaricatureTip : kNoFaceModelMessage));
+  const bool model = HasFaceModel();
+  Action("AutoCaricature1")->setToolTip(QString::fromUtf8(model ? kAutoCaricatureTip : kNoFaceModelMessage));
 }
 
 std::vector<TFace> TSStudio::FindFaces() {
-  if (!FaceModelPresent(FaceModelPath)) throw Exception(kNoFaceModelMessage);
+  if (!FaceModelPresent(FaceModelPath_)) throw Exception(kNoFaceModelMessage);
   // The model is read on first use and the search takes a moment on a large photo: both run on
   // a thread of their own while the window keeps painting. Input waits, so the picture the
   // search reads in place cannot change under it.
   const TBitmap32& picture = Doc.ViewBitmap;
   std::future<std::vector<TFace>> search = std::async(
-      std::launch::async, [finder = SharedFaceFinder(FaceModelPath), &picture] { return finder.get()->Find(picture); });
+      std::launch::async, [finder = SharedFaceFinder(FaceModelPath_), &picture] { return finder.get()->Find(picture); });
   using namespace std::chrono_literals;
   if (search.wait_for(100ms) != std::future_status::ready) {
     const TProgressShown shown(*ProgressForm, QStringLiteral("Looking for faces..."));
@@ -67,11 +83,10 @@ void TSStudio::AutoCaricature1Click() {
     ShowMessage(kNoFaceMessage);
     return;
   }
-  if (!AutoCaricatureDialog) AutoCaricatureDialog = new TAutoCaricatureDialog(this);
-  AutoCaricatureDialog->Prepare(Doc.ViewBitmap, faces);
-  if (!RunPreparedForm(*AutoCaricatureDialog)) return;
-  ApplyAutoCaricature(faces, AutoCaricatureDialog->FaceIndex(), AutoCaricatureDialog->Preset(),
-                      AutoCaricatureDialog->Strength());
+  TAutoCaricatureDialog& dialog = KeptDialog<TAutoCaricatureDialog>("AutoCaricatureDialog");
+  dialog.Prepare(Doc.ViewBitmap, faces);
+  if (!RunPreparedForm(dialog)) return;
+  ApplyAutoCaricature(faces, dialog.FaceIndex(), dialog.Preset(), dialog.Strength());
 }
 
 }  // namespace gs

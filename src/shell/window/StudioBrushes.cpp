@@ -15,6 +15,34 @@
 
 namespace gs {
 
+TCommandRows TSStudio::BrushCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "Putty1", .Caption = "Putty", .Handler = &TSStudio::Putty1Click, .Icon = TIcon::Putty,
+       .Tip = "Putty Grimacer Effect", .Keys = {Key(Qt::Key_P)}, .Menu = {TMenu::Grimacer, 10},
+       .Palette = {0, 5, "SpeedButton1"}, .Batch = "tool putty"},
+      {.Name = "Warp1", .Caption = "Warp", .Handler = &TSStudio::Warp1Click, .Icon = TIcon::Warp,
+       .Tip = "Warp Grimacer Effect", .Keys = {Key(Qt::Key_W)}, .Menu = {TMenu::Grimacer, 11},
+       .Palette = {1, 5, "SpeedButton2"}, .Batch = "tool warp"},
+      {.Name = "wirl1", .Caption = "Twirl", .Handler = &TSStudio::wirl1Click, .Icon = TIcon::Twirl,
+       .Tip = "Twirl Grimacer Effect", .Keys = {Key(Qt::Key_T)}, .Menu = {TMenu::Grimacer, 12},
+       .Palette = {0, 4, "SpeedButton9"}, .Batch = "tool twirl"},
+      {.Name = "Reconstruct1", .Caption = "Reconstruct", .Handler = &TSStudio::Reconstruct1Click,
+       .Icon = TIcon::Reconstruct, .Tip = "Reconstruct Grimacer Effect", .Keys = {Key(Qt::Key_R)},
+       .Menu = {TMenu::Grimacer, 13}, .Palette = {0, 9, "sbtnReconstruct"}, .Batch = "tool reconstruct"},
+      {.Name = "ResetWarp1", .Caption = "Reset Warp", .Handler = &TSStudio::ResetWarp1Click,
+       .Menu = {TMenu::Grimacer, 30}, .Step = TRecordedStep{TChangeScope::Picture, "Reset Warp"},
+       .Batch = "resetwarp"},
+      {.Name = "SmallerBrush1", .Caption = "Smaller Brush", .Handler = &TSStudio::SmallerBrushClick,
+       .Keys = {Key(Qt::Key_BracketLeft)}, .Menu = {TMenu::Grimacer, 40}},
+      {.Name = "LargerBrush1", .Caption = "Larger Brush", .Handler = &TSStudio::LargerBrushClick,
+       .Keys = {Key(Qt::Key_BracketRight)}, .Menu = {TMenu::Grimacer, 41}},
+      // Not a click: the tool bar's button shows the photo while it is held.
+      {.Name = "Before1", .Caption = "Before", .Icon = TIcon::Before,
+       .Tip = "Before: hold to see the photo as it was opened (\\)", .ToolBar = 30},
+  };
+  return rows;
+}
+
 namespace {
 // How near to a handle of the selection frame a press grabs it, in view pixels.
 constexpr double kHandleReach = 6.0;
@@ -43,8 +71,8 @@ TButtons ButtonsOf(Qt::MouseButtons held) {
 }  // namespace
 
 void TSStudio::ShowBrushOutline(bool visible) {
-  if (BrushOutline->Visible == visible) return;
-  BrushOutline->Visible = visible;
+  if (BrushOutline_->Visible == visible) return;
+  BrushOutline_->Visible = visible;
   DstImg->update();
 }
 
@@ -58,7 +86,7 @@ void TSStudio::ChooseBrush(TToolMode pictureBrush) {
   // Every pixel tool shows the mirror over the view; the brushes need the view itself.
   HideMirror();
   Doc.Brushes.Choose(pictureBrush);
-  BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
+  BrushOutline_->SetRadius(Doc.Brushes.Size() / 2);
   ShowToolCursor();
   ShowBrushOutline(true);
   SyncRepeatTimers();
@@ -87,11 +115,21 @@ void TSStudio::HoldBefore(TBeforeHold by, bool held) {
 
 void TSStudio::SizeBarChange() {
   Doc.Brushes.SetSize(SizeBar->value());
-  BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
+  BrushOutline_->SetRadius(Doc.Brushes.Size() / 2);
   DstImg->update();
 }
 
 void TSStudio::PinchBarChange() { Doc.Brushes.SetEffect(PinchBar->value()); }
+
+void TSStudio::SetBrushSize(int size) { SizeBar->setValue(size); }
+void TSStudio::SetBrushEffect(int effect) { PinchBar->setValue(effect); }
+
+void TSStudio::TickRepeatTimers(int count) {
+  for (int i = 0; i < count; ++i) {
+    if (UpdateTimer->isActive()) UpdateTimerTimer();
+    if (LayterTimer->isActive()) LayterTimerTimer();
+  }
+}
 
 void TSStudio::SmallerBrushClick() { SizeBar->setValue(SizeBar->value() - TBrushTool::kStep); }
 void TSStudio::LargerBrushClick() { SizeBar->setValue(SizeBar->value() + TBrushTool::kStep); }
@@ -133,7 +171,7 @@ void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modi
 
 void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
   // The outline stands for the hidden pointer over the whole view, a dragged layer included.
-  if (Doc.ImageLoaded && IsBrush(Doc.ToolMode)) BrushOutline->SetCenter(QPoint(x, y));
+  if (Doc.ImageLoaded && IsBrush(Doc.ToolMode)) BrushOutline_->SetCenter(QPoint(x, y));
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
@@ -153,7 +191,7 @@ void TSStudio::ContinueStroke() {
   if (Doc.History.InStroke()) return;
   Doc.History.BeginStroke(Doc);
   // The stroke under way is a step to go back from, even before the button comes up.
-  StepBackward1->setEnabled(true);
+  Action("StepBackward1")->setEnabled(true);
 }
 
 void TSStudio::UpdateTimerTimer() {

@@ -12,6 +12,28 @@
 
 namespace gs {
 
+TCommandRows TSStudio::CanvasCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "Undo1", .Caption = "Undo", .Handler = &TSStudio::ToolButton1Click, .Icon = TIcon::Undo,
+       .Tip = "Undo", .Keys = {Key(QKeySequence::Undo)}, .Menu = {TMenu::Edit, 10}, .ToolBar = 21,
+       .Step = TRecordedStep{TChangeScope::Picture, "Undo"}, .Batch = "undo"},
+      {.Name = "Restore1", .Caption = "Restore", .Handler = &TSStudio::ToolButton18Click, .Icon = TIcon::Restore,
+       .Tip = "Restore", .Menu = {TMenu::Edit, 13}, .ToolBar = 20,
+       .Step = TRecordedStep{TChangeScope::Picture, "Restore"}, .Batch = "restore"},
+      {.Name = "ImageSize1", .Caption = "Image Size", .Handler = &TSStudio::ResizeImage1Click,
+       .Menu = {TMenu::Edit, 14}, .Step = TRecordedStep{TChangeScope::Picture, "Image Size"}},
+      {.Name = "Rotate180", .Caption = "180", .Handler = &TSStudio::N1801Click, .Menu = {TMenu::RotateCanvas, 10},
+       .Step = TRecordedStep{TChangeScope::Picture, "Rotate 180"}, .Batch = "rotate 180"},
+      {.Name = "Rotate90CW", .Caption = "90 CW", .Handler = &TSStudio::N90CW1Click,
+       .Menu = {TMenu::RotateCanvas, 11}, .Step = TRecordedStep{TChangeScope::Picture, "Rotate 90 CW"},
+       .Batch = "rotate cw"},
+      {.Name = "Rotate90CCW", .Caption = "90 CCW", .Handler = &TSStudio::N90CCW1Click,
+       .Menu = {TMenu::RotateCanvas, 12}, .Step = TRecordedStep{TChangeScope::Picture, "Rotate 90 CCW"},
+       .Batch = "rotate ccw"},
+  };
+  return rows;
+}
+
 void TSStudio::ToolButton1Click() {
   if (!Doc.ImageLoaded) return;
   if (UndoPicture(Doc)) ApplyZoom();

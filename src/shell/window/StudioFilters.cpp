@@ -16,13 +16,25 @@
 
 namespace gs {
 
+TCommandRows TSStudio::FilterCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "mLoadFilters", .Caption = "&Load Filter Plug-Ins...", .Handler = &TSStudio::LoadFilterPlugIns1Click,
+       .Menu = {TMenu::File, 15}, .Needs = TNeeds::Nothing},
+      {.Name = "LastFilter1", .Caption = "LastFilter", .Handler = &TSStudio::miLastFilterClickClick,
+       .Menu = {TMenu::Filters, 10}, .Also = &TSStudio::HasLastFilter, .Batch = "lastfilter"},
+  };
+  return rows;
+}
+
+bool TSStudio::HasLastFilter() const { return Filters_ && Filters_->HasLastFilter(); }
+
 void TSStudio::BuildFilterMenu(const std::string& folder, bool includeSubDirectories) {
-  gs::BuildFilterMenu(*FiltersMenu, Filters_->Plugins, folder, includeSubDirectories,
+  gs::BuildFilterMenu(*Menu(TMenu::Filters), Filters_->Plugins, folder, includeSubDirectories,
                       [this](int index) { RunFilter(index, false); });
 }
 
 void TSStudio::BuildFilterMenu(const std::vector<std::string>& folders, bool includeSubDirectories) {
-  gs::BuildFilterMenu(*FiltersMenu, Filters_->Plugins, folders, includeSubDirectories,
+  gs::BuildFilterMenu(*Menu(TMenu::Filters), Filters_->Plugins, folders, includeSubDirectories,
                       [this](int index) { RunFilter(index, false); });
 }
 
@@ -68,7 +80,7 @@ void TSStudio::ApplyFilter(int index, bool asLastFilter) {
       ClearBorderAlpha(Doc.SourceBitmap);
     }
   }
-  ShowLastFilterDone(*LastFilter1);
+  ShowLastFilterDone(*Action("LastFilter1"));
   RefreshView();
   DstImg->update();
   Filters_->EndProgress();

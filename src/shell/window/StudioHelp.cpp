@@ -9,11 +9,29 @@
 
 namespace gs {
 
+TCommandRows TSStudio::HelpCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "mPrint", .Caption = "&Print", .Handler = &TSStudio::ToolButton13Click, .Icon = TIcon::Print,
+       .Tip = "Print", .Keys = {Key(QKeySequence::Print)}, .Menu = {TMenu::File, 12}, .ToolBar = 12},
+      {.Name = "GrimacerAnimator1", .Caption = "Grimacer Animator", .Handler = &TSStudio::GrimacerAnimator1Click,
+       .Menu = {TMenu::Tools, 10}, .Needs = TNeeds::Nothing},
+      {.Name = "GrimacerStudioHelp1", .Caption = "Grimacer Studio Help", .Handler = &TSStudio::GifMakerHelp1Click,
+       .Keys = {Key(QKeySequence::HelpContents)}, .Menu = {TMenu::Help, 10}, .Needs = TNeeds::Nothing},
+      {.Name = "VideoTutorial1", .Caption = "Video Tutorial", .Handler = &TSStudio::VideoTutorial1Click,
+       .Menu = {TMenu::Help, 11}, .Needs = TNeeds::Nothing},
+      {.Name = "About1", .Caption = "About", .Handler = &TSStudio::About1Click, .Menu = {TMenu::Help, 12},
+       .Needs = TNeeds::Nothing},
+      {.Name = "Tutorial1", .Caption = "Tutorial", .Handler = &TSStudio::ToolButton19Click, .Icon = TIcon::Tutorial,
+       .Tip = "Tutorial", .ToolBar = 40, .Needs = TNeeds::Nothing},
+  };
+  return rows;
+}
+
 // The launches report success, but there is nothing useful to do when they fail.
-void TSStudio::GifMakerHelp1Click() { ShellExecute(HelpFilePath(Folders)); }
-void TSStudio::ToolButton19Click() { ShellExecute(HelpFilePath(Folders)); }
-void TSStudio::VideoTutorial1Click() { ShellExecute(TutorialPath(Folders)); }
-void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders)); }
+void TSStudio::GifMakerHelp1Click() { ShellExecute(HelpFilePath(Folders_)); }
+void TSStudio::ToolButton19Click() { ShellExecute(HelpFilePath(Folders_)); }
+void TSStudio::VideoTutorial1Click() { ShellExecute(TutorialPath(Folders_)); }
+void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders_)); }
 
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }
 

@@ -12,6 +12,21 @@
 
 namespace gs {
 
+TCommandRows TSStudio::HistoryCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "StepBackward1", .Caption = "Step Backward", .Handler = &TSStudio::StepBackwardClick,
+       .Keys = {Key(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, .Menu = {TMenu::Edit, 11},
+       .Also = &TSStudio::CanStepBackward},
+      {.Name = "StepForward1", .Caption = "Step Forward", .Handler = &TSStudio::StepForwardClick,
+       .Keys = {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), Key(Qt::CTRL | Qt::Key_Y)}, .Menu = {TMenu::Edit, 12},
+       .Also = &TSStudio::CanStepForward},
+  };
+  return rows;
+}
+
+bool TSStudio::CanStepBackward() const { return Doc.History.CanStepBack() || Doc.History.InStroke(); }
+bool TSStudio::CanStepForward() const { return Doc.History.CanStepForward(); }
+
 void TSStudio::CreateHistoryDock() {
   HistoryDock = new QDockWidget(QStringLiteral("History"), this);
   HistoryDock->setObjectName(QStringLiteral("HistoryDock"));
@@ -19,9 +34,9 @@ void TSStudio::CreateHistoryDock() {
   HistoryDock->setWidget(HistoryList);
   addDockWidget(Qt::RightDockWidgetArea, HistoryDock);
   HistoryDock->hide();
-  History1 = HistoryDock->toggleViewAction();
-  History1->setObjectName(QStringLiteral("History1"));
-  ViewMenu->addAction(History1);
+  QAction* show = HistoryDock->toggleViewAction();
+  show->setObjectName(QStringLiteral("History1"));
+  Menu(TMenu::View)->addAction(show);
   connect(HistoryList, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { RunGuarded([this, item] { GoToStep(HistoryList->row(item)); }); });
   RefreshHistory();
@@ -29,8 +44,7 @@ void TSStudio::CreateHistoryDock() {
 
 void TSStudio::RefreshHistory() {
   const THistory& history = Doc.History;
-  StepBackward1->setEnabled(history.CanStepBack() || history.InStroke());
-  StepForward1->setEnabled(history.CanStepForward());
+  RefreshCommands();
   HistoryList->clear();
   HistoryList->addItem(QString::fromStdString(history.StartName));
   for (int k = 1; k <= history.Count(); ++k) HistoryList->addItem(QString::fromStdString(history.Step(k).Name));

@@ -26,6 +26,26 @@
 
 namespace gs {
 
+TCommandRows TSStudio::LayerCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "Clipart1", .Caption = "Clipart", .Handler = &TSStudio::Clipart1Click, .Icon = TIcon::InsertClipart,
+       .Tip = "Insert Clipart", .Menu = {TMenu::Insert, 10}, .Palette = {1, 6, "SpeedButton14"},
+       .Step = TRecordedStep{TChangeScope::Layers, "Clipart"}},
+      {.Name = "TalkBubble1", .Caption = "Talk Bubble", .Handler = &TSStudio::TalkBubble1Click,
+       .Menu = {TMenu::Insert, 11}, .Step = TRecordedStep{TChangeScope::Layers, "Talk Bubble"}},
+      {.Name = "Text1", .Caption = "Text", .Handler = &TSStudio::Text1Click, .Icon = TIcon::TextTool,
+       .Tip = "Text Tool", .Menu = {TMenu::Insert, 20}, .Palette = {0, 6, "SpeedButton13"},
+       .Step = TRecordedStep{TChangeScope::Layers, "Text"}},
+      {.Name = "DeleteLayer1", .Caption = "Delete", .Handler = &TSStudio::DeleteSelectedLayer, .Icon = TIcon::Delete,
+       .Tip = "Delete", .Palette = {1, 0, "SpeedButton8"}, .Step = TRecordedStep{TChangeScope::Layers, "Delete Layer"},
+       .Batch = "tool deletelayer"},
+      {.Name = "RotateLayer1", .Caption = "Rotate Layer", .Handler = &TSStudio::RotateLayerTool,
+       .Icon = TIcon::RotateLayer, .Tip = "Rotate Layer", .Palette = {0, 8, "sbtnRotateLayer"},
+       .Needs = TNeeds::Layers, .Batch = "tool rotatelayer"},
+  };
+  return rows;
+}
+
 void TSStudio::RefreshLayers() {
   Doc.Frame.FollowChild();
   DstImg->update();
@@ -54,9 +74,9 @@ void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
   DstImg->update();
 }
 
-void TSStudio::Clipart1Click() { LoadClipart(FindDataItem(Folders, kClipartFolder) + "/", ""); }
+void TSStudio::Clipart1Click() { LoadClipart(FindDataItem(Folders_, kClipartFolder) + "/", ""); }
 
-void TSStudio::TalkBubble1Click() { LoadClipart(FindDataItem(Folders, kTalkBubblesFolder) + "/", "*"); }
+void TSStudio::TalkBubble1Click() { LoadClipart(FindDataItem(Folders_, kTalkBubblesFolder) + "/", "*"); }
 
 void TSStudio::LoadClipart(const std::string& folder, const std::string& fileName) {
   EndTool();
@@ -81,18 +101,18 @@ void TSStudio::LoadClipart(const std::string& folder, const std::string& fileNam
 }
 
 void TSStudio::Text1Click() {
-  const std::optional<TFontChoice> font = Dialogs().ChooseFont(TextFont);
+  const std::optional<TFontChoice> font = Dialogs().ChooseFont(TextFont_);
   if (!font) return;
-  TextFont = *font;
+  TextFont_ = *font;
   Form1->Edit1->clear();
   if (!Dialogs().RunForm(*Form1) || Form1->Edit1->text().isEmpty()) return;
   const QString text = Form1->Edit1->text();
   try {
-    QFont qfont(QString::fromStdString(TextFont.Family), TextFont.PointSize);
-    qfont.setBold(TextFont.Bold);
-    qfont.setItalic(TextFont.Italic);
-    qfont.setUnderline(TextFont.Underline);
-    qfont.setStrikeOut(TextFont.StrikeOut);
+    QFont qfont(QString::fromStdString(TextFont_.Family), TextFont_.PointSize);
+    qfont.setBold(TextFont_.Bold);
+    qfont.setItalic(TextFont_.Italic);
+    qfont.setUnderline(TextFont_.Underline);
+    qfont.setStrikeOut(TextFont_.StrikeOut);
     const QFontMetrics metrics(qfont);
     // Room below and to the right keeps descenders and slanted glyphs inside the picture.
     const int height = metrics.height() + 5;

@@ -12,6 +12,25 @@
 
 namespace gs {
 
+TCommandRows TSStudio::PixelToolCommands() {
+  static const TCommandRow rows[] = {
+      {.Name = "SelectionTool1", .Caption = "Selection Tool", .Handler = &TSStudio::SelectionToolClick,
+       .Icon = TIcon::SelectionTool, .Tip = "Selection Tool", .Keys = {Key(Qt::Key_V)},
+       .Palette = {0, 0, "SpeedButton7"}, .Batch = "tool selection"},
+      {.Name = "Crop1", .Caption = "Crop", .Handler = &TSStudio::CropToolClick, .Icon = TIcon::Crop, .Tip = "Crop",
+       .Keys = {Key(Qt::Key_C)}, .Palette = {0, 2, "SpeedButton3"}, .Batch = "tool crop"},
+      {.Name = "Eraser1", .Caption = "Eraser Tool", .Handler = &TSStudio::EraserToolClick, .Icon = TIcon::Eraser,
+       .Tip = "Eraser Tool", .Keys = {Key(Qt::Key_E)}, .Palette = {0, 3, "SpeedButton10"}, .Batch = "tool eraser"},
+      {.Name = "Paintbrush1", .Caption = "Paintbrush Tool", .Handler = &TSStudio::PaintbrushToolClick,
+       .Icon = TIcon::Paintbrush, .Tip = "Paintbrush Tool", .Keys = {Key(Qt::Key_B)},
+       .Palette = {1, 3, "SpeedButton11"}, .Batch = "tool paint"},
+      {.Name = "Eyedropper1", .Caption = "Eyedropper Tool", .Handler = &TSStudio::EyedropperToolClick,
+       .Icon = TIcon::Eyedropper, .Tip = "Eyedropper Tool", .Keys = {Key(Qt::Key_I)},
+       .Palette = {1, 4, "SpeedButton12"}, .Batch = "tool eyedropper"},
+  };
+  return rows;
+}
+
 void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();

@@ -19,6 +19,15 @@
 
 namespace gs {
 
+TCommandRows TSStudio::SettingsCommands() {
+  static const TCommandRow rows[] = {
+      // Below the recent pictures, which RebuildRecentMenu lays out.
+      {.Name = "ClearRecent1", .Caption = "Clear list", .Handler = &TSStudio::ClearRecentClick,
+       .Needs = TNeeds::Nothing},
+  };
+  return rows;
+}
+
 namespace {
 const QString kRecentKey = QStringLiteral("recent/files");
 const QString kFolderKey = QStringLiteral("dialogs/lastFolder");
@@ -86,16 +95,16 @@ void TSStudio::RememberFolder(const std::string& path) {
 }
 
 void TSStudio::RebuildRecentMenu() {
-  RecentMenu->clear();
+  Menu(TMenu::OpenRecent)->clear();
   for (const std::string& file : Recent_.Files()) {
-    QAction* item = RecentMenu->addAction(QString::fromStdString(ExtractFileName(file)));
+    QAction* item = Menu(TMenu::OpenRecent)->addAction(QString::fromStdString(ExtractFileName(file)));
     item->setToolTip(QString::fromStdString(file));
     item->setData(QString::fromStdString(file));
     connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, file] { OpenRecentFile(file); }); });
   }
-  RecentMenu->addSeparator();
-  RecentMenu->addAction(ClearRecent1);
-  RecentMenu->menuAction()->setEnabled(!Recent_.Files().empty());
+  Menu(TMenu::OpenRecent)->addSeparator();
+  Menu(TMenu::OpenRecent)->addAction(Action("ClearRecent1"));
+  Menu(TMenu::OpenRecent)->menuAction()->setEnabled(!Recent_.Files().empty());
 }
 
 void TSStudio::OpenRecentFile(const std::string& path) {

@@ -36,38 +36,16 @@ void TColorSelector::SetColor(TColor color) {
   setIcon(QIcon(pixmap));
 }
 
-TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
+TToolsForm::TToolsForm(TSStudio& studio, const std::vector<TCommandRow>& rows,
+                       const std::vector<QAction*>& actions, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       Studio_(studio) {
   setWindowTitle(QStringLiteral("Tools"));
-  const TSStudio& s = studio;
-  const int left = 0;
-  const int right = kColumnStep;
-  auto row = [](int r) { return r * kRowStep; };
-
-  SpeedButton7 = AddButton(left, row(0), s.SelectionTool1);
-  SpeedButton8 = AddButton(right, row(0), s.DeleteLayer1);
-  SpeedButton4 = AddButton(left, row(1), s.ZoomIn1);
-  SpeedButton6 = AddButton(right, row(1), s.ZoomOut1);
-  SpeedButton3 = AddButton(left, row(2), s.Crop1);
-  SpeedButton5 = AddButton(right, row(2), s.Original1);
-  SpeedButton10 = AddButton(left, row(3), s.Eraser1);
-  SpeedButton11 = AddButton(right, row(3), s.Paintbrush1);
-  SpeedButton9 = AddButton(left, row(4), s.wirl1);
-  SpeedButton12 = AddButton(right, row(4), s.Eyedropper1);
-  SpeedButton1 = AddButton(left, row(5), s.Putty1);
-  SpeedButton2 = AddButton(right, row(5), s.Warp1);
-  SpeedButton13 = AddButton(left, row(6), s.Text1);
-  SpeedButton14 = AddButton(right, row(6), s.Clipart1);
-  sbtnChromakey = AddButton(left, row(7), s.Chromakey1);
-  sbtnChangeBackground = AddButton(right, row(7), s.ChangeBackground1);
-  sbtnRotateLayer = AddButton(left, row(8), s.RotateLayer1);
-  SpeedButton15 = AddButton(right, row(8), s.Comicfilter1);
-  SpeedButton15->hide();
-  // The hidden comic filter leaves its place free.
-  sbtnAnimateCaricature = AddButton(right, row(8), s.mAnimateCaricature);
-  sbtnReconstruct = AddButton(left, row(9), s.Reconstruct1);
-  sbtnAutoCaricature = AddButton(right, row(9), s.AutoCaricature1);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].Palette.Name) continue;
+    QToolButton* button = AddButton(rows[i].Palette, actions[i]);
+    if (rows[i].Hidden) button->hide();
+  }
 
   BrushSizeMenu = new QMenu(this);
   N4 = AddSizeItem(6, 1);
@@ -96,10 +74,11 @@ TToolsForm::TToolsForm(TSStudio& studio, QWidget* parent)
   move(4, 123);
 }
 
-QToolButton* TToolsForm::AddButton(int x, int y, QAction* command) {
+QToolButton* TToolsForm::AddButton(const TPaletteButton& place, QAction* command) {
   auto* button = new QToolButton(this);
+  button->setObjectName(QString::fromLatin1(place.Name));
   button->setDefaultAction(command);
-  button->setGeometry(x, y, kButtonSide, kButtonSide);
+  button->setGeometry(place.Column * kColumnStep, place.Row * kRowStep, kButtonSide, kButtonSide);
   button->setIconSize(QSize(24, 24));
   button->setAutoRaise(true);
   connect(button, &QToolButton::triggered, this, [this] { ReturnFocus(); });
@@ -126,6 +105,10 @@ void TToolsForm::ChooseColor() {
   if (!chosen) return;
   ColorSelector1->SetColor(*chosen);
   Studio_.SetPaintColor(*chosen);
+}
+
+QToolButton* TToolsForm::Button(const char* name) const {
+  return findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
 }
 
 void TToolsForm::ShowColor(TColor color) { ColorSelector1->SetColor(color); }

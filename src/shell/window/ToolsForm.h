@@ -5,9 +5,12 @@
 
 #include "common/Color.h"
 #include "shell/art/Icons.h"
+#include "shell/window/Commands.h"
 
 #include <QToolButton>
 #include <QWidget>
+
+#include <vector>
 
 
 class QAction;
@@ -31,33 +34,17 @@ private:
 
 class TToolsForm : public QWidget {
 public:
-  explicit TToolsForm(TSStudio& studio, QWidget* parent = nullptr);
+  // `rows` and `actions` are the window's command rows and their actions, index for index.
+  TToolsForm(TSStudio& studio, const std::vector<TCommandRow>& rows, const std::vector<QAction*>& actions,
+             QWidget* parent = nullptr);
 
   // Shows a colour chosen elsewhere (the eyedropper, a script) without reporting it back.
   void ShowColor(TColor color);
 
-  // The buttons, named as on the form.
-  QToolButton* SpeedButton7 = nullptr;   // Selection Tool
-  QToolButton* SpeedButton8 = nullptr;   // Delete
-  QToolButton* SpeedButton4 = nullptr;   // Zoom In
-  QToolButton* SpeedButton6 = nullptr;   // Zoom Out
-  QToolButton* SpeedButton3 = nullptr;   // Crop
-  QToolButton* SpeedButton5 = nullptr;   // View Original Size
-  QToolButton* SpeedButton10 = nullptr;  // Eraser Tool
-  QToolButton* SpeedButton11 = nullptr;  // Paintbrush Tool
-  QToolButton* SpeedButton9 = nullptr;   // Twirl Grimacer Effect
-  QToolButton* SpeedButton12 = nullptr;  // Eyedropper Tool
-  QToolButton* SpeedButton1 = nullptr;   // Putty Grimacer Effect
-  QToolButton* SpeedButton2 = nullptr;   // Warp Grimacer Effect
-  QToolButton* SpeedButton13 = nullptr;  // Text Tool
-  QToolButton* SpeedButton14 = nullptr;  // Insert Clipart
-  QToolButton* sbtnChromakey = nullptr;
-  QToolButton* sbtnChangeBackground = nullptr;
-  QToolButton* sbtnRotateLayer = nullptr;
-  QToolButton* sbtnAnimateCaricature = nullptr;
-  QToolButton* sbtnReconstruct = nullptr;  // Reconstruct Grimacer Effect
-  QToolButton* sbtnAutoCaricature = nullptr;  // beside it
-  QToolButton* SpeedButton15 = nullptr;  // Comic Filter, hidden
+  // The command buttons, made from the window's command rows that have a place on the palette
+  // and named as on the form ("SpeedButton7", "sbtnChromakey", ...); nullptr for another name.
+  QToolButton* Button(const char* name) const;
+
   QToolButton* RxSpeedButton1 = nullptr; // Brush Size Selector
   TColorSelector* ColorSelector1 = nullptr;
 
@@ -73,7 +60,7 @@ public:
 
 private:
   // A button showing one of the window's commands.
-  QToolButton* AddButton(int x, int y, QAction* command);
+  QToolButton* AddButton(const TPaletteButton& place, QAction* command);
   QAction* AddSizeItem(int imageIndex, int size);
   void ReturnFocus();
   void ChooseColor();

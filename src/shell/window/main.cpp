@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
   dialogs.SetOwner(&studio);
   const bool probe = argc >= 2 && std::strcmp(argv[1], "--startup-probe") == 0;
   if (probe) {
-    studio.SplashMinimumMs = 0;
+    studio.SetSplashMinimumMs(0);
     gs::QuitAfterFirstPaint(studio);
   }
   // Without a window manager "maximised" means nothing; start at the screen's size anyway.
