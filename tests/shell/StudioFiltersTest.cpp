@@ -53,6 +53,12 @@ TEST_F(StudioFiltersTest, PreviewShowsOnThePictureWhileTheFilterRunsAndSeesTheWi
   EXPECT_EQ(handle, intptr_t(Studio_->winId()));
 }
 
+TEST_F(StudioFiltersTest, AFilterWaitsForAPicture) {
+  ShowNewWindow();
+  Run("loadfilters " + Dir_.Path("filters") + "\n");
+  EXPECT_NE(Fails("filter Display\n").find("\"Display\" is not available now"), std::string::npos);
+}
+
 TEST_F(StudioFiltersTest, AModuleThatNoLongerLoadsIsReportedAndChangesNothing) {
   fs::remove(Module());
   const std::string said = Fails("filter Display\n");

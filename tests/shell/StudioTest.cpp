@@ -16,10 +16,12 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace gs;
@@ -166,9 +168,51 @@ TEST_F(StudioTest, BatchConvertsAndStopsAtTheFirstFailure) {
 }
 
 TEST_F(StudioTest, BatchRefusesACommandTheWindowHasDisabled) {
-  // Before a picture is open Save is greyed out: a script that saves has gone wrong.
-  EXPECT_NE(Fails("save\n").find("\"Save\" is not available now"), std::string::npos);
+  // Before a picture is open these are greyed out: a script that gives them has gone wrong.
+  WriteFileBytes(Dir_.Path("art.png"), EncodePng(test::Swatch(8, 8), std::nullopt));
+  const struct {
+    std::string Line;
+    const char* Caption;
+  } refused[] = {
+      {"save", "Save"},          {"tool warp", "Warp"},         {"zoom in", "Zoom In"},
+      {"undo", "Undo"},          {"rotate cw", "90 CW"},        {"resetwarp", "Reset Warp"},
+      {"restore", "Restore"},    {"clipart " + Dir_.Path("art.png"), "Clipart"},
+      {"text 12 | Hi", "Text"},  {"stepback", "Step Backward"}, {"tool rotatelayer", "Rotate Layer"},
+  };
+  for (const auto& [line, caption] : refused) {
+    const std::string said = Fails(line + "\n");
+    EXPECT_NE(said.find(std::string("\"") + caption + "\" is not available now"), std::string::npos) << said;
+  }
+  EXPECT_FALSE(Doc().ImageLoaded);
   EXPECT_NE(Fails("tool sideways\n").find("tool takes"), std::string::npos);
+  // With a picture but no layer, only the commands on layers stay greyed out.
+  Run("open " + Dir_.Path("art.png") + "\ntool warp\nzoom in\nrotate cw\n");
+  EXPECT_NE(Fails("tool rotatelayer\n").find("\"Rotate Layer\" is not available now"), std::string::npos);
+  Run("clipart " + Dir_.Path("art.png") + "\ntool rotatelayer\n");
+}
+
+TEST_F(StudioTest, MenuToolBarAndPaletteGreyOutTheSameCommands) {
+  // Every place that shows a command shows its one action, so they cannot disagree.
+  const auto shown = [this](const char* name) {
+    QAction* action = Command(name);
+    std::vector<bool> enabled{action->isEnabled()};
+    for (QObject* holder : action->associatedObjects())
+      if (auto* button = qobject_cast<QToolButton*>(holder)) enabled.push_back(button->isEnabled());
+    return enabled;
+  };
+  for (const char* name : {"Text1", "Clipart1", "Warp1", "ZoomIn1", "Original1", "Undo1", "Crop1"}) {
+    const std::vector<bool> before = shown(name);
+    EXPECT_GE(before.size(), 2u) << name << " is on no tool bar or palette";
+    EXPECT_EQ(std::count(before.begin(), before.end(), true), 0) << name;
+  }
+  WriteFileBytes(Dir_.Path("face.png"), EncodePng(test::Swatch(40, 30), std::nullopt));
+  Open(Dir_.Path("face.png"));
+  for (const char* name : {"Text1", "Clipart1", "Warp1", "ZoomIn1", "Original1", "Undo1", "Crop1"}) {
+    const std::vector<bool> after = shown(name);
+    EXPECT_EQ(std::count(after.begin(), after.end(), false), 0) << name;
+  }
+  EXPECT_TRUE(Command("mOpenImage")->isEnabled());
+  EXPECT_FALSE(Command("RotateLayer1")->isEnabled());
 }
 
 TEST_F(StudioTest, ArrowsAndWheelReachTheBrushEvenWhenASliderHasTheFocus) {

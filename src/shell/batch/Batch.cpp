@@ -67,7 +67,7 @@ struct TCommand {
 bool Reachable(const QAction* action) {
   if (!action->isEnabled()) return false;
   for (const QObject* holder : action->associatedObjects())
-    if (const auto* menu = qobject_cast<const QMenu*>(holder); menu && !menu->menuAction()->isEnabled()) return false;
+    if (const auto* menu = qobject_cast<const QMenu*>(holder); menu && !Reachable(menu->menuAction())) return false;
   return true;
 }
 
