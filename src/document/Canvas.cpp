@@ -41,6 +41,26 @@ void RotateCanvas(TDocument& doc, TRotation rotation) {
   FollowWithMirror(doc);
 }
 
+TBitmap32 Flipped(const TBitmap32& picture, TFlip flip) {
+  const int w = picture.Width();
+  const int h = picture.Height();
+  TBitmap32 result(w, h);
+  for (int y = 0; y < h; ++y) {
+    const TColor32* from = picture.ScanLine(flip == TFlip::Vertical ? h - 1 - y : y);
+    TColor32* to = result.ScanLine(y);
+    if (flip == TFlip::Vertical) std::copy(from, from + w, to);
+    else std::reverse_copy(from, from + w, to);
+  }
+  return result;
+}
+
+void FlipCanvas(TDocument& doc, TFlip flip) {
+  doc.UndoBitmap = doc.ViewBitmap;
+  doc.ReplacePicture(Flipped(doc.ViewBitmap, flip));
+  doc.GeometryChanged = true;
+  FollowWithMirror(doc);
+}
+
 namespace {
 // Nearest-pixel stretch, as a plain bitmap stretch does it.
 TBitmap32 Stretched(const TBitmap32& picture, int width, int height) {

@@ -15,6 +15,14 @@ TBitmap32 Rotated(const TBitmap32& picture, TRotation rotation);
 // Turns the working picture; the document's sides swap for the quarter turns.
 void RotateCanvas(TDocument& doc, TRotation rotation);
 
+enum class TFlip { Horizontal, Vertical };
+
+// A mirrored copy: Horizontal maps (x, y) to (W-1-x, y), Vertical to (x, H-1-y).
+TBitmap32 Flipped(const TBitmap32& picture, TFlip flip);
+
+// Mirrors the working picture, as a rotation turns it.
+void FlipCanvas(TDocument& doc, TFlip flip);
+
 // Resamples the working picture to width x height with a plain stretch (no filtering).
 void ResizeCanvas(TDocument& doc, int width, int height);
 

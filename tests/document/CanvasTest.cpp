@@ -27,6 +27,17 @@ TBitmap32 Numbered(int w, int h) {
 
 }  // namespace
 
+TEST(Canvas, FlipsMirrorAcrossTheAxisTheirNamesSay) {
+  const TBitmap32 p = Numbered(3, 2);
+  const TBitmap32 h = Flipped(p, TFlip::Horizontal);
+  const TBitmap32 v = Flipped(p, TFlip::Vertical);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(h.Pixel(2 - x, y), p.Pixel(x, y));
+      EXPECT_EQ(v.Pixel(x, 1 - y), p.Pixel(x, y));
+    }
+}
+
 TEST(Canvas, QuarterTurnsGoTheWayTheirNamesSay) {
   const TBitmap32 p = Numbered(3, 2);
   const TBitmap32 cw = Rotated(p, TRotation::Clockwise);

@@ -42,12 +42,12 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
   std::vector<TShown> shown{Shown()};
   const std::vector<std::string> lines = {"tool warp\nsize 31\nstroke 30,30 40,30 hold 2",
                                          "clipart " + Dir_.Path("art.bmp"), "stroke 60,45 80,50",
-                                         "filter Invert", "rotate cw", "undo"};
+                                         "filter Invert", "rotate cw", "flip horizontal", "undo"};
   for (const std::string& line : lines) {
     Run(line + "\n");
     shown.push_back(Shown());
   }
-  EXPECT_EQ(History(), "  Open\n  Warp stroke\n  Clipart\n  Layer resized\n  Filter: Invert\n  Rotate 90 CW\n* Undo\n");
+  EXPECT_EQ(History(), "  Open\n  Warp stroke\n  Clipart\n  Layer resized\n  Filter: Invert\n  Rotate 90 CW\n  Flip Horizontal\n* Undo\n");
   for (size_t k = shown.size() - 1; k-- > 0;) {
     Run("stepback\n");
     EXPECT_EQ(Doc().ViewBitmap, shown[k].View) << k;
@@ -55,11 +55,11 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
     EXPECT_EQ(View()->width(), shown[k].Width) << k;
   }
   EXPECT_FALSE(Command("StepBackward1")->isEnabled());
-  Run("stepforward 6\n");
+  Run("stepforward 7\n");
   EXPECT_EQ(Doc().ViewBitmap, shown.back().View);
   // A new change after stepping back drops what lay ahead; opening starts afresh.
   Run("stepback 3\ntool twirl\nstroke 60,45 hold 2\n");
-  EXPECT_EQ(Doc().History.Count(), 4);
+  EXPECT_EQ(Doc().History.Count(), 5);
   EXPECT_FALSE(Command("StepForward1")->isEnabled());
   // Reconstruct and Reset Warp are steps like the others.
   const TBitmap32 before = Doc().ViewBitmap;

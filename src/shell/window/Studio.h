@@ -173,6 +173,8 @@ private:
   void N1801Click();
   void N90CW1Click();
   void N90CCW1Click();
+  void FlipHorizontalClick();
+  void FlipVerticalClick();
   void Putty1Click();
   void Warp1Click();
   void wirl1Click();

@@ -30,6 +30,12 @@ TCommandRows TSStudio::CanvasCommands() {
       {.Name = "Rotate90CCW", .Caption = "90 CCW", .Handler = &TSStudio::N90CCW1Click,
        .Menu = {TMenu::RotateCanvas, 12}, .Step = TRecordedStep{TChangeScope::Picture, "Rotate 90 CCW"},
        .Batch = "rotate ccw"},
+      {.Name = "FlipHorizontal1", .Caption = "Flip Horizontal", .Handler = &TSStudio::FlipHorizontalClick,
+       .Menu = {TMenu::RotateCanvas, 20}, .Step = TRecordedStep{TChangeScope::Picture, "Flip Horizontal"},
+       .Batch = "flip horizontal"},
+      {.Name = "FlipVertical1", .Caption = "Flip Vertical", .Handler = &TSStudio::FlipVerticalClick,
+       .Menu = {TMenu::RotateCanvas, 21}, .Step = TRecordedStep{TChangeScope::Picture, "Flip Vertical"},
+       .Batch = "flip vertical"},
   };
   return rows;
 }
@@ -68,5 +74,15 @@ void TSStudio::Rotate(TRotation rotation) {
 void TSStudio::N1801Click() { Rotate(TRotation::Half); }
 void TSStudio::N90CW1Click() { Rotate(TRotation::Clockwise); }
 void TSStudio::N90CCW1Click() { Rotate(TRotation::CounterClockwise); }
+
+void TSStudio::FlipHorizontalClick() {
+  FlipCanvas(Doc, TFlip::Horizontal);
+  RefreshView();
+}
+
+void TSStudio::FlipVerticalClick() {
+  FlipCanvas(Doc, TFlip::Vertical);
+  RefreshView();
+}
 
 }  // namespace gs
