@@ -56,47 +56,6 @@
 
 namespace gs {
 
-namespace {
-// The menu bar's menus in their order, and the sub-menus with the menu and place they sit in.
-struct TMenuTitle {
-  TMenu Menu;
-  const char* Title;
-  const char* Name;
-};
-constexpr TMenuTitle kMenuBar[] = {
-    {TMenu::File, "File", "FileMenu"},           {TMenu::Edit, "Edit", "EditMenu"},
-    {TMenu::Grimacer, "Grimacer", "GrimacerMenu"}, {TMenu::View, "View", "ViewMenu"},
-    {TMenu::Insert, "Insert", "InsertMenu"},     {TMenu::Filters, "Filters ", "FiltersMenu"},
-    {TMenu::Tools, "Tools", "ToolsMenu"},        {TMenu::Help, "Help", "HelpMenu"},
-};
-struct TSubMenu {
-  TMenuTitle Title;
-  TPlace Place;
-};
-constexpr TSubMenu kSubMenus[] = {
-    {{TMenu::OpenRecent, "Open &Recent", "RecentMenu"}, {TMenu::File, 11}},
-    {{TMenu::RotateCanvas, "Rotate Canvas", "RotateCanvasMenu"}, {TMenu::Edit, 15}},
-};
-// The menus that hold nothing to do before a picture is open.
-constexpr TMenu kPictureMenus[] = {TMenu::Edit, TMenu::Grimacer, TMenu::View, TMenu::Insert, TMenu::Filters};
-
-// One entry of a menu or bar being laid out: a row's action or a sub-menu, at its order.
-struct TEntry {
-  int Order;
-  QAction* Action;
-};
-
-// Adds the entries in their order, with a separator between different tens.
-template <class Target>
-void Lay(Target& target, std::vector<TEntry> entries) {
-  std::stable_sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) { return a.Order < b.Order; });
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i > 0 && entries[i].Order / 10 != entries[i - 1].Order / 10) target.addSeparator();
-    target.addAction(entries[i].Action);
-  }
-}
-}  // namespace
-
 TSStudio::TSStudio(QWidget* parent) : QMainWindow(parent), FaceModelPath_(kDefaultFaceModel) {
   FormCreate();
 }
@@ -114,6 +73,7 @@ void TSStudio::FormCreate() {
   CreateActions();
   CreateMenus();
   CreateToolBars();
+  CreateBrushBar();
   CreateView();
   CreateHistoryDock();
   setAcceptDrops(true);
@@ -144,135 +104,6 @@ void TSStudio::FormCreate() {
   Doc.ToolMode = TToolMode::None;
   RefreshAutoCaricature();
   RefreshCommands();
-}
-
-std::vector<TCommandRow> TSStudio::CommandRows() {
-  std::vector<TCommandRow> rows;
-  for (TCommandRows topic : {FileCommands(), CanvasCommands(), HistoryCommands(), ViewCommands(), BrushCommands(),
-                             AutoCaricatureCommands(), LayerCommands(), PixelToolCommands(), AdjustCommands(),
-                             AnimateCommands(), FilterCommands(), HelpCommands(), SettingsCommands()})
-    rows.insert(rows.end(), topic.begin(), topic.end());
-  return rows;
-}
-
-QAction* TSStudio::MakeAction(const TCommandRow& row) {
-  auto* action = new QAction(QString::fromUtf8(row.Caption), this);
-  action->setObjectName(QString::fromLatin1(row.Name));
-  if (row.Icon) action->setIcon(MakeIcon(*row.Icon));
-  if (row.Tip) action->setToolTip(QString::fromUtf8(row.Tip));
-  if (row.IconText) action->setIconText(QString::fromUtf8(row.IconText));
-  QList<QKeySequence> keys;
-  for (const TKey& key : row.Keys) {
-    if (key.Standard != QKeySequence::UnknownKey) keys.append(QKeySequence::keyBindings(key.Standard));
-    else if (key.Combination.key() != Qt::Key(0)) keys.append(QKeySequence(key.Combination));
-  }
-  action->setShortcuts(keys);
-  if (row.Handler)
-    connect(action, &QAction::triggered, this, [this, &row] { RunGuarded([this, &row] { RunCommand(row); }); });
-  return action;
-}
-
-void TSStudio::RunCommand(const TCommandRow& row) {
-  // Whatever the command did or failed at, the greyed-out commands follow the document.
-  struct TRefresh {
-    TSStudio& Studio;
-    ~TRefresh() { Studio.RefreshCommands(); }
-  } refresh{*this};
-  if (!row.Step) return (this->*row.Handler)();
-  RecordStep(row.Step->Scope, row.Step->Name, [this, &row] { (this->*row.Handler)(); });
-}
-
-QAction* TSStudio::Action(const char* name) const { return ActionsByName_.at(name); }
-
-void TSStudio::CreateActions() {
-  Rows_ = CommandRows();
-  RowActions_.reserve(Rows_.size());
-  for (const TCommandRow& row : Rows_) {
-    QAction* action = MakeAction(row);
-    RowActions_.push_back(action);
-    ActionsByName_.emplace(row.Name, action);
-    if (row.Hidden) action->setVisible(false);
-  }
-  // The palette's tools are in no menu: the window carries every action so their keys work.
-  addActions(QList<QAction*>(RowActions_.begin(), RowActions_.end()));
-}
-
-bool TSStudio::Available(const TCommandRow& row) const {
-  bool needs = true;
-  switch (row.Needs) {
-    case TNeeds::Nothing: break;
-    case TNeeds::Picture: needs = Doc.ImageLoaded; break;
-    case TNeeds::Layers: needs = Doc.ImageLoaded && !Doc.Layers.empty(); break;
-    case TNeeds::SelectedLayer: needs = Doc.ImageLoaded && Doc.SelectedLayer != nullptr; break;
-  }
-  return needs && (!row.Also || (this->*row.Also)());
-}
-
-void TSStudio::RefreshCommands() {
-  for (size_t i = 0; i < Rows_.size(); ++i) RowActions_[i]->setEnabled(Available(Rows_[i]));
-  for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded);
-}
-
-void TSStudio::CreateMenus() {
-  QMenuBar* bar = menuBar();
-  std::unordered_map<TMenu, std::vector<TEntry>> entries;
-  for (const TMenuTitle& title : kMenuBar) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(title.Title));
-    menu->setObjectName(QString::fromLatin1(title.Name));
-    Menus_[title.Menu] = menu;
-  }
-  for (const TSubMenu& sub : kSubMenus) {
-    auto* menu = new QMenu(QString::fromUtf8(sub.Title.Title), this);
-    menu->setObjectName(QString::fromLatin1(sub.Title.Name));
-    Menus_[sub.Title.Menu] = menu;
-    entries[sub.Place.Menu].push_back(TEntry{sub.Place.Order, menu->menuAction()});
-  }
-  for (size_t i = 0; i < Rows_.size(); ++i)
-    if (Rows_[i].Menu.Menu != TMenu::None)
-      entries[Rows_[i].Menu.Menu].push_back(TEntry{Rows_[i].Menu.Order, RowActions_[i]});
-  for (auto& [menu, list] : entries) Lay(*Menu(menu), list);
-  // The filters' categories follow, and the History list's switch.
-  Menu(TMenu::Filters)->addSeparator();
-  Menu(TMenu::View)->addSeparator();
-  RebuildRecentMenu();
-}
-
-void TSStudio::CreateToolBars() {
-  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
-  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1->setMovable(false);
-  ToolBar1->setIconSize(QSize(24, 24));
-  std::vector<TEntry> entries;
-  for (size_t i = 0; i < Rows_.size(); ++i)
-    if (Rows_[i].ToolBar) entries.push_back(TEntry{Rows_[i].ToolBar, RowActions_[i]});
-  Lay(*ToolBar1, entries);
-  // Before acts while held, not when clicked.
-  auto* before = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Action("Before1")));
-  connect(before, &QToolButton::pressed, this,
-          [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, true); }); });
-  connect(before, &QToolButton::released, this,
-          [this] { RunGuarded([this] { HoldBefore(TBeforeHold::Button, false); }); });
-
-  ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
-  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-  ToolBar2->setMovable(false);
-  ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
-  SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
-  SizeBar->setObjectName(QStringLiteral("SizeBar"));
-  SizeBar->setRange(TBrushTool::kMinSize, TBrushTool::kMaxSize);
-  SizeBar->setValue(Doc.Brushes.Size());
-  SizeBar->setFixedWidth(160);
-  ToolBar2->addWidget(SizeBar);
-  ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
-  PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
-  PinchBar->setObjectName(QStringLiteral("PinchBar"));
-  PinchBar->setRange(TBrushTool::kMinEffect, TBrushTool::kMaxEffect);
-  PinchBar->setValue(Doc.Brushes.Effect());
-  PinchBar->setFixedWidth(160);
-  ToolBar2->addWidget(PinchBar);
-  ToolBar2->hide();
-  connect(SizeBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { SizeBarChange(); }); });
-  connect(PinchBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { PinchBarChange(); }); });
 }
 
 void TSStudio::CreateView() {
@@ -469,78 +300,6 @@ void TSStudio::SyncRepeatTimers() {
   const bool onLayer = repeats && IsLayerBrush(Doc.ToolMode);
   if (onPicture != UpdateTimer->isActive()) onPicture ? UpdateTimer->start() : UpdateTimer->stop();
   if (onLayer != LayterTimer->isActive()) onLayer ? LayterTimer->start() : LayterTimer->stop();
-}
-
-namespace {
-constexpr int kWheelNotch = 120;
-
-// A control of this window where typing means text: the keys are its own.
-bool TakesText(const QWidget* widget) {
-  return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
-         qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
-}
-
-bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
-}  // namespace
-
-void TSStudio::WheelTurned(int angleDelta) {
-  // A notched wheel sends 120 a notch; a fine wheel or a touchpad sends small parts of it, which
-  // count only once they add up to a notch.
-  WheelAngle_ += angleDelta;
-  for (; WheelAngle_ >= kWheelNotch; WheelAngle_ -= kWheelNotch) RunGuarded([this] { FormMouseWheelUp(); });
-  for (; WheelAngle_ <= -kWheelNotch; WheelAngle_ += kWheelNotch) RunGuarded([this] { FormMouseWheelDown(); });
-}
-
-bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
-  const auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
-  if (event->type() == QEvent::Wheel) {
-    WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
-    return true;
-  }
-  if (event->type() == QEvent::KeyPress && !TakesText(widget)) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (IsArrow(key)) {
-      RunGuarded([this, key] { WMKeyDown(key); });
-      return true;
-    }
-  }
-  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-    // Backslash shows the photo for as long as it is held: the key's own repeats change nothing,
-    // and a text field types it unless it was pressed for the photo.
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool press = event->type() == QEvent::KeyPress;
-    const bool ours = press ? !TakesText(widget) : (BeforeHolds_ & int(TBeforeHold::Key)) != 0;
-    if (key->key() == Qt::Key_Backslash && ours) {
-      if (!key->isAutoRepeat()) RunGuarded([this, press] { HoldBefore(TBeforeHold::Key, press); });
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-void TSStudio::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
-}
-
-void TSStudio::dropEvent(QDropEvent* event) {
-  const std::string file = DroppedFile(event->mimeData());
-  if (file.empty()) return;
-  event->acceptProposedAction();
-  RunGuarded([this, file] { OpenFile(file); });
-}
-
-std::string TSStudio::DroppedFile(const QMimeData* data) {
-  // Several pictures dropped at once: the first is opened, as the open dialog takes one.
-  if (!data || !data->hasUrls()) return {};
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) return url.toLocalFile().toStdString();
-  return {};
-}
-
-QMenu* TSStudio::createPopupMenu() {
-  // The main window's own menu would let a right click hide the tool bars with no way back.
-  return nullptr;
 }
 
 // ---- Painting ----

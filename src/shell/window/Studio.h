@@ -220,6 +220,7 @@ private:
   void CreateActions();
   void CreateMenus();
   void CreateToolBars();
+  void CreateBrushBar();  // Size and Effect
   void CreateView();
   void CreateHistoryDock();
   QAction* MakeAction(const TCommandRow& row);

@@ -2,6 +2,7 @@
 // track bars, the picture view's mouse and the repeat timers. The brush itself is the
 // document's; this adds the cursor, the outline, the timers and the repaint.
 
+#include "platform/Guard.h"
 #include "shell/view/BrushLayer.h"
 #include "shell/art/Icons.h"
 #include "shell/view/ImageView.h"
@@ -9,6 +10,7 @@
 #include "shell/window/ToolsForm.h"
 #include "document/InputRouter.h"
 
+#include <QLabel>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -69,6 +71,30 @@ TButtons ButtonsOf(Qt::MouseButtons held) {
                   held.testFlag(Qt::MiddleButton)};
 }
 }  // namespace
+
+void TSStudio::CreateBrushBar() {
+  ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
+  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+  ToolBar2->setMovable(false);
+  ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
+  SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
+  SizeBar->setObjectName(QStringLiteral("SizeBar"));
+  SizeBar->setRange(TBrushTool::kMinSize, TBrushTool::kMaxSize);
+  SizeBar->setValue(Doc.Brushes.Size());
+  SizeBar->setFixedWidth(160);
+  ToolBar2->addWidget(SizeBar);
+  ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
+  PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
+  PinchBar->setObjectName(QStringLiteral("PinchBar"));
+  PinchBar->setRange(TBrushTool::kMinEffect, TBrushTool::kMaxEffect);
+  PinchBar->setValue(Doc.Brushes.Effect());
+  PinchBar->setFixedWidth(160);
+  ToolBar2->addWidget(PinchBar);
+  ToolBar2->hide();
+  connect(SizeBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { SizeBarChange(); }); });
+  connect(PinchBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { PinchBarChange(); }); });
+}
+
 
 void TSStudio::ShowBrushOutline(bool visible) {
   if (BrushOutline_->Visible == visible) return;

@@ -1,0 +1,93 @@
+// The window's own input: the wheel, the arrow and backslash keys wherever the focus is, and
+// pictures dropped on it.
+
+#include "platform/Guard.h"
+#include "shell/window/Studio.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QUrl>
+#include <QWheelEvent>
+
+namespace gs {
+
+namespace {
+constexpr int kWheelNotch = 120;
+
+// A control of this window where typing means text: the keys are its own.
+bool TakesText(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+         qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
+}
+
+bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
+}  // namespace
+
+void TSStudio::WheelTurned(int angleDelta) {
+  // A notched wheel sends 120 a notch; a fine wheel or a touchpad sends small parts of it, which
+  // count only once they add up to a notch.
+  WheelAngle_ += angleDelta;
+  for (; WheelAngle_ >= kWheelNotch; WheelAngle_ -= kWheelNotch) RunGuarded([this] { FormMouseWheelUp(); });
+  for (; WheelAngle_ <= -kWheelNotch; WheelAngle_ += kWheelNotch) RunGuarded([this] { FormMouseWheelDown(); });
+}
+
+bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+  if (event->type() == QEvent::Wheel) {
+    WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress && !TakesText(widget)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (IsArrow(key)) {
+      RunGuarded([this, key] { WMKeyDown(key); });
+      return true;
+    }
+  }
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    // Backslash shows the photo for as long as it is held: the key's own repeats change nothing,
+    // and a text field types it unless it was pressed for the photo.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    const bool ours = press ? !TakesText(widget) : (BeforeHolds_ & int(TBeforeHold::Key)) != 0;
+    if (key->key() == Qt::Key_Backslash && ours) {
+      if (!key->isAutoRepeat()) RunGuarded([this, press] { HoldBefore(TBeforeHold::Key, press); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TSStudio::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TSStudio::dropEvent(QDropEvent* event) {
+  const std::string file = DroppedFile(event->mimeData());
+  if (file.empty()) return;
+  event->acceptProposedAction();
+  RunGuarded([this, file] { OpenFile(file); });
+}
+
+std::string TSStudio::DroppedFile(const QMimeData* data) {
+  // Several pictures dropped at once: the first is opened, as the open dialog takes one.
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile().toStdString();
+  return {};
+}
+
+QMenu* TSStudio::createPopupMenu() {
+  // The main window's own menu would let a right click hide the tool bars with no way back.
+  return nullptr;
+}
+
+}  // namespace gs
