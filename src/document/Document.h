@@ -10,6 +10,7 @@
 #include "document/Animation.h"
 #include "document/BrushTool.h"
 #include "document/History.h"
+#include "document/LayerSelection.h"
 #include "document/PixelTools.h"
 #include "document/SelectionFrame.h"
 #include "document/ToolMode.h"
@@ -60,12 +61,10 @@ public:
   int ZoomPercent = 0;
 
   TBrushTool Brushes{*this};
-  int SelectedLayerIndex = -1;
 
   // Picture layers bottom to top, and at the same index each layer's source and mesh.
   std::vector<std::unique_ptr<TRotatableLayer>> Layers;
   std::vector<TLayerBmp> LayerRecords;
-  TRotatableLayer* SelectedLayer = nullptr;
   TSelectionFrame Frame;        // around the selected layer
   TBitmap32 LayerSourceBitmap;  // what a brush on a layer samples
 
@@ -76,6 +75,10 @@ public:
   // saved caricature can still be animated; dropped when a picture is opened or restored.
   std::optional<TKeptScene> SceneBeforeSave;
   THistory History;  // every change as a step to go back and forward through
+
+  // The selected layer; it moves the frame.
+  TLayerSelection& Selection() { return Selection_; }
+  const TLayerSelection& Selection() const { return Selection_; }
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();
@@ -101,6 +104,8 @@ public:
   void ApplyTransparentColor(TColor key);
 
 private:
+  TLayerSelection Selection_{Layers, Frame};
+
   // Makes a picture read from a file the document's; nothing in it can fail on the file.
   void AdoptPicture(TLoadedPicture&& loaded);
 };

@@ -222,6 +222,8 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     Whole->PackedMesh = std::move(current);
   }
   if (Whole && Whole->Layers) {
+    // The layers swapped in are other objects: nothing of them is selected.
+    doc.Selection().Clear();
     std::swap(doc.Layers, Whole->LayerList);
     std::swap(doc.LayerRecords, Whole->Records);
   }

@@ -30,12 +30,7 @@ bool PressLayerBrush(TDocument& doc, const TPointer& pointer) {
   const int index = LayerAt(doc, pointer.At.X, pointer.At.Y);
   if (index < 0) return false;
   TRotatableLayer* layer = doc.Layers[size_t(index)].get();
-  if (layer != doc.SelectedLayer) {
-    doc.SelectedLayer = layer;
-    doc.SelectedLayerIndex = index;
-    doc.Frame.SetChild(layer);
-    doc.Frame.Visible = true;
-  }
+  doc.Selection().Select(layer);
   return doc.Brushes.PressOnLayer(pointer);
 }
 
@@ -50,7 +45,7 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
     const TFrameDrag handle = doc.Frame.HitTest(pointer.At, handleReach);
     if (handle != TFrameDrag::None) {
       doc.Frame.BeginDrag(handle, pointer.At);
-      if (handle == TFrameDrag::Move) BeginLayerStroke(doc, IndexOfLayer(doc, doc.Frame.Child));
+      if (handle == TFrameDrag::Move) BeginLayerStroke(doc, doc.Selection().Index());
       return true;
     }
   }
@@ -73,9 +68,9 @@ TRect RoutePress(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
   if (PressOnLayers(doc, pointer, handleReach)) return Everything(doc);
   // A second button pressed during a layer stroke belongs to that stroke.
   if (doc.Brushes.LayerBrushDown) return TRect{};
-  // A press beside every layer deselects them.
+  // A press beside every layer deselects them, except under a tool that keeps the layer it
+  // works on (SelectLayer's rule): the frame stays, and so does what a filter then changes.
   ShowAllLayers(doc, true);
-  doc.SelectedLayerIndex = -1;
   doc.Brushes.Press(pointer);
   return Everything(doc);
 }

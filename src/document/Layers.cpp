@@ -33,10 +33,10 @@ int IndexOfLayer(const TDocument& doc, const TRotatableLayer* layer) {
 
 void DeleteLayer(TDocument& doc, int index) {
   if (index < 0 || index >= int(doc.Layers.size())) return;
-  if (doc.SelectedLayer == doc.Layers[size_t(index)].get()) doc.SelectedLayer = nullptr;
+  // Whatever the tool: the tool's hold on the layer ends with the layer.
+  if (doc.Selection().Index() == index) doc.Selection().Clear();
   doc.Layers.erase(doc.Layers.begin() + index);
   if (index < int(doc.LayerRecords.size())) doc.LayerRecords.erase(doc.LayerRecords.begin() + index);
-  doc.SelectedLayerIndex = -1;
 }
 
 void RenewLayerRecord(TDocument& doc, int index) {
@@ -47,36 +47,31 @@ void RenewLayerRecord(TDocument& doc, int index) {
 }
 
 void SelectLayer(TDocument& doc, TRotatableLayer* layer) {
-  if (layer == doc.SelectedLayer) return;
+  if (layer == doc.Selection().Selected()) return;
   const TToolMode mode = doc.ToolMode;
   if (mode != TToolMode::None && mode != TToolMode::Putty && mode != TToolMode::ArrangeLayers) return;
-  doc.SelectedLayer = layer;
-  doc.Frame.SetChild(layer);
-  doc.Frame.Visible = layer != nullptr;
+  doc.Selection().Select(layer);
 }
 
 void ShowAllLayers(TDocument& doc, bool visible) {
   for (auto& layer : doc.Layers) layer->Visible = visible;
-  if (!doc.Frame.Child) doc.Frame.Visible = false;
   SelectLayer(doc, nullptr);
 }
 
 bool FlattenLayers(TDocument& doc) {
-  doc.Frame.SetChild(nullptr);
-  doc.Frame.Visible = false;
+  doc.Selection().Clear();
   if (doc.Layers.empty()) return false;
   for (const auto& layer : doc.Layers) MergeLayer(doc.ViewBitmap, *layer);
   doc.Layers.clear();
   doc.LayerRecords.clear();
-  doc.SelectedLayer = nullptr;
-  doc.SelectedLayerIndex = -1;
   doc.ReplacePicture(doc.ViewBitmap);
   return true;
 }
 
 TPoint LayerPixelAt(const TDocument& doc, TPointF at) {
-  if (doc.SelectedLayerIndex < 0 || doc.SelectedLayerIndex >= int(doc.Layers.size())) return TPoint{};
-  const TFloatRect& loc = doc.Layers[size_t(doc.SelectedLayerIndex)]->Location;
+  const TRotatableLayer* layer = doc.Selection().Selected();
+  if (!layer) return TPoint{};
+  const TFloatRect& loc = layer->Location;
   const double w = std::max(loc.Width(), 1e-9);
   const double h = std::max(loc.Height(), 1e-9);
   return TPoint{TruncToInt((at.X - loc.Left) * doc.LayerSourceBitmap.Width() / w),
@@ -85,7 +80,8 @@ TPoint LayerPixelAt(const TDocument& doc, TPointF at) {
 
 void BeginLayerStroke(TDocument& doc, int index) {
   if (index < 0 || index >= int(doc.Layers.size())) return;
-  doc.SelectedLayerIndex = index;
+  // The layer a stroke works on is the selected one, whatever the tool.
+  doc.Selection().Select(doc.Layers[size_t(index)].get());
   if (index < int(doc.LayerRecords.size())) {
     TLayerBmp& record = doc.LayerRecords[size_t(index)];
     doc.LayerSourceBitmap = record.Picture;
@@ -100,9 +96,8 @@ void BeginLayerStroke(TDocument& doc, int index) {
 }
 
 TRect ApplyLayerBrush(TDocument& doc, TPoint p) {
-  const int index = doc.SelectedLayerIndex;
-  if (index < 0 || index >= int(doc.Layers.size()) || index >= int(doc.LayerRecords.size()))
-    return TRect{};
+  const int index = doc.Selection().Index();
+  if (index < 0 || index >= int(doc.LayerRecords.size())) return TRect{};
   TBitmap32& picture = doc.Layers[size_t(index)]->Bitmap;
   if (picture.Width() != doc.LayerSourceBitmap.Width() ||
       picture.Height() != doc.LayerSourceBitmap.Height())
@@ -112,8 +107,8 @@ TRect ApplyLayerBrush(TDocument& doc, TPoint p) {
 }
 
 void UndoSelectedLayer(TDocument& doc) {
-  const int index = doc.SelectedLayerIndex;
-  if (index < 0 || index >= int(doc.Layers.size()) || !doc.SelectedLayer) return;
+  const int index = doc.Selection().Index();
+  if (index < 0) return;
   if (doc.LayerUndoBitmap.Empty()) return;
   TRotatableLayer& layer = *doc.Layers[size_t(index)];
   layer.Bitmap = doc.LayerUndoBitmap;

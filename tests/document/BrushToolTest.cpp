@@ -34,7 +34,6 @@ protected:
   TRotatableLayer& AddLayer() {
     const int index = AddPictureLayer(Doc, TBitmap32(20, 10, 0xFF00FF00), 60, 45);
     SelectLayer(Doc, Doc.Layers[size_t(index)].get());
-    Doc.SelectedLayerIndex = index;
     return *Doc.Layers[size_t(index)];
   }
 
@@ -130,8 +129,8 @@ TEST_F(BrushToolTest, PressesReachTheFrameAndTheLayersBeforeThePicture) {
   EXPECT_DOUBLE_EQ(layer.Location.Right, moved.Right + 6);
   // A press beside the layer deselects it.
   Press(5, 5);
-  EXPECT_EQ(Doc.SelectedLayer, nullptr);
-  EXPECT_FALSE(Doc.Frame.Visible);
+  EXPECT_EQ(Doc.Selection().Selected(), nullptr);
+  EXPECT_FALSE(Doc.Frame.Visible());
   EXPECT_TRUE(MeshIsZero());
 }
 

@@ -40,7 +40,7 @@ TEST(DocumentChromaKey, KeyedPhotoBecomesTheNewestLayerOverTheBackground) {
   ASSERT_EQ(index, 0);
   ASSERT_EQ(doc.Layers.size(), 1u);
   ASSERT_EQ(doc.LayerRecords.size(), 1u);
-  EXPECT_EQ(doc.SelectedLayerIndex, 0);
+  EXPECT_EQ(doc.Selection().Index(), 0);
   EXPECT_TRUE(doc.GeometryChanged);
   EXPECT_EQ(doc.ImageWidth, 20);
   EXPECT_EQ(doc.ImageHeight, 15);

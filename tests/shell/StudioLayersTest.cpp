@@ -48,15 +48,15 @@ TEST_F(StudioLayersTest, ClipartIsKeyedOutOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);
   EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFF00C000u);
   EXPECT_EQ(Doc().LayerRecords.size(), 1u);
-  EXPECT_EQ(Doc().SelectedLayerIndex, 0);
-  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  EXPECT_EQ(Doc().Selection().Index(), 0);
+  EXPECT_EQ(Doc().Selection().Selected(), &Layer(0));
   // New layers sit at 1:1, centred in what the user sees (the whole small photo here).
   EXPECT_DOUBLE_EQ(Layer(0).Location.Width(), 40);
   EXPECT_NEAR(CenterX(0), 100, 1);
   EXPECT_NEAR(CenterY(0), 80, 1);
   Run("clipart " + Dir_.Path("art.png") + " opaque\n");
   EXPECT_EQ(Layer(1).Bitmap.Pixel(0, 0), 0xFFFF0000u);
-  EXPECT_EQ(Doc().SelectedLayerIndex, 1);
+  EXPECT_EQ(Doc().Selection().Index(), 1);
 }
 
 TEST_F(StudioLayersTest, ClipartDialogsStartInTheirFolders) {
@@ -141,7 +141,7 @@ TEST_F(StudioLayersTest, DeleteRemovesTheSelectedLayerAndItsRecord) {
   ASSERT_EQ(Doc().Layers.size(), 1u);
   EXPECT_EQ(Doc().LayerRecords.size(), 1u);
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);  // the keyed one stays
-  EXPECT_EQ(Doc().SelectedLayer, nullptr);
+  EXPECT_EQ(Doc().Selection().Selected(), nullptr);
   Run("tool deletelayer\n");  // nothing selected: only ends the tool
   EXPECT_EQ(Doc().Layers.size(), 1u);
 }
@@ -229,7 +229,7 @@ TEST_F(StudioLayersTest, TheFrameDragsTheSelectedLayerWhereAnotherLiesOverIt) {
   Run("clipart " + Dir_.Path("art.png") + " opaque\nstroke 100,80 120,80\n");
   const TFloatRect top = Layer(1).Location;
   Run("stroke 85,80\n");  // only the lower layer is there: it is selected
-  ASSERT_EQ(Doc().SelectedLayer, &Layer(0));
+  ASSERT_EQ(Doc().Selection().Selected(), &Layer(0));
   Run("stroke 110,80 110,100\n");  // inside its frame, under the upper layer
   EXPECT_NEAR(CenterY(0), 100, 1);
   EXPECT_EQ(Layer(1).Location, top);
@@ -247,7 +247,7 @@ TEST_F(StudioLayersTest, ALayerBrushGoesToTheLayerPressedAndTheOutlineFollowsADr
   Run("tool warp\nsize 9\n");
   ASSERT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
   Run("stroke 40,40 hold 3\n");  // on the other layer
-  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  EXPECT_EQ(Doc().Selection().Selected(), &Layer(0));
   EXPECT_NE(Layer(0).Bitmap, before);
 
   // With nothing selected, Putty drags the layer pressed; the outline goes along with the pointer.

@@ -412,13 +412,9 @@ void TSStudio::OpenFile(const std::string& path) {
   RememberFile(path);
   Doc.OpenedFileName = path;
   Doc.SceneBeforeSave.reset();
-  SelectLayer(nullptr);
-  Doc.Frame.SetChild(nullptr);
-  Doc.Frame.Visible = false;
+  Doc.Selection().Clear();
   Doc.Layers.clear();
   Doc.LayerRecords.clear();
-  Doc.SelectedLayer = nullptr;
-  Doc.SelectedLayerIndex = -1;
   Doc.DocumentFileName = Doc.SourceFileName;
   EndTool();
   UpdateCaption();

@@ -54,13 +54,13 @@ void TSStudio::ApplyFilter(int index, bool asLastFilter) {
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   // A stroke held through the filter's dialog ends with it.
   Doc.Brushes.Release();
-  const bool onLayer = Doc.SelectedLayerIndex >= 0 && Doc.SelectedLayer &&
-                       Doc.SelectedLayerIndex < int(Doc.Layers.size());
-  TBitmap32& target = onLayer ? Doc.Layers[size_t(Doc.SelectedLayerIndex)]->Bitmap : Doc.ViewBitmap;
+  const int layer = Doc.Selection().Index();
+  const bool onLayer = layer >= 0;
+  TBitmap32& target = onLayer ? Doc.Layers[size_t(layer)]->Bitmap : Doc.ViewBitmap;
   const bool completed = Filters_->RunFilter(index, asLastFilter, target);
   if (completed) {
     if (onLayer) {
-      RenewLayerRecord(Doc, Doc.SelectedLayerIndex);
+      RenewLayerRecord(Doc, layer);
     } else {
       // The filtered picture is the new warp source; the old mesh would warp it a second time.
       const TBitmap32 filtered = Doc.ViewBitmap;

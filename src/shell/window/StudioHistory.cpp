@@ -66,11 +66,7 @@ void TSStudio::GoToStep(int k) {
   if (!Doc.ImageLoaded || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
   // The tools hold on to layers and the mirror; the steps bring back other ones.
   EndTool();
-  SelectLayer(nullptr);
-  Doc.SelectedLayer = nullptr;
-  Doc.SelectedLayerIndex = -1;
-  Doc.Frame.SetChild(nullptr);
-  Doc.Frame.Visible = false;
+  Doc.Selection().Clear();
   const int width = Doc.ImageWidth, height = Doc.ImageHeight;
   const TRect changed = Doc.History.GoTo(Doc, k);
   if (Doc.ImageWidth != width || Doc.ImageHeight != height) ApplyZoom();

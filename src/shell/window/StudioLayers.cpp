@@ -50,7 +50,6 @@ void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
   const TPointF c = ViewportCenterInDocument();
   const int index = AddPictureLayer(Doc, picture, c.X, c.Y);
   SelectLayer(Doc.Layers[size_t(index)].get());
-  Doc.SelectedLayerIndex = index;
   DstImg->update();
 }
 
@@ -131,13 +130,7 @@ void TSStudio::FlattenLayers() {
 }
 
 void TSStudio::DeleteSelectedLayer() {
-  Doc.SelectedLayerIndex = -1;
-  if (Doc.SelectedLayer) {
-    const int index = IndexOfLayer(Doc, Doc.SelectedLayer);
-    SelectLayer(nullptr);
-    DeleteLayer(Doc, index);
-    Doc.Frame.Visible = false;
-  }
+  DeleteLayer(Doc, Doc.Selection().Index());
   EndTool();
   activateWindow();
   ShowAllLayers(true);
