@@ -40,8 +40,9 @@ TEST_F(DocumentInvariantsTest, DeletingTheLayerALayerBrushWorksOnLeavesNothingSe
   Run("tool deletelayer\n");
   EXPECT_TRUE(Doc().Layers.empty());
   EXPECT_EQ(Selected(), nullptr);
+  // The frame held on to the deleted layer, and Undo read it to follow it.
+  EXPECT_EQ(Doc().Frame.Child(), nullptr);
   EXPECT_FALSE(Doc().Frame.Visible());
-  // Undo used to give the deleted layer its picture back.
   Run("undo\n");
   EXPECT_TRUE(Doc().Layers.empty());
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
