@@ -13,7 +13,7 @@ TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int f
   const std::vector<TWarpOperation> ops = PlanForFaces(faces, faceIndex, preset, strength);
   if (ops.empty() || !doc.ImageLoaded) return TRect{};
   doc.GeometryChanged = false;
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.History.BeginStroke(doc);
   TRect changed;
   try {

@@ -30,7 +30,7 @@ void LeavePixelTools(TDocument& doc) {
 
 void ResetWarp(TDocument& doc) {
   doc.GeometryChanged = false;
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(doc.SourceBitmap);
 }
 
@@ -64,7 +64,7 @@ void TBrushTool::Choose(TToolMode pictureBrush) {
     ShowAllLayers(Doc_, true);
   }
   Doc_.GeometryChanged = false;
-  Doc_.UndoBitmap = Doc_.ViewBitmap;
+  Doc_.TakeUndoSnapshot();
   Doc_.ToolMode = pictureBrush;
   Brush.SetPressure(BrushPressure(pictureBrush));
   Rebuild();
@@ -103,7 +103,7 @@ void TBrushTool::Press(const TPointer& pointer) {
   if (mode == TToolMode::None || mode == TToolMode::ArrangeLayers) return;
   ButtonDown = true;
   if (IsDabTool(mode)) return;
-  if (IsPictureBrush(mode)) Doc_.UndoBitmap = Doc_.ViewBitmap;
+  if (IsPictureBrush(mode)) Doc_.TakeUndoSnapshot();
   Doc_.GeometryChanged = false;
   if (!SelectStamp(pointer.Held)) return;
   Stroke.StrokePoint = StampCorner(PixelAt(pointer.At));

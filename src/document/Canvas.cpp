@@ -34,7 +34,7 @@ void FollowWithMirror(TDocument& doc) {
 }  // namespace
 
 void RotateCanvas(TDocument& doc, TRotation rotation) {
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(Rotated(doc.ViewBitmap, rotation));
   doc.GeometryChanged = true;
   if (rotation != TRotation::Half) std::swap(doc.ImageWidth, doc.ImageHeight);
@@ -58,7 +58,7 @@ TBitmap32 Stretched(const TBitmap32& picture, int width, int height) {
 
 void ResizeCanvas(TDocument& doc, int width, int height) {
   doc.GeometryChanged = true;
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(Stretched(doc.ViewBitmap, std::max(width, 1), std::max(height, 1)));
   doc.ImageWidth = doc.SourceBitmap.Width();
   doc.ImageHeight = doc.SourceBitmap.Height();

@@ -31,7 +31,7 @@ int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, do
 }
 
 void ChangeBackground(TDocument& doc, const TBitmap32& picture) {
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   TBitmap32 base = picture;
   MakeOpaque(base);
   doc.ReplacePicture(base);

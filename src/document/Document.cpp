@@ -140,10 +140,10 @@ void TDocument::WritePicture(const std::string& target) {
   } else if (ext == ".bmp") {
     WriteFileBytes(target, EncodeBmp32(ViewBitmap));
   } else if (ext == ".jpg" || ext == ".jpeg") {
-    UndoBitmap = ViewBitmap;
+    TakeUndoSnapshot();
     WriteFileBytes(target, EncodeJpeg(ViewBitmap, 90));
   } else if (ext == ".png") {
-    UndoBitmap = ViewBitmap;
+    TakeUndoSnapshot();
     WriteFileBytes(target, EncodePng(ViewBitmap, TransparentColor));
   } else if (ext == ".gif") {
     SaveGif(target);
@@ -171,7 +171,7 @@ void TDocument::SaveGif(const std::string& target) {
 
 void TDocument::SavePdf(const std::string& target) {
   TTemporaryFile jpeg(target + "111");
-  UndoBitmap = ViewBitmap;
+  TakeUndoSnapshot();
   WriteFileBytes(jpeg.Path(), EncodeJpeg(ViewBitmap, 90));
   JpegToPdf(jpeg.Path(), target);
 }

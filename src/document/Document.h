@@ -80,6 +80,9 @@ public:
   TLayerSelection& Selection() { return Selection_; }
   const TLayerSelection& Selection() const { return Selection_; }
 
+  // What Undo goes back to becomes the picture as it shows now.
+  void TakeUndoSnapshot() { UndoBitmap = ViewBitmap; }
+
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();
   // Sizes the mesh to SourceBitmap (clearing it on a size change) and sets its rectangles.

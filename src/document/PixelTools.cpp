@@ -72,7 +72,7 @@ void PrepareMirror(TDocument& doc) {
   doc.SourceBitmap.CombineMode = combineMode;
   // The warp is in the source now; a mesh kept on top of it would warp it twice.
   doc.MeshTransformation.VectorMap().Clear();
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.MirrorBitmap = doc.ViewBitmap;
   ShowCheckerboard(doc.MirrorBitmap, outer);
 }

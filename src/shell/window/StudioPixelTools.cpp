@@ -26,7 +26,7 @@ void TSStudio::SwitchToPixelTool(TToolMode tool) {
 
 void TSStudio::EnterPixelTool(TToolMode tool) {
   Doc.GeometryChanged = false;
-  Doc.UndoBitmap = Doc.ViewBitmap;
+  Doc.TakeUndoSnapshot();
   if (tool == TToolMode::Crop) FlattenLayers();
   // A layer brush (11..13) leaves its bar, outline and layers up just as a picture brush does,
   // so it is baked and hidden the same way; only a pixel tool already has the mirror up.
@@ -112,7 +112,7 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
       break;
     case TToolMode::Eraser:
     case TToolMode::ColorPaint:
-      Doc.UndoBitmap = Doc.ViewBitmap;
+      Doc.TakeUndoSnapshot();
       Doc.GeometryChanged = false;
       DstImg1->Changed(Dab(at));
       break;
