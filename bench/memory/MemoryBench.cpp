@@ -103,7 +103,7 @@ void EditingSession(benchmark::State& state) {
     double history = 0;
     {
       TDocument doc;
-      doc.LoadImageFile(photo);
+      doc.Open(ReadPictureFile(photo));
       doc.Brushes.SetSize(kBrushSize);
       doc.Brushes.Choose(TToolMode::Warp);
       for (int i = 0; i < kStrokes; ++i) Stroke(doc, i);

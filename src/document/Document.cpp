@@ -82,6 +82,7 @@ void TDocument::ReplacePicture(const TBitmap32& picture) {
 
 TLoadedPicture ReadPictureFile(const std::string& fileName) {
   TLoadedPicture loaded;
+  loaded.FileName = fileName;
   loaded.SourceFileName = fileName;
   const TPictureSource source = ReadPictureSource(fileName);
   if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
@@ -110,7 +111,20 @@ TLoadedPicture ReadPictureFile(const std::string& fileName) {
   return loaded;
 }
 
-void TDocument::LoadImageFile(const std::string& fileName) { AdoptPicture(ReadPictureFile(fileName)); }
+void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
+  std::string fileName = std::move(picture.FileName);
+  AdoptPicture(std::move(picture));
+  Selection_.Clear();
+  if (entry == TPictureEntry::SavedCopy) return;
+  // A scene kept for animating belongs to the picture before this one.
+  SceneBeforeSave.reset();
+  if (entry == TPictureEntry::Restore) return;
+  History.Clear();
+  Layers.clear();
+  LayerRecords.clear();
+  OpenedFileName = std::move(fileName);
+  DocumentFileName = SourceFileName;
+}
 
 void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
   ResetMesh();

@@ -28,6 +28,15 @@ struct TLoadedPicture {
   TBitmap32 Undo;           // the undo snapshot a load leaves
   TColor TransparentColor = kDefaultTransparentColor;
   std::string SourceFileName;  // for a protected picture, with its inner extension
+  std::string FileName;        // the file read
+};
+
+// How a picture enters the document.
+enum class TPictureEntry {
+  Open,       // a new document: a new history, no layers, the names of the file
+  Restore,    // the opened file again: history, layers and the document's name stay; the scene
+              // kept at a save goes
+  SavedCopy,  // the picture as a save wrote it: only the picture and its source name change
 };
 
 // Reads and decodes a picture file without touching any document.
@@ -90,9 +99,9 @@ public:
   // The ResetMesh detour with a new picture: source and view become it, the mesh all zero.
   void ReplacePicture(const TBitmap32& picture);
 
-  // Loads a picture file into the document. A file that cannot be read or decoded throws
-  // and leaves the document exactly as it was: the user's picture is never lost to a bad file.
-  void LoadImageFile(const std::string& fileName);
+  // The one way a picture enters the document. Nothing in it can fail on the file: read the
+  // file first (ReadPictureFile), so that a bad file leaves the user's picture as it was.
+  void Open(TLoadedPicture&& picture, TPictureEntry entry = TPictureEntry::Open);
 
   // Writes the working picture to target by its extension (".bmp", ".jpg", ".jpeg", ".png",
   // ".gif", ".pdf"; no extension writes target + ".bmp"). Others: "Unsupported image format".
@@ -109,7 +118,6 @@ public:
 private:
   TLayerSelection Selection_{Layers, Frame};
 
-  // Makes a picture read from a file the document's; nothing in it can fail on the file.
   void AdoptPicture(TLoadedPicture&& loaded);
 };
 

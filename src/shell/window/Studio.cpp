@@ -407,23 +407,16 @@ void TSStudio::mOpenImageClick() {
 
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
-  LoadImageFile(path);
-  Doc.History.Clear();
+  LoadImageFile(path, TPictureEntry::Open);
   RememberFile(path);
-  Doc.OpenedFileName = path;
-  Doc.SceneBeforeSave.reset();
-  Doc.Selection().Clear();
-  Doc.Layers.clear();
-  Doc.LayerRecords.clear();
-  Doc.DocumentFileName = Doc.SourceFileName;
   EndTool();
   UpdateCaption();
   RefreshHistory();
 }
 
-void TSStudio::LoadImageFile(const std::string& fileName) {
+void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
   try {
-    Doc.LoadImageFile(fileName);
+    Doc.Open(ReadPictureFile(fileName), entry);
   } catch (...) {
     RefreshView();
     throw;
@@ -471,7 +464,7 @@ void TSStudio::saveas1Click() {
   Doc.WritePicture(*file);
   RefreshView();
   // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName);
+  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName, TPictureEntry::SavedCopy);
 }
 
 void TSStudio::mExitClick() { close(); }

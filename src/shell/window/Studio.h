@@ -211,7 +211,7 @@ public:
 
   // Operations other parts call.
   void OpenFile(const std::string& path);   // Open without the dialog: the command line
-  void LoadImageFile(const std::string& fileName);
+  void LoadImageFile(const std::string& fileName, TPictureEntry entry);
   void ApplyZoom();
   void FitToWindow();
   void EndTool();

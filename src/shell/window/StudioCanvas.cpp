@@ -23,8 +23,7 @@ void TSStudio::ToolButton18Click() {
   // The file the user chose, not the document's name: that is the inner name of a protected
   // picture, or the copy a save wrote.
   if (!Doc.ImageLoaded || Doc.OpenedFileName.empty()) return;
-  LoadImageFile(Doc.OpenedFileName);
-  Doc.SceneBeforeSave.reset();
+  LoadImageFile(Doc.OpenedFileName, TPictureEntry::Restore);
   EndTool();
 }
 
