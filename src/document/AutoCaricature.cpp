@@ -11,7 +11,7 @@ std::string AutoCaricatureStepName(TCaricaturePreset preset) {
 TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int faceIndex,
                           TCaricaturePreset preset, double strength) {
   const std::vector<TWarpOperation> ops = PlanForFaces(faces, faceIndex, preset, strength);
-  if (ops.empty() || !doc.ImageLoaded) return TRect{};
+  if (ops.empty() || !doc.ImageLoaded()) return TRect{};
   doc.GeometryChanged = false;
   doc.TakeUndoSnapshot();
   doc.History.BeginStroke(doc);

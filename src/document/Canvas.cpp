@@ -37,7 +37,7 @@ void RotateCanvas(TDocument& doc, TRotation rotation) {
   doc.TakeUndoSnapshot();
   doc.ReplacePicture(Rotated(doc.ViewBitmap, rotation));
   doc.GeometryChanged = true;
-  if (rotation != TRotation::Half) std::swap(doc.ImageWidth, doc.ImageHeight);
+  if (rotation != TRotation::Half) doc.TakeSourceSize();
   FollowWithMirror(doc);
 }
 
@@ -60,8 +60,7 @@ void ResizeCanvas(TDocument& doc, int width, int height) {
   doc.GeometryChanged = true;
   doc.TakeUndoSnapshot();
   doc.ReplacePicture(Stretched(doc.ViewBitmap, std::max(width, 1), std::max(height, 1)));
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.ZoomPercent = 100;
   FollowWithMirror(doc);
 }
@@ -74,13 +73,12 @@ bool UndoPicture(TDocument& doc) {
   ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
   // A snapshot of another size brings its size back, whatever happened since it was taken (a
   // save, say, that cleared the flag).
-  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth ||
-                       snapshot.Height() != doc.ImageHeight;
+  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth() ||
+                       snapshot.Height() != doc.ImageHeight();
   doc.GeometryChanged = false;
   if (resized) {
     doc.ZoomPercent = 100;
-    doc.ImageWidth = snapshot.Width();
-    doc.ImageHeight = snapshot.Height();
+    doc.TakeSourceSize();
   }
   return resized;
 }

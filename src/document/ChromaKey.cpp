@@ -17,8 +17,7 @@ TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background) {
   foreground.DrawMode = TDrawMode::Blend;
   foreground.CombineMode = TCombineMode::Merge;
   doc.ReplacePicture(ComposeBackground(background, foreground.Width(), foreground.Height()));
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.MirrorBitmap = doc.SourceBitmap;
   return foreground;
 }
@@ -35,8 +34,7 @@ void ChangeBackground(TDocument& doc, const TBitmap32& picture) {
   TBitmap32 base = picture;
   MakeOpaque(base);
   doc.ReplacePicture(base);
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.MirrorBitmap = doc.SourceBitmap;
 }
 

@@ -122,14 +122,14 @@ void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
   History.Clear();
   Layers.clear();
   LayerRecords.clear();
-  OpenedFileName = std::move(fileName);
-  DocumentFileName = SourceFileName;
+  OpenedFileName_ = std::move(fileName);
+  DocumentFileName_ = SourceFileName_;
 }
 
 void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
   ResetMesh();
   GeometryChanged = false;
-  SourceFileName = std::move(loaded.SourceFileName);
+  SourceFileName_ = std::move(loaded.SourceFileName);
   UndoBitmap = std::move(loaded.Undo);
   TransparentColor = loaded.TransparentColor;
   const TColor32 outer = SourceBitmap.OuterColor;
@@ -139,11 +139,10 @@ void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
 
   ApplyTransparentColor(TransparentColor);
   ViewBitmap = SourceBitmap;
-  ImageWidth = SourceBitmap.Width();
-  ImageHeight = SourceBitmap.Height();
+  TakeSourceSize();
   MeshTransformation.VectorMap().Clear();
   BindMesh();
-  ImageLoaded = true;
+  ImageLoaded_ = true;
   MirrorBitmap = SourceBitmap;
 }
 

@@ -59,12 +59,6 @@ public:
   TRemapTransformation LayerTransformation;
 
   TColor TransparentColor = kDefaultTransparentColor;
-  std::string SourceFileName;
-  std::string DocumentFileName;
-  std::string OpenedFileName;  // the file last chosen to open: what Restore reloads
-  int ImageWidth = 0;
-  int ImageHeight = 0;
-  bool ImageLoaded = false;
   bool GeometryChanged = false;
   TToolMode ToolMode = TToolMode::None;
   int ZoomPercent = 0;
@@ -84,6 +78,25 @@ public:
   // saved caricature can still be animated; dropped when a picture is opened or restored.
   std::optional<TKeptScene> SceneBeforeSave;
   THistory History;  // every change as a step to go back and forward through
+
+  // The picture's identity, set by Open. The source file name is the file's, or for a protected
+  // picture the file's with its inner extension; the document's is where Save writes; the
+  // opened one the file last chosen to open, what Restore reloads.
+  bool ImageLoaded() const { return ImageLoaded_; }
+  const std::string& SourceFileName() const { return SourceFileName_; }
+  const std::string& DocumentFileName() const { return DocumentFileName_; }
+  const std::string& OpenedFileName() const { return OpenedFileName_; }
+  // Save As names the document after the file it writes.
+  void SetDocumentFileName(const std::string& fileName) { DocumentFileName_ = fileName; }
+
+  // The picture's size: the source's, kept while the mesh is reset through the placeholder.
+  int ImageWidth() const { return ImageWidth_; }
+  int ImageHeight() const { return ImageHeight_; }
+  // A canvas operation gave the source another size: the picture takes it.
+  void TakeSourceSize() {
+    ImageWidth_ = SourceBitmap.Width();
+    ImageHeight_ = SourceBitmap.Height();
+  }
 
   // The selected layer; it moves the frame.
   TLayerSelection& Selection() { return Selection_; }
@@ -116,6 +129,15 @@ public:
   void ApplyTransparentColor(TColor key);
 
 private:
+  // A step swaps the picture's size with the one it kept.
+  friend class THistoryStep;
+
+  std::string SourceFileName_;
+  std::string DocumentFileName_;
+  std::string OpenedFileName_;
+  int ImageWidth_ = 0;
+  int ImageHeight_ = 0;
+  bool ImageLoaded_ = false;
   TLayerSelection Selection_{Layers, Frame};
 
   void AdoptPicture(TLoadedPicture&& loaded);

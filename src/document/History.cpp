@@ -213,8 +213,8 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     RenderOnce(doc, rerender);
     std::swap(doc.SourceBitmap, Whole->Source);
     std::swap(doc.ViewBitmap, Whole->View);
-    std::swap(doc.ImageWidth, Whole->ImageWidth);
-    std::swap(doc.ImageHeight, Whole->ImageHeight);
+    std::swap(doc.ImageWidth_, Whole->ImageWidth);
+    std::swap(doc.ImageHeight_, Whole->ImageHeight);
     TBytes current = PackMesh(doc.MeshTransformation.VectorMap());
     doc.MeshTransformation.VectorMap().Clear();
     doc.BindMesh();
@@ -378,8 +378,8 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
     before->Picture = true;
     before->Source = doc.SourceBitmap;
     before->View = doc.ViewBitmap;
-    before->ImageWidth = doc.ImageWidth;
-    before->ImageHeight = doc.ImageHeight;
+    before->ImageWidth = doc.ImageWidth();
+    before->ImageHeight = doc.ImageHeight();
     // Packed at once: a copy of the mesh as it is would cost eight bytes a pixel for the length
     // of the command.
     before->PackedMesh = PackMesh(doc.MeshTransformation.VectorMap());
@@ -395,7 +395,7 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   bool pictureChanged = false;
   if (before->Picture) {
     pictureChanged = !(before->Source == doc.SourceBitmap) || !(before->View == doc.ViewBitmap) ||
-                     before->ImageWidth != doc.ImageWidth || before->ImageHeight != doc.ImageHeight;
+                     before->ImageWidth != doc.ImageWidth() || before->ImageHeight != doc.ImageHeight();
     // Most commands that keep the picture keep an all-zero mesh too, which needs no packing.
     if (!pictureChanged) {
       const TVectorMap& mesh = doc.MeshTransformation.VectorMap();

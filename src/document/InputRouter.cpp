@@ -64,7 +64,7 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
 }  // namespace
 
 TRect RoutePress(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
-  if (!doc.ImageLoaded) return TRect{};
+  if (!doc.ImageLoaded()) return TRect{};
   if (PressOnLayers(doc, pointer, handleReach)) return Everything(doc);
   // A second button pressed during a layer stroke belongs to that stroke.
   if (doc.Brushes.LayerBrushDown) return TRect{};
@@ -76,7 +76,7 @@ TRect RoutePress(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
 }
 
 TRect RouteMove(TDocument& doc, const TPointer& pointer) {
-  if (!doc.ImageLoaded) return TRect{};
+  if (!doc.ImageLoaded()) return TRect{};
   if (doc.Frame.Dragging()) {
     doc.Frame.DragTo(pointer.At, pointer.Ctrl);
     return Everything(doc);

@@ -162,8 +162,7 @@ bool PerformCrop(TDocument& doc) {
   TBitmap32 cropped(r.Width(), r.Height());
   cropped.CopyRect(0, 0, doc.SourceBitmap, r);
   doc.ReplacePicture(cropped);
-  doc.ImageWidth = cropped.Width();
-  doc.ImageHeight = cropped.Height();
+  doc.TakeSourceSize();
   doc.ZoomPercent = 100;
   return true;
 }

@@ -41,10 +41,7 @@ TBitmap32 Gradient(int w, int h) {
 }
 
 void Load(TDocument& doc, const TBitmap32& picture) {
-  doc.ReplacePicture(picture);
-  doc.ImageWidth = picture.Width();
-  doc.ImageHeight = picture.Height();
-  doc.ImageLoaded = true;
+  doc.Open(TLoadedPicture{picture});
 }
 
 // Strokes as the window makes them: a warp drag and a twirl held in place.

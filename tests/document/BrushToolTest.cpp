@@ -17,10 +17,7 @@ namespace {
 class BrushToolTest : public ::testing::Test {
 protected:
   BrushToolTest() {
-    Doc.ReplacePicture(test::Stripes(120, 90));
-    Doc.ImageWidth = 120;
-    Doc.ImageHeight = 90;
-    Doc.ImageLoaded = true;
+    Doc.Open(TLoadedPicture{test::Stripes(120, 90)});
     Doc.Brushes.SetSize(21);
   }
   static TPointer At(double x, double y, TButtons held = TButtons{true, false, false}) {

@@ -82,10 +82,10 @@ TEST(DocumentLoad, PngWithoutTransparentColourTakesTheDefaultKey) {
   WriteFileBytes(dir.Path("a.png"), EncodePng(picture, std::nullopt));
   TDocument doc;
   doc.Open(ReadPictureFile(dir.Path("a.png")));
-  EXPECT_TRUE(doc.ImageLoaded);
+  EXPECT_TRUE(doc.ImageLoaded());
   EXPECT_EQ(doc.TransparentColor, kDefaultKey);
-  EXPECT_EQ(doc.ImageWidth, 5);
-  EXPECT_EQ(doc.ImageHeight, 3);
+  EXPECT_EQ(doc.ImageWidth(), 5);
+  EXPECT_EQ(doc.ImageHeight(), 3);
   EXPECT_EQ(doc.SourceBitmap, picture);
   EXPECT_EQ(doc.ViewBitmap, picture);
   EXPECT_EQ(doc.UndoBitmap, picture);
@@ -114,7 +114,7 @@ TEST(DocumentLoad, GifGivesItsFirstFrameWithTransparency) {
   WriteFileBytes(dir.Path("two.gif"), gif);
   TDocument doc;
   doc.Open(ReadPictureFile(dir.Path("two.gif")));
-  ASSERT_EQ(doc.ImageWidth, 2);
+  ASSERT_EQ(doc.ImageWidth(), 2);
   EXPECT_EQ(doc.SourceBitmap.Pixel(0, 0), 0xFFFF0000u);  // first frame, not the second's grey
   EXPECT_EQ(doc.SourceBitmap.Pixel(1, 0), 0x0000FF00u);  // the transparent index, alpha 0
   EXPECT_EQ(doc.TransparentColor, 0x00FF00u);
@@ -129,7 +129,7 @@ TEST(DocumentLoad, ProtectedFileWithUpperCaseInnerExtension) {
   TDocument doc;
   doc.Open(ReadPictureFile(dir.Path("face.mfk")));
   EXPECT_EQ(doc.SourceBitmap, picture);
-  EXPECT_EQ(doc.SourceFileName, dir.Path("face.png"));
+  EXPECT_EQ(doc.SourceFileName(), dir.Path("face.png"));
 }
 
 TEST(DocumentLoad, ProtectedJpegBecomesJpgName) {
@@ -138,8 +138,8 @@ TEST(DocumentLoad, ProtectedJpegBecomesJpgName) {
   WriteFileBytes(dir.Path("face.mfk"), test::EncipherProtected(".JPG", inner));
   TDocument doc;
   doc.Open(ReadPictureFile(dir.Path("face.mfk")));
-  EXPECT_EQ(doc.ImageWidth, 16);
-  EXPECT_EQ(doc.SourceFileName, dir.Path("face.jpg"));
+  EXPECT_EQ(doc.ImageWidth(), 16);
+  EXPECT_EQ(doc.SourceFileName(), dir.Path("face.jpg"));
 }
 
 TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
@@ -155,8 +155,8 @@ TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
     EXPECT_EQ(doc.ViewBitmap, picture);
     EXPECT_EQ(doc.MeshTransformation.VectorMap().Vector(1, 1), (TFixedVector{65536, 0}));
     EXPECT_EQ(doc.UndoBitmap, TBitmap32(3, 3, 0xFF112233));
-    EXPECT_EQ(doc.SourceFileName, dir.Path("a.png"));
-    EXPECT_EQ(doc.ImageWidth, 6);
+    EXPECT_EQ(doc.SourceFileName(), dir.Path("a.png"));
+    EXPECT_EQ(doc.ImageWidth(), 6);
   };
 
   WriteFileBytes(dir.Path("b.tif"), TBytes{1, 2, 3});
@@ -189,8 +189,8 @@ TEST(DocumentSave, EveryKindWrittenOpensAgain) {
     doc.WritePicture(dir.Path(name));
     TDocument again;
     again.Open(ReadPictureFile(dir.Path(name)));
-    EXPECT_EQ(again.ImageWidth, 7);
-    EXPECT_EQ(again.ImageHeight, 5);
+    EXPECT_EQ(again.ImageWidth(), 7);
+    EXPECT_EQ(again.ImageHeight(), 5);
     if (std::string(name) != "o.jpg" && std::string(name) != "o.jpeg") {
       EXPECT_EQ(again.SourceBitmap, picture);
     }

@@ -34,10 +34,7 @@ struct TState {
 class HistoryTest : public ::testing::Test {
 protected:
   HistoryTest() {
-    Doc.ReplacePicture(test::Stripes(300, 200));
-    Doc.ImageWidth = 300;
-    Doc.ImageHeight = 200;
-    Doc.ImageLoaded = true;
+    Doc.Open(TLoadedPicture{test::Stripes(300, 200)});
     Doc.ZoomPercent = 100;
     States.emplace_back(Doc);
   }

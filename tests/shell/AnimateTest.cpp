@@ -338,10 +338,7 @@ TEST_F(AnimateTest, EveryFrameDecodesExactlyAsWhenFramesWereStoredWhole) {
         photo.SetPixel(x, y, RgbOf(WinColorToColor32(key)));  // alpha 0: transparent
   for (const bool holes : {false, true}) {
     TDocument doc;
-    doc.ReplacePicture(holes ? photo : test::Stripes(90, 70));
-    doc.ImageWidth = 90;
-    doc.ImageHeight = 70;
-    doc.ImageLoaded = true;
+    doc.Open(TLoadedPicture{holes ? photo : test::Stripes(90, 70)});
     doc.Brushes.SetSize(36);
     doc.Brushes.Choose(TToolMode::Warp);
     for (int i = 0; i < 8; ++i) doc.Brushes.ApplyAt(TPoint{14 + 3 * i, 12});

@@ -32,7 +32,7 @@ protected:
     size_t Layers;
     int Width;
   };
-  TShown Shown() { return TShown{Doc().ViewBitmap, Doc().Layers.size(), Doc().ImageWidth}; }
+  TShown Shown() { return TShown{Doc().ViewBitmap, Doc().Layers.size(), Doc().ImageWidth()}; }
 };
 
 }  // namespace

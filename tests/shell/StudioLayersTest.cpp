@@ -206,7 +206,7 @@ TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
   WriteFileBytes(Dir_.Path("sky.bmp"), EncodeBmp32(TBitmap32(80, 50, 0xFF2040FF)));
   Run("open " + Dir_.Path("screen.bmp") + "\nzoom original\nchromakey 2,2 20 " + Dir_.Path("sky.bmp") + "\n");
   EXPECT_EQ(Doc().ToolMode, TToolMode::None);
-  EXPECT_EQ(Doc().ImageWidth, 80);
+  EXPECT_EQ(Doc().ImageWidth(), 80);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), 0xFF2040FFu);
   ASSERT_EQ(Doc().Layers.size(), 1u);
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(2, 2)), 0);

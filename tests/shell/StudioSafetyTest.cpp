@@ -69,8 +69,8 @@ TEST_F(StudioSafetyTest, RestoreReloadsTheFileChosenInTheOpenDialog) {
 TEST_F(StudioSafetyTest, UndoBringsBackTheSizeAfterAResizeAndASave) {
   Run("open " + Dir_.Path("face.bmp") + "\nimagesize width=240\nsaveas " + Dir_.Path("big.bmp") +
       "\nundo\n");
-  EXPECT_EQ(Doc().ImageWidth, 120);
-  EXPECT_EQ(Doc().ImageHeight, 90);
+  EXPECT_EQ(Doc().ImageWidth(), 120);
+  EXPECT_EQ(Doc().ImageHeight(), 90);
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
   EXPECT_EQ(Studio_->DstImg->width(), 120);
 }

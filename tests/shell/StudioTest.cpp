@@ -73,13 +73,13 @@ TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
   EXPECT_TRUE(Studio_->DstImg->isVisible());
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);  // small pictures are never enlarged
   EXPECT_EQ(Studio_->DstImg->width(), 40);
-  EXPECT_EQ(Studio_->Document().DocumentFileName, Dir_.Path("face.png"));
+  EXPECT_EQ(Studio_->Document().DocumentFileName(), Dir_.Path("face.png"));
 }
 
 TEST_F(StudioTest, CancelledOpenChangesNothing) {
   Dialogs_.AnswerFile(std::nullopt);
   Studio_->mOpenImageClick();
-  EXPECT_FALSE(Studio_->Document().ImageLoaded);
+  EXPECT_FALSE(Studio_->Document().ImageLoaded());
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6"));
 }
 
@@ -137,7 +137,7 @@ TEST_F(StudioTest, SaveAsGifReloadsTheWrittenPicture) {
   Studio_->saveas1Click();
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"b.gif\""));
-  EXPECT_EQ(Studio_->Document().SourceFileName, Dir_.Path("b.gif"));
+  EXPECT_EQ(Studio_->Document().SourceFileName(), Dir_.Path("b.gif"));
   ASSERT_FALSE(Dialogs_.FileRequests().empty());
   EXPECT_EQ(Dialogs_.FileRequests().back().DefaultExt, "bmp");
   EXPECT_NE(Dialogs_.FileRequests().back().Filter.find("Portable Document Format (*.pdf)|*.pdf"),

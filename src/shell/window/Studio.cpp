@@ -448,8 +448,8 @@ void TSStudio::PrepareSave(const std::string& target) {
 }
 
 void TSStudio::mSaveImageClick() {
-  PrepareSave(Doc.DocumentFileName);
-  Doc.WritePicture(Doc.DocumentFileName);
+  PrepareSave(Doc.DocumentFileName());
+  Doc.WritePicture(Doc.DocumentFileName());
   RefreshView();
 }
 
@@ -459,20 +459,20 @@ void TSStudio::saveas1Click() {
   if (!file) return;
   RememberFolder(*file);
   PrepareSave(*file);
-  Doc.DocumentFileName = *file;
+  Doc.SetDocumentFileName(*file);
   UpdateCaption();
   Doc.WritePicture(*file);
   RefreshView();
   // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName, TPictureEntry::SavedCopy);
+  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName(), TPictureEntry::SavedCopy);
 }
 
 void TSStudio::mExitClick() { close(); }
 
 void TSStudio::UpdateCaption() {
   QString caption = QString::fromLatin1(kAppCaption);
-  if (!Doc.DocumentFileName.empty())
-    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName)) +
+  if (!Doc.DocumentFileName().empty())
+    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName())) +
                QLatin1Char('"');
   setWindowTitle(caption);
 }
@@ -515,8 +515,8 @@ void TSStudio::SyncRepeatTimers() {
 // ---- Zoom ----
 
 void TSStudio::ApplyZoom() {
-  const int w = ZoomedSide(Doc.ImageWidth, Doc.ZoomPercent);
-  const int h = ZoomedSide(Doc.ImageHeight, Doc.ZoomPercent);
+  const int w = ZoomedSide(Doc.ImageWidth(), Doc.ZoomPercent);
+  const int h = ZoomedSide(Doc.ImageHeight(), Doc.ZoomPercent);
   DstImg->setGeometry(0, 0, w, h);
   DstImg1->setGeometry(0, 0, w, h);
   ViewHost_->resize(w, h);
@@ -541,7 +541,7 @@ void TSStudio::miFitToWindowClick() { FitToWindow(); }
 
 void TSStudio::FitToWindow() {
   const QSize client = sbxDstImg->viewport()->size();
-  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth, Doc.ImageHeight);
+  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth(), Doc.ImageHeight());
   ApplyZoom();
 }
 
@@ -668,7 +668,7 @@ QMenu* TSStudio::createPopupMenu() {
 // ---- Painting ----
 
 void TSStudio::DstImgPaintStage(QPainter& painter, const QRect& exposed) {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   PaintCheckerboard(painter, exposed);
 }
 

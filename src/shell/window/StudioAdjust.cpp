@@ -16,7 +16,7 @@ void TSStudio::Comicfilter1Click() {
 }
 
 void TSStudio::Chromakey1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   ShowMessage("Click on the color within the image to key out.");
   SwitchToPixelTool(TToolMode::ChromaPick);
   activateWindow();
@@ -47,7 +47,7 @@ void TSStudio::KeyPickedColour() {
 }
 
 void TSStudio::ChangeBackground1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;

@@ -25,7 +25,7 @@ constexpr const char* kAutoCaricatureTip = "Auto Caricature: finds the face and 
 
 void TSStudio::RefreshAutoCaricature() {
   const bool model = FaceModelPresent(FaceModelPath);
-  AutoCaricature1->setEnabled(Doc.ImageLoaded && model);
+  AutoCaricature1->setEnabled(Doc.ImageLoaded() && model);
   AutoCaricature1->setToolTip(QString::fromUtf8(model ? kAutoCaricatureTip : kNoFaceModelMessage));
 }
 
@@ -59,7 +59,7 @@ void TSStudio::ApplyAutoCaricature(const std::vector<TFace>& faces, int faceInde
 }
 
 void TSStudio::AutoCaricature1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
   const std::vector<TFace> faces = FindFaces();

@@ -43,7 +43,7 @@ void ClearBorderAlpha(TBitmap32& picture) {
 }  // namespace
 
 void TSStudio::RunFilter(int index, bool asLastFilter) {
-  if (!Doc.ImageLoaded || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
+  if (!Doc.ImageLoaded() || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
   std::string name = Filters_->Plugins[index].Name();
   while (!name.empty() && name.back() == '.') name.pop_back();
   RecordStep(TChangeScope::Picture, "Filter: " + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });

@@ -18,7 +18,7 @@ void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders)); }
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }
 
 void TSStudio::ToolButton13Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   if (!Printer_) Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   TPrintSource source;
   source.Width = Doc.ViewBitmap.Width();

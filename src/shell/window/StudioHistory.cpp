@@ -63,13 +63,13 @@ void TSStudio::CommitStroke() {
 
 void TSStudio::GoToStep(int k) {
   CommitStroke();
-  if (!Doc.ImageLoaded || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
+  if (!Doc.ImageLoaded() || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
   // The tools hold on to layers and the mirror; the steps bring back other ones.
   EndTool();
   Doc.Selection().Clear();
-  const int width = Doc.ImageWidth, height = Doc.ImageHeight;
+  const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   const TRect changed = Doc.History.GoTo(Doc, k);
-  if (Doc.ImageWidth != width || Doc.ImageHeight != height) ApplyZoom();
+  if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
   Repaint(changed);
   DstImg->update();  // the layers
   RefreshHistory();

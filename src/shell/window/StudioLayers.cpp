@@ -139,7 +139,7 @@ void TSStudio::DeleteSelectedLayer() {
 }
 
 void TSStudio::RotateLayerTool() {
-  if (!Doc.ImageLoaded || Doc.Layers.empty()) return;
+  if (!Doc.ImageLoaded() || Doc.Layers.empty()) return;
   const TToolMode mode = Doc.ToolMode;
   if (IsPictureBrush(mode)) {
     // The strokes stay in the mesh; only the brush's bar and outline go.

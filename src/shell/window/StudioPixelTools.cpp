@@ -15,7 +15,7 @@ namespace gs {
 void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   // Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
   const char* name = tool == TToolMode::Crop                                ? "Crop Tool"
                      : tool == TToolMode::ColorPaint                        ? "Paintbrush Tool"
@@ -96,7 +96,7 @@ TRect TSStudio::Dab(TPoint at) {
 }
 
 void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
+  if (!Doc.ImageLoaded() || !IsPixelTool(Doc.ToolMode)) return;
   ContinueStroke();
   TPixelToolState& state = Doc.PixelTools;
   state.MouseDown = true;
@@ -125,7 +125,7 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
 }
 
 void TSStudio::DstImg1MouseMove(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
+  if (!Doc.ImageLoaded() || !IsPixelTool(Doc.ToolMode)) return;
   if (!Doc.PixelTools.MouseDown) return;
   ContinueStroke();
   const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
@@ -151,7 +151,7 @@ void TSStudio::DstImg1MouseUp() {
   state.MouseDown = false;
   Doc.History.EndStroke(Doc, StrokeName());
   RefreshHistory();
-  if (!Doc.ImageLoaded || Doc.ToolMode != TToolMode::Crop || !pressed) return;
+  if (!Doc.ImageLoaded() || Doc.ToolMode != TToolMode::Crop || !pressed) return;
   RecordStep(TChangeScope::Picture, "Crop", [this] {
     if (PerformCrop(Doc)) {
       ApplyZoom();
