@@ -418,4 +418,58 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   Add(std::move(step));
 }
 
+void THistory::AbandonCommand(TDocument& doc) {
+  if (!Command_ || --Command_->Depth > 0) return;
+  const std::shared_ptr<TPending> pending = std::move(Command_);
+  THistoryStep before("");
+  before.Whole = std::move(pending->Before);
+  // Layers it did not change stay the same objects, and so does the selection among them.
+  before.Whole->Layers = !SameLayers(*before.Whole, doc);
+  std::vector<TRect> rerender;
+  before.Swap(doc, rerender);
+}
+
+void THistory::AbandonStroke(TDocument& doc) {
+  if (!Stroke_) return;
+  const std::shared_ptr<TPending> pending = std::move(Stroke_);
+  std::vector<TRect> rerender;
+  for (const THistoryStep::TPatch& patch : pending->Patches) {
+    // The patch holds the tile as it was, raw: flipping what differs now brings it back.
+    TBytes difference = Read(doc, patch.Plane, patch.Rect);
+    for (size_t i = 0; i < difference.size(); ++i) difference[i] ^= patch.Packed[i];
+    Xor(doc, patch.Plane, patch.Rect, difference);
+    if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
+  }
+  RenderOnce(doc, rerender);
+  if (!SameLayers(*pending->Before, doc)) {
+    THistoryStep before("");
+    before.Whole = std::move(pending->Before);
+    before.Swap(doc, rerender);
+  }
+}
+
+THistory::TStep::TStep(TDocument& doc, TChangeScope scope, std::string name)
+    : Doc_(doc), Scope_(scope), Name_(std::move(name)) {
+  if (Scope_ == TChangeScope::Mesh) Doc_.History.BeginStroke(Doc_);
+  else Doc_.History.BeginCommand(Doc_, Scope_);
+}
+
+void THistory::TStep::Commit() {
+  if (!Open_) return;
+  Open_ = false;
+  if (Scope_ == TChangeScope::Mesh) Doc_.History.EndStroke(Doc_, Name_);
+  else Doc_.History.EndCommand(Doc_, Name_);
+}
+
+THistory::TStep::~TStep() {
+  if (!Open_) return;
+  try {
+    if (Scope_ == TChangeScope::Mesh) Doc_.History.AbandonStroke(Doc_);
+    else Doc_.History.AbandonCommand(Doc_);
+  } catch (...) {
+    // Only memory can run out here; the document keeps what the change left, and an exception
+    // is already on its way out.
+  }
+}
+
 }  // namespace gs

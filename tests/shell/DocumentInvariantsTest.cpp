@@ -71,3 +71,14 @@ TEST_F(DocumentInvariantsTest, AFilterAfterAClickBesideTheLayerGoesWhereTheFrame
     EXPECT_EQ(Doc().ViewBitmap != picture, !c.KeepsLayer);
   }
 }
+
+TEST_F(DocumentInvariantsTest, ACommandThatFailsHalfWayLeavesThePictureTheLayersAndTheHistoryAsTheyWere) {
+  Run("clipart " + Dir_.Path("art.png") + "\n");
+  const int steps = Doc().History.Count();
+  // Save As merges the layers into the picture before it finds it cannot write.
+  Fails("saveas " + Dir_.Path("missing/out.png") + "\n");
+  EXPECT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
+  EXPECT_EQ(Doc().ViewBitmap, Photo_);
+  EXPECT_EQ(Doc().History.Count(), steps);
+}

@@ -10,6 +10,10 @@
 
 namespace gs {
 
+namespace {
+constexpr const char* kChromaKeyStep = "Chroma key";
+}  // namespace
+
 void TSStudio::Comicfilter1Click() {
   TComicFilterForm form(Doc.ViewBitmap, this);
   Dialogs().RunForm(form);
@@ -23,7 +27,7 @@ void TSStudio::Chromakey1Click() {
 }
 
 void TSStudio::RunChromaKey() {
-  RecordStep(TChangeScope::Picture, "Chroma key", [this] { KeyPickedColour(); });
+  RecordStep(TChangeScope::Picture, kChromaKeyStep, [this] { KeyPickedColour(); });
 }
 
 void TSStudio::KeyPickedColour() {

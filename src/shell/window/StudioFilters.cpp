@@ -27,6 +27,9 @@ void TSStudio::BuildFilterMenu(const std::vector<std::string>& folders, bool inc
 }
 
 namespace {
+// The step of a filter is named after it.
+constexpr const char* kFilterStepPrefix = "Filter: ";
+
 // The warp fades out at the picture's edge instead of dragging in its outer colour.
 void ClearBorderAlpha(TBitmap32& picture) {
   const int w = picture.Width();
@@ -46,7 +49,7 @@ void TSStudio::RunFilter(int index, bool asLastFilter) {
   if (!Doc.ImageLoaded() || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
   std::string name = Filters_->Plugins[index].Name();
   while (!name.empty() && name.back() == '.') name.pop_back();
-  RecordStep(TChangeScope::Picture, "Filter: " + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });
+  RecordStep(TChangeScope::Picture, kFilterStepPrefix + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });
 }
 
 void TSStudio::ApplyFilter(int index, bool asLastFilter) {

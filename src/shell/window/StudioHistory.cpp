@@ -77,16 +77,19 @@ void TSStudio::GoToStep(int k) {
 
 void TSStudio::RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change) {
   CommitStroke();
-  Doc.History.BeginCommand(Doc, scope);
+  const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   try {
+    THistory::TStep step(Doc, scope, name);
     change();
+    step.Commit();
   } catch (...) {
-    // A command that failed half way still leaves a step for what it did change.
-    Doc.History.EndCommand(Doc, name);
+    // The step put back the picture or the layers as they were before the command.
+    if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
+    RefreshView();
+    DstImg->update();
     RefreshHistory();
     throw;
   }
-  Doc.History.EndCommand(Doc, name);
   RefreshHistory();
 }
 

@@ -12,15 +12,23 @@
 
 namespace gs {
 
+namespace {
+// Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
+constexpr const char* kCropToolStep = "Crop Tool";
+constexpr const char* kPaintbrushToolStep = "Paintbrush Tool";
+constexpr const char* kEyedropperToolStep = "Eyedropper Tool";
+constexpr const char* kEraserToolStep = "Eraser Tool";
+constexpr const char* kCropStep = "Crop";
+}  // namespace
+
 void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();
   if (!Doc.ImageLoaded()) return;
-  // Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
-  const char* name = tool == TToolMode::Crop                                ? "Crop Tool"
-                     : tool == TToolMode::ColorPaint                        ? "Paintbrush Tool"
-                     : tool == TToolMode::Picker || tool == TToolMode::ChromaPick ? "Eyedropper Tool"
-                                                                             : "Eraser Tool";
+  const char* name = tool == TToolMode::Crop                                      ? kCropToolStep
+                     : tool == TToolMode::ColorPaint                              ? kPaintbrushToolStep
+                     : tool == TToolMode::Picker || tool == TToolMode::ChromaPick ? kEyedropperToolStep
+                                                                                  : kEraserToolStep;
   RecordStep(TChangeScope::Picture, name, [this, tool] { EnterPixelTool(tool); });
 }
 
@@ -152,7 +160,7 @@ void TSStudio::DstImg1MouseUp() {
   Doc.History.EndStroke(Doc, StrokeName());
   RefreshHistory();
   if (!Doc.ImageLoaded() || Doc.ToolMode != TToolMode::Crop || !pressed) return;
-  RecordStep(TChangeScope::Picture, "Crop", [this] {
+  RecordStep(TChangeScope::Picture, kCropStep, [this] {
     if (PerformCrop(Doc)) {
       ApplyZoom();
       EndTool();
