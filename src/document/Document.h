@@ -74,6 +74,7 @@ public:
   int EraserSize = 26;                // eraser and paintbrush size in document pixels
   TColor PaintColor = 0;              // the colour selector's colour, black at start
   TPixelToolState PixelTools;         // the eraser, paint and crop tools' own state
+  TPixelTool PixelTool{*this};        // the pixel tools as the user drives them
   // The warp and layers as they were before a save merged them into the picture, so that the
   // saved caricature can still be animated; dropped when a picture is opened or restored.
   std::optional<TKeptScene> SceneBeforeSave;

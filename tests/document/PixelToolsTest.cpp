@@ -236,3 +236,27 @@ TEST(PixelTools, CropWithoutAreaOrDragIsIgnored) {
   EXPECT_FALSE(doc.GeometryChanged);
   EXPECT_EQ(doc.MirrorBitmap, mirror);  // the darkened preview is gone
 }
+
+TEST(PixelTools, OnlyACropPressedOnTheMirrorAndStillActiveAtItsReleaseIsReadyToCrop) {
+  TDocument doc;
+  Load(doc, Numbered(40, 30), 100);
+  doc.ToolMode = TToolMode::Crop;
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);  // pressed elsewhere
+  doc.PixelTool.Press(TPoint{5, 5});
+  EXPECT_EQ(doc.PixelTool.Move(TPoint{20, 20}), doc.MirrorBitmap.BoundsRect());
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::CropReady);
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);
+  doc.PixelTool.Press(TPoint{5, 5});
+  doc.ToolMode = TToolMode::None;  // the tool ended while the button was held
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);
+
+  // The eyedropper's press is the whole pick: a drag after it paints nothing.
+  doc.ToolMode = TToolMode::Picker;
+  const TBitmap32 mirror = doc.MirrorBitmap;
+  EXPECT_EQ(doc.PixelTool.Press(TPoint{3, 4}).Outcome, TPixelToolOutcome::Picked);
+  EXPECT_EQ(doc.PaintColor, Color32ToWinColor(mirror.Pixel(3, 4)));
+  EXPECT_TRUE(doc.PixelTool.Move(TPoint{10, 10}).IsEmpty());
+  EXPECT_EQ(doc.MirrorBitmap, mirror);
+  doc.ToolMode = TToolMode::ChromaPick;
+  EXPECT_EQ(doc.PixelTool.Press(TPoint{3, 4}).Outcome, TPixelToolOutcome::PickedKey);
+}

@@ -366,8 +366,6 @@ private:
   // Runs the repeat timer of a brush that acts while held still, and stops the other.
   void SyncRepeatTimers();
   void Rotate(TRotation rotation);
-  // One eraser or paint dab at a picture pixel; the mirror's changed rectangle.
-  TRect Dab(TPoint at);
 
   void LoadClipart(const std::string& folder, const std::string& fileName);
   TPointF ViewportCenterInDocument() const;
