@@ -24,7 +24,7 @@ TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background) {
 
 int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy) {
   const int index = AddPictureLayer(doc, PutBackgroundBehind(doc, background), cx, cy);
-  doc.Selection().Select(doc.Layers[size_t(index)].get());
+  doc.Selection().Select(doc.Layers()[size_t(index)].get());
   doc.GeometryChanged = true;
   return index;
 }

@@ -111,6 +111,25 @@ TLoadedPicture ReadPictureFile(const std::string& fileName) {
   return loaded;
 }
 
+int TDocument::AddLayer(std::unique_ptr<TRotatableLayer> layer, TLayerBmp record) {
+  LayerRecords_.push_back(std::move(record));
+  Layers_.push_back(std::move(layer));
+  return int(Layers_.size()) - 1;
+}
+
+void TDocument::RemoveLayer(int index) {
+  if (index < 0 || index >= int(Layers_.size())) return;
+  if (Selection_.Index() == index) Selection_.Clear();
+  Layers_.erase(Layers_.begin() + index);
+  if (index < int(LayerRecords_.size())) LayerRecords_.erase(LayerRecords_.begin() + index);
+}
+
+void TDocument::ClearLayers() {
+  Selection_.Clear();
+  Layers_.clear();
+  LayerRecords_.clear();
+}
+
 void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
   std::string fileName = std::move(picture.FileName);
   AdoptPicture(std::move(picture));
@@ -120,8 +139,7 @@ void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
   SceneBeforeSave.reset();
   if (entry == TPictureEntry::Restore) return;
   History.Clear();
-  Layers.clear();
-  LayerRecords.clear();
+  ClearLayers();
   OpenedFileName_ = std::move(fileName);
   DocumentFileName_ = SourceFileName_;
 }

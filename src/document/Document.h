@@ -65,9 +65,6 @@ public:
 
   TBrushTool Brushes{*this};
 
-  // Picture layers bottom to top, and at the same index each layer's source and mesh.
-  std::vector<std::unique_ptr<TRotatableLayer>> Layers;
-  std::vector<TLayerBmp> LayerRecords;
   TSelectionFrame Frame;        // around the selected layer
   TBitmap32 LayerSourceBitmap;  // what a brush on a layer samples
 
@@ -98,6 +95,18 @@ public:
     ImageWidth_ = SourceBitmap.Width();
     ImageHeight_ = SourceBitmap.Height();
   }
+
+  // Picture layers bottom to top, and at the same index each layer's source and mesh. The list
+  // changes only through the three below, which keep layers and records in step and the
+  // selection on a layer that is there; the layers and records themselves change in place.
+  const TLayerList& Layers() const { return Layers_; }
+  const std::vector<TLayerBmp>& LayerRecords() const { return LayerRecords_; }
+  TLayerBmp& LayerRecord(int index) { return LayerRecords_[size_t(index)]; }
+  // Puts a layer on top; returns its index.
+  int AddLayer(std::unique_ptr<TRotatableLayer> layer, TLayerBmp record);
+  // Removes a layer and its record; a selected one is deselected first, whatever the tool.
+  void RemoveLayer(int index);
+  void ClearLayers();
 
   // The selected layer; it moves the frame.
   TLayerSelection& Selection() { return Selection_; }
@@ -130,7 +139,7 @@ public:
   void ApplyTransparentColor(TColor key);
 
 private:
-  // A step swaps the picture's size with the one it kept.
+  // A step swaps the picture's size and the layers with the ones it kept.
   friend class THistoryStep;
 
   std::string SourceFileName_;
@@ -139,7 +148,9 @@ private:
   int ImageWidth_ = 0;
   int ImageHeight_ = 0;
   bool ImageLoaded_ = false;
-  TLayerSelection Selection_{Layers, Frame};
+  TLayerList Layers_;
+  std::vector<TLayerBmp> LayerRecords_;
+  TLayerSelection Selection_{Layers_, Frame};
 
   void AdoptPicture(TLoadedPicture&& loaded);
 };

@@ -154,7 +154,7 @@ void UnpackMesh(const TBytes& packed, TVectorMap& map) {
 
 std::vector<std::unique_ptr<TRotatableLayer>> CopyLayers(const TDocument& doc) {
   std::vector<std::unique_ptr<TRotatableLayer>> copy;
-  for (const auto& layer : doc.Layers) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
+  for (const auto& layer : doc.Layers()) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
   return copy;
 }
 
@@ -164,12 +164,12 @@ bool SameLayer(const TRotatableLayer& a, const TRotatableLayer& b) {
 }
 
 bool SameLayers(const THistoryStep::TWhole& w, const TDocument& doc) {
-  if (w.LayerList.size() != doc.Layers.size() || w.Records.size() != doc.LayerRecords.size()) return false;
+  if (w.LayerList.size() != doc.Layers().size() || w.Records.size() != doc.LayerRecords().size()) return false;
   for (size_t i = 0; i < w.LayerList.size(); ++i)
-    if (!SameLayer(*w.LayerList[i], *doc.Layers[i])) return false;
+    if (!SameLayer(*w.LayerList[i], *doc.Layers()[i])) return false;
   for (size_t i = 0; i < w.Records.size(); ++i)
-    if (!(w.Records[i].Picture == doc.LayerRecords[i].Picture) ||
-        !(w.Records[i].Warp.VectorMap() == doc.LayerRecords[i].Warp.VectorMap()))
+    if (!(w.Records[i].Picture == doc.LayerRecords()[i].Picture) ||
+        !(w.Records[i].Warp.VectorMap() == doc.LayerRecords()[i].Warp.VectorMap()))
       return false;
   return true;
 }
@@ -224,8 +224,8 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
   if (Whole && Whole->Layers) {
     // The layers swapped in are other objects: nothing of them is selected.
     doc.Selection().Clear();
-    std::swap(doc.Layers, Whole->LayerList);
-    std::swap(doc.LayerRecords, Whole->Records);
+    std::swap(doc.Layers_, Whole->LayerList);
+    std::swap(doc.LayerRecords_, Whole->Records);
   }
   for (const TPatch& patch : Patches) {
     Xor(doc, patch.Plane, patch.Rect, Unshuffle(Unpack(patch.Packed), CellBytes(patch.Plane)));
@@ -317,7 +317,7 @@ void THistory::BeginStroke(const TDocument& doc) {
   Stroke_->Before = std::make_unique<THistoryStep::TWhole>();
   Stroke_->Before->Layers = true;
   Stroke_->Before->LayerList = CopyLayers(doc);
-  Stroke_->Before->Records = doc.LayerRecords;
+  Stroke_->Before->Records = doc.LayerRecords();
 }
 
 void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
@@ -373,7 +373,7 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
   auto before = std::make_unique<THistoryStep::TWhole>();
   before->Layers = true;
   before->LayerList = CopyLayers(doc);
-  before->Records = doc.LayerRecords;
+  before->Records = doc.LayerRecords();
   if (scope == TChangeScope::Picture) {
     before->Picture = true;
     before->Source = doc.SourceBitmap;

@@ -13,7 +13,7 @@ TRect Everything(const TDocument& doc) { return doc.ViewBitmap.BoundsRect(); }
 
 // The rotate tool turns the layer towards the side of its centre that was clicked.
 void TurnLayer(TDocument& doc, int index, TPointF at) {
-  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
+  TRotatableLayer* layer = doc.Layers()[size_t(index)].get();
   SelectLayer(doc, nullptr);
   const double halfWidth = (layer->Location.Right - layer->Location.Left) / 2;
   const double offset = at.X - layer->Location.Left;
@@ -29,7 +29,7 @@ void TurnLayer(TDocument& doc, int index, TPointF at) {
 bool PressLayerBrush(TDocument& doc, const TPointer& pointer) {
   const int index = LayerAt(doc, pointer.At.X, pointer.At.Y);
   if (index < 0) return false;
-  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
+  TRotatableLayer* layer = doc.Layers()[size_t(index)].get();
   doc.Selection().Select(layer);
   return doc.Brushes.PressOnLayer(pointer);
 }
@@ -54,7 +54,7 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
   if (mode == TToolMode::ArrangeLayers) {
     TurnLayer(doc, index, pointer.At);
   } else {
-    SelectLayer(doc, doc.Layers[size_t(index)].get());
+    SelectLayer(doc, doc.Layers()[size_t(index)].get());
     doc.Frame.BeginDrag(TFrameDrag::Move, pointer.At);
   }
   BeginLayerStroke(doc, index);

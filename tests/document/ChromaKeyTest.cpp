@@ -35,21 +35,21 @@ TEST(DocumentChromaKey, KeyedPhotoBecomesTheNewestLayerOverTheBackground) {
   const TBitmap32 background(20, 15, 0x80336699);
   const int index = PlaceOnBackground(doc, background, 10.0, 7.5);
   ASSERT_EQ(index, 0);
-  ASSERT_EQ(doc.Layers.size(), 1u);
-  ASSERT_EQ(doc.LayerRecords.size(), 1u);
+  ASSERT_EQ(doc.Layers().size(), 1u);
+  ASSERT_EQ(doc.LayerRecords().size(), 1u);
   EXPECT_EQ(doc.Selection().Index(), 0);
   EXPECT_TRUE(doc.GeometryChanged);
   EXPECT_EQ(doc.ImageWidth(), 20);
   EXPECT_EQ(doc.ImageHeight(), 15);
   EXPECT_EQ(doc.SourceBitmap.Pixel(0, 0), 0xFF336699u);
   EXPECT_EQ(doc.ViewBitmap.Pixel(19, 14), 0xFF336699u);
-  const TBitmap32& layer = doc.Layers[0]->Bitmap;
+  const TBitmap32& layer = doc.Layers()[0]->Bitmap;
   ASSERT_EQ(layer.Width(), 12);
   EXPECT_EQ(AlphaOf(layer.Pixel(0, 0)), 0);
   EXPECT_EQ(layer.Pixel(5, 5), kSubject);
   // Centred on the given point at 1:1.
-  EXPECT_DOUBLE_EQ(doc.Layers[0]->Location.Left, 4.0);
-  EXPECT_DOUBLE_EQ(doc.Layers[0]->Location.Top, 2.5);
+  EXPECT_DOUBLE_EQ(doc.Layers()[0]->Location.Left, 4.0);
+  EXPECT_DOUBLE_EQ(doc.Layers()[0]->Location.Top, 2.5);
 }
 
 TEST(DocumentChromaKey, BackgroundSmallerInOneDirectionGrowsToTheLargerSides) {
@@ -75,8 +75,8 @@ TEST(DocumentChromaKey, ChangeBackgroundKeepsLayersAndTheUndoShowsTheOldPicture)
   EXPECT_EQ(doc.ImageHeight(), 9);
   EXPECT_EQ(doc.SourceBitmap.Pixel(3, 3), 0xFFA0B0C0u);
   EXPECT_EQ(doc.ViewBitmap.Pixel(6, 8), 0xFFA0B0C0u);
-  EXPECT_EQ(doc.Layers.size(), 1u);
-  EXPECT_EQ(doc.Layers[0]->Bitmap.Pixel(5, 5), kSubject);
+  EXPECT_EQ(doc.Layers().size(), 1u);
+  EXPECT_EQ(doc.Layers()[0]->Bitmap.Pixel(5, 5), kSubject);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct TState {
   std::vector<TFloatRect> LayerPlaces;
   explicit TState(const TDocument& doc)
       : Source(doc.SourceBitmap), View(doc.ViewBitmap), Mesh(doc.MeshTransformation.VectorMap()) {
-    for (const auto& layer : doc.Layers) {
+    for (const auto& layer : doc.Layers()) {
       LayerPictures.push_back(layer->Bitmap);
       LayerPlaces.push_back(layer->Location);
     }
@@ -140,7 +140,7 @@ TEST_F(HistoryTest, AStepThatThrowsLeavesTheDocumentAsItWasAndRecordsNothing) {
       {TChangeScope::Picture, [&] { RotateCanvas(Doc, TRotation::Clockwise); }},
       {TChangeScope::Picture, [&] { ResetWarp(Doc); }},
       {TChangeScope::Layers, [&] { AddPictureLayer(Doc, TBitmap32(8, 8), 20, 20); }},
-      {TChangeScope::Layers, [&] { Doc.Layers[0]->Location.Left += 5; }},
+      {TChangeScope::Layers, [&] { Doc.Layers()[0]->Location.Left += 5; }},
       {TChangeScope::Mesh, [&] { Doc.Brushes.ApplyAt(TPoint{150, 80}); }},
   };
   for (const auto& c : changes) {

@@ -11,7 +11,7 @@ TEST(LayerSelectionTest, TheSelectionAndItsFrameFollowTheLayersThroughDeletesSte
   TDocument doc;
   doc.ReplacePicture(TBitmap32(100, 80, 0xFF808080));
   for (int i = 0; i < 3; ++i) AddPictureLayer(doc, TBitmap32(10, 10, 0xFF00FF00), 20 + 20 * i, 40);
-  TRotatableLayer* top = doc.Layers[2].get();
+  TRotatableLayer* top = doc.Layers()[2].get();
   doc.Selection().Select(top);
   EXPECT_EQ(doc.Frame.Child(), top);
   EXPECT_EQ(doc.Frame.Location, top->Location);
@@ -34,12 +34,12 @@ TEST(LayerSelectionTest, TheSelectionAndItsFrameFollowTheLayersThroughDeletesSte
   doc.History.BeginCommand(doc, TChangeScope::Layers);
   AddPictureLayer(doc, TBitmap32(10, 10), 50, 50);
   doc.History.EndCommand(doc, "Clipart");
-  doc.Selection().Select(doc.Layers[0].get());
+  doc.Selection().Select(doc.Layers()[0].get());
   doc.History.GoTo(doc, 0);
   EXPECT_EQ(doc.Selection().Selected(), nullptr);
   EXPECT_EQ(doc.Frame.Child(), nullptr);
 
-  doc.Selection().Select(doc.Layers[0].get());
+  doc.Selection().Select(doc.Layers()[0].get());
   FlattenLayers(doc);
   EXPECT_EQ(doc.Selection().Selected(), nullptr);
   EXPECT_FALSE(doc.Frame.Visible());

@@ -316,8 +316,8 @@ TEST_F(AnimateTest, StrokesOnTheFaceOutliveALayerToolAndLayersShowOnEveryFrame) 
   ASSERT_EQ(Doc().ToolMode, TToolMode::ArrangeLayers);
   Run("animate 4 8 " + Dir_.Path("badge.gif"));
   EXPECT_TRUE(Doc().ViewBitmap == bent);
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  const TRect at = TruncatedRect(Doc().Layers[0]->Location);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  const TRect at = TruncatedRect(Doc().Layers()[0]->Location);
   QImageReader reader(QString::fromStdString(Dir_.Path("badge.gif")));
   EXPECT_EQ(reader.imageCount(), 6);
   for (int i = 0; i < 6; ++i) {

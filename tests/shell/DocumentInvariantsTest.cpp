@@ -38,13 +38,13 @@ TEST_F(DocumentInvariantsTest, DeletingTheLayerALayerBrushWorksOnLeavesNothingSe
   Run("clipart " + Dir_.Path("art.png") + "\ntool warp\n");
   ASSERT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
   Run("tool deletelayer\n");
-  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
   EXPECT_EQ(Selected(), nullptr);
   // The frame held on to the deleted layer, and Undo read it to follow it.
   EXPECT_EQ(Doc().Frame.Child(), nullptr);
   EXPECT_FALSE(Doc().Frame.Visible());
   Run("undo\n");
-  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
 }
 
@@ -64,10 +64,10 @@ TEST_F(DocumentInvariantsTest, AFilterAfterAClickBesideTheLayerGoesWhereTheFrame
     Run("stroke 10,10\n");
     EXPECT_EQ(Selected() != nullptr, c.KeepsLayer);
     EXPECT_EQ(Doc().Frame.Visible(), c.KeepsLayer);
-    const TBitmap32 layer = Doc().Layers[0]->Bitmap;
+    const TBitmap32 layer = Doc().Layers()[0]->Bitmap;
     const TBitmap32 picture = Doc().ViewBitmap;
     Run("filter Suites\n");
-    EXPECT_EQ(Doc().Layers[0]->Bitmap != layer, c.KeepsLayer);
+    EXPECT_EQ(Doc().Layers()[0]->Bitmap != layer, c.KeepsLayer);
     EXPECT_EQ(Doc().ViewBitmap != picture, !c.KeepsLayer);
   }
 }
@@ -77,8 +77,8 @@ TEST_F(DocumentInvariantsTest, ACommandThatFailsHalfWayLeavesThePictureTheLayers
   const int steps = Doc().History.Count();
   // Save As merges the layers into the picture before it finds it cannot write.
   Fails("saveas " + Dir_.Path("missing/out.png") + "\n");
-  EXPECT_EQ(Doc().Layers.size(), 1u);
-  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
+  EXPECT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(Doc().LayerRecords().size(), 1u);
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
   EXPECT_EQ(Doc().History.Count(), steps);
 }

@@ -92,8 +92,8 @@ TEST_F(StudioSafetyTest, ProtectedClipartIsAskedAboutTransparencyAsItsInnerPictu
   art.FillRect(TRect{4, 2, 16, 8}, 0xFF00C000);
   WriteFileBytes(Dir_.Path("art.mfk"), test::EncipherProtected(".png", EncodePng(art, TColor(0x0000FF))));
   Run("open " + Dir_.Path("face.bmp") + "\nclipart " + Dir_.Path("art.mfk") + "\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  EXPECT_EQ(AlphaOf(Doc().Layers[0]->Bitmap.Pixel(0, 0)), 0);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(AlphaOf(Doc().Layers()[0]->Bitmap.Pixel(0, 0)), 0);
 }
 
 TEST_F(StudioSafetyTest, AnUnreadableBackgroundIsReportedAndTheChromaDialogStaysUsable) {

@@ -358,7 +358,7 @@ void TSStudio::CreateView() {
   BrushOutline->Visible = false;
   BrushOutline->OverInstead = true;  // it stands for the hidden pointer, also over the photo
   BrushOutline->SetRadius(Doc.Brushes.Size() / 2);
-  LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
+  LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers());
   FrameView_ = std::make_unique<TRubberbandLayer>(Doc.Frame);
   // Picture layers, then the selection frame, then the brush outline on top.
   DstImg->Layers = {LayersView_.get(), FrameView_.get(), BrushOutline};
@@ -438,7 +438,7 @@ void TSStudio::EnableDocumentCommands() {
 void TSStudio::PrepareSave(const std::string& target) {
   // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
   // what an animation of the caricature needs.
-  const bool bakes = !Doc.Layers.empty() || LowerCase(ExtractFileExt(target)) == ".gif";
+  const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
   const TAnimationScene scene = SceneOf(Doc);
   if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) Doc.SceneBeforeSave.emplace(scene);
   Doc.GeometryChanged = false;

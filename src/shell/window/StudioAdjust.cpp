@@ -43,7 +43,7 @@ void TSStudio::KeyPickedColour() {
   const TBitmap32 foreground = PutBackgroundBehind(Doc, *background);
   ApplyZoom();
   CreateLayerFromPicture(foreground);
-  TRotatableLayer* layer = Doc.Layers.back().get();
+  TRotatableLayer* layer = Doc.Layers().back().get();
   EndTool();
   SelectLayer(layer);
   Doc.GeometryChanged = true;

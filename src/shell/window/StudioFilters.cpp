@@ -59,7 +59,7 @@ void TSStudio::ApplyFilter(int index, bool asLastFilter) {
   Doc.Brushes.Release();
   const int layer = Doc.Selection().Index();
   const bool onLayer = layer >= 0;
-  TBitmap32& target = onLayer ? Doc.Layers[size_t(layer)]->Bitmap : Doc.ViewBitmap;
+  TBitmap32& target = onLayer ? Doc.Layers()[size_t(layer)]->Bitmap : Doc.ViewBitmap;
   const bool completed = Filters_->RunFilter(index, asLastFilter, target);
   if (completed) {
     if (onLayer) {

@@ -27,7 +27,7 @@ void TSStudio::ToolButton13Click() {
   // The picture as shown: the working picture with its visible layers over it.
   source.PaintView = [this](TBitmap32& page) {
     page = Doc.ViewBitmap;
-    for (const auto& layer : Doc.Layers)
+    for (const auto& layer : Doc.Layers())
       if (layer->Visible) MergeLayer(page, *layer);
   };
   RunPrint(*Printer_, source);

@@ -49,7 +49,7 @@ void TSStudio::SelectLayer(TRotatableLayer* layer) {
 void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
   const TPointF c = ViewportCenterInDocument();
   const int index = AddPictureLayer(Doc, picture, c.X, c.Y);
-  SelectLayer(Doc.Layers[size_t(index)].get());
+  SelectLayer(Doc.Layers()[size_t(index)].get());
   DstImg->update();
 }
 
@@ -139,7 +139,7 @@ void TSStudio::DeleteSelectedLayer() {
 }
 
 void TSStudio::RotateLayerTool() {
-  if (!Doc.ImageLoaded() || Doc.Layers.empty()) return;
+  if (!Doc.ImageLoaded() || Doc.Layers().empty()) return;
   const TToolMode mode = Doc.ToolMode;
   if (IsPictureBrush(mode)) {
     // The strokes stay in the mesh; only the brush's bar and outline go.
