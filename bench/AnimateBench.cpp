@@ -71,10 +71,7 @@ struct TBentPortrait {
   TDocument Doc;
 
   explicit TBentPortrait(bool noise) {
-    Doc.ReplacePicture(Portrait(noise));
-    Doc.ImageWidth = kWidth;
-    Doc.ImageHeight = kHeight;
-    Doc.ImageLoaded = true;
+    Doc.Open(TLoadedPicture{Portrait(noise)});
     const int cx = kWidth / 2, cy = int(kHeight * 0.42);
     Stroke(TToolMode::Warp, 260, {{cx - 150, cy - 120}, {cx + 150, cy - 120}}, 10);
     Stroke(TToolMode::Putty, 320, Path({cx, cy + 300}, {cx, cy + 420}, 30), 1);

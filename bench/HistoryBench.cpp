@@ -49,10 +49,7 @@ void WarpStroke(TDocument& doc, std::mt19937& rng) {
 void BM_HistoryOfWarpStrokes(benchmark::State& state) {
   for (auto _ : state) {
     TDocument doc;
-    doc.ReplacePicture(Photo());
-    doc.ImageWidth = kWidth;
-    doc.ImageHeight = kHeight;
-    doc.ImageLoaded = true;
+    doc.Open(TLoadedPicture{Photo()});
     doc.Brushes.SetSize(kSize);
     doc.Brushes.Choose(TToolMode::Warp);
     std::mt19937 rng(7);

@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool loaded = false;
     try {
       gs::TDocument document;
-      document.LoadImageFile(path);
+      document.Open(ReadPictureFile(path));
       loaded = true;
-      if (!document.ImageLoaded || document.ImageWidth != document.SourceBitmap.Width() ||
-          document.ImageHeight != document.SourceBitmap.Height() ||
-          document.ViewBitmap.Width() != document.ImageWidth ||
-          document.ViewBitmap.Height() != document.ImageHeight)
+      if (!document.ImageLoaded() || document.ImageWidth() != document.SourceBitmap.Width() ||
+          document.ImageHeight() != document.SourceBitmap.Height() ||
+          document.ViewBitmap.Width() != document.ImageWidth() ||
+          document.ViewBitmap.Height() != document.ImageHeight())
         __builtin_trap();
     } catch (const gs::Exception&) {
     } catch (const std::bad_alloc&) {

@@ -68,7 +68,7 @@ void WritePortrait(const std::string& path) {
 // keeps it as the window does.
 void Stroke(TDocument& doc, int index) {
   doc.History.BeginStroke(doc);
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   const double cx = kWidth * (0.3 + 0.02 * index), cy = kHeight * 0.5;
   for (int step = 0; step < kStepsPerStroke; ++step) {
     const double angle = std::numbers::pi * step / kStepsPerStroke + index;
@@ -103,7 +103,7 @@ void EditingSession(benchmark::State& state) {
     double history = 0;
     {
       TDocument doc;
-      doc.LoadImageFile(photo);
+      doc.Open(ReadPictureFile(photo));
       doc.Brushes.SetSize(kBrushSize);
       doc.Brushes.Choose(TToolMode::Warp);
       for (int i = 0; i < kStrokes; ++i) Stroke(doc, i);

@@ -72,7 +72,7 @@ TAnimationScene SceneOf(const TDocument& doc) {
   TAnimationScene scene;
   scene.Source = &doc.SourceBitmap;
   scene.Warp = &doc.MeshTransformation.VectorMap();
-  for (const auto& layer : doc.Layers)
+  for (const auto& layer : doc.Layers())
     if (layer->Visible) scene.Layers.push_back(layer.get());
   scene.TransparentColor = doc.TransparentColor;
   return scene;

@@ -30,7 +30,7 @@ void LeavePixelTools(TDocument& doc) {
 
 void ResetWarp(TDocument& doc) {
   doc.GeometryChanged = false;
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(doc.SourceBitmap);
 }
 
@@ -64,11 +64,11 @@ void TBrushTool::Choose(TToolMode pictureBrush) {
     ShowAllLayers(Doc_, true);
   }
   Doc_.GeometryChanged = false;
-  Doc_.UndoBitmap = Doc_.ViewBitmap;
+  Doc_.TakeUndoSnapshot();
   Doc_.ToolMode = pictureBrush;
   Brush.SetPressure(BrushPressure(pictureBrush));
   Rebuild();
-  if (Doc_.SelectedLayerIndex >= 0 && Doc_.SelectedLayer) Doc_.ToolMode = OnLayer(pictureBrush);
+  if (Doc_.Selection().Selected()) Doc_.ToolMode = OnLayer(pictureBrush);
 }
 
 bool TBrushTool::SelectStamp(TButtons held) {
@@ -88,7 +88,7 @@ TPoint TBrushTool::StampCorner(TPoint centre) const {
 }
 
 bool TBrushTool::PressOnLayer(const TPointer& pointer) {
-  TRotatableLayer* layer = Doc_.SelectedLayer;
+  TRotatableLayer* layer = Doc_.Selection().Selected();
   if (!layer || !layer->Location.StrictlyContains(pointer.At)) return false;
   BeginLayerStroke(Doc_, IndexOfLayer(Doc_, layer));
   SelectStamp(pointer.Held);
@@ -103,7 +103,7 @@ void TBrushTool::Press(const TPointer& pointer) {
   if (mode == TToolMode::None || mode == TToolMode::ArrangeLayers) return;
   ButtonDown = true;
   if (IsDabTool(mode)) return;
-  if (IsPictureBrush(mode)) Doc_.UndoBitmap = Doc_.ViewBitmap;
+  if (IsPictureBrush(mode)) Doc_.TakeUndoSnapshot();
   Doc_.GeometryChanged = false;
   if (!SelectStamp(pointer.Held)) return;
   Stroke.StrokePoint = StampCorner(PixelAt(pointer.At));
@@ -117,10 +117,10 @@ TRect TBrushTool::Move(const TPointer& pointer) {
     return ApplyAt(StampCorner(PixelAt(pointer.At)));
   }
   if (!IsLayerBrush(mode) || !LayerBrushDown) return TRect{};
-  const int index = Doc_.SelectedLayerIndex;
-  if (index < 0 || index >= int(Doc_.Layers.size())) return TRect{};
+  const TRotatableLayer* layer = Doc_.Selection().Selected();
+  if (!layer) return TRect{};
   if (!SelectStamp(pointer.Held)) return TRect{};
-  if (!Doc_.Layers[size_t(index)]->Location.StrictlyContains(pointer.At)) return TRect{};
+  if (!layer->Location.StrictlyContains(pointer.At)) return TRect{};
   return ApplyOnLayer(StampCorner(LayerPixelAt(Doc_, pointer.At)));
 }
 
@@ -158,7 +158,7 @@ TFixed TBrushTool::ReconstructStrength() const {
 TRect TBrushTool::ApplyOnLayer(TPoint corner) {
   if (ApplyLayerBrush(Doc_, corner).IsEmpty()) return TRect{};
   // The layer is drawn stretched over the picture: repaint where it lies.
-  return Intersect(CoveringRect(Doc_.Layers[size_t(Doc_.SelectedLayerIndex)]->Location),
+  return Intersect(CoveringRect(Doc_.Selection().Selected()->Location),
                    Doc_.ViewBitmap.BoundsRect());
 }
 

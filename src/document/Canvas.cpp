@@ -34,10 +34,10 @@ void FollowWithMirror(TDocument& doc) {
 }  // namespace
 
 void RotateCanvas(TDocument& doc, TRotation rotation) {
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(Rotated(doc.ViewBitmap, rotation));
   doc.GeometryChanged = true;
-  if (rotation != TRotation::Half) std::swap(doc.ImageWidth, doc.ImageHeight);
+  if (rotation != TRotation::Half) doc.TakeSourceSize();
   FollowWithMirror(doc);
 }
 
@@ -78,10 +78,9 @@ TBitmap32 Stretched(const TBitmap32& picture, int width, int height) {
 
 void ResizeCanvas(TDocument& doc, int width, int height) {
   doc.GeometryChanged = true;
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.ReplacePicture(Stretched(doc.ViewBitmap, std::max(width, 1), std::max(height, 1)));
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.ZoomPercent = 100;
   FollowWithMirror(doc);
 }
@@ -94,13 +93,12 @@ bool UndoPicture(TDocument& doc) {
   ShowCheckerboard(doc.MirrorBitmap, doc.SourceBitmap.OuterColor);
   // A snapshot of another size brings its size back, whatever happened since it was taken (a
   // save, say, that cleared the flag).
-  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth ||
-                       snapshot.Height() != doc.ImageHeight;
+  const bool resized = doc.GeometryChanged || snapshot.Width() != doc.ImageWidth() ||
+                       snapshot.Height() != doc.ImageHeight();
   doc.GeometryChanged = false;
   if (resized) {
     doc.ZoomPercent = 100;
-    doc.ImageWidth = snapshot.Width();
-    doc.ImageHeight = snapshot.Height();
+    doc.TakeSourceSize();
   }
   return resized;
 }

@@ -17,26 +17,24 @@ TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background) {
   foreground.DrawMode = TDrawMode::Blend;
   foreground.CombineMode = TCombineMode::Merge;
   doc.ReplacePicture(ComposeBackground(background, foreground.Width(), foreground.Height()));
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.MirrorBitmap = doc.SourceBitmap;
   return foreground;
 }
 
 int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy) {
   const int index = AddPictureLayer(doc, PutBackgroundBehind(doc, background), cx, cy);
-  doc.SelectedLayerIndex = index;
+  doc.Selection().Select(doc.Layers()[size_t(index)].get());
   doc.GeometryChanged = true;
   return index;
 }
 
 void ChangeBackground(TDocument& doc, const TBitmap32& picture) {
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   TBitmap32 base = picture;
   MakeOpaque(base);
   doc.ReplacePicture(base);
-  doc.ImageWidth = doc.SourceBitmap.Width();
-  doc.ImageHeight = doc.SourceBitmap.Height();
+  doc.TakeSourceSize();
   doc.MirrorBitmap = doc.SourceBitmap;
 }
 

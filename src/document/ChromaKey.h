@@ -16,9 +16,8 @@ void KeyWorkingPicture(TDocument& doc, int threshold);
 // document takes its size; returns the keyed photo as it was, ready to become a layer.
 TBitmap32 PutBackgroundBehind(TDocument& doc, const TBitmap32& background);
 
-// PutBackgroundBehind, then the keyed photo as a new picture layer centred on (cx, cy) whose
-// index becomes SelectedLayerIndex; the geometry is marked changed. Returns the index. The
-// selected layer itself is left to the window, which also shows the selection frame.
+// PutBackgroundBehind, then the keyed photo as a new picture layer centred on (cx, cy), which
+// becomes the selected one; the geometry is marked changed. Returns the index.
 int PlaceOnBackground(TDocument& doc, const TBitmap32& background, double cx, double cy);
 
 // The base picture becomes `picture` made opaque, with an empty mesh; the undo snapshot keeps

@@ -82,6 +82,7 @@ void TDocument::ReplacePicture(const TBitmap32& picture) {
 
 TLoadedPicture ReadPictureFile(const std::string& fileName) {
   TLoadedPicture loaded;
+  loaded.FileName = fileName;
   loaded.SourceFileName = fileName;
   const TPictureSource source = ReadPictureSource(fileName);
   if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
@@ -110,12 +111,43 @@ TLoadedPicture ReadPictureFile(const std::string& fileName) {
   return loaded;
 }
 
-void TDocument::LoadImageFile(const std::string& fileName) { AdoptPicture(ReadPictureFile(fileName)); }
+int TDocument::AddLayer(std::unique_ptr<TRotatableLayer> layer, TLayerBmp record) {
+  LayerRecords_.push_back(std::move(record));
+  Layers_.push_back(std::move(layer));
+  return int(Layers_.size()) - 1;
+}
+
+void TDocument::RemoveLayer(int index) {
+  if (index < 0 || index >= int(Layers_.size())) return;
+  if (Selection_.Index() == index) Selection_.Clear();
+  Layers_.erase(Layers_.begin() + index);
+  if (index < int(LayerRecords_.size())) LayerRecords_.erase(LayerRecords_.begin() + index);
+}
+
+void TDocument::ClearLayers() {
+  Selection_.Clear();
+  Layers_.clear();
+  LayerRecords_.clear();
+}
+
+void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
+  std::string fileName = std::move(picture.FileName);
+  AdoptPicture(std::move(picture));
+  Selection_.Clear();
+  if (entry == TPictureEntry::SavedCopy) return;
+  // A scene kept for animating belongs to the picture before this one.
+  SceneBeforeSave.reset();
+  if (entry == TPictureEntry::Restore) return;
+  History.Clear();
+  ClearLayers();
+  OpenedFileName_ = std::move(fileName);
+  DocumentFileName_ = SourceFileName_;
+}
 
 void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
   ResetMesh();
   GeometryChanged = false;
-  SourceFileName = std::move(loaded.SourceFileName);
+  SourceFileName_ = std::move(loaded.SourceFileName);
   UndoBitmap = std::move(loaded.Undo);
   TransparentColor = loaded.TransparentColor;
   const TColor32 outer = SourceBitmap.OuterColor;
@@ -125,11 +157,10 @@ void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
 
   ApplyTransparentColor(TransparentColor);
   ViewBitmap = SourceBitmap;
-  ImageWidth = SourceBitmap.Width();
-  ImageHeight = SourceBitmap.Height();
+  TakeSourceSize();
   MeshTransformation.VectorMap().Clear();
   BindMesh();
-  ImageLoaded = true;
+  ImageLoaded_ = true;
   MirrorBitmap = SourceBitmap;
 }
 
@@ -140,10 +171,10 @@ void TDocument::WritePicture(const std::string& target) {
   } else if (ext == ".bmp") {
     WriteFileBytes(target, EncodeBmp32(ViewBitmap));
   } else if (ext == ".jpg" || ext == ".jpeg") {
-    UndoBitmap = ViewBitmap;
+    TakeUndoSnapshot();
     WriteFileBytes(target, EncodeJpeg(ViewBitmap, 90));
   } else if (ext == ".png") {
-    UndoBitmap = ViewBitmap;
+    TakeUndoSnapshot();
     WriteFileBytes(target, EncodePng(ViewBitmap, TransparentColor));
   } else if (ext == ".gif") {
     SaveGif(target);
@@ -171,7 +202,7 @@ void TDocument::SaveGif(const std::string& target) {
 
 void TDocument::SavePdf(const std::string& target) {
   TTemporaryFile jpeg(target + "111");
-  UndoBitmap = ViewBitmap;
+  TakeUndoSnapshot();
   WriteFileBytes(jpeg.Path(), EncodeJpeg(ViewBitmap, 90));
   JpegToPdf(jpeg.Path(), target);
 }

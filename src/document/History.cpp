@@ -154,7 +154,7 @@ void UnpackMesh(const TBytes& packed, TVectorMap& map) {
 
 std::vector<std::unique_ptr<TRotatableLayer>> CopyLayers(const TDocument& doc) {
   std::vector<std::unique_ptr<TRotatableLayer>> copy;
-  for (const auto& layer : doc.Layers) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
+  for (const auto& layer : doc.Layers()) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
   return copy;
 }
 
@@ -164,12 +164,12 @@ bool SameLayer(const TRotatableLayer& a, const TRotatableLayer& b) {
 }
 
 bool SameLayers(const THistoryStep::TWhole& w, const TDocument& doc) {
-  if (w.LayerList.size() != doc.Layers.size() || w.Records.size() != doc.LayerRecords.size()) return false;
+  if (w.LayerList.size() != doc.Layers().size() || w.Records.size() != doc.LayerRecords().size()) return false;
   for (size_t i = 0; i < w.LayerList.size(); ++i)
-    if (!SameLayer(*w.LayerList[i], *doc.Layers[i])) return false;
+    if (!SameLayer(*w.LayerList[i], *doc.Layers()[i])) return false;
   for (size_t i = 0; i < w.Records.size(); ++i)
-    if (!(w.Records[i].Picture == doc.LayerRecords[i].Picture) ||
-        !(w.Records[i].Warp.VectorMap() == doc.LayerRecords[i].Warp.VectorMap()))
+    if (!(w.Records[i].Picture == doc.LayerRecords()[i].Picture) ||
+        !(w.Records[i].Warp.VectorMap() == doc.LayerRecords()[i].Warp.VectorMap()))
       return false;
   return true;
 }
@@ -213,8 +213,8 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     RenderOnce(doc, rerender);
     std::swap(doc.SourceBitmap, Whole->Source);
     std::swap(doc.ViewBitmap, Whole->View);
-    std::swap(doc.ImageWidth, Whole->ImageWidth);
-    std::swap(doc.ImageHeight, Whole->ImageHeight);
+    std::swap(doc.ImageWidth_, Whole->ImageWidth);
+    std::swap(doc.ImageHeight_, Whole->ImageHeight);
     TBytes current = PackMesh(doc.MeshTransformation.VectorMap());
     doc.MeshTransformation.VectorMap().Clear();
     doc.BindMesh();
@@ -222,8 +222,10 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     Whole->PackedMesh = std::move(current);
   }
   if (Whole && Whole->Layers) {
-    std::swap(doc.Layers, Whole->LayerList);
-    std::swap(doc.LayerRecords, Whole->Records);
+    // The layers swapped in are other objects: nothing of them is selected.
+    doc.Selection().Clear();
+    std::swap(doc.Layers_, Whole->LayerList);
+    std::swap(doc.LayerRecords_, Whole->Records);
   }
   for (const TPatch& patch : Patches) {
     Xor(doc, patch.Plane, patch.Rect, Unshuffle(Unpack(patch.Packed), CellBytes(patch.Plane)));
@@ -315,7 +317,7 @@ void THistory::BeginStroke(const TDocument& doc) {
   Stroke_->Before = std::make_unique<THistoryStep::TWhole>();
   Stroke_->Before->Layers = true;
   Stroke_->Before->LayerList = CopyLayers(doc);
-  Stroke_->Before->Records = doc.LayerRecords;
+  Stroke_->Before->Records = doc.LayerRecords();
 }
 
 void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
@@ -371,13 +373,13 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
   auto before = std::make_unique<THistoryStep::TWhole>();
   before->Layers = true;
   before->LayerList = CopyLayers(doc);
-  before->Records = doc.LayerRecords;
+  before->Records = doc.LayerRecords();
   if (scope == TChangeScope::Picture) {
     before->Picture = true;
     before->Source = doc.SourceBitmap;
     before->View = doc.ViewBitmap;
-    before->ImageWidth = doc.ImageWidth;
-    before->ImageHeight = doc.ImageHeight;
+    before->ImageWidth = doc.ImageWidth();
+    before->ImageHeight = doc.ImageHeight();
     // Packed at once: a copy of the mesh as it is would cost eight bytes a pixel for the length
     // of the command.
     before->PackedMesh = PackMesh(doc.MeshTransformation.VectorMap());
@@ -393,7 +395,7 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   bool pictureChanged = false;
   if (before->Picture) {
     pictureChanged = !(before->Source == doc.SourceBitmap) || !(before->View == doc.ViewBitmap) ||
-                     before->ImageWidth != doc.ImageWidth || before->ImageHeight != doc.ImageHeight;
+                     before->ImageWidth != doc.ImageWidth() || before->ImageHeight != doc.ImageHeight();
     // Most commands that keep the picture keep an all-zero mesh too, which needs no packing.
     if (!pictureChanged) {
       const TVectorMap& mesh = doc.MeshTransformation.VectorMap();
@@ -414,6 +416,60 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   auto step = std::make_unique<THistoryStep>(name);
   step->Whole = std::move(before);
   Add(std::move(step));
+}
+
+void THistory::AbandonCommand(TDocument& doc) {
+  if (!Command_ || --Command_->Depth > 0) return;
+  const std::shared_ptr<TPending> pending = std::move(Command_);
+  THistoryStep before("");
+  before.Whole = std::move(pending->Before);
+  // Layers it did not change stay the same objects, and so does the selection among them.
+  before.Whole->Layers = !SameLayers(*before.Whole, doc);
+  std::vector<TRect> rerender;
+  before.Swap(doc, rerender);
+}
+
+void THistory::AbandonStroke(TDocument& doc) {
+  if (!Stroke_) return;
+  const std::shared_ptr<TPending> pending = std::move(Stroke_);
+  std::vector<TRect> rerender;
+  for (const THistoryStep::TPatch& patch : pending->Patches) {
+    // The patch holds the tile as it was, raw: flipping what differs now brings it back.
+    TBytes difference = Read(doc, patch.Plane, patch.Rect);
+    for (size_t i = 0; i < difference.size(); ++i) difference[i] ^= patch.Packed[i];
+    Xor(doc, patch.Plane, patch.Rect, difference);
+    if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
+  }
+  RenderOnce(doc, rerender);
+  if (!SameLayers(*pending->Before, doc)) {
+    THistoryStep before("");
+    before.Whole = std::move(pending->Before);
+    before.Swap(doc, rerender);
+  }
+}
+
+THistory::TStep::TStep(TDocument& doc, TChangeScope scope, std::string name)
+    : Doc_(doc), Scope_(scope), Name_(std::move(name)) {
+  if (Scope_ == TChangeScope::Mesh) Doc_.History.BeginStroke(Doc_);
+  else Doc_.History.BeginCommand(Doc_, Scope_);
+}
+
+void THistory::TStep::Commit() {
+  if (!Open_) return;
+  Open_ = false;
+  if (Scope_ == TChangeScope::Mesh) Doc_.History.EndStroke(Doc_, Name_);
+  else Doc_.History.EndCommand(Doc_, Name_);
+}
+
+THistory::TStep::~TStep() {
+  if (!Open_) return;
+  try {
+    if (Scope_ == TChangeScope::Mesh) Doc_.History.AbandonStroke(Doc_);
+    else Doc_.History.AbandonCommand(Doc_);
+  } catch (...) {
+    // Only memory can run out here; the document keeps what the change left, and an exception
+    // is already on its way out.
+  }
 }
 
 }  // namespace gs

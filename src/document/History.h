@@ -22,8 +22,12 @@ namespace gs {
 
 class TDocument;
 
-// What a command may change.
-enum class TChangeScope { Layers, Picture };
+// What a change may change, and so what its step keeps.
+enum class TChangeScope {
+  Layers,   // the layers
+  Picture,  // the whole picture with its mesh, and the layers
+  Mesh,     // the tiles of the mesh it touches (THistory::TouchMesh), as a stroke keeps them
+};
 
 // One side of a change: rectangles of the mesh or the pictures, and the whole picture or the
 // layers where a command changed those.
@@ -62,6 +66,27 @@ public:
 
 class THistory {
 public:
+  // The one way to record a change as a step:
+  //   THistory::TStep step(doc, scope, name);  ...change the document...  step.Commit();
+  // What the scope covers is kept as the step begins; Commit adds the step when the change did
+  // anything. A step left without Commit (the change threw) records nothing and puts the
+  // document back as it was kept, so nothing is changed behind the history's back. Steps may
+  // nest: the outermost one decides.
+  class TStep {
+  public:
+    TStep(TDocument& doc, TChangeScope scope, std::string name);
+    ~TStep();
+    TStep(const TStep&) = delete;
+    TStep& operator=(const TStep&) = delete;
+    void Commit();
+
+  private:
+    TDocument& Doc_;
+    TChangeScope Scope_;
+    std::string Name_;
+    bool Open_ = true;
+  };
+
   static constexpr size_t kDefaultBudget = size_t(512) << 20;
   static constexpr int kTile = 64;
 
@@ -94,6 +119,9 @@ public:
   // A command: what it may change is kept before it runs, and becomes a step when it changed.
   void BeginCommand(const TDocument& doc, TChangeScope scope);
   void EndCommand(const TDocument& doc, const std::string& name);
+  // Drops the command or stroke under way and puts back what it kept.
+  void AbandonCommand(TDocument& doc);
+  void AbandonStroke(TDocument& doc);
 
 private:
   void Add(std::unique_ptr<THistoryStep> step);

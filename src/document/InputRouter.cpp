@@ -13,7 +13,7 @@ TRect Everything(const TDocument& doc) { return doc.ViewBitmap.BoundsRect(); }
 
 // The rotate tool turns the layer towards the side of its centre that was clicked.
 void TurnLayer(TDocument& doc, int index, TPointF at) {
-  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
+  TRotatableLayer* layer = doc.Layers()[size_t(index)].get();
   SelectLayer(doc, nullptr);
   const double halfWidth = (layer->Location.Right - layer->Location.Left) / 2;
   const double offset = at.X - layer->Location.Left;
@@ -29,13 +29,8 @@ void TurnLayer(TDocument& doc, int index, TPointF at) {
 bool PressLayerBrush(TDocument& doc, const TPointer& pointer) {
   const int index = LayerAt(doc, pointer.At.X, pointer.At.Y);
   if (index < 0) return false;
-  TRotatableLayer* layer = doc.Layers[size_t(index)].get();
-  if (layer != doc.SelectedLayer) {
-    doc.SelectedLayer = layer;
-    doc.SelectedLayerIndex = index;
-    doc.Frame.SetChild(layer);
-    doc.Frame.Visible = true;
-  }
+  TRotatableLayer* layer = doc.Layers()[size_t(index)].get();
+  doc.Selection().Select(layer);
   return doc.Brushes.PressOnLayer(pointer);
 }
 
@@ -50,7 +45,7 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
     const TFrameDrag handle = doc.Frame.HitTest(pointer.At, handleReach);
     if (handle != TFrameDrag::None) {
       doc.Frame.BeginDrag(handle, pointer.At);
-      if (handle == TFrameDrag::Move) BeginLayerStroke(doc, IndexOfLayer(doc, doc.Frame.Child));
+      if (handle == TFrameDrag::Move) BeginLayerStroke(doc, doc.Selection().Index());
       return true;
     }
   }
@@ -59,7 +54,7 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
   if (mode == TToolMode::ArrangeLayers) {
     TurnLayer(doc, index, pointer.At);
   } else {
-    SelectLayer(doc, doc.Layers[size_t(index)].get());
+    SelectLayer(doc, doc.Layers()[size_t(index)].get());
     doc.Frame.BeginDrag(TFrameDrag::Move, pointer.At);
   }
   BeginLayerStroke(doc, index);
@@ -69,19 +64,19 @@ bool PressOnLayers(TDocument& doc, const TPointer& pointer, TPointF handleReach)
 }  // namespace
 
 TRect RoutePress(TDocument& doc, const TPointer& pointer, TPointF handleReach) {
-  if (!doc.ImageLoaded) return TRect{};
+  if (!doc.ImageLoaded()) return TRect{};
   if (PressOnLayers(doc, pointer, handleReach)) return Everything(doc);
   // A second button pressed during a layer stroke belongs to that stroke.
   if (doc.Brushes.LayerBrushDown) return TRect{};
-  // A press beside every layer deselects them.
+  // A press beside every layer deselects them, except under a tool that keeps the layer it
+  // works on (SelectLayer's rule): the frame stays, and so does what a filter then changes.
   ShowAllLayers(doc, true);
-  doc.SelectedLayerIndex = -1;
   doc.Brushes.Press(pointer);
   return Everything(doc);
 }
 
 TRect RouteMove(TDocument& doc, const TPointer& pointer) {
-  if (!doc.ImageLoaded) return TRect{};
+  if (!doc.ImageLoaded()) return TRect{};
   if (doc.Frame.Dragging()) {
     doc.Frame.DragTo(pointer.At, pointer.Ctrl);
     return Everything(doc);

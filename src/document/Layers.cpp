@@ -9,15 +9,13 @@ namespace gs {
 int AddPictureLayer(TDocument& doc, const TBitmap32& picture, double cx, double cy) {
   auto layer = std::make_unique<TRotatableLayer>(picture);
   layer->Location = CenteredLocation(picture, cx, cy);
-  doc.LayerRecords.emplace_back(picture);
   doc.LayerSourceBitmap = picture;
-  doc.Layers.push_back(std::move(layer));
-  return int(doc.Layers.size()) - 1;
+  return doc.AddLayer(std::move(layer), TLayerBmp(picture));
 }
 
 int LayerAt(const TDocument& doc, double x, double y) {
-  for (int i = int(doc.Layers.size()) - 1; i >= 0; --i) {
-    const TRotatableLayer& l = *doc.Layers[size_t(i)];
+  for (int i = int(doc.Layers().size()) - 1; i >= 0; --i) {
+    const TRotatableLayer& l = *doc.Layers()[size_t(i)];
     if (l.Visible && x >= l.Location.Left && x < l.Location.Right && y >= l.Location.Top &&
         y < l.Location.Bottom)
       return i;
@@ -26,57 +24,48 @@ int LayerAt(const TDocument& doc, double x, double y) {
 }
 
 int IndexOfLayer(const TDocument& doc, const TRotatableLayer* layer) {
-  for (size_t i = 0; i < doc.Layers.size(); ++i)
-    if (doc.Layers[i].get() == layer) return int(i);
+  for (size_t i = 0; i < doc.Layers().size(); ++i)
+    if (doc.Layers()[i].get() == layer) return int(i);
   return -1;
 }
 
 void DeleteLayer(TDocument& doc, int index) {
-  if (index < 0 || index >= int(doc.Layers.size())) return;
-  if (doc.SelectedLayer == doc.Layers[size_t(index)].get()) doc.SelectedLayer = nullptr;
-  doc.Layers.erase(doc.Layers.begin() + index);
-  if (index < int(doc.LayerRecords.size())) doc.LayerRecords.erase(doc.LayerRecords.begin() + index);
-  doc.SelectedLayerIndex = -1;
+  // Whatever the tool: the tool's hold on the layer ends with the layer.
+  doc.RemoveLayer(index);
 }
 
 void RenewLayerRecord(TDocument& doc, int index) {
-  if (index < 0 || index >= int(doc.LayerRecords.size())) return;
-  const TBitmap32& picture = doc.Layers[size_t(index)]->Bitmap;
+  if (index < 0 || index >= int(doc.LayerRecords().size())) return;
+  const TBitmap32& picture = doc.Layers()[size_t(index)]->Bitmap;
   doc.LayerSourceBitmap = picture;
-  doc.LayerRecords[size_t(index)] = TLayerBmp(picture);
+  doc.LayerRecord(index) = TLayerBmp(picture);
 }
 
 void SelectLayer(TDocument& doc, TRotatableLayer* layer) {
-  if (layer == doc.SelectedLayer) return;
+  if (layer == doc.Selection().Selected()) return;
   const TToolMode mode = doc.ToolMode;
   if (mode != TToolMode::None && mode != TToolMode::Putty && mode != TToolMode::ArrangeLayers) return;
-  doc.SelectedLayer = layer;
-  doc.Frame.SetChild(layer);
-  doc.Frame.Visible = layer != nullptr;
+  doc.Selection().Select(layer);
 }
 
 void ShowAllLayers(TDocument& doc, bool visible) {
-  for (auto& layer : doc.Layers) layer->Visible = visible;
-  if (!doc.Frame.Child) doc.Frame.Visible = false;
+  for (auto& layer : doc.Layers()) layer->Visible = visible;
   SelectLayer(doc, nullptr);
 }
 
 bool FlattenLayers(TDocument& doc) {
-  doc.Frame.SetChild(nullptr);
-  doc.Frame.Visible = false;
-  if (doc.Layers.empty()) return false;
-  for (const auto& layer : doc.Layers) MergeLayer(doc.ViewBitmap, *layer);
-  doc.Layers.clear();
-  doc.LayerRecords.clear();
-  doc.SelectedLayer = nullptr;
-  doc.SelectedLayerIndex = -1;
+  doc.Selection().Clear();
+  if (doc.Layers().empty()) return false;
+  for (const auto& layer : doc.Layers()) MergeLayer(doc.ViewBitmap, *layer);
+  doc.ClearLayers();
   doc.ReplacePicture(doc.ViewBitmap);
   return true;
 }
 
 TPoint LayerPixelAt(const TDocument& doc, TPointF at) {
-  if (doc.SelectedLayerIndex < 0 || doc.SelectedLayerIndex >= int(doc.Layers.size())) return TPoint{};
-  const TFloatRect& loc = doc.Layers[size_t(doc.SelectedLayerIndex)]->Location;
+  const TRotatableLayer* layer = doc.Selection().Selected();
+  if (!layer) return TPoint{};
+  const TFloatRect& loc = layer->Location;
   const double w = std::max(loc.Width(), 1e-9);
   const double h = std::max(loc.Height(), 1e-9);
   return TPoint{TruncToInt((at.X - loc.Left) * doc.LayerSourceBitmap.Width() / w),
@@ -84,10 +73,11 @@ TPoint LayerPixelAt(const TDocument& doc, TPointF at) {
 }
 
 void BeginLayerStroke(TDocument& doc, int index) {
-  if (index < 0 || index >= int(doc.Layers.size())) return;
-  doc.SelectedLayerIndex = index;
-  if (index < int(doc.LayerRecords.size())) {
-    TLayerBmp& record = doc.LayerRecords[size_t(index)];
+  if (index < 0 || index >= int(doc.Layers().size())) return;
+  // The layer a stroke works on is the selected one, whatever the tool.
+  doc.Selection().Select(doc.Layers()[size_t(index)].get());
+  if (index < int(doc.LayerRecords().size())) {
+    TLayerBmp& record = doc.LayerRecord(index);
     doc.LayerSourceBitmap = record.Picture;
     doc.LayerSourceBitmap.OuterColor = 0;
     doc.LayerSourceBitmap.DrawMode = TDrawMode::Blend;
@@ -96,31 +86,30 @@ void BeginLayerStroke(TDocument& doc, int index) {
     record.Warp.SrcRect = FloatRect(record.Picture.BoundsRect());
     record.Warp.MappingRect = FloatRect(record.Picture.BoundsRect());
   }
-  doc.LayerUndoBitmap = doc.Layers[size_t(index)]->Bitmap;
+  doc.LayerUndoBitmap = doc.Layers()[size_t(index)]->Bitmap;
 }
 
 TRect ApplyLayerBrush(TDocument& doc, TPoint p) {
-  const int index = doc.SelectedLayerIndex;
-  if (index < 0 || index >= int(doc.Layers.size()) || index >= int(doc.LayerRecords.size()))
-    return TRect{};
-  TBitmap32& picture = doc.Layers[size_t(index)]->Bitmap;
+  const int index = doc.Selection().Index();
+  if (index < 0 || index >= int(doc.LayerRecords().size())) return TRect{};
+  TBitmap32& picture = doc.Layers()[size_t(index)]->Bitmap;
   if (picture.Width() != doc.LayerSourceBitmap.Width() ||
       picture.Height() != doc.LayerSourceBitmap.Height())
     return TRect{};
-  return doc.Brushes.StampInto(doc.LayerRecords[size_t(index)].Warp, doc.LayerSourceBitmap, picture, p,
+  return doc.Brushes.StampInto(doc.LayerRecord(index).Warp, doc.LayerSourceBitmap, picture, p,
                                doc.Brushes.LayerStroke);
 }
 
 void UndoSelectedLayer(TDocument& doc) {
-  const int index = doc.SelectedLayerIndex;
-  if (index < 0 || index >= int(doc.Layers.size()) || !doc.SelectedLayer) return;
+  const int index = doc.Selection().Index();
+  if (index < 0) return;
   if (doc.LayerUndoBitmap.Empty()) return;
-  TRotatableLayer& layer = *doc.Layers[size_t(index)];
+  TRotatableLayer& layer = *doc.Layers()[size_t(index)];
   layer.Bitmap = doc.LayerUndoBitmap;
   layer.Bitmap.DrawMode = TDrawMode::Blend;
   layer.Bitmap.CombineMode = TCombineMode::Merge;
   layer.Bitmap.OuterColor = 0;
-  if (index < int(doc.LayerRecords.size())) doc.LayerRecords[size_t(index)] = TLayerBmp(doc.LayerUndoBitmap);
+  if (index < int(doc.LayerRecords().size())) doc.LayerRecord(index) = TLayerBmp(doc.LayerUndoBitmap);
 }
 
 }  // namespace gs

@@ -14,7 +14,7 @@ int LayerAt(const TDocument& doc, double x, double y);
 
 int IndexOfLayer(const TDocument& doc, const TRotatableLayer* layer);
 
-// Removes the layer and its record.
+// Removes the layer and its record; a selected layer is deselected first.
 void DeleteLayer(TDocument& doc, int index);
 
 // Replaces the record of a layer by one made from its current picture (after a rotation).
@@ -32,7 +32,7 @@ void SelectLayer(TDocument& doc, TRotatableLayer* layer);
 // Shows or hides every layer and selects none.
 void ShowAllLayers(TDocument& doc, bool visible);
 
-// The start of a stroke or drag on a layer: it becomes the selected index, its source and mesh
+// The start of a stroke or drag on a layer: it becomes the selected one, its source and mesh
 // the ones the brush works on, and its picture the layer undo.
 void BeginLayerStroke(TDocument& doc, int index);
 

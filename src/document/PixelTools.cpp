@@ -72,7 +72,7 @@ void PrepareMirror(TDocument& doc) {
   doc.SourceBitmap.CombineMode = combineMode;
   // The warp is in the source now; a mesh kept on top of it would warp it twice.
   doc.MeshTransformation.VectorMap().Clear();
-  doc.UndoBitmap = doc.ViewBitmap;
+  doc.TakeUndoSnapshot();
   doc.MirrorBitmap = doc.ViewBitmap;
   ShowCheckerboard(doc.MirrorBitmap, outer);
 }
@@ -162,10 +162,62 @@ bool PerformCrop(TDocument& doc) {
   TBitmap32 cropped(r.Width(), r.Height());
   cropped.CopyRect(0, 0, doc.SourceBitmap, r);
   doc.ReplacePicture(cropped);
-  doc.ImageWidth = cropped.Width();
-  doc.ImageHeight = cropped.Height();
+  doc.TakeSourceSize();
   doc.ZoomPercent = 100;
   return true;
+}
+
+TRect TPixelTool::Dab(TPoint at) {
+  const int size = StampSize(Doc_.EraserSize, Doc_.ZoomPercent);
+  const TPoint corner{std::max(at.X, 0), std::max(at.Y, 0)};
+  Doc_.History.TouchPixels(Doc_, TRect{corner.X, corner.Y, corner.X + size + 1, corner.Y + size + 1});
+  return PixelStamp(Doc_, at, size, Doc_.ToolMode == TToolMode::Eraser ? TStampKind::Erase : TStampKind::Paint);
+}
+
+TPixelToolPress TPixelTool::Press(TPoint at) {
+  if (!Doc_.ImageLoaded() || !IsPixelTool(Doc_.ToolMode)) return {};
+  Down_ = true;
+  switch (Doc_.ToolMode) {
+    case TToolMode::Picker:
+    case TToolMode::ChromaPick:
+      SetPaintColor(Doc_, MirrorColorAt(Doc_, at));
+      // The press was the pick: a drag before the release must not paint.
+      Down_ = false;
+      return {TRect{}, Doc_.ToolMode == TToolMode::Picker ? TPixelToolOutcome::Picked : TPixelToolOutcome::PickedKey};
+    case TToolMode::Eraser:
+    case TToolMode::ColorPaint:
+      Doc_.TakeUndoSnapshot();
+      Doc_.GeometryChanged = false;
+      return {Dab(at), TPixelToolOutcome::None};
+    case TToolMode::Crop:
+      CropPress(Doc_, at);
+      return {};
+    default:
+      return {};
+  }
+}
+
+TRect TPixelTool::Move(TPoint at) {
+  if (!Doc_.ImageLoaded() || !IsPixelTool(Doc_.ToolMode) || !Down_) return TRect{};
+  switch (Doc_.ToolMode) {
+    case TToolMode::Eraser:
+    case TToolMode::ColorPaint:
+      return Dab(at);
+    case TToolMode::Crop:
+      CropDrag(Doc_, at);
+      return Doc_.MirrorBitmap.BoundsRect();
+    default:
+      return TRect{};
+  }
+}
+
+TPixelToolOutcome TPixelTool::Release() {
+  const bool pressed = Down_;
+  // Cleared whatever the tool is now: a press whose tool ended meanwhile must not leave a stroke
+  // armed for the next tool.
+  Down_ = false;
+  const bool crop = pressed && Doc_.ImageLoaded() && Doc_.ToolMode == TToolMode::Crop;
+  return crop ? TPixelToolOutcome::CropReady : TPixelToolOutcome::None;
 }
 
 }  // namespace gs

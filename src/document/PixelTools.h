@@ -16,7 +16,6 @@ namespace gs {
 class TDocument;
 
 struct TPixelToolState {
-  bool MouseDown = false;  // a press on the mirror, cleared by the release
   TPoint CropStart;
   TPoint CropEnd;
   TRect CropRect;
@@ -64,5 +63,44 @@ void ShowCropPreview(TDocument& doc);
 // ImageWidth/Height set, zoom 100, GeometryChanged set. A press without a drag step or a
 // rectangle without area is ignored: the mirror returns to the backup and false is returned.
 bool PerformCrop(TDocument& doc);
+
+// What a pixel tool leaves to the window, which has the widgets for it.
+enum class TPixelToolOutcome {
+  None,
+  Picked,     // the eyedropper took the paint colour: the paintbrush comes next
+  PickedKey,  // the chroma key's pick took the key colour: its dialog comes next
+  CropReady,  // a crop drag ended: the crop is made (PerformCrop), as a step
+};
+
+struct TPixelToolPress {
+  TRect Changed;  // of the mirror
+  TPixelToolOutcome Outcome = TPixelToolOutcome::None;
+};
+
+// TPixelTool: the eraser, paintbrush, eyedropper and crop as the user drives them on the mirror,
+// as TBrushTool is for the brushes. Press, Move and Release take picture pixels and return the
+// part of the mirror to repaint (empty: nothing). A dab keeps what it covers in the stroke under
+// way (THistory::TouchPixels), which the caller begins before the press or move.
+class TPixelTool {
+public:
+  explicit TPixelTool(TDocument& doc) : Doc_(doc) {}
+  TPixelTool(const TPixelTool&) = delete;
+  TPixelTool& operator=(const TPixelTool&) = delete;
+
+  TPixelToolPress Press(TPoint at);
+  // Only while the button pressed on the mirror is held.
+  TRect Move(TPoint at);
+  TPixelToolOutcome Release();
+  // A press on the mirror is held: a move goes on with it.
+  bool Down() const { return Down_; }
+  // Forgets a press still held: a tool entered now starts without one.
+  void Lift() { Down_ = false; }
+
+private:
+  TRect Dab(TPoint at);
+
+  TDocument& Doc_;
+  bool Down_ = false;
+};
 
 }  // namespace gs

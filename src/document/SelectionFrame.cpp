@@ -5,16 +5,16 @@
 namespace gs {
 
 void TSelectionFrame::SetChild(TRotatableLayer* child) {
-  Child = child;
+  Child_ = child;
   if (child) Location = child->Location;
 }
 
 void TSelectionFrame::FollowChild() {
-  if (Child) Location = Child->Location;
+  if (Child_) Location = Child_->Location;
 }
 
 TFrameDrag TSelectionFrame::HitTest(TPointF p, TPointF reach) const {
-  if (!Visible || !Child) return TFrameDrag::None;
+  if (!Child_) return TFrameDrag::None;
   const TFloatRect& r = Location;
   const auto nearX = [&](double a, double b) { return std::fabs(a - b) <= reach.X; };
   const auto nearY = [&](double a, double b) { return std::fabs(a - b) <= reach.Y; };
@@ -45,7 +45,7 @@ void TSelectionFrame::DragTo(TPointF p, bool symmetric) {
   TFloatRect proposed = DragFrame(StartLocation_, Drag_, p.X - DragStart_.X, p.Y - DragStart_.Y);
   if (symmetric) proposed = SymmetricResize(StartLocation_, proposed, Drag_);
   Location = proposed;
-  if (Child) Child->Location = Location;
+  if (Child_) Child_->Location = Location;
 }
 
 }  // namespace gs

@@ -7,14 +7,16 @@
 
 namespace gs {
 
+class TLayerSelection;
+
 class TSelectionFrame {
 public:
-  TRotatableLayer* Child = nullptr;
   TFloatRect Location;  // picture pixels
-  bool Visible = false;
 
-  // Attaches a layer (the frame takes its location) or detaches (nullptr).
-  void SetChild(TRotatableLayer* child);
+  // The layer it stands around; the layer selection alone chooses it.
+  TRotatableLayer* Child() const { return Child_; }
+  // Shown exactly while it has a layer.
+  bool Visible() const { return Child_ != nullptr; }
   // Takes the child's location again after the child moved or turned.
   void FollowChild();
   // The part of the frame at p: a handle within `reach` picture pixels of its point, the
@@ -28,6 +30,11 @@ public:
   void EndDrag() { Drag_ = TFrameDrag::None; }
 
 private:
+  friend class TLayerSelection;
+  // Attaches a layer (the frame takes its location) or detaches (nullptr).
+  void SetChild(TRotatableLayer* child);
+
+  TRotatableLayer* Child_ = nullptr;
   TFrameDrag Drag_ = TFrameDrag::None;
   TPointF DragStart_;
   TFloatRect StartLocation_;

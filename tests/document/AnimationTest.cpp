@@ -41,10 +41,7 @@ TBitmap32 Gradient(int w, int h) {
 }
 
 void Load(TDocument& doc, const TBitmap32& picture) {
-  doc.ReplacePicture(picture);
-  doc.ImageWidth = picture.Width();
-  doc.ImageHeight = picture.Height();
-  doc.ImageLoaded = true;
+  doc.Open(TLoadedPicture{picture});
 }
 
 // Strokes as the window makes them: a warp drag and a twirl held in place.
@@ -146,9 +143,9 @@ TEST_F(AnimationTest, VisibleLayersAreMergedOverEveryFrameAsShown) {
   badge.DrawMode = TDrawMode::Blend;
   AddPictureLayer(Doc_, badge, 20, 20);
   const int hidden = AddPictureLayer(Doc_, TBitmap32(6, 6, 0xFF00FF00u), 50, 40);
-  Doc_.Layers[size_t(hidden)]->Visible = false;
+  Doc_.Layers()[size_t(hidden)]->Visible = false;
   TBitmap32 shown = Doc_.ViewBitmap;
-  MergeLayer(shown, *Doc_.Layers.front());
+  MergeLayer(shown, *Doc_.Layers().front());
   TAnimationFrameRenderer renderer(Scene());
   EXPECT_TRUE(renderer.Render(3, 4) == shown);
   const TBitmap32 first = renderer.Render(0, 4);

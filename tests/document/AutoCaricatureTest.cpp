@@ -9,7 +9,7 @@ using namespace gs;
 
 TEST(AutoCaricature, IsOneStepThatGoesBackAndForwardExactlyAndNoneAtStrengthZero) {
   TDocument doc;
-  doc.LoadImageFile(GS_TESTDATA_DIR "/faces/astronaut.png");
+  doc.Open(ReadPictureFile(GS_TESTDATA_DIR "/faces/astronaut.png"));
   const std::vector<TFace> faces = TFaceFinder(kDefaultFaceModel).Find(doc.ViewBitmap);
   ASSERT_EQ(faces.size(), 1u);
   const int start = doc.History.Count();

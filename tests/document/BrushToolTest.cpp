@@ -17,10 +17,7 @@ namespace {
 class BrushToolTest : public ::testing::Test {
 protected:
   BrushToolTest() {
-    Doc.ReplacePicture(test::Stripes(120, 90));
-    Doc.ImageWidth = 120;
-    Doc.ImageHeight = 90;
-    Doc.ImageLoaded = true;
+    Doc.Open(TLoadedPicture{test::Stripes(120, 90)});
     Doc.Brushes.SetSize(21);
   }
   static TPointer At(double x, double y, TButtons held = TButtons{true, false, false}) {
@@ -33,9 +30,8 @@ protected:
   // A 20 x 10 layer centred on (60, 45), selected.
   TRotatableLayer& AddLayer() {
     const int index = AddPictureLayer(Doc, TBitmap32(20, 10, 0xFF00FF00), 60, 45);
-    SelectLayer(Doc, Doc.Layers[size_t(index)].get());
-    Doc.SelectedLayerIndex = index;
-    return *Doc.Layers[size_t(index)];
+    SelectLayer(Doc, Doc.Layers()[size_t(index)].get());
+    return *Doc.Layers()[size_t(index)];
   }
 
   TDocument Doc;
@@ -130,8 +126,8 @@ TEST_F(BrushToolTest, PressesReachTheFrameAndTheLayersBeforeThePicture) {
   EXPECT_DOUBLE_EQ(layer.Location.Right, moved.Right + 6);
   // A press beside the layer deselects it.
   Press(5, 5);
-  EXPECT_EQ(Doc.SelectedLayer, nullptr);
-  EXPECT_FALSE(Doc.Frame.Visible);
+  EXPECT_EQ(Doc.Selection().Selected(), nullptr);
+  EXPECT_FALSE(Doc.Frame.Visible());
   EXPECT_TRUE(MeshIsZero());
 }
 
@@ -181,7 +177,7 @@ TEST_F(BrushToolTest, ReconstructOnALayerTakesOnlyThatLayersWarpBack) {
   Doc.Brushes.Tick();
   RouteRelease(Doc);
   ASSERT_NE(layer.Bitmap, before);
-  ASSERT_FALSE(Doc.LayerRecords[0].Warp.VectorMap().IsIdentity());
+  ASSERT_FALSE(Doc.LayerRecords()[0].Warp.VectorMap().IsIdentity());
 
   // Effect -100 .. 100 is the share taken away where the weight is 1: none, half, all.
   Doc.Brushes.Choose(TToolMode::Reconstruct);
@@ -198,7 +194,7 @@ TEST_F(BrushToolTest, ReconstructOnALayerTakesOnlyThatLayersWarpBack) {
   EXPECT_TRUE(Doc.Brushes.LayerBrushDown);
   EXPECT_FALSE(Doc.Brushes.Tick().IsEmpty());  // held still, it repeats
   RouteRelease(Doc);
-  EXPECT_TRUE(Doc.LayerRecords[0].Warp.VectorMap().IsIdentity());
+  EXPECT_TRUE(Doc.LayerRecords()[0].Warp.VectorMap().IsIdentity());
   EXPECT_EQ(layer.Bitmap, before);
   EXPECT_TRUE(MeshIsZero());
   EXPECT_EQ(Doc.ViewBitmap, picture);

@@ -10,11 +10,7 @@ namespace {
 
 // A document holding `picture` as if it had just been loaded.
 void Load(TDocument& doc, const TBitmap32& picture) {
-  doc.ReplacePicture(picture);
-  doc.UndoBitmap = picture;
-  doc.ImageWidth = picture.Width();
-  doc.ImageHeight = picture.Height();
-  doc.ImageLoaded = true;
+  doc.Open(TLoadedPicture{picture, picture});
   doc.ZoomPercent = 50;
 }
 
@@ -68,8 +64,8 @@ TEST(Canvas, RotationBakesTheWarpAndSwapsTheSides) {
   doc.ViewBitmap.SetPixel(0, 0, 0xFF123456);  // the working picture differs from the source
   const TBitmap32 working = doc.ViewBitmap;
   RotateCanvas(doc, TRotation::Clockwise);
-  EXPECT_EQ(doc.ImageWidth, 3);
-  EXPECT_EQ(doc.ImageHeight, 5);
+  EXPECT_EQ(doc.ImageWidth(), 3);
+  EXPECT_EQ(doc.ImageHeight(), 5);
   EXPECT_TRUE(doc.GeometryChanged);
   EXPECT_EQ(doc.UndoBitmap, working);
   EXPECT_EQ(doc.SourceBitmap, Rotated(working, TRotation::Clockwise));
@@ -84,15 +80,15 @@ TEST(Canvas, UndoAfterResizeBringsBackSizeAndZoom) {
   Load(doc, p);
   ResizeCanvas(doc, 80, 15);
   EXPECT_EQ(doc.SourceBitmap.Width(), 80);
-  EXPECT_EQ(doc.ImageHeight, 15);
+  EXPECT_EQ(doc.ImageHeight(), 15);
   EXPECT_EQ(doc.ZoomPercent, 100);
   EXPECT_EQ(doc.SourceBitmap.Pixel(79, 14), p.Pixel(39, 28));  // nearest pixel, no filtering
   EXPECT_EQ(doc.SourceBitmap.Pixel(2, 0), p.Pixel(1, 0));
   doc.ZoomPercent = 70;
   UndoPicture(doc);
   EXPECT_EQ(doc.SourceBitmap, p);
-  EXPECT_EQ(doc.ImageWidth, 40);
-  EXPECT_EQ(doc.ImageHeight, 30);
+  EXPECT_EQ(doc.ImageWidth(), 40);
+  EXPECT_EQ(doc.ImageHeight(), 30);
   EXPECT_EQ(doc.ZoomPercent, 100);
   EXPECT_FALSE(doc.GeometryChanged);
   const TBitmap32 once = doc.ViewBitmap;

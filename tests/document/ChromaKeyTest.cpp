@@ -15,10 +15,7 @@ constexpr TColor32 kSubject = 0xFFB06040;
 void LoadGreenScreen(TDocument& doc, int w = 12, int h = 10) {
   TBitmap32 photo(w, h, kScreen);
   photo.FillRect(TRect{4, 3, 8, 7}, kSubject);
-  doc.ReplacePicture(photo);
-  doc.ImageWidth = w;
-  doc.ImageHeight = h;
-  doc.ImageLoaded = true;
+  doc.Open(TLoadedPicture{photo});
   doc.PaintColor = Color32ToWinColor(kScreen);
 }
 
@@ -38,21 +35,21 @@ TEST(DocumentChromaKey, KeyedPhotoBecomesTheNewestLayerOverTheBackground) {
   const TBitmap32 background(20, 15, 0x80336699);
   const int index = PlaceOnBackground(doc, background, 10.0, 7.5);
   ASSERT_EQ(index, 0);
-  ASSERT_EQ(doc.Layers.size(), 1u);
-  ASSERT_EQ(doc.LayerRecords.size(), 1u);
-  EXPECT_EQ(doc.SelectedLayerIndex, 0);
+  ASSERT_EQ(doc.Layers().size(), 1u);
+  ASSERT_EQ(doc.LayerRecords().size(), 1u);
+  EXPECT_EQ(doc.Selection().Index(), 0);
   EXPECT_TRUE(doc.GeometryChanged);
-  EXPECT_EQ(doc.ImageWidth, 20);
-  EXPECT_EQ(doc.ImageHeight, 15);
+  EXPECT_EQ(doc.ImageWidth(), 20);
+  EXPECT_EQ(doc.ImageHeight(), 15);
   EXPECT_EQ(doc.SourceBitmap.Pixel(0, 0), 0xFF336699u);
   EXPECT_EQ(doc.ViewBitmap.Pixel(19, 14), 0xFF336699u);
-  const TBitmap32& layer = doc.Layers[0]->Bitmap;
+  const TBitmap32& layer = doc.Layers()[0]->Bitmap;
   ASSERT_EQ(layer.Width(), 12);
   EXPECT_EQ(AlphaOf(layer.Pixel(0, 0)), 0);
   EXPECT_EQ(layer.Pixel(5, 5), kSubject);
   // Centred on the given point at 1:1.
-  EXPECT_DOUBLE_EQ(doc.Layers[0]->Location.Left, 4.0);
-  EXPECT_DOUBLE_EQ(doc.Layers[0]->Location.Top, 2.5);
+  EXPECT_DOUBLE_EQ(doc.Layers()[0]->Location.Left, 4.0);
+  EXPECT_DOUBLE_EQ(doc.Layers()[0]->Location.Top, 2.5);
 }
 
 TEST(DocumentChromaKey, BackgroundSmallerInOneDirectionGrowsToTheLargerSides) {
@@ -60,8 +57,8 @@ TEST(DocumentChromaKey, BackgroundSmallerInOneDirectionGrowsToTheLargerSides) {
   LoadGreenScreen(doc, 12, 10);
   KeyWorkingPicture(doc, 0);
   PlaceOnBackground(doc, TBitmap32(6, 30, 0xFF445566), 6, 15);
-  EXPECT_EQ(doc.ImageWidth, 12);
-  EXPECT_EQ(doc.ImageHeight, 30);
+  EXPECT_EQ(doc.ImageWidth(), 12);
+  EXPECT_EQ(doc.ImageHeight(), 30);
   EXPECT_EQ(doc.SourceBitmap.Width(), 12);
   EXPECT_EQ(doc.SourceBitmap.Pixel(11, 29), 0xFF445566u);
 }
@@ -74,12 +71,12 @@ TEST(DocumentChromaKey, ChangeBackgroundKeepsLayersAndTheUndoShowsTheOldPicture)
   const TBitmap32 before = doc.ViewBitmap;
   ChangeBackground(doc, TBitmap32(7, 9, 0x00A0B0C0));
   EXPECT_EQ(doc.UndoBitmap, before);
-  EXPECT_EQ(doc.ImageWidth, 7);
-  EXPECT_EQ(doc.ImageHeight, 9);
+  EXPECT_EQ(doc.ImageWidth(), 7);
+  EXPECT_EQ(doc.ImageHeight(), 9);
   EXPECT_EQ(doc.SourceBitmap.Pixel(3, 3), 0xFFA0B0C0u);
   EXPECT_EQ(doc.ViewBitmap.Pixel(6, 8), 0xFFA0B0C0u);
-  EXPECT_EQ(doc.Layers.size(), 1u);
-  EXPECT_EQ(doc.Layers[0]->Bitmap.Pixel(5, 5), kSubject);
+  EXPECT_EQ(doc.Layers().size(), 1u);
+  EXPECT_EQ(doc.Layers()[0]->Bitmap.Pixel(5, 5), kSubject);
 }
 
 }  // namespace

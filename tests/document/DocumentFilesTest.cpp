@@ -81,11 +81,11 @@ TEST(DocumentLoad, PngWithoutTransparentColourTakesTheDefaultKey) {
   const TBitmap32 picture = Swatch(5, 3);
   WriteFileBytes(dir.Path("a.png"), EncodePng(picture, std::nullopt));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("a.png"));
-  EXPECT_TRUE(doc.ImageLoaded);
+  doc.Open(ReadPictureFile(dir.Path("a.png")));
+  EXPECT_TRUE(doc.ImageLoaded());
   EXPECT_EQ(doc.TransparentColor, kDefaultKey);
-  EXPECT_EQ(doc.ImageWidth, 5);
-  EXPECT_EQ(doc.ImageHeight, 3);
+  EXPECT_EQ(doc.ImageWidth(), 5);
+  EXPECT_EQ(doc.ImageHeight(), 3);
   EXPECT_EQ(doc.SourceBitmap, picture);
   EXPECT_EQ(doc.ViewBitmap, picture);
   EXPECT_EQ(doc.UndoBitmap, picture);
@@ -101,7 +101,7 @@ TEST(DocumentLoad, PngWithTransparentColourKeysItOut) {
   picture.SetPixel(2, 2, 0x00000000);  // written with the key colour
   WriteFileBytes(dir.Path("k.png"), EncodePng(picture, TColor(0x00FF00)));  // key: green
   TDocument doc;
-  doc.LoadImageFile(dir.Path("k.png"));
+  doc.Open(ReadPictureFile(dir.Path("k.png")));
   EXPECT_EQ(doc.TransparentColor, 0x00FF00u);
   EXPECT_EQ(doc.SourceBitmap.Pixel(2, 2), 0x0000FF00u);
   EXPECT_EQ(doc.SourceBitmap.Pixel(1, 1), picture.Pixel(1, 1));
@@ -113,8 +113,8 @@ TEST(DocumentLoad, GifGivesItsFirstFrameWithTransparency) {
   const TBytes gif = TwoFrameGif();
   WriteFileBytes(dir.Path("two.gif"), gif);
   TDocument doc;
-  doc.LoadImageFile(dir.Path("two.gif"));
-  ASSERT_EQ(doc.ImageWidth, 2);
+  doc.Open(ReadPictureFile(dir.Path("two.gif")));
+  ASSERT_EQ(doc.ImageWidth(), 2);
   EXPECT_EQ(doc.SourceBitmap.Pixel(0, 0), 0xFFFF0000u);  // first frame, not the second's grey
   EXPECT_EQ(doc.SourceBitmap.Pixel(1, 0), 0x0000FF00u);  // the transparent index, alpha 0
   EXPECT_EQ(doc.TransparentColor, 0x00FF00u);
@@ -127,9 +127,9 @@ TEST(DocumentLoad, ProtectedFileWithUpperCaseInnerExtension) {
   ASSERT_NE(inner.size() % 16, 0u);
   WriteFileBytes(dir.Path("face.mfk"), test::EncipherProtected(".PNG", inner));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("face.mfk"));
+  doc.Open(ReadPictureFile(dir.Path("face.mfk")));
   EXPECT_EQ(doc.SourceBitmap, picture);
-  EXPECT_EQ(doc.SourceFileName, dir.Path("face.png"));
+  EXPECT_EQ(doc.SourceFileName(), dir.Path("face.png"));
 }
 
 TEST(DocumentLoad, ProtectedJpegBecomesJpgName) {
@@ -137,16 +137,16 @@ TEST(DocumentLoad, ProtectedJpegBecomesJpgName) {
   const TBytes inner = EncodeJpeg(Swatch(16, 8), 90);
   WriteFileBytes(dir.Path("face.mfk"), test::EncipherProtected(".JPG", inner));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("face.mfk"));
-  EXPECT_EQ(doc.ImageWidth, 16);
-  EXPECT_EQ(doc.SourceFileName, dir.Path("face.jpg"));
+  doc.Open(ReadPictureFile(dir.Path("face.mfk")));
+  EXPECT_EQ(doc.ImageWidth(), 16);
+  EXPECT_EQ(doc.SourceFileName(), dir.Path("face.jpg"));
 }
 
 TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("a.png"), EncodePng(Swatch(6, 6), std::nullopt));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("a.png"));
+  doc.Open(ReadPictureFile(dir.Path("a.png")));
   doc.MeshTransformation.VectorMap().Vector(1, 1) = {65536, 0};
   doc.UndoBitmap = TBitmap32(3, 3, 0xFF112233);
   const TBitmap32 picture = doc.SourceBitmap;
@@ -155,26 +155,26 @@ TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
     EXPECT_EQ(doc.ViewBitmap, picture);
     EXPECT_EQ(doc.MeshTransformation.VectorMap().Vector(1, 1), (TFixedVector{65536, 0}));
     EXPECT_EQ(doc.UndoBitmap, TBitmap32(3, 3, 0xFF112233));
-    EXPECT_EQ(doc.SourceFileName, dir.Path("a.png"));
-    EXPECT_EQ(doc.ImageWidth, 6);
+    EXPECT_EQ(doc.SourceFileName(), dir.Path("a.png"));
+    EXPECT_EQ(doc.ImageWidth(), 6);
   };
 
   WriteFileBytes(dir.Path("b.tif"), TBytes{1, 2, 3});
-  EXPECT_EQ(ErrorOf([&] { doc.LoadImageFile(dir.Path("b.tif")); }), "Unsupported image format");
+  EXPECT_EQ(ErrorOf([&] { doc.Open(ReadPictureFile(dir.Path("b.tif"))); }), "Unsupported image format");
   unchanged();
 
   TBytes broken = EncodePng(Swatch(6, 6), std::nullopt);
   broken.resize(broken.size() / 2);
   WriteFileBytes(dir.Path("half.png"), broken);
-  EXPECT_THROW(doc.LoadImageFile(dir.Path("half.png")), EInvalidGraphic);
+  EXPECT_THROW(doc.Open(ReadPictureFile(dir.Path("half.png"))), EInvalidGraphic);
   unchanged();
 
-  const std::string missing = ErrorOf([&] { doc.LoadImageFile(dir.Path("none.bmp")); });
+  const std::string missing = ErrorOf([&] { doc.Open(ReadPictureFile(dir.Path("none.bmp"))); });
   EXPECT_NE(missing.find("none.bmp"), std::string::npos);
   unchanged();
 
   WriteFileBytes(dir.Path("x.mfk"), test::EncipherProtected(".tif", TBytes(40, 7)));
-  EXPECT_EQ(ErrorOf([&] { doc.LoadImageFile(dir.Path("x.mfk")); }), "Unsupported image format");
+  EXPECT_EQ(ErrorOf([&] { doc.Open(ReadPictureFile(dir.Path("x.mfk"))); }), "Unsupported image format");
   unchanged();
 }
 
@@ -183,14 +183,14 @@ TEST(DocumentSave, EveryKindWrittenOpensAgain) {
   const TBitmap32 picture = Swatch(7, 5);
   WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(picture));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("in.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("in.bmp")));
   for (const char* name : {"o.bmp", "o.png", "o.gif", "o.jpg", "o.jpeg"}) {
     SCOPED_TRACE(name);
     doc.WritePicture(dir.Path(name));
     TDocument again;
-    again.LoadImageFile(dir.Path(name));
-    EXPECT_EQ(again.ImageWidth, 7);
-    EXPECT_EQ(again.ImageHeight, 5);
+    again.Open(ReadPictureFile(dir.Path(name)));
+    EXPECT_EQ(again.ImageWidth(), 7);
+    EXPECT_EQ(again.ImageHeight(), 5);
     if (std::string(name) != "o.jpg" && std::string(name) != "o.jpeg") {
       EXPECT_EQ(again.SourceBitmap, picture);
     }
@@ -206,7 +206,7 @@ TEST(DocumentSave, UnsupportedExtensionWritesNothingAndSaysSo) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Swatch(3, 3)));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("in.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("in.bmp")));
   EXPECT_EQ(ErrorOf([&] { doc.WritePicture(dir.Path("out.tiff")); }), "Unsupported image format");
   EXPECT_FALSE(FileExists(dir.Path("out.tiff")));
   doc.WritePicture(dir.Path("out"));
@@ -218,12 +218,12 @@ TEST(DocumentSave, PngKeepsTransparentMarginsTransparent) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Swatch(6, 4)));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("in.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("in.bmp")));
   doc.ViewBitmap.SetPixel(0, 3, 0);  // what a warp leaves near an edge
   doc.WritePicture(dir.Path("w.png"));
   EXPECT_EQ(doc.UndoBitmap, doc.ViewBitmap);
   TDocument again;
-  again.LoadImageFile(dir.Path("w.png"));
+  again.Open(ReadPictureFile(dir.Path("w.png")));
   EXPECT_EQ(AlphaOf(again.SourceBitmap.Pixel(0, 3)), 0);
   EXPECT_EQ(again.SourceBitmap.Pixel(1, 1), doc.ViewBitmap.Pixel(1, 1));
 }
@@ -236,7 +236,7 @@ TEST(DocumentSave, TwoPassGifKeepsTransparentPixelsOnTheKeyAndBakesTheWarp) {
     for (int x = 0; x < 64; ++x) photo.SetPixel(x, y, Color32(uint8_t(x * 4), uint8_t(y * 4), uint8_t(x * y)));
   WriteFileBytes(dir.Path("p.bmp"), EncodeBmp32(photo));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("p.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("p.bmp")));
   doc.ViewBitmap.FillRect(TRect{0, 0, 8, 8}, 0);  // transparent corner
   doc.MeshTransformation.VectorMap().Vector(3, 3) = {65536, 0};
   doc.SaveGif(dir.Path("p.gif"));
@@ -257,7 +257,7 @@ TEST(DocumentSave, PdfLeavesNoTemporaryJpegBehind) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Swatch(40, 30)));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("in.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("in.bmp")));
   doc.WritePicture(dir.Path("x.pdf"));
   EXPECT_FALSE(FileExists(dir.Path("x.pdf111")));
   const TBytes pdf = ReadFileBytes(dir.Path("x.pdf"));
@@ -304,7 +304,7 @@ TEST(DocumentSave, AFailedSaveKeepsThePreviousFileAndLeavesNothingBehind) {
   TScratchFolder dir;
   WriteFileBytes(dir.Path("in.bmp"), EncodeBmp32(Noise(256, 256)));
   TDocument doc;
-  doc.LoadImageFile(dir.Path("in.bmp"));
+  doc.Open(ReadPictureFile(dir.Path("in.bmp")));
   EXPECT_THROW(doc.WritePicture(dir.Path("no-such-folder/out.png")), EFileError);
 
   const TBytes earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};

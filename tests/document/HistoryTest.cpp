@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 using namespace gs;
 
 namespace {
@@ -20,7 +23,7 @@ struct TState {
   std::vector<TFloatRect> LayerPlaces;
   explicit TState(const TDocument& doc)
       : Source(doc.SourceBitmap), View(doc.ViewBitmap), Mesh(doc.MeshTransformation.VectorMap()) {
-    for (const auto& layer : doc.Layers) {
+    for (const auto& layer : doc.Layers()) {
       LayerPictures.push_back(layer->Bitmap);
       LayerPlaces.push_back(layer->Location);
     }
@@ -34,10 +37,7 @@ struct TState {
 class HistoryTest : public ::testing::Test {
 protected:
   HistoryTest() {
-    Doc.ReplacePicture(test::Stripes(300, 200));
-    Doc.ImageWidth = 300;
-    Doc.ImageHeight = 200;
-    Doc.ImageLoaded = true;
+    Doc.Open(TLoadedPicture{test::Stripes(300, 200)});
     Doc.ZoomPercent = 100;
     States.emplace_back(Doc);
   }
@@ -127,4 +127,45 @@ TEST_F(HistoryTest, AStrokeKeepsOnlyItsTilesAndTheBudgetDropsTheOldestSteps) {
   Doc.History.SetBudget(0);
   EXPECT_EQ(Doc.History.Count(), 1);  // never the current one
   EXPECT_TRUE(TState(Doc) == States.back());
+}
+
+TEST_F(HistoryTest, AStepThatThrowsLeavesTheDocumentAsItWasAndRecordsNothing) {
+  Stroke(TToolMode::Warp, 41, {{100, 100}});  // a warped picture to come back to
+  AddPictureLayer(Doc, TBitmap32(20, 10, 0xFF00FF00), 50, 50);
+  const TState before(Doc);
+  const struct {
+    TChangeScope Scope;
+    std::function<void()> Change;
+  } changes[] = {
+      {TChangeScope::Picture, [&] { RotateCanvas(Doc, TRotation::Clockwise); }},
+      {TChangeScope::Picture, [&] { ResetWarp(Doc); }},
+      {TChangeScope::Layers, [&] { AddPictureLayer(Doc, TBitmap32(8, 8), 20, 20); }},
+      {TChangeScope::Layers, [&] { Doc.Layers()[0]->Location.Left += 5; }},
+      {TChangeScope::Mesh, [&] { Doc.Brushes.ApplyAt(TPoint{150, 80}); }},
+  };
+  for (const auto& c : changes) {
+    const int count = Doc.History.Count();
+    EXPECT_THROW(
+        {
+          THistory::TStep step(Doc, c.Scope, "failing");
+          c.Change();
+          throw std::runtime_error("half way");
+        },
+        std::runtime_error);
+    EXPECT_TRUE(TState(Doc) == before);
+    EXPECT_EQ(Doc.ImageWidth(), 300);
+    EXPECT_EQ(Doc.History.Count(), count);
+    EXPECT_FALSE(Doc.History.InStroke());
+    // The same change committed is one step.
+    {
+      THistory::TStep step(Doc, c.Scope, "done");
+      c.Change();
+      step.Commit();
+    }
+    const int current = Doc.History.Current();
+    EXPECT_EQ(current, 2);  // after the stroke
+    EXPECT_EQ(Doc.History.Step(current).Name, "done");
+    Doc.History.GoTo(Doc, 1);
+    EXPECT_TRUE(TState(Doc) == before);
+  }
 }

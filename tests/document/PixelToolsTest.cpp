@@ -20,10 +20,7 @@ TBitmap32 Numbered(int w, int h) {
 
 // A document holding `picture` as if it had just been loaded, with the mirror prepared.
 void Load(TDocument& doc, const TBitmap32& picture, int zoom) {
-  doc.ReplacePicture(picture);
-  doc.ImageWidth = picture.Width();
-  doc.ImageHeight = picture.Height();
-  doc.ImageLoaded = true;
+  doc.Open(TLoadedPicture{picture});
   doc.ZoomPercent = zoom;
   PrepareMirror(doc);
 }
@@ -187,8 +184,8 @@ TEST(PixelTools, CropGivesTheSameAreaForBothDragDirections) {
   CropDrag(backward, TPoint{10, 5});
   ASSERT_TRUE(PerformCrop(backward));
 
-  EXPECT_EQ(forward.ImageWidth, 20);
-  EXPECT_EQ(forward.ImageHeight, 20);
+  EXPECT_EQ(forward.ImageWidth(), 20);
+  EXPECT_EQ(forward.ImageHeight(), 20);
   EXPECT_EQ(forward.ZoomPercent, 100);
   EXPECT_TRUE(forward.GeometryChanged);
   EXPECT_TRUE(forward.MeshTransformation.VectorMap().IsIdentity());
@@ -196,8 +193,8 @@ TEST(PixelTools, CropGivesTheSameAreaForBothDragDirections) {
   EXPECT_EQ(forward.SourceBitmap.Pixel(19, 19), picture.Pixel(29, 24));
   EXPECT_EQ(forward.ViewBitmap, forward.SourceBitmap);
   EXPECT_EQ(backward.SourceBitmap, forward.SourceBitmap);
-  EXPECT_EQ(backward.ImageWidth, 20);
-  EXPECT_EQ(backward.ImageHeight, 20);
+  EXPECT_EQ(backward.ImageWidth(), 20);
+  EXPECT_EQ(backward.ImageHeight(), 20);
 }
 
 TEST(PixelTools, CropDraggedPastTheEdgesStopsAtThePicture) {
@@ -207,8 +204,8 @@ TEST(PixelTools, CropDraggedPastTheEdgesStopsAtThePicture) {
   CropPress(doc, TPoint{45, 50});
   CropDrag(doc, TPoint{-10, 12});
   ASSERT_TRUE(PerformCrop(doc));
-  EXPECT_EQ(doc.ImageWidth, 30);
-  EXPECT_EQ(doc.ImageHeight, 8);
+  EXPECT_EQ(doc.ImageWidth(), 30);
+  EXPECT_EQ(doc.ImageHeight(), 8);
   EXPECT_EQ(doc.SourceBitmap.Pixel(29, 7), picture.Pixel(29, 19));
 }
 
@@ -235,7 +232,31 @@ TEST(PixelTools, CropWithoutAreaOrDragIsIgnored) {
   EXPECT_FALSE(PerformCrop(doc));
 
   EXPECT_EQ(doc.SourceBitmap, picture);
-  EXPECT_EQ(doc.ImageWidth, 30);
+  EXPECT_EQ(doc.ImageWidth(), 30);
   EXPECT_FALSE(doc.GeometryChanged);
   EXPECT_EQ(doc.MirrorBitmap, mirror);  // the darkened preview is gone
+}
+
+TEST(PixelTools, OnlyACropPressedOnTheMirrorAndStillActiveAtItsReleaseIsReadyToCrop) {
+  TDocument doc;
+  Load(doc, Numbered(40, 30), 100);
+  doc.ToolMode = TToolMode::Crop;
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);  // pressed elsewhere
+  doc.PixelTool.Press(TPoint{5, 5});
+  EXPECT_EQ(doc.PixelTool.Move(TPoint{20, 20}), doc.MirrorBitmap.BoundsRect());
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::CropReady);
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);
+  doc.PixelTool.Press(TPoint{5, 5});
+  doc.ToolMode = TToolMode::None;  // the tool ended while the button was held
+  EXPECT_EQ(doc.PixelTool.Release(), TPixelToolOutcome::None);
+
+  // The eyedropper's press is the whole pick: a drag after it paints nothing.
+  doc.ToolMode = TToolMode::Picker;
+  const TBitmap32 mirror = doc.MirrorBitmap;
+  EXPECT_EQ(doc.PixelTool.Press(TPoint{3, 4}).Outcome, TPixelToolOutcome::Picked);
+  EXPECT_EQ(doc.PaintColor, Color32ToWinColor(mirror.Pixel(3, 4)));
+  EXPECT_TRUE(doc.PixelTool.Move(TPoint{10, 10}).IsEmpty());
+  EXPECT_EQ(doc.MirrorBitmap, mirror);
+  doc.ToolMode = TToolMode::ChromaPick;
+  EXPECT_EQ(doc.PixelTool.Press(TPoint{3, 4}).Outcome, TPixelToolOutcome::PickedKey);
 }

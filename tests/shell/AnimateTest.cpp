@@ -321,8 +321,8 @@ TEST_F(AnimateTest, StrokesOnTheFaceOutliveALayerToolAndLayersShowOnEveryFrame) 
   ASSERT_EQ(Doc().ToolMode, TToolMode::ArrangeLayers);
   Run("animate 4 8 " + Dir_.Path("badge.gif"));
   EXPECT_TRUE(Doc().ViewBitmap == bent);
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  const TRect at = TruncatedRect(Doc().Layers[0]->Location);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  const TRect at = TruncatedRect(Doc().Layers()[0]->Location);
   QImageReader reader(QString::fromStdString(Dir_.Path("badge.gif")));
   EXPECT_EQ(reader.imageCount(), 6);
   for (int i = 0; i < 6; ++i) {
@@ -343,10 +343,7 @@ TEST_F(AnimateTest, EveryFrameDecodesExactlyAsWhenFramesWereStoredWhole) {
         photo.SetPixel(x, y, RgbOf(WinColorToColor32(key)));  // alpha 0: transparent
   for (const bool holes : {false, true}) {
     TDocument doc;
-    doc.ReplacePicture(holes ? photo : test::Stripes(90, 70));
-    doc.ImageWidth = 90;
-    doc.ImageHeight = 70;
-    doc.ImageLoaded = true;
+    doc.Open(TLoadedPicture{holes ? photo : test::Stripes(90, 70)});
     doc.Brushes.SetSize(36);
     doc.Brushes.Choose(TToolMode::Warp);
     for (int i = 0; i < 8; ++i) doc.Brushes.ApplyAt(TPoint{14 + 3 * i, 12});

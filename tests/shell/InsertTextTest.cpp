@@ -50,7 +50,7 @@ protected:
 
   void Watch() { SetDialogs(&Watched_); }
   TForm1& Form() { return *Child<TForm1>("Form1"); }
-  const TBitmap32& Layer(size_t i) { return Doc().Layers.at(i)->Bitmap; }
+  const TBitmap32& Layer(size_t i) { return Doc().Layers().at(i)->Bitmap; }
 
   // Every pixel the text touches carries the ink colour; edges differ only in alpha.
   static void ExpectInk(const TBitmap32& b, TColor color) {
@@ -78,7 +78,7 @@ TEST_F(InsertTextTest, TextIsInkedInTheColourOfTheDialogsButtonWhichStaysForTheN
   Watched_.AnswerColor(kRed);
   Watched_.AnswerForm(TFormAnswer{"Insert Text", {{"Color", ""}, {"Text", "Hi"}}, true});
   Trigger("Text1");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
   ExpectInk(Layer(0), kRed);
   auto* button = Form().findChild<QToolButton*>();
   ASSERT_NE(button, nullptr);
@@ -90,7 +90,7 @@ TEST_F(InsertTextTest, TextIsInkedInTheColourOfTheDialogsButtonWhichStaysForTheN
   Watched_.AnswerColor(std::nullopt);
   Watched_.AnswerForm(TFormAnswer{"Insert Text", {{"Color", ""}, {"Text", "Ho"}}, true});
   Trigger("Text1");
-  ASSERT_EQ(Doc().Layers.size(), 2u);
+  ASSERT_EQ(Doc().Layers().size(), 2u);
   ExpectInk(Layer(1), kRed);
   EXPECT_EQ(Watched_.ColorStarts, (std::vector<TColor>{0, kRed}));
 
@@ -100,7 +100,7 @@ TEST_F(InsertTextTest, TextIsInkedInTheColourOfTheDialogsButtonWhichStaysForTheN
 
   SetDialogs(&Dialogs_);
   Run("text 20 #00FF00 | Go\ntext 20 | On\n");
-  ASSERT_EQ(Doc().Layers.size(), 4u);
+  ASSERT_EQ(Doc().Layers().size(), 4u);
   ExpectInk(Layer(2), kGreen);
   ExpectInk(Layer(3), kGreen);
 }
@@ -121,5 +121,5 @@ TEST_F(InsertTextTest, ShownDialogHasAFixedSizeAndEscapeCancelsIt) {
   Trigger("Text1");
   EXPECT_TRUE(fixed);
   EXPECT_FALSE(Form().isVisible());
-  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
 }

@@ -100,16 +100,16 @@ TEST_F(StudioBrushTest, WheelChangesSizeAndRebuildsTheStamps) {
 
 TEST_F(StudioBrushTest, ImageSizeKeepsProportionsAndUndoRestoresTheSize) {
   Run("imagesize width=240\n");
-  EXPECT_EQ(Doc().ImageWidth, 240);
-  EXPECT_EQ(Doc().ImageHeight, 180);
+  EXPECT_EQ(Doc().ImageWidth(), 240);
+  EXPECT_EQ(Doc().ImageHeight(), 180);
   EXPECT_EQ(View()->width(), 240);
   Run("imagesize constrain=off width=60 height=90\n");
-  EXPECT_EQ(Doc().ImageWidth, 60);
-  EXPECT_EQ(Doc().ImageHeight, 90);
+  EXPECT_EQ(Doc().ImageWidth(), 60);
+  EXPECT_EQ(Doc().ImageHeight(), 90);
   Run("imagesize width=100 cancel\n");
-  EXPECT_EQ(Doc().ImageWidth, 60);
+  EXPECT_EQ(Doc().ImageWidth(), 60);
   Run("zoom in\nundo\n");
-  EXPECT_EQ(Doc().ImageWidth, 240);
+  EXPECT_EQ(Doc().ImageWidth(), 240);
   EXPECT_EQ(Doc().ZoomPercent, 100);
   EXPECT_EQ(View()->width(), 240);
 }
@@ -131,8 +131,8 @@ TEST_F(StudioBrushTest, ImageSizeDialogOffersTheLimitsOfThePicture) {
 
 TEST_F(StudioBrushTest, RotationsTurnTheCanvasAndKeepTheZoom) {
   Run("zoom out\nrotate cw\n");
-  EXPECT_EQ(Doc().ImageWidth, 90);
-  EXPECT_EQ(Doc().ImageHeight, 120);
+  EXPECT_EQ(Doc().ImageWidth(), 90);
+  EXPECT_EQ(Doc().ImageHeight(), 120);
   EXPECT_EQ(Doc().ZoomPercent, 80);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(89, 0), Original_.Pixel(0, 0));
   Run("rotate ccw\n");

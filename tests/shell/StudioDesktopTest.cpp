@@ -100,12 +100,12 @@ TEST_F(StudioDesktopTest, ADroppedPictureOpensAndAnythingElseSaysWhy) {
   WriteFileBytes(Dir_.Path("notes.txt"), TBytes{'h', 'i'});
   Drop({QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("other.bmp"))),
         QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("face.bmp")))});
-  EXPECT_EQ(Doc().ImageWidth, 30);
-  EXPECT_EQ(Doc().DocumentFileName, Dir_.Path("other.bmp"));
+  EXPECT_EQ(Doc().ImageWidth(), 30);
+  EXPECT_EQ(Doc().DocumentFileName(), Dir_.Path("other.bmp"));
   Drop({QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("notes.txt")))});
   ASSERT_EQ(Dialogs_.Messages().size(), 1u);
   EXPECT_EQ(Dialogs_.Messages().front(), "Unsupported image format");
-  EXPECT_EQ(Doc().ImageWidth, 30);
+  EXPECT_EQ(Doc().ImageWidth(), 30);
   Dialogs_.ClearMessages();
 }
 
@@ -139,7 +139,7 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
   Dialogs_.ClearMessages();
   EXPECT_EQ(Studio_->RecentFiles().Files().size(), 7u);
   Studio_->OpenRecentFile(Dir_.Path("p5.bmp"));
-  EXPECT_EQ(Doc().ImageWidth, 13);
+  EXPECT_EQ(Doc().ImageWidth(), 13);
   Trigger("ClearRecent1");
   EXPECT_TRUE(Studio_->RecentFiles().Files().empty());
   EXPECT_FALSE(Menu("RecentMenu")->menuAction()->isEnabled());

@@ -32,7 +32,7 @@ protected:
     size_t Layers;
     int Width;
   };
-  TShown Shown() { return TShown{Doc().ViewBitmap, Doc().Layers.size(), Doc().ImageWidth}; }
+  TShown Shown() { return TShown{Doc().ViewBitmap, Doc().Layers().size(), Doc().ImageWidth()}; }
 };
 
 }  // namespace
@@ -51,7 +51,7 @@ TEST_F(StudioHistoryTest, StepsLeadBackAndForthThroughStrokesLayersFiltersAndUnd
   for (size_t k = shown.size() - 1; k-- > 0;) {
     Run("stepback\n");
     EXPECT_EQ(Doc().ViewBitmap, shown[k].View) << k;
-    EXPECT_EQ(Doc().Layers.size(), shown[k].Layers) << k;
+    EXPECT_EQ(Doc().Layers().size(), shown[k].Layers) << k;
     EXPECT_EQ(View()->width(), shown[k].Width) << k;
   }
   EXPECT_FALSE(Command("StepBackward1")->isEnabled());

@@ -33,7 +33,7 @@ protected:
     WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
     Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
   }
-  TRotatableLayer& Layer(int i) { return *Doc().Layers[size_t(i)]; }
+  TRotatableLayer& Layer(int i) { return *Doc().Layers()[size_t(i)]; }
   double CenterX(int i) { return (Layer(i).Location.Left + Layer(i).Location.Right) / 2; }
   double CenterY(int i) { return (Layer(i).Location.Top + Layer(i).Location.Bottom) / 2; }
 
@@ -44,19 +44,19 @@ protected:
 
 TEST_F(StudioLayersTest, ClipartIsKeyedOutOnlyWhenTheUserSaysSo) {
   Run("clipart " + Dir_.Path("art.png") + "\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);
   EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFF00C000u);
-  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
-  EXPECT_EQ(Doc().SelectedLayerIndex, 0);
-  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  EXPECT_EQ(Doc().LayerRecords().size(), 1u);
+  EXPECT_EQ(Doc().Selection().Index(), 0);
+  EXPECT_EQ(Doc().Selection().Selected(), &Layer(0));
   // New layers sit at 1:1, centred in what the user sees (the whole small photo here).
   EXPECT_DOUBLE_EQ(Layer(0).Location.Width(), 40);
   EXPECT_NEAR(CenterX(0), 100, 1);
   EXPECT_NEAR(CenterY(0), 80, 1);
   Run("clipart " + Dir_.Path("art.png") + " opaque\n");
   EXPECT_EQ(Layer(1).Bitmap.Pixel(0, 0), 0xFFFF0000u);
-  EXPECT_EQ(Doc().SelectedLayerIndex, 1);
+  EXPECT_EQ(Doc().Selection().Index(), 1);
 }
 
 TEST_F(StudioLayersTest, ClipartDialogsStartInTheirFolders) {
@@ -68,7 +68,7 @@ TEST_F(StudioLayersTest, ClipartDialogsStartInTheirFolders) {
   std::filesystem::copy_file(Dir_.Path("photo.bmp"), Dir_.Path("odd.tiff"));
   EXPECT_NE(Fails("clipart " + Dir_.Path("odd.tiff") + "\n").find("Unsupported image format"),
             std::string::npos);
-  EXPECT_EQ(Doc().Layers.size(), 2u);
+  EXPECT_EQ(Doc().Layers().size(), 2u);
 
   // Each folder is taken from the first data folder that has it, the start folder coming last.
   std::filesystem::create_directories(Dir_.Path("bin/Clipart"));
@@ -96,8 +96,8 @@ TEST_F(StudioLayersTest, DraggingMovesTheLayerAndCtrlResizesItAboutItsCentre) {
 
 TEST_F(StudioLayersTest, SavingMergesTheLayersAndLaterStrokesKeepThem) {
   Run("clipart " + Dir_.Path("art.png") + "\nsaveas " + Dir_.Path("out.bmp") + "\n");
-  EXPECT_TRUE(Doc().Layers.empty());
-  EXPECT_TRUE(Doc().LayerRecords.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
+  EXPECT_TRUE(Doc().LayerRecords().empty());
   const TDecodedPicture saved = DecodeBmp(ReadFileBytes(Dir_.Path("out.bmp")));
   EXPECT_EQ(saved.Bitmap.Pixel(100, 80), 0xFF00C000u);
   EXPECT_EQ(saved.Bitmap.Pixel(5, 5), 0xFF3060A0u);
@@ -117,7 +117,7 @@ TEST_F(StudioLayersTest, LayerBrushesWarpOnlyTheSelectedLayer) {
   EXPECT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
   Run("size 15\nstroke 100,80 hold 3\n");
   EXPECT_NE(Layer(0).Bitmap, before);
-  EXPECT_FALSE(Doc().LayerRecords[0].Warp.VectorMap().IsIdentity());
+  EXPECT_FALSE(Doc().LayerRecords()[0].Warp.VectorMap().IsIdentity());
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
   EXPECT_TRUE(Doc().MeshTransformation.VectorMap().IsIdentity());
   Run("undo\n");  // the layer's picture comes back too
@@ -132,23 +132,23 @@ TEST_F(StudioLayersTest, RotateToolTurnsByFiveDegreesTowardsTheClickedSide) {
   Run("stroke 85,80\n");
   EXPECT_FLOAT_EQ(Layer(0).Angle, 0.0f);
   EXPECT_NEAR(CenterX(0), 100, 1);
-  EXPECT_EQ(Doc().LayerRecords[0].Picture, Layer(0).Bitmap);
+  EXPECT_EQ(Doc().LayerRecords()[0].Picture, Layer(0).Bitmap);
 }
 
 TEST_F(StudioLayersTest, DeleteRemovesTheSelectedLayerAndItsRecord) {
   Run("clipart " + Dir_.Path("art.png") + "\nclipart " + Dir_.Path("art.png") + " opaque\n");
   Run("tool deletelayer\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  EXPECT_EQ(Doc().LayerRecords.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(Doc().LayerRecords().size(), 1u);
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(0, 0)), 0);  // the keyed one stays
-  EXPECT_EQ(Doc().SelectedLayer, nullptr);
+  EXPECT_EQ(Doc().Selection().Selected(), nullptr);
   Run("tool deletelayer\n");  // nothing selected: only ends the tool
-  EXPECT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(Doc().Layers().size(), 1u);
 }
 
 TEST_F(StudioLayersTest, TextBecomesALayerAsTallAsTheFontPlusFive) {
   Run("text 20 | Hi there\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
   QFont font(QString::fromStdString(Studio_->TextFont().Family), 20);
   EXPECT_EQ(Layer(0).Bitmap.Height(), QFontMetrics(font).height() + 5);
   EXPECT_EQ(Layer(0).Bitmap.Width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("Hi there")) + 15);
@@ -157,22 +157,22 @@ TEST_F(StudioLayersTest, TextBecomesALayerAsTallAsTheFontPlusFive) {
     for (int x = 0; x < Layer(0).Bitmap.Width(); ++x) inked += AlphaOf(Layer(0).Bitmap.Pixel(x, y)) > 0;
   EXPECT_GT(inked, 20);
   Run("text 20 | \n");  // empty text adds nothing
-  EXPECT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(Doc().Layers().size(), 1u);
 }
 
 TEST_F(StudioLayersTest, OpenRemovesLayersAndRestoreKeepsThem) {
   Run("clipart " + Dir_.Path("art.png") + "\nrestore\n");
-  EXPECT_EQ(Doc().Layers.size(), 1u);
+  EXPECT_EQ(Doc().Layers().size(), 1u);
   Run("open " + Dir_.Path("photo.bmp") + "\n");
-  EXPECT_TRUE(Doc().Layers.empty());
-  EXPECT_TRUE(Doc().LayerRecords.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
+  EXPECT_TRUE(Doc().LayerRecords().empty());
 }
 
 TEST_F(StudioLayersTest, FiltersRunOnTheSelectedLayerOrElseOnThePicture) {
   Run("loadfilters " + std::string(GS_BIN_DIR) + "/plugins\n");
   Run("clipart " + Dir_.Path("art.png") + "\nfilter Invert\n");
   EXPECT_EQ(Layer(0).Bitmap.Pixel(10, 10), 0xFFFF3FFFu);  // green 00C000 inverted
-  EXPECT_EQ(Doc().LayerRecords[0].Picture, Layer(0).Bitmap);
+  EXPECT_EQ(Doc().LayerRecords()[0].Picture, Layer(0).Bitmap);
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
   Run("stroke 5,5\nlastfilter\n");  // a click beside the layer selects none
   EXPECT_EQ(Doc().ViewBitmap.Pixel(50, 50), 0xFFCF9F5Fu);
@@ -206,20 +206,20 @@ TEST_F(StudioLayersTest, ChromaKeyPutsTheSubjectOnANewBackgroundAsALayer) {
   WriteFileBytes(Dir_.Path("sky.bmp"), EncodeBmp32(TBitmap32(80, 50, 0xFF2040FF)));
   Run("open " + Dir_.Path("screen.bmp") + "\nzoom original\nchromakey 2,2 20 " + Dir_.Path("sky.bmp") + "\n");
   EXPECT_EQ(Doc().ToolMode, TToolMode::None);
-  EXPECT_EQ(Doc().ImageWidth, 80);
+  EXPECT_EQ(Doc().ImageWidth(), 80);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(5, 5), 0xFF2040FFu);
-  ASSERT_EQ(Doc().Layers.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
   EXPECT_EQ(AlphaOf(Layer(0).Bitmap.Pixel(2, 2)), 0);
   EXPECT_EQ(Layer(0).Bitmap.Pixel(30, 20), 0xFFC08040u);
 
   Run("open " + Dir_.Path("screen.bmp") + "\nchromakey 2,2 20\n");  // transparency only
-  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
   EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
   EXPECT_EQ(Doc().ViewBitmap.Pixel(30, 20), 0xFFC08040u);
 
   // A pick point that holds the tolerance's digits is still no background path.
   Run("open " + Dir_.Path("screen.bmp") + "\nchromakey 2,20 20\n");
-  EXPECT_TRUE(Doc().Layers.empty());
+  EXPECT_TRUE(Doc().Layers().empty());
   EXPECT_EQ(AlphaOf(Doc().ViewBitmap.Pixel(2, 2)), 0);
 }
 
@@ -229,7 +229,7 @@ TEST_F(StudioLayersTest, TheFrameDragsTheSelectedLayerWhereAnotherLiesOverIt) {
   Run("clipart " + Dir_.Path("art.png") + " opaque\nstroke 100,80 120,80\n");
   const TFloatRect top = Layer(1).Location;
   Run("stroke 85,80\n");  // only the lower layer is there: it is selected
-  ASSERT_EQ(Doc().SelectedLayer, &Layer(0));
+  ASSERT_EQ(Doc().Selection().Selected(), &Layer(0));
   Run("stroke 110,80 110,100\n");  // inside its frame, under the upper layer
   EXPECT_NEAR(CenterY(0), 100, 1);
   EXPECT_EQ(Layer(1).Location, top);
@@ -247,7 +247,7 @@ TEST_F(StudioLayersTest, ALayerBrushGoesToTheLayerPressedAndTheOutlineFollowsADr
   Run("tool warp\nsize 9\n");
   ASSERT_EQ(Doc().ToolMode, TToolMode::LayerWarp);
   Run("stroke 40,40 hold 3\n");  // on the other layer
-  EXPECT_EQ(Doc().SelectedLayer, &Layer(0));
+  EXPECT_EQ(Doc().Selection().Selected(), &Layer(0));
   EXPECT_NE(Layer(0).Bitmap, before);
 
   // With nothing selected, Putty drags the layer pressed; the outline goes along with the pointer.

@@ -93,13 +93,13 @@ TEST_F(StudioReconstructTest, TheBeforeViewShowsTheSourceOnlyWhileHeldAndChanges
   TBitmap32 art(30, 20, 0xFF00C000);
   WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, std::nullopt));
   Run("tool warp\nsize 41\nstroke 60,45 hold 4\nclipart " + Dir_.Path("art.png") + "\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
   const QImage work = Screen();
   ASSERT_FALSE(Shows(work, Original_));
   const TBitmap32 source = Doc().SourceBitmap, view = Doc().ViewBitmap;
   const TVectorMap mesh = Doc().MeshTransformation.VectorMap();
-  const TBitmap32 layer = Doc().Layers[0]->Bitmap;
-  const TFloatRect where = Doc().Layers[0]->Location;
+  const TBitmap32 layer = Doc().Layers()[0]->Bitmap;
+  const TFloatRect where = Doc().Layers()[0]->Location;
 
   SendKey(QEvent::KeyPress);
   EXPECT_TRUE(Studio_->ShowingBefore());
@@ -138,9 +138,9 @@ TEST_F(StudioReconstructTest, TheBeforeViewShowsTheSourceOnlyWhileHeldAndChanges
   EXPECT_EQ(Doc().SourceBitmap, source);
   EXPECT_EQ(Doc().ViewBitmap, view);
   EXPECT_TRUE(Doc().MeshTransformation.VectorMap() == mesh);
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  EXPECT_EQ(Doc().Layers[0]->Bitmap, layer);
-  EXPECT_TRUE(Doc().Layers[0]->Visible);
-  EXPECT_DOUBLE_EQ(Doc().Layers[0]->Location.Left, where.Left);
-  EXPECT_DOUBLE_EQ(Doc().Layers[0]->Location.Top, where.Top);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(Doc().Layers()[0]->Bitmap, layer);
+  EXPECT_TRUE(Doc().Layers()[0]->Visible);
+  EXPECT_DOUBLE_EQ(Doc().Layers()[0]->Location.Left, where.Left);
+  EXPECT_DOUBLE_EQ(Doc().Layers()[0]->Location.Top, where.Top);
 }

@@ -69,8 +69,8 @@ TEST_F(StudioSafetyTest, RestoreReloadsTheFileChosenInTheOpenDialog) {
 TEST_F(StudioSafetyTest, UndoBringsBackTheSizeAfterAResizeAndASave) {
   Run("open " + Dir_.Path("face.bmp") + "\nimagesize width=240\nsaveas " + Dir_.Path("big.bmp") +
       "\nundo\n");
-  EXPECT_EQ(Doc().ImageWidth, 120);
-  EXPECT_EQ(Doc().ImageHeight, 90);
+  EXPECT_EQ(Doc().ImageWidth(), 120);
+  EXPECT_EQ(Doc().ImageHeight(), 90);
   EXPECT_EQ(Doc().ViewBitmap, Photo_);
   EXPECT_EQ(View()->width(), 120);
 }
@@ -92,8 +92,8 @@ TEST_F(StudioSafetyTest, ProtectedClipartIsAskedAboutTransparencyAsItsInnerPictu
   art.FillRect(TRect{4, 2, 16, 8}, 0xFF00C000);
   WriteFileBytes(Dir_.Path("art.mfk"), test::EncipherProtected(".png", EncodePng(art, TColor(0x0000FF))));
   Run("open " + Dir_.Path("face.bmp") + "\nclipart " + Dir_.Path("art.mfk") + "\n");
-  ASSERT_EQ(Doc().Layers.size(), 1u);
-  EXPECT_EQ(AlphaOf(Doc().Layers[0]->Bitmap.Pixel(0, 0)), 0);
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(AlphaOf(Doc().Layers()[0]->Bitmap.Pixel(0, 0)), 0);
 }
 
 TEST_F(StudioSafetyTest, AnUnreadableBackgroundIsReportedAndTheChromaDialogStaysUsable) {

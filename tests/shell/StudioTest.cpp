@@ -75,13 +75,13 @@ TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
   EXPECT_TRUE(View()->isVisible());
   EXPECT_EQ(Studio_->Document().ZoomPercent, 100);  // small pictures are never enlarged
   EXPECT_EQ(View()->width(), 40);
-  EXPECT_EQ(Studio_->Document().DocumentFileName, Dir_.Path("face.png"));
+  EXPECT_EQ(Studio_->Document().DocumentFileName(), Dir_.Path("face.png"));
 }
 
 TEST_F(StudioTest, CancelledOpenChangesNothing) {
   Dialogs_.AnswerFile(std::nullopt);
   Trigger("mOpenImage");
-  EXPECT_FALSE(Studio_->Document().ImageLoaded);
+  EXPECT_FALSE(Studio_->Document().ImageLoaded());
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6"));
 }
 
@@ -139,7 +139,7 @@ TEST_F(StudioTest, SaveAsGifReloadsTheWrittenPicture) {
   Trigger("saveas1");
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"b.gif\""));
-  EXPECT_EQ(Studio_->Document().SourceFileName, Dir_.Path("b.gif"));
+  EXPECT_EQ(Studio_->Document().SourceFileName(), Dir_.Path("b.gif"));
   ASSERT_FALSE(Dialogs_.FileRequests().empty());
   EXPECT_EQ(Dialogs_.FileRequests().back().DefaultExt, "bmp");
   EXPECT_NE(Dialogs_.FileRequests().back().Filter.find("Portable Document Format (*.pdf)|*.pdf"),
@@ -183,7 +183,7 @@ TEST_F(StudioTest, BatchRefusesACommandTheWindowHasDisabled) {
     const std::string said = Fails(line + "\n");
     EXPECT_NE(said.find(std::string("\"") + caption + "\" is not available now"), std::string::npos) << said;
   }
-  EXPECT_FALSE(Doc().ImageLoaded);
+  EXPECT_FALSE(Doc().ImageLoaded());
   EXPECT_NE(Fails("tool sideways\n").find("tool takes"), std::string::npos);
   // With a picture but no layer, only the commands on layers stay greyed out.
   Run("open " + Dir_.Path("art.png") + "\ntool warp\nzoom in\nrotate cw\n");

@@ -204,15 +204,15 @@ TEST_F(ToolsFormTest, CropGivesTheSameResultInBothDragDirectionsAndUndoes) {
   Drag({{40, 30}, {25, 20}, {10, 5}});
   EXPECT_EQ(Doc().ToolMode, TToolMode::None);
   EXPECT_FALSE(Mirror()->isVisible());
-  EXPECT_EQ(Doc().ImageWidth, 60);
-  EXPECT_EQ(Doc().ImageHeight, 50);
+  EXPECT_EQ(Doc().ImageWidth(), 60);
+  EXPECT_EQ(Doc().ImageHeight(), 50);
   EXPECT_EQ(Doc().ZoomPercent, 100);
   EXPECT_EQ(View()->size(), QSize(60, 50));
   EXPECT_EQ(Doc().ViewBitmap.Pixel(0, 0), Original_.Pixel(20, 10));
   const TBitmap32 upLeft = Doc().ViewBitmap;
 
   Trigger("Undo1");
-  EXPECT_EQ(Doc().ImageWidth, 120);
+  EXPECT_EQ(Doc().ImageWidth(), 120);
   EXPECT_EQ(Doc().ViewBitmap, Original_);
   SetZoom(50);
   Palette_->Button("SpeedButton3")->click();
@@ -226,12 +226,12 @@ TEST_F(ToolsFormTest, CropClickOrFlatDragIsIgnored) {
   Drag({{10, 30}, {70, 30}});
   Drag({{50, 10}, {50, 80}});
   EXPECT_EQ(Doc().ToolMode, TToolMode::Crop);
-  EXPECT_EQ(Doc().ImageWidth, 120);
-  EXPECT_EQ(Doc().ImageHeight, 90);
+  EXPECT_EQ(Doc().ImageWidth(), 120);
+  EXPECT_EQ(Doc().ImageHeight(), 90);
   EXPECT_EQ(Doc().ViewBitmap, Original_);
   Drag({{10, 10}, {20, 30}});
-  EXPECT_EQ(Doc().ImageWidth, 10);
-  EXPECT_EQ(Doc().ImageHeight, 20);
+  EXPECT_EQ(Doc().ImageWidth(), 10);
+  EXPECT_EQ(Doc().ImageHeight(), 20);
 }
 
 TEST_F(ToolsFormTest, LeavingABrushForAPixelToolKeepsTheWarp) {

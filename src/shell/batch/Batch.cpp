@@ -367,7 +367,7 @@ void PrintHistory(TBatch& batch) {
 
 // One line per face, largest first, in whole picture pixels.
 void PrintFaces(TBatch& batch) {
-  if (!batch.Studio.Document().ImageLoaded) throw Exception("There is no picture to find faces in");
+  if (!batch.Studio.Document().ImageLoaded()) throw Exception("There is no picture to find faces in");
   const auto point = [](TPointF p) {
     return std::to_string(std::lround(p.X)) + "," + std::to_string(std::lround(p.Y));
   };

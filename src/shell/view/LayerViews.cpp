@@ -28,7 +28,7 @@ void TPictureLayersView::Paint(QPainter& painter, const TImageView& view) {
 }
 
 void TRubberbandLayer::Paint(QPainter& painter, const TImageView& view) {
-  if (!Frame_.Visible || !Frame_.Child) return;
+  if (!Frame_.Visible()) return;
   const QRectF r = ToView(view, Frame_.Location);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);

@@ -127,7 +127,7 @@ void TSStudio::CreateView() {
   BrushOutline_->Visible = false;
   BrushOutline_->OverInstead = true;  // it stands for the hidden pointer, also over the photo
   BrushOutline_->SetRadius(Doc.Brushes.Size() / 2);
-  LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers);
+  LayersView_ = std::make_unique<TPictureLayersView>(Doc.Layers());
   FrameView_ = std::make_unique<TRubberbandLayer>(Doc.Frame);
   // Picture layers, then the selection frame, then the brush outline on top.
   DstImg->Layers = {LayersView_.get(), FrameView_.get(), BrushOutline_.get()};
@@ -194,31 +194,22 @@ void TSStudio::mOpenImageClick() {
 
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
-  LoadImageFile(path);
-  Doc.History.Clear();
+  LoadImageFile(path, TPictureEntry::Open);
   RememberFile(path);
-  Doc.OpenedFileName = path;
-  Doc.SceneBeforeSave.reset();
-  SelectLayer(nullptr);
-  Doc.Frame.SetChild(nullptr);
-  Doc.Frame.Visible = false;
-  Doc.Layers.clear();
-  Doc.LayerRecords.clear();
-  Doc.SelectedLayer = nullptr;
-  Doc.SelectedLayerIndex = -1;
-  Doc.DocumentFileName = Doc.SourceFileName;
   EndTool();
   UpdateCaption();
   RefreshHistory();
 }
 
-void TSStudio::LoadImageFile(const std::string& fileName) {
+void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
   try {
-    Doc.LoadImageFile(fileName);
+    Doc.Open(ReadPictureFile(fileName), entry);
   } catch (...) {
     RefreshView();
     throw;
   }
+  // The face model may have been installed since: Auto Caricature says so with its tip.
+  RefreshAutoCaricature();
   RefreshCommands();
   DstImg->show();
   RefreshView();
@@ -228,7 +219,7 @@ void TSStudio::LoadImageFile(const std::string& fileName) {
 void TSStudio::PrepareSave(const std::string& target) {
   // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
   // what an animation of the caricature needs.
-  const bool bakes = !Doc.Layers.empty() || LowerCase(ExtractFileExt(target)) == ".gif";
+  const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
   const TAnimationScene scene = SceneOf(Doc);
   if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) Doc.SceneBeforeSave.emplace(scene);
   Doc.GeometryChanged = false;
@@ -238,8 +229,8 @@ void TSStudio::PrepareSave(const std::string& target) {
 }
 
 void TSStudio::mSaveImageClick() {
-  PrepareSave(Doc.DocumentFileName);
-  Doc.WritePicture(Doc.DocumentFileName);
+  PrepareSave(Doc.DocumentFileName());
+  Doc.WritePicture(Doc.DocumentFileName());
   RefreshView();
 }
 
@@ -249,20 +240,20 @@ void TSStudio::saveas1Click() {
   if (!file) return;
   RememberFolder(*file);
   PrepareSave(*file);
-  Doc.DocumentFileName = *file;
+  Doc.SetDocumentFileName(*file);
   UpdateCaption();
   Doc.WritePicture(*file);
   RefreshView();
   // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName);
+  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName(), TPictureEntry::SavedCopy);
 }
 
 void TSStudio::mExitClick() { close(); }
 
 void TSStudio::UpdateCaption() {
   QString caption = QString::fromLatin1(kAppCaption);
-  if (!Doc.DocumentFileName.empty())
-    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName)) +
+  if (!Doc.DocumentFileName().empty())
+    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName())) +
                QLatin1Char('"');
   setWindowTitle(caption);
 }
@@ -305,7 +296,7 @@ void TSStudio::SyncRepeatTimers() {
 // ---- Painting ----
 
 void TSStudio::DstImgPaintStage(QPainter& painter, const QRect& exposed) {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   PaintCheckerboard(painter, exposed);
 }
 

@@ -312,7 +312,7 @@ private:
   void FormActivate();
 
   // Operations the commands share.
-  void LoadImageFile(const std::string& fileName);
+  void LoadImageFile(const std::string& fileName, TPictureEntry entry);
   void ApplyZoom();
   void FitToWindow();
   void EndTool();

@@ -26,6 +26,9 @@ TCommandRows TSStudio::AdjustCommands() {
   };
   return rows;
 }
+namespace {
+constexpr const char* kChromaKeyStep = "Chroma key";
+}  // namespace
 
 void TSStudio::Comicfilter1Click() {
   TComicFilterForm form(Doc.ViewBitmap, this);
@@ -33,14 +36,14 @@ void TSStudio::Comicfilter1Click() {
 }
 
 void TSStudio::Chromakey1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   ShowMessage("Click on the color within the image to key out.");
   SwitchToPixelTool(TToolMode::ChromaPick);
   activateWindow();
 }
 
 void TSStudio::RunChromaKey() {
-  RecordStep(TChangeScope::Picture, "Chroma key", [this] { KeyPickedColour(); });
+  RecordStep(TChangeScope::Picture, kChromaKeyStep, [this] { KeyPickedColour(); });
 }
 
 void TSStudio::KeyPickedColour() {
@@ -56,7 +59,7 @@ void TSStudio::KeyPickedColour() {
   const TBitmap32 foreground = PutBackgroundBehind(Doc, *background);
   ApplyZoom();
   CreateLayerFromPicture(foreground);
-  TRotatableLayer* layer = Doc.Layers.back().get();
+  TRotatableLayer* layer = Doc.Layers().back().get();
   EndTool();
   SelectLayer(layer);
   Doc.GeometryChanged = true;
@@ -64,7 +67,7 @@ void TSStudio::KeyPickedColour() {
 }
 
 void TSStudio::ChangeBackground1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;

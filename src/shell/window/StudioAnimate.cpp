@@ -20,7 +20,7 @@ TCommandRows TSStudio::AnimateCommands() {
 }
 
 void TSStudio::mAnimateCaricatureClick() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   // A pixel tool has baked the warp into the picture by now, and a brush left its strokes in
   // the mesh: what is left to animate is what the mesh holds.
   EndTool();

@@ -75,7 +75,7 @@ void TSStudio::ApplyAutoCaricature(const std::vector<TFace>& faces, int faceInde
 }
 
 void TSStudio::AutoCaricature1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
   const std::vector<TFace> faces = FindFaces();

@@ -126,14 +126,14 @@ void TSStudio::wirl1Click() { ChooseBrush(TToolMode::Twirl); }
 void TSStudio::Reconstruct1Click() { ChooseBrush(TToolMode::Reconstruct); }
 
 void TSStudio::ResetWarp1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   ResetWarp(Doc);
   RefreshView();
 }
 
 void TSStudio::HoldBefore(TBeforeHold by, bool held) {
   const bool shown = BeforeHolds_ != 0;
-  BeforeHolds_ = held && Doc.ImageLoaded ? BeforeHolds_ | int(by) : BeforeHolds_ & ~int(by);
+  BeforeHolds_ = held && Doc.ImageLoaded() ? BeforeHolds_ | int(by) : BeforeHolds_ & ~int(by);
   if ((BeforeHolds_ != 0) == shown) return;
   // The source is shown where it lies: nothing is copied and nothing in the document changes.
   DstImg->ShowInstead(BeforeHolds_ != 0 ? &Doc.SourceBitmap : nullptr);
@@ -197,7 +197,7 @@ void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modi
 
 void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
   // The outline stands for the hidden pointer over the whole view, a dragged layer included.
-  if (Doc.ImageLoaded && IsBrush(Doc.ToolMode)) BrushOutline_->SetCenter(QPoint(x, y));
+  if (Doc.ImageLoaded() && IsBrush(Doc.ToolMode)) BrushOutline_->SetCenter(QPoint(x, y));
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);

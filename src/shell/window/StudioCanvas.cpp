@@ -41,7 +41,7 @@ TCommandRows TSStudio::CanvasCommands() {
 }
 
 void TSStudio::ToolButton1Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   if (UndoPicture(Doc)) ApplyZoom();
   RefreshLayers();
   RefreshView();
@@ -50,14 +50,13 @@ void TSStudio::ToolButton1Click() {
 void TSStudio::ToolButton18Click() {
   // The file the user chose, not the document's name: that is the inner name of a protected
   // picture, or the copy a save wrote.
-  if (!Doc.ImageLoaded || Doc.OpenedFileName.empty()) return;
-  LoadImageFile(Doc.OpenedFileName);
-  Doc.SceneBeforeSave.reset();
+  if (!Doc.ImageLoaded() || Doc.OpenedFileName().empty()) return;
+  LoadImageFile(Doc.OpenedFileName(), TPictureEntry::Restore);
   EndTool();
 }
 
 void TSStudio::ResizeImage1Click() {
-  fsize->Prepare(Doc.ImageWidth, Doc.ImageHeight);
+  fsize->Prepare(Doc.ImageWidth(), Doc.ImageHeight());
   if (!Dialogs().RunForm(*fsize)) return;
   const TWaitCursor busy;  // a large picture takes a moment to resample
   ResizeCanvas(Doc, fsize->ChosenWidth(), fsize->ChosenHeight());

@@ -112,16 +112,16 @@ bool TSStudio::Available(const TCommandRow& row) const {
   bool needs = true;
   switch (row.Needs) {
     case TNeeds::Nothing: break;
-    case TNeeds::Picture: needs = Doc.ImageLoaded; break;
-    case TNeeds::Layers: needs = Doc.ImageLoaded && !Doc.Layers.empty(); break;
-    case TNeeds::SelectedLayer: needs = Doc.ImageLoaded && Doc.SelectedLayer != nullptr; break;
+    case TNeeds::Picture: needs = Doc.ImageLoaded(); break;
+    case TNeeds::Layers: needs = Doc.ImageLoaded() && !Doc.Layers().empty(); break;
+    case TNeeds::SelectedLayer: needs = Doc.ImageLoaded() && Doc.Selection().Selected() != nullptr; break;
   }
   return needs && (!row.Also || (this->*row.Also)());
 }
 
 void TSStudio::RefreshCommands() {
   for (size_t i = 0; i < Rows_.size(); ++i) RowActions_[i]->setEnabled(Available(Rows_[i]));
-  for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded);
+  for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded());
 }
 
 void TSStudio::CreateMenus() {

@@ -39,6 +39,9 @@ void TSStudio::BuildFilterMenu(const std::vector<std::string>& folders, bool inc
 }
 
 namespace {
+// The step of a filter is named after it.
+constexpr const char* kFilterStepPrefix = "Filter: ";
+
 // The warp fades out at the picture's edge instead of dragging in its outer colour.
 void ClearBorderAlpha(TBitmap32& picture) {
   const int w = picture.Width();
@@ -55,10 +58,10 @@ void ClearBorderAlpha(TBitmap32& picture) {
 }  // namespace
 
 void TSStudio::RunFilter(int index, bool asLastFilter) {
-  if (!Doc.ImageLoaded || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
+  if (!Doc.ImageLoaded() || Filters_->Running() || index < 0 || index >= Filters_->Plugins.Count()) return;
   std::string name = Filters_->Plugins[index].Name();
   while (!name.empty() && name.back() == '.') name.pop_back();
-  RecordStep(TChangeScope::Picture, "Filter: " + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });
+  RecordStep(TChangeScope::Picture, kFilterStepPrefix + name, [this, index, asLastFilter] { ApplyFilter(index, asLastFilter); });
 }
 
 void TSStudio::ApplyFilter(int index, bool asLastFilter) {
@@ -66,13 +69,13 @@ void TSStudio::ApplyFilter(int index, bool asLastFilter) {
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   // A stroke held through the filter's dialog ends with it.
   Doc.Brushes.Release();
-  const bool onLayer = Doc.SelectedLayerIndex >= 0 && Doc.SelectedLayer &&
-                       Doc.SelectedLayerIndex < int(Doc.Layers.size());
-  TBitmap32& target = onLayer ? Doc.Layers[size_t(Doc.SelectedLayerIndex)]->Bitmap : Doc.ViewBitmap;
+  const int layer = Doc.Selection().Index();
+  const bool onLayer = layer >= 0;
+  TBitmap32& target = onLayer ? Doc.Layers()[size_t(layer)]->Bitmap : Doc.ViewBitmap;
   const bool completed = Filters_->RunFilter(index, asLastFilter, target);
   if (completed) {
     if (onLayer) {
-      RenewLayerRecord(Doc, Doc.SelectedLayerIndex);
+      RenewLayerRecord(Doc, layer);
     } else {
       // The filtered picture is the new warp source; the old mesh would warp it a second time.
       const TBitmap32 filtered = Doc.ViewBitmap;

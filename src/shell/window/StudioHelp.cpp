@@ -36,7 +36,7 @@ void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders_)); 
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }
 
 void TSStudio::ToolButton13Click() {
-  if (!Doc.ImageLoaded) return;
+  if (!Doc.ImageLoaded()) return;
   if (!Printer_) Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   TPrintSource source;
   source.Width = Doc.ViewBitmap.Width();
@@ -45,7 +45,7 @@ void TSStudio::ToolButton13Click() {
   // The picture as shown: the working picture with its visible layers over it.
   source.PaintView = [this](TBitmap32& page) {
     page = Doc.ViewBitmap;
-    for (const auto& layer : Doc.Layers)
+    for (const auto& layer : Doc.Layers())
       if (layer->Visible) MergeLayer(page, *layer);
   };
   RunPrint(*Printer_, source);

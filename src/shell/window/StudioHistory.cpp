@@ -77,17 +77,13 @@ void TSStudio::CommitStroke() {
 
 void TSStudio::GoToStep(int k) {
   CommitStroke();
-  if (!Doc.ImageLoaded || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
+  if (!Doc.ImageLoaded() || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
   // The tools hold on to layers and the mirror; the steps bring back other ones.
   EndTool();
-  SelectLayer(nullptr);
-  Doc.SelectedLayer = nullptr;
-  Doc.SelectedLayerIndex = -1;
-  Doc.Frame.SetChild(nullptr);
-  Doc.Frame.Visible = false;
-  const int width = Doc.ImageWidth, height = Doc.ImageHeight;
+  Doc.Selection().Clear();
+  const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   const TRect changed = Doc.History.GoTo(Doc, k);
-  if (Doc.ImageWidth != width || Doc.ImageHeight != height) ApplyZoom();
+  if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
   Repaint(changed);
   DstImg->update();  // the layers
   RefreshHistory();
@@ -95,16 +91,19 @@ void TSStudio::GoToStep(int k) {
 
 void TSStudio::RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change) {
   CommitStroke();
-  Doc.History.BeginCommand(Doc, scope);
+  const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   try {
+    THistory::TStep step(Doc, scope, name);
     change();
+    step.Commit();
   } catch (...) {
-    // A command that failed half way still leaves a step for what it did change.
-    Doc.History.EndCommand(Doc, name);
+    // The step put back the picture or the layers as they were before the command.
+    if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
+    RefreshView();
+    DstImg->update();
     RefreshHistory();
     throw;
   }
-  Doc.History.EndCommand(Doc, name);
   RefreshHistory();
 }
 

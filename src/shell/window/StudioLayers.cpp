@@ -69,8 +69,7 @@ void TSStudio::SelectLayer(TRotatableLayer* layer) {
 void TSStudio::CreateLayerFromPicture(const TBitmap32& picture) {
   const TPointF c = ViewportCenterInDocument();
   const int index = AddPictureLayer(Doc, picture, c.X, c.Y);
-  SelectLayer(Doc.Layers[size_t(index)].get());
-  Doc.SelectedLayerIndex = index;
+  SelectLayer(Doc.Layers()[size_t(index)].get());
   DstImg->update();
 }
 
@@ -151,13 +150,7 @@ void TSStudio::FlattenLayers() {
 }
 
 void TSStudio::DeleteSelectedLayer() {
-  Doc.SelectedLayerIndex = -1;
-  if (Doc.SelectedLayer) {
-    const int index = IndexOfLayer(Doc, Doc.SelectedLayer);
-    SelectLayer(nullptr);
-    DeleteLayer(Doc, index);
-    Doc.Frame.Visible = false;
-  }
+  DeleteLayer(Doc, Doc.Selection().Index());
   EndTool();
   activateWindow();
   ShowAllLayers(true);
@@ -166,7 +159,7 @@ void TSStudio::DeleteSelectedLayer() {
 }
 
 void TSStudio::RotateLayerTool() {
-  if (!Doc.ImageLoaded || Doc.Layers.empty()) return;
+  if (!Doc.ImageLoaded() || Doc.Layers().empty()) return;
   const TToolMode mode = Doc.ToolMode;
   if (IsPictureBrush(mode)) {
     // The strokes stay in the mesh; only the brush's bar and outline go.

@@ -30,28 +30,35 @@ TCommandRows TSStudio::PixelToolCommands() {
   };
   return rows;
 }
+namespace {
+// Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
+constexpr const char* kCropToolStep = "Crop Tool";
+constexpr const char* kPaintbrushToolStep = "Paintbrush Tool";
+constexpr const char* kEyedropperToolStep = "Eyedropper Tool";
+constexpr const char* kEraserToolStep = "Eraser Tool";
+constexpr const char* kCropStep = "Crop";
+}  // namespace
 
 void TSStudio::SwitchToPixelTool(TToolMode tool) {
   UpdateTimer->stop();
   LayterTimer->stop();
-  if (!Doc.ImageLoaded) return;
-  // Entering a pixel tool bakes the warp into the picture: a step of its own when it does.
-  const char* name = tool == TToolMode::Crop                                ? "Crop Tool"
-                     : tool == TToolMode::ColorPaint                        ? "Paintbrush Tool"
-                     : tool == TToolMode::Picker || tool == TToolMode::ChromaPick ? "Eyedropper Tool"
-                                                                             : "Eraser Tool";
+  if (!Doc.ImageLoaded()) return;
+  const char* name = tool == TToolMode::Crop                                      ? kCropToolStep
+                     : tool == TToolMode::ColorPaint                              ? kPaintbrushToolStep
+                     : tool == TToolMode::Picker || tool == TToolMode::ChromaPick ? kEyedropperToolStep
+                                                                                  : kEraserToolStep;
   RecordStep(TChangeScope::Picture, name, [this, tool] { EnterPixelTool(tool); });
 }
 
 void TSStudio::EnterPixelTool(TToolMode tool) {
   Doc.GeometryChanged = false;
-  Doc.UndoBitmap = Doc.ViewBitmap;
+  Doc.TakeUndoSnapshot();
   if (tool == TToolMode::Crop) FlattenLayers();
   // A layer brush (11..13) leaves its bar, outline and layers up just as a picture brush does,
   // so it is baked and hidden the same way; only a pixel tool already has the mirror up.
   if (!IsPixelTool(Doc.ToolMode)) {
     Doc.Brushes.ButtonDown = false;
-    Doc.PixelTools.MouseDown = false;
+    Doc.PixelTool.Lift();
     PrepareMirror(Doc);
     DstImg1->setGeometry(DstImg->geometry());
     DstImg1->show();
@@ -106,72 +113,30 @@ void TSStudio::EyedropperToolClick() {
   SwitchToPixelTool(TToolMode::Picker);
 }
 
-TRect TSStudio::Dab(TPoint at) {
-  const int size = StampSize(Doc.EraserSize, Doc.ZoomPercent);
-  const TPoint corner{std::max(at.X, 0), std::max(at.Y, 0)};
-  Doc.History.TouchPixels(Doc, TRect{corner.X, corner.Y, corner.X + size + 1, corner.Y + size + 1});
-  return PixelStamp(Doc, at, StampSize(Doc.EraserSize, Doc.ZoomPercent),
-                    Doc.ToolMode == TToolMode::Eraser ? TStampKind::Erase : TStampKind::Paint);
-}
-
 void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
+  if (!Doc.ImageLoaded() || !IsPixelTool(Doc.ToolMode)) return;
   ContinueStroke();
-  TPixelToolState& state = Doc.PixelTools;
-  state.MouseDown = true;
-  const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
-  switch (Doc.ToolMode) {
-    case TToolMode::Picker:
-    case TToolMode::ChromaPick:
-      SetPaintColor(MirrorColorAt(Doc, at));
-      // The press was the pick: a drag before the release must not paint.
-      state.MouseDown = false;
-      if (Doc.ToolMode == TToolMode::Picker) SwitchToPixelTool(TToolMode::ColorPaint);
-      else RunChromaKey();
-      break;
-    case TToolMode::Eraser:
-    case TToolMode::ColorPaint:
-      Doc.UndoBitmap = Doc.ViewBitmap;
-      Doc.GeometryChanged = false;
-      DstImg1->Changed(Dab(at));
-      break;
-    case TToolMode::Crop:
-      CropPress(Doc, at);
-      break;
-    default:
-      break;
-  }
+  const TPixelToolPress press = Doc.PixelTool.Press(PixelAt(ViewToPicture(QPoint(x, y))));
+  if (!press.Changed.IsEmpty()) DstImg1->Changed(press.Changed);
+  if (press.Outcome == TPixelToolOutcome::Picked || press.Outcome == TPixelToolOutcome::PickedKey)
+    SetPaintColor(Doc.PaintColor);  // the palette shows it
+  if (press.Outcome == TPixelToolOutcome::Picked) SwitchToPixelTool(TToolMode::ColorPaint);
+  else if (press.Outcome == TPixelToolOutcome::PickedKey) RunChromaKey();
 }
 
 void TSStudio::DstImg1MouseMove(Qt::MouseButtons, int x, int y) {
-  if (!Doc.ImageLoaded || !IsPixelTool(Doc.ToolMode)) return;
-  if (!Doc.PixelTools.MouseDown) return;
+  if (!Doc.ImageLoaded() || !IsPixelTool(Doc.ToolMode) || !Doc.PixelTool.Down()) return;
   ContinueStroke();
-  const TPoint at = PixelAt(ViewToPicture(QPoint(x, y)));
-  switch (Doc.ToolMode) {
-    case TToolMode::Eraser:
-    case TToolMode::ColorPaint:
-      DstImg1->Changed(Dab(at));
-      break;
-    case TToolMode::Crop:
-      CropDrag(Doc, at);
-      DstImg1->Changed();
-      break;
-    default:
-      break;
-  }
+  const TRect changed = Doc.PixelTool.Move(PixelAt(ViewToPicture(QPoint(x, y))));
+  if (!changed.IsEmpty()) DstImg1->Changed(changed);
 }
 
 void TSStudio::DstImg1MouseUp() {
-  TPixelToolState& state = Doc.PixelTools;
-  const bool pressed = state.MouseDown;
-  // Cleared whatever the tool is now: a press whose tool ended meanwhile must not leave a stroke
-  // armed for the next tool.
-  state.MouseDown = false;
+  const TPixelToolOutcome outcome = Doc.PixelTool.Release();
   Doc.History.EndStroke(Doc, StrokeName());
   RefreshHistory();
-  if (!Doc.ImageLoaded || Doc.ToolMode != TToolMode::Crop || !pressed) return;
-  RecordStep(TChangeScope::Picture, "Crop", [this] {
+  if (outcome != TPixelToolOutcome::CropReady) return;
+  RecordStep(TChangeScope::Picture, kCropStep, [this] {
     if (PerformCrop(Doc)) {
       ApplyZoom();
       EndTool();

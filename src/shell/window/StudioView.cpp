@@ -31,8 +31,8 @@ TCommandRows TSStudio::ViewCommands() {
 }
 
 void TSStudio::ApplyZoom() {
-  const int w = ZoomedSide(Doc.ImageWidth, Doc.ZoomPercent);
-  const int h = ZoomedSide(Doc.ImageHeight, Doc.ZoomPercent);
+  const int w = ZoomedSide(Doc.ImageWidth(), Doc.ZoomPercent);
+  const int h = ZoomedSide(Doc.ImageHeight(), Doc.ZoomPercent);
   DstImg->setGeometry(0, 0, w, h);
   DstImg1->setGeometry(0, 0, w, h);
   ViewHost_->resize(w, h);
@@ -62,7 +62,7 @@ void TSStudio::miFitToWindowClick() { FitToWindow(); }
 
 void TSStudio::FitToWindow() {
   const QSize client = sbxDstImg->viewport()->size();
-  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth, Doc.ImageHeight);
+  Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth(), Doc.ImageHeight());
   ApplyZoom();
 }
 
