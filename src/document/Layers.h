@@ -29,7 +29,8 @@ bool FlattenLayers(TDocument& doc);
 // Putty or the rotate tool: the other tools keep the layer they work on.
 void SelectLayer(TDocument& doc, TRotatableLayer* layer);
 
-// Shows or hides every layer and selects none.
+// Shows or hides every layer and selects none, where the tool lets the selection change
+// (SelectLayer).
 void ShowAllLayers(TDocument& doc, bool visible);
 
 // The start of a stroke or drag on a layer: it becomes the selected one, its source and mesh

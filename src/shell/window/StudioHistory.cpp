@@ -91,14 +91,14 @@ void TSStudio::GoToStep(int k) {
 
 void TSStudio::RecordStep(TChangeScope scope, const std::string& name, const std::function<void()>& change) {
   CommitStroke();
-  const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   try {
     THistory::TStep step(Doc, scope, name);
     change();
     step.Commit();
   } catch (...) {
-    // The step put back the picture or the layers as they were before the command.
-    if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
+    // The step put back the picture or the layers as they were before the command; the view
+    // may have taken the size the command had given the picture.
+    ApplyZoom();
     RefreshView();
     DstImg->update();
     RefreshHistory();
