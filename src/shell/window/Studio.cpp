@@ -1,58 +1,35 @@
+// TSStudio's construction: the actions, menus and bars from the command rows, the picture view
+// and its mirror, the dialogs kept for the whole run; the end of a tool; the window's life cycle.
+
 #include "shell/window/Studio.h"
 
-#include "codecs/FileIO.h"
-#include "common/Errors.h"
-#include "platform/Dialogs.h"
+#include "faces/FaceFinder.h"
 #include "platform/Guard.h"
 #include "platform/qt/ProgramFolders.h"
 #include "plugins/FilterRunner.h"
-#include "plugins/qt/FilterMenu.h"
 #include "plugins/qt/LoadPluginForm.h"
 #include "plugins/qt/QtFilterUi.h"
 #include "shell/dialogs/AboutBox.h"
-#include "shell/view/BrushLayer.h"
-#include "shell/view/Checkerboard.h"
-#include "shell/art/Icons.h"
 #include "shell/dialogs/ImageSizeDialog.h"
-#include "shell/view/ImageView.h"
 #include "shell/dialogs/InsertTextDialog.h"
-#include "shell/view/LayerViews.h"
-#include "faces/Face.h"
-#include "faces/FaceFinder.h"
 #include "shell/dialogs/ProgressForm.h"
 #include "shell/dialogs/Splash.h"
+#include "shell/view/BrushLayer.h"
+#include "shell/view/Checkerboard.h"
+#include "shell/view/ImageView.h"
+#include "shell/view/LayerViews.h"
 #include "shell/window/ToolsForm.h"
-#include "document/Canvas.h"
-#include "document/Layers.h"
-#include "document/PictureFiles.h"
-#include "document/Zoom.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFontDatabase>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSettings>
-#include <QSlider>
-#include <QSpinBox>
 #include <QStatusBar>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QWheelEvent>
 
 namespace gs {
 
@@ -164,99 +141,7 @@ void TSStudio::CreateView() {
   qApp->installEventFilter(this);
 }
 
-// ---- File ----
-
-TCommandRows TSStudio::FileCommands() {
-  static const TCommandRow rows[] = {
-      {.Name = "mOpenImage", .Caption = "&Open", .Handler = &TSStudio::mOpenImageClick, .Icon = TIcon::Open,
-       .Tip = "Open", .Keys = {Key(QKeySequence::Open)}, .Menu = {TMenu::File, 10}, .ToolBar = 10,
-       .Needs = TNeeds::Nothing},
-      {.Name = "mSaveImage", .Caption = "&Save", .Handler = &TSStudio::mSaveImageClick, .Icon = TIcon::Save,
-       .Tip = "Save", .Keys = {Key(QKeySequence::Save)}, .Menu = {TMenu::File, 13}, .ToolBar = 11,
-       .Step = TRecordedStep{TChangeScope::Picture, "Save"}, .Batch = "save"},
-      {.Name = "saveas1", .Caption = "&Save As...", .Handler = &TSStudio::saveas1Click,
-       .Keys = {Key(QKeySequence::SaveAs)}, .Menu = {TMenu::File, 14},
-       .Step = TRecordedStep{TChangeScope::Picture, "Save As"}},
-      {.Name = "mExit", .Caption = "&Exit", .Handler = &TSStudio::mExitClick, .Keys = {Key(QKeySequence::Quit)},
-       .Menu = {TMenu::File, 16}, .Needs = TNeeds::Nothing},
-  };
-  return rows;
-}
-
-
-void TSStudio::mOpenImageClick() {
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
-  const std::optional<std::string> file = Dialogs().OpenFile(request);
-  if (!file) return;
-  RememberFolder(*file);
-  OpenFile(*file);
-}
-
-void TSStudio::OpenFile(const std::string& path) {
-  // A file that cannot be opened leaves everything as it was: it throws before any change.
-  LoadImageFile(path, TPictureEntry::Open);
-  RememberFile(path);
-  EndTool();
-  UpdateCaption();
-  RefreshHistory();
-}
-
-void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
-  try {
-    Doc.Open(ReadPictureFile(fileName), entry);
-  } catch (...) {
-    RefreshView();
-    throw;
-  }
-  // The face model may have been installed since: Auto Caricature says so with its tip.
-  RefreshAutoCaricature();
-  RefreshCommands();
-  DstImg->show();
-  RefreshView();
-  FitToWindow();
-}
-
-void TSStudio::PrepareSave(const std::string& target) {
-  // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
-  // what an animation of the caricature needs.
-  const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
-  const TAnimationScene scene = SceneOf(Doc);
-  if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) Doc.SceneBeforeSave.emplace(scene);
-  Doc.GeometryChanged = false;
-  EndTool();
-  ShowBrushOutline(false);
-  FlattenLayers();
-}
-
-void TSStudio::mSaveImageClick() {
-  PrepareSave(Doc.DocumentFileName());
-  Doc.WritePicture(Doc.DocumentFileName());
-  RefreshView();
-}
-
-void TSStudio::saveas1Click() {
-  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, LastFolder_, true};
-  const std::optional<std::string> file = Dialogs().SaveFile(request);
-  if (!file) return;
-  RememberFolder(*file);
-  PrepareSave(*file);
-  Doc.SetDocumentFileName(*file);
-  UpdateCaption();
-  Doc.WritePicture(*file);
-  RefreshView();
-  // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName(), TPictureEntry::SavedCopy);
-}
-
-void TSStudio::mExitClick() { close(); }
-
-void TSStudio::UpdateCaption() {
-  QString caption = QString::fromLatin1(kAppCaption);
-  if (!Doc.DocumentFileName().empty())
-    caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName())) +
-               QLatin1Char('"');
-  setWindowTitle(caption);
-}
+// ---- The view and the tools ----
 
 void TSStudio::EndTool() {
   // A pixel tool painted into the source, which took the warped picture when the tool began:
