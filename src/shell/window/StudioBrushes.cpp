@@ -76,25 +76,22 @@ void TSStudio::CreateBrushBar() {
   ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
   ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
   ToolBar2->setMovable(false);
-  ToolBar2->addWidget(new QLabel(QStringLiteral(" Size "), ToolBar2));
-  SizeBar = new QSlider(Qt::Horizontal, ToolBar2);
-  SizeBar->setObjectName(QStringLiteral("SizeBar"));
-  SizeBar->setRange(TBrushTool::kMinSize, TBrushTool::kMaxSize);
-  SizeBar->setValue(Doc.Brushes.Size());
-  SizeBar->setFixedWidth(160);
-  ToolBar2->addWidget(SizeBar);
-  ToolBar2->addWidget(new QLabel(QStringLiteral(" Effect "), ToolBar2));
-  PinchBar = new QSlider(Qt::Horizontal, ToolBar2);
-  PinchBar->setObjectName(QStringLiteral("PinchBar"));
-  PinchBar->setRange(TBrushTool::kMinEffect, TBrushTool::kMaxEffect);
-  PinchBar->setValue(Doc.Brushes.Effect());
-  PinchBar->setFixedWidth(160);
-  ToolBar2->addWidget(PinchBar);
+  const auto trackBar = [this](const char* label, const char* name, int min, int max, int value) {
+    ToolBar2->addWidget(new QLabel(QString::fromLatin1(label), ToolBar2));
+    auto* bar = new QSlider(Qt::Horizontal, ToolBar2);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(min, max);
+    bar->setValue(value);
+    bar->setFixedWidth(160);
+    ToolBar2->addWidget(bar);
+    return bar;
+  };
+  SizeBar = trackBar(" Size ", "SizeBar", TBrushTool::kMinSize, TBrushTool::kMaxSize, Doc.Brushes.Size());
+  PinchBar = trackBar(" Effect ", "PinchBar", TBrushTool::kMinEffect, TBrushTool::kMaxEffect, Doc.Brushes.Effect());
   ToolBar2->hide();
   connect(SizeBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { SizeBarChange(); }); });
   connect(PinchBar, &QSlider::valueChanged, this, [this] { RunGuarded([this] { PinchBarChange(); }); });
 }
-
 
 void TSStudio::ShowBrushOutline(bool visible) {
   if (BrushOutline_->Visible == visible) return;
