@@ -255,6 +255,8 @@ size_t THistoryStep::Bytes() const {
 void THistory::Clear() {
   Steps_.clear();
   Current_ = 0;
+  Saved_ = 0;
+  SavedAfterCommand_ = false;
   StartName = "Open";
   Stroke_.reset();
   Command_.reset();
@@ -290,11 +292,18 @@ TRect THistory::GoTo(TDocument& doc, int k) {
 }
 
 void THistory::Add(std::unique_ptr<THistoryStep> step) {
-  // A change after stepping back: the steps ahead no longer lead anywhere.
+  // A change after stepping back: the steps ahead no longer lead anywhere, the saved one with them.
+  if (Saved_ > Current_) Saved_ = kNowhere;
   Steps_.resize(size_t(Current_));
   Steps_.push_back(std::move(step));
   Current_ = Count();
+  if (SavedAfterCommand_) Saved_ = Current_;
   Trim();
+}
+
+void THistory::MarkSaved() {
+  Saved_ = Current_;
+  SavedAfterCommand_ = Command_ != nullptr;
 }
 
 void THistory::Trim() {
@@ -304,12 +313,15 @@ void THistory::Trim() {
     bytes -= Steps_.front()->Bytes();
     Steps_.erase(Steps_.begin());
     --Current_;
+    // The state before the dropped step cannot be reached any more.
+    Saved_ = Saved_ > 0 ? Saved_ - 1 : kNowhere;
     StartName = "Earlier steps";
   }
   while (bytes > Budget_ && Current_ < Count()) {
     bytes -= Steps_.back()->Bytes();
     Steps_.pop_back();
   }
+  if (Saved_ > Count()) Saved_ = kNowhere;
 }
 
 void THistory::BeginStroke(const TDocument& doc) {
@@ -390,6 +402,11 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
 void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   if (!Command_ || --Command_->Depth > 0) return;
   const std::shared_ptr<TPending> pending = std::move(Command_);
+  // A save during the command: the file holds the state after it, the step Add records.
+  const struct TSavedAfter {
+    bool& Flag;
+    ~TSavedAfter() { Flag = false; }
+  } savedAfter{SavedAfterCommand_};
   std::unique_ptr<THistoryStep::TWhole> before = std::move(pending->Before);
   const bool layersChanged = !SameLayers(*before, doc);
   bool pictureChanged = false;
@@ -421,6 +438,9 @@ void THistory::EndCommand(const TDocument& doc, const std::string& name) {
 void THistory::AbandonCommand(TDocument& doc) {
   if (!Command_ || --Command_->Depth > 0) return;
   const std::shared_ptr<TPending> pending = std::move(Command_);
+  // A file written during the command holds what is now being put back.
+  if (SavedAfterCommand_) Saved_ = kNowhere;
+  SavedAfterCommand_ = false;
   THistoryStep before("");
   before.Whole = std::move(pending->Before);
   // Layers it did not change stay the same objects, and so does the selection among them.

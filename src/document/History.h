@@ -123,13 +123,26 @@ public:
   void AbandonCommand(TDocument& doc);
   void AbandonStroke(TDocument& doc);
 
+  // Whether the document differs from what its file holds: the state it shows against the one
+  // it was opened or last saved in. A stroke under way is a change.
+  bool Modified() const { return InStroke() || Current_ != Saved_; }
+  // What the document shows now is what its file holds; during a command, what it will show
+  // when the command has ended.
+  void MarkSaved();
+  // No state of the history is what a file holds (work brought back from elsewhere).
+  void MarkUnsaved() { Saved_ = kNowhere; }
+
 private:
+  static constexpr int kNowhere = -1;
+
   void Add(std::unique_ptr<THistoryStep> step);
   void Trim();
   void Touch(const TDocument& doc, THistoryStep::TPlane plane, const TRect& rect);
 
   std::vector<std::unique_ptr<THistoryStep>> Steps_;
   int Current_ = 0;
+  int Saved_ = 0;  // the state the file holds, or kNowhere
+  bool SavedAfterCommand_ = false;
   size_t Budget_ = kDefaultBudget;
 
   struct TPending;

@@ -13,6 +13,7 @@ public:
   std::optional<std::string> SaveFile(const TFileDialogRequest& r) override { Fail(r.Title); }
   void ShowMessage(const std::string& text) override { Fail(text); }
   bool AskYesNo(const std::string& text) override { Fail(text); }
+  TSaveChanges AskSaveChanges(const std::string& text) override { Fail(text); }
   bool RunForm(TModalForm& form) override { Fail(form.FormName()); }
   std::optional<TColor> ChooseColor(TColor) override { Fail("Color"); }
   std::optional<std::string> SelectFolder(const std::string& caption) override { Fail(caption); }

@@ -52,6 +52,9 @@ struct TFontChoice {
   bool StrikeOut = false;
 };
 
+// The answers to the question about unsaved changes.
+enum class TSaveChanges { Save, Discard, Cancel };
+
 class TDialogs {
 public:
   virtual ~TDialogs() = default;
@@ -62,6 +65,8 @@ public:
   virtual void ShowMessage(const std::string& text) = 0;
   // A modal Yes/No question; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
+  // A modal question with Save (the default), Discard and Cancel.
+  virtual TSaveChanges AskSaveChanges(const std::string& text) = 0;
   // Shows one of the program's own forms modally; true when confirmed.
   virtual bool RunForm(TModalForm& form) = 0;
   // The colour dialog, starting at `initial` (a Windows colour value); the chosen colour, or

@@ -28,6 +28,14 @@ bool TScriptedDialogs::AskYesNo(const std::string& text) {
   return yes;
 }
 
+TSaveChanges TScriptedDialogs::AskSaveChanges(const std::string& text) {
+  Questions_.push_back(text);
+  if (SaveChangesAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
+  const TSaveChanges answer = SaveChangesAnswers_.front();
+  SaveChangesAnswers_.pop_front();
+  return answer;
+}
+
 bool TScriptedDialogs::RunForm(TModalForm& form) {
   if (FormAnswers_.empty() || FormAnswers_.front().Form != form.FormName())
     throw EUnansweredDialog("Nobody answered the dialog \"" + form.FormName() + "\"");

@@ -22,12 +22,14 @@ public:
   // Queues the answer to the next open or save dialog; nullopt answers with Cancel.
   void AnswerFile(std::optional<std::string> path) { FileAnswers_.push_back(std::move(path)); }
   void AnswerYesNo(bool yes) { YesNoAnswers_.push_back(yes); }
+  void AnswerSaveChanges(TSaveChanges answer) { SaveChangesAnswers_.push_back(answer); }
   void AnswerForm(TFormAnswer answer) { FormAnswers_.push_back(std::move(answer)); }
 
   std::optional<std::string> OpenFile(const TFileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const TFileDialogRequest& request) override;
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
+  TSaveChanges AskSaveChanges(const std::string& text) override;
   bool RunForm(TModalForm& form) override;
   // Queues the answer to the next colour dialog or folder picker; nullopt answers with Cancel.
   void AnswerColor(std::optional<TColor> color) { ColorAnswers_.push_back(color); }
@@ -40,18 +42,20 @@ public:
   // What was asked and shown, in order, for tests to inspect.
   const std::vector<TFileDialogRequest>& FileRequests() const { return FileRequests_; }
   const std::vector<std::string>& Messages() const { return Messages_; }
+  const std::vector<std::string>& Questions() const { return Questions_; }
   void ClearMessages() { Messages_.clear(); }
   // Forgets the answers nobody asked for (a command that failed before its question).
   void ClearPendingAnswers() {
     FileAnswers_.clear();
     YesNoAnswers_.clear();
+    SaveChangesAnswers_.clear();
     FormAnswers_.clear();
     ColorAnswers_.clear();
     FolderAnswers_.clear();
     FontAnswers_.clear();
   }
   bool HasPendingAnswers() const {
-    return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !FormAnswers_.empty() ||
+    return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !SaveChangesAnswers_.empty() || !FormAnswers_.empty() ||
            !ColorAnswers_.empty() || !FolderAnswers_.empty() || !FontAnswers_.empty();
   }
 
@@ -60,9 +64,11 @@ private:
 
   std::deque<std::optional<std::string>> FileAnswers_;
   std::deque<bool> YesNoAnswers_;
+  std::deque<TSaveChanges> SaveChangesAnswers_;
   std::deque<TFormAnswer> FormAnswers_;
   std::vector<TFileDialogRequest> FileRequests_;
   std::vector<std::string> Messages_;
+  std::vector<std::string> Questions_;  // the Save, Discard, Cancel questions asked
   std::deque<std::optional<TColor>> ColorAnswers_;
   std::deque<std::optional<std::string>> FolderAnswers_;
   std::deque<std::optional<TFontChoice>> FontAnswers_;

@@ -64,7 +64,8 @@ TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
   WriteFileBytes(Dir_.Path("face.png"), EncodePng(test::Swatch(40, 30), std::nullopt));
   Open(Dir_.Path("face.png"));
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
-  EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"face.png\""));
+  EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"face.png\"[*]"));
+  EXPECT_FALSE(Studio_->isWindowModified());
   for (QMenu* menu : {Menu("EditMenu"), Menu("GrimacerMenu"), Menu("ViewMenu"),
                       Menu("InsertMenu"), Menu("FiltersMenu")})
     EXPECT_TRUE(Enabled(menu)) << menu->title().toStdString();
@@ -138,7 +139,8 @@ TEST_F(StudioTest, SaveAsGifReloadsTheWrittenPicture) {
   Dialogs_.AnswerFile(Dir_.Path("b.gif"));
   Trigger("saveas1");
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
-  EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"b.gif\""));
+  EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"b.gif\"[*]"));
+  EXPECT_FALSE(Studio_->isWindowModified());
   EXPECT_EQ(Studio_->Document().SourceFileName(), Dir_.Path("b.gif"));
   ASSERT_FALSE(Dialogs_.FileRequests().empty());
   EXPECT_EQ(Dialogs_.FileRequests().back().DefaultExt, "bmp");

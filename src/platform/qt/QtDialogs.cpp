@@ -79,6 +79,16 @@ bool TQtDialogs::AskYesNo(const std::string& text) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+TSaveChanges TQtDialogs::AskSaveChanges(const std::string& text) {
+  switch (QMessageBox::warning(Owner_, QString::fromLatin1(kAppCaption), QString::fromStdString(text),
+                               QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                               QMessageBox::Save)) {
+    case QMessageBox::Save: return TSaveChanges::Save;
+    case QMessageBox::Discard: return TSaveChanges::Discard;
+    default: return TSaveChanges::Cancel;  // Escape and the window's close button too
+  }
+}
+
 std::optional<TColor> TQtDialogs::ChooseColor(TColor initial) {
   const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
   const QColor chosen = QColorDialog::getColor(start, Owner_);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -227,6 +228,7 @@ private:
   void RunCommand(const TCommandRow& row);
   // The action of a row by its object name; it must exist.
   QAction* Action(const char* name) const;
+  const TCommandRow& Row(const char* name) const;
   QMenu* Menu(TMenu menu) const { return Menus_.at(menu); }
   // Greys out every command whose row needs what the document lacks now.
   void RefreshCommands();
@@ -317,8 +319,14 @@ private:
   void FitToWindow();
   void EndTool();
   void UpdateCaption();
-  // Ends the tool and merges the layers before a save to `target`.
-  void PrepareSave(const std::string& target);
+  // Ends the tool and merges the layers before a save to `target`; what an animation of the
+  // caricature needs once the layers or the GIF's colours have baked the warp in.
+  std::optional<TKeptScene> PrepareSave(const std::string& target);
+  // Save and Save As: the picture written to `target`, the document named after it.
+  void SaveTo(const std::string& target);
+  // Whether the picture may be closed or replaced: nothing unsaved, or the user answered the
+  // question about the unsaved changes with Discard, or with Save and the save succeeded.
+  bool MayCloseDocument();
   void RefreshView();
   // Repaints the part of the picture (picture pixels) that an edit changed.
   void Repaint(const TRect& changed);

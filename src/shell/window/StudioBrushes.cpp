@@ -215,6 +215,7 @@ void TSStudio::ContinueStroke() {
   Doc.History.BeginStroke(Doc);
   // The stroke under way is a step to go back from, even before the button comes up.
   Action("StepBackward1")->setEnabled(true);
+  setWindowModified(true);
 }
 
 void TSStudio::UpdateTimerTimer() {

@@ -12,14 +12,17 @@
 
 namespace gs {
 
+namespace {
+constexpr const char* kRestoreStep = "Restore";
+}  // namespace
+
 TCommandRows TSStudio::CanvasCommands() {
   static const TCommandRow rows[] = {
       {.Name = "Undo1", .Caption = "Undo", .Handler = &TSStudio::ToolButton1Click, .Icon = TIcon::Undo,
        .Tip = "Undo", .Keys = {Key(QKeySequence::Undo)}, .Menu = {TMenu::Edit, 10}, .ToolBar = 21,
        .Step = TRecordedStep{TChangeScope::Picture, "Undo"}, .Batch = "undo"},
       {.Name = "Restore1", .Caption = "Restore", .Handler = &TSStudio::ToolButton18Click, .Icon = TIcon::Restore,
-       .Tip = "Restore", .Menu = {TMenu::Edit, 13}, .ToolBar = 20,
-       .Step = TRecordedStep{TChangeScope::Picture, "Restore"}, .Batch = "restore"},
+       .Tip = "Restore", .Menu = {TMenu::Edit, 13}, .ToolBar = 20, .Batch = "restore"},
       {.Name = "ImageSize1", .Caption = "Image Size", .Handler = &TSStudio::ResizeImage1Click,
        .Menu = {TMenu::Edit, 14}, .Step = TRecordedStep{TChangeScope::Picture, "Image Size"}},
       {.Name = "Rotate180", .Caption = "180", .Handler = &TSStudio::N1801Click, .Menu = {TMenu::RotateCanvas, 10},
@@ -51,8 +54,14 @@ void TSStudio::ToolButton18Click() {
   // The file the user chose, not the document's name: that is the inner name of a protected
   // picture, or the copy a save wrote.
   if (!Doc.ImageLoaded() || Doc.OpenedFileName().empty()) return;
-  LoadImageFile(Doc.OpenedFileName(), TPictureEntry::Restore);
-  EndTool();
+  // Asked before the step begins, so that a Save answered here is a step of its own.
+  if (!MayCloseDocument()) return;
+  RecordStep(TChangeScope::Picture, kRestoreStep, [this] {
+    LoadImageFile(Doc.OpenedFileName(), TPictureEntry::Restore);
+    EndTool();
+    // Back to what the file holds, when that file is also where the document saves.
+    if (Doc.OpenedFileName() == Doc.DocumentFileName()) Doc.History.MarkSaved();
+  });
 }
 
 void TSStudio::ResizeImage1Click() {

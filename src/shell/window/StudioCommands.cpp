@@ -11,6 +11,8 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace gs {
@@ -94,6 +96,12 @@ void TSStudio::RunCommand(const TCommandRow& row) {
 }
 
 QAction* TSStudio::Action(const char* name) const { return ActionsByName_.at(name); }
+
+const TCommandRow& TSStudio::Row(const char* name) const {
+  const auto row = std::find_if(Rows_.begin(), Rows_.end(), [name](const TCommandRow& r) { return std::strcmp(r.Name, name) == 0; });
+  if (row == Rows_.end()) throw std::logic_error(std::string("no command ") + name);
+  return *row;
+}
 
 void TSStudio::CreateActions() {
   Rows_ = CommandRows();

@@ -3,6 +3,7 @@
 #include "codecs/FileIO.h"
 #include "document/PictureFiles.h"
 #include "platform/Dialogs.h"
+#include "platform/Guard.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
 
@@ -26,6 +27,7 @@ TCommandRows TSStudio::FileCommands() {
 }
 
 void TSStudio::mOpenImageClick() {
+  if (!MayCloseDocument()) return;
   TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
@@ -57,36 +59,62 @@ void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
   FitToWindow();
 }
 
-void TSStudio::PrepareSave(const std::string& target) {
+std::optional<TKeptScene> TSStudio::PrepareSave(const std::string& target) {
   // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
   // what an animation of the caricature needs.
   const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
   const TAnimationScene scene = SceneOf(Doc);
-  if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) Doc.SceneBeforeSave.emplace(scene);
+  std::optional<TKeptScene> kept;
+  if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) kept.emplace(scene);
   Doc.GeometryChanged = false;
   EndTool();
   ShowBrushOutline(false);
   FlattenLayers();
+  return kept;
 }
 
-void TSStudio::mSaveImageClick() {
-  PrepareSave(Doc.DocumentFileName());
-  Doc.WritePicture(Doc.DocumentFileName());
+// A save that fails leaves the document as it was: the history's step puts the layers and the
+// warp back, and nothing here names the document or keeps a scene before the file is written.
+void TSStudio::SaveTo(const std::string& target) {
+  std::optional<TKeptScene> kept = PrepareSave(target);
+  Doc.WritePicture(target);
+  if (kept) Doc.SceneBeforeSave = std::move(kept);
+  Doc.SetDocumentFileName(target);
+  UpdateCaption();
   RefreshView();
+  // The user goes on with the picture as the GIF's colour reduction left it.
+  if (LowerCase(ExtractFileExt(target)) == ".gif") LoadImageFile(target, TPictureEntry::SavedCopy);
+  Doc.History.MarkSaved();
 }
+
+void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }
 
 void TSStudio::saveas1Click() {
   TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, LastFolder_, true};
   const std::optional<std::string> file = Dialogs().SaveFile(request);
   if (!file) return;
   RememberFolder(*file);
-  PrepareSave(*file);
-  Doc.SetDocumentFileName(*file);
-  UpdateCaption();
-  Doc.WritePicture(*file);
-  RefreshView();
-  // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(*file)) == ".gif") LoadImageFile(Doc.DocumentFileName(), TPictureEntry::SavedCopy);
+  SaveTo(*file);
+}
+
+bool TSStudio::MayCloseDocument() {
+  CommitStroke();
+  // A script saves when it means to: the batch mode never asks.
+  if (BatchMode_ || !Doc.ImageLoaded() || !Doc.History.Modified()) return true;
+  const std::string question = "Save changes to " + ExtractFileName(Doc.DocumentFileName()) + " before closing?";
+  switch (Dialogs().AskSaveChanges(question)) {
+    case TSaveChanges::Discard: return true;
+    case TSaveChanges::Cancel: return false;
+    case TSaveChanges::Save: break;
+  }
+  // The normal Save, a step of the history as its command is; when it fails, the user is told
+  // why and nothing is closed.
+  bool saved = false;
+  RunGuarded([this, &saved] {
+    RunCommand(Row("mSaveImage"));
+    saved = !Doc.History.Modified();
+  });
+  return saved;
 }
 
 void TSStudio::mExitClick() { close(); }
@@ -95,7 +123,7 @@ void TSStudio::UpdateCaption() {
   QString caption = QString::fromLatin1(kAppCaption);
   if (!Doc.DocumentFileName().empty())
     caption += QStringLiteral("  \"") + QString::fromStdString(ExtractFileName(Doc.DocumentFileName())) +
-               QLatin1Char('"');
+               QStringLiteral("\"[*]");
   setWindowTitle(caption);
 }
 

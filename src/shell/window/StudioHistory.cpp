@@ -45,6 +45,7 @@ void TSStudio::CreateHistoryDock() {
 void TSStudio::RefreshHistory() {
   const THistory& history = Doc.History;
   RefreshCommands();
+  setWindowModified(Doc.ImageLoaded() && Doc.History.Modified());
   HistoryList->clear();
   HistoryList->addItem(QString::fromStdString(history.StartName));
   for (int k = 1; k <= history.Count(); ++k) HistoryList->addItem(QString::fromStdString(history.Step(k).Name));

@@ -74,7 +74,9 @@ void TSStudio::dropEvent(QDropEvent* event) {
   const std::string file = DroppedFile(event->mimeData());
   if (file.empty()) return;
   event->acceptProposedAction();
-  RunGuarded([this, file] { OpenFile(file); });
+  RunGuarded([this, file] {
+    if (MayCloseDocument()) OpenFile(file);
+  });
 }
 
 std::string TSStudio::DroppedFile(const QMimeData* data) {

@@ -78,7 +78,12 @@ void TSStudio::SaveRecent() {
 }
 
 void TSStudio::closeEvent(QCloseEvent* event) {
-  SaveSettings();
+  bool close = true;
+  RunGuarded([this, &close] {
+    close = MayCloseDocument();
+    if (close) SaveSettings();
+  });
+  if (!close) return event->ignore();
   QMainWindow::closeEvent(event);
 }
 
@@ -115,7 +120,7 @@ void TSStudio::OpenRecentFile(const std::string& path) {
     ShowMessage("The picture \"" + path + "\" is no longer there; it has been taken off the list.");
     return;
   }
-  OpenFile(path);
+  if (MayCloseDocument()) OpenFile(path);
 }
 
 void TSStudio::ClearRecentClick() {
