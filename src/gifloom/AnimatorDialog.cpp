@@ -236,7 +236,7 @@ void TAnimatorDialog::ConnectCommands() {
           guarded(&TAnimatorDialog::MoveSelectedDown));
   connect(RemoveButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::RemoveFrame));
   connect(ClearButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::ClearAll));
-  connect(MakeButton_, &QPushButton::clicked, this, guarded(&TAnimatorDialog::MakeAnimatedGif));
+  connect(MakeButton_, &QPushButton::clicked, this, [this] { Guarded([this] { MakeAnimatedGif(); }); });
   connect(WebButton_, &QToolButton::clicked, this, guarded(&TAnimatorDialog::OpenWebPage));
   connect(HelpButton_, &QToolButton::clicked, this, guarded(&TAnimatorDialog::OpenHelp));
   // The buttons first: the info may stop at a message box.
@@ -394,14 +394,14 @@ void TAnimatorDialog::ShowSelectedInfo() {
   }
 }
 
-void TAnimatorDialog::MakeAnimatedGif() {
+bool TAnimatorDialog::MakeAnimatedGif() {
   const TSaveFileRequest request{.Title = QStringLiteral("Make Animated GIF"),
                                  .NameFilter = QStringLiteral("GIF Files (*.gif)"),
                                  .DefaultSuffix = QStringLiteral("gif"),
                                  .ConfirmOverwrite = true,
                                  .Folder = StartingFolder()};
   const std::optional<QString> target = Services_.AskSaveFileName(request);
-  if (!target) return;
+  if (!target) return false;
   RememberFolderOf(*target);
   std::vector<std::string> inputs;
   for (const QString& path : FramePaths()) inputs.push_back(NativePath(path));
@@ -413,7 +413,27 @@ void TAnimatorDialog::MakeAnimatedGif() {
     const bool plain = error.Message() == kCouldNotOpenInput;
     Services_.ShowMessage(plain ? TMessageIcon::None : TMessageIcon::Warning, kErrorCaption,
                           QString::fromStdString(error.what()));
+    return false;
   }
+  Made_ = Job();
+  return true;
+}
+
+QStringList TAnimatorDialog::Job() const {
+  return FramePaths() << QString::number(DelaySpin_->value()) << QString::number(LoopCheck_->isChecked());
+}
+
+bool TAnimatorDialog::MayClose() {
+  if (FramePaths().isEmpty() || Job() == Made_) return true;
+  switch (Services_.AskSaveChanges(QString::fromLatin1(kAnimatorCaption),
+                                   QStringLiteral("Save changes to the animation before closing?"))) {
+    case TSaveChanges::Discard: return true;
+    case TSaveChanges::Cancel: return false;
+    case TSaveChanges::Save: break;
+  }
+  bool made = false;
+  Guarded([this, &made] { made = MakeAnimatedGif(); });
+  return made;
 }
 
 void TAnimatorDialog::OpenWebPage() {
@@ -435,6 +455,9 @@ void TAnimatorDialog::Warn(const QString& text) {
 }
 
 void TAnimatorDialog::done(int result) {
+  bool close = true;
+  Guarded([this, &close] { close = MayClose(); });
+  if (!close) return;
   setAcceptDrops(false);
   ClearAll();
   QDialog::done(result);

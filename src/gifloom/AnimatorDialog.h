@@ -67,12 +67,19 @@ private:
   void ClearAll();
   void ClearInfo();
   void ShowSelectedInfo();
-  void MakeAnimatedGif();
+  // True when the animation was written.
+  bool MakeAnimatedGif();
+  // What the Make button would join: the frames and the options.
+  QStringList Job() const;
+  // Whether the dialog may close: no frames, or the animation of these frames made, or the user
+  // let them go or made it now.
+  bool MayClose();
   void OpenWebPage();
   void OpenHelp();
   void Warn(const QString& text);
 
   TDesktopServices& Services_;
+  QStringList Made_;  // the Job() of the last animation written
   QString StartFolder_;
   QSettings* Settings_ = nullptr;
   QString LastFolder_;

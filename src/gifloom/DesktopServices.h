@@ -13,6 +13,9 @@ namespace gifloom {
 
 enum class TMessageIcon { None, Warning };
 
+// The answers to the question about frames not yet made into an animation.
+enum class TSaveChanges { Save, Discard, Cancel };
+
 struct TOpenFilesRequest {
   QString Title;
   QString NameFilter;  // Qt form, "GIF Images (*.gif)"
@@ -36,6 +39,8 @@ public:
   virtual std::optional<QString> AskSaveFileName(const TSaveFileRequest& request) = 0;
   // A modal box with one OK button.
   virtual void ShowMessage(TMessageIcon icon, const QString& title, const QString& text) = 0;
+  // A modal question with Save (the default), Discard and Cancel.
+  virtual TSaveChanges AskSaveChanges(const QString& title, const QString& text) = 0;
   // False when no program could open the address.
   virtual bool OpenUrl(const QUrl& url) = 0;
 };

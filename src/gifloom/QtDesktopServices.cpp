@@ -33,6 +33,15 @@ void TQtDesktopServices::ShowMessage(TMessageIcon icon, const QString& title, co
   box.exec();
 }
 
+TSaveChanges TQtDesktopServices::AskSaveChanges(const QString& title, const QString& text) {
+  switch (QMessageBox::warning(Owner_, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                               QMessageBox::Save)) {
+    case QMessageBox::Save: return TSaveChanges::Save;
+    case QMessageBox::Discard: return TSaveChanges::Discard;
+    default: return TSaveChanges::Cancel;  // Escape and the box's close button too
+  }
+}
+
 bool TQtDesktopServices::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 }  // namespace gifloom

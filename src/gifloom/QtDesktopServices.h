@@ -16,6 +16,7 @@ public:
   QStringList AskOpenFileNames(const TOpenFilesRequest& request) override;
   std::optional<QString> AskSaveFileName(const TSaveFileRequest& request) override;
   void ShowMessage(TMessageIcon icon, const QString& title, const QString& text) override;
+  TSaveChanges AskSaveChanges(const QString& title, const QString& text) override;
   bool OpenUrl(const QUrl& url) override;
 
 private:

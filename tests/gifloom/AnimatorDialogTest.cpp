@@ -320,11 +320,35 @@ TEST_F(AnimatorDialogTest, HelpAndWebOpenTheBundledPageOrSayWhereItShouldBe) {
   EXPECT_EQ(Services.Messages[2].Text, Services.Messages[1].Text);
 }
 
-TEST_F(AnimatorDialogTest, ClosingEmptiesTheList) {
-  Dialog.AddFiles({"/no/such/one.gif"});
-  Dialog.reject();
-  EXPECT_EQ(List()->count(), 0);
-  EXPECT_FALSE(Dialog.acceptDrops());
+TEST_F(AnimatorDialogTest, ClosingWithFramesAsksAndEmptiesTheListOnlyWhenItCloses) {
+  const QString frame = Put("a.gif", {});
+  const QString out = QString::fromStdString(Folder / "joined.gif");
+  const struct {
+    std::optional<TSaveChanges> Answer;  // none: the animation was made before closing
+    bool Closes;
+    bool Writes;
+  } cases[] = {{TSaveChanges::Cancel, false, false},
+               {TSaveChanges::Discard, true, false},
+               {TSaveChanges::Save, true, true},
+               {std::nullopt, true, true}};
+  for (const auto& [answer, closes, writes] : cases) {
+    std::filesystem::remove(out.toStdString());
+    Services.Questions.clear();
+    Dialog.setAcceptDrops(true);
+    Dialog.AddFiles({frame});
+    Services.SaveAnswer = out;
+    if (answer) Services.SaveChangesAnswers = {*answer};
+    else MakeButton()->click();
+    Dialog.reject();
+    EXPECT_EQ(Services.Questions.size(), answer ? 1u : 0u);
+    EXPECT_EQ(List()->count(), closes ? 0 : 1);
+    EXPECT_EQ(Dialog.acceptDrops(), !closes);
+    EXPECT_EQ(std::filesystem::exists(out.toStdString()), writes);
+    if (!closes) List()->clear();
+  }
+  Services.Questions.clear();
+  Dialog.reject();  // nothing in the list: nothing to ask
+  EXPECT_TRUE(Services.Questions.empty());
 }
 
 }  // namespace

@@ -37,6 +37,15 @@ public:
   void ShowMessage(TMessageIcon icon, const QString& title, const QString& text) override {
     Messages.push_back({icon, title, text});
   }
+  std::vector<TSaveChanges> SaveChangesAnswers;  // taken from the front; none left: Cancel
+  std::vector<QString> Questions;
+  TSaveChanges AskSaveChanges(const QString&, const QString& text) override {
+    Questions.push_back(text);
+    if (SaveChangesAnswers.empty()) return TSaveChanges::Cancel;
+    const TSaveChanges answer = SaveChangesAnswers.front();
+    SaveChangesAnswers.erase(SaveChangesAnswers.begin());
+    return answer;
+  }
   bool OpenUrl(const QUrl& url) override {
     OpenedUrls.push_back(url);
     return OpenSucceeds;
