@@ -1,5 +1,6 @@
 #include "codecs/ExifOrientation.h"
 
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -122,27 +123,35 @@ int ParseExifOrientation(TByteSpan tiff) {
 void OrientPicture(TBitmap32& picture, int orientation) {
   if (orientation < 2 || orientation > 8) return;
   const TBitmap32 stored = std::move(picture);
-  const int w = stored.Width(), h = stored.Height();
+  const ptrdiff_t w = stored.Width(), h = stored.Height();
+  // Shown (x, y) is stored (x0 + x * XX + y * YX, y0 + x * XY + y * YY). For 6 (turn clockwise)
+  // the stored top row becomes the shown right column: shown (x, y) is stored (y, h - 1 - x).
+  struct TMap {
+    bool FromRight, FromBottom;  // the origin x0 is w - 1 rather than 0, y0 is h - 1
+    int XX, XY, YX, YY;
+  };
+  static constexpr TMap kMaps[9] = {
+      {}, {},
+      {true, false, -1, 0, 0, 1},    // 2: mirror left-right
+      {true, true, -1, 0, 0, -1},    // 3: turn 180
+      {false, true, 1, 0, 0, -1},    // 4: mirror top-bottom
+      {false, false, 0, 1, 1, 0},    // 5: transpose
+      {false, true, 0, -1, 1, 0},    // 6: turn clockwise
+      {true, true, 0, -1, -1, 0},    // 7: transverse
+      {true, false, 0, 1, -1, 0},    // 8: turn counter-clockwise
+  };
+  const TMap& m = kMaps[orientation];
   const bool swap = orientation >= 5;
-  TBitmap32 shown(swap ? h : w, swap ? w : h);
+  TBitmap32 shown(int(swap ? h : w), int(swap ? w : h));
   shown.OuterColor = stored.OuterColor;
-  // For each shown pixel, the stored pixel it comes from. For 6 (turn clockwise) the stored
-  // top row becomes the shown right column: shown (x, y) is stored (y, h - 1 - x).
-  for (int y = 0; y < shown.Height(); ++y) {
+  // Pixel indices into the stored picture: where a shown row starts and the steps along it.
+  const ptrdiff_t stepX = m.XX + m.XY * w, stepY = m.YX + m.YY * w;
+  ptrdiff_t rowStart = (m.FromRight ? w - 1 : 0) + (m.FromBottom ? h - 1 : 0) * w;
+  const TColor32* source = stored.Bits();
+  for (int y = 0; y < shown.Height(); ++y, rowStart += stepY) {
     TColor32* row = shown.ScanLine(y);
-    for (int x = 0; x < shown.Width(); ++x) {
-      int sx = x, sy = y;
-      switch (orientation) {
-        case 2: sx = w - 1 - x; break;
-        case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-        case 4: sy = h - 1 - y; break;
-        case 5: sx = y; sy = x; break;
-        case 6: sx = y; sy = h - 1 - x; break;
-        case 7: sx = w - 1 - y; sy = h - 1 - x; break;
-        case 8: sx = w - 1 - y; sy = x; break;
-      }
-      row[x] = stored.Pixel(sx, sy);
-    }
+    ptrdiff_t at = rowStart;
+    for (int x = 0; x < shown.Width(); ++x, at += stepX) row[x] = source[at];
   }
   picture = std::move(shown);
 }
