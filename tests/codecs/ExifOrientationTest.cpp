@@ -144,6 +144,15 @@ TEST(ExifOrientation, JpegAndPngOpenAsAViewerShowsThemForAllEightOrientations) {
     }
 }
 
+TEST(ExifOrientation, PngExifWithTheJpegStyleHeaderIsReadToo) {
+  // Some writers copy a JPEG's APP1 payload, "Exif\0\0" included, into the eXIf chunk.
+  TBytes prefixed = {'E', 'x', 'i', 'f', 0, 0};
+  const TBytes tiff = OrientationTiff(false, 8);
+  prefixed.insert(prefixed.end(), tiff.begin(), tiff.end());
+  const TBytes png = WithPngExif(EncodePng(StoredCells(), std::nullopt), prefixed);
+  EXPECT_EQ(CellsOf(DecodePicture(".png", png).Bitmap), "CF/BE/AD");
+}
+
 TEST(ExifOrientation, JpegFindsTheExifSegmentAmongOtherApp1Segments) {
   const TBytes jpeg = EncodeJpeg(StoredCells(), 95);
   const TBytes withExif = WithJpegExif(jpeg, OrientationTiff(true, 6));
