@@ -5,6 +5,7 @@
 // them. Filter modules given are copied whole for the module reader, their resource sections
 // are kept bare as well, and their PIPL resources go to the property-list target.
 #include "codecs/Bmp.h"
+#include "codecs/ExifOrientation.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
@@ -139,6 +140,18 @@ int ModuleSeeds(const fs::path& root, const fs::path& module, int index) {
   return failed;
 }
 
+// A little-endian TIFF structure whose IFD0 holds the orientation 6, and the same behind a JPEG's
+// SOI as the APP1 "Exif" segment of a phone photo.
+const gs::TBytes kExifTiff = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+                              6, 0, 0, 0, 0, 0, 0, 0};
+
+gs::TBytes WithExif(gs::TBytes jpeg) {
+  gs::TBytes segment = {0xFF, 0xE1, 0, uint8_t(2 + 6 + kExifTiff.size()), 'E', 'x', 'i', 'f', 0, 0};
+  segment.insert(segment.end(), kExifTiff.begin(), kExifTiff.end());
+  jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+  return jpeg;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +196,16 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // The decoders also read EXIF orientation; the seeds give the fuzzer a block to mutate.
+  const gs::TBytes phone = WithExif(gs::EncodeJpeg(Pictures()[1], 75));
+  if (gs::ParseExifOrientation(gs::FindJpegExif(phone)) != 6) {
+    std::fprintf(stderr, "make_seeds: the EXIF seed does not read back\n");
+    return 1;
+  }
+  failed += !WriteFile(root / "fuzz_jpeg" / "seed_exif.jpg", phone);
+  failed += !WriteFile(root / "fuzz_jpeg" / "seed_exif.tiff", kExifTiff);
+  failed += !WriteFile(root / "fuzz_png" / "seed_exif.tiff", kExifTiff);
+  failed += !WriteFile(root / "fuzz_document" / "seed_exif_jpg", DocumentSeed(3, phone));
   // One, two and three inputs, with and without the looping block.
   failed += !WriteFile(root / "fuzz_gifloom" / "seed_one", GifloomSeed(0x04 | 10 << 3, {gifs[1]}));
   failed += !WriteFile(root / "fuzz_gifloom" / "seed_two", GifloomSeed(0x01, {gifs[0], gifs[2]}));

@@ -1,6 +1,7 @@
 #include "codecs/DecodeByExtension.h"
 
 #include "codecs/Bmp.h"
+#include "codecs/ExifOrientation.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
@@ -15,9 +16,20 @@ bool IsDecodableExtension(const std::string& lowerExt) {
 
 TDecodedPicture DecodePicture(const std::string& lowerExt, TByteSpan bytes) {
   if (lowerExt == ".gif") return DecodeGif(bytes);
-  if (lowerExt == ".png") return DecodePng(bytes);
   if (lowerExt == ".bmp") return DecodeBmp(bytes);
-  if (lowerExt == ".jpg" || lowerExt == ".jpeg") return TDecodedPicture{DecodeJpeg(bytes), {}};
+  // Phones store portraits as landscape pixels with an EXIF orientation that every viewer
+  // honours; the picture is turned here, where every opening (document, clipart, backgrounds,
+  // protected files) decodes, so nothing after this sees it sideways.
+  if (lowerExt == ".png") {
+    TDecodedPicture picture = DecodePng(bytes);
+    OrientPicture(picture.Bitmap, ParseExifOrientation(FindPngExif(bytes)));
+    return picture;
+  }
+  if (lowerExt == ".jpg" || lowerExt == ".jpeg") {
+    TDecodedPicture picture{DecodeJpeg(bytes), {}};
+    OrientPicture(picture.Bitmap, ParseExifOrientation(FindJpegExif(bytes)));
+    return picture;
+  }
   throw Exception("Unsupported image format");
 }
 

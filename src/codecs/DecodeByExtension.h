@@ -10,7 +10,8 @@ namespace gs {
 // True for the extensions DecodePicture handles: ".gif", ".png", ".jpg", ".jpeg", ".bmp".
 bool IsDecodableExtension(const std::string& lowerExt);
 
-// Decodes bytes as the format named by a lower-case extension with its dot. Any other
+// Decodes bytes as the format named by a lower-case extension with its dot. JPEG and PNG
+// pictures come upright as their EXIF orientation says (see ExifOrientation.h). Any other
 // extension throws gs::Exception("Unsupported image format").
 TDecodedPicture DecodePicture(const std::string& lowerExt, TByteSpan bytes);
 

@@ -68,8 +68,62 @@ TBytes ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+namespace {
+
+// Symbolic links followed before a chain is taken for a loop, as the kernel does.
+constexpr int kMaxLinkHops = 40;
+
+bool WriteAll(int fd, TByteSpan bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += size_t(n);
+  }
+  return true;
+}
+
+// The file a save writes: the path itself, or what its chain of symbolic links ends at, so the
+// link stays a link. A dangling link gives the path it points to, where the file is created.
+// Relative targets are taken from the link's folder. Empty with errno set on failure.
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0) return errno == ENOENT ? current : std::string();
+    if (!S_ISLNK(info.st_mode)) return current;
+    std::string target(size_t(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n < 0) return {};
+    if (size_t(n) == target.size()) {  // the link changed under us; it grew
+      errno = ENAMETOOLONG;
+      return {};
+    }
+    target.resize(size_t(n));
+    const size_t slash = current.find_last_of('/');
+    if (!target.empty() && target[0] != '/' && slash != std::string::npos)
+      target = current.substr(0, slash + 1) + target;
+    current = target;
+  }
+  errno = ELOOP;
+  return {};
+}
+
+}  // namespace
+
 void WriteFileBytes(const std::string& path, TByteSpan bytes) {
-  std::string temp = path + ".XXXXXX";
+  const std::string target = ResolveLinks(path);
+  if (target.empty()) throw EFileError("Cannot create file \"" + path + "\". " + Reason());
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+
+  // The new content goes to a temporary file next to the target first, so that a full disk or
+  // a failed write shows before the old file is touched.
+  std::string temp = target + ".XXXXXX";
   FileHandle file(::mkstemp(temp.data()));
   if (file.Get() < 0) throw EFileError("Cannot create file \"" + path + "\". " + Reason());
   auto fail = [&](const std::string& what) {
@@ -77,22 +131,38 @@ void WriteFileBytes(const std::string& path, TByteSpan bytes) {
     ::unlink(temp.c_str());
     throw EFileError(what + " \"" + path + "\". " + reason);
   };
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(file.Get(), bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("Error writing file");
-    }
-    done += size_t(n);
+  if (!WriteAll(file.Get(), bytes)) fail("Error writing file");
+  if (exists) {
+    // The group first: changing it clears set-id bits, which the mode then puts back. Only the
+    // owner or root may change the group; a save by anyone else keeps the folder's default.
+    if (::fchown(file.Get(), uid_t(-1), old.st_gid) != 0 && errno != EPERM) fail("Error writing file");
+    if (::fchmod(file.Get(), old.st_mode & 07777) != 0) fail("Error writing file");
+  } else {
+    // mkstemp creates the file readable by the owner only; give it the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(file.Get(), 0666 & ~mask);
   }
-  // mkstemp creates the file readable by the owner only; give it the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(file.Get(), 0666 & ~mask);
   if (::fsync(file.Get()) != 0) fail("Error writing file");
+
+  if (exists && old.st_nlink > 1) {
+    // A file under several names: a rename would give only this name the new picture and leave
+    // the others on the old one. So once the complete picture is safely in the temporary file,
+    // it is written into the existing file itself, which every name shares; only a failure from
+    // here on can leave that file part-written.
+    FileHandle original(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (original.Get() < 0) fail("Cannot create file");
+    if (!WriteAll(original.Get(), bytes) || ::ftruncate(original.Get(), off_t(bytes.size())) != 0 ||
+        ::fsync(original.Get()) != 0 || ::close(original.Release()) != 0) {
+      // The file may be part-written now: the complete picture stays where the user can get it.
+      const std::string reason = Reason();
+      throw EFileError("Error writing file \"" + path + "\". " + reason + " The whole picture is in \"" + temp + "\".");
+    }
+    ::unlink(temp.c_str());
+    return;
+  }
   if (::close(file.Release()) != 0) fail("Error writing file");
-  if (::rename(temp.c_str(), path.c_str()) != 0) fail("Cannot create file");
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail("Cannot create file");
 }
 
 std::string ExtractFileName(const std::string& path) {

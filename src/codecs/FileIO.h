@@ -12,7 +12,11 @@ namespace gs {
 TBytes ReadFileBytes(const std::string& path);
 
 // Writes a whole file through a temporary file in the same folder that replaces the target
-// only once it is complete, so a failed write never destroys the previous file.
+// only once it is complete, so a failed write never destroys the previous file. The file keeps
+// what it was: a symbolic link stays a link and its target is written; an existing file keeps
+// its permission bits and, where the user may set it, its group; a file with several hard
+// links is written in place, after the temporary copy is complete, so every name sees the new
+// content. A new file gets 0666 less the umask.
 void WriteFileBytes(const std::string& path, TByteSpan bytes);
 
 // The extension including its dot ("" when there is none), as written / lower-cased (ASCII).

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gifloom {
@@ -16,6 +17,29 @@ namespace {
 
 constexpr size_t kBufferSize = 256 * 1024;
 constexpr int kNameAttempts = 100;
+// Symbolic links followed before a chain is taken for a loop, as the kernel does.
+constexpr int kMaxLinkHops = 40;
+
+// The file the output goes to: the path itself, or what its chain of symbolic links ends at, so
+// that a link stays a link. A dangling link gives the path it points to. Relative targets are
+// taken from the link's folder. Empty when the chain cannot be followed.
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (lstat(current.c_str(), &info) != 0) return errno == ENOENT ? current : std::string();
+    if (!S_ISLNK(info.st_mode)) return current;
+    std::string target(size_t(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+    const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+    if (n < 0 || size_t(n) == target.size()) return {};
+    target.resize(size_t(n));
+    const size_t slash = current.rfind('/');
+    if (!target.empty() && target[0] != '/' && slash != std::string::npos)
+      target = current.substr(0, slash + 1) + target;
+    current = target;
+  }
+  return {};
+}
 
 // A hidden sibling of the target, so the final rename stays within one file system.
 std::string TemporarySibling(const std::string& target, int attempt) {
@@ -44,9 +68,12 @@ bool WriteAll(int descriptor, const uint8_t* bytes, size_t count, off_t offset, 
 
 TReplacingOutputFile::TReplacingOutputFile(std::string targetPath)
     : TargetPath_(std::move(targetPath)), Buffer_(new uint8_t[kBufferSize]) {
+  ResolvedPath_ = ResolveLinks(TargetPath_);
+  if (ResolvedPath_.empty()) throw EGifError(kCouldNotCreateOutput, TargetPath_);
   for (int attempt = 0; attempt < kNameAttempts && Descriptor_ < 0; ++attempt) {
-    TemporaryPath_ = TemporarySibling(TargetPath_, attempt);
-    Descriptor_ = open(TemporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    TemporaryPath_ = TemporarySibling(ResolvedPath_, attempt);
+    // Readable too: a target with several hard links gets the finished file copied from here.
+    Descriptor_ = open(TemporaryPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (Descriptor_ < 0 && errno != EEXIST) break;
   }
   if (Descriptor_ < 0) throw EGifError(kCouldNotCreateOutput, TargetPath_);
@@ -90,15 +117,47 @@ void TReplacingOutputFile::Overwrite(uint64_t offset, std::span<const uint8_t> b
   if (!WriteAll(Descriptor_, bytes.data(), bytes.size(), off_t(offset), true)) ThrowWriteFailure();
 }
 
+// A file under several names: a rename would give only this name the new GIF and leave the
+// others on the old one. So the finished temporary file is copied into the existing file, which
+// every name shares; only a failure during the copy can leave that file part-written.
+bool TReplacingOutputFile::CopyIntoTarget(off_t size) const {
+  const int target = open(ResolvedPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (target < 0) return false;
+  bool ok = true;
+  for (off_t at = 0; ok && at < size;) {
+    const ssize_t got = pread(Descriptor_, Buffer_.get(), kBufferSize, at);
+    if (got < 0 && errno == EINTR) continue;
+    ok = got > 0 && WriteAll(target, Buffer_.get(), size_t(got), at, true);
+    at += got;
+  }
+  ok = ok && ftruncate(target, size) == 0 && fsync(target) == 0;
+  return close(target) == 0 && ok;
+}
+
 void TReplacingOutputFile::Commit() {
   Flush();
+  // An existing file keeps its permission bits and, where the user may set it, its group (the
+  // group first: changing it clears set-id bits, which the mode puts back).
+  struct stat old {};
+  const bool exists = stat(ResolvedPath_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (exists) {
+    if (fchown(Descriptor_, uid_t(-1), old.st_gid) != 0 && errno != EPERM) ThrowWriteFailure();
+    if (fchmod(Descriptor_, old.st_mode & 07777) != 0) ThrowWriteFailure();
+  }
+  struct stat written {};
+  if (fsync(Descriptor_) != 0 || fstat(Descriptor_, &written) != 0) ThrowWriteFailure();
+  if (exists && old.st_nlink > 1) {
+    if (!CopyIntoTarget(written.st_size)) ThrowWriteFailure();
+    Discard();
+    return;
+  }
   const int descriptor = Descriptor_;
   Descriptor_ = -1;
   if (close(descriptor) != 0) {
     std::remove(TemporaryPath_.c_str());
     ThrowWriteFailure();
   }
-  if (std::rename(TemporaryPath_.c_str(), TargetPath_.c_str()) != 0) {
+  if (std::rename(TemporaryPath_.c_str(), ResolvedPath_.c_str()) != 0) {
     std::remove(TemporaryPath_.c_str());
     throw EGifError(kCouldNotCreateOutput, TargetPath_);
   }

@@ -334,3 +334,34 @@ TEST(GraphicFile, PngComesBackOpaqueAndOtherKindsAsDecoded) {
   EXPECT_EQ(LoadGraphicFile(dir.Path("G.BMP")).Bitmap.Pixel(1, 1), 0x80FF0000u);
   EXPECT_EQ(ErrorOf([&] { LoadGraphicFile(dir.Path("g.xcf")); }), "Unsupported image format");
 }
+
+TEST(DocumentLoad, PhotoTurnedByItsExifOpensUprightAndRestoresUpright) {
+  TScratchFolder dir;
+  // Stored landscape, red on the left and blue on the right in whole JPEG blocks; its EXIF
+  // (big-endian TIFF, IFD0 with one entry) says 6: turn clockwise, so the left half becomes the top.
+  TBitmap32 stored(32, 16, Color32(0, 0, 255));
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) stored.SetPixel(x, y, Color32(255, 0, 0));
+  const uint8_t app1[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+                          0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+  TBytes jpeg = EncodeJpeg(stored, 95);
+  jpeg.insert(jpeg.begin() + 2, std::begin(app1), std::end(app1));
+  WriteFileBytes(dir.Path("phone.jpg"), jpeg);
+
+  TDocument doc;
+  doc.Open(ReadPictureFile(dir.Path("phone.jpg")));
+  ASSERT_EQ(doc.ImageWidth(), 16);
+  ASSERT_EQ(doc.ImageHeight(), 32);
+  EXPECT_GT(RedOf(doc.SourceBitmap.Pixel(8, 8)), 200);
+  EXPECT_GT(BlueOf(doc.SourceBitmap.Pixel(8, 24)), 200);
+  EXPECT_EQ(doc.UndoBitmap, doc.SourceBitmap);
+
+  const TBitmap32 upright = doc.SourceBitmap;
+  doc.Open(ReadPictureFile(doc.OpenedFileName()), TPictureEntry::Restore);
+  EXPECT_EQ(doc.SourceBitmap, upright);
+  // Saved upright without the tag, it opens the same way round.
+  doc.WritePicture(dir.Path("saved.png"));
+  TDocument again;
+  again.Open(ReadPictureFile(dir.Path("saved.png")));
+  EXPECT_EQ(again.SourceBitmap, upright);
+}

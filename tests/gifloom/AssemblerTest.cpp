@@ -212,4 +212,31 @@ TEST(GifAssembler, OutputThatCannotBeCreatedIsReported) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"good.gif", "taken.gif"}));
 }
 
+TEST(GifAssembler, OutputKeepsTheLinksAndModeOfTheFileItReplaces) {
+  namespace fs = std::filesystem;
+  TScratchFolder folder;
+  const std::string good = folder.Put("good.gif", {});
+  fs::create_directory(folder / "d");
+  // Through a symbolic link: its target gets the animation and the link stays.
+  WriteFile(folder / "d/target.gif", {'o', 'l', 'd'});
+  fs::create_symlink("d/target.gif", folder / "link.gif");
+  EXPECT_EQ(FailureOf({good}, folder / "link.gif"), "");
+  EXPECT_TRUE(fs::is_symlink(folder / "link.gif"));
+  EXPECT_EQ(ParseAnimation(ReadFile(folder / "d/target.gif")).Frames.size(), 1u);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"d", "good.gif", "link.gif"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "d"), fs::directory_iterator()), 1);
+
+  // A 0600 file with a second name: both names see the animation and the mode stays.
+  const std::string shared = folder / "d/target.gif";
+  fs::create_hard_link(shared, folder / "d/other.gif");
+  ASSERT_EQ(::chmod(shared.c_str(), 0600), 0);
+  EXPECT_EQ(FailureOf({good, good}, shared), "");
+  EXPECT_EQ(ParseAnimation(ReadFile(folder / "d/other.gif")).Frames.size(), 2u);
+  struct stat info {};
+  ASSERT_EQ(::stat(shared.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(info.st_nlink, 2u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "d"), fs::directory_iterator()), 2);
+}
+
 }  // namespace
