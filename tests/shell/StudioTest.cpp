@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 
 using namespace gs;
@@ -234,3 +235,27 @@ TEST_F(StudioTest, ArrowsAndWheelReachTheBrushEvenWhenASliderHasTheFocus) {
   EXPECT_EQ(PinchBar()->value(), -3);
 }
 
+
+TEST_F(StudioTest, EachKeyReachesOneCommand) {
+  // Qt does nothing at all for a key two actions share, so a clash is a key that stopped working.
+  std::map<QString, QString> owner;
+  for (QAction* action : Studio_->findChildren<QAction*>())
+    for (const QKeySequence& key : action->shortcuts()) {
+      // A key no keyboard has (an unset entry) must not stand among them.
+      ASSERT_FALSE(key.toString(QKeySequence::PortableText).isEmpty()) << action->objectName().toStdString();
+      const QString text = key.toString(QKeySequence::PortableText);
+      EXPECT_TRUE(owner.emplace(text, action->objectName()).second)
+          << text.toStdString() << " is on " << owner[text].toStdString() << " and " << action->objectName().toStdString();
+    }
+  const struct {
+    QKeySequence Key;
+    const char* Command;
+  } keys[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), "StepBackward1"},          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "StepForward1"},
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), "StepForward1"},           {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z), "Undo1"},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "saveas1"},    {QKeySequence(Qt::CTRL | Qt::Key_O), "mOpenImage"},
+      {QKeySequence(Qt::Key_W), "Warp1"},                             {QKeySequence(Qt::CTRL | Qt::Key_0), "Original1"},
+  };
+  for (const auto& [key, command] : keys)
+    EXPECT_EQ(owner[key.toString(QKeySequence::PortableText)].toStdString(), command) << key.toString().toStdString();
+}

@@ -47,7 +47,7 @@ enum class TNeeds {
 // A key of a command: one of QKeySequence's standard keys, or a key combination.
 struct TKey {
   QKeySequence::StandardKey Standard = QKeySequence::UnknownKey;
-  QKeyCombination Combination{};
+  QKeyCombination Combination{Qt::Key_unknown};  // Key_unknown: none
 };
 constexpr TKey Key(QKeySequence::StandardKey standard) { return TKey{standard, {}}; }
 constexpr TKey Key(QKeyCombination combination) { return TKey{QKeySequence::UnknownKey, combination}; }
@@ -66,7 +66,7 @@ struct TCommandRow {
   void (TSStudio::*Handler)() = nullptr;
   std::optional<TIcon> Icon = std::nullopt;
   const char* Tip = nullptr;
-  std::array<TKey, 2> Keys{};
+  std::array<TKey, 3> Keys{};
   TPlace Menu{};
   int ToolBar = 0;  // the order on the main tool bar, as TPlace::Order; 0: not on it
   TPaletteButton Palette{};

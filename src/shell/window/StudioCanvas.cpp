@@ -18,8 +18,10 @@ constexpr const char* kRestoreStep = "Restore";
 
 TCommandRows TSStudio::CanvasCommands() {
   static const TCommandRow rows[] = {
+      // Ctrl+Z goes back through the history, as in every editor now; the single Undo keeps the
+      // key Photoshop gives its toggle of the last state.
       {.Name = "Undo1", .Caption = "Undo", .Handler = &TSStudio::ToolButton1Click, .Icon = TIcon::Undo,
-       .Tip = "Undo", .Keys = {Key(QKeySequence::Undo)}, .Menu = {TMenu::Edit, 10}, .ToolBar = 21,
+       .Tip = "Undo", .Keys = {Key(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, .Menu = {TMenu::Edit, 10}, .ToolBar = 21,
        .Step = TRecordedStep{TChangeScope::Picture, "Undo"}, .Batch = "undo"},
       {.Name = "Restore1", .Caption = "Restore", .Handler = &TSStudio::ToolButton18Click, .Icon = TIcon::Restore,
        .Tip = "Restore", .Menu = {TMenu::Edit, 13}, .ToolBar = 20, .Batch = "restore"},

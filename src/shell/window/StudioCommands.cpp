@@ -75,9 +75,14 @@ QAction* TSStudio::MakeAction(const TCommandRow& row) {
   if (row.Tip) action->setToolTip(QString::fromUtf8(row.Tip));
   if (row.IconText) action->setIconText(QString::fromUtf8(row.IconText));
   QList<QKeySequence> keys;
+  const auto add = [&keys](const QKeySequence& sequence) {
+    // A platform whose standard key is the same as the other one given must not list it twice.
+    if (!sequence.isEmpty() && !keys.contains(sequence)) keys.append(sequence);
+  };
   for (const TKey& key : row.Keys) {
-    if (key.Standard != QKeySequence::UnknownKey) keys.append(QKeySequence::keyBindings(key.Standard));
-    else if (key.Combination.key() != Qt::Key(0)) keys.append(QKeySequence(key.Combination));
+    if (key.Standard != QKeySequence::UnknownKey)
+      for (const QKeySequence& sequence : QKeySequence::keyBindings(key.Standard)) add(sequence);
+    else if (key.Combination.key() != Qt::Key_unknown) add(QKeySequence(key.Combination));
   }
   action->setShortcuts(keys);
   if (row.Handler)

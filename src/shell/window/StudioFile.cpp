@@ -18,7 +18,7 @@ TCommandRows TSStudio::FileCommands() {
        .Tip = "Save", .Keys = {Key(QKeySequence::Save)}, .Menu = {TMenu::File, 13}, .ToolBar = 11,
        .Step = TRecordedStep{TChangeScope::Picture, "Save"}, .Batch = "save"},
       {.Name = "saveas1", .Caption = "&Save As...", .Handler = &TSStudio::saveas1Click,
-       .Keys = {Key(QKeySequence::SaveAs)}, .Menu = {TMenu::File, 14},
+       .Keys = {Key(QKeySequence::SaveAs), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, .Menu = {TMenu::File, 14},
        .Step = TRecordedStep{TChangeScope::Picture, "Save As"}},
       {.Name = "mExit", .Caption = "&Exit", .Handler = &TSStudio::mExitClick, .Keys = {Key(QKeySequence::Quit)},
        .Menu = {TMenu::File, 16}, .Needs = TNeeds::Nothing},

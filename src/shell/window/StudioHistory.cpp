@@ -15,10 +15,11 @@ namespace gs {
 TCommandRows TSStudio::HistoryCommands() {
   static const TCommandRow rows[] = {
       {.Name = "StepBackward1", .Caption = "Step Backward", .Handler = &TSStudio::StepBackwardClick,
-       .Keys = {Key(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, .Menu = {TMenu::Edit, 11},
+       .Keys = {Key(QKeySequence::Undo)}, .Menu = {TMenu::Edit, 11},
        .Also = &TSStudio::CanStepBackward},
       {.Name = "StepForward1", .Caption = "Step Forward", .Handler = &TSStudio::StepForwardClick,
-       .Keys = {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), Key(Qt::CTRL | Qt::Key_Y)}, .Menu = {TMenu::Edit, 12},
+       .Keys = {Key(QKeySequence::Redo), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), Key(Qt::CTRL | Qt::Key_Y)},
+       .Menu = {TMenu::Edit, 12},
        .Also = &TSStudio::CanStepForward},
   };
   return rows;
