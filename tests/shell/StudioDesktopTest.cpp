@@ -68,11 +68,15 @@ TEST_F(StudioDesktopTest, ShortcutsReachTheirCommandsButNotPastATextField) {
   EXPECT_EQ(Doc().ZoomPercent, 80);
   Key(window, Qt::Key_0, Qt::ControlModifier);
   EXPECT_EQ(Doc().ZoomPercent, 100);
-  // Ctrl+Z undoes a stroke.
+  // Ctrl+Z takes the stroke back and leaves the brush in the hand; Ctrl+Shift+Z brings it again.
   Run("tool twirl\nstroke 60,45 hold 3\n");
-  ASSERT_NE(Doc().ViewBitmap, test::Stripes(120, 90));
+  const TBitmap32 twirled = Doc().ViewBitmap;
+  ASSERT_NE(twirled, test::Stripes(120, 90));
   Key(window, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Doc().ViewBitmap, test::Stripes(120, 90));
+  EXPECT_EQ(Doc().ToolMode, TToolMode::Twirl);
+  Key(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Doc().ViewBitmap, twirled);
 
   // Typing into a text field of the window types; it chooses no tool.
   auto* field = new QLineEdit(Studio_.get());

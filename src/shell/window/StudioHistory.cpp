@@ -80,8 +80,11 @@ void TSStudio::CommitStroke() {
 void TSStudio::GoToStep(int k) {
   CommitStroke();
   if (!Doc.ImageLoaded() || k < 0 || k > Doc.History.Count() || k == Doc.History.Current()) return;
-  // The tools hold on to layers and the mirror; the steps bring back other ones.
-  EndTool();
+  // The layer brushes and the pixel tools hold on to a layer or the mirror, which the steps
+  // replace; a brush on the picture holds nothing and stays chosen, as a brush does after Ctrl+Z
+  // in any editor.
+  if (IsPictureBrush(Doc.ToolMode)) Doc.Brushes.Release();
+  else EndTool();
   Doc.Selection().Clear();
   const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   const TRect changed = Doc.History.GoTo(Doc, k);
