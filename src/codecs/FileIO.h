@@ -25,5 +25,6 @@ std::string LowerCase(std::string text);
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
 
 }  // namespace gs

@@ -115,7 +115,10 @@ void ShowCheckerboard(TBitmap32& picture, TColor32 key) {
 }
 
 TSideLimits ImageSideLimits(int side) {
-  return TSideLimits{std::max(side / 10, 10), int(std::min<int64_t>(int64_t(side) * 10, 5000))};
+  // Never below the side itself: a 6000-pixel side offered only up to 5000 would shrink the
+  // picture on an Ok that changed nothing.
+  const int max = int(std::min<int64_t>(int64_t(side) * 10, 5000));
+  return TSideLimits{std::max(side / 10, 10), std::max(side, max)};
 }
 
 double ProportionalSide(int startThisSide, int startOtherSide, double side) {

@@ -34,7 +34,8 @@ bool UndoPicture(TDocument& doc);
 // 8 x 8 grey and white checkerboard, so the pixel tools' copy shows where it is transparent.
 void ShowCheckerboard(TBitmap32& picture, TColor32 key);
 
-// The sides the "Image Size" dialog offers for a side s: s/10 (at least 10) to 10 s (at most 5000).
+// The sides the "Image Size" dialog offers for a side s: s/10 (at least 10) to 10 s (at most
+// 5000), and s itself always.
 struct TSideLimits {
   int Min;
   int Max;

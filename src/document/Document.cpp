@@ -84,6 +84,7 @@ TLoadedPicture ReadPictureFile(const std::string& fileName) {
   TLoadedPicture loaded;
   loaded.FileName = fileName;
   loaded.SourceFileName = fileName;
+  if (FolderExists(fileName)) throw Exception(fileName + " is a folder, not a picture");
   const TPictureSource source = ReadPictureSource(fileName);
   if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
     loaded.SourceFileName = ChangeFileExt(fileName, source.Extension);

@@ -11,7 +11,7 @@
 
 namespace gs {
 
-inline constexpr const char* kLastFilterCaption = "LastFilter";
+inline constexpr const char* kLastFilterCaption = "Last Filter";
 inline constexpr const char* kExecuteLastFilterCaption = "Execute last filter";
 
 // "Applying Filter " and the filter's name, with "..." appended unless it already ends so.

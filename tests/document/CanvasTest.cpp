@@ -119,6 +119,8 @@ TEST(Canvas, ImageSizeLimitsAndProportions) {
   EXPECT_EQ(ImageSideLimits(3000).Min, 300);
   EXPECT_EQ(ImageSideLimits(3000).Max, 5000);
   EXPECT_EQ(ImageSideLimits(2000).Min, 200);
+  EXPECT_EQ(ImageSideLimits(6000).Max, 6000);  // a large photo keeps its size on a plain Ok
+  EXPECT_EQ(ImageSideLimits(4000).Max, 5000);
   EXPECT_DOUBLE_EQ(ProportionalSide(800, 600, 200), 150.0);
   EXPECT_DOUBLE_EQ(ProportionalSide(600, 800, 150), 200.0);
 }

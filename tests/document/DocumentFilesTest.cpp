@@ -176,6 +176,14 @@ TEST(DocumentLoad, FailuresNameTheProblemAndLeaveTheDocumentAsItWas) {
   WriteFileBytes(dir.Path("x.mfk"), test::EncipherProtected(".tif", TBytes(40, 7)));
   EXPECT_EQ(ErrorOf([&] { doc.Open(ReadPictureFile(dir.Path("x.mfk"))); }), "Unsupported image format");
   unchanged();
+
+  // A folder dropped on the window, named like a picture or not.
+  for (const char* folder : {"holiday", "album.png"}) {
+    std::filesystem::create_directory(dir.Path(folder));
+    EXPECT_EQ(ErrorOf([&] { doc.Open(ReadPictureFile(dir.Path(folder))); }),
+              dir.Path(folder) + " is a folder, not a picture");
+    unchanged();
+  }
 }
 
 TEST(DocumentSave, EveryKindWrittenOpensAgain) {

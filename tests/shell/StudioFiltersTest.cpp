@@ -42,7 +42,11 @@ TEST_F(StudioFiltersTest, PreviewShowsOnThePictureWhileTheFilterRunsAndSeesTheWi
     inside = ViewPixel(8, 4);
     beside = ViewPixel(9, 4);
   };
+  EXPECT_EQ(Command("LastFilter1")->text(), QStringLiteral("Last Filter"));
+  EXPECT_FALSE(Command("LastFilter1")->isEnabled());
   Run("filter Display\n");
+  EXPECT_EQ(Command("LastFilter1")->text(), QStringLiteral("Execute last filter"));
+  EXPECT_TRUE(Command("LastFilter1")->isEnabled());
   EXPECT_EQ(inside, 0xFF123456u);
   EXPECT_EQ(beside, kPhoto);
   EXPECT_EQ(ViewPixel(8, 4), kPhoto);  // gone with the filter

@@ -1,5 +1,5 @@
 #pragma once
-// The Filters menu: one sub-menu per category, one item per filter, after the "LastFilter" item
+// The Filters menu: one sub-menu per category, one item per filter, after the "Last Filter" item
 // and its separator.
 
 #include "plugins/PluginList.h"

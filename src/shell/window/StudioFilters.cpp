@@ -20,7 +20,7 @@ TCommandRows TSStudio::FilterCommands() {
   static const TCommandRow rows[] = {
       {.Name = "mLoadFilters", .Caption = "&Load Filter Plug-Ins...", .Handler = &TSStudio::LoadFilterPlugIns1Click,
        .Menu = {TMenu::File, 15}, .Needs = TNeeds::Nothing},
-      {.Name = "LastFilter1", .Caption = "LastFilter", .Handler = &TSStudio::miLastFilterClickClick,
+      {.Name = "LastFilter1", .Caption = kLastFilterCaption, .Handler = &TSStudio::miLastFilterClickClick,
        .Menu = {TMenu::Filters, 10}, .Also = &TSStudio::HasLastFilter, .Batch = "lastfilter"},
   };
   return rows;
