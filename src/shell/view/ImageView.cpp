@@ -127,4 +127,9 @@ void TImageView::mousePressEvent(QMouseEvent* event) { emit MouseDown(event); }
 void TImageView::mouseMoveEvent(QMouseEvent* event) { emit MouseMove(event); }
 void TImageView::mouseReleaseEvent(QMouseEvent* event) { emit MouseUp(event); }
 
+void TImageView::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  emit PointerLeft();
+}
+
 }  // namespace gs

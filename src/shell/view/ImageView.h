@@ -69,12 +69,14 @@ signals:
   void MouseDown(QMouseEvent* event);
   void MouseMove(QMouseEvent* event);
   void MouseUp(QMouseEvent* event);
+  void PointerLeft();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
 private:
   void DrawPicture(QPainter& painter, const QRect& exposed, const TBitmap32& picture) const;

@@ -122,6 +122,8 @@ void TSStudio::CreateView() {
     RunGuarded([=, this] { DstImgMouseMove(held, modifiers, at.x(), at.y()); });
   });
   connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { RunGuarded([this] { DstImgMouseUp(); }); });
+  // The outline stands for the pointer: it goes with it.
+  connect(DstImg, &TImageView::PointerLeft, this, [this] { RunGuarded([this] { ShowBrushOutline(false); }); });
   connect(DstImg1, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {
     const QPoint at = position(e);
     const auto held = e->buttons();

@@ -11,6 +11,8 @@
 #include "document/InputRouter.h"
 
 #include <QLabel>
+
+#include <cstdlib>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -84,6 +86,14 @@ void TSStudio::CreateBrushBar() {
     bar->setValue(value);
     bar->setFixedWidth(160);
     ToolBar2->addWidget(bar);
+    // The value beside the bar, wide enough for its longest so the bar does not move.
+    auto* shown = new QLabel(QString::number(value), ToolBar2);
+    shown->setObjectName(QString::fromLatin1(name) + QStringLiteral("Value"));
+    const QString widest = QString::number(std::abs(min) > std::abs(max) ? min : max);
+    shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(widest + QLatin1Char('-')));
+    shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ToolBar2->addWidget(shown);
+    connect(bar, &QSlider::valueChanged, shown, [shown](int v) { shown->setNum(v); });
     return bar;
   };
   SizeBar = trackBar(" Size ", "SizeBar", TBrushTool::kMinSize, TBrushTool::kMaxSize, Doc.Brushes.Size());
@@ -194,7 +204,10 @@ void TSStudio::DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modi
 
 void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y) {
   // The outline stands for the hidden pointer over the whole view, a dragged layer included.
-  if (Doc.ImageLoaded() && IsBrush(Doc.ToolMode)) BrushOutline_->SetCenter(QPoint(x, y));
+  if (Doc.ImageLoaded() && IsBrush(Doc.ToolMode)) {
+    BrushOutline_->SetCenter(QPoint(x, y));
+    ShowBrushOutline(true);
+  }
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
