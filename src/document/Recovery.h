@@ -1,0 +1,67 @@
+#pragma once
+// The recovery copy: the document in its own lossless form, written now and then while it has
+// unsaved changes, so that a crash, a power cut or a killed session loses little work.
+//
+// The container is ours and small: a magic, a version, then sections in a fixed order, each
+// with a tag and a length. Pictures and meshes are deflated raw cells, so a copy restores the
+// very bits it was taken from. A broken, truncated or hostile file fails to read with an
+// exception; nothing is allocated before its size has been checked against the picture limits.
+
+#include "codecs/Picture.h"
+#include "common/Bitmap32.h"
+#include "common/Color.h"
+#include "common/Geometry.h"
+#include "common/VectorMap.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+class TDocument;
+
+struct TRecoveryLayer {
+  TBitmap32 Picture;                   // the layer as shown
+  TFloatRect Location;
+  std::optional<TBitmap32> Unrotated;
+  float Angle = 0.0f;
+  bool Visible = true;
+  TBitmap32 Source;                    // its record: the unwarped picture and its mesh
+  TVectorMap Mesh;
+  TFloatRect SrcRect, MappingRect;
+  double ScaleX = 1.0, ScaleY = 1.0;
+};
+
+// Everything the copy rebuilds the document from.
+struct TRecoveryCopy {
+  std::string DocumentFileName;
+  std::string SourceFileName;
+  std::string OpenedFileName;
+  TColor TransparentColor = kDefaultTransparentColor;
+  int64_t SavedAt = 0;  // seconds since the epoch, when the snapshot was taken
+  TBitmap32 Source;
+  TBitmap32 View;
+  // The document's mesh, the size of Source.
+  TVectorMap Mesh;
+  std::vector<TRecoveryLayer> Layers;
+};
+
+// The document as it is now. Copies pictures and meshes into `into`, reusing its buffers where
+// their sizes still fit, so that a snapshot kept between writes costs no fresh memory.
+void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into);
+
+TBytes EncodeRecovery(const TRecoveryCopy& copy);
+// Fails with an Exception saying what is wrong with the bytes.
+TRecoveryCopy DecodeRecovery(TByteSpan bytes);
+
+// Only the names and the time, for the question at start; fails as DecodeRecovery would on a
+// broken header.
+TRecoveryCopy DecodeRecoveryHeader(TByteSpan bytes);
+
+// The copy becomes the document in one step: a new history, marked unsaved, named as it was.
+// Check the copy first (DecodeRecovery does): nothing here fails on its contents.
+void OpenRecovery(TDocument& doc, TRecoveryCopy&& copy);
+
+}  // namespace gs
