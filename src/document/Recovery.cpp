@@ -11,7 +11,9 @@
 #include <ctime>
 #include <type_traits>
 #include <limits>
+#include <exception>
 #include <memory>
+#include <thread>
 
 namespace gs {
 
@@ -242,6 +244,38 @@ void CopyMap(const TVectorMap& from, TVectorMap& to) {
   to = from;  // the same size reuses to's cells
 }
 
+// Whether a run of cells holds a displacement; no early exit, so that it vectorises.
+bool Warped(const TFixedVector* cells, int count) {
+  int32_t any = 0;
+  for (int i = 0; i < count; ++i) any |= cells[i].X | cells[i].Y;
+  return any != 0;
+}
+
+// The document's mesh is as large as the picture, 8 bytes a pixel, and mostly zero: reading it
+// costs far less than copying it whole, so only the runs that hold a displacement are copied.
+void CopyMesh(const TVectorMap& from, TVectorMap& to, std::vector<uint8_t>& chunks) {
+  const int w = from.Width(), h = from.Height();
+  const size_t perRow = size_t((w + kRecoveryMeshChunk - 1) / kRecoveryMeshChunk);
+  if (to.Width() != w || to.Height() != h) {
+    to.SetSize(w, h);
+    chunks.assign(perRow * size_t(h), 0);
+  } else if (chunks.size() != perRow * size_t(h)) {
+    chunks.assign(perRow * size_t(h), 1);
+  }
+  uint8_t* chunk = chunks.data();
+  for (int y = 0; y < h; ++y) {
+    const TFixedVector* src = from.Row(y);
+    TFixedVector* dst = to.Row(y);
+    for (int x = 0; x < w; x += kRecoveryMeshChunk, ++chunk) {
+      const int count = std::min(kRecoveryMeshChunk, w - x);
+      const bool warped = Warped(src + x, count);
+      if (warped) std::copy(src + x, src + x + count, dst + x);
+      else if (*chunk) std::fill(dst + x, dst + x + count, TFixedVector{});
+      *chunk = warped;
+    }
+  }
+}
+
 TRecoveryCopy ReadHeader(TReader& r) {
   const TByteSpan magic = r.Take(sizeof kMagic, "the header");
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) Broken("it is not a recovery copy");
@@ -266,9 +300,25 @@ void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into) {
   into.OpenedFileName = doc.OpenedFileName();
   into.TransparentColor = doc.TransparentColor;
   into.SavedAt = int64_t(std::time(nullptr));
-  into.Source = doc.SourceBitmap;
-  into.View = doc.ViewBitmap;
-  CopyMap(doc.MeshTransformation.VectorMap(), into.Mesh);
+  // The mesh on a second thread while this one copies the pictures: the caller waits for the
+  // longer of the two instead of both.
+  std::exception_ptr meshFailed;
+  std::thread mesh([&] {
+    try {
+      CopyMesh(doc.MeshTransformation.VectorMap(), into.Mesh, into.MeshChunks);
+    } catch (...) {
+      meshFailed = std::current_exception();
+    }
+  });
+  try {
+    into.Source = doc.SourceBitmap;
+    into.View = doc.ViewBitmap;
+  } catch (...) {
+    mesh.join();
+    throw;
+  }
+  mesh.join();
+  if (meshFailed) std::rethrow_exception(meshFailed);
   into.Layers.resize(doc.Layers().size());
   for (size_t i = 0; i < doc.Layers().size(); ++i) {
     const TRotatableLayer& layer = *doc.Layers()[i];
@@ -285,6 +335,31 @@ void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into) {
     to.MappingRect = record.Warp.MappingRect;
     to.ScaleX = record.Warp.ScaleX;
     to.ScaleY = record.Warp.ScaleY;
+  }
+}
+
+namespace {
+template <class T>
+TPoint SizeOf(const T& t) {
+  return TPoint{t.Width(), t.Height()};
+}
+}  // namespace
+
+TRecoveryShape RecoveryShapeOf(const TDocument& doc) {
+  return {SizeOf(doc.SourceBitmap), SizeOf(doc.ViewBitmap), SizeOf(doc.MeshTransformation.VectorMap())};
+}
+
+TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy) {
+  return {SizeOf(copy.Source), SizeOf(copy.View), SizeOf(copy.Mesh)};
+}
+
+void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape) {
+  // SetSize zero-fills, which is what makes the pages resident.
+  if (SizeOf(into.Source) != shape.Source) into.Source.SetSize(shape.Source.X, shape.Source.Y);
+  if (SizeOf(into.View) != shape.View) into.View.SetSize(shape.View.X, shape.View.Y);
+  if (SizeOf(into.Mesh) != shape.Mesh) {
+    into.Mesh.SetSize(shape.Mesh.X, shape.Mesh.Y);
+    into.MeshChunks.assign(size_t((shape.Mesh.X + kRecoveryMeshChunk - 1) / kRecoveryMeshChunk) * size_t(shape.Mesh.Y), 0);
   }
 }
 

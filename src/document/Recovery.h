@@ -22,6 +22,8 @@ namespace gs {
 
 class TDocument;
 
+inline constexpr int kRecoveryMeshChunk = 64;
+
 struct TRecoveryLayer {
   TBitmap32 Picture;                   // the layer as shown
   TFloatRect Location;
@@ -45,12 +47,26 @@ struct TRecoveryCopy {
   TBitmap32 View;
   // The document's mesh, the size of Source.
   TVectorMap Mesh;
+  // For each run of kRecoveryMeshChunk cells of each row of Mesh, whether it may hold a
+  // displacement: a snapshot then copies only the warped runs and clears only those that were
+  // warped at the last one. Empty when unknown.
+  std::vector<uint8_t> MeshChunks;
   std::vector<TRecoveryLayer> Layers;
 };
 
 // The document as it is now. Copies pictures and meshes into `into`, reusing its buffers where
 // their sizes still fit, so that a snapshot kept between writes costs no fresh memory.
 void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into);
+// The sizes of the document's source, view and mesh.
+struct TRecoveryShape {
+  TPoint Source, View, Mesh;
+  friend bool operator==(const TRecoveryShape&, const TRecoveryShape&) = default;
+};
+TRecoveryShape RecoveryShapeOf(const TDocument& doc);
+TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
+// Sizes into's picture and mesh buffers to shape, touching every page: the part of a first
+// snapshot that costs most, done off the interface thread so that snapshots only copy.
+void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
 
 TBytes EncodeRecovery(const TRecoveryCopy& copy);
 // Fails with an Exception saying what is wrong with the bytes.

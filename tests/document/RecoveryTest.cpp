@@ -95,6 +95,32 @@ TEST_F(RecoveryTest, RebuildsTheDocumentExactlyAsANewUnsavedOne) {
   EXPECT_EQ(DecodeRecoveryHeader(bytes).DocumentFileName, "/pictures/face-grin.png");
 }
 
+// A snapshot kept between writes copies only the warped part of each row and clears what is
+// no longer warped: later snapshots must still hold the mesh exactly.
+TEST_F(RecoveryTest, AKeptSnapshotFollowsTheMeshAsItChanges) {
+  TRecoveryCopy copy;
+  ReserveRecoverySnapshot(copy, RecoveryShapeOf(Doc));
+  TVectorMap& mesh = Doc.MeshTransformation.VectorMap();
+  const TVectorMap warped = mesh;
+  TakeRecoverySnapshot(Doc, copy);
+  EXPECT_EQ(copy.Mesh, mesh);
+  // Narrower in some rows, wider in others, gone from the rest, and a lone cell at each end.
+  for (int y = 0; y < mesh.Height(); ++y)
+    for (int x = 0; x < mesh.Width(); ++x)
+      if (y % 3 == 0 || x < 45 || x > 60) mesh.Vector(x, y) = TFixedVector{};
+  mesh.Vector(0, 40) = TFixedVector{1, 0};
+  mesh.Vector(mesh.Width() - 1, 41) = TFixedVector{0, -1};
+  mesh.Vector(17, 89) = TFixedVector{5, 5};
+  TakeRecoverySnapshot(Doc, copy);
+  EXPECT_EQ(copy.Mesh, mesh);
+  mesh = warped;
+  TakeRecoverySnapshot(Doc, copy);
+  EXPECT_EQ(copy.Mesh, mesh);
+  mesh.Clear();
+  TakeRecoverySnapshot(Doc, copy);
+  EXPECT_TRUE(copy.Mesh.IsIdentity());
+}
+
 TEST_F(RecoveryTest, RejectsTruncatedCorruptedAndForgedCopies) {
   const TBytes bytes = Encoded();
   for (size_t length = 0; length < bytes.size(); length += 1 + length / 16)

@@ -136,24 +136,32 @@ void TRecoverySession::Join() {
   if (Worker_.joinable()) Worker_.join();
 }
 
-void TRecoverySession::WriteInBackground(const TDocument& doc) {
+void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<void()> ready) {
   if (Writing_) return;
   Join();
-  TakeRecoverySnapshot(doc, Snapshot_);
-  DiscardWhenWritten_ = false;
+  const TRecoveryShape shape = RecoveryShapeOf(doc);
+  const bool fits = RecoveryShapeOf(Snapshot_) == shape;
+  if (fits) {
+    TakeRecoverySnapshot(doc, Snapshot_);
+    DiscardWhenWritten_ = false;
+  }
   Writing_ = true;
   std::weak_ptr<TRecoverySession> self = weak_from_this();
-  Worker_ = std::thread([this, self] {
+  Worker_ = std::thread([this, self, fits, shape, ready = std::move(ready)] {
     std::string error;
     try {
-      WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+      if (fits) WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+      else ReserveRecoverySnapshot(Snapshot_, shape);
     } catch (const std::exception& e) {
       error = e.what();
     }
     // The session outlives this thread (its destructor joins it); the report may come after
     // the window is gone, when the weak pointer tells.
-    Post_([self, error] {
-      if (auto session = self.lock()) session->Finished(error);
+    Post_([self, error, fits, ready] {
+      auto session = self.lock();
+      if (!session) return;
+      session->Finished(error);
+      if (!fits && error.empty() && ready) ready();
     });
   });
 }

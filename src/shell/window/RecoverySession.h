@@ -52,8 +52,10 @@ public:
   bool Writing() const { return Writing_; }
 
   // Takes the snapshot on the calling (interface) thread, then encodes and writes it on a worker
-  // thread. Only while no write is under way.
-  void WriteInBackground(const TDocument& doc);
+  // thread. Only while no write is under way. When the snapshot's buffers do not fit the
+  // picture yet, the worker first makes them and the session asks again through `ready`, so
+  // that the interface thread only ever copies into memory that is there.
+  void WriteInBackground(const TDocument& doc, std::function<void()> ready);
   // Takes the snapshot and writes it before returning.
   void WriteNow(const TDocument& doc);
   // The work is in a file now, or gone: the copy goes (once a write under way has ended).

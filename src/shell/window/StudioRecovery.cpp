@@ -128,7 +128,7 @@ void TSStudio::RecoveryTimerTimer() {
     RecoveryRetry_->start(kRecoveryRetryMs);
     return;
   }
-  Recovery_->WriteInBackground(Doc);
+  Recovery_->WriteInBackground(Doc, [this] { RecoveryTimerTimer(); });
 }
 
 void TSStudio::DropRecoveryCopy() {
