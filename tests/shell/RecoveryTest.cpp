@@ -41,11 +41,11 @@ protected:
     copy.SavedAt = when;
     WriteFileBytes(Folder() + "/" + name + ".gsr", EncodeRecovery(copy));
   }
-  // Runs the event loop until `done` or 60 s have passed.
-  static bool WaitFor(const std::function<bool()>& done) {
+  // Runs the event loop until `done` or `ms` have passed.
+  static bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < 60000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
   }
 };
@@ -113,6 +113,14 @@ TEST_F(StudioRecoveryTest, TheTimerWritesInTheBackgroundAndASaveRemovesTheCopy) 
       return false;
     }
   }));
+  // Nothing recorded since that copy: the next one is not written again.
+  std::filesystem::remove(Studio_->RecoveryCopyPath());
+  timer->start(1);
+  WaitFor([&] { return FileExists(Studio_->RecoveryCopyPath()); }, 300);
+  EXPECT_FALSE(FileExists(Studio_->RecoveryCopyPath()));
+  Run("stroke 60,20 70,30 hold 2");
+  EXPECT_TRUE(WaitFor([&] { return FileExists(Studio_->RecoveryCopyPath()); }));
+  timer->stop();
   Run("saveas " + Dir_.Path("grin.png"));
   EXPECT_TRUE(WaitFor([&] { return Copies().empty(); }));
 }

@@ -2,6 +2,7 @@
 
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
+#include "document/Document.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -38,6 +39,19 @@ int TryLock(const std::string& path, bool create) {
 void RemoveQuietly(const std::string& path) {
   std::error_code ignored;
   fs::remove(path, ignored);
+}
+
+// The lock of a session that died before it wrote a copy. A session opens its lock file before
+// it locks it: one only just made may look free for a moment, so only old ones go.
+void RemoveDeadLock(const fs::path& lock) {
+  std::error_code error;
+  if (fs::exists(fs::path(lock).replace_extension(kCopyExt), error)) return;
+  const auto written = fs::last_write_time(lock, error);
+  if (error || fs::file_time_type::clock::now() - written < std::chrono::minutes(1)) return;
+  const int fd = TryLock(lock.string(), false);
+  if (fd < 0) return;
+  RemoveQuietly(lock.string());
+  ::close(fd);
 }
 
 }  // namespace
@@ -91,6 +105,10 @@ std::vector<TDeadCopy> FindDeadCopies(const std::string& folder) {
       break;
     }
     const fs::path path = it->path();
+    if (path.extension() == kLockExt) {
+      RemoveDeadLock(path);
+      continue;
+    }
     if (path.extension() != kCopyExt) continue;
     TDeadCopy copy;
     copy.Path = path.string();
@@ -136,6 +154,15 @@ void TRecoverySession::Join() {
   if (Worker_.joinable()) Worker_.join();
 }
 
+TRecoverySession::THistoryMark TRecoverySession::MarkOf(const TDocument& doc) {
+  const THistory& history = doc.History;
+  THistoryMark mark{history.Count(), history.Current(), history.Bytes(), nullptr};
+  if (history.Count() > 0) mark.Step = &history.Step(history.Count());
+  return mark;
+}
+
+bool TRecoverySession::UpToDate(const TDocument& doc) const { return Written_ == MarkOf(doc); }
+
 void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<void()> ready) {
   if (Writing_) return;
   Join();
@@ -144,6 +171,7 @@ void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<voi
   if (fits) {
     TakeRecoverySnapshot(doc, Snapshot_);
     DiscardWhenWritten_ = false;
+    Written_ = MarkOf(doc);
   }
   Writing_ = true;
   std::weak_ptr<TRecoverySession> self = weak_from_this();
@@ -169,7 +197,10 @@ void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<voi
 void TRecoverySession::Finished(const std::string& error) {
   Join();
   Writing_ = false;
-  if (!error.empty()) std::cerr << "The recovery copy could not be written: " << error << "\n";
+  if (!error.empty()) {
+    std::cerr << "The recovery copy could not be written: " << error << "\n";
+    Written_ = {};
+  }
   if (DiscardWhenWritten_) RemoveQuietly(CopyPath_);
   DiscardWhenWritten_ = false;
 }
@@ -179,10 +210,13 @@ void TRecoverySession::WriteNow(const TDocument& doc) {
   Writing_ = false;
   TakeRecoverySnapshot(doc, Snapshot_);
   DiscardWhenWritten_ = false;
+  Written_ = {};
   WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+  Written_ = MarkOf(doc);
 }
 
 void TRecoverySession::Discard() {
+  Written_ = {};
   if (Writing_) DiscardWhenWritten_ = true;
   else RemoveQuietly(CopyPath_);
 }

@@ -50,6 +50,9 @@ public:
   const std::string& Folder() const { return Folder_; }
   const std::string& CopyPath() const { return CopyPath_; }
   bool Writing() const { return Writing_; }
+  // Whether the copy holds the document's state already: nothing was recorded in its history
+  // since the copy's snapshot.
+  bool UpToDate(const TDocument& doc) const;
 
   // Takes the snapshot on the calling (interface) thread, then encodes and writes it on a worker
   // thread. Only while no write is under way. When the snapshot's buffers do not fit the
@@ -66,6 +69,17 @@ public:
 private:
   void Finished(const std::string& error);
   void Join();
+
+  // Where the history was at a snapshot: a new, undone or redone step, or one trimmed away,
+  // changes one of these.
+  struct THistoryMark {
+    int Count = -1, Current = -1;
+    size_t Bytes = 0;
+    const void* Step = nullptr;
+    friend bool operator==(const THistoryMark&, const THistoryMark&) = default;
+  };
+  static THistoryMark MarkOf(const TDocument& doc);
+  THistoryMark Written_;  // the copy on disk, or none
 
   std::string Folder_;
   std::string CopyPath_;

@@ -124,6 +124,7 @@ void TSStudio::RecoveryTimerTimer() {
     Recovery_->Discard();
     return;
   }
+  if (Recovery_->UpToDate(Doc)) return;
   if (Doc.History.InStroke() || QApplication::mouseButtons() != Qt::NoButton || Recovery_->Writing()) {
     RecoveryRetry_->start(kRecoveryRetryMs);
     return;
