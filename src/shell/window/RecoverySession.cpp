@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <utility>
 
@@ -39,6 +40,18 @@ int TryLock(const std::string& path, bool create) {
 void RemoveQuietly(const std::string& path) {
   std::error_code ignored;
   fs::remove(path, ignored);
+}
+
+// The start of a copy, enough for its names: the whole copy of a large picture is read only
+// when it is recovered.
+TBytes ReadHead(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw Exception("it cannot be opened");
+  TBytes head(256 * 1024);
+  file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+  if (file.bad()) throw Exception("it cannot be read");
+  head.resize(size_t(file.gcount()));
+  return head;
 }
 
 // The lock of a session that died before it wrote a copy. A session opens its lock file before
@@ -117,7 +130,7 @@ std::vector<TDeadCopy> FindDeadCopies(const std::string& folder) {
     copy.LockFd = TryLock(copy.LockPath, false);
     if (copy.LockFd < 0 && fs::exists(copy.LockPath, error)) continue;
     try {
-      copy.Header = DecodeRecoveryHeader(ReadFileBytes(copy.Path));
+      copy.Header = DecodeRecoveryHeader(ReadHead(copy.Path));
     } catch (const std::exception& e) {
       std::cerr << "The recovery copy " << copy.Path << " is skipped: " << e.what() << "\n";
       continue;
