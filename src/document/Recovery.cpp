@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <type_traits>
@@ -24,6 +25,7 @@ constexpr uint32_t kVersion = 1;
 // Names are paths: anything longer than this is not one of ours.
 constexpr uint64_t kMaxName = 64 * 1024;
 constexpr uint32_t kMaxLayers = 10'000;
+constexpr double kMaxCoordinate = 1e7;
 // All pictures and meshes of one copy together: the largest picture with its view and mesh
 // takes 1.6 GB, layers come on top. A file asking for more is forged.
 constexpr uint64_t kMaxTotalCells = uint64_t(4) << 30;
@@ -142,12 +144,19 @@ public:
     const TByteSpan s = Take(n, what);
     return std::string(s.begin(), s.end());
   }
+  // A place or a scale: far beyond any picture, or not a number at all, would overflow where
+  // the layer is drawn in whole pixels.
+  double Coordinate(const char* what) {
+    const double v = Value<double>(what);
+    if (!std::isfinite(v) || std::fabs(v) > kMaxCoordinate) Broken(std::string(what) + " is out of any picture");
+    return v;
+  }
   TFloatRect Rect(const char* what) {
     TFloatRect r;
-    r.Left = Value<double>(what);
-    r.Top = Value<double>(what);
-    r.Right = Value<double>(what);
-    r.Bottom = Value<double>(what);
+    r.Left = Coordinate(what);
+    r.Top = Coordinate(what);
+    r.Right = Coordinate(what);
+    r.Bottom = Coordinate(what);
     return r;
   }
   // Inflates the next deflated block into exactly `size` bytes at p.
@@ -383,7 +392,7 @@ TBytes EncodeRecovery(const TRecoveryCopy& copy) {
       w.Rect(layer.Location);
       w.Value<uint8_t>(layer.Unrotated ? 1 : 0);
       if (layer.Unrotated) w.Picture(*layer.Unrotated);
-      w.Value(layer.Angle);
+      w.Value(double(layer.Angle));
       w.Value<uint8_t>(layer.Visible ? 1 : 0);
       w.Picture(layer.Source);
       w.Mesh(layer.Mesh);
@@ -435,7 +444,7 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     const uint8_t rotated = s.Value<uint8_t>("a layer");
     if (rotated > 1) Broken("a layer is neither rotated nor not");
     if (rotated) layer.Unrotated = s.Picture("a layer");
-    layer.Angle = s.Value<float>("a layer");
+    layer.Angle = float(s.Coordinate("a layer"));
     const uint8_t visible = s.Value<uint8_t>("a layer");
     if (visible > 1) Broken("a layer is neither visible nor hidden");
     layer.Visible = visible == 1;
@@ -443,8 +452,8 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     layer.Mesh = s.Mesh("a layer");
     layer.SrcRect = s.Rect("a layer");
     layer.MappingRect = s.Rect("a layer");
-    layer.ScaleX = s.Value<double>("a layer");
-    layer.ScaleY = s.Value<double>("a layer");
+    layer.ScaleX = s.Coordinate("a layer");
+    layer.ScaleY = s.Coordinate("a layer");
     s.Finish("a layer");
     if (layer.Mesh.Width() != layer.Source.Width() || layer.Mesh.Height() != layer.Source.Height())
       Broken("a layer's mesh is not its picture's size");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -154,6 +155,12 @@ TEST_F(RecoveryTest, RejectsTruncatedCorruptedAndForgedCopies) {
   forged.insert(forged.end(), reinterpret_cast<const uint8_t*>(size), reinterpret_cast<const uint8_t*>(size) + 8);
   forged.insert(forged.end(), bytes.begin() + ptrdiff_t(pixels - 12), bytes.end());
   EXPECT_THROW(DecodeRecovery(forged), Exception);
+
+  // A layer placed at no number at all.
+  TRecoveryCopy nowhere;
+  TakeRecoverySnapshot(Doc, nowhere);
+  nowhere.Layers[1].Location.Right = std::nan("");
+  EXPECT_THROW(DecodeRecovery(EncodeRecovery(nowhere)), Exception);
 
   TBytes wrongMagic = bytes;
   wrongMagic[0] = 'X';
