@@ -14,6 +14,7 @@ public:
   void ShowMessage(const std::string& text) override { Fail(text); }
   bool AskYesNo(const std::string& text) override { Fail(text); }
   TSaveChanges AskSaveChanges(const std::string& text) override { Fail(text); }
+  TRecoverChoice AskRecover(const std::string& text) override { Fail(text); }
   bool RunForm(TModalForm& form) override { Fail(form.FormName()); }
   std::optional<TColor> ChooseColor(TColor) override { Fail("Color"); }
   std::optional<std::string> SelectFolder(const std::string& caption) override { Fail(caption); }

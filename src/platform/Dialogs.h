@@ -54,6 +54,8 @@ struct TFontChoice {
 
 // The answers to the question about unsaved changes.
 enum class TSaveChanges { Save, Discard, Cancel };
+// The answers to the offer of a recovery copy left by a session that did not end.
+enum class TRecoverChoice { Recover, Discard };
 
 class TDialogs {
 public:
@@ -67,6 +69,8 @@ public:
   virtual bool AskYesNo(const std::string& text) = 0;
   // A modal question with Save (the default), Discard and Cancel.
   virtual TSaveChanges AskSaveChanges(const std::string& text) = 0;
+  // A modal question with Recover (the default) and Discard.
+  virtual TRecoverChoice AskRecover(const std::string& text) = 0;
   // Shows one of the program's own forms modally; true when confirmed.
   virtual bool RunForm(TModalForm& form) = 0;
   // The colour dialog, starting at `initial` (a Windows colour value); the chosen colour, or

@@ -36,6 +36,14 @@ TSaveChanges TScriptedDialogs::AskSaveChanges(const std::string& text) {
   return answer;
 }
 
+TRecoverChoice TScriptedDialogs::AskRecover(const std::string& text) {
+  Questions_.push_back(text);
+  if (RecoverAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
+  const TRecoverChoice answer = RecoverAnswers_.front();
+  RecoverAnswers_.pop_front();
+  return answer;
+}
+
 bool TScriptedDialogs::RunForm(TModalForm& form) {
   if (FormAnswers_.empty() || FormAnswers_.front().Form != form.FormName())
     throw EUnansweredDialog("Nobody answered the dialog \"" + form.FormName() + "\"");

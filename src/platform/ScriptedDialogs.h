@@ -23,6 +23,7 @@ public:
   void AnswerFile(std::optional<std::string> path) { FileAnswers_.push_back(std::move(path)); }
   void AnswerYesNo(bool yes) { YesNoAnswers_.push_back(yes); }
   void AnswerSaveChanges(TSaveChanges answer) { SaveChangesAnswers_.push_back(answer); }
+  void AnswerRecover(TRecoverChoice answer) { RecoverAnswers_.push_back(answer); }
   void AnswerForm(TFormAnswer answer) { FormAnswers_.push_back(std::move(answer)); }
 
   std::optional<std::string> OpenFile(const TFileDialogRequest& request) override;
@@ -30,6 +31,7 @@ public:
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   TSaveChanges AskSaveChanges(const std::string& text) override;
+  TRecoverChoice AskRecover(const std::string& text) override;
   bool RunForm(TModalForm& form) override;
   // Queues the answer to the next colour dialog or folder picker; nullopt answers with Cancel.
   void AnswerColor(std::optional<TColor> color) { ColorAnswers_.push_back(color); }
@@ -49,13 +51,15 @@ public:
     FileAnswers_.clear();
     YesNoAnswers_.clear();
     SaveChangesAnswers_.clear();
+    RecoverAnswers_.clear();
     FormAnswers_.clear();
     ColorAnswers_.clear();
     FolderAnswers_.clear();
     FontAnswers_.clear();
   }
   bool HasPendingAnswers() const {
-    return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !SaveChangesAnswers_.empty() || !FormAnswers_.empty() ||
+    return !FileAnswers_.empty() || !YesNoAnswers_.empty() || !SaveChangesAnswers_.empty() ||
+           !RecoverAnswers_.empty() || !FormAnswers_.empty() ||
            !ColorAnswers_.empty() || !FolderAnswers_.empty() || !FontAnswers_.empty();
   }
 
@@ -65,10 +69,11 @@ private:
   std::deque<std::optional<std::string>> FileAnswers_;
   std::deque<bool> YesNoAnswers_;
   std::deque<TSaveChanges> SaveChangesAnswers_;
+  std::deque<TRecoverChoice> RecoverAnswers_;
   std::deque<TFormAnswer> FormAnswers_;
   std::vector<TFileDialogRequest> FileRequests_;
   std::vector<std::string> Messages_;
-  std::vector<std::string> Questions_;  // the Save, Discard, Cancel questions asked
+  std::vector<std::string> Questions_;  // the Save, Discard, Cancel and the Recover questions asked
   std::deque<std::optional<TColor>> ColorAnswers_;
   std::deque<std::optional<std::string>> FolderAnswers_;
   std::deque<std::optional<TFontChoice>> FontAnswers_;

@@ -4,6 +4,7 @@
 #include <QFontDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace gs {
@@ -87,6 +88,17 @@ TSaveChanges TQtDialogs::AskSaveChanges(const std::string& text) {
     case QMessageBox::Discard: return TSaveChanges::Discard;
     default: return TSaveChanges::Cancel;  // Escape and the window's close button too
   }
+}
+
+TRecoverChoice TQtDialogs::AskRecover(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppCaption), QString::fromStdString(text),
+                  QMessageBox::NoButton, Owner_);
+  QPushButton* recover = box.addButton(QStringLiteral("Recover"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+  box.setDefaultButton(recover);
+  box.exec();
+  // Escape and the close button recover: only Discard pressed deletes the work.
+  return box.clickedButton() == discard ? TRecoverChoice::Discard : TRecoverChoice::Recover;
 }
 
 std::optional<TColor> TQtDialogs::ChooseColor(TColor initial) {

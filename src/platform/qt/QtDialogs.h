@@ -19,6 +19,7 @@ public:
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   TSaveChanges AskSaveChanges(const std::string& text) override;
+  TRecoverChoice AskRecover(const std::string& text) override;
   bool RunForm(TModalForm& form) override { return form.ShowModal(); }
   std::optional<TColor> ChooseColor(TColor initial) override;
   std::optional<std::string> SelectFolder(const std::string& caption) override;

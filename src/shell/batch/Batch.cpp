@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QMenu>
 
 #include <climits>
@@ -489,6 +491,14 @@ std::map<std::string, TCommand> MakeCommands() {
       {"loadfilters", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                          LoadFilters(b.Studio, b.Dialogs, arg);
                        }}},
+      {"autosave", {TArgument::None, [](TBatch& b, const std::string&) { b.Studio.WriteRecoveryNow(); }}},
+      // The window's timers run meanwhile; bounded so that a script always ends.
+      {"wait", {TArgument::Required, [](TBatch&, const std::string& arg) {
+                  const int ms = ParseWholeNumber(arg, 0, 600000, "wait");
+                  QEventLoop loop;
+                  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+                  loop.exec();
+                }}},
   };
   AddRowCommands(commands);
   return commands;

@@ -204,6 +204,7 @@ void TSStudio::FormShow() {
   // The splash stays at least 1.5 s and goes away even when the scan fails.
   ShowSplashWhile([this] { BuildFilterMenu(PluginFolders(Folders_), true); }, SplashMinimumMs_);
   ToolsForm->show();
+  StartRecovery();
 }
 
 void TSStudio::changeEvent(QEvent* event) {

@@ -52,6 +52,7 @@ class TImageView;
 class TPictureLayersView;
 class TRubberbandLayer;
 class TRotatableLayer;
+class TRecoverySession;
 class TToolsForm;
 class Tfsize;
 
@@ -129,6 +130,20 @@ public:
   void SaveSettings();
   const TRecentFiles& RecentFiles() const { return Recent_; }
   const std::string& LastFolder() const { return LastFolder_; }
+
+  // Recovery copies (StudioRecovery.cpp). The window started by a person keeps its copies in
+  // DefaultRecoveryFolder() and offers the dead sessions' copies as it first shows; the batch
+  // mode and the tests do neither unless they call these.
+  // Keeps this session's copy in `folder` from now on; fails when the folder cannot be used.
+  void UseRecoveryFolder(const std::string& folder);
+  // Offers each copy a dead session left in the folder, newest first, until one is recovered.
+  void OfferRecovery();
+  // Writes the copy at once (in DefaultRecoveryFolder() when no folder is in use yet).
+  void WriteRecoveryNow();
+  // Where this session's copy goes; empty before a folder is in use.
+  std::string RecoveryCopyPath() const;
+  // Minutes between copies while there are unsaved changes; 0 writes none.
+  void SetRecoveryInterval(int minutes);
 
   // A picture dropped on the window opens as File > Open would.
   static std::string DroppedFile(const QMimeData* data);
@@ -390,6 +405,18 @@ private:
   std::unique_ptr<TBrushLayer> BrushOutline_;
   std::unique_ptr<TPictureLayersView> LayersView_;
   std::unique_ptr<TRubberbandLayer> FrameView_;
+
+  // Recovery copies (StudioRecovery.cpp).
+  void StartRecovery();
+  void RecoveryTimerTimer();
+  // The copy is of no more use: the work was saved, or the session ends normally.
+  void DropRecoveryCopy();
+  void EndRecoverySession();
+  static int ReadRecoveryInterval(const QSettings& settings);
+  std::shared_ptr<TRecoverySession> Recovery_;
+  QTimer* RecoveryTimer_ = nullptr;
+  QTimer* RecoveryRetry_ = nullptr;  // a copy put off because a stroke was under way
+  int RecoveryMinutes_ = 2;
 
   QWidget* ViewHost_ = nullptr;
   bool Shown_ = false;

@@ -85,6 +85,7 @@ void TSStudio::SaveTo(const std::string& target) {
   // The user goes on with the picture as the GIF's colour reduction left it.
   if (LowerCase(ExtractFileExt(target)) == ".gif") LoadImageFile(target, TPictureEntry::SavedCopy);
   Doc.History.MarkSaved();
+  DropRecoveryCopy();
 }
 
 void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }

@@ -56,6 +56,7 @@ void TSStudio::UseSettings(std::unique_ptr<QSettings> settings) {
   // The history's memory, in megabytes; at least one step is always kept.
   const qlonglong budget = Settings_->value(kHistoryKey, qlonglong(THistory::kDefaultBudget >> 20)).toLongLong();
   Doc.History.SetBudget(size_t(std::max<qlonglong>(budget, 0)) << 20);
+  SetRecoveryInterval(ReadRecoveryInterval(*Settings_));
   RebuildRecentMenu();
 }
 
@@ -82,6 +83,8 @@ void TSStudio::closeEvent(QCloseEvent* event) {
   RunGuarded([this, &close] {
     close = MayCloseDocument();
     if (close) SaveSettings();
+    // The session ends normally: its recovery copy goes with it.
+    if (close) EndRecoverySession();
   });
   if (!close) return event->ignore();
   QMainWindow::closeEvent(event);

@@ -1,0 +1,83 @@
+#pragma once
+// The recovery copy: the document in its own lossless form, written now and then while it has
+// unsaved changes, so that a crash, a power cut or a killed session loses little work.
+//
+// The container is ours and small: a magic, a version, then sections in a fixed order, each
+// with a tag and a length. Pictures and meshes are deflated raw cells, so a copy restores the
+// very bits it was taken from. A broken, truncated or hostile file fails to read with an
+// exception; nothing is allocated before its size has been checked against the picture limits.
+
+#include "codecs/Picture.h"
+#include "common/Bitmap32.h"
+#include "common/Color.h"
+#include "common/Geometry.h"
+#include "common/VectorMap.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+class TDocument;
+
+inline constexpr int kRecoveryMeshChunk = 64;
+
+struct TRecoveryLayer {
+  TBitmap32 Picture;                   // the layer as shown
+  TFloatRect Location;
+  std::optional<TBitmap32> Unrotated;
+  float Angle = 0.0f;
+  bool Visible = true;
+  TBitmap32 Source;                    // its record: the unwarped picture and its mesh
+  TVectorMap Mesh;
+  TFloatRect SrcRect, MappingRect;
+  double ScaleX = 1.0, ScaleY = 1.0;
+};
+
+// Everything the copy rebuilds the document from.
+struct TRecoveryCopy {
+  std::string DocumentFileName;
+  std::string SourceFileName;
+  std::string OpenedFileName;
+  TColor TransparentColor = kDefaultTransparentColor;
+  int64_t SavedAt = 0;  // seconds since the epoch, when the snapshot was taken
+  TBitmap32 Source;
+  TBitmap32 View;
+  // The document's mesh, the size of Source.
+  TVectorMap Mesh;
+  // For each run of kRecoveryMeshChunk cells of each row of Mesh, whether it may hold a
+  // displacement: a snapshot then copies only the warped runs and clears only those that were
+  // warped at the last one. Empty when unknown.
+  std::vector<uint8_t> MeshChunks;
+  std::vector<TRecoveryLayer> Layers;
+};
+
+// The document as it is now. Copies pictures and meshes into `into`, reusing its buffers where
+// their sizes still fit, so that a snapshot kept between writes costs no fresh memory.
+void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into);
+// The sizes of the document's source, view and mesh.
+struct TRecoveryShape {
+  TPoint Source, View, Mesh;
+  friend bool operator==(const TRecoveryShape&, const TRecoveryShape&) = default;
+};
+TRecoveryShape RecoveryShapeOf(const TDocument& doc);
+TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
+// Sizes into's picture and mesh buffers to shape, touching every page: the part of a first
+// snapshot that costs most, done off the interface thread so that snapshots only copy.
+void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
+
+TBytes EncodeRecovery(const TRecoveryCopy& copy);
+// Fails with an Exception saying what is wrong with the bytes.
+TRecoveryCopy DecodeRecovery(TByteSpan bytes);
+
+// Only the names and the time, for the question at start; fails as DecodeRecovery would on a
+// broken header.
+TRecoveryCopy DecodeRecoveryHeader(TByteSpan bytes);
+
+// The copy becomes the document in one step: a new history, marked unsaved, named as it was.
+// Check the copy first (DecodeRecovery does): nothing here fails on its contents.
+void OpenRecovery(TDocument& doc, TRecoveryCopy&& copy);
+
+}  // namespace gs

@@ -1,0 +1,245 @@
+#include "shell/window/RecoverySession.h"
+
+#include "codecs/FileIO.h"
+#include "common/Errors.h"
+#include "document/Document.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
+
+namespace gs {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCopyExt = ".gsr";
+constexpr const char* kLockExt = ".lock";
+
+// Opens and locks path without waiting: the descriptor, or -1 when another process holds it.
+int TryLock(const std::string& path, bool create) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void RemoveQuietly(const std::string& path) {
+  std::error_code ignored;
+  fs::remove(path, ignored);
+}
+
+// The start of a copy, enough for its names: the whole copy of a large picture is read only
+// when it is recovered.
+TBytes ReadHead(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw Exception("it cannot be opened");
+  TBytes head(256 * 1024);
+  file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+  if (file.bad()) throw Exception("it cannot be read");
+  head.resize(size_t(file.gcount()));
+  return head;
+}
+
+// The lock of a session that died before it wrote a copy. A session opens its lock file before
+// it locks it: one only just made may look free for a moment, so only old ones go.
+void RemoveDeadLock(const fs::path& lock) {
+  std::error_code error;
+  if (fs::exists(fs::path(lock).replace_extension(kCopyExt), error)) return;
+  const auto written = fs::last_write_time(lock, error);
+  if (error || fs::file_time_type::clock::now() - written < std::chrono::minutes(1)) return;
+  const int fd = TryLock(lock.string(), false);
+  if (fd < 0) return;
+  RemoveQuietly(lock.string());
+  ::close(fd);
+}
+
+}  // namespace
+
+std::string DefaultRecoveryFolder() {
+  std::string state;
+  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && xdg[0] == '/') {
+    state = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    state = std::string(home && home[0] ? home : "/tmp") + "/.local/state";
+  }
+  return state + "/grimacer-studio/recovery";
+}
+
+TDeadCopy::TDeadCopy(TDeadCopy&& other) noexcept
+    : Path(std::move(other.Path)), LockPath(std::move(other.LockPath)), Header(std::move(other.Header)),
+      LockFd(std::exchange(other.LockFd, -1)) {}
+
+TDeadCopy& TDeadCopy::operator=(TDeadCopy&& other) noexcept {
+  if (this == &other) return *this;
+  if (LockFd >= 0) ::close(LockFd);
+  Path = std::move(other.Path);
+  LockPath = std::move(other.LockPath);
+  Header = std::move(other.Header);
+  LockFd = std::exchange(other.LockFd, -1);
+  return *this;
+}
+
+TDeadCopy::~TDeadCopy() {
+  if (LockFd >= 0) ::close(LockFd);
+}
+
+void TDeadCopy::Remove() {
+  RemoveQuietly(Path);
+  RemoveQuietly(LockPath);
+}
+
+std::vector<TDeadCopy> FindDeadCopies(const std::string& folder) {
+  std::vector<TDeadCopy> dead;
+  std::error_code error;
+  if (!fs::exists(folder, error)) return dead;
+  fs::directory_iterator it(folder, error);
+  if (error) {
+    std::cerr << "The recovery folder " << folder << " cannot be read: " << error.message() << "\n";
+    return dead;
+  }
+  for (; it != fs::directory_iterator(); it.increment(error)) {
+    if (error) {
+      std::cerr << "The recovery folder " << folder << " cannot be read: " << error.message() << "\n";
+      break;
+    }
+    const fs::path path = it->path();
+    if (path.extension() == kLockExt) {
+      RemoveDeadLock(path);
+      continue;
+    }
+    if (path.extension() != kCopyExt) continue;
+    TDeadCopy copy;
+    copy.Path = path.string();
+    copy.LockPath = fs::path(path).replace_extension(kLockExt).string();
+    // A copy without its lock file lost its session too; one whose lock is held is running.
+    copy.LockFd = TryLock(copy.LockPath, false);
+    if (copy.LockFd < 0 && fs::exists(copy.LockPath, error)) continue;
+    try {
+      copy.Header = DecodeRecoveryHeader(ReadHead(copy.Path));
+    } catch (const std::exception& e) {
+      std::cerr << "The recovery copy " << copy.Path << " is skipped: " << e.what() << "\n";
+      continue;
+    }
+    dead.push_back(std::move(copy));
+  }
+  std::stable_sort(dead.begin(), dead.end(),
+                   [](const TDeadCopy& a, const TDeadCopy& b) { return a.Header.SavedAt > b.Header.SavedAt; });
+  return dead;
+}
+
+TRecoverySession::TRecoverySession(std::string folder, std::function<void(std::function<void()>)> post)
+    : Folder_(std::move(folder)), Post_(std::move(post)) {
+  std::error_code error;
+  fs::create_directories(Folder_, error);
+  if (error) throw Exception("The recovery folder " + Folder_ + " cannot be made: " + error.message());
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const std::string name = "session-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+  CopyPath_ = (fs::path(Folder_) / (name + kCopyExt)).string();
+  LockPath_ = (fs::path(Folder_) / (name + kLockExt)).string();
+  LockFd_ = TryLock(LockPath_, true);
+  if (LockFd_ < 0) throw Exception("The recovery folder " + Folder_ + " cannot be used");
+}
+
+TRecoverySession::~TRecoverySession() {
+  Join();
+  RemoveQuietly(CopyPath_);
+  RemoveQuietly(LockPath_);
+  ::close(LockFd_);
+}
+
+void TRecoverySession::Join() {
+  if (Worker_.joinable()) Worker_.join();
+}
+
+TRecoverySession::THistoryMark TRecoverySession::MarkOf(const TDocument& doc) {
+  const THistory& history = doc.History;
+  THistoryMark mark{history.Count(), history.Current(), history.Bytes(), nullptr};
+  if (history.Count() > 0) mark.Step = &history.Step(history.Count());
+  return mark;
+}
+
+bool TRecoverySession::UpToDate(const TDocument& doc) const { return Written_ == MarkOf(doc); }
+
+void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<void()> ready) {
+  if (Writing_) return;
+  Join();
+  const TRecoveryShape shape = RecoveryShapeOf(doc);
+  const bool fits = RecoveryShapeOf(Snapshot_) == shape;
+  if (fits) {
+    TakeRecoverySnapshot(doc, Snapshot_);
+    DiscardWhenWritten_ = false;
+    Written_ = MarkOf(doc);
+  }
+  Writing_ = true;
+  std::weak_ptr<TRecoverySession> self = weak_from_this();
+  Worker_ = std::thread([this, self, fits, shape, ready = std::move(ready)] {
+    std::string error;
+    try {
+      if (fits) WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+      else ReserveRecoverySnapshot(Snapshot_, shape);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    // The session outlives this thread (its destructor joins it); the report may come after
+    // the window is gone, when the weak pointer tells.
+    Post_([self, error, fits, ready] {
+      auto session = self.lock();
+      if (!session) return;
+      session->Finished(error);
+      if (!fits && error.empty() && ready) ready();
+    });
+  });
+}
+
+void TRecoverySession::Finished(const std::string& error) {
+  Join();
+  Writing_ = false;
+  if (!error.empty()) {
+    std::cerr << "The recovery copy could not be written: " << error << "\n";
+    Written_ = {};
+  }
+  if (DiscardWhenWritten_) RemoveQuietly(CopyPath_);
+  DiscardWhenWritten_ = false;
+}
+
+void TRecoverySession::WriteNow(const TDocument& doc) {
+  Join();  // a background write posts its report, which then finds nothing to join
+  Writing_ = false;
+  TakeRecoverySnapshot(doc, Snapshot_);
+  DiscardWhenWritten_ = false;
+  Written_ = {};
+  WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+  Written_ = MarkOf(doc);
+}
+
+void TRecoverySession::Discard() {
+  Written_ = {};
+  if (Writing_) DiscardWhenWritten_ = true;
+  else RemoveQuietly(CopyPath_);
+}
+
+void TRecoverySession::Adopt(TDeadCopy& dead) {
+  Join();
+  std::error_code error;
+  fs::rename(dead.Path, CopyPath_, error);
+  if (error) std::cerr << "The recovered copy " << dead.Path << " stays where it is: " << error.message() << "\n";
+  else RemoveQuietly(dead.LockPath);
+}
+
+}  // namespace gs
