@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -51,6 +53,15 @@ TEST_F(StudioBrushTest, ChoosingABrushShowsItsBarOutlineAndTimer) {
   EXPECT_EQ(Studio_->BrushOutline().Radius(), 50);
   EXPECT_TRUE(RepeatTimer()->isActive());
   EXPECT_EQ(View()->cursor().shape(), Qt::BlankCursor);
+  // The outline stands for the pointer: it leaves the view with it and comes back with it.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(View(), &leave);
+  EXPECT_FALSE(Studio_->BrushOutline().Visible);
+  Run("move 20,20\n");
+  EXPECT_TRUE(Studio_->BrushOutline().Visible);
+  Run("size 150\neffect -40\n");
+  EXPECT_EQ(Child<QLabel>("SizeBarValue")->text(), QStringLiteral("150"));
+  EXPECT_EQ(Child<QLabel>("PinchBarValue")->text(), QStringLiteral("-40"));
   Trigger("Putty1");
   EXPECT_EQ(Doc().ToolMode, TToolMode::Putty);
   EXPECT_FALSE(RepeatTimer()->isActive());
