@@ -4,6 +4,8 @@
 // decoders, the document (an extension byte first) and Gifloom (inputs joined by length) read
 // them. Filter modules given are copied whole for the module reader, their resource sections
 // are kept bare as well, and their PIPL resources go to the property-list target.
+#include "document/Document.h"
+#include "document/Recovery.h"
 #include "codecs/Bmp.h"
 #include "codecs/ExifOrientation.h"
 #include "codecs/Gif.h"
@@ -161,7 +163,7 @@ int main(int argc, char** argv) {
   }
   const fs::path root = argv[1];
   for (const char* t : {"fuzz_bmp", "fuzz_png", "fuzz_gif", "fuzz_jpeg", "fuzz_mfk",
-                        "fuzz_jpeg_frame_info", "fuzz_document", "fuzz_pipl",
+                        "fuzz_jpeg_frame_info", "fuzz_document", "fuzz_recovery", "fuzz_pipl",
                         "fuzz_module_resources", "fuzz_gifloom"})
     fs::create_directories(root / t);
   int n = 0, failed = 0;
@@ -189,6 +191,19 @@ int main(int argc, char** argv) {
     failed += !WriteFile(root / "fuzz_document" / ("seed_" + id + "_mfk"),
                          DocumentSeed(5, Protected(".gif", gif)));
     gifs.push_back(gif);
+    // A recovery copy of the picture opened as a document, with one cell of its mesh warped.
+    {
+      gs::TDocument document;
+      gs::TLoadedPicture loaded;
+      loaded.Picture = pic;
+      loaded.Undo = pic;
+      loaded.FileName = loaded.SourceFileName = "seed.png";
+      document.Open(std::move(loaded));
+      document.MeshTransformation.VectorMap().Vector(0, 0) = {65536, -65536};
+      gs::TRecoveryCopy copy;
+      gs::TakeRecoverySnapshot(document, copy);
+      failed += !WriteFile(root / "fuzz_recovery" / ("seed_" + id + ".gsr"), gs::EncodeRecovery(copy));
+    }
     // The reader must get back exactly what was enciphered; otherwise the seeds are useless.
     const gs::TProtectedContent check = gs::DecipherProtected(Protected(".png", png));
     if (check.Inner != png || check.InnerExtension != ".png") {

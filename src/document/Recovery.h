@@ -55,7 +55,7 @@ struct TRecoveryCopy {
 };
 
 // The document as it is now. Copies pictures and meshes into `into`, reusing its buffers where
-// their sizes still fit, so that a snapshot kept between writes costs no fresh memory.
+// their sizes fit, so that a snapshot into buffers made beforehand costs no fresh memory.
 void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into);
 // The sizes of the document's source, view and mesh.
 struct TRecoveryShape {

@@ -196,6 +196,10 @@ void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<voi
     } catch (const std::exception& e) {
       error = e.what();
     }
+    // The buffers hold as much as the document itself: kept from one copy to the next (two
+    // minutes apart) they would double what an open photo costs. The next copy makes them again
+    // here, off the interface thread.
+    if (fits) Snapshot_ = TRecoveryCopy();
     // The session outlives this thread (its destructor joins it); the report may come after
     // the window is gone, when the weak pointer tells.
     Post_([self, error, fits, ready] {
@@ -225,6 +229,7 @@ void TRecoverySession::WriteNow(const TDocument& doc) {
   DiscardWhenWritten_ = false;
   Written_ = {};
   WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+  Snapshot_ = TRecoveryCopy();
   Written_ = MarkOf(doc);
 }
 

@@ -55,9 +55,9 @@ public:
   bool UpToDate(const TDocument& doc) const;
 
   // Takes the snapshot on the calling (interface) thread, then encodes and writes it on a worker
-  // thread. Only while no write is under way. When the snapshot's buffers do not fit the
-  // picture yet, the worker first makes them and the session asks again through `ready`, so
-  // that the interface thread only ever copies into memory that is there.
+  // thread. Only while no write is under way. The worker first makes the snapshot's buffers and
+  // the session asks again through `ready`, so that the interface thread only ever copies into
+  // memory that is there; they go again once the copy is written.
   void WriteInBackground(const TDocument& doc, std::function<void()> ready);
   // Takes the snapshot and writes it before returning.
   void WriteNow(const TDocument& doc);
@@ -86,7 +86,7 @@ private:
   std::string LockPath_;
   int LockFd_ = -1;
   std::function<void(std::function<void()>)> Post_;
-  TRecoveryCopy Snapshot_;  // kept between writes: its buffers are reused
+  TRecoveryCopy Snapshot_;  // made on the worker before a snapshot, let go after its write
   std::thread Worker_;
   std::atomic<bool> Writing_ = false;
   bool DiscardWhenWritten_ = false;

@@ -72,6 +72,9 @@ public:
   const TDataFolders& Folders() const { return Folders_; }
   // Driven by a script: nothing is shown and nothing waits for a person.
   void SetBatchMode(bool batch) { BatchMode_ = batch; }
+  // Whether the window started by a person keeps recovery copies and offers the ones crashed
+  // sessions left; the start-up measurement keeps out of them.
+  void SetRecoveryAtStart(bool recovery) { RecoveryAtStart_ = recovery; }
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
   void SetSplashMinimumMs(uint32_t ms) { SplashMinimumMs_ = ms; }
   // The landmark model; the tests point it elsewhere. Without it Auto Caricature is disabled.
@@ -417,6 +420,7 @@ private:
   QTimer* RecoveryTimer_ = nullptr;
   QTimer* RecoveryRetry_ = nullptr;  // a copy put off because a stroke was under way
   int RecoveryMinutes_ = 2;
+  bool RecoveryAtStart_ = true;
 
   QWidget* ViewHost_ = nullptr;
   bool Shown_ = false;

@@ -65,7 +65,7 @@ void TSStudio::UseRecoveryFolder(const std::string& folder) {
 std::string TSStudio::RecoveryCopyPath() const { return Recovery_ ? Recovery_->CopyPath() : std::string(); }
 
 void TSStudio::StartRecovery() {
-  if (BatchMode_) return;
+  if (BatchMode_ || !RecoveryAtStart_) return;
   try {
     UseRecoveryFolder(DefaultRecoveryFolder());
   } catch (const std::exception& e) {

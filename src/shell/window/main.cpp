@@ -36,6 +36,8 @@ int main(int argc, char* argv[]) {
   const bool probe = argc >= 2 && std::strcmp(argv[1], "--startup-probe") == 0;
   if (probe) {
     studio.SetSplashMinimumMs(0);
+    // A question about a crashed session's copy would wait for a person before the first paint.
+    studio.SetRecoveryAtStart(false);
     gs::QuitAfterFirstPaint(studio);
   }
   // Without a window manager "maximised" means nothing; start at the screen's size anyway.
