@@ -21,27 +21,27 @@ std::optional<std::string> TScriptedDialogs::SaveFile(const TFileDialogRequest& 
 
 void TScriptedDialogs::ShowMessage(const std::string& text) { Messages_.push_back(text); }
 
-bool TScriptedDialogs::AskYesNo(const std::string& text) {
-  if (YesNoAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
-  const bool yes = YesNoAnswers_.front();
-  YesNoAnswers_.pop_front();
-  return yes;
+namespace {
+// The next prepared answer to a question; none prepared is a question nobody expected.
+template <class TAnswer>
+TAnswer TakeAnswer(std::deque<TAnswer>& answers, const std::string& question) {
+  if (answers.empty()) throw EUnansweredDialog("Nobody answered the question \"" + question + "\"");
+  TAnswer answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
+}  // namespace
+
+bool TScriptedDialogs::AskYesNo(const std::string& text) { return TakeAnswer(YesNoAnswers_, text); }
 
 TSaveChanges TScriptedDialogs::AskSaveChanges(const std::string& text) {
   Questions_.push_back(text);
-  if (SaveChangesAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
-  const TSaveChanges answer = SaveChangesAnswers_.front();
-  SaveChangesAnswers_.pop_front();
-  return answer;
+  return TakeAnswer(SaveChangesAnswers_, text);
 }
 
 TRecoverChoice TScriptedDialogs::AskRecover(const std::string& text) {
   Questions_.push_back(text);
-  if (RecoverAnswers_.empty()) throw EUnansweredDialog("Nobody answered the question \"" + text + "\"");
-  const TRecoverChoice answer = RecoverAnswers_.front();
-  RecoverAnswers_.pop_front();
-  return answer;
+  return TakeAnswer(RecoverAnswers_, text);
 }
 
 bool TScriptedDialogs::RunForm(TModalForm& form) {
