@@ -38,6 +38,8 @@ void TSStudio::mOpenImageClick() {
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
   LoadImageFile(path, TPictureEntry::Open);
+  // The work the copy held was saved or let go before the open: a crash now must not offer it.
+  DropRecoveryCopy();
   RememberFile(path);
   EndTool();
   UpdateCaption();
