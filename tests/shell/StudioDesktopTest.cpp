@@ -126,6 +126,14 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
                                              Dir_.Path("p4.bmp"), Dir_.Path("p2.bmp")};
   EXPECT_EQ(Studio_->RecentFiles().Files(), expected);
   EXPECT_EQ(Menu("RecentMenu")->actions().size(), 8 + 2);  // the pictures, a line, "Clear list"
+  EXPECT_EQ(Menu("RecentMenu")->actions().front()->toolTip().toStdString(),
+            std::filesystem::path(Dir_.Path("p3.bmp")).parent_path().string());
+  // A picture named relative to where the program started is remembered wherever that was.
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::current_path(Dir_.Path(""));
+  Studio_->OpenFile("p3.bmp");
+  std::filesystem::current_path(start);
+  EXPECT_EQ(Studio_->RecentFiles().Files(), expected);
   SizeBar()->setValue(250);
   Studio_->SaveSettings();
 

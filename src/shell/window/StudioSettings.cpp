@@ -91,7 +91,8 @@ void TSStudio::closeEvent(QCloseEvent* event) {
 }
 
 void TSStudio::RememberFile(const std::string& path) {
-  Recent_.Add(path);
+  // A name given on the command line is relative to where that run started, not the next one.
+  Recent_.Add(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
   LastFolder_ = FolderOf(path);
   SaveRecent();
   RebuildRecentMenu();
@@ -106,7 +107,8 @@ void TSStudio::RebuildRecentMenu() {
   Menu(TMenu::OpenRecent)->clear();
   for (const std::string& file : Recent_.Files()) {
     QAction* item = Menu(TMenu::OpenRecent)->addAction(QString::fromStdString(ExtractFileName(file)));
-    item->setToolTip(QString::fromStdString(file));
+    // Pictures of the same name in different folders tell apart by it.
+    item->setToolTip(QString::fromStdString(FolderOf(file)));
     item->setData(QString::fromStdString(file));
     connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, file] { OpenRecentFile(file); }); });
   }
