@@ -259,3 +259,27 @@ TEST_F(StudioTest, EachKeyReachesOneCommand) {
   for (const auto& [key, command] : keys)
     EXPECT_EQ(owner[key.toString(QKeySequence::PortableText)].toStdString(), command) << key.toString().toStdString();
 }
+
+TEST_F(StudioTest, BatchRefusesWhatNoDialogWouldTakeAndLinesThatAreNoText) {
+  WriteFileBytes(Dir_.Path("face.png"), EncodePng(test::Swatch(40, 30), std::nullopt));
+  Run("\xEF\xBB\xBFopen " + Dir_.Path("face.png") + "\nbrushsize 6\ntext 12 | Hi\n");  // a byte-order mark first
+  EXPECT_EQ(Doc().EraserSize, 6);
+  const struct {
+    std::string Line;
+    const char* Said;
+  } refused[] = {
+      {"stroke 10,10 hold -1", "hold"},
+      {"stroke 10,10 hold 2000000000", "hold"},
+      {"brushsize 7", "brushsize takes 1, 3, 6, 10, 14, 18, 26, not \"7\""},
+      {"text 0 | Hi", "text size"},
+      {"text 9999 | Hi", "text size"},
+      {"zoom\x1b[2J in", "line 1 holds control characters"},
+  };
+  for (const auto& [line, said] : refused) {
+    const std::string err = Fails(line + "\n");
+    EXPECT_NE(err.find(said), std::string::npos) << line << ": " << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos) << "echoed raw";
+  }
+  EXPECT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(RunBatchFile(Dir_.Path("")), 1);  // a folder is no script
+}

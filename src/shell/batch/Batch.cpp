@@ -1,5 +1,7 @@
 #include "shell/batch/Batch.h"
 
+#include "shell/art/Icons.h"
+
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/WholeNumber.h"
@@ -18,6 +20,7 @@
 #include <QTimer>
 #include <QMenu>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <fstream>
@@ -36,6 +39,13 @@ std::string Trim(const std::string& s) {
   if (first == std::string::npos) return {};
   const size_t last = s.find_last_not_of(" \t\r");
   return s.substr(first, last - first + 1);
+}
+
+bool HasControlBytes(const std::string& line) {
+  return std::any_of(line.begin(), line.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+  });
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -166,6 +176,20 @@ void Release(TBatch& batch) {
   batch.Studio.PointerUp();
 }
 
+// The repeat timers fire 20 times a second: 100000 is over an hour of holding still.
+constexpr int kMaxTicks = 100000;
+// What the font dialog's size field takes.
+constexpr int kMaxTextSize = 512;
+
+// One of the sizes the palette's brush-size menu offers.
+int ParseBrushSize(const std::string& text) {
+  const int size = ParseInt(text, "brushsize");
+  if (std::find(kBrushCircleSizes.begin(), kBrushCircleSizes.end(), size) != kBrushCircleSizes.end()) return size;
+  std::string sizes;
+  for (int s : kBrushCircleSizes) sizes += (sizes.empty() ? "" : ", ") + std::to_string(s);
+  throw Exception("brushsize takes " + sizes + ", not \"" + text + "\"");
+}
+
 // "[left|right] [ctrl] X,Y X,Y ... [hold TICKS]" in picture pixels: press at the first point,
 // move through the others, let the repeat timers fire TICKS times, release.
 void Stroke(TBatch& batch, const std::string& argument) {
@@ -185,7 +209,7 @@ void Stroke(TBatch& batch, const std::string& argument) {
   }
   int ticks = 0;
   if (words.size() >= 2 && words[words.size() - 2] == "hold") {
-    ticks = ParseInt(words.back(), "hold");
+    ticks = ParseWholeNumber(words.back(), 0, kMaxTicks, "hold");
     words.resize(words.size() - 2);
   }
   if (words.empty()) throw Exception("stroke needs at least one point X,Y");
@@ -245,7 +269,7 @@ void InsertText(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& 
       if (w == "bold") font.Bold = true;
       else if (w == "italic") font.Italic = true;
       else if (w.size() == 7 && w[0] == '#') color = ParseRgb(w.substr(1));
-      else font.PointSize = ParseInt(w, "the text size");
+      else font.PointSize = ParseWholeNumber(w, 1, kMaxTextSize, "the text size");
     }
   }
   dialogs.AnswerFont(font);
@@ -460,7 +484,7 @@ std::map<std::string, TCommand> MakeCommands() {
       {"move", {TArgument::Required, [](TBatch& b, const std::string& arg) { Move(b, arg); }}},
       {"release", {TArgument::None, [](TBatch& b, const std::string&) { Release(b); }}},
       {"tick", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                  b.Studio.TickRepeatTimers(ParseWholeNumber(arg, 0, 100000, "tick"));
+                  b.Studio.TickRepeatTimers(ParseWholeNumber(arg, 0, kMaxTicks, "tick"));
                 }}},
       {"clipart", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      InsertClipart(b.Studio, b.Dialogs, arg, false);
@@ -470,7 +494,7 @@ std::map<std::string, TCommand> MakeCommands() {
                   }}},
       {"text", {TArgument::Required, [](TBatch& b, const std::string& arg) { InsertText(b.Studio, b.Dialogs, arg); }}},
       {"brushsize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
-                       b.Studio.SetEraserSize(ParseInt(arg, "brushsize"));
+                       b.Studio.SetEraserSize(ParseBrushSize(arg));
                      }}},
       {"color", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                    b.Studio.SetPaintColor(ParseRgb(arg));
@@ -552,8 +576,15 @@ int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, 
   int number = 0;
   while (std::getline(script, raw)) {
     ++number;
+    // Editors that save UTF-8 with a byte-order mark put it before the first command.
+    if (number == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
     const std::string line = Trim(raw);
     if (line.empty() || line[0] == '#') continue;
+    // Such a line is no command, and echoed it could rewrite the terminal it is shown on.
+    if (HasControlBytes(line)) {
+      err << "line " << number << " holds control characters; a script is text\n";
+      return 1;
+    }
     try {
       RunLine(batch, line);
     } catch (const std::exception& e) {
@@ -565,6 +596,10 @@ int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, 
 }
 
 int RunBatchFile(const std::string& scriptPath) {
+  if (FolderExists(scriptPath)) {
+    std::cerr << "The script \"" << scriptPath << "\" is a folder, not a script\n";
+    return 1;
+  }
   std::ifstream script(scriptPath);
   if (!script) {
     std::cerr << "Cannot open the script \"" << scriptPath << "\"\n";
