@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool loaded = false;
     try {
       gs::TDocument document;
-      document.Open(ReadPictureFile(path));
+      document.Open(gs::ReadPictureFile(path));
       loaded = true;
       if (!document.ImageLoaded() || document.ImageWidth() != document.SourceBitmap.Width() ||
           document.ImageHeight() != document.SourceBitmap.Height() ||

@@ -271,3 +271,19 @@ TEST_F(ToolsFormTest, TheMirrorFollowsARotationOrResizeWhileAPixelToolIsActive) 
   EXPECT_EQ(Doc().MirrorBitmap.Width(), 45);
   EXPECT_EQ(Mirror()->size(), QSize(45, 60));
 }
+
+TEST_F(ToolsFormTest, ViewToolPaletteBringsAClosedPaletteBack) {
+  QAction* command = Command("ToolPalette1");
+  ASSERT_TRUE(command->isCheckable());
+  Palette_->show();
+  EXPECT_TRUE(command->isChecked());
+  Palette_->close();  // its own close button
+  EXPECT_FALSE(command->isChecked());
+  Trigger("ToolPalette1");
+  EXPECT_TRUE(Palette_->isVisible());
+  EXPECT_TRUE(command->isChecked());
+  Trigger("ToolPalette1");
+  EXPECT_FALSE(Palette_->isVisible());
+  EXPECT_FALSE(command->isChecked());
+  EXPECT_TRUE(Menu("ViewMenu")->actions().contains(command));
+}

@@ -73,6 +73,8 @@ struct TCommandRow {
   TNeeds Needs = TNeeds::Picture;
   // A further condition, asked whenever the enabled states are refreshed.
   bool (TSStudio::*Also)() const = nullptr;
+  // For a command that shows or hides something: whether it is shown (the menu ticks it).
+  bool (TSStudio::*Checked)() const = nullptr;
   std::optional<TRecordedStep> Step = std::nullopt;
   // The batch mode's words for it ("undo", "tool warp"); null when the batch mode reaches it
   // through a command of its own that prepares the dialog's answers first.

@@ -227,12 +227,14 @@ private:
   void DeleteSelectedLayer();   // palette "Delete"
   void RotateLayerTool();       // palette "Rotate Layer"
   void ClearRecentClick();
+  void ToolPaletteClick();
 
   // What the rows' Also asks.
   bool HasFaceModel() const;
   bool HasLastFilter() const;
   bool CanStepBackward() const;
   bool CanStepForward() const;
+  bool PaletteShown() const;
 
   // Building the window from the rows.
   void FormCreate();

@@ -74,6 +74,7 @@ QAction* TSStudio::MakeAction(const TCommandRow& row) {
   if (row.Icon) action->setIcon(MakeIcon(*row.Icon));
   if (row.Tip) action->setToolTip(QString::fromUtf8(row.Tip));
   if (row.IconText) action->setIconText(QString::fromUtf8(row.IconText));
+  action->setCheckable(row.Checked != nullptr);
   QList<QKeySequence> keys;
   const auto add = [&keys](const QKeySequence& sequence) {
     // A platform whose standard key is the same as the other one given must not list it twice.
@@ -133,7 +134,10 @@ bool TSStudio::Available(const TCommandRow& row) const {
 }
 
 void TSStudio::RefreshCommands() {
-  for (size_t i = 0; i < Rows_.size(); ++i) RowActions_[i]->setEnabled(Available(Rows_[i]));
+  for (size_t i = 0; i < Rows_.size(); ++i) {
+    RowActions_[i]->setEnabled(Available(Rows_[i]));
+    if (Rows_[i].Checked) RowActions_[i]->setChecked((this->*Rows_[i].Checked)());
+  }
   for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded());
 }
 
@@ -155,9 +159,8 @@ void TSStudio::CreateMenus() {
     if (Rows_[i].Menu.Menu != TMenu::None)
       entries[Rows_[i].Menu.Menu].push_back(TEntry{Rows_[i].Menu.Order, RowActions_[i]});
   for (auto& [menu, list] : entries) Lay(*Menu(menu), list);
-  // The filters' categories follow, and the History list's switch.
+  // The filters' categories follow.
   Menu(TMenu::Filters)->addSeparator();
-  Menu(TMenu::View)->addSeparator();
   RebuildRecentMenu();
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/Guard.h"
 #include "shell/window/Studio.h"
+#include "shell/window/ToolsForm.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -39,6 +40,9 @@ void TSStudio::WheelTurned(int angleDelta) {
 }
 
 bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
+  // The palette closed by its own button: View > Tool Palette no longer ticks it.
+  if (watched == ToolsForm && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    RunGuarded([this] { RefreshCommands(); });
   const auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   if (event->type() == QEvent::Wheel) {

@@ -3,6 +3,7 @@
 #include "document/Zoom.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
+#include "shell/window/ToolsForm.h"
 
 #include <QScrollArea>
 
@@ -26,6 +27,10 @@ TCommandRows TSStudio::ViewCommands() {
       // Ctrl+9 leaves Ctrl+1.. free for zoom levels.
       {.Name = "miFitToWindow", .Caption = "Fit To Window", .Handler = &TSStudio::miFitToWindowClick,
        .Keys = {Key(Qt::CTRL | Qt::Key_9)}, .Menu = {TMenu::View, 13}, .Batch = "zoom fit"},
+      // The palette alone holds some tools: once closed it must have a way back. The History
+      // list's switch follows in the same group.
+      {.Name = "ToolPalette1", .Caption = "Tool Palette", .Handler = &TSStudio::ToolPaletteClick,
+       .Menu = {TMenu::View, 20}, .Needs = TNeeds::Nothing, .Checked = &TSStudio::PaletteShown},
   };
   return rows;
 }
@@ -37,6 +42,9 @@ void TSStudio::ApplyZoom() {
   DstImg1->setGeometry(0, 0, w, h);
   ViewHost_->resize(w, h);
 }
+
+void TSStudio::ToolPaletteClick() { ToolsForm->setVisible(!ToolsForm->isVisible()); }
+bool TSStudio::PaletteShown() const { return ToolsForm && ToolsForm->isVisible(); }
 
 void TSStudio::SetZoom(int percent) {
   Doc.ZoomPercent = std::clamp(percent, kMinZoom, kMaxZoom);
