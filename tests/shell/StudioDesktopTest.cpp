@@ -6,7 +6,9 @@
 #include "codecs/FileIO.h"
 #include "shell/view/ImageView.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -14,6 +16,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -155,4 +158,20 @@ TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) 
   Trigger("ClearRecent1");
   EXPECT_TRUE(Studio_->RecentFiles().Files().empty());
   EXPECT_FALSE(Menu("RecentMenu")->menuAction()->isEnabled());
+}
+
+TEST_F(StudioDesktopTest, ListsKeepTheirOwnWheelAndArrows) {
+  Trigger("History1");
+  auto* list = Child<QListWidget>("HistoryList");
+  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list->viewport(), &wheel);
+  QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+  QApplication::sendEvent(list, &up);
+  EXPECT_EQ(Doc().ZoomPercent, 100);
+  // Anywhere else in the window they zoom the picture.
+  QWheelEvent again(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(View(), &again);
+  EXPECT_NE(Doc().ZoomPercent, 100);
 }

@@ -427,6 +427,7 @@ private:
   QWidget* ViewHost_ = nullptr;
   bool Shown_ = false;
   int WheelAngle_ = 0;  // wheel turned since the last whole notch
+  bool DeliveringOwnInput_ = false;  // a list or field's own wheel or arrow, on its way
   int BeforeHolds_ = 0;  // the TBeforeHold bits held now
   bool AboutShown = false;
 };

@@ -32,6 +32,7 @@ void TSStudio::CreateHistoryDock() {
   HistoryDock = new QDockWidget(QStringLiteral("History"), this);
   HistoryDock->setObjectName(QStringLiteral("HistoryDock"));
   HistoryList = new QListWidget(HistoryDock);
+  HistoryList->setObjectName(QStringLiteral("HistoryList"));
   HistoryDock->setWidget(HistoryList);
   addDockWidget(Qt::RightDockWidgetArea, HistoryDock);
   HistoryDock->hide();

@@ -5,6 +5,7 @@
 #include "shell/window/Studio.h"
 #include "shell/window/ToolsForm.h"
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -28,6 +29,14 @@ bool TakesText(const QWidget* widget) {
          qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
 }
 
+// A control that scrolls or steps with the wheel and the arrows itself (the History list, a
+// spin box, a text field), or a part of one such as a list's viewport: they are its own.
+bool KeepsItsOwnInput(const QWidget* widget) {
+  for (; widget && !widget->isWindow(); widget = widget->parentWidget())
+    if (TakesText(widget) || qobject_cast<const QAbstractItemView*>(widget)) return true;
+  return false;
+}
+
 bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
 }  // namespace
 
@@ -44,7 +53,20 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolsForm && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
     RunGuarded([this] { RefreshCommands(); });
   const auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+  if (!widget || widget->window() != this || DeliveringOwnInput_) return QMainWindow::eventFilter(watched, event);
+  const bool arrow = event->type() == QEvent::KeyPress && IsArrow(static_cast<QKeyEvent*>(event)->key());
+  if ((event->type() == QEvent::Wheel || arrow) && KeepsItsOwnInput(widget)) {
+    // Delivered here whole, with the parents it goes on to when the control has no use for it,
+    // so that a list with nothing to scroll does not hand the wheel on to the zoom.
+    DeliveringOwnInput_ = true;
+    const struct TDone {
+      bool& Flag;
+      ~TDone() { Flag = false; }
+    } done{DeliveringOwnInput_};
+    QCoreApplication::sendEvent(watched, event);
+    event->accept();  // or the outer delivery would go on to the parents itself
+    return true;
+  }
   if (event->type() == QEvent::Wheel) {
     WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
     return true;
