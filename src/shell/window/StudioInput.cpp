@@ -93,14 +93,16 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSStudio::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+  RunGuarded([event] {
+    if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+  });
 }
 
 void TSStudio::dropEvent(QDropEvent* event) {
-  const std::string file = DroppedFile(event->mimeData());
-  if (file.empty()) return;
-  event->acceptProposedAction();
-  RunGuarded([this, file] {
+  RunGuarded([this, event] {
+    const std::string file = DroppedFile(event->mimeData());
+    if (file.empty()) return;
+    event->acceptProposedAction();
     if (MayCloseDocument()) OpenFile(file);
   });
 }
