@@ -1,7 +1,7 @@
 // What the document keeps true whatever the window does to it: the selected layer, the frame
 // and what the commands target agree.
 
-#include "StudioFixture.h"
+#include "LayerFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
@@ -16,20 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class DocumentInvariantsTest : public test::TStudioFixture {
+class DocumentInvariantsTest : public test::TLayerFixture {
 protected:
-  DocumentInvariantsTest() {
-    Photo_ = TBitmap32(200, 160, 0xFF3060A0);
-    WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(Photo_));
-    // 40 x 20, centred on the photo when inserted: x 80..120, y 70..90.
-    TBitmap32 art(40, 20, 0xFFFF0000);
-    art.FillRect(TRect{4, 4, 36, 16}, 0xFF00C000);
-    WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
-    Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
-  }
   TRotatableLayer* Selected() { return Doc().Selection().Selected(); }
-
-  TBitmap32 Photo_;
 };
 
 }  // namespace

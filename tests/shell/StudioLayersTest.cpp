@@ -1,6 +1,6 @@
 #include "shell/window/Studio.h"
 
-#include "StudioFixture.h"
+#include "LayerFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
 #include "codecs/Png.h"
@@ -22,22 +22,12 @@ using namespace gs;
 
 namespace {
 
-class StudioLayersTest : public test::TStudioFixture {
+class StudioLayersTest : public test::TLayerFixture {
 protected:
-  StudioLayersTest() {
-    Photo_ = TBitmap32(200, 160, 0xFF3060A0);
-    WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(Photo_));
-    // A 40 x 20 clipart: green with a red key border that "Transparent Image?" keys out.
-    TBitmap32 art(40, 20, 0xFFFF0000);
-    art.FillRect(TRect{4, 4, 36, 16}, 0xFF00C000);
-    WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
-    Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");
-  }
   TRotatableLayer& Layer(int i) { return *Doc().Layers()[size_t(i)]; }
   double CenterX(int i) { return (Layer(i).Location.Left + Layer(i).Location.Right) / 2; }
   double CenterY(int i) { return (Layer(i).Location.Top + Layer(i).Location.Bottom) / 2; }
 
-  TBitmap32 Photo_;
 };
 
 }  // namespace
