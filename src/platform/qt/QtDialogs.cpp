@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/Guard.h"
+
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFileDialog>
@@ -36,8 +38,10 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogReques
     dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
     // A name typed without an extension takes the kind chosen in the filter list.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-      const QString ext = FirstExtension(f);
-      if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+      RunGuarded([&dialog, &f] {
+        const QString ext = FirstExtension(f);
+        if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+      });
     });
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

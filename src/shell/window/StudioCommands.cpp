@@ -139,6 +139,7 @@ void TSStudio::RefreshCommands() {
     if (Rows_[i].Checked) RowActions_[i]->setChecked((this->*Rows_[i].Checked)());
   }
   for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded());
+  RefreshStatus();
 }
 
 void TSStudio::CreateMenus() {
