@@ -1,8 +1,9 @@
 #include "faces/FaceFinder.h"
 
 #include "common/Errors.h"
-#include "common/Shrink.h"
 #include "faces/FaceTiles.h"
+#include "faces/GreyShrink.h"
+#include "faces/OnAllCores.h"
 
 // dlib's settings first, so that it leaves BLAS and LAPACK out: the detector and the landmark
 // model multiply only small matrices, dlib's own loops serve them, and the program need not load
@@ -16,13 +17,9 @@
 #include <dlib/image_transforms.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <future>
-#include <mutex>
 #include <sys/stat.h>
-#include <thread>
 
 namespace gs {
 
@@ -96,108 +93,16 @@ double TFaceFinder::DetectionScale(int width, int height) {
 
 namespace {
 
-// Runs job(0) ... job(count - 1) on every core, taking them in order; the first failure is thrown
-// once all have stopped.
-template <class TJob>
-void OnAllCores(size_t count, const TJob& job) {
-  std::atomic<size_t> next{0};
-  std::exception_ptr failure;
-  std::mutex failureLock;
-  auto work = [&] {
-    for (size_t i; (i = next++) < count;) {
-      try {
-        job(i);
-      } catch (...) {
-        std::lock_guard lock(failureLock);
-        if (!failure) failure = std::current_exception();
-        next = count;
-      }
-    }
-  };
-  const size_t threads = std::min<size_t>(count, std::max(1U, std::thread::hardware_concurrency()));
-  {
-    std::vector<std::jthread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
-    work();
-  }
-  if (failure) std::rethrow_exception(failure);
-}
-
-// Grey as dlib's own examples load a photo, over white where the picture is transparent, since
-// what lies under a transparent pixel is nothing anyone sees.
-float Grey(TColor32 c) {
-  const uint32_t a = c >> 24, sum = ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF);
-  return float(sum * a + 765 * (255 - a)) * (1.0f / 765);
-}
-
-// Where source pixels land when a side of `from` pixels shrinks to `to`: the first output pixel
-// each one touches and how much of its own width falls there, in output pixels; the rest of it
-// falls on the next output pixel.
-struct TSplit {
-  std::vector<int> First;
-  std::vector<float> Share;
-  float Width;
-};
-
-TSplit Split(int from, long to) {
-  TSplit split{std::vector<int>(size_t(from)), std::vector<float>(size_t(from)), float(double(to) / from)};
-  const double f = double(to) / from;
-  for (int i = 0; i < from; ++i) {
-    const double a = i * f, b = (i + 1) * f, first = std::floor(a);
-    split.First[size_t(i)] = int(first);
-    split.Share[size_t(i)] = float(std::min(b, first + 1) - a);
-  }
-  return split;
-}
-
-// Rows [first, last) of the picture shrunk to `out`, each pixel the mean of the area it covers.
-void ShrinkGreyRows(const TBitmap32& picture, const TSplit& across, const TSplit& down, TGray& out, long first,
-                    long last) {
-  const long width = out.nc();
-  std::vector<float> sums(size_t((last - first + 1) * (width + 1))), row(size_t(width + 1));
-  const int top = std::max(0, int(std::floor(first / down.Width)) - 1);
-  const int bottom = std::min(picture.Height(), int(std::ceil(last / down.Width)) + 1);
-  for (int y = top; y < bottom; ++y) {
-    const long to = down.First[size_t(y)];
-    if (to + 1 < first || to >= last) continue;
-    std::fill(row.begin(), row.end(), 0.0f);
-    const TColor32* source = picture.ScanLine(y);
-    for (int x = 0; x < picture.Width(); ++x) {
-      const float v = Grey(source[x]), share = across.Share[size_t(x)];
-      float* cell = &row[size_t(across.First[size_t(x)])];
-      cell[0] += v * share;
-      cell[1] += v * (across.Width - share);
-    }
-    const float share = down.Share[size_t(y)];
-    for (auto [r, weight] : {std::pair{to, share}, std::pair{to + 1, down.Width - share}}) {
-      if (r < first || r >= last) continue;
-      float* sum = &sums[size_t((r - first) * (width + 1))];
-      for (long x = 0; x < width; ++x) sum[x] += row[size_t(x)] * weight;
-    }
-  }
-  for (long r = first; r < last; ++r) {
-    const float* sum = &sums[size_t((r - first) * (width + 1))];
-    for (long x = 0; x < width; ++x) out[r][x] = uint8_t(std::clamp(std::lround(sum[x]), 0L, 255L));
-  }
-}
-
 // What the detector sees: the picture in grey at the detection scale. Shrinking averages, so that
-// nothing aliases, on every core; growing interpolates.
+// nothing aliases; growing interpolates.
 TGray ScaledGreyCopy(const TBitmap32& picture, double scale) {
   const long width = std::max(1L, std::lround(picture.Width() * scale));
   const long height = std::max(1L, std::lround(picture.Height() * scale));
+  const bool shrinks = width <= picture.Width() && height <= picture.Height();
+  TGray grey(shrinks ? height : picture.Height(), shrinks ? width : picture.Width());
+  ShrinkToGrey(picture, int(grey.nc()), int(grey.nr()), &grey[0][0]);
+  if (shrinks) return grey;
   TGray scaled(height, width);
-  if (width <= picture.Width() && height <= picture.Height()) {
-    const TSplit across = Split(picture.Width(), width), down = Split(picture.Height(), height);
-    constexpr long kRows = 64;
-    OnAllCores(size_t((height + kRows - 1) / kRows), [&](size_t i) {
-      ShrinkGreyRows(picture, across, down, scaled, long(i) * kRows, std::min(height, long(i + 1) * kRows));
-    });
-    return scaled;
-  }
-  TGray grey(picture.Height(), picture.Width());
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) grey[y][x] = uint8_t(std::lround(Grey(picture.ScanLine(y)[x])));
   dlib::resize_image(grey, scaled, dlib::interpolate_bilinear());
   return scaled;
 }

@@ -3,6 +3,7 @@
 #include "common/Shrink.h"
 #include "faces/FaceFinder.h"
 #include "faces/FaceTiles.h"
+#include "faces/GreyShrink.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,42 @@ TEST(FaceTiles, EveryPieceAsLargeAsTheOverlapFitsInOneTile) {
         const TRect piece{x, y, x + w, y + h};
         ASSERT_TRUE(std::any_of(tiles.begin(), tiles.end(), [&](const TRect& t) { return Intersect(t, piece) == piece; }))
             << x << ", " << y;
+      }
+  }
+}
+
+// Each pixel of the grey copy is the mean of the area of the picture it covers, grey over white,
+// across the rows where the work is split between threads and up to the last row and column.
+TEST(GreyShrink, EachPixelIsTheMeanOfTheAreaItCovers) {
+  TBitmap32 picture(701, 523);
+  const auto wave = [](double t) { return uint8_t(127.5 + 127 * std::sin(t)); };
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x)
+      picture.SetPixel(x, y, Color32(wave(x / 3.0), wave(y / 2.0), wave((x + y) / 5.0), wave(x / 7.0 - y / 4.0)));
+  const auto grey = [&](int x, int y) {
+    const TColor32 c = picture.Pixel(x, y);
+    const double a = (c >> 24) / 255.0, mean = (((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3.0;
+    return mean * a + 255 * (1 - a);
+  };
+  // How much of source pixel i lies under target pixel t when n pixels become m.
+  const auto overlap = [](int i, int t, int n, int m) {
+    return std::max(0.0, std::min(i + 1.0, (t + 1.0) * n / m) - std::max(double(i), double(t) * n / m));
+  };
+  for (const TSize size : {TSize{701, 523}, TSize{350, 200}, TSize{97, 211}, TSize{1, 1}}) {
+    SCOPED_TRACE(testing::Message() << size.Width << "x" << size.Height);
+    std::vector<uint8_t> shrunk(size_t(size.Width * size.Height));
+    ShrinkToGrey(picture, size.Width, size.Height, shrunk.data());
+    for (int ty = 0; ty < size.Height; ++ty)
+      for (int tx = 0; tx < size.Width; ++tx) {
+        double sum = 0, area = 0;
+        for (int y = ty * picture.Height() / size.Height; y <= (ty + 1) * picture.Height() / size.Height; ++y)
+          for (int x = tx * picture.Width() / size.Width; x <= (tx + 1) * picture.Width() / size.Width; ++x) {
+            if (x >= picture.Width() || y >= picture.Height()) continue;
+            const double w = overlap(x, tx, picture.Width(), size.Width) * overlap(y, ty, picture.Height(), size.Height);
+            sum += w * grey(x, y);
+            area += w;
+          }
+        ASSERT_NEAR(shrunk[size_t(ty * size.Width + tx)], sum / area, 0.6) << tx << ", " << ty;
       }
   }
 }
