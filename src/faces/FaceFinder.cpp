@@ -110,7 +110,6 @@ TGray ScaledGreyCopy(const TBitmap32& picture, double scale) {
 // The scaled picture at every kBandLevels-th pyramid level, each band of levels scanned in
 // overlapping tiles of its own; the last band, small enough to be one tile, scans every level left.
 struct TBand {
-  long Width = 0, Height = 0;
   unsigned Level = 0;  // below the scaled picture
   std::vector<dlib::rectangle> Tiles;
   TGray Image;
@@ -120,8 +119,6 @@ std::vector<TBand> PlanBands(long width, long height) {
   std::vector<TBand> bands;
   for (unsigned level = 0;; level += kBandLevels) {
     TBand& band = bands.emplace_back();
-    band.Width = width;
-    band.Height = height;
     band.Level = level;
     for (const TRect& t : OverlappingTiles(int(width), int(height), kTileStep, kTileOverlap))
       band.Tiles.emplace_back(t.Left, t.Top, t.Right - 1, t.Bottom - 1);
