@@ -36,6 +36,9 @@ public:
 
   static constexpr double kSmallestFace = 40;
   static constexpr int kFacesAcross = 30;
+  // How much the detector's copy of a width x height picture is scaled: so far that the smallest
+  // face sought fills the detector's window, but never to more pixels than a 6000 x 4000 photo
+  // gets, so that a long panorama does not take minutes.
   static double DetectionScale(int width, int height);
 
 private:
