@@ -41,10 +41,11 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogReques
       if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
     });
   }
-  if (request.FilterIndex > 0 && request.FilterIndex < filters.size()) {
+  if (request.FilterIndex >= 0 && request.FilterIndex < filters.size()) {
     dialog.selectNameFilter(filters[request.FilterIndex]);
+    // A name offered with its kind: a name typed over it without an extension keeps that kind.
     const QString ext = FirstExtension(filters[request.FilterIndex]);
-    if (save && !ext.isEmpty()) dialog.setDefaultSuffix(ext);
+    if (save && !request.FileName.empty() && !ext.isEmpty()) dialog.setDefaultSuffix(ext);
   }
   if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
