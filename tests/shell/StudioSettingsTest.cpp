@@ -14,7 +14,8 @@ namespace {
 class StudioSettingsTest : public test::TStudioFixture {
 protected:
   std::unique_ptr<QSettings> Settings(const std::vector<std::pair<const char*, QVariant>>& values) {
-    auto settings = std::make_unique<QSettings>(QString::fromStdString(Dir_.Path("settings.ini")), QSettings::IniFormat);
+    auto settings =
+        std::make_unique<QSettings>(QString::fromStdString(Dir_.Path("settings.ini")), QSettings::IniFormat);
     settings->clear();
     for (const auto& [key, value] : values) settings->setValue(QString::fromLatin1(key), value);
     return settings;
@@ -41,7 +42,8 @@ TEST_F(StudioSettingsTest, NumbersOutOfRangeOrNoNumbersFallBackToTheDefaultsWith
     SCOPED_TRACE((c.Size + " " + c.Effect + " " + c.BudgetMB).toStdString());
     ShowNewWindow();
     testing::internal::CaptureStderr();
-    Studio_->UseSettings(Settings({{"brush/size", c.Size}, {"brush/effect", c.Effect}, {"history/budgetMB", c.BudgetMB}}));
+    Studio_->UseSettings(
+        Settings({{"brush/size", c.Size}, {"brush/effect", c.Effect}, {"history/budgetMB", c.BudgetMB}}));
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(SizeBar()->value(), c.ExpectedSize);
     EXPECT_EQ(PinchBar()->value(), c.ExpectedEffect);

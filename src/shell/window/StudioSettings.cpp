@@ -68,7 +68,8 @@ std::vector<std::string> ReadRecentFiles(const QSettings& settings) {
   std::vector<std::string> files;
   for (const QString& file : settings.value(kRecentKey).toStringList()) {
     if (QFileInfo(file).isAbsolute()) files.push_back(file.toStdString());
-    else if (!file.isEmpty()) ReportDamaged(kRecentKey, QStringLiteral("names \"%1\", which is not a full path; it is left out").arg(file));
+    else if (!file.isEmpty())
+      ReportDamaged(kRecentKey, QStringLiteral("names \"%1\", which is not a full path; it is left out").arg(file));
   }
   return files;
 }
@@ -90,7 +91,8 @@ void TSStudio::UseSettings(std::unique_ptr<QSettings> settings) {
   PinchBar->setValue(
       int(ReadWhole(*Settings_, kEffectKey, PinchBar->minimum(), PinchBar->maximum(), PinchBar->value())));
   // The history's memory, in megabytes; 0 keeps just the last step, as any budget does at least.
-  const qlonglong budget = ReadWhole(*Settings_, kHistoryKey, 0, kMaxHistoryMB, qlonglong(THistory::kDefaultBudget >> 20));
+  const qlonglong budget =
+      ReadWhole(*Settings_, kHistoryKey, 0, kMaxHistoryMB, qlonglong(THistory::kDefaultBudget >> 20));
   Doc.History.SetBudget(size_t(budget) << 20);
   SetRecoveryInterval(ReadRecoveryInterval(*Settings_));
   RebuildRecentMenu();
