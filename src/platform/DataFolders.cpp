@@ -53,16 +53,17 @@ std::string FindDataItem(const TDataFolders& folders, const std::string& item) {
 }
 
 std::string FindGifloom(const TDataFolders& folders) {
+  // A program, so never from the start folder (see PluginFolders). When it is nowhere, the place
+  // it belongs beside the editor is named, so that the launch fails saying where it looked.
   std::vector<std::string> candidates;
   if (!folders.ExeFolder.empty()) {
     candidates.push_back(Under(folders.ExeFolder, "Tools/gifloom"));
     candidates.push_back(Under(folders.ExeFolder, "gifloom"));
   }
   if (!folders.InstalledFolder.empty()) candidates.push_back(Under(folders.InstalledFolder, "Tools/gifloom"));
-  const std::string fallback = Under(folders.StartFolder, "Tools/gifloom");
   for (const std::string& path : candidates)
     if (IsFile(path)) return path;
-  return fallback;
+  return candidates.empty() ? std::string() : candidates.front();
 }
 
 std::vector<std::string> PluginFolders(const TDataFolders& folders) {

@@ -78,4 +78,16 @@ TEST_F(HelpTest, AMissingManualIsNamedAndTheTutorialEntrySaysWhatItOpens) {
 }
 
 }  // namespace
+
+// The animator is a program: it starts from beside the editor only, and a start that fails says so.
+TEST_F(HelpTest, TheAnimatorStartsFromBesideTheEditorOrSaysItCouldNot) {
+  std::filesystem::create_directories(Dir_.Path("start/Tools"));
+  std::ofstream(Dir_.Path("start/Tools/gifloom")) << "#!/bin/sh\n";
+  DesktopOpens = false;
+  Trigger("GrimacerAnimator1");
+  EXPECT_EQ(Launched, std::vector<std::string>{Dir_.Path("bin/Tools/gifloom")});
+  ASSERT_EQ(Dialogs_.Messages().size(), 1u);
+  EXPECT_NE(Dialogs_.Messages().front().find("Could not start the Grimacer Animator"), std::string::npos);
+}
+
 }  // namespace gs

@@ -1,6 +1,7 @@
 // Help, the about box, starting the GIF maker, and printing.
 
 #include "codecs/FileIO.h"
+#include "common/Errors.h"
 #include "platform/Dialogs.h"
 #include "platform/qt/ShellLaunch.h"
 #include "shell/dialogs/AboutBox.h"
@@ -52,7 +53,11 @@ void TSStudio::GifMakerHelp1Click() { ShowManual(*this, HelpFilePath(Folders_));
 void TSStudio::ToolButton19Click() { ShowManual(*this, HelpFilePath(Folders_)); }
 void TSStudio::VideoTutorial1Click() { ShowManual(*this, TutorialPath(Folders_)); }
 // The launch reports success, but there is nothing useful to do when it fails.
-void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders_)); }
+void TSStudio::GrimacerAnimator1Click() {
+  const std::string gifloom = AnimatorPath(Folders_);
+  if (gifloom.empty() || !StartProgram(gifloom))
+    throw Exception("Could not start the Grimacer Animator" + (gifloom.empty() ? std::string(".") : " (" + gifloom + ")."));
+}
 
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }
 

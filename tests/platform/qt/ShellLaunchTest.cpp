@@ -56,12 +56,14 @@ TEST(ShellLaunch, RestoringThePreviousLauncherStopsInterception) {
   EXPECT_EQ(outer, std::vector<std::string>{"outer"});
 }
 
-TEST(ShellLaunch, PathsFallBackToTheStartFolderWhenNoDataFolderHoldsThem) {
+TEST(ShellLaunch, DocumentsFallBackToTheStartFolderButProgramsNever) {
   TDataFolders folders;
   folders.StartFolder = "/home/u/elsewhere";
   EXPECT_EQ(HelpFilePath(folders), "/home/u/elsewhere/help/help.html");
   EXPECT_EQ(TutorialPath(folders), "/home/u/elsewhere/help/tutorial.html");
-  EXPECT_EQ(AnimatorPath(folders), "/home/u/elsewhere/Tools/gifloom");
+  EXPECT_EQ(AnimatorPath(folders), "");
+  folders.ExeFolder = "/opt/gs/bin";
+  EXPECT_EQ(AnimatorPath(folders), "/opt/gs/bin/Tools/gifloom");
 }
 
 TEST(ShellLaunch, DesktopStartRunsAProgramDetachedAndReportsAMissingOne) {
