@@ -34,7 +34,8 @@ void CheckAnimationSize(const TAnimationScene& scene, int frames) {
 
 TColor32 KeyRgb(TColor key) { return RgbOf(WinColorToColor32(key)); }
 
-// As the still GIF save does: transparent pixels take the key colour, all others turn opaque.
+// As the still GIF save does: pixels less than half opaque take the key colour, all others
+// turn opaque.
 TBitmap32 RenderForGif(TAnimationFrameRenderer& renderer, int k, int frames, TColor key) {
   TBitmap32 frame = renderer.Render(k, frames);
   FillKeyColour(frame, key);
@@ -152,12 +153,18 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
 
   TAnimationFrameRenderer renderer(scene);
   const TColor key = scene.TransparentColor;
-  // The colour table comes from both ends of the warp; the frames between mix the two.
+  // One colour table for every frame, from every frame, each as often as it shows: the frames
+  // are rendered twice rather than kept, since a big animation's frames fill gigabytes.
   TBitmap32 first = RenderForGif(renderer, 0, n, key);
   const TBitmap32 last = RenderForGif(renderer, n - 1, n, key);
-  const TBitmap32* ends[] = {&first, &last};
-  TAnimatedGifWriter writer(ends, TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
-                                                       KeyRgb(key), settings.Dither});
+  TColorHistogram colors(std::nullopt, true);
+  colors.Add(first);
+  colors.Add(last);
+  const uint32_t between = settings.BackAndForth ? 2 : 1;
+  for (int k = 1; k < n - 1; ++k) colors.Add(RenderForGif(renderer, k, n, key), between);
+  TAnimatedGifWriter writer(colors, first.Width(), first.Height(),
+                            TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
+                                                 KeyRgb(key), settings.Dither});
   writer.AddFrame(first);
   first = TBitmap32();  // a big picture's frames are large: keep no more of them than needed
   if (stopped(1)) return std::nullopt;
