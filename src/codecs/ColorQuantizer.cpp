@@ -382,7 +382,7 @@ TColorMapper::TColorMapper(const TPalette& palette) : Cells_(kCells, 0) {
 
 namespace {
 
-constexpr int kCellSize = 8;  // 1 << (8 - kCellBits)
+constexpr int kCellSize = 4;  // 1 << (8 - kCellBits)
 
 // Squared distance along one axis from v to the nearest and the farthest point of the cell
 // [low, low + kCellSize - 1].
@@ -399,7 +399,7 @@ inline int FarthestSquared(int v, int low) {
 
 // An entry can be nearest to some colour of the cell only if its closest possible distance to
 // the cell is no larger than the farthest distance of the entry that is best in the worst case.
-uint32_t TColorMapper::ListCandidates(uint32_t cell) {
+uint64_t TColorMapper::ListCandidates(uint32_t cell) {
   static_assert(kCellSize == 1 << kShift);
   constexpr uint32_t kMask = (1u << kCellBits) - 1;
   const int lowR = int(cell >> (2 * kCellBits)) << kShift;
@@ -420,7 +420,7 @@ uint32_t TColorMapper::ListCandidates(uint32_t cell) {
       Candidates_.push_back((uint32_t(i) << 24) | (uint32_t(Red_[i]) << 16) |
                             (uint32_t(Green_[i]) << 8) | uint32_t(Blue_[i]));
   while ((Candidates_.size() - start) % 4 != 0) Candidates_.push_back(Candidates_.back());
-  Cells_[cell] = uint32_t(start << kCountBits) | uint32_t(Candidates_.size() - start);
+  Cells_[cell] = uint64_t(start) << kCountBits | uint64_t(Candidates_.size() - start);
   return Cells_[cell];
 }
 

@@ -83,13 +83,13 @@ public:
     const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
     const uint32_t cell = ((uint32_t(r) >> kShift) << (2 * kCellBits)) |
                           ((uint32_t(g) >> kShift) << kCellBits) | (uint32_t(b) >> kShift);
-    uint32_t listed = Cells_[cell];
+    uint64_t listed = Cells_[cell];
     if (listed == 0) {
       if (Red_.empty()) return 0;
       listed = ListCandidates(cell);
     }
     const uint32_t* candidates = Candidates_.data() + (listed >> kCountBits);
-    const uint32_t count = listed & ((1u << kCountBits) - 1);
+    const uint32_t count = uint32_t(listed) & ((1u << kCountBits) - 1);
     // Distance above index: the smallest key is the nearest entry, the lower index on a tie.
     // Branch-free, and lists padded to whole groups of four, since which entry wins is as
     // unpredictable as the pixels are.
@@ -100,7 +100,7 @@ public:
   }
 
 private:
-  static constexpr int kCellBits = 5;
+  static constexpr int kCellBits = 6;
   static constexpr int kShift = 8 - kCellBits;
   static constexpr uint32_t kCells = 1u << (3 * kCellBits);
   static constexpr int kCountBits = 9;  // a cell lists at most 256 candidates
@@ -113,13 +113,13 @@ private:
   }
 
   // Lists the cell's candidates and returns what Cells_ now holds for it.
-  uint32_t ListCandidates(uint32_t cell);
+  uint64_t ListCandidates(uint32_t cell);
 
   std::vector<int> Red_, Green_, Blue_;  // the palette, one array a channel
   std::vector<uint32_t> Candidates_;  // each listed cell's candidates in index order, padded
   // Per cell: where its candidates start (high bits) and how many there are (low bits);
   // 0 until listed.
-  std::vector<uint32_t> Cells_;
+  std::vector<uint64_t> Cells_;
 };
 
 // Maps colours to a palette with an ordered dither, for pictures with more colours than the

@@ -90,11 +90,26 @@ void AppendGifImage(TBytes& out, const TGifImage& image) {
 
 void AppendGifTrailer(TBytes& out) { out.push_back(0x3B); }
 
+namespace {
+
+// The before picture's pixels and indices when it can lend them, else null.
+const TColor32* Lender(const TBitmap32& picture, const TGifMappedPicture& before) {
+  const TBitmap32* p = before.Picture;
+  const size_t count = size_t(picture.Width()) * size_t(picture.Height());
+  if (!p || p->Width() != picture.Width() || p->Height() != picture.Height() || before.Indices.size() != count)
+    return nullptr;
+  return p->Bits();
+}
+
+}  // namespace
+
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
-                                  std::optional<uint8_t> transparentIndex) {
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before) {
   const size_t count = size_t(picture.Width()) * size_t(picture.Height());
   std::vector<uint8_t> indices(count);
   const TColor32* pixels = picture.Bits();
+  const TColor32* lent = Lender(picture, before);
   // Without a transparent index every alpha counts as opaque.
   const TColor32 opaque = transparentIndex ? TColor32(kGifOpaqueAlpha) << 24 : 0;
   const uint8_t clear = transparentIndex.value_or(0);
@@ -102,6 +117,10 @@ std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper
   uint8_t previousIndex = 0;
   for (size_t i = 0; i < count; ++i) {
     const TColor32 pixel = pixels[i];
+    if (lent && lent[i] == pixel) {
+      indices[i] = before.Indices[i];
+      continue;
+    }
     if (pixel < opaque) {
       indices[i] = clear;
       continue;
@@ -117,15 +136,20 @@ std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper
 }
 
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
-                                  std::optional<uint8_t> transparentIndex) {
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before) {
   const int w = picture.Width(), h = picture.Height();
   std::vector<uint8_t> indices(size_t(w) * size_t(h));
+  const TColor32* lent = Lender(picture, before);
   const TColor32 opaque = transparentIndex ? TColor32(kGifOpaqueAlpha) << 24 : 0;
   const uint8_t clear = transparentIndex.value_or(0);
-  uint8_t* out = indices.data();
+  size_t i = 0;
   for (int y = 0; y < h; ++y) {
     const TColor32* row = picture.ScanLine(y);
-    for (int x = 0; x < w; ++x) *out++ = row[x] < opaque ? clear : dither.IndexOf(row[x], x, y);
+    for (int x = 0; x < w; ++x, ++i) {
+      if (lent && lent[i] == row[x]) indices[i] = before.Indices[i];
+      else indices[i] = row[x] < opaque ? clear : dither.IndexOf(row[x], x, y);
+    }
   }
   return indices;
 }

@@ -46,13 +46,24 @@ void AppendGifTrailer(TBytes& out);
 // Pixels with alpha below this are transparent in a GIF, all others opaque.
 inline constexpr uint8_t kGifOpaqueAlpha = 128;
 
+// A picture already mapped to the table: a picture of the same size takes its indices over
+// wherever the two have the same pixel, instead of mapping that pixel again (an animation's
+// frames mostly repeat the frame before).
+struct TGifMappedPicture {
+  const TBitmap32* Picture = nullptr;
+  std::span<const uint8_t> Indices;
+};
+
 // The table indices of the picture: with a transparentIndex, pixels with alpha below
 // kGifOpaqueAlpha get it; every other pixel gets the mapper's nearest colour.
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
-                                  std::optional<uint8_t> transparentIndex);
-// The same with every other pixel dithered to the palette.
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before = {});
+// The same with every other pixel dithered to the palette: the index depends on the pixel's
+// colour and position only, so a pixel that repeats the one before keeps its index too.
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
-                                  std::optional<uint8_t> transparentIndex);
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before = {});
 
 // The colour for the transparent entry: `wanted` when no entry of colors has its RGB, otherwise
 // the nearest colour that none has, so that a reader that finds transparency by colour (as

@@ -109,10 +109,14 @@ int TAnimatedGifWriter::AddFrame(const TBitmap32& frame) {
   CheckFrameSize(frame, Width_, Height_);
   std::optional<uint8_t> transparent;
   if (Options_.TransparentColor) transparent = Transparent_;
-  Frames_.push_back(Dither_ ? GifIndicesOf(frame, *Dither_, transparent)
-                            : GifIndicesOf(frame, *Mapper_, transparent));
-  const std::vector<uint8_t>& indices = Frames_.back();
-  HasTransparent_.push_back(transparent && std::find(indices.begin(), indices.end(), Transparent_) != indices.end());
+  TGifMappedPicture before;
+  if (!Frames_.empty()) before = TGifMappedPicture{&Previous_, Frames_.back()};
+  std::vector<uint8_t> indices = Dither_ ? GifIndicesOf(frame, *Dither_, transparent, before)
+                                         : GifIndicesOf(frame, *Mapper_, transparent, before);
+  Previous_ = frame;
+  Frames_.push_back(std::move(indices));
+  const std::vector<uint8_t>& mapped = Frames_.back();
+  HasTransparent_.push_back(transparent && std::find(mapped.begin(), mapped.end(), Transparent_) != mapped.end());
   const int number = int(Frames_.size()) - 1;
   Show(number);
   return number;

@@ -106,6 +106,7 @@ private:
   std::optional<TColorMapper> Mapper_;
   std::optional<TOrderedDither> Dither_;
   std::vector<std::vector<uint8_t>> Frames_;  // every added frame's table indices
+  TBitmap32 Previous_;                        // the frame added last, to map only what changes
   std::vector<bool> HasTransparent_;          // whether the frame has transparent pixels
   std::vector<uint8_t> TransparentRow_;       // a row of the transparent index
   std::vector<TBytes> Blocks_;                // encoded image blocks
