@@ -1,9 +1,9 @@
 #pragma once
 // Reduces pictures to a palette of at most 256 colours and maps pixels to it.
 //
-// BuildPalette looks at one or several pictures together, so an animation can share one
-// palette built from a few key frames; TColorMapper then maps any number of frames to it.
-// Colours are compared by red, green and blue only.
+// TColorHistogram counts the colours of one or several pictures, each with its weight, so an
+// animation can share one palette built from all its frames; TColorMapper then maps any number
+// of frames to it. Colours are compared by red, green and blue only.
 
 #include "common/Bitmap32.h"
 #include "common/Color.h"
