@@ -6,6 +6,8 @@
 # frames are compared pixel by pixel with Qt's. Pass GIF files to check those instead.
 # Installs what is missing and builds in build-bench, or in the folder GS_BENCH_BUILD names.
 set -euo pipefail
+gifs=()
+for gif in "$@"; do gifs+=("$(readlink -f "$gif")"); done
 cd "$(dirname "$0")/../.."
 source scripts/deps.sh
 gs_install_packages "${GS_BUILD_PACKAGES[@]}" gifsicle imagemagick python3-pil
@@ -14,7 +16,6 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 g++ -std=c++17 -O2 -fPIC bench/gifdecoders/QtFrames.cpp $(pkg-config --cflags --libs Qt6Gui) -o "$out/qt_frames"
 
-gifs=("$@")
 if [ ${#gifs[@]} -eq 0 ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" -j "$(nproc)" --target grimacer gs_sample_portrait >/dev/null
@@ -41,7 +42,6 @@ fi
 
 failed=0
 for gif in "${gifs[@]}"; do
-  gif="$(readlink -f "$gif")"
   frames="$(mktemp -d -p "$out")"
   echo "$(basename "$gif") ($(stat -c %s "$gif") bytes)"
   (
