@@ -148,35 +148,42 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
   CheckAnimationSize(scene, settings.Frames);
   if (!SceneHasWarp(scene)) throw Exception(kNothingToAnimate);
   const int n = settings.Frames;
-  const auto stopped = [&](int done) { return progress && !progress(done, n); };
+  // Every frame is rendered twice: once to count its colours, once to write it.
+  const auto stopped = [&](int done) { return progress && !progress(done, 2 * n); };
   if (stopped(0)) return std::nullopt;
 
   TAnimationFrameRenderer renderer(scene);
   const TColor key = scene.TransparentColor;
   // One colour table for every frame, from every frame, each as often as it shows: the frames
   // are rendered twice rather than kept, since a big animation's frames fill gigabytes.
-  TBitmap32 first = RenderForGif(renderer, 0, n, key);
-  const TBitmap32 last = RenderForGif(renderer, n - 1, n, key);
   TColorHistogram colors(std::nullopt, true);
+  TBitmap32 first = RenderForGif(renderer, 0, n, key);
   colors.Add(first);
-  colors.Add(last);
+  if (stopped(1)) return std::nullopt;
   const uint32_t between = settings.BackAndForth ? 2 : 1;
-  for (int k = 1; k < n - 1; ++k) colors.Add(RenderForGif(renderer, k, n, key), between);
+  for (int k = 1; k < n - 1; ++k) {
+    colors.Add(RenderForGif(renderer, k, n, key), between);
+    if (stopped(k + 1)) return std::nullopt;
+  }
+  const TBitmap32 last = RenderForGif(renderer, n - 1, n, key);
+  colors.Add(last);
+  if (stopped(n)) return std::nullopt;
+
   TAnimatedGifWriter writer(colors, first.Width(), first.Height(),
                             TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
                                                  KeyRgb(key), settings.Dither});
   writer.AddFrame(first);
   first = TBitmap32();  // a big picture's frames are large: keep no more of them than needed
-  if (stopped(1)) return std::nullopt;
+  if (stopped(n + 1)) return std::nullopt;
   for (int k = 1; k < n - 1; ++k) {
     writer.AddFrame(RenderForGif(renderer, k, n, key));
-    if (stopped(k + 1)) return std::nullopt;
+    if (stopped(n + k + 1)) return std::nullopt;
   }
   writer.AddFrame(last);
   // The way back shows the frames already mapped: frame k was added as number k.
   if (settings.BackAndForth)
     for (int k = n - 2; k >= 1; --k) writer.RepeatFrame(k);
-  if (stopped(n)) return std::nullopt;
+  if (stopped(2 * n)) return std::nullopt;
   return writer.Finish();
 }
 
