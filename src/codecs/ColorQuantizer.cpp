@@ -41,197 +41,331 @@ private:
   int MaxColors_;
 };
 
-std::optional<std::vector<TColor32>> ExactColors(std::span<const TBitmap32* const> pictures,
-                                                 int maxColors, std::optional<uint32_t> skip) {
-  TDistinctColors distinct(maxColors);
-  for (const TBitmap32* picture : pictures) {
-    const TColor32* p = picture->Bits();
-    const size_t count = size_t(picture->Width()) * size_t(picture->Height());
-    uint32_t previous = 0xFFFFFFFFu;  // matches no RGB value
-    for (size_t i = 0; i < count; ++i) {
-      const uint32_t rgb = RgbOf(p[i]);
-      if (rgb == previous || rgb == skip) continue;
-      if (!distinct.Add(rgb)) return std::nullopt;
-      previous = rgb;
-    }
-  }
-  return std::move(distinct.Colors);
-}
+// Which pixels count: not the skipped RGB, and opaque enough when transparency is skipped.
+struct TPixelFilter {
+  uint32_t SkipRgb = 0xFFFFFFFFu;  // matches no pixel's RGB when nothing is skipped
+  uint32_t MinAlpha = 0;
 
-// ---- Wu's quantiser ---------------------------------------------------------------------
-// Colours are binned 5 bits a channel; every bin keeps the pixel count and the sums of the
-// channels and of their squares, turned into 3-D prefix sums so that the statistics of any box
-// of bins take eight lookups. The box with the largest squared error is split where the two
-// halves' error drops most, until there are enough boxes; each box's mean becomes a colour.
-// It picks better colours than median cut for about the same time and, unlike an octree, does
-// not depend on the order the pixels arrive in.
-
-constexpr int kSide = 33;  // 32 bins a channel plus a zero border for the prefix sums
-
-struct TMoments {
-  int64_t W = 0, R = 0, G = 0, B = 0, Q = 0;  // count, channel sums, sum of squared channels
-
-  TMoments& operator+=(const TMoments& o) {
-    W += o.W, R += o.R, G += o.G, B += o.B, Q += o.Q;
-    return *this;
-  }
-  TMoments& operator-=(const TMoments& o) {
-    W -= o.W, R -= o.R, G -= o.G, B -= o.B, Q -= o.Q;
-    return *this;
-  }
-  // The squared length of the channel sums over the count: what a box "explains".
-  double Explained() const {
-    if (W == 0) return 0;
-    return (double(R) * double(R) + double(G) * double(G) + double(B) * double(B)) / double(W);
-  }
+  bool Counts(TColor32 pixel) const { return RgbOf(pixel) != SkipRgb && AlphaOf(pixel) >= MinAlpha; }
 };
 
-struct TBox {
-  // Bins (Lo, Hi] on each axis: red, green, blue.
-  std::array<int, 3> Lo{0, 0, 0}, Hi{kSide - 1, kSide - 1, kSide - 1};
-  double Error = 0;
+// ---- Sampled colour counts --------------------------------------------------------------
+// Colours with their weight and channel sums, so that a colour's mean stays exact when the
+// table grows too big and neighbouring colours are merged into one entry.
+
+struct TColorPoint {
+  float R = 0, G = 0, B = 0, W = 0;  // the mean colour and its weight
 };
 
-class TWuQuantizer {
+class TColorCounts {
 public:
-  TWuQuantizer() : Cells_(size_t(kSide) * kSide * kSide) {}
+  TColorCounts() { Resize(kInitialBits); }
 
-  void Add(std::span<const TBitmap32* const> pictures, std::optional<uint32_t> skip) {
-    for (const TBitmap32* picture : pictures) {
-      const TColor32* p = picture->Bits();
-      const size_t count = size_t(picture->Width()) * size_t(picture->Height());
-      for (size_t i = 0; i < count; ++i) {
-        const uint32_t rgb = RgbOf(p[i]);
-        if (rgb == skip) continue;
-        const int r = RedOf(rgb), g = GreenOf(rgb), b = BlueOf(rgb);
-        TMoments& cell = Cells_[Index((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1)];
-        cell.W += 1;
-        cell.R += r;
-        cell.G += g;
-        cell.B += b;
-        cell.Q += r * r + g * g + b * b;
+  void Add(uint32_t rgb, double weight) {
+    const uint32_t key = KeyOf(rgb);
+    TEntry& e = Find(key);
+    if (e.Key == kEmpty) {
+      e.Key = key;
+      if (++Used_ * 2 > Slots_.size()) {
+        Grow();
+        Find(KeyOf(rgb)).Accumulate(rgb, weight);
+        return;
       }
     }
+    e.Accumulate(rgb, weight);
   }
 
-  std::vector<TColor32> Colors(int maxColors) {
-    Accumulate();
-    std::vector<TBox> boxes(1);
-    boxes[0].Error = Error(boxes[0]);
-    while (int(boxes.size()) < maxColors) {
-      auto worst = std::max_element(boxes.begin(), boxes.end(),
-                                    [](const TBox& a, const TBox& b) { return a.Error < b.Error; });
-      if (worst->Error <= 0) break;
-      TBox second;
-      if (!Split(*worst, second)) {
-        worst->Error = 0;  // a single bin, or all its pixels on one side of every cut
-        continue;
-      }
-      worst->Error = Error(*worst);
-      second.Error = Error(second);
-      boxes.push_back(second);
-    }
-    std::vector<TColor32> colors;
-    for (const TBox& box : boxes) {
-      const TMoments m = Sum(box);
-      if (m.W == 0) continue;
-      auto mean = [&](int64_t s) { return uint8_t((s + m.W / 2) / m.W); };
-      colors.push_back(Color32(mean(m.R), mean(m.G), mean(m.B)));
-    }
-    return colors;
+  std::vector<TColorPoint> Points() const {
+    std::vector<TColorPoint> points;
+    points.reserve(Used_);
+    for (const TEntry& e : Slots_)
+      if (e.Key != kEmpty)
+        points.push_back(TColorPoint{float(e.R / e.W), float(e.G / e.W), float(e.B / e.W), float(e.W)});
+    return points;
   }
 
 private:
-  static size_t Index(int r, int g, int b) { return (size_t(r) * kSide + g) * kSide + b; }
+  static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+  static constexpr int kInitialBits = 12;
+  // Beyond this many entries neighbouring colours share one: the palette search then stays
+  // fast on noisy photos, and the merged entries keep their exact mean.
+  static constexpr size_t kMaxEntries = size_t(1) << 15;
 
-  // Turns the bins into prefix sums: cell (r, g, b) then holds all bins up to it.
-  void Accumulate() {
-    for (int r = 1; r < kSide; ++r)
-      for (int g = 1; g < kSide; ++g)
-        for (int b = 1; b < kSide; ++b) {
-          TMoments& c = Cells_[Index(r, g, b)];
-          c += Cells_[Index(r, g, b - 1)];
-        }
-    for (int r = 1; r < kSide; ++r)
-      for (int g = 1; g < kSide; ++g)
-        for (int b = 1; b < kSide; ++b) Cells_[Index(r, g, b)] += Cells_[Index(r, g - 1, b)];
-    for (int r = 1; r < kSide; ++r)
-      for (int g = 1; g < kSide; ++g)
-        for (int b = 1; b < kSide; ++b) Cells_[Index(r, g, b)] += Cells_[Index(r - 1, g, b)];
-  }
-
-  TMoments Sum(const TBox& box) const {
-    const auto& lo = box.Lo;
-    const auto& hi = box.Hi;
-    TMoments s = Cells_[Index(hi[0], hi[1], hi[2])];
-    s -= Cells_[Index(hi[0], hi[1], lo[2])];
-    s -= Cells_[Index(hi[0], lo[1], hi[2])];
-    s += Cells_[Index(hi[0], lo[1], lo[2])];
-    s -= Cells_[Index(lo[0], hi[1], hi[2])];
-    s += Cells_[Index(lo[0], hi[1], lo[2])];
-    s += Cells_[Index(lo[0], lo[1], hi[2])];
-    s -= Cells_[Index(lo[0], lo[1], lo[2])];
-    return s;
-  }
-
-  // The squared error of the box's pixels around their mean; 0 for boxes that cannot split.
-  double Error(const TBox& box) const {
-    bool singleBin = true;
-    for (int axis = 0; axis < 3; ++axis) singleBin &= box.Hi[axis] - box.Lo[axis] <= 1;
-    if (singleBin) return 0;
-    const TMoments m = Sum(box);
-    return double(m.Q) - m.Explained();
-  }
-
-  // Splits box where the two halves explain the most; the upper half goes to second.
-  bool Split(TBox& box, TBox& second) const {
-    const TMoments whole = Sum(box);
-    double best = -1;
-    int bestAxis = -1, bestCut = 0;
-    for (int axis = 0; axis < 3; ++axis) {
-      for (int cut = box.Lo[axis] + 1; cut < box.Hi[axis]; ++cut) {
-        TBox lower = box;
-        lower.Hi[axis] = cut;
-        const TMoments low = Sum(lower);
-        TMoments high = whole;
-        high -= low;
-        if (low.W == 0 || high.W == 0) continue;
-        const double score = low.Explained() + high.Explained();
-        if (score > best) best = score, bestAxis = axis, bestCut = cut;
-      }
+  struct TEntry {
+    uint32_t Key = kEmpty;
+    double W = 0, R = 0, G = 0, B = 0;
+    void Accumulate(uint32_t rgb, double weight) {
+      W += weight;
+      R += weight * RedOf(rgb);
+      G += weight * GreenOf(rgb);
+      B += weight * BlueOf(rgb);
     }
-    if (bestAxis < 0) return false;
-    second = box;
-    box.Hi[bestAxis] = bestCut;
-    second.Lo[bestAxis] = bestCut;
-    return true;
+  };
+
+  uint32_t KeyOf(uint32_t rgb) const {
+    const uint32_t mask = (0xFFu << Shift_) & 0xFFu;
+    return rgb & (mask << 16 | mask << 8 | mask);
   }
 
-  std::vector<TMoments> Cells_;
+  TEntry& Find(uint32_t key) {
+    size_t slot = (key * 0x9E3779B1u) >> (32 - Bits_);
+    while (Slots_[slot].Key != kEmpty && Slots_[slot].Key != key) slot = (slot + 1) & (Slots_.size() - 1);
+    return Slots_[slot];
+  }
+
+  void Resize(int bits) {
+    Bits_ = bits;
+    Slots_.assign(size_t(1) << bits, TEntry{});
+    Used_ = 0;
+  }
+
+  // Twice the slots, or, past kMaxEntries, coarser keys: one bit a channel less.
+  void Grow() {
+    std::vector<TEntry> old = std::move(Slots_);
+    if (Used_ > kMaxEntries && Shift_ < 7) ++Shift_;
+    else ++Bits_;
+    Resize(Bits_);
+    for (const TEntry& e : old) {
+      if (e.Key == kEmpty) continue;
+      const uint32_t key = KeyOf(e.Key);
+      TEntry& into = Find(key);
+      if (into.Key == kEmpty) into.Key = key, ++Used_;
+      into.W += e.W, into.R += e.R, into.G += e.G, into.B += e.B;
+    }
+  }
+
+  std::vector<TEntry> Slots_;
+  int Bits_ = 0;
+  int Shift_ = 0;
+  size_t Used_ = 0;
 };
+
+// ---- Choosing the colours ---------------------------------------------------------------
+// The colour points are cut into boxes: the box with the largest squared error is sorted along
+// its widest channel and cut where the two halves' summed error is least, until there are
+// enough boxes. The boxes' means then seed Lloyd's k-means, which moves every entry to the
+// mean of the colours nearest to it: cuts alone leave entries off the centre of curved or
+// diagonal colour runs, such as skin shading.
+
+struct TBox {
+  size_t Begin = 0, End = 0;
+  double Error = 0;
+};
+
+double Sq(double v) { return v * v; }
+
+// Squared error of points [begin, end) around their mean, and the channel with the most spread.
+std::pair<double, int> ErrorAndAxis(const std::vector<TColorPoint>& points, size_t begin, size_t end) {
+  double w = 0, s[3] = {0, 0, 0}, q[3] = {0, 0, 0};
+  for (size_t i = begin; i < end; ++i) {
+    const TColorPoint& p = points[i];
+    const float c[3] = {p.R, p.G, p.B};
+    w += p.W;
+    for (int a = 0; a < 3; ++a) s[a] += p.W * c[a], q[a] += p.W * c[a] * c[a];
+  }
+  if (w <= 0) return {0, 0};
+  double error = 0, widest = -1;
+  int axis = 0;
+  for (int a = 0; a < 3; ++a) {
+    const double spread = q[a] - s[a] * s[a] / w;
+    error += spread;
+    if (spread > widest) widest = spread, axis = a;
+  }
+  return {std::max(error, 0.0), axis};
+}
+
+float Channel(const TColorPoint& p, int axis) { return axis == 0 ? p.R : axis == 1 ? p.G : p.B; }
+
+// Sorts the box along its widest channel and returns where to cut it, or box.End when it
+// cannot be cut.
+size_t CutOf(std::vector<TColorPoint>& points, const TBox& box) {
+  if (box.End - box.Begin < 2) return box.End;
+  const int axis = ErrorAndAxis(points, box.Begin, box.End).second;
+  std::sort(points.begin() + ptrdiff_t(box.Begin), points.begin() + ptrdiff_t(box.End),
+            [axis](const TColorPoint& a, const TColorPoint& b) { return Channel(a, axis) < Channel(b, axis); });
+  // Error of a part = sum of w c^2 - |sum of w c|^2 / w; the squared sums do not depend on the
+  // cut, so the best cut explains the most: |S_low|^2 / W_low + |S_high|^2 / W_high.
+  double tw = 0, ts[3] = {0, 0, 0};
+  for (size_t i = box.Begin; i < box.End; ++i) {
+    const TColorPoint& p = points[i];
+    tw += p.W, ts[0] += p.W * p.R, ts[1] += p.W * p.G, ts[2] += p.W * p.B;
+  }
+  double lw = 0, ls[3] = {0, 0, 0}, best = -1;
+  size_t cut = box.End;
+  for (size_t i = box.Begin; i + 1 < box.End; ++i) {
+    const TColorPoint& p = points[i];
+    lw += p.W, ls[0] += p.W * p.R, ls[1] += p.W * p.G, ls[2] += p.W * p.B;
+    if (Channel(points[i + 1], axis) == Channel(p, axis)) continue;  // equal values stay together
+    const double hw = tw - lw;
+    if (lw <= 0 || hw <= 0) continue;
+    const double explained = (Sq(ls[0]) + Sq(ls[1]) + Sq(ls[2])) / lw +
+                             (Sq(ts[0] - ls[0]) + Sq(ts[1] - ls[1]) + Sq(ts[2] - ls[2])) / hw;
+    if (explained > best) best = explained, cut = i + 1;
+  }
+  return cut;
+}
+
+std::vector<TBox> CutIntoBoxes(std::vector<TColorPoint>& points, int maxColors) {
+  std::vector<TBox> boxes{TBox{0, points.size(), ErrorAndAxis(points, 0, points.size()).first}};
+  while (int(boxes.size()) < maxColors) {
+    const auto worst = std::max_element(boxes.begin(), boxes.end(),
+                                        [](const TBox& a, const TBox& b) { return a.Error < b.Error; });
+    if (worst->Error <= 0) break;
+    const size_t cut = CutOf(points, *worst);
+    if (cut == worst->End) {
+      worst->Error = 0;
+      continue;
+    }
+    TBox upper{cut, worst->End, ErrorAndAxis(points, cut, worst->End).first};
+    worst->End = cut;
+    worst->Error = ErrorAndAxis(points, worst->Begin, cut).first;
+    boxes.push_back(upper);
+  }
+  return boxes;
+}
+
+TColor32 RoundedColor(double r, double g, double b) {
+  auto channel = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+  return Color32(channel(r), channel(g), channel(b));
+}
+
+TColor32 RoundedColor(const TColorPoint& p) { return RoundedColor(p.R, p.G, p.B); }
+
+// Lloyd's rounds: every point goes to its nearest entry, every entry to its points' mean. As
+// entries move little from round to round, a point only compares the entry it had and that
+// entry's nearest neighbours. An entry that no point is nearest to keeps its colour.
+std::vector<TColor32> RefineByKMeans(const std::vector<TColorPoint>& points,
+                                     std::vector<uint8_t>& nearest, std::vector<TColorPoint> centres,
+                                     int rounds) {
+  constexpr size_t kNeighbours = 12;
+  const size_t n = centres.size();
+  std::vector<std::array<uint8_t, kNeighbours + 1>> neighbours(n);
+  std::vector<std::pair<float, uint8_t>> others(n);
+  std::vector<double> sums(4 * n);
+  auto distance = [](const TColorPoint& a, const TColorPoint& b) {
+    return (a.R - b.R) * (a.R - b.R) + (a.G - b.G) * (a.G - b.G) + (a.B - b.B) * (a.B - b.B);
+  };
+  for (int round = 0; round < rounds; ++round) {
+    const size_t kept = std::min(n, kNeighbours + 1);  // the entry itself comes first
+    // The lists change slowly too: renewed every third round.
+    for (size_t a = 0; a < n && round % 3 == 0; ++a) {
+      for (size_t b = 0; b < n; ++b) others[b] = {distance(centres[a], centres[b]), uint8_t(b)};
+      std::partial_sort(others.begin(), others.begin() + ptrdiff_t(kept), others.end());
+      neighbours[a].fill(uint8_t(a));
+      for (size_t i = 0; i < kept; ++i) neighbours[a][i] = others[i].second;
+    }
+    std::fill(sums.begin(), sums.end(), 0.0);
+    for (size_t i = 0; i < points.size(); ++i) {
+      const TColorPoint& p = points[i];
+      uint8_t best = nearest[i];
+      float bestDistance = distance(p, centres[best]);
+      for (const uint8_t c : neighbours[nearest[i]]) {
+        const float d = distance(p, centres[c]);
+        if (d < bestDistance) bestDistance = d, best = c;
+      }
+      nearest[i] = best;
+      double* s = &sums[4 * best];
+      s[0] += p.W, s[1] += p.W * p.R, s[2] += p.W * p.G, s[3] += p.W * p.B;
+    }
+    for (size_t c = 0; c < n; ++c) {
+      const double* s = &sums[4 * c];
+      if (s[0] > 0) centres[c] = TColorPoint{float(s[1] / s[0]), float(s[2] / s[0]), float(s[3] / s[0]), float(s[0])};
+    }
+  }
+  std::vector<TColor32> colors;
+  for (const TColorPoint& c : centres) colors.push_back(RoundedColor(c));
+  return colors;
+}
+
+constexpr int kKMeansRounds = 10;
+// Pictures above this many pixels are sampled: the palette hardly changes, the time does.
+constexpr size_t kSampleTarget = size_t(1) << 18;
 
 }  // namespace
 
-TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
-                      std::optional<TColor32> skipColor) {
+struct TColorHistogram::TState {
+  TPixelFilter Filter;
+  TDistinctColors Distinct{256};
+  bool TooManyForExact = false;
+  TColorCounts Counts;
+};
+
+TColorHistogram::TColorHistogram(std::optional<TColor32> skipColor, bool skipTransparent)
+    : State_(std::make_unique<TState>()) {
+  if (skipColor) State_->Filter.SkipRgb = RgbOf(*skipColor);
+  if (skipTransparent) State_->Filter.MinAlpha = 128;
+}
+
+TColorHistogram::~TColorHistogram() = default;
+
+void TColorHistogram::Add(const TBitmap32& picture, uint32_t weight) {
+  TState& s = *State_;
+  const TColor32* p = picture.Bits();
+  const size_t count = size_t(picture.Width()) * size_t(picture.Height());
+  if (!s.TooManyForExact) {
+    uint32_t previous = 0xFFFFFFFFu;  // matches no RGB value
+    for (size_t i = 0; i < count && !s.TooManyForExact; ++i) {
+      const uint32_t rgb = RgbOf(p[i]);
+      if (rgb == previous || !s.Filter.Counts(p[i])) continue;
+      s.TooManyForExact = !s.Distinct.Add(rgb);
+      previous = rgb;
+    }
+  }
+  // A step that is no multiple of the width, so that the sample does not fall into columns.
+  size_t step = std::max<size_t>(1, count / kSampleTarget);
+  if (step > 1 && size_t(picture.Width()) % step == 0) ++step;
+  const double w = double(weight) * double(step);
+  for (size_t i = 0; i < count; i += step)
+    if (s.Filter.Counts(p[i])) s.Counts.Add(RgbOf(p[i]), w);
+}
+
+TPalette TColorHistogram::Palette(int maxColors) const {
   maxColors = std::clamp(maxColors, 1, 256);
-  std::optional<uint32_t> skip;
-  if (skipColor) skip = RgbOf(*skipColor);
+  const TState& s = *State_;
   TPalette palette;
-  if (auto exact = ExactColors(pictures, maxColors, skip)) {
-    palette.Colors = std::move(*exact);
+  if (!s.TooManyForExact && int(s.Distinct.Colors.size()) <= maxColors) {
+    palette.Colors = s.Distinct.Colors;
     palette.Exact = true;
     return palette;
   }
-  TWuQuantizer wu;
-  wu.Add(pictures, skip);
-  palette.Colors = wu.Colors(maxColors);
+  std::vector<TColorPoint> points = s.Counts.Points();
+  if (points.empty()) return palette;
+  // Each box's mean seeds an entry, and its points start out nearest to it.
+  std::vector<TColorPoint> centres;
+  std::vector<uint8_t> nearest(points.size());
+  for (const TBox& box : CutIntoBoxes(points, maxColors)) {
+    double w = 0, r = 0, g = 0, b = 0;
+    for (size_t i = box.Begin; i < box.End; ++i) {
+      const TColorPoint& p = points[i];
+      w += p.W, r += p.W * p.R, g += p.W * p.G, b += p.W * p.B;
+      nearest[i] = uint8_t(centres.size());
+    }
+    centres.push_back(TColorPoint{float(r / w), float(g / w), float(b / w), float(w)});
+  }
+  palette.Colors = RefineByKMeans(points, nearest, std::move(centres), kKMeansRounds);
   return palette;
 }
 
+TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
+                      std::optional<TColor32> skipColor) {
+  TColorHistogram histogram(skipColor);
+  for (const TBitmap32* picture : pictures) histogram.Add(*picture);
+  return histogram.Palette(maxColors);
+}
+
 bool HasMoreColorsThan(const TBitmap32& picture, int count) {
-  const TBitmap32* pictures[] = {&picture};
-  return !ExactColors(pictures, std::clamp(count, 1, 256), std::nullopt);
+  count = std::clamp(count, 1, 256);
+  TDistinctColors distinct(count);
+  const TColor32* p = picture.Bits();
+  const size_t n = size_t(picture.Width()) * size_t(picture.Height());
+  uint32_t previous = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t rgb = RgbOf(p[i]);
+    if (rgb == previous) continue;
+    if (!distinct.Add(rgb)) return true;
+    previous = rgb;
+  }
+  return false;
 }
 
 // ---- Mapping ----------------------------------------------------------------------------
@@ -248,7 +382,7 @@ TColorMapper::TColorMapper(const TPalette& palette) : Cells_(kCells, 0) {
 
 namespace {
 
-constexpr int kCellSize = 8;  // 1 << (8 - kCellBits)
+constexpr int kCellSize = 4;  // 1 << (8 - kCellBits)
 
 // Squared distance along one axis from v to the nearest and the farthest point of the cell
 // [low, low + kCellSize - 1].
@@ -265,7 +399,7 @@ inline int FarthestSquared(int v, int low) {
 
 // An entry can be nearest to some colour of the cell only if its closest possible distance to
 // the cell is no larger than the farthest distance of the entry that is best in the worst case.
-uint32_t TColorMapper::ListCandidates(uint32_t cell) {
+uint64_t TColorMapper::ListCandidates(uint32_t cell) {
   static_assert(kCellSize == 1 << kShift);
   constexpr uint32_t kMask = (1u << kCellBits) - 1;
   const int lowR = int(cell >> (2 * kCellBits)) << kShift;
@@ -286,7 +420,7 @@ uint32_t TColorMapper::ListCandidates(uint32_t cell) {
       Candidates_.push_back((uint32_t(i) << 24) | (uint32_t(Red_[i]) << 16) |
                             (uint32_t(Green_[i]) << 8) | uint32_t(Blue_[i]));
   while ((Candidates_.size() - start) % 4 != 0) Candidates_.push_back(Candidates_.back());
-  Cells_[cell] = uint32_t(start << kCountBits) | uint32_t(Candidates_.size() - start);
+  Cells_[cell] = uint64_t(start) << kCountBits | uint64_t(Candidates_.size() - start);
   return Cells_[cell];
 }
 

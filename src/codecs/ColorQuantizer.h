@@ -1,9 +1,9 @@
 #pragma once
 // Reduces pictures to a palette of at most 256 colours and maps pixels to it.
 //
-// BuildPalette looks at one or several pictures together, so an animation can share one
-// palette built from a few key frames; TColorMapper then maps any number of frames to it.
-// Alpha plays no part: colours are compared by red, green and blue only.
+// TColorHistogram counts the colours of one or several pictures, each with its weight, so an
+// animation can share one palette built from all its frames; TColorMapper then maps any number
+// of frames to it. Colours are compared by red, green and blue only.
 
 #include "common/Bitmap32.h"
 #include "common/Color.h"
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -24,16 +25,51 @@ struct TPalette {
   bool Exact = false;
 };
 
-// A palette of at most maxColors (1..256) entries for the pictures. When the pictures hold no
-// more distinct colours than that, the palette holds exactly those colours in order of first
-// appearance. Otherwise Wu's quantiser picks the colours. Pixels whose RGB equals skipColor are
-// left out entirely: the caller gives them a palette entry of their own (the transparent one).
+// The colours of one or several pictures, counted for choosing a palette. Pixels whose RGB
+// equals skipColor are left out, and with skipTransparent also those with alpha below 128: the
+// caller gives them a palette entry of their own (the transparent one). Every pixel is looked
+// at to tell whether the pictures hold few enough colours to keep them all; on big pictures a
+// regular sample of the pixels decides the colours otherwise.
+class TColorHistogram {
+public:
+  explicit TColorHistogram(std::optional<TColor32> skipColor = std::nullopt,
+                           bool skipTransparent = false);
+  ~TColorHistogram();
+  TColorHistogram(const TColorHistogram&) = delete;
+  TColorHistogram& operator=(const TColorHistogram&) = delete;
+
+  // Counts the picture's pixels `weight` times each: a frame shown twice as long weighs twice.
+  void Add(const TBitmap32& picture, uint32_t weight = 1);
+
+  // At most maxColors (1..256) entries. When the pictures hold no more distinct colours than
+  // that, exactly those colours in order of first appearance. Otherwise cuts of the colour
+  // space that lower the squared error most, refined by a few rounds of k-means.
+  TPalette Palette(int maxColors) const;
+
+private:
+  struct TState;
+  std::unique_ptr<TState> State_;
+};
+
+// A palette built from the pictures with equal weights, leaving out pixels of skipColor's RGB.
 TPalette BuildPalette(std::span<const TBitmap32* const> pictures, int maxColors,
                       std::optional<TColor32> skipColor = std::nullopt);
 
 // True when the picture holds more than `count` (1..256) distinct RGB values. It stops at the
 // first colour past the count, so a photo is told apart from a drawing after a few pixels.
 bool HasMoreColorsThan(const TBitmap32& picture, int count);
+
+// The first colour, starting at `wanted` and flipping its low bits (blue first, so the closest
+// come first), for which used(rgb) is false; nothing when every colour is used. For picking a
+// transparent key colour that no opaque pixel has.
+template <class TUsed>
+std::optional<TColor32> FirstUnusedColor(TColor32 wanted, TUsed used) {
+  for (uint32_t flip = 0; flip < (1u << 24); ++flip) {
+    const uint32_t rgb = RgbOf(wanted) ^ flip;
+    if (!used(rgb)) return 0xFF000000u | rgb;
+  }
+  return std::nullopt;
+}
 
 // Maps colours to the nearest palette entry (squared RGB distance; the lowest index wins a
 // tie). The colour cube is cut into cells; the first colour that falls into a cell lists the
@@ -47,13 +83,13 @@ public:
     const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
     const uint32_t cell = ((uint32_t(r) >> kShift) << (2 * kCellBits)) |
                           ((uint32_t(g) >> kShift) << kCellBits) | (uint32_t(b) >> kShift);
-    uint32_t listed = Cells_[cell];
+    uint64_t listed = Cells_[cell];
     if (listed == 0) {
       if (Red_.empty()) return 0;
       listed = ListCandidates(cell);
     }
     const uint32_t* candidates = Candidates_.data() + (listed >> kCountBits);
-    const uint32_t count = listed & ((1u << kCountBits) - 1);
+    const uint32_t count = uint32_t(listed) & ((1u << kCountBits) - 1);
     // Distance above index: the smallest key is the nearest entry, the lower index on a tie.
     // Branch-free, and lists padded to whole groups of four, since which entry wins is as
     // unpredictable as the pixels are.
@@ -64,7 +100,7 @@ public:
   }
 
 private:
-  static constexpr int kCellBits = 5;
+  static constexpr int kCellBits = 6;
   static constexpr int kShift = 8 - kCellBits;
   static constexpr uint32_t kCells = 1u << (3 * kCellBits);
   static constexpr int kCountBits = 9;  // a cell lists at most 256 candidates
@@ -77,13 +113,13 @@ private:
   }
 
   // Lists the cell's candidates and returns what Cells_ now holds for it.
-  uint32_t ListCandidates(uint32_t cell);
+  uint64_t ListCandidates(uint32_t cell);
 
   std::vector<int> Red_, Green_, Blue_;  // the palette, one array a channel
   std::vector<uint32_t> Candidates_;  // each listed cell's candidates in index order, padded
   // Per cell: where its candidates start (high bits) and how many there are (low bits);
   // 0 until listed.
-  std::vector<uint32_t> Cells_;
+  std::vector<uint64_t> Cells_;
 };
 
 // Maps colours to a palette with an ordered dither, for pictures with more colours than the

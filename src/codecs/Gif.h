@@ -19,10 +19,13 @@ namespace gs {
 TDecodedPicture DecodeGif(TByteSpan bytes);
 
 // The picture as one GIF89a image. With 256 colours or fewer (counting the transparent colour)
-// every pixel keeps its colour; otherwise Wu's quantiser picks 256 colours and each pixel gets
-// the nearest, without dithering. Pixels whose RGB equals transparentColor (a Windows colour
-// value, 0x00BBGGRR), whatever their alpha, get an index of their own that the file marks as
-// transparent; alpha plays no other part. Throws Exception for an empty picture.
+// every pixel keeps its colour; otherwise a palette of 256 colours is chosen (see
+// TColorHistogram) and each pixel gets the nearest, without dithering. With a transparentColor
+// (a Windows colour value, 0x00BBGGRR) pixels with alpha below 128 get an index of their own
+// that the file marks as transparent, whatever their colour; its table colour is
+// transparentColor unless an opaque entry has that colour, then the nearest colour none has.
+// Opaque pixels of the key's colour stay opaque. Without one every pixel is opaque. Throws
+// Exception for an empty picture.
 TBytes EncodeGif(const TBitmap32& picture, std::optional<TColor> transparentColor);
 
 }  // namespace gs

@@ -7,24 +7,25 @@ namespace gs {
 
 TBytes EncodeGif(const TBitmap32& picture, std::optional<TColor> transparentColor) {
   if (picture.Empty()) throw Exception("GIF: cannot write an empty picture");
-  std::optional<TColor32> key;
-  if (transparentColor) key = WinColorToColor32(*transparentColor);
+  const bool keyed = transparentColor.has_value();
 
   // The transparent colour takes the entry right after the picture's own colours.
-  const TBitmap32* pictures[] = {&picture};
-  const TPalette palette = BuildPalette(pictures, key ? 255 : 256, key);
+  TColorHistogram histogram(std::nullopt, keyed);
+  histogram.Add(picture);
+  const TPalette palette = histogram.Palette(keyed ? 255 : 256);
   std::vector<TColor32> table = palette.Colors;
   const uint8_t keyIndex = uint8_t(table.size());
-  if (key) table.push_back(*key);
+  if (keyed) table.push_back(UnusedGifKey(palette.Colors, WinColorToColor32(*transparentColor)));
 
   TColorMapper mapper(palette);
-  const std::vector<uint8_t> indices = GifIndicesOf(picture, mapper, key, keyIndex);
+  const std::vector<uint8_t> indices =
+      GifIndicesOf(picture, mapper, keyed ? std::optional<uint8_t>(keyIndex) : std::nullopt);
 
   TBytes out;
   out.reserve(indices.size() / 2 + 1024);
   // The background is the transparent entry, so readers that clear to it show nothing there.
-  AppendGifHeader(out, picture.Width(), picture.Height(), table, key ? keyIndex : 0);
-  if (key) AppendGifGraphicControl(out, TGifGraphicControl{.TransparentIndex = keyIndex});
+  AppendGifHeader(out, picture.Width(), picture.Height(), table, keyed ? keyIndex : 0);
+  if (keyed) AppendGifGraphicControl(out, TGifGraphicControl{.TransparentIndex = keyIndex});
   TGifImage image;
   image.Width = picture.Width();
   image.Height = picture.Height();

@@ -72,7 +72,8 @@ private:
   std::array<uint16_t, kSize> Codes_;
 };
 
-TBytes EncodeCodes(std::span<const uint8_t> indices, int minCodeSize) {
+TBytes EncodeCodes(std::span<const uint8_t> indices, std::span<const uint8_t> alternatives,
+                   int minCodeSize) {
   TBytes codes;
   codes.reserve(indices.size() / 2 + 16);
   TCodeWriter writer(codes);
@@ -91,6 +92,13 @@ TBytes EncodeCodes(std::span<const uint8_t> indices, int minCodeSize) {
       if (table->Holds(slot)) {
         prefix = table->CodeAt(slot);
         continue;
+      }
+      if (!alternatives.empty() && alternatives[i] != indices[i]) {
+        const uint32_t other = table->Find(TStringTable::Key(prefix, alternatives[i] & indexMask));
+        if (table->Holds(other)) {
+          prefix = table->CodeAt(other);
+          continue;
+        }
       }
       writer.Put(prefix, width);
       if (nextCode < kTableSize) {
@@ -148,7 +156,14 @@ inline void CopyEarlier(uint8_t* out, size_t from, size_t to, size_t length, siz
 }  // namespace
 
 void AppendGifLzwData(TBytes& out, std::span<const uint8_t> indices, int minCodeSize) {
-  const TBytes codes = EncodeCodes(indices, minCodeSize);
+  AppendGifLzwData(out, indices, {}, minCodeSize);
+}
+
+void AppendGifLzwData(TBytes& out, std::span<const uint8_t> indices,
+                      std::span<const uint8_t> alternatives, int minCodeSize) {
+  if (!alternatives.empty() && alternatives.size() != indices.size())
+    throw Exception("GIF: the alternative indices do not match the image");
+  const TBytes codes = EncodeCodes(indices, alternatives, minCodeSize);
   out.reserve(out.size() + codes.size() + codes.size() / 255 + 3);
   out.push_back(uint8_t(minCodeSize));
   for (size_t i = 0; i < codes.size(); i += 255) {

@@ -14,6 +14,11 @@ namespace gs {
 // index must be below 1 << minCodeSize (2..8); higher bits are dropped. A clear code is sent
 // whenever the table fills, so any GIF reader can follow.
 void AppendGifLzwData(TBytes& out, std::span<const uint8_t> indices, int minCodeSize);
+// The same where each pixel may be written as either of two indices that show the same (a
+// frame's pixel that stays as it was: "transparent" or its own colour): indices[i] unless
+// alternatives[i] makes the string longer. alternatives has the size of indices.
+void AppendGifLzwData(TBytes& out, std::span<const uint8_t> indices,
+                      std::span<const uint8_t> alternatives, int minCodeSize);
 
 // Decodes LZW codes (the sub-blocks' bytes joined, without their length bytes) into exactly
 // out.size() indices; codes after the image is complete are ignored. Throws EInvalidGraphic on

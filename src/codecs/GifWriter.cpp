@@ -85,26 +85,50 @@ void AppendGifImage(TBytes& out, const TGifImage& image) {
     out.push_back(uint8_t(0x80 | (indexBits - 1)));
     AppendColorTable(out, image.LocalColors, indexBits);
   }
-  AppendGifLzwData(out, image.Indices, std::max(2, indexBits));
+  AppendGifLzwData(out, image.Indices, image.Alternatives, std::max(2, indexBits));
 }
 
 void AppendGifTrailer(TBytes& out) { out.push_back(0x3B); }
 
+namespace {
+
+// The before picture's pixels and indices when it can lend them, else null.
+const TColor32* Lender(const TBitmap32& picture, const TGifMappedPicture& before) {
+  const TBitmap32* p = before.Picture;
+  const size_t count = size_t(picture.Width()) * size_t(picture.Height());
+  if (!p || p->Width() != picture.Width() || p->Height() != picture.Height() || before.Indices.size() != count)
+    return nullptr;
+  return p->Bits();
+}
+
+}  // namespace
+
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
-                                  std::optional<TColor32> transparentColor,
-                                  uint8_t transparentIndex) {
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before) {
   const size_t count = size_t(picture.Width()) * size_t(picture.Height());
   std::vector<uint8_t> indices(count);
   const TColor32* pixels = picture.Bits();
-  // An RGB value no pixel has when there is no transparent colour.
-  const uint32_t key = transparentColor ? RgbOf(*transparentColor) : 0xFFFFFFFFu;
+  const TColor32* lent = Lender(picture, before);
+  // Without a transparent index every alpha counts as opaque.
+  const TColor32 opaque = transparentIndex ? TColor32(kGifOpaqueAlpha) << 24 : 0;
+  const uint8_t clear = transparentIndex.value_or(0);
   uint32_t previous = 0xFFFFFFFFu;
   uint8_t previousIndex = 0;
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t rgb = RgbOf(pixels[i]);
+    const TColor32 pixel = pixels[i];
+    if (lent && lent[i] == pixel) {
+      indices[i] = before.Indices[i];
+      continue;
+    }
+    if (pixel < opaque) {
+      indices[i] = clear;
+      continue;
+    }
+    const uint32_t rgb = RgbOf(pixel);
     if (rgb != previous) {
       previous = rgb;
-      previousIndex = rgb == key ? transparentIndex : mapper.IndexOf(rgb);
+      previousIndex = mapper.IndexOf(rgb);
     }
     indices[i] = previousIndex;
   }
@@ -112,20 +136,29 @@ std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper
 }
 
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
-                                  std::optional<TColor32> transparentColor,
-                                  uint8_t transparentIndex) {
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before) {
   const int w = picture.Width(), h = picture.Height();
   std::vector<uint8_t> indices(size_t(w) * size_t(h));
-  const uint32_t key = transparentColor ? RgbOf(*transparentColor) : 0xFFFFFFFFu;
-  uint8_t* out = indices.data();
+  const TColor32* lent = Lender(picture, before);
+  const TColor32 opaque = transparentIndex ? TColor32(kGifOpaqueAlpha) << 24 : 0;
+  const uint8_t clear = transparentIndex.value_or(0);
+  size_t i = 0;
   for (int y = 0; y < h; ++y) {
     const TColor32* row = picture.ScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      const uint32_t rgb = RgbOf(row[x]);
-      *out++ = rgb == key ? transparentIndex : dither.IndexOf(rgb, x, y);
+    for (int x = 0; x < w; ++x, ++i) {
+      if (lent && lent[i] == row[x]) indices[i] = before.Indices[i];
+      else indices[i] = row[x] < opaque ? clear : dither.IndexOf(row[x], x, y);
     }
   }
   return indices;
+}
+
+TColor32 UnusedGifKey(std::span<const TColor32> colors, TColor32 wanted) {
+  // At most 256 entries: one of the first 257 candidates is free.
+  return *FirstUnusedColor(wanted, [&](uint32_t rgb) {
+    return std::any_of(colors.begin(), colors.end(), [rgb](TColor32 c) { return RgbOf(c) == rgb; });
+  });
 }
 
 }  // namespace gs

@@ -22,6 +22,9 @@ struct TGifGraphicControl {
 struct TGifImage {
   int Left = 0, Top = 0, Width = 0, Height = 0;
   std::span<const uint8_t> Indices;       // Width * Height, rows top to bottom
+  // Empty, or per pixel another index that shows the same, for the compressor to pick when
+  // it makes the data smaller.
+  std::span<const uint8_t> Alternatives;
   std::span<const TColor32> LocalColors;  // empty: the image uses the global table
   // Bits an index takes (1..8): GifTableBits of the global table. A local table's own size
   // decides instead.
@@ -40,14 +43,31 @@ void AppendGifGraphicControl(TBytes& out, const TGifGraphicControl& control);
 void AppendGifImage(TBytes& out, const TGifImage& image);
 void AppendGifTrailer(TBytes& out);
 
-// The table indices of the picture: pixels whose RGB equals transparentColor get
-// transparentIndex, every other pixel the mapper's nearest colour.
+// Pixels with alpha below this are transparent in a GIF, all others opaque.
+inline constexpr uint8_t kGifOpaqueAlpha = 128;
+
+// A picture already mapped to the table: a picture of the same size takes its indices over
+// wherever the two have the same pixel, instead of mapping that pixel again (an animation's
+// frames mostly repeat the frame before).
+struct TGifMappedPicture {
+  const TBitmap32* Picture = nullptr;
+  std::span<const uint8_t> Indices;
+};
+
+// The table indices of the picture: with a transparentIndex, pixels with alpha below
+// kGifOpaqueAlpha get it; every other pixel gets the mapper's nearest colour.
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TColorMapper& mapper,
-                                  std::optional<TColor32> transparentColor,
-                                  uint8_t transparentIndex);
-// The same with every other pixel dithered to the palette.
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before = {});
+// The same with every other pixel dithered to the palette: the index depends on the pixel's
+// colour and position only, so a pixel that repeats the one before keeps its index too.
 std::vector<uint8_t> GifIndicesOf(const TBitmap32& picture, TOrderedDither& dither,
-                                  std::optional<TColor32> transparentColor,
-                                  uint8_t transparentIndex);
+                                  std::optional<uint8_t> transparentIndex,
+                                  const TGifMappedPicture& before = {});
+
+// The colour for the transparent entry: `wanted` when no entry of colors has its RGB, otherwise
+// the nearest colour that none has, so that a reader that finds transparency by colour (as
+// the editor does when it opens a GIF) does not take opaque pixels for transparent ones.
+TColor32 UnusedGifKey(std::span<const TColor32> colors, TColor32 wanted);
 
 }  // namespace gs

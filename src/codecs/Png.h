@@ -17,9 +17,11 @@ TDecodedPicture DecodePng(TByteSpan bytes);
 
 // Encodes as 8-bit RGB unless the picture needs an alpha channel, then as 8-bit RGBA. The alpha
 // channel is needed for partial alpha (1..254) anywhere, or for fully transparent pixels when
-// no transparent colour is given. In RGB files fully transparent pixels take the transparent
-// colour, and a given transparent colour is written as the tRNS key, so they stay transparent
-// on reload. Throws gs::Exception for an empty picture.
+// no transparent colour is given. In RGB files fully transparent pixels take the key colour,
+// written as the tRNS key, so they stay transparent on reload; opaque pixels never turn
+// transparent: the key is transparentColor unless an opaque pixel has that colour, then the
+// nearest colour none has (RGBA when the picture uses every colour). Throws gs::Exception for
+// an empty picture.
 TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor);
 
 }  // namespace gs

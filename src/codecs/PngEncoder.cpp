@@ -1,5 +1,6 @@
 #include "codecs/Png.h"
 
+#include "codecs/ColorQuantizer.h"
 #include "codecs/PngFilters.h"
 #include "codecs/PngFormat.h"
 #include "common/Errors.h"
@@ -39,6 +40,19 @@ bool NeedsAlphaChannel(const TBitmap32& picture, bool haveKey) {
     if (alpha != 0 || !haveKey) return true;
   }
   return false;
+}
+
+// The colour the file marks transparent: `wanted` unless an opaque pixel has it, then the
+// nearest colour no opaque pixel has. Nothing when the picture uses every colour.
+std::optional<TColor32> FreeKey(const TBitmap32& picture, TColor32 wanted) {
+  const TColor32* pixel = picture.Bits();
+  const size_t count = size_t(picture.Width()) * size_t(picture.Height());
+  const TColor32 opaqueKey = 0xFF000000u | RgbOf(wanted);
+  if (std::find(pixel, pixel + count, opaqueKey) == pixel + count) return wanted;
+  std::vector<uint64_t> used(size_t(1) << 18);  // a bit per RGB value
+  for (size_t i = 0; i < count; ++i)
+    if (AlphaOf(pixel[i]) != 0) used[RgbOf(pixel[i]) >> 6] |= uint64_t(1) << (pixel[i] & 63);
+  return FirstUnusedColor(wanted, [&](uint32_t rgb) { return (used[rgb >> 6] >> (rgb & 63)) & 1; });
 }
 
 void PackRgbRow(const TColor32* src, int width, TColor32 key, uint8_t* dst) {
@@ -175,8 +189,7 @@ void AppendHeader(TBytes& out, int width, int height, bool alpha) {
   AppendChunk(out, kPngIHDR, ihdr.data(), ihdr.size());
 }
 
-void AppendKey(TBytes& out, TColor key) {
-  TColor32 c = WinColorToColor32(key);
+void AppendKey(TBytes& out, TColor32 c) {
   const uint8_t trns[6] = {0, RedOf(c), 0, GreenOf(c), 0, BlueOf(c)};
   AppendChunk(out, kPngtRNS, trns, sizeof trns);
 }
@@ -186,14 +199,15 @@ void AppendKey(TBytes& out, TColor key) {
 TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
   if (picture.Empty()) throw Exception("PNG: cannot save an empty picture");
   const int width = picture.Width();
-  const bool alpha = NeedsAlphaChannel(picture, transparentColor.has_value());
+  std::optional<TColor32> key;
+  if (transparentColor) key = FreeKey(picture, WinColorToColor32(*transparentColor));
+  const bool alpha = NeedsAlphaChannel(picture, key.has_value());
   const int step = alpha ? 4 : 3;
   const size_t rowBytes = size_t(width) * size_t(step);
-  const TColor32 key = WinColorToColor32(transparentColor.value_or(0), 0);
 
   TBytes out(std::begin(kPngSignature), std::end(kPngSignature));
   AppendHeader(out, width, picture.Height(), alpha);
-  if (!alpha && transparentColor) AppendKey(out, *transparentColor);
+  if (!alpha && key) AppendKey(out, *key);
 
   std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
   TFilterChooser chooser(rowBytes, step);
@@ -202,7 +216,7 @@ TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColo
     if (alpha)
       PackRgbaRow(picture.ScanLine(y), width, row.data());
     else
-      PackRgbRow(picture.ScanLine(y), width, key, row.data());
+      PackRgbRow(picture.ScanLine(y), width, key.value_or(0), row.data());
     const std::vector<uint8_t>& filtered = chooser.Filter(row.data(), prev.data());
     idat.Write(filtered.data(), filtered.size());
     row.swap(prev);

@@ -17,6 +17,9 @@ constexpr int kLeaveInPlace = 1;
 // Drawing can only cover pixels, never make them transparent again, so a frame is wiped this
 // way when pixels it shows must be transparent in the next one.
 constexpr int kClearAfterwards = 2;
+// "Restore to previous": after it has been shown the frame is undone, and the next one is drawn
+// over what was there before it.
+constexpr int kRestorePrevious = 3;
 
 // The application extension readers take as "play this many times"; 0 is for ever.
 void AppendLoopForever(TBytes& out) {
@@ -60,37 +63,60 @@ int LastDifference(const uint8_t* a, const uint8_t* b, int n) {
   return -1;
 }
 
+int64_t Area(const TRect& r) { return r.IsEmpty() ? 0 : int64_t(r.Width()) * r.Height(); }
+
 }  // namespace
+
+TAnimatedGifWriter::TAnimatedGifWriter(const TColorHistogram& colors, int width, int height,
+                                       const TGifAnimationOptions& options)
+    : Options_(options) {
+  SetUp(colors, width, height);
+}
 
 TAnimatedGifWriter::TAnimatedGifWriter(std::span<const TBitmap32* const> paletteFrames,
                                        const TGifAnimationOptions& options)
     : Options_(options) {
   if (paletteFrames.empty() || paletteFrames.front()->Empty())
     throw Exception("An animation needs a picture to build its colours from");
-  Width_ = paletteFrames.front()->Width();
-  Height_ = paletteFrames.front()->Height();
-  for (const TBitmap32* frame : paletteFrames) CheckFrameSize(*frame, Width_, Height_);
-  const std::optional<TColor32> key = options.TransparentColor;
-  // One entry is kept back for the transparent index. The key colour's pixels need it, and so
-  // does every later frame for the pixels it leaves as they are; both mean "show what is
-  // there", which is right for key pixels too, since a pixel that turns transparent is wiped
-  // by the frame before (kClearAfterwards).
-  const TPalette palette = BuildPalette(paletteFrames, 255, key);
+  const int width = paletteFrames.front()->Width(), height = paletteFrames.front()->Height();
+  TColorHistogram colors(std::nullopt, options.TransparentColor.has_value());
+  for (const TBitmap32* frame : paletteFrames) {
+    CheckFrameSize(*frame, width, height);
+    colors.Add(*frame);
+  }
+  SetUp(colors, width, height);
+}
+
+void TAnimatedGifWriter::SetUp(const TColorHistogram& colors, int width, int height) {
+  if (width <= 0 || height <= 0) throw Exception("An animation needs a picture to build its colours from");
+  Width_ = width;
+  Height_ = height;
+  // One entry is kept back for the transparent index. Transparent pixels need it, and so does
+  // every later frame for the pixels it leaves as they are; both mean "show what is there",
+  // which is right for transparent pixels too, since a pixel that turns transparent is wiped
+  // by the frame before.
+  const TPalette palette = colors.Palette(255);
   Table_ = palette.Colors;
   Transparent_ = uint8_t(Table_.size());
-  Table_.push_back(key ? RgbOf(*key) | 0xFF000000u : 0xFF000000u);
-  if (options.Dither) Dither_.emplace(palette);
+  const TColor32 key = Options_.TransparentColor.value_or(0xFF000000u);
+  Table_.push_back(Options_.TransparentColor ? UnusedGifKey(palette.Colors, key) : key);
+  if (Options_.Dither) Dither_.emplace(palette);
   else Mapper_.emplace(palette);
   TransparentRow_.assign(size_t(Width_), Transparent_);
 }
 
 int TAnimatedGifWriter::AddFrame(const TBitmap32& frame) {
   CheckFrameSize(frame, Width_, Height_);
-  const std::optional<TColor32> key = Options_.TransparentColor;
-  Frames_.push_back(Dither_ ? GifIndicesOf(frame, *Dither_, key, Transparent_)
-                            : GifIndicesOf(frame, *Mapper_, key, Transparent_));
-  const std::vector<uint8_t>& indices = Frames_.back();
-  HasTransparent_.push_back(key && std::find(indices.begin(), indices.end(), Transparent_) != indices.end());
+  std::optional<uint8_t> transparent;
+  if (Options_.TransparentColor) transparent = Transparent_;
+  TGifMappedPicture before;
+  if (!Frames_.empty()) before = TGifMappedPicture{&Previous_, Frames_.back()};
+  std::vector<uint8_t> indices = Dither_ ? GifIndicesOf(frame, *Dither_, transparent, before)
+                                         : GifIndicesOf(frame, *Mapper_, transparent, before);
+  Previous_ = frame;
+  Frames_.push_back(std::move(indices));
+  const std::vector<uint8_t>& mapped = Frames_.back();
+  HasTransparent_.push_back(transparent && std::find(mapped.begin(), mapped.end(), Transparent_) != mapped.end());
   const int number = int(Frames_.size()) - 1;
   Show(number);
   return number;
@@ -103,27 +129,28 @@ void TAnimatedGifWriter::RepeatFrame(int frame) {
 }
 
 void TAnimatedGifWriter::Show(int frame) {
-  if (Pending_) EncodePending(frame);
+  if (Pending_) EncodePending(frame, false);
   else First_ = frame;
   Pending_ = frame;
 }
 
-const uint8_t* TAnimatedGifWriter::CanvasRow(int y, std::vector<uint8_t>& scratch) const {
-  if (Canvas_.Frame < 0) return TransparentRow_.data();
-  const uint8_t* row = Frames_[size_t(Canvas_.Frame)].data() + size_t(y) * size_t(Width_);
-  const TRect& cleared = Canvas_.Cleared;
+const uint8_t* TAnimatedGifWriter::CanvasRow(const TCanvas& canvas, int y,
+                                             std::vector<uint8_t>& scratch) const {
+  if (canvas.Frame < 0) return TransparentRow_.data();
+  const uint8_t* row = Frames_[size_t(canvas.Frame)].data() + size_t(y) * size_t(Width_);
+  const TRect& cleared = canvas.Cleared;
   if (y < cleared.Top || y >= cleared.Bottom) return row;
   scratch.assign(row, row + Width_);
   std::fill(scratch.begin() + cleared.Left, scratch.begin() + cleared.Right, Transparent_);
   return scratch.data();
 }
 
-TRect TAnimatedGifWriter::ChangedRect(int frame) const {
+TRect TAnimatedGifWriter::ChangedRect(const TCanvas& canvas, int frame) const {
   std::vector<uint8_t> scratch;
   TRect changed;
   const uint8_t* pixels = Frames_[size_t(frame)].data();
   for (int y = 0; y < Height_; ++y) {
-    const uint8_t* shown = CanvasRow(y, scratch);
+    const uint8_t* shown = CanvasRow(canvas, y, scratch);
     const uint8_t* row = pixels + size_t(y) * size_t(Width_);
     const int first = FirstDifference(shown, row, Width_);
     if (first == Width_) continue;
@@ -133,15 +160,17 @@ TRect TAnimatedGifWriter::ChangedRect(int frame) const {
   return changed;
 }
 
-TRect TAnimatedGifWriter::UncoveredRect(int frame, int next) const {
+TRect TAnimatedGifWriter::UncoveredRect(const TCanvas& canvas, int frame) const {
   TRect uncovered;
-  const uint8_t* now = Frames_[size_t(frame)].data();
-  const uint8_t* then = Frames_[size_t(next)].data();
+  if (!HasTransparent_[size_t(frame)]) return uncovered;
+  std::vector<uint8_t> scratch;
+  const uint8_t* then = Frames_[size_t(frame)].data();
   for (int y = 0; y < Height_; ++y) {
-    const size_t start = size_t(y) * size_t(Width_);
+    const uint8_t* now = CanvasRow(canvas, y, scratch);
+    const uint8_t* next = then + size_t(y) * size_t(Width_);
     int first = -1, last = -1;
     for (int x = 0; x < Width_; ++x) {
-      if (now[start + size_t(x)] != Transparent_ && then[start + size_t(x)] == Transparent_) {
+      if (now[x] != Transparent_ && next[x] == Transparent_) {
         if (first < 0) first = x;
         last = x;
       }
@@ -151,61 +180,100 @@ TRect TAnimatedGifWriter::UncoveredRect(int frame, int next) const {
   return uncovered;
 }
 
-void TAnimatedGifWriter::EncodePending(std::optional<int> next) {
-  const int frame = *Pending_;
-  TRect rect = Canvas_.Frame < 0 ? TRect{0, 0, Width_, Height_} : ChangedRect(frame);
-  int disposal = kLeaveInPlace;
-  if (next && HasTransparent_[size_t(*next)]) {
-    const TRect uncovered = UncoveredRect(frame, *next);
-    if (!uncovered.IsEmpty()) {
-      rect = Union(rect, uncovered);
-      disposal = kClearAfterwards;
-    }
-  }
+TAnimatedGifWriter::TEncoded TAnimatedGifWriter::BlockOf(const TCanvas& canvas, int frame, TRect rect) {
+  // Over nothing the frame is drawn whole: when a loop starts over, readers draw it over the
+  // last frame, which must not show anywhere.
+  if (canvas.Frame < 0) rect = TRect{0, 0, Width_, Height_};
+  rect = Union(rect, ChangedRect(canvas, frame));
   // A frame that changes nothing still has its delay to show: one pixel left as it is.
   if (rect.IsEmpty()) rect = TRect{0, 0, 1, 1};
-
   const auto known = std::find_if(Encoded_.begin(), Encoded_.end(), [&](const TEncoded& e) {
-    return e.Canvas == Canvas_ && e.Frame == frame && e.Rect == rect;
+    return e.Canvas == canvas && e.Frame == frame && e.Rect == rect;
   });
-  size_t block = 0;
-  if (known != Encoded_.end()) {
-    block = known->Block;
-  } else {
-    std::vector<uint8_t> indices(size_t(rect.Width()) * size_t(rect.Height()));
-    std::vector<uint8_t> scratch;
-    uint8_t* out = indices.data();
-    const uint8_t* pixels = Frames_[size_t(frame)].data();
-    for (int y = rect.Top; y < rect.Bottom; ++y) {
-      const uint8_t* shown = CanvasRow(y, scratch) + rect.Left;
-      const uint8_t* row = pixels + size_t(y) * size_t(Width_) + rect.Left;
-      for (int x = 0; x < rect.Width(); ++x) out[x] = shown[x] == row[x] ? Transparent_ : row[x];
-      out += rect.Width();
-    }
-    TGifImage image;
-    image.Left = rect.Left;
-    image.Top = rect.Top;
-    image.Width = rect.Width();
-    image.Height = rect.Height();
-    image.Indices = indices;
-    image.IndexBits = GifTableBits(Table_.size());
-    TBytes bytes;
-    bytes.reserve(indices.size() / 2 + 64);
-    AppendGifImage(bytes, image);
-    block = Blocks_.size();
-    Blocks_.push_back(std::move(bytes));
-    Encoded_.push_back(TEncoded{Canvas_, frame, rect, block});
+  if (known != Encoded_.end()) return *known;
+
+  // A pixel that stays as it is shows the same written as transparent or as its own colour:
+  // transparent by choice (runs of it compress well), its colour where that continues a string.
+  const size_t area = size_t(rect.Width()) * size_t(rect.Height());
+  std::vector<uint8_t> indices(area), own(area);
+  std::vector<uint8_t> scratch;
+  const uint8_t* pixels = Frames_[size_t(frame)].data();
+  for (int y = rect.Top; y < rect.Bottom; ++y) {
+    const uint8_t* shown = CanvasRow(canvas, y, scratch) + rect.Left;
+    const uint8_t* row = pixels + size_t(y) * size_t(Width_) + rect.Left;
+    const size_t at = size_t(y - rect.Top) * size_t(rect.Width());
+    std::memcpy(own.data() + at, row, size_t(rect.Width()));
+    for (int x = 0; x < rect.Width(); ++x) indices[at + size_t(x)] = shown[x] == row[x] ? Transparent_ : row[x];
   }
-  Shown_.push_back(TShown{disposal, block});
-  Canvas_ = TCanvas{frame, disposal == kClearAfterwards ? rect : TRect{}};
+  TGifImage image;
+  image.Left = rect.Left;
+  image.Top = rect.Top;
+  image.Width = rect.Width();
+  image.Height = rect.Height();
+  image.Indices = indices;
+  image.Alternatives = own;
+  image.IndexBits = GifTableBits(Table_.size());
+  TBytes bytes;
+  bytes.reserve(indices.size() / 2 + 64);
+  AppendGifImage(bytes, image);
+  Blocks_.push_back(std::move(bytes));
+  Encoded_.push_back(TEncoded{canvas, frame, rect, Blocks_.size() - 1});
+  return Encoded_.back();
+}
+
+void TAnimatedGifWriter::EncodePending(std::optional<int> next, bool nextIsWhole) {
+  const int frame = *Pending_;
+  const TCanvas before = Canvas_;
+  const TCanvas left{frame, {}};
+  std::vector<TOption> options;
+  const TRect uncovered = next ? UncoveredRect(left, *next) : TRect{};
+  if (uncovered.IsEmpty()) {
+    // Left in place: the next frame draws only what changes.
+    options.push_back(TOption{kLeaveInPlace, BlockOf(before, frame, {}).Block, left});
+  } else {
+    // Cleared afterwards: drawing cannot make pixels transparent, so the rectangle also takes
+    // in the pixels the next frame needs transparent, and the next frame redraws whatever it
+    // shows in there.
+    const TEncoded cleared = BlockOf(before, frame, uncovered);
+    options.push_back(TOption{kClearAfterwards, cleared.Block, TCanvas{frame, cleared.Rect}});
+  }
+  // Undone afterwards: the next frame is drawn over what was shown before this one, which
+  // pays where the next frame looks more like that (the turn of an animation played back and
+  // forth) or where this one would otherwise have to be cleared.
+  if (next && !nextIsWhole && before.Frame >= 0 && UncoveredRect(before, *next).IsEmpty() &&
+      (!uncovered.IsEmpty() || Area(ChangedRect(before, *next)) < Area(ChangedRect(left, *next))))
+    options.push_back(TOption{kRestorePrevious, BlockOf(before, frame, {}).Block, before});
+
+  const TOption* best = &options.front();
+  if (options.size() > 1) {
+    size_t bestBytes = SIZE_MAX;
+    for (const TOption& option : options) {
+      const size_t bytes = Blocks_[option.Block].size() + Blocks_[BlockOf(option.After, *next, {}).Block].size();
+      if (bytes < bestBytes) bestBytes = bytes, best = &option;
+    }
+  }
+  Shown_.push_back(TShown{best->Disposal, best->Block});
+  Canvas_ = best->After;
   Pending_.reset();
+  DropUnusedBlocks();
+}
+
+void TAnimatedGifWriter::DropUnusedBlocks() {
+  std::vector<bool> kept(Blocks_.size(), false);
+  for (const TShown& shown : Shown_) kept[shown.Block] = true;
+  std::erase_if(Encoded_, [&](const TEncoded& e) {
+    // A block drawn over the canvas shown now may still be chosen for the next frame.
+    if (kept[e.Block] || e.Canvas == Canvas_) return false;
+    TBytes().swap(Blocks_[e.Block]);
+    return true;
+  });
 }
 
 TBytes TAnimatedGifWriter::Finish() {
   if (!Pending_ && Shown_.empty()) throw Exception("An animation needs at least one frame");
   // A reader that keeps its canvas when it starts over draws the first frame over the last:
   // the last must then be wiped where the first is transparent.
-  if (Pending_) EncodePending(Options_.Loop ? std::optional<int>(First_) : std::nullopt);
+  if (Pending_) EncodePending(Options_.Loop ? std::optional<int>(First_) : std::nullopt, true);
   size_t size = 1024 + Table_.size() * 3;
   for (const TShown& shown : Shown_) size += Blocks_[shown.Block].size() + 8;
   TBytes out;

@@ -34,7 +34,8 @@ void CheckAnimationSize(const TAnimationScene& scene, int frames) {
 
 TColor32 KeyRgb(TColor key) { return RgbOf(WinColorToColor32(key)); }
 
-// As the still GIF save does: transparent pixels take the key colour, all others turn opaque.
+// As the still GIF save does: pixels less than half opaque take the key colour, all others
+// turn opaque.
 TBitmap32 RenderForGif(TAnimationFrameRenderer& renderer, int k, int frames, TColor key) {
   TBitmap32 frame = renderer.Render(k, frames);
   FillKeyColour(frame, key);
@@ -147,29 +148,42 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
   CheckAnimationSize(scene, settings.Frames);
   if (!SceneHasWarp(scene)) throw Exception(kNothingToAnimate);
   const int n = settings.Frames;
-  const auto stopped = [&](int done) { return progress && !progress(done, n); };
+  // Every frame is rendered twice: once to count its colours, once to write it.
+  const auto stopped = [&](int done) { return progress && !progress(done, 2 * n); };
   if (stopped(0)) return std::nullopt;
 
   TAnimationFrameRenderer renderer(scene);
   const TColor key = scene.TransparentColor;
-  // The colour table comes from both ends of the warp; the frames between mix the two.
+  // One colour table for every frame, from every frame, each as often as it shows: the frames
+  // are rendered twice rather than kept, since a big animation's frames fill gigabytes.
+  TColorHistogram colors(std::nullopt, true);
   TBitmap32 first = RenderForGif(renderer, 0, n, key);
+  colors.Add(first);
+  if (stopped(1)) return std::nullopt;
+  const uint32_t between = settings.BackAndForth ? 2 : 1;
+  for (int k = 1; k < n - 1; ++k) {
+    colors.Add(RenderForGif(renderer, k, n, key), between);
+    if (stopped(k + 1)) return std::nullopt;
+  }
   const TBitmap32 last = RenderForGif(renderer, n - 1, n, key);
-  const TBitmap32* ends[] = {&first, &last};
-  TAnimatedGifWriter writer(ends, TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
-                                                       KeyRgb(key), settings.Dither});
+  colors.Add(last);
+  if (stopped(n)) return std::nullopt;
+
+  TAnimatedGifWriter writer(colors, first.Width(), first.Height(),
+                            TGifAnimationOptions{settings.DelayCentiseconds, settings.Loop,
+                                                 KeyRgb(key), settings.Dither});
   writer.AddFrame(first);
   first = TBitmap32();  // a big picture's frames are large: keep no more of them than needed
-  if (stopped(1)) return std::nullopt;
+  if (stopped(n + 1)) return std::nullopt;
   for (int k = 1; k < n - 1; ++k) {
     writer.AddFrame(RenderForGif(renderer, k, n, key));
-    if (stopped(k + 1)) return std::nullopt;
+    if (stopped(n + k + 1)) return std::nullopt;
   }
   writer.AddFrame(last);
   // The way back shows the frames already mapped: frame k was added as number k.
   if (settings.BackAndForth)
     for (int k = n - 2; k >= 1; --k) writer.RepeatFrame(k);
-  if (stopped(n)) return std::nullopt;
+  if (stopped(2 * n)) return std::nullopt;
   return writer.Finish();
 }
 

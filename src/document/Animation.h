@@ -100,7 +100,8 @@ private:
 // Reports done of total steps; returns false to stop.
 using TAnimationProgress = std::function<bool(int done, int total)>;
 
-// The animated GIF of the scene, each frame rendered once; nothing when progress said stop.
+// The animated GIF of the scene, each frame rendered twice (its colours counted, then written):
+// progress counts 2 x Frames steps. Nothing when progress said stop.
 // Throws Exception for bad settings, an empty mesh or an animation beyond the size limits.
 std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
                                                 const TAnimationSettings& settings,

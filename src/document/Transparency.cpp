@@ -5,9 +5,8 @@
 namespace gs {
 
 namespace {
-bool IsKeyTransparent(TColor32 pixel, TColor32 keyRgb) {
-  return pixel == 0 || pixel == keyRgb;  // alpha 0 with the key's colour, or all zero
-}
+// Where a picture is saved with one transparent colour, less than half opaque counts as clear.
+bool IsTransparent(TColor32 pixel) { return AlphaOf(pixel) < 128; }
 }  // namespace
 
 void KeyOutTransparent(TBitmap32& picture, TColor key) {
@@ -21,7 +20,7 @@ void FillKeyColour(TBitmap32& picture, TColor key) {
   const TColor32 keyRgb = RgbOf(WinColorToColor32(key));
   TColor32* p = picture.Bits();
   for (size_t i = 0, n = size_t(picture.Width()) * size_t(picture.Height()); i < n; ++i)
-    p[i] = IsKeyTransparent(p[i], keyRgb) ? keyRgb : (p[i] | 0xFF000000u);
+    p[i] = IsTransparent(p[i]) ? keyRgb : (p[i] | 0xFF000000u);
 }
 
 void FillKeyColour(TBitmap32& picture, TBitmap32& other, TColor key) {
@@ -32,9 +31,9 @@ void FillKeyColour(TBitmap32& picture, TBitmap32& other, TColor key) {
     TColor32* p = picture.ScanLine(y);
     TColor32* o = y < h ? other.ScanLine(y) : nullptr;
     for (int x = 0; x < picture.Width(); ++x) {
-      const bool transparent = IsKeyTransparent(p[x], keyRgb);
+      const bool transparent = IsTransparent(p[x]);
       p[x] = transparent ? keyRgb : (p[x] | 0xFF000000u);
-      if (o && x < w) o[x] = (transparent ? keyRgb : o[x]) | 0xFF000000u;
+      if (o && x < w) o[x] = transparent ? keyRgb : (o[x] | 0xFF000000u);
     }
   }
 }

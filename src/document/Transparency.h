@@ -9,12 +9,12 @@ namespace gs {
 // Alpha 0 where the red, green and blue equal the key's, 255 elsewhere; colours untouched.
 void KeyOutTransparent(TBitmap32& picture, TColor key);
 
-// Pixels that are transparent (alpha 0 with the key's colour, or all four bytes 0) take the
-// key's colour with alpha 0; all others become opaque.
+// Pixels less than half opaque (alpha below 128) take the key's colour with alpha 0; all others
+// become opaque. Only alpha decides: an opaque pixel of the key's colour stays opaque.
 void FillKeyColour(TBitmap32& picture, TColor key);
 
-// The same on `picture`; `other` gets the key's colour wherever `picture` is transparent and
-// alpha 255 everywhere. Both pictures have the same size.
+// The same on `picture`; `other` gets the key's colour with alpha 0 wherever `picture` is
+// transparent and alpha 255 everywhere else. Both pictures have the same size.
 void FillKeyColour(TBitmap32& picture, TBitmap32& other, TColor key);
 
 // Every pixel opaque, colours untouched.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <vector>
 
 using namespace gs;
@@ -114,4 +115,41 @@ TEST(ColorQuantizer, OrderedDitherShowsAColourAsTheRightMixOfTwoNeighbours) {
   const uint8_t before = dither.IndexOf(Color32(90, 90, 90), 5, 6);
   for (int i = 0; i < 5000; ++i) dither.IndexOf(Color32(uint8_t(i), uint8_t(i / 3), uint8_t(i / 7)), i % 8, i % 5);
   EXPECT_EQ(dither.IndexOf(Color32(90, 90, 90), 5, 6), before);
+}
+
+TEST(ColorQuantizer, CloseColoursGetEveryEntryAndWeightsDecideWhereTheyGo) {
+  // 4096 colours in a cube 16 levels wide: a coarse histogram would see a handful of bins.
+  TBitmap32 cube(64, 64);
+  for (int i = 0; i < 4096; ++i)
+    cube.SetPixel(i % 64, i / 64, Color32(uint8_t(100 + i % 16), uint8_t(100 + i / 16 % 16), uint8_t(100 + i / 256)));
+  // Squared error per channel of the pictures mapped to the palette.
+  auto error = [](const TPalette& palette, const TBitmap32& picture) {
+    TPalette copy = palette;
+    TColorMapper mapper(copy);
+    double sum = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = 0; x < picture.Width(); ++x)
+        sum += Distance(picture.Pixel(x, y), palette.Colors[mapper.IndexOf(picture.Pixel(x, y))]);
+    return sum / (3.0 * picture.Width() * picture.Height());
+  };
+  TColorHistogram cubeColors;
+  cubeColors.Add(cube);
+  const TPalette palette = cubeColors.Palette(256);
+  EXPECT_FALSE(palette.Exact);
+  EXPECT_EQ(std::set<TColor32>(palette.Colors.begin(), palette.Colors.end()).size(), 256u);
+  EXPECT_LT(error(palette, cube), 2.0);  // 16 colours an entry: about 1.25 when cut evenly
+
+  // Two ramps share 16 entries; the one that weighs more gets the closer colours.
+  TBitmap32 greys(256, 1), reds(256, 1);
+  for (int x = 0; x < 256; ++x) {
+    greys.SetPixel(x, 0, Color32(uint8_t(x), uint8_t(x), uint8_t(x)));
+    reds.SetPixel(x, 0, Color32(uint8_t(x), 0, 0));
+  }
+  auto greyError = [&](uint32_t greyWeight, uint32_t redWeight) {
+    TColorHistogram both;
+    both.Add(greys, greyWeight);
+    both.Add(reds, redWeight);
+    return error(both.Palette(16), greys);
+  };
+  EXPECT_LT(greyError(8, 1), greyError(1, 8));
 }

@@ -21,30 +21,22 @@ TEST(Transparency, KeyOutMakesOnlyTheKeyColourTransparent) {
   EXPECT_EQ(b.Pixel(2, 0), 0xFF102030u);
 }
 
-TEST(Transparency, FillKeyColourTreatsKeyedAndAllZeroPixelsAsTransparent) {
-  TBitmap32 b(4, 1);
-  b.SetPixel(0, 0, 0x00000000);   // left by a warp near the edge
-  b.SetPixel(1, 0, kKeyRgb);      // keyed
-  b.SetPixel(2, 0, 0x00102030);   // alpha 0 but another colour: becomes opaque
-  b.SetPixel(3, 0, 0x7F405060);
-  FillKeyColour(b, kKey);
-  EXPECT_EQ(b.Pixel(0, 0), kKeyRgb);
-  EXPECT_EQ(b.Pixel(1, 0), kKeyRgb);
-  EXPECT_EQ(b.Pixel(2, 0), 0xFF102030u);
-  EXPECT_EQ(b.Pixel(3, 0), 0xFF405060u);
-}
-
-TEST(Transparency, TwoPictureFormCopiesTheKeyIntoTheSecond) {
-  TBitmap32 mirror(2, 1);
-  mirror.SetPixel(0, 0, 0);
-  mirror.SetPixel(1, 0, 0xFF010203);
-  TBitmap32 reduced(2, 1);
-  reduced.SetPixel(0, 0, 0xFFFFFEFE);  // colour reduction moved it off the key
-  reduced.SetPixel(1, 0, 0x00040506);
+TEST(Transparency, FillKeyColourGoesByAlphaAlone) {
+  TBitmap32 mirror(6, 1);
+  mirror.SetPixel(0, 0, 0x00000000);   // left by a warp near the edge
+  mirror.SetPixel(1, 0, 0x00102030);   // erased: alpha 0 whatever the colour
+  mirror.SetPixel(2, 0, 0x7F405060);   // less than half opaque
+  mirror.SetPixel(3, 0, 0x80405060);   // half opaque
+  mirror.SetPixel(4, 0, 0xFF000000u | kKeyRgb);  // a photo's pixel of the key's colour
+  mirror.SetPixel(5, 0, 0xFF010203);
+  const TBitmap32 before = mirror;
+  TBitmap32 reduced(6, 1, 0x00040506);  // what colour reduction made of it
   FillKeyColour(mirror, reduced, kKey);
-  EXPECT_EQ(mirror.Pixel(0, 0), kKeyRgb);
-  EXPECT_EQ(reduced.Pixel(0, 0), 0xFF000000u | kKeyRgb);
-  EXPECT_EQ(reduced.Pixel(1, 0), 0xFF040506u);
+  for (int x = 0; x < 6; ++x) {
+    const bool transparent = x < 3;
+    EXPECT_EQ(mirror.Pixel(x, 0), transparent ? kKeyRgb : 0xFF000000u | RgbOf(before.Pixel(x, 0))) << x;
+    EXPECT_EQ(reduced.Pixel(x, 0), transparent ? kKeyRgb : 0xFF040506u) << x;
+  }
 }
 
 TEST(Zoom, MenuStepsStopAtTheirLimits) {

@@ -15,7 +15,7 @@ protected:
   TLayerFixture() {
     Photo_ = TBitmap32(200, 160, 0xFF3060A0);
     WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(Photo_));
-    TBitmap32 art(40, 20, 0xFFFF0000);
+    TBitmap32 art(40, 20, 0x00FF0000);  // transparent: written with the key colour
     art.FillRect(TRect{4, 4, 36, 16}, 0xFF00C000);
     WriteFileBytes(Dir_.Path("art.png"), EncodePng(art, TColor(0x0000FF)));
     Run("open " + Dir_.Path("photo.bmp") + "\nzoom original\n");

@@ -88,7 +88,7 @@ TEST_F(StudioSafetyTest, ASavedCaricatureWithLayersCanStillBeAnimated) {
 }
 
 TEST_F(StudioSafetyTest, ProtectedClipartIsAskedAboutTransparencyAsItsInnerPictureIs) {
-  TBitmap32 art(20, 10, 0xFFFF0000);
+  TBitmap32 art(20, 10, 0x00FF0000);  // transparent: written with the key colour
   art.FillRect(TRect{4, 2, 16, 8}, 0xFF00C000);
   WriteFileBytes(Dir_.Path("art.mfk"), test::EncipherProtected(".png", EncodePng(art, TColor(0x0000FF))));
   Run("open " + Dir_.Path("face.bmp") + "\nclipart " + Dir_.Path("art.mfk") + "\n");
