@@ -1,0 +1,141 @@
+#include "faces/FaceEdit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gs {
+
+namespace {
+
+TPointF Along(TPointF p, TPointF direction, double distance) {
+  return {p.X + direction.X * distance, p.Y + direction.Y * distance};
+}
+
+// The grid's spacing per face size, and the disc round the face in face sizes: the head and
+// some of the neck and hair inside, the full move within Inner.
+constexpr double kCellsPerFace = 48;
+constexpr double kDiscRadius = 1.45;
+constexpr double kDiscInner = 0.95;
+
+}  // namespace
+
+TFaceFrame FrameOf(const TFace& face) {
+  TFaceFrame frame;
+  const double roll = face.Roll();
+  frame.Across = {std::cos(roll), std::sin(roll)};
+  frame.Down = {-std::sin(roll), std::cos(roll)};
+  double a0 = 1e300, a1 = -1e300, d0 = 1e300, d1 = -1e300;
+  for (const TPointF& p : face.Points) {
+    const double a = Dot(p, frame.Across), d = Dot(p, frame.Down);
+    a0 = std::min(a0, a), a1 = std::max(a1, a), d0 = std::min(d0, d), d1 = std::max(d1, d);
+  }
+  frame.Size = std::max({a1 - a0, d1 - d0, 1.0});
+  const double a = (a0 + a1) / 2, d = (d0 + d1) / 2 - 0.12 * frame.Size;
+  frame.Centre = {frame.Across.X * a + frame.Down.X * d, frame.Across.Y * a + frame.Down.Y * d};
+  return frame;
+}
+
+TFaceShape ShapeOf(const TFace& face) {
+  TFaceShape shape;
+  std::copy(face.Points.begin(), face.Points.end(), shape.Points.begin());
+  const TFaceFrame frame = FrameOf(face);
+  const double up = -0.3 * frame.Size;
+  const int base = TFace::kPointCount;
+  shape[base] = Along(face.Points[19], frame.Down, up);
+  shape[base + 1] = Along(MeanPoint(face, 21, 22), frame.Down, up);
+  shape[base + 2] = Along(face.Points[24], frame.Down, up);
+  return shape;
+}
+
+TWarpDisc DiscOf(const TFace& face) {
+  const TFaceFrame frame = FrameOf(face);
+  return TWarpDisc{frame.Centre, kDiscInner * frame.Size, kDiscRadius * frame.Size, frame.Size / kCellsPerFace};
+}
+
+TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
+                     TSize picture, TWarpModel model) {
+  const TFaceShape shape = ShapeOf(face);
+  TWarpControls controls;
+  for (int k = 0; k < TFaceShape::kPointCount; ++k) controls.Add(shape[k], target[k]);
+  const TWarpDisc disc = DiscOf(face);
+  for (const TFace& other : others)
+    for (const TPointF& p : other.Points)
+      if (Distance(p, disc.Centre) < disc.Radius) controls.Hold(p);
+  return BuildWarpField(controls, disc, picture, model);
+}
+
+TFace CarriedFace(const TWarpField& field, const TFace& face) {
+  if (field.Empty()) return face;
+  TFace carried = face;
+  for (TPointF& p : carried.Points) p = CarryPoint(field, p);
+  // The box follows the landmarks' centre and spread.
+  const TPointF before = MeanPoint(face, 0, TFace::kPointCount - 1);
+  const TPointF after = MeanPoint(carried, 0, TFace::kPointCount - 1);
+  double spreadBefore = 0, spreadAfter = 0;
+  for (int k = 0; k < TFace::kPointCount; ++k) {
+    spreadBefore += Distance(face.Points[size_t(k)], before);
+    spreadAfter += Distance(carried.Points[size_t(k)], after);
+  }
+  const double scale = spreadBefore > 0 ? spreadAfter / spreadBefore : 1;
+  const TFloatRect& b = face.Box;
+  auto moved = [&](double x, double y) {
+    return TPointF{after.X + (x - before.X) * scale, after.Y + (y - before.Y) * scale};
+  };
+  const TPointF topLeft = moved(b.Left, b.Top), bottomRight = moved(b.Right, b.Bottom);
+  carried.Box = TFloatRect{topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
+  return carried;
+}
+
+TFaceEditResult ApplyFaceRule(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                              std::vector<TFace>& faces, int faceIndex, const TFaceRule& rule,
+                              const std::function<void(const TRect&)>& beforeChange) {
+  TFaceEditResult result;
+  const TSize picture{mesh.VectorMap().Width(), mesh.VectorMap().Height()};
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (faceIndex >= 0 && int(i) != faceIndex) continue;
+    std::vector<TFace> others;
+    for (size_t k = 0; k < faces.size(); ++k)
+      if (k != i) others.push_back(faces[k]);
+    const TWarpField field = FaceField(faces[i], rule(faces[i]), others, picture);
+    if (field.Empty()) continue;
+    result.Changed = Union(result.Changed, ApplyWarpField(mesh, source, dst, field, beforeChange));
+    result.Limit = std::min(result.Limit, field.Limit());
+    for (TFace& face : faces) face = CarriedFace(field, face);
+  }
+  return result;
+}
+
+TPointF Scaled(TPointF v, double k) { return {v.X * k, v.Y * k}; }
+TPointF Plus(TPointF a, TPointF b) { return {a.X + b.X, a.Y + b.Y}; }
+TPointF Minus(TPointF a, TPointF b) { return {a.X - b.X, a.Y - b.Y}; }
+double Dot(TPointF a, TPointF b) { return a.X * b.X + a.Y * b.Y; }
+
+void MovePoints(TFaceShape& shape, int first, int last, TPointF by) {
+  for (int k = first; k <= last; ++k) shape[k] = Plus(shape[k], by);
+}
+
+void ScalePoints(TFaceShape& shape, int first, int last, TPointF about, double factor) {
+  for (int k = first; k <= last; ++k) shape[k] = Plus(about, Scaled(Minus(shape[k], about), factor));
+}
+
+void StretchPoints(TFaceShape& shape, int first, int last, TPointF about, TPointF axis, double factor) {
+  for (int k = first; k <= last; ++k)
+    shape[k] = Plus(shape[k], Scaled(axis, Dot(Minus(shape[k], about), axis) * (factor - 1)));
+}
+
+void TurnPoints(TFaceShape& shape, int first, int last, TPointF about, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (int k = first; k <= last; ++k) {
+    const TPointF d = Minus(shape[k], about);
+    shape[k] = Plus(about, TPointF{d.X * c - d.Y * s, d.X * s + d.Y * c});
+  }
+}
+
+TFace ScaledFace(const TFace& face, double scale) {
+  TFace scaled = face;
+  scaled.Box = TFloatRect{face.Box.Left * scale, face.Box.Top * scale, face.Box.Right * scale, face.Box.Bottom * scale};
+  for (TPointF& p : scaled.Points) p = TPointF{p.X * scale, p.Y * scale};
+  return scaled;
+}
+
+}  // namespace gs
