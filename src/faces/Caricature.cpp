@@ -60,7 +60,7 @@ void PointyChin(const TFace& face, TFaceShape& shape, double k) {
   const double down[] = {0, 0.15, 0.45, 0.8, 1.0, 0.8, 0.45, 0.15, 0};
   const double in[] = {0.2, 0.5, 0.7, 0.5, 0, -0.5, -0.7, -0.5, -0.2};
   for (int j = 4; j <= 12; ++j) {
-    const TPointF by = Plus(Scaled(frame.Down, 0.14 * size * down[j - 4]), Scaled(frame.Across, 0.06 * size * in[j - 4]));
+    const TPointF by = Plus(Scaled(frame.Down, 0.11 * size * down[j - 4]), Scaled(frame.Across, 0.06 * size * in[j - 4]));
     MovePoints(shape, j, j, by);
   }
 }
@@ -93,8 +93,11 @@ void Plan(const TFace& face, TCaricaturePreset preset, double k, TFaceShape& sha
       MovePoints(shape, 28, 28, Scaled(frame.Down, length / 3));
       MovePoints(shape, 29, 29, Scaled(frame.Down, 2 * length / 3));
       MovePoints(shape, 30, 35, Scaled(frame.Down, length));
-      MovePoints(shape, 48, 67, Scaled(frame.Down, 0.6 * length));
-      MovePoints(shape, 5, 11, Scaled(frame.Down, 0.3 * length));
+      // The mouth goes down nearly as far, so that the tip does not push into the upper lip.
+      MovePoints(shape, 48, 67, Scaled(frame.Down, 0.9 * length));
+      MovePoints(shape, 5, 11, Scaled(frame.Down, 0.6 * length));
+      MovePoints(shape, 4, 4, Scaled(frame.Down, 0.3 * length));
+      MovePoints(shape, 12, 12, Scaled(frame.Down, 0.3 * length));
       break;
     }
     case TCaricaturePreset::ButtonNose:

@@ -12,10 +12,12 @@ TPointF Along(TPointF p, TPointF direction, double distance) {
 }
 
 // The grid's spacing per face size, and the disc round the face in face sizes: the head and
-// some of the neck and hair inside, the full move within Inner.
+// some of the neck and hair inside. The interpolation itself brings the moves down to the rim
+// anchors smoothly; the fade near the rim only makes the last of them exactly zero.
 constexpr double kCellsPerFace = 48;
 constexpr double kDiscRadius = 1.45;
-constexpr double kDiscInner = 0.95;
+constexpr double kDiscInner = 1.25;
+constexpr double kLeastCell = 1.5;
 
 }  // namespace
 
@@ -49,7 +51,10 @@ TFaceShape ShapeOf(const TFace& face) {
 
 TWarpDisc DiscOf(const TFace& face) {
   const TFaceFrame frame = FrameOf(face);
-  return TWarpDisc{frame.Centre, kDiscInner * frame.Size, kDiscRadius * frame.Size, frame.Size / kCellsPerFace};
+  // A face only a few dozen pixels wide (a thumbnail, a crowd) needs no grid finer than the
+  // pixels that show it.
+  const double cell = std::max(frame.Size / kCellsPerFace, kLeastCell);
+  return TWarpDisc{frame.Centre, kDiscInner * frame.Size, kDiscRadius * frame.Size, cell};
 }
 
 TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
@@ -58,9 +63,15 @@ TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vec
   TWarpControls controls;
   for (int k = 0; k < TFaceShape::kPointCount; ++k) controls.Add(shape[k], target[k]);
   const TWarpDisc disc = DiscOf(face);
-  for (const TFace& other : others)
-    for (const TPointF& p : other.Points)
+  // A neighbour is held by its outline and features: enough to keep it as it is, and few enough
+  // that a group photo does not slow the fit down.
+  for (const TFace& other : others) {
+    std::vector<TPointF> held{other.EyeCentre(false), other.EyeCentre(true), other.NoseTip(), other.MouthCentre()};
+    for (int k = 0; k <= 16; k += 2) held.push_back(other.Points[size_t(k)]);
+    held.push_back(ShapeOf(other)[TFace::kPointCount + 1]);
+    for (const TPointF& p : held)
       if (Distance(p, disc.Centre) < disc.Radius) controls.Hold(p);
+  }
   return BuildWarpField(controls, disc, picture, model);
 }
 

@@ -41,7 +41,7 @@ TWarpDisc DiscOf(const TFace& face);
 
 // The field taking the face's shape to target, the other faces' landmarks held in place.
 TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
-                     TSize picture, TWarpModel model = TWarpModel::Mls);
+                     TSize picture, TWarpModel model = TWarpModel::Tps);
 
 // The face as it shows after the field: its landmarks carried, its box moved and scaled with
 // them.

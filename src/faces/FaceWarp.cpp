@@ -18,6 +18,7 @@ using TComplex = std::complex<double>;
 
 TComplex C(TPointF p) { return {p.X, p.Y}; }
 TPointF P(TComplex c) { return {c.real(), c.imag()}; }
+TPointF Scaled(TPointF v, double k) { return {v.X * k, v.Y * k}; }
 
 double SmoothStep(double t) {
   t = std::clamp(t, 0.0, 1.0);
@@ -151,7 +152,7 @@ private:
 // The disc's rim and the picture's border, held in place; the rim just inside where the field
 // has faded to zero.
 void AddAnchors(TWarpControls& controls, const TWarpDisc& disc, double rim, TSize picture) {
-  constexpr int kRimPoints = 32;
+  constexpr int kRimPoints = 64;
   for (int k = 0; k < kRimPoints; ++k) {
     const double a = 2 * std::numbers::pi * k / kRimPoints;
     controls.Hold({disc.Centre.X + rim * std::cos(a), disc.Centre.Y + rim * std::sin(a)});
@@ -217,13 +218,56 @@ void TWarpField::RowAt(int y, int x0, int x1, TPointF* out) const {
     row[size_t(i)] = {a.X + (b.X - a.X) * fy, a.Y + (b.Y - a.Y) * fy};
   }
   const double step = 1 / Disc_.Cell;
-  double gx = (x0 + 0.5 - Origin_.X) * step;
-  for (int x = x0; x <= x1; ++x, gx += step) {
-    const int i = std::clamp(int(std::floor(gx)), 0, Columns_ - 2);
+  const int last = Columns_ - 2;
+  for (int x = x0; x <= x1; ++x) {
+    const double gx = (x + 0.5 - Origin_.X) * step;
+    // Truncation is the floor here: the grid starts left of every pixel it covers.
+    const int i = gx <= 0 ? 0 : std::min(int(gx), last);
     const double fx = std::clamp(gx - i, 0.0, 1.0);
     const TPointF a = row[size_t(i)], b = row[size_t(i) + 1];
     out[x - x0] = {a.X + (b.X - a.X) * fx, a.Y + (b.Y - a.Y) * fx};
   }
+}
+
+void TWarpField::Settle(TSize picture) {
+  // Moves too small to see are dropped, faded in over twice their size so that the field stays
+  // continuous: the picture and its history then change only where something shows.
+  constexpr double kUnseen = 1.0 / 32;
+  for (TPointF& node : Nodes_) {
+    const double length = std::hypot(node.X, node.Y);
+    node = Scaled(node, SmoothStep(length / kUnseen - 1));
+  }
+  // The columns of each row of nodes that move, and the pixels they reach.
+  Spans_.assign(size_t(Rows_), {Columns_, -1});
+  TFloatRect reach{1e300, 1e300, -1e300, -1e300};
+  for (int j = 0; j < Rows_; ++j)
+    for (int i = 0; i < Columns_; ++i)
+      if (Node(i, j) != TPointF{}) {
+        auto& [first, last] = Spans_[size_t(j)];
+        first = std::min(first, i), last = std::max(last, i);
+        const double x = Origin_.X + i * Disc_.Cell, y = Origin_.Y + j * Disc_.Cell;
+        reach = TFloatRect{std::min(reach.Left, x), std::min(reach.Top, y), std::max(reach.Right, x), std::max(reach.Bottom, y)};
+      }
+  if (reach.Left > reach.Right) {
+    Bounds_ = TRect{};
+    return;
+  }
+  const double c = Disc_.Cell;
+  Bounds_ = Intersect(CoveringRect(TFloatRect{reach.Left - c, reach.Top - c, reach.Right + c, reach.Bottom + c}),
+                      TRect{0, 0, picture.Width, picture.Height});
+}
+
+bool TWarpField::RowSpan(int y, int& x0, int& x1) const {
+  if (Bounds_.IsEmpty() || y < Bounds_.Top || y >= Bounds_.Bottom) return false;
+  const double gy = (y + 0.5 - Origin_.Y) / Disc_.Cell;
+  const int j = std::clamp(int(std::floor(gy)), 0, Rows_ - 2);
+  const int first = std::min(Spans_[size_t(j)].first, Spans_[size_t(j) + 1].first);
+  const int last = std::max(Spans_[size_t(j)].second, Spans_[size_t(j) + 1].second);
+  if (first > last) return false;
+  // Pixels whose cells have a moving node: up to a cell either side of the nodes.
+  x0 = std::max(Bounds_.Left, int(std::floor(Origin_.X + (first - 1) * Disc_.Cell - 0.5)));
+  x1 = std::min(Bounds_.Right - 1, int(std::ceil(Origin_.X + (last + 1) * Disc_.Cell - 0.5)));
+  return x0 <= x1;
 }
 
 double TWarpField::LeastJacobian() const {
@@ -289,13 +333,17 @@ TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, 
     scaledJacobian(ok);
     field.Limit_ = ok;
   }
-  const TRect covering = CoveringRect(TFloatRect{disc.Centre.X - disc.Radius, disc.Centre.Y - disc.Radius,
-                                                 disc.Centre.X + disc.Radius, disc.Centre.Y + disc.Radius});
-  field.Bounds_ = Intersect(covering, TRect{0, 0, picture.Width, picture.Height});
+  field.Settle(picture);
   return field;
 }
 
 namespace {
+
+// Rounded to 16.16 without a call into the maths library.
+TFixed Fixed(double v) {
+  const double f = v * kFixedOne;
+  return TFixed(f >= 0 ? f + 0.5 : f - 0.5);
+}
 
 // One row of the field in 16.16, cells x0..x1 of row y, each moved no further than keeps its
 // sample inside the picture.
@@ -307,20 +355,8 @@ void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, std
     const TPointF d = scratch[size_t(x - x0)];
     const double dx = std::clamp(d.X, double(-x), double(picture.Width - 1 - x));
     const double dy = std::clamp(d.Y, double(-y), double(picture.Height - 1 - y));
-    out[x - x0] = TFixedVector{TFixed(std::lround(dx * kFixedOne)), TFixed(std::lround(dy * kFixedOne))};
+    out[x - x0] = TFixedVector{Fixed(dx), Fixed(dy)};
   }
-}
-
-// The columns of row y inside the field's disc.
-bool RowSpan(const TWarpField& field, int y, int& x0, int& x1) {
-  const TWarpDisc& disc = field.Disc();
-  const double dy = y + 0.5 - disc.Centre.Y;
-  const double chord = disc.Radius * disc.Radius - dy * dy;
-  if (chord <= 0) return false;
-  const double half = std::sqrt(chord);
-  x0 = std::max(field.Bounds().Left, int(std::floor(disc.Centre.X - half - 0.5)));
-  x1 = std::min(field.Bounds().Right - 1, int(std::ceil(disc.Centre.X + half - 0.5)));
-  return x0 <= x1;
 }
 
 void RenderInBands(const TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst, const TRect& r) {
@@ -341,6 +377,51 @@ void RenderInBands(const TRemapTransformation& mesh, const TBitmap32& source, TB
 
 }  // namespace
 
+namespace {
+
+// Composed rows waiting to go back into the map.
+struct TComposedRow {
+  int Y = 0, X0 = 0;
+  std::vector<TFixedVector> Cells;
+};
+
+void WriteBack(TVectorMap& map, const TComposedRow& row) {
+  std::copy(row.Cells.begin(), row.Cells.end(), map.Row(row.Y) + row.X0);
+}
+
+// Composes rows top..bottom - 1 of the field into the map. A composed row reads the map up to
+// `delay` rows above and below, so it goes back only once no later row of the band can read the
+// cells it replaces; the band's first and last `delay` rows, which the bands beside it read,
+// are kept in `held` until every band is done.
+void ComposeBand(TVectorMap& map, const TWarpField& field, TSize picture, int top, int bottom, int delay,
+                 std::vector<TComposedRow>& held, TRect& changed) {
+  std::deque<TComposedRow> pending;
+  std::vector<TFixedVector> moves;
+  std::vector<TPointF> scratch;
+  auto release = [&](TComposedRow&& row) {
+    if (row.Y < top + delay || row.Y >= bottom - delay) held.push_back(std::move(row));
+    else WriteBack(map, row);
+  };
+  for (int y = top; y < bottom; ++y) {
+    int x0 = 0, x1 = -1;
+    if (field.RowSpan(y, x0, x1)) {
+      moves.resize(size_t(x1 - x0 + 1));
+      FieldRow(field, y, x0, x1, picture, scratch, moves.data());
+      TComposedRow row{y, x0, std::vector<TFixedVector>(moves.size())};
+      ComposeRow(map, moves.data(), row.Cells.data(), 0, x1 - x0, x0, y, TFixedVector{}, false);
+      pending.push_back(std::move(row));
+      changed = Union(changed, TRect{x0, y, x1 + 1, y + 1});
+    }
+    while (!pending.empty() && pending.front().Y <= y - delay) {
+      release(std::move(pending.front()));
+      pending.pop_front();
+    }
+  }
+  for (TComposedRow& row : pending) release(std::move(row));
+}
+
+}  // namespace
+
 TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
                      const TWarpField& field, const std::function<void(const TRect&)>& beforeChange) {
   if (field.Empty()) return TRect{};
@@ -349,45 +430,43 @@ TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitma
   const TRect bounds = Intersect(field.Bounds(), TRect{0, 0, picture.Width, picture.Height});
   if (bounds.IsEmpty()) return TRect{};
   mesh.CheckRects();
-  if (beforeChange) beforeChange(bounds);
+  // The rows' spans in bands of the history's tiles, rather than the whole square round the
+  // disc: a quarter less to keep.
+  for (int top = bounds.Top; beforeChange && top < bounds.Bottom; top += 64) {
+    TRect band;
+    for (int y = top; y < std::min(bounds.Bottom, top + 64); ++y)
+      if (int x0 = 0, x1 = -1; field.RowSpan(y, x0, x1)) band = Union(band, TRect{x0, y, x1 + 1, y + 1});
+    if (!band.IsEmpty()) beforeChange(band);
+  }
 
-  // A composed row reads the map up to the field's reach above and below, so it goes back into
-  // the map only once no later row can read the cells it replaces.
+  // How far up or down a composed cell reads the map: the field's largest vertical move.
   double reach = 0;
-  for (int y = bounds.Top; y < bounds.Bottom; y += std::max(1, int(field.Disc().Cell / 2)))
-    for (int x = bounds.Left; x < bounds.Right; x += std::max(1, int(field.Disc().Cell / 2)))
+  const int step = std::max(1, int(field.Disc().Cell / 2));
+  for (int y = bounds.Top; y < bounds.Bottom; y += step)
+    for (int x = bounds.Left; x < bounds.Right; x += step)
       reach = std::max(reach, std::abs(field.At(TPointF{x + 0.5, y + 0.5}).Y));
   const int delay = int(std::ceil(reach + field.Disc().Cell)) + 2;
 
-  struct TPending {
-    int Y, X0;
-    std::vector<TFixedVector> Cells;
-  };
-  std::deque<TPending> pending;
-  auto flush = [&](int upTo) {
-    while (!pending.empty() && pending.front().Y <= upTo) {
-      const TPending& row = pending.front();
-      std::copy(row.Cells.begin(), row.Cells.end(), map.Row(row.Y) + row.X0);
-      pending.pop_front();
-    }
-  };
-  std::vector<TFixedVector> moves(size_t(bounds.Width()));
-  std::vector<TPointF> scratch;
-  TRect changed;
-  for (int y = bounds.Top; y < bounds.Bottom; ++y) {
-    int x0 = 0, x1 = -1;
-    if (RowSpan(field, y, x0, x1)) {
-      FieldRow(field, y, x0, x1, picture, scratch, moves.data());
-      TPending row{y, x0, std::vector<TFixedVector>(size_t(x1 - x0 + 1))};
-      ComposeRow(map, moves.data(), row.Cells.data(), 0, x1 - x0, x0, y, TFixedVector{}, false);
-      pending.push_back(std::move(row));
-      changed = Union(changed, TRect{x0, y, x1 + 1, y + 1});
-    }
-    flush(y - delay);
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  const int bands = std::max(1, std::min(threads, bounds.Height() / (4 * delay)));
+  std::vector<std::vector<TComposedRow>> held(static_cast<size_t>(bands));
+  std::vector<TRect> changed(static_cast<size_t>(bands));
+  std::vector<std::thread> workers;
+  for (int k = 0; k < bands; ++k) {
+    const int top = bounds.Top + int(int64_t(bounds.Height()) * k / bands);
+    const int bottom = bounds.Top + int(int64_t(bounds.Height()) * (k + 1) / bands);
+    auto band = [&, k, top, bottom] { ComposeBand(map, field, picture, top, bottom, delay, held[size_t(k)], changed[size_t(k)]); };
+    if (k + 1 < bands) workers.emplace_back(band);
+    else band();
   }
-  flush(bounds.Bottom);
-  RenderInBands(mesh, source, dst, changed);
-  return changed;
+  for (std::thread& t : workers) t.join();
+  TRect all;
+  for (int k = 0; k < bands; ++k) {
+    for (const TComposedRow& row : held[size_t(k)]) WriteBack(map, row);
+    all = Union(all, changed[size_t(k)]);
+  }
+  RenderInBands(mesh, source, dst, all);
+  return all;
 }
 
 TPointF CarryPoint(const TWarpField& field, TPointF p) {

@@ -15,6 +15,7 @@
 #include "common/RemapTransformation.h"
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace gs {
@@ -61,15 +62,19 @@ public:
   const TWarpDisc& Disc() const { return Disc_; }
   // The least Jacobian determinant of p -> p + At(p) over the grid's cells.
   double LeastJacobian() const;
+  // The columns x0..x1 of pixel row y where the field may move something; false for none.
+  bool RowSpan(int y, int& x0, int& x1) const;
 
 private:
   friend TWarpField BuildWarpField(const TWarpControls&, const TWarpDisc&, TSize, TWarpModel);
   TPointF Node(int i, int j) const { return Nodes_[size_t(i) + size_t(j) * size_t(Columns_)]; }
+  void Settle(TSize picture);
 
   TWarpDisc Disc_;
   TPointF Origin_;  // node (0, 0)
   int Columns_ = 0, Rows_ = 0;
   std::vector<TPointF> Nodes_;
+  std::vector<std::pair<int, int>> Spans_;  // per row of nodes, the first and last that move
   TRect Bounds_;
   double Limit_ = 1;
 };
@@ -80,7 +85,7 @@ inline constexpr double kLeastJacobian = 0.15;
 // The field that takes every control point From to To (within the disc), holds the disc's rim
 // and the picture's border in place, and is limited so that it does not fold.
 TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, TSize picture,
-                          TWarpModel model = TWarpModel::Mls);
+                          TWarpModel model = TWarpModel::Tps);
 
 // Composes the field into the mesh (a pixel then shows what the mesh showed at pixel +
 // displacement) and re-renders dst from source there. `beforeChange` hears of the mesh's

@@ -79,11 +79,9 @@ void SculptNose(const TFace& face, const TFaceFrame& frame, double height, doubl
   MovePoints(shape, 28, 28, Scaled(frame.Down, length / 3));
   MovePoints(shape, 29, 29, Scaled(frame.Down, 2 * length / 3));
   MovePoints(shape, 30, 35, Scaled(frame.Down, length));
-  // The lips make some room, so that a longer nose does not squash the upper lip.
-  MovePoints(shape, 48, 54, Scaled(frame.Down, 0.4 * length));
-  MovePoints(shape, 60, 64, Scaled(frame.Down, 0.4 * length));
-  MovePoints(shape, 55, 59, Scaled(frame.Down, 0.25 * length));
-  MovePoints(shape, 65, 67, Scaled(frame.Down, 0.25 * length));
+  // The mouth and chin make room, so that a longer nose does not push into the upper lip.
+  MovePoints(shape, 48, 67, Scaled(frame.Down, 0.85 * length));
+  MovePoints(shape, 5, 11, Scaled(frame.Down, 0.5 * length));
   StretchPoints(shape, 31, 35, face.Points[33], frame.Across, 1 + 0.4 * width);
 }
 
@@ -99,10 +97,13 @@ void SculptMouth(const TFace& face, const TFaceFrame& frame, const TSculpt& scul
     MovePoints(shape, corner, corner, lift);
     for (int j : beside[right ? 1 : 0]) MovePoints(shape, j, j, Scaled(lift, 0.5));
   }
-  const TPointF upper = Scaled(up, 0.045 * size * t(TSculptSlider::UpperLip));
+  // The lips by their own thickness, so that a thin lip gets thinner without turning inside out.
+  const double upperLip = Distance(face.Points[51], face.Points[62]);
+  const double lowerLip = Distance(face.Points[57], face.Points[66]);
+  const TPointF upper = Scaled(up, 0.6 * upperLip * t(TSculptSlider::UpperLip));
   MoveEach(shape, {50, 51, 52}, upper);
   MoveEach(shape, {49, 53}, Scaled(upper, 0.5));
-  const TPointF lower = Scaled(frame.Down, 0.045 * size * t(TSculptSlider::LowerLip));
+  const TPointF lower = Scaled(frame.Down, 0.6 * lowerLip * t(TSculptSlider::LowerLip));
   MoveEach(shape, {56, 57, 58}, lower);
   MoveEach(shape, {55, 59}, Scaled(lower, 0.5));
   const TPointF centre = face.MouthCentre();

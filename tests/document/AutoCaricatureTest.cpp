@@ -74,7 +74,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
       {"Auto Caricature: Alien", [&] { return ApplyAutoCaricature(doc, faces, -1, TCaricaturePreset::Alien, 0.8); }},
       {"Auto Caricature: Bobble Head", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BobbleHead, 1.0); }},
       {"Face Sculpt", [&] { return ApplyFaceSculpt(doc, faces, 0, sculpt, &Finder().MeanFace()); }},
-      {"Auto Caricature: Long Nose", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::LongNose, 1.0); }},
+      {"Auto Caricature: Twisted", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::Twisted, 0.7); }},
   };
   for (const auto& [name, apply] : steps) {
     SCOPED_TRACE(name);
