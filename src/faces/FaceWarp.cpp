@@ -39,14 +39,14 @@ public:
   TComplex Source(TComplex v) const {
     const size_t n = Targets_.size();
     if (n == 0) return v;
-    Weights_.resize(n);
+    std::vector<double> weights(n);
     double total = 0;
     TComplex pStar, qStar;
     for (size_t i = 0; i < n; ++i) {
       const double d2 = std::norm(Targets_[i] - v);
       if (d2 < 1e-12) return Sources_[i];
       const double w = 1 / d2;
-      Weights_[i] = w;
+      weights[i] = w;
       total += w;
       pStar += w * Targets_[i];
       qStar += w * Sources_[i];
@@ -57,8 +57,8 @@ public:
     TComplex c;
     for (size_t i = 0; i < n; ++i) {
       const TComplex p = Targets_[i] - pStar, q = Sources_[i] - qStar;
-      mu += Weights_[i] * std::norm(p);
-      c += Weights_[i] * std::conj(p) * q;
+      mu += weights[i] * std::norm(p);
+      c += weights[i] * std::conj(p) * q;
     }
     if (mu < 1e-12) return v - pStar + qStar;
     return qStar + c / mu * (v - pStar);
@@ -66,7 +66,6 @@ public:
 
 private:
   std::vector<TComplex> Targets_, Sources_;
-  mutable std::vector<double> Weights_;
 };
 
 // A thin-plate spline through the displacements, solved densely: a face has a few hundred
@@ -307,16 +306,27 @@ TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, 
   field.Nodes_.assign(size_t(field.Columns_) * size_t(field.Rows_), TPointF{});
   const TMls mls(used.To, used.From);
   const TTps tps(model == TWarpModel::Tps ? used.To : std::vector<TPointF>{}, used.From, disc.Cell);
-  for (int j = 0; j < field.Rows_; ++j)
-    for (int i = 0; i < field.Columns_; ++i) {
-      const TPointF v{field.Origin_.X + i * disc.Cell, field.Origin_.Y + j * disc.Cell};
-      const double r = Distance(v, disc.Centre);
-      if (r >= zero) continue;
-      const double w = SmoothStep((zero - r) / (zero - inner)) * BorderWeight(v, picture, disc.Cell);
-      if (w <= 0) continue;
-      const TComplex source = model == TWarpModel::Tps ? tps.Source(C(v)) : mls.Source(C(v));
-      field.Nodes_[size_t(i) + size_t(j) * size_t(field.Columns_)] = P((source - C(v)) * w);
-    }
+  auto rows = [&](int first, int last) {
+    for (int j = first; j < last; ++j)
+      for (int i = 0; i < field.Columns_; ++i) {
+        const TPointF v{field.Origin_.X + i * disc.Cell, field.Origin_.Y + j * disc.Cell};
+        const double r = Distance(v, disc.Centre);
+        if (r >= zero) continue;
+        const double w = SmoothStep((zero - r) / (zero - inner)) * BorderWeight(v, picture, disc.Cell);
+        if (w <= 0) continue;
+        const TComplex source = model == TWarpModel::Tps ? tps.Source(C(v)) : mls.Source(C(v));
+        field.Nodes_[size_t(i) + size_t(j) * size_t(field.Columns_)] = P((source - C(v)) * w);
+      }
+  };
+  // Every node is a sum over every control: the bulk of the work, shared out by rows.
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  std::vector<std::thread> workers;
+  for (int k = 0; k < threads; ++k) {
+    const int first = field.Rows_ * k / threads, last = field.Rows_ * (k + 1) / threads;
+    if (k + 1 < threads) workers.emplace_back(rows, first, last);
+    else rows(first, last);
+  }
+  for (std::thread& t : workers) t.join();
 
   // Scaled down as little as keeps every cell from folding.
   if (field.LeastJacobian() < kLeastJacobian) {
@@ -359,18 +369,21 @@ void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, std
   }
 }
 
-void RenderInBands(const TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst, const TRect& r) {
-  constexpr int kBandRows = 64;
-  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-  if (threads == 1 || r.Height() < 2 * kBandRows) {
-    mesh.ClearAndRender(dst, source, r);
-    return;
-  }
+// Re-renders the rows' spans the field moved, not the square round them, on all cores.
+void RenderSpans(const TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                 const TWarpField& field, const TRect& r) {
+  auto rows = [&](int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+      if (int x0 = 0, x1 = -1; field.RowSpan(y, x0, x1)) mesh.ClearAndRender(dst, source, TRect{x0, y, x1 + 1, y + 1});
+  };
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  const int bands = std::max(1, std::min(threads, r.Height() / 64));
   std::vector<std::thread> workers;
-  const int band = (r.Height() + int(threads) - 1) / int(threads);
-  for (int top = r.Top; top < r.Bottom; top += band) {
-    const TRect part{r.Left, top, r.Right, std::min(r.Bottom, top + band)};
-    workers.emplace_back([&mesh, &source, &dst, part] { mesh.ClearAndRender(dst, source, part); });
+  for (int k = 0; k < bands; ++k) {
+    const int top = r.Top + int(int64_t(r.Height()) * k / bands);
+    const int bottom = r.Top + int(int64_t(r.Height()) * (k + 1) / bands);
+    if (k + 1 < bands) workers.emplace_back(rows, top, bottom);
+    else rows(top, bottom);
   }
   for (std::thread& t : workers) t.join();
 }
@@ -465,7 +478,7 @@ TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitma
     for (const TComposedRow& row : held[size_t(k)]) WriteBack(map, row);
     all = Union(all, changed[size_t(k)]);
   }
-  RenderInBands(mesh, source, dst, all);
+  RenderSpans(mesh, source, dst, field, all);
   return all;
 }
 
