@@ -203,31 +203,6 @@ TPointF TWarpField::At(TPointF p) const {
           (a.Y * (1 - fx) + b.Y * fx) * (1 - fy) + (c.Y * (1 - fx) + d.Y * fx) * fy};
 }
 
-void TWarpField::RowAt(int y, int x0, int x1, TPointF* out) const {
-  if (Nodes_.empty()) {
-    std::fill(out, out + (x1 - x0 + 1), TPointF{});
-    return;
-  }
-  const double gy = (y + 0.5 - Origin_.Y) / Disc_.Cell;
-  const int j = std::clamp(int(std::floor(gy)), 0, Rows_ - 2);
-  const double fy = std::clamp(gy - j, 0.0, 1.0);
-  std::vector<TPointF> row(static_cast<size_t>(Columns_));
-  for (int i = 0; i < Columns_; ++i) {
-    const TPointF a = Node(i, j), b = Node(i, j + 1);
-    row[size_t(i)] = {a.X + (b.X - a.X) * fy, a.Y + (b.Y - a.Y) * fy};
-  }
-  const double step = 1 / Disc_.Cell;
-  const int last = Columns_ - 2;
-  for (int x = x0; x <= x1; ++x) {
-    const double gx = (x + 0.5 - Origin_.X) * step;
-    // Truncation is the floor here: the grid starts left of every pixel it covers.
-    const int i = gx <= 0 ? 0 : std::min(int(gx), last);
-    const double fx = std::clamp(gx - i, 0.0, 1.0);
-    const TPointF a = row[size_t(i)], b = row[size_t(i) + 1];
-    out[x - x0] = {a.X + (b.X - a.X) * fx, a.Y + (b.Y - a.Y) * fx};
-  }
-}
-
 void TWarpField::Settle(TSize picture) {
   // Moves too small to see are dropped, faded in over twice their size so that the field stays
   // continuous: the picture and its history then change only where something shows.
@@ -267,6 +242,36 @@ bool TWarpField::RowSpan(int y, int& x0, int& x1) const {
   x0 = std::max(Bounds_.Left, int(std::floor(Origin_.X + (first - 1) * Disc_.Cell - 0.5)));
   x1 = std::min(Bounds_.Right - 1, int(std::ceil(Origin_.X + (last + 1) * Disc_.Cell - 0.5)));
   return x0 <= x1;
+}
+
+void TWarpField::RowAt(int y, int x0, int x1, TFixedVector* out) const {
+  if (Nodes_.empty()) {
+    std::fill(out, out + (x1 - x0 + 1), TFixedVector{});
+    return;
+  }
+  const double gy = (y + 0.5 - Origin_.Y) / Disc_.Cell;
+  const int j = std::clamp(int(std::floor(gy)), 0, Rows_ - 2);
+  const double fy = std::clamp(gy - j, 0.0, 1.0);
+  std::vector<TPointF> row(static_cast<size_t>(Columns_));
+  for (int i = 0; i < Columns_; ++i) {
+    const TPointF a = Node(i, j), b = Node(i, j + 1);
+    row[size_t(i)] = {a.X + (b.X - a.X) * fy, a.Y + (b.Y - a.Y) * fy};
+  }
+  // Along a cell the field is linear: each cell's pixels step by a constant in 32.32.
+  constexpr double kWide = 4294967296.0;
+  const double step = 1 / Disc_.Cell;
+  const int last = Columns_ - 2;
+  for (int x = x0; x <= x1;) {
+    const double gx = (x + 0.5 - Origin_.X) * step;
+    const int i = gx <= 0 ? 0 : std::min(int(gx), last);
+    const int end = i == last ? x1 : std::clamp(int(std::ceil(Origin_.X + (i + 1) * Disc_.Cell - 0.5)) - 1, x, x1);
+    const double fx = std::clamp(gx - i, 0.0, 1.0);
+    const TPointF a = row[size_t(i)], b = row[size_t(i) + 1];
+    int64_t vx = int64_t((a.X + (b.X - a.X) * fx) * kWide), vy = int64_t((a.Y + (b.Y - a.Y) * fx) * kWide);
+    const int64_t dx = int64_t((b.X - a.X) * step * kWide), dy = int64_t((b.Y - a.Y) * step * kWide);
+    for (; x <= end; ++x, vx += dx, vy += dy)
+      out[x - x0] = TFixedVector{TFixed((vx + (int64_t(1) << 15)) >> 16), TFixed((vy + (int64_t(1) << 15)) >> 16)};
+  }
 }
 
 double TWarpField::LeastJacobian() const {
@@ -349,23 +354,15 @@ TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, 
 
 namespace {
 
-// Rounded to 16.16 without a call into the maths library.
-TFixed Fixed(double v) {
-  const double f = v * kFixedOne;
-  return TFixed(f >= 0 ? f + 0.5 : f - 0.5);
-}
-
 // One row of the field in 16.16, cells x0..x1 of row y, each moved no further than keeps its
 // sample inside the picture.
-void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, std::vector<TPointF>& scratch,
-              TFixedVector* out) {
-  scratch.resize(size_t(x1 - x0 + 1));
-  field.RowAt(y, x0, x1, scratch.data());
+void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, TFixedVector* out) {
+  field.RowAt(y, x0, x1, out);
+  const int64_t lowY = -int64_t(y) * kFixedOne, highY = int64_t(picture.Height - 1 - y) * kFixedOne;
   for (int x = x0; x <= x1; ++x) {
-    const TPointF d = scratch[size_t(x - x0)];
-    const double dx = std::clamp(d.X, double(-x), double(picture.Width - 1 - x));
-    const double dy = std::clamp(d.Y, double(-y), double(picture.Height - 1 - y));
-    out[x - x0] = TFixedVector{Fixed(dx), Fixed(dy)};
+    TFixedVector& v = out[x - x0];
+    v.X = TFixed(std::clamp<int64_t>(v.X, -int64_t(x) * kFixedOne, int64_t(picture.Width - 1 - x) * kFixedOne));
+    v.Y = TFixed(std::clamp<int64_t>(v.Y, lowY, highY));
   }
 }
 
@@ -410,7 +407,6 @@ void ComposeBand(TVectorMap& map, const TWarpField& field, TSize picture, int to
                  std::vector<TComposedRow>& held, TRect& changed) {
   std::deque<TComposedRow> pending;
   std::vector<TFixedVector> moves;
-  std::vector<TPointF> scratch;
   auto release = [&](TComposedRow&& row) {
     if (row.Y < top + delay || row.Y >= bottom - delay) held.push_back(std::move(row));
     else WriteBack(map, row);
@@ -419,7 +415,7 @@ void ComposeBand(TVectorMap& map, const TWarpField& field, TSize picture, int to
     int x0 = 0, x1 = -1;
     if (field.RowSpan(y, x0, x1)) {
       moves.resize(size_t(x1 - x0 + 1));
-      FieldRow(field, y, x0, x1, picture, scratch, moves.data());
+      FieldRow(field, y, x0, x1, picture, moves.data());
       TComposedRow row{y, x0, std::vector<TFixedVector>(moves.size())};
       ComposeRow(map, moves.data(), row.Cells.data(), 0, x1 - x0, x0, y, TFixedVector{}, false);
       pending.push_back(std::move(row));

@@ -13,6 +13,7 @@
 #include "common/Bitmap32.h"
 #include "common/Geometry.h"
 #include "common/RemapTransformation.h"
+#include "common/VectorMap.h"
 
 #include <functional>
 #include <utility>
@@ -52,8 +53,9 @@ public:
 
   // The displacement at a point: the picture at p + At(p) is what p shows after the warp.
   TPointF At(TPointF p) const;
-  // At() for the pixel centres (x + 0.5, y + 0.5) of x = x0..x1 of row y, quicker.
-  void RowAt(int y, int x0, int x1, TPointF* out) const;
+  // At() for the pixel centres (x + 0.5, y + 0.5) of x = x0..x1 of row y, in 16.16 as the mesh
+  // holds it, and much quicker.
+  void RowAt(int y, int x0, int x1, TFixedVector* out) const;
   // The pixels the field may change, clipped to the picture; empty for no change.
   TRect Bounds() const { return Bounds_; }
   bool Empty() const { return Bounds_.IsEmpty(); }
