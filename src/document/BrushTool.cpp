@@ -48,8 +48,14 @@ void TBrushTool::Rebuild() {
 }
 
 void TBrushTool::SetSize(int size) {
+  const int before = Size_;
   Size_ = std::clamp(size, kMinSize, kMaxSize);
   Rebuild();
+  // A held Warp repeats at its last corner: the corner moves so that the stamp of the new size
+  // stays centred where the pointer is.
+  const int shift = before / 2 - Size_ / 2;
+  for (TStrokeState* stroke : {&Stroke, &LayerStroke})
+    stroke->StrokePoint = TPoint{stroke->StrokePoint.X + shift, stroke->StrokePoint.Y + shift};
 }
 
 void TBrushTool::SetEffect(int effect) {

@@ -86,6 +86,7 @@ void ResizeCanvas(TDocument& doc, int width, int height) {
 }
 
 bool UndoPicture(TDocument& doc) {
+  if (doc.UndoBitmap.Empty()) return false;
   UndoSelectedLayer(doc);
   const TBitmap32 snapshot = doc.UndoBitmap;
   doc.ReplacePicture(snapshot);

@@ -146,6 +146,10 @@ void TDocument::Open(TLoadedPicture&& picture, TPictureEntry entry) {
 }
 
 void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
+  // A button held on the picture before belongs to that picture: the new one starts with none.
+  Brushes.Release();
+  PixelTool.Lift();
+  Frame.EndDrag();
   ResetMesh();
   GeometryChanged = false;
   SourceFileName_ = std::move(loaded.SourceFileName);

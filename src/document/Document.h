@@ -114,6 +114,13 @@ public:
 
   // What Undo goes back to becomes the picture as it shows now.
   void TakeUndoSnapshot() { UndoBitmap = ViewBitmap; }
+  // Nothing for Undo to go back to: the snapshot belonged to a state the history has left, and
+  // bringing it back would resurrect a state stepped away from.
+  void DropUndoSnapshot() {
+    UndoBitmap = TBitmap32();
+    LayerUndoBitmap = TBitmap32();
+    GeometryChanged = false;
+  }
 
   // Puts the placeholder in, then re-binds the mesh to it: every displacement is gone.
   void ResetMesh();

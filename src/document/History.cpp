@@ -178,6 +178,21 @@ bool SameLayers(const THistoryStep::TWhole& w, const TDocument& doc) {
 
 namespace {
 
+// The parts of r on the outermost pixels of a picture with these bounds.
+std::vector<TRect> EdgeStrips(const TRect& bounds, const TRect& r) {
+  std::vector<TRect> strips;
+  const TRect inner{bounds.Left + 1, bounds.Top + 1, bounds.Right - 1, bounds.Bottom - 1};
+  const TRect lines[] = {{bounds.Left, bounds.Top, bounds.Right, inner.Top},
+                         {bounds.Left, inner.Bottom, bounds.Right, bounds.Bottom},
+                         {bounds.Left, inner.Top, inner.Left, inner.Bottom},
+                         {inner.Right, inner.Top, bounds.Right, inner.Bottom}};
+  for (const TRect& line : lines) {
+    const TRect part = Intersect(line, r);
+    if (!part.IsEmpty()) strips.push_back(part);
+  }
+  return strips;
+}
+
 // Renders the view where the mesh changed; a tile swapped by several steps is rendered once,
 // from the mesh it ends with. Returns the area rendered.
 TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
@@ -187,7 +202,15 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
   rerender.erase(std::unique(rerender.begin(), rerender.end()), rerender.end());
   TRect changed;
   for (const TRect& r : rerender) {
+    // The view's outermost pixels need not be what the mesh renders (a filter clears the
+    // source's edge to transparent and leaves the view as it was); the steps keep them exactly.
+    const std::vector<TRect> edge = EdgeStrips(doc.ViewBitmap.BoundsRect(), r);
+    std::vector<TBytes> kept;
+    for (const TRect& strip : edge) kept.push_back(Read(doc, TPlane::View, strip));
     doc.MeshTransformation.ClearAndRender(doc.ViewBitmap, doc.SourceBitmap, r);
+    for (size_t i = 0; i < edge.size(); ++i)
+      WriteRows(edge[i], sizeof(TColor32), kept[i],
+                [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
     changed = changed.IsEmpty() ? r
                                 : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
                                         std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
@@ -288,6 +311,9 @@ TRect THistory::GoTo(TDocument& doc, int k) {
     step.Swap(doc, rerender);
   }
   const TRect changed = RenderOnce(doc, rerender);
+  // Undo and Animate's kept scene speak of the state that was left; the one reached has neither.
+  doc.DropUndoSnapshot();
+  doc.SceneBeforeSave.reset();
   return whole ? doc.ViewBitmap.BoundsRect() : changed;
 }
 
@@ -346,7 +372,12 @@ void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
     }
 }
 
-void THistory::TouchMesh(const TDocument& doc, const TRect& rect) { Touch(doc, TPlane::Mesh, rect); }
+void THistory::TouchMesh(const TDocument& doc, const TRect& rect) {
+  Touch(doc, TPlane::Mesh, rect);
+  // Going back renders the mesh's tiles again but keeps the view's edge as it is: the step
+  // keeps what the change did there.
+  for (const TRect& strip : EdgeStrips(doc.ViewBitmap.BoundsRect(), rect)) Touch(doc, TPlane::View, strip);
+}
 
 void THistory::TouchPixels(const TDocument& doc, const TRect& rect) {
   Touch(doc, TPlane::Source, rect);

@@ -8,11 +8,11 @@
 namespace gs {
 
 inline constexpr const char* kOpenPictureFilter =
-    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk)|*.gif;*.jpg;*.bmp;*.png;*.mfk|CompuServe GIF Image "
-    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|PNG Image "
+    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk)|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.mfk|CompuServe GIF Image "
+    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|PNG Image "
     "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk";
 inline constexpr const char* kSavePictureFilter =
-    "JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|Portable Document Format "
+    "JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Portable Document Format "
     "(*.pdf)|*.pdf|CompuServe GIF Image (*.gif)|*.gif|PNG Image (*.png)|*.png";
 inline constexpr const char* kSavePictureDefaultExt = "bmp";
 

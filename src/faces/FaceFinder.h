@@ -32,13 +32,18 @@ public:
   TFaceFinder(const TFaceFinder&) = delete;
   TFaceFinder& operator=(const TFaceFinder&) = delete;
 
-  // The faces of the picture, largest first, in picture pixels. The detector looks at a copy
-  // whose longer side is at most kDetectionSide, doubled once when its shorter side is under
-  // kSmallSide so that small faces are found too. Safe to call from several threads.
+  // The faces of the picture, largest first, in picture pixels. Faces down to kSmallestFace
+  // pixels wide are found, and on large pictures down to 1/kFacesAcross of the shorter side; the
+  // detector looks at the picture scaled by DetectionScale, in overlapping tiles on every core.
+  // Safe to call from several threads.
   std::vector<TFace> Find(const TBitmap32& picture) const;
 
-  static constexpr int kDetectionSide = 1200;
-  static constexpr int kSmallSide = 400;
+  static constexpr double kSmallestFace = 40;
+  static constexpr int kFacesAcross = 30;
+  // How much the detector's copy of a width x height picture is scaled: so far that the smallest
+  // face sought fills the detector's window, but never to more pixels than a 6000 x 4000 photo
+  // gets, so that a long panorama does not take minutes.
+  static double DetectionScale(int width, int height);
 
 private:
   struct TModel;

@@ -1,6 +1,7 @@
 #include "faces/FaceWarp.h"
 
 #include "faces/Face.h"
+#include "faces/OnAllCores.h"
 #include "warp/Compose.h"
 
 #include <algorithm>
@@ -324,14 +325,7 @@ TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, 
       }
   };
   // Every node is a sum over every control: the bulk of the work, shared out by rows.
-  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-  std::vector<std::thread> workers;
-  for (int k = 0; k < threads; ++k) {
-    const int first = field.Rows_ * k / threads, last = field.Rows_ * (k + 1) / threads;
-    if (k + 1 < threads) workers.emplace_back(rows, first, last);
-    else rows(first, last);
-  }
-  for (std::thread& t : workers) t.join();
+  OnAllCores(size_t(field.Rows_), [&](size_t j) { rows(int(j), int(j) + 1); });
 
   // Scaled down as little as keeps every cell from folding.
   if (field.LeastJacobian() < kLeastJacobian) {
@@ -369,20 +363,12 @@ void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, TFi
 // Re-renders the rows' spans the field moved, not the square round them, on all cores.
 void RenderSpans(const TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
                  const TWarpField& field, const TRect& r) {
-  auto rows = [&](int top, int bottom) {
-    for (int y = top; y < bottom; ++y)
+  constexpr int kRows = 32;
+  OnAllCores(size_t((r.Height() + kRows - 1) / kRows), [&](size_t k) {
+    const int top = r.Top + int(k) * kRows;
+    for (int y = top; y < std::min(r.Bottom, top + kRows); ++y)
       if (int x0 = 0, x1 = -1; field.RowSpan(y, x0, x1)) mesh.ClearAndRender(dst, source, TRect{x0, y, x1 + 1, y + 1});
-  };
-  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-  const int bands = std::max(1, std::min(threads, r.Height() / 64));
-  std::vector<std::thread> workers;
-  for (int k = 0; k < bands; ++k) {
-    const int top = r.Top + int(int64_t(r.Height()) * k / bands);
-    const int bottom = r.Top + int(int64_t(r.Height()) * (k + 1) / bands);
-    if (k + 1 < bands) workers.emplace_back(rows, top, bottom);
-    else rows(top, bottom);
-  }
-  for (std::thread& t : workers) t.join();
+  });
 }
 
 }  // namespace
@@ -460,15 +446,11 @@ TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitma
   const int bands = std::max(1, std::min(threads, bounds.Height() / (4 * delay)));
   std::vector<std::vector<TComposedRow>> held(static_cast<size_t>(bands));
   std::vector<TRect> changed(static_cast<size_t>(bands));
-  std::vector<std::thread> workers;
-  for (int k = 0; k < bands; ++k) {
-    const int top = bounds.Top + int(int64_t(bounds.Height()) * k / bands);
-    const int bottom = bounds.Top + int(int64_t(bounds.Height()) * (k + 1) / bands);
-    auto band = [&, k, top, bottom] { ComposeBand(map, field, picture, top, bottom, delay, held[size_t(k)], changed[size_t(k)]); };
-    if (k + 1 < bands) workers.emplace_back(band);
-    else band();
-  }
-  for (std::thread& t : workers) t.join();
+  OnAllCores(size_t(bands), [&](size_t k) {
+    const int top = bounds.Top + int(int64_t(bounds.Height()) * int64_t(k) / bands);
+    const int bottom = bounds.Top + int(int64_t(bounds.Height()) * int64_t(k + 1) / bands);
+    ComposeBand(map, field, picture, top, bottom, delay, held[k], changed[k]);
+  });
   TRect all;
   for (int k = 0; k < bands; ++k) {
     for (const TComposedRow& row : held[size_t(k)]) WriteBack(map, row);

@@ -43,6 +43,8 @@ const QString kWebFailure =
 const QString kHelpMissing = QStringLiteral(
     "Couldn't find the help file! Please make sure help/animator.html is in the folder "
     "Gifloom starts in and try again.");
+const QString kHelpNotShown =
+    QStringLiteral("No program could show the help file %1. Open it in a web browser.");
 const QString kNotice = QStringLiteral(
     "Gifloom, the animated-GIF maker of Grimacer Studio.\n"
     "Add or drop GIF files, set the delay and make the animation.");
@@ -109,6 +111,8 @@ TAnimatorDialog::TAnimatorDialog(TDesktopServices& services, QString startFolder
     : QDialog(parent),
       Services_(services),
       StartFolder_(std::move(startFolder)),
+      ProgramFolder_(QCoreApplication::applicationDirPath()),
+      InstalledFolder_(QStringLiteral(GIFLOOM_INSTALLED_DATA_DIR)),
       Settings_(settings) {
   setWindowTitle(QString::fromLatin1(kAnimatorCaption));
   setWindowIcon(AnimatorIcon());
@@ -436,18 +440,30 @@ bool TAnimatorDialog::MayClose() {
   return made;
 }
 
+void TAnimatorDialog::SetHelpFolders(QString programFolder, QString installedFolder) {
+  ProgramFolder_ = std::move(programFolder);
+  InstalledFolder_ = std::move(installedFolder);
+}
+
+std::optional<std::string> TAnimatorDialog::HelpPage() const {
+  return FindHelpPage(NativePath(StartFolder_), NativePath(ProgramFolder_), NativePath(InstalledFolder_));
+}
+
 void TAnimatorDialog::OpenWebPage() {
-  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_), NativePath(QCoreApplication::applicationDirPath()));
+  const std::optional<std::string> page = HelpPage();
   const QUrl address = QUrl::fromLocalFile(
       QFile::decodeName(page.value_or(ExpectedHelpPage(NativePath(StartFolder_))).c_str()));
   if (page && Services_.OpenUrl(address)) return;
   Warn(kWebFailure.arg(address.toString()));
 }
 
+// "Couldn't find" only for a page that is not there: one the desktop cannot show is named, so
+// that it can be opened by hand.
 void TAnimatorDialog::OpenHelp() {
-  const std::optional<std::string> page = FindHelpPage(NativePath(StartFolder_), NativePath(QCoreApplication::applicationDirPath()));
-  if (page && Services_.OpenUrl(QUrl::fromLocalFile(QFile::decodeName(page->c_str())))) return;
-  Warn(kHelpMissing);
+  const std::optional<std::string> page = HelpPage();
+  if (!page) return Warn(kHelpMissing);
+  const QString path = QFile::decodeName(page->c_str());
+  if (!Services_.OpenUrl(QUrl::fromLocalFile(path))) Warn(kHelpNotShown.arg(path));
 }
 
 void TAnimatorDialog::Warn(const QString& text) {

@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <optional>
+#include <string>
+
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -36,6 +39,10 @@ public:
   QStringList FramePaths() const;
 
   void done(int result) override;
+
+  // Where the help page is looked up before the start folder (see FindHelpPage): by default the
+  // program's own folder and the data folder the build was configured to install to.
+  void SetHelpFolders(QString programFolder, QString installedFolder);
 
 protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -76,11 +83,14 @@ private:
   bool MayClose();
   void OpenWebPage();
   void OpenHelp();
+  std::optional<std::string> HelpPage() const;
   void Warn(const QString& text);
 
   TDesktopServices& Services_;
   QStringList Made_;  // the Job() of the last animation written
   QString StartFolder_;
+  QString ProgramFolder_;
+  QString InstalledFolder_;
   QSettings* Settings_ = nullptr;
   QString LastFolder_;
   QListWidget* FrameList_ = nullptr;

@@ -24,13 +24,20 @@ std::string ExpectedHelpPage(const std::string& startFolder) {
   return AbsoluteText(HelpPageUnder(startFolder));
 }
 
-std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder) {
-  const std::filesystem::path start(startFolder);
-  std::vector<std::filesystem::path> candidates = {HelpPageUnder(start), HelpPageUnder(start / "..")};
+std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder,
+                                        const std::string& installedFolder) {
+  std::vector<std::filesystem::path> candidates;
   if (!programFolder.empty()) {
     const std::filesystem::path program(programFolder);
+    candidates.push_back(HelpPageUnder(program));
     candidates.push_back(HelpPageUnder(program / ".."));
     candidates.push_back(HelpPageUnder(program / ".." / "share" / "grimacer-studio"));
+  }
+  if (!installedFolder.empty()) candidates.push_back(HelpPageUnder(installedFolder));
+  if (!startFolder.empty()) {
+    const std::filesystem::path start(startFolder);
+    candidates.push_back(HelpPageUnder(start));
+    candidates.push_back(HelpPageUnder(start / ".."));
   }
   for (const auto& candidate : candidates) {
     std::error_code error;

@@ -1,6 +1,6 @@
 #pragma once
-// Where the bundled help page about the animator lives. The program normally starts in the
-// editor's program folder (help/ beside it) but is also laid out one level down in Tools/.
+// Where the bundled help page about the animator lives: beside the program first, so that it is
+// found wherever Gifloom is started, then in the folder it starts in.
 
 #include <optional>
 #include <string>
@@ -9,12 +9,18 @@ namespace gifloom {
 
 inline constexpr const char* kHelpPageName = "animator.html";
 
-// The first that exists of startFolder/help/, startFolder/../help/, then beside the program:
-// programFolder/../help/ (the build tree's Tools/gifloom) and
-// programFolder/../share/grimacer-studio/help/ (an installed bin/gifloom).
-std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder = {});
+// The first that exists of
+//   programFolder/help/ (the build tree's bin/gifloom),
+//   programFolder/../help/ (the build tree's Tools/gifloom),
+//   programFolder/../share/grimacer-studio/help/ (an installed bin/gifloom),
+//   installedFolder/help/ (the data folder the build was configured to install to),
+//   startFolder/help/ and startFolder/../help/.
+// An empty folder is skipped.
+std::optional<std::string> FindHelpPage(const std::string& startFolder, const std::string& programFolder = {},
+                                        const std::string& installedFolder = {});
 
-// Where the page should be when it is nowhere: the first place FindHelpPage looks.
+// Where the page would be in the folder the program starts in: the address named when it is
+// nowhere.
 std::string ExpectedHelpPage(const std::string& startFolder);
 
 }  // namespace gifloom

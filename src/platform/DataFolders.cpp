@@ -66,9 +66,11 @@ std::string FindGifloom(const TDataFolders& folders) {
 }
 
 std::vector<std::string> PluginFolders(const TDataFolders& folders) {
+  // Never the start folder: a launcher starts the program in the folder of the file it opens,
+  // and a module found there would run code that came with a download.
   std::vector<std::string> wanted;
-  for (const std::string& folder : ShippedDataFolders(folders)) wanted.push_back(Under(folder, kPluginsFolder));
-  if (!folders.UserFolder.empty()) wanted.push_back(Under(folders.UserFolder, kPluginsFolder));
+  for (const std::string* folder : {&folders.ExeFolder, &folders.InstalledFolder, &folders.UserFolder})
+    if (!folder->empty()) wanted.push_back(Under(*folder, kPluginsFolder));
 
   std::vector<std::string> out;
   std::set<fs::path> seen;

@@ -7,7 +7,8 @@
 //   1. the executable's folder (the build tree lays everything out in build/bin beside the programs),
 //   2. the installed data folder, <prefix>/share/grimacer-studio (InstalledDataFolder),
 //   3. the folder the program was started in,
-// and the first of them that holds the item wins.
+// and the first of them that holds the item wins. Filter modules are code, and come only from the
+// executable's, the installed and the user's folder (PluginFolders).
 
 #include <string>
 #include <vector>
@@ -54,9 +55,9 @@ std::string FindDataItem(const TDataFolders& folders, const std::string& item);
 // regular file wins, and when there is none the last of these is returned.
 std::string FindGifloom(const TDataFolders& folders);
 
-// Every plugins/ folder that exists, in the lookup order and then the user's, each listed once
-// even when two of them are the same folder (through a link, or because the program was started
-// in its own folder).
+// Every plugins/ folder that exists of the executable's, the installed and the user's folder, in
+// that order, each listed once even when two of them are the same folder (through a link). The
+// start folder's is never one of them.
 std::vector<std::string> PluginFolders(const TDataFolders& folders);
 
 }  // namespace gs

@@ -20,6 +20,8 @@ struct TFileDialogRequest {
   std::string DefaultExt;  // without the dot; appended when the user types a name without one
   std::string InitialDir;
   bool OverwritePrompt = false;
+  std::string FileName;  // the name the dialog starts with, in InitialDir; empty for none
+  int FilterIndex = 0;   // the pair of Filter chosen at first, counted from 0
 };
 
 // What a script answers a form with: fields set in order as a person would type them, then Ok

@@ -85,6 +85,10 @@ TEST_F(BrushToolTest, AMoveAppliesTheStampCentredOnThePointerAndOnlyHeldWarpRepe
   const TBitmap32 moved = Doc.ViewBitmap;
   EXPECT_EQ(Doc.Brushes.Tick(), changed);  // held still: applied again at the same place
   EXPECT_NE(Doc.ViewBitmap, moved);
+  // A size changed while the button is held keeps the stamp centred on the pointer.
+  Doc.Brushes.SetSize(41);
+  EXPECT_EQ(Doc.Brushes.Tick(), (TRect{30, 20, 71, 61}));
+  Doc.Brushes.SetSize(21);
   RouteRelease(Doc);
   EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
 
@@ -94,6 +98,19 @@ TEST_F(BrushToolTest, AMoveAppliesTheStampCentredOnThePointerAndOnlyHeldWarpRepe
   const TBitmap32 before = Doc.ViewBitmap;
   EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
   EXPECT_EQ(Doc.ViewBitmap, before);
+}
+
+TEST_F(BrushToolTest, APressOnThePictureBeforeDoesNotCarryOverToTheNextOne) {
+  AddLayer();
+  Doc.Brushes.Choose(TToolMode::Warp);
+  ASSERT_FALSE(Press(60, 45).IsEmpty());
+  ASSERT_TRUE(Doc.Brushes.LayerBrushDown);
+  // Opened while the button was down: its release never reaches this picture.
+  Doc.Open(TLoadedPicture{test::Stripes(120, 90)});
+  EXPECT_TRUE(Doc.Brushes.Tick().IsEmpty());
+  Doc.Brushes.Choose(TToolMode::Warp);
+  Press(30, 30);
+  EXPECT_FALSE(RouteMove(Doc, At(30, 30)).IsEmpty());
 }
 
 TEST_F(BrushToolTest, TheMiddleButtonRepeatsTheLastStampWhereTheLastStrokeLeftIt) {

@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -29,6 +30,9 @@ protected:
   TScratchFolder Folder;
   TScriptedServices Services;
   TAnimatorDialog Dialog{Services, QString::fromStdString(Folder.Path().string())};
+
+  // No help beside the test program or in an installed tree: only where a test puts it.
+  AnimatorDialogTest() { Dialog.SetHelpFolders(QString::fromStdString((Folder.Path() / "bin").string()), {}); }
 
   template <typename T>
   T* Child(const char* name) {
@@ -318,6 +322,27 @@ TEST_F(AnimatorDialogTest, HelpAndWebOpenTheBundledPageOrSayWhereItShouldBe) {
   Child<QToolButton>("webButton")->click();
   ASSERT_EQ(Services.Messages.size(), 3u);
   EXPECT_EQ(Services.Messages[2].Text, Services.Messages[1].Text);
+  // A page that is there but that the desktop cannot show is named, not reported missing.
+  Child<QToolButton>("helpButton")->click();
+  ASSERT_EQ(Services.Messages.size(), 4u);
+  EXPECT_FALSE(Services.Messages[3].Text.startsWith("Couldn't find"));
+  EXPECT_TRUE(Services.Messages[3].Text.contains(QString::fromStdString(Folder / "help/animator.html")));
+
+  // Beside the program, its page is found wherever it was started.
+  Services.OpenSucceeds = true;
+  std::filesystem::create_directories(Folder.Path() / "bin/help");
+  WriteFile(Folder.Path() / "bin/help/animator.html", {'<'});
+  Child<QToolButton>("helpButton")->click();
+  EXPECT_EQ(Services.OpenedUrls.back(), QUrl::fromLocalFile(QString::fromStdString(Folder / "bin/help/animator.html")));
+}
+
+TEST_F(AnimatorDialogTest, EscapeWithFramesAsksAsClosingDoes) {
+  Dialog.AddFiles({Put("a.gif", {})});
+  Services.SaveChangesAnswers = {TSaveChanges::Cancel};
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Dialog, &escape);
+  EXPECT_EQ(Services.Questions.size(), 1u);
+  EXPECT_EQ(List()->count(), 1);
 }
 
 TEST_F(AnimatorDialogTest, ClosingWithFramesAsksAndEmptiesTheListOnlyWhenItCloses) {

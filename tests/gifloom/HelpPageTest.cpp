@@ -36,4 +36,18 @@ TEST(HelpPage, FoundBesideAnInstalledProgramStartedAnywhere) {
             (folder.Path() / "bin/../share/grimacer-studio/help/animator.html").lexically_normal().string());
 }
 
+TEST(HelpPage, BesideTheProgramComesFirstThenTheInstalledFolderThenTheStartFolder) {
+  TScratchFolder folder;
+  const std::filesystem::path bin = folder.Path() / "bin", start = folder.Path() / "start",
+                              installed = folder.Path() / "usr/share/grimacer-studio";
+  const auto page = [&] { return FindHelpPage(start.string(), bin.string(), installed.string()); };
+  for (const auto& f : {bin, start, installed}) std::filesystem::create_directories(f / "help");
+  WriteFile(start / "help/animator.html", {'<'});
+  EXPECT_EQ(page(), (start / "help/animator.html").string());
+  WriteFile(installed / "help/animator.html", {'<'});
+  EXPECT_EQ(page(), (installed / "help/animator.html").string());
+  WriteFile(bin / "help/animator.html", {'<'});
+  EXPECT_EQ(page(), (bin / "help/animator.html").string());
+}
+
 }  // namespace

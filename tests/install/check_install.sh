@@ -3,6 +3,8 @@
 #   layout CMAKE BUILD_DIR BUILD_BIN_DIR  installs BUILD_DIR into PREFIX (emptied first) and
 #                                         checks what landed there
 #   desktop                               validates the desktop files, metainfo and MIME package
+#   licence SOURCE_DIR                    checks the copyright file, the declared licence and
+#                                         SOURCE_DIR/LICENSE
 #   run                                   runs the installed editor's batch mode from an empty
 #                                         folder on the shipped filters and clipart
 set -euo pipefail
@@ -31,7 +33,8 @@ layout() {
     "$datadir/grimacer-studio/Clipart/Talk Bubbles/Speech Bubble Right.gif"
     "$datadir/grimacer-studio/help/help.html" "$datadir/grimacer-studio/help/animator.html"
     "$datadir/grimacer-studio/Sample/portrait.png"
-    "$datadir/mime/packages/${ids[0]}.xml" "$datadir/man/man1/grimacer.1" "$datadir/man/man1/gifloom.1")
+    "$datadir/mime/packages/${ids[0]}.xml" "$datadir/man/man1/grimacer.1.gz" "$datadir/man/man1/gifloom.1.gz"
+    "$datadir/doc/grimacer-studio/copyright" "$datadir/doc/grimacer-studio/README.md")
   for id in "${ids[@]}"; do
     expected+=("$datadir/applications/$id.desktop" "$datadir/metainfo/$id.metainfo.xml"
       "$datadir/icons/hicolor/scalable/apps/$id.svg")
@@ -42,6 +45,30 @@ layout() {
   diff <(cd "$built/plugins" && ls *.8bf) <(cd "$data/plugins" && ls) || fail "plugins/ differs from the build's"
   [ ! -e "$data/Tools" ] || fail "Tools/ is installed; the installed Gifloom is $bindir/gifloom"
   [ -z "$(find "$prefix" -name .keep)" ] || fail "placeholder .keep files are installed"
+  # Man pages compressed the way Debian's tools expect: gzip with neither a file name nor a time
+  # in the header (gzip -9n), none left plain.
+  [ -z "$(find "$share/man" -name '*.1')" ] || fail "a man page is installed uncompressed"
+  for page in "$share"/man/man1/*.1.gz; do
+    gzip -t "$page" || fail "$page is not gzip"
+    [ "$(od -An -tx1 -j3 -N5 "$page" | tr -d ' ')" = 0000000000 ] || fail "$page keeps a name or a time"
+  done
+}
+
+licence() {
+  # Debian's machine-readable copyright file, its licence the one the metainfo declares, and the
+  # full text of it beside the sources.
+  local copyright="$share/doc/grimacer-studio/copyright" source=$1
+  head -1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "$copyright is not in the machine-readable format"
+  for id in "${ids[@]}"; do
+    local metainfo="$share/metainfo/$id.metainfo.xml" licence
+    licence=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$metainfo")
+    [ "$licence" = GPL-3.0-or-later ] || fail "$metainfo declares the licence '$licence'"
+    grep -qx "License: $licence" "$copyright" || fail "$copyright does not license the files under $licence"
+    ! grep -q '\.invalid' "$metainfo" || fail "$metainfo names a placeholder address"
+  done
+  grep -q 'GNU GENERAL PUBLIC LICENSE' "$source/LICENSE" && grep -q 'Version 3' "$source/LICENSE" ||
+    fail "LICENSE is not the GPL version 3"
 }
 
 desktop() {
@@ -85,13 +112,21 @@ SCRIPT
     fail "the installed editor's batch run"
   [ -s "$work/start/out.png" ] || fail "the batch run saved nothing"
   # Without the installed filters the same run must fail, or the filter came from elsewhere
-  # (an editor installed system-wide, say) and the run above proved nothing.
+  # (an editor installed system-wide, say) and the run above proved nothing. Modules lying in the
+  # start folder, where a desktop starts the editor for a downloaded picture, are not run either.
   mv "$data/plugins" "$data/plugins.hidden"
+  cp -r "$data/plugins.hidden" "$work/start/plugins"
   local status=0
   (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
-  mv "$data/plugins.hidden" "$data/plugins"
   [ "$status" -ne 0 ] && grep -q 'no filter "Sepia"' "$work/stderr" ||
-    fail "Sepia was found outside $data/plugins"
+    { mv "$data/plugins.hidden" "$data/plugins"; fail "Sepia was found outside $data/plugins"; }
+  # The user's own folder is scanned.
+  mkdir -p "$XDG_DATA_HOME/grimacer-studio"
+  mv "$work/start/plugins" "$XDG_DATA_HOME/grimacer-studio/plugins"
+  status=0
+  (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
+  mv "$data/plugins.hidden" "$data/plugins"
+  [ "$status" -eq 0 ] || { cat "$work/stderr"; fail "Sepia in $XDG_DATA_HOME/grimacer-studio/plugins was not found"; }
 }
 
 "$mode" "$@"

@@ -160,8 +160,9 @@ TEST(PluginList, EveryDataFolderWithPluginsIsScannedAndAModuleReachedTwiceIsList
   Copy("Sampler.8bf", dir / "bin/plugins/Sampler.8bf");
   Copy("OldStyle.8bf", dir / "share/plugins/old/OldStyle.8bf");
   Copy("Suites.8bf", dir / "user/plugins/Suites.8bf");
-  // Started in the program's own folder, by another name; the user links a shipped module in.
-  fs::create_directory_symlink(dir / "bin", dir / "start");
+  // A module that came with a download in the folder the program was started in never runs.
+  Copy("Sampler.8bf", dir / "start/plugins/Downloaded.8bf");
+  // The user links a shipped module in.
   fs::create_symlink(dir / "bin/plugins/Sampler.8bf", dir / "user/plugins/Linked.8bf");
   const TDataFolders folders{dir / "bin", dir / "share", dir / "start", dir / "user"};
 
@@ -176,8 +177,9 @@ TEST(PluginList, EveryDataFolderWithPluginsIsScannedAndAModuleReachedTwiceIsList
   EXPECT_EQ(list.Items(2).ModuleFileName, dir / "bin/plugins/Sampler.8bf");
 
   // Named twice, even through a link, a folder still gives its modules once per scan.
+  fs::create_directory_symlink(dir / "bin", dir / "alias");
   TPSPluginList twice;
-  twice.LoadFromFolders({dir / "bin/plugins", dir / "start/plugins", dir / "bin/plugins"}, true);
+  twice.LoadFromFolders({dir / "bin/plugins", dir / "alias/plugins", dir / "bin/plugins"}, true);
   EXPECT_EQ(Listing(twice), (std::vector<std::string>{"Tests/Sampler"}));
 }
 

@@ -11,6 +11,7 @@
 #include "document/TestFiles.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 using namespace gs;
@@ -194,4 +196,30 @@ TEST_F(StudioBrushTest, PrintWritesThePictureAsShownIntoAPdf) {
   const TBytes pdf = ReadFileBytes(Dir_.Path("page.pdf"));
   ASSERT_GT(pdf.size(), 100u);
   EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
+}
+
+// Qt sends no release once a modal dialog blocks the window, the focus goes to another window
+// or the grab is lost: the stroke ends there, as if the button had come up.
+TEST_F(StudioBrushTest, AStrokeEndsWhenTheWindowLosesThePointer) {
+  const std::vector<std::function<void()>> losses = {
+      [this] {
+        QEvent blocked(QEvent::WindowBlocked);
+        QCoreApplication::sendEvent(Studio_.get(), &blocked);
+      },
+      [this] {
+        QEvent deactivated(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(Studio_.get(), &deactivated);
+      },
+      [this] { Studio_->PointerMove(Qt::NoButton, Qt::NoModifier, QPoint(60, 40)); },
+  };
+  Run("tool warp\nsize 31\n");
+  for (size_t i = 0; i < losses.size(); ++i) {
+    Run("press left 40,40\ntick 1\n");
+    losses[i]();
+    const TBitmap32 released = Doc().ViewBitmap;
+    Run("tick 3\n");
+    EXPECT_EQ(Doc().ViewBitmap, released) << i;
+    EXPECT_EQ(Doc().History.Current(), int(i) + 1) << i;
+    EXPECT_FALSE(Doc().History.InStroke()) << i;
+  }
 }

@@ -82,3 +82,27 @@ TEST_F(StudioHistoryTest, AStepTakenWhileTheButtonIsHeldKeepsWhatTheStrokeHadDon
   Run("stepforward\n");
   EXPECT_EQ(Doc().ViewBitmap, partial);
 }
+
+// Stepping through the history leaves nothing behind that belongs to the state left: not the
+// undo snapshot, not layers a pixel tool hid, not a picture edge a filter changed, not the
+// caricature kept for animating.
+TEST_F(StudioHistoryTest, TheStateReachedCarriesNothingOfTheStateLeft) {
+  const TBitmap32 photo = Doc().ViewBitmap;
+  Run("imagesize width=60 constrain=off\ntool warp\nsize 31\nstroke 30,30 40,30 hold 2\nstepback 2\nundo\n");
+  EXPECT_EQ(Doc().ViewBitmap, photo);
+  EXPECT_EQ(History(), "* Open\n  Image Size\n  Warp stroke\n");
+
+  Run("stepforward 2\nclipart " + Dir_.Path("art.bmp") + "\ntool eraser\nrotate cw\nstepback\n");
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_TRUE(Doc().Layers()[0]->Visible);
+
+  Run("loadfilters " + std::string(GS_BIN_DIR) + "/plugins\nfilter Invert\n");
+  const TBitmap32 filtered = Doc().ViewBitmap;
+  Run("tool warp\nstroke 2,2 6,6\nstepback\n");
+  EXPECT_EQ(Doc().ViewBitmap, filtered);
+
+  Run("stroke 40,40 50,40\nsaveas " + Dir_.Path("saved.png") + "\n");
+  ASSERT_TRUE(Doc().SceneBeforeSave.has_value());
+  Run("stepback\n");
+  EXPECT_FALSE(Doc().SceneBeforeSave.has_value());
+}

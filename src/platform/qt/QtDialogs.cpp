@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/Guard.h"
+
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFileDialog>
@@ -30,16 +32,26 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogReques
                      QString::fromStdString(request.InitialDir));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilters(QtNameFilters(request.Filter).split(QLatin1String(";;")));
+  const QStringList filters = QtNameFilters(request.Filter).split(QLatin1String(";;"));
+  dialog.setNameFilters(filters);
   if (!request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (save) {
     dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
     // A name typed without an extension takes the kind chosen in the filter list.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-      const QString ext = FirstExtension(f);
-      if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+      RunGuarded([&dialog, &f] {
+        const QString ext = FirstExtension(f);
+        if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+      });
     });
   }
+  if (request.FilterIndex >= 0 && request.FilterIndex < filters.size()) {
+    dialog.selectNameFilter(filters[request.FilterIndex]);
+    // A name offered with its kind: a name typed over it without an extension keeps that kind.
+    const QString ext = FirstExtension(filters[request.FilterIndex]);
+    if (save && !request.FileName.empty() && !ext.isEmpty()) dialog.setDefaultSuffix(ext);
+  }
+  if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
 }
@@ -54,9 +66,12 @@ QString QtNameFilters(const std::string& filter) {
     const int open = description.lastIndexOf(QLatin1Char('('));
     if (open > 0 && description.endsWith(QLatin1Char(')')))
       description = description.left(open).trimmed();
-    QString patterns = parts[i + 1];
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    filters << description + QLatin1String(" (") + patterns + QLatin1Char(')');
+    // The desktop's own dialogs may match names in their letter case: PHOTO.JPG from a camera
+    // must show under "*.jpg" too.
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& pattern : QStringList(patterns))
+      if (pattern.toUpper() != pattern && !patterns.contains(pattern.toUpper())) patterns << pattern.toUpper();
+    filters << description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
   }
   return filters.join(QLatin1String(";;"));
 }

@@ -29,7 +29,8 @@ private:
   QWidget* Owner_;
 };
 
-// "Desc (*.a;*.b)|*.a;*.b|..." as Qt's "Desc (*.a *.b);;..." name filters.
+// "Desc (*.a;*.b)|*.a;*.b|..." as Qt's "Desc (*.a *.b *.A *.B);;..." name filters: each pattern
+// also in capitals, for dialogs that match the letter case.
 QString QtNameFilters(const std::string& filter);
 
 }  // namespace gs

@@ -61,7 +61,7 @@ bool TForm2::AnswerScripted(const TFormAnswer& answer) {
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image2 && event->type() == QEvent::MouseButtonPress) {
-    Image2Click();
+    RunGuarded([this] { Image2Click(); });
     return true;
   }
   return QDialog::eventFilter(watched, event);

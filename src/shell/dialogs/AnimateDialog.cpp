@@ -93,9 +93,10 @@ TAnimateDialog::TAnimateDialog(QWidget* parent) : QDialog(parent) {
 
 TAnimateDialog::~TAnimateDialog() = default;
 
-void TAnimateDialog::Prepare(const TAnimationScene& scene) {
+void TAnimateDialog::Prepare(const TAnimationScene& scene, std::string folder) {
   Confirmed_ = false;
   SetOutputPath("");
+  Folder_ = std::move(folder);
   Preview_ = std::make_unique<TShrunkScene>(scene, kPreviewSide);
   // A photo's shades need dithering; a drawing's few colours fit the table as they are.
   cbDither->setChecked(SceneWantsDither(scene));
@@ -169,7 +170,7 @@ void TAnimateDialog::ShowPreviewFrame() {
 }
 
 void TAnimateDialog::btnSaveAsClick() {
-  const TFileDialogRequest request{"Save Animation As", kAnimationFilter, kAnimationDefaultExt, "",
+  const TFileDialogRequest request{"Save Animation As", kAnimationFilter, kAnimationDefaultExt, Folder_,
                                    true};
   const std::optional<std::string> path = Dialogs().SaveFile(request);
   if (path) SetOutputPath(*path);

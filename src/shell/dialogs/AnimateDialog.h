@@ -34,8 +34,8 @@ public:
   ~TAnimateDialog() override;
 
   // Starts the dialog on a scene: a shrunk copy for the preview, no output file chosen yet,
-  // and dithering on when the picture has more than 256 colours.
-  void Prepare(const TAnimationScene& scene);
+  // and dithering on when the picture has more than 256 colours. Save As starts in `folder`.
+  void Prepare(const TAnimationScene& scene, std::string folder = {});
   // Stops the preview and lets its pictures go.
   void Release();
 
@@ -87,6 +87,7 @@ private:
   std::vector<int> PreviewOrder_;
   size_t PreviewPosition_ = 0;
   std::string OutputPath_;
+  std::string Folder_;
   bool Confirmed_ = false;
 };
 

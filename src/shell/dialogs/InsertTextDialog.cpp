@@ -45,7 +45,7 @@ void TForm1::btnColorClick() {
 }
 
 void TForm1::reject() {
-  Edit1->clear();
+  RunGuarded([this] { Edit1->clear(); });
   QDialog::reject();
 }
 

@@ -46,7 +46,7 @@ void Tfsplash::Image1MouseDown() { close(); }
 
 bool Tfsplash::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1 && event->type() == QEvent::MouseButtonPress) {
-    Image1MouseDown();
+    RunGuarded([this] { Image1MouseDown(); });
     return true;
   }
   return QWidget::eventFilter(watched, event);

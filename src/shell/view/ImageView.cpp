@@ -1,10 +1,14 @@
 #include "shell/view/ImageView.h"
 
 #include "document/Pointer.h"
+#include "platform/Guard.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include <exception>
 
 #include <algorithm>
 #include <cmath>
@@ -62,8 +66,22 @@ QRect TImageView::PictureToWidget(const TRect& r) const {
 }
 
 void TImageView::paintEvent(QPaintEvent* event) {
+  try {
+    Paint(event->rect());
+  } catch (...) {
+    // No message box in the middle of a paint, and one for a run of failing paints: the message
+    // waits until the event loop is back.
+    if (ReportPending_) return;
+    ReportPending_ = true;
+    QTimer::singleShot(0, this, [this, error = std::current_exception()] {
+      ReportPending_ = false;
+      RunGuarded([error] { std::rethrow_exception(error); });
+    });
+  }
+}
+
+void TImageView::Paint(const QRect& exposed) {
   QPainter painter(this);
-  const QRect exposed = event->rect();
   if (PaintStage) PaintStage(painter, exposed);
   const TBitmap32* shown = Shown();
   if (shown && !shown->Empty()) DrawPicture(painter, exposed, *shown);

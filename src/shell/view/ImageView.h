@@ -79,11 +79,13 @@ protected:
   void leaveEvent(QEvent* event) override;
 
 private:
+  void Paint(const QRect& exposed);
   void DrawPicture(QPainter& painter, const QRect& exposed, const TBitmap32& picture) const;
 
   const TBitmap32* Bitmap_ = nullptr;
   const TBitmap32* Instead_ = nullptr;
   QImage Preview_;  // the picture's size, transparent where nothing was shown
+  bool ReportPending_ = false;
 };
 
 }  // namespace gs

@@ -1,5 +1,7 @@
 #include "shell/window/StartupProbe.h"
 
+#include "platform/Guard.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
@@ -18,20 +20,25 @@ public:
   explicit TFirstPaintWatch(QWidget& window) : QObject(&window), Window_(window) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::Paint || Seen_) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || widget->window() != &Window_) return false;
-    Seen_ = true;
-    // Queued, so the line is written after this paint has finished.
-    QTimer::singleShot(0, this, [] {
-      std::fputs("first-paint\n", stdout);
-      std::fflush(stdout);
-      QCoreApplication::exit(0);
-    });
+    RunGuarded([this, watched, event] { Watch(watched, event); });
     return false;
   }
 
 private:
+  void Watch(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint || Seen_) return;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != &Window_) return;
+    Seen_ = true;
+    // Queued, so the line is written after this paint has finished.
+    QTimer::singleShot(0, this, GuardedSlot([] {
+      std::fputs("first-paint\n", stdout);
+      std::fflush(stdout);
+      QCoreApplication::exit(0);
+    }));
+  }
+
+
   QWidget& Window_;
   bool Seen_ = false;
 };

@@ -54,7 +54,7 @@ void TSStudio::FormCreate() {
   CreateView();
   CreateHistoryDock();
   setAcceptDrops(true);
-  statusBar()->setSizeGripEnabled(true);
+  CreateStatusBar();
   UpdateTimer = new QTimer(this);
   UpdateTimer->setObjectName(QStringLiteral("UpdateTimer"));
   UpdateTimer->setInterval(50);
@@ -85,6 +85,7 @@ void TSStudio::FormCreate() {
 
 void TSStudio::CreateView() {
   sbxDstImg = new QScrollArea(this);
+  sbxDstImg->setObjectName(QStringLiteral("sbxDstImg"));
   sbxDstImg->setFrameShape(QFrame::NoFrame);
   sbxDstImg->setAlignment(Qt::AlignCenter);
   sbxDstImg->setWidgetResizable(false);
@@ -210,9 +211,14 @@ void TSStudio::FormShow() {
 void TSStudio::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) RunGuarded([this] { FormActivate(); });
-  // A key let go in another window never comes here: the photo must not stay up.
+  // A key or a button let go in another window never comes here: the photo must not stay up,
+  // nor the brush keep working.
   if (event->type() == QEvent::ActivationChange && !isActiveWindow())
-    RunGuarded([this] { HoldBefore(TBeforeHold::Key, false); });
+    RunGuarded([this] {
+      HoldBefore(TBeforeHold::Key, false);
+      HoldSpace(false);
+      LosePointer();
+    });
 }
 
 void TSStudio::FormActivate() {

@@ -94,6 +94,9 @@ public:
   void PointerDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
   void PointerMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, QPoint view);
   void PointerUp();
+  // Ends a press as if the button came up: Qt sends no release once a modal dialog blocks the
+  // window, another window takes the focus or the grab is lost.
+  void LosePointer();
   // A view position in picture pixels: the one conversion every tool uses.
   TPointF ViewToPicture(QPoint view) const;
   QPoint PictureToView(TPointF picture) const;
@@ -280,6 +283,13 @@ private:
   // Ends the stroke in progress as a step, and starts one where a held button acts.
   void CommitStroke();
   void ContinueStroke();
+  bool PointerPressed() const;
+  // Space and a drag pan the view; true when the event was the pan's.
+  bool PanWithSpace(QWidget* widget, QEvent* event);
+  void HoldSpace(bool held);
+  // The status bar (StudioStatus.cpp): size, zoom and the tool's hint follow the document.
+  void CreateStatusBar();
+  void RefreshStatus();
 
   // Pixel tools on the mirror DstImg1 (StudioPixelTools.cpp).
   // Leaves the brushes for the eraser, paint, eyedropper, crop or chroma-key pick.
@@ -431,6 +441,13 @@ private:
   bool RecoveryAtStart_ = true;
 
   QWidget* ViewHost_ = nullptr;
+  QLabel* StatusHint_ = nullptr;
+  QLabel* StatusSize_ = nullptr;
+  QLabel* StatusZoom_ = nullptr;
+  bool SpaceHeld_ = false;
+  bool Panning_ = false;
+  QPoint PanFrom_;    // where the pan's drag began, on the screen
+  QPoint PanScroll_;  // the scroll bars then
   bool Shown_ = false;
   int WheelAngle_ = 0;  // wheel turned since the last whole notch
   bool DeliveringOwnInput_ = false;  // a list or field's own wheel or arrow, on its way

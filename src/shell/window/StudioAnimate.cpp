@@ -8,6 +8,8 @@
 #include "shell/window/Studio.h"
 #include "document/Animation.h"
 
+#include <filesystem>
+
 namespace gs {
 
 TCommandRows TSStudio::AnimateCommands() {
@@ -30,7 +32,8 @@ void TSStudio::mAnimateCaricatureClick() {
     return;
   }
   TAnimateDialog& dialog = KeptDialog<TAnimateDialog>("AnimateDialog");
-  dialog.Prepare(scene);
+  // The animation is saved beside its photo unless the user goes elsewhere.
+  dialog.Prepare(scene, std::filesystem::path(Doc.DocumentFileName()).parent_path().string());
   if (!RunPreparedForm(dialog)) return;
   WriteAnimation(scene, dialog.Settings(), dialog.OutputPath());
 }

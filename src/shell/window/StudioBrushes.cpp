@@ -93,7 +93,7 @@ void TSStudio::CreateBrushBar() {
     shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(widest + QLatin1Char('-')));
     shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ToolBar2->addWidget(shown);
-    connect(bar, &QSlider::valueChanged, shown, [shown](int v) { shown->setNum(v); });
+    connect(bar, &QSlider::valueChanged, shown, [shown](int v) noexcept { shown->setNum(v); });
     return bar;
   };
   SizeBar = trackBar(" Size ", "SizeBar", TBrushTool::kMinSize, TBrushTool::kMaxSize, Doc.Brushes.Size());
@@ -208,6 +208,8 @@ void TSStudio::DstImgMouseMove(Qt::MouseButtons held, Qt::KeyboardModifiers modi
     BrushOutline_->SetCenter(QPoint(x, y));
     ShowBrushOutline(true);
   }
+  // Buttons all up while a press goes on: the release went elsewhere (a lost grab).
+  if (held == Qt::NoButton) LosePointer();
   const TPointer pointer{ViewToPicture(QPoint(x, y)), ButtonsOf(held), modifiers.testFlag(Qt::ControlModifier)};
   // The cursor tells what a press would do; during a drag it keeps saying what is being done.
   if (held == Qt::NoButton) ShowFrameCursor(pointer.At);
@@ -254,6 +256,17 @@ void TSStudio::PointerMove(Qt::MouseButtons held, Qt::KeyboardModifiers modifier
 void TSStudio::PointerUp() {
   if (DstImg1->isVisible()) DstImg1MouseUp();
   else DstImgMouseUp();
+}
+
+bool TSStudio::PointerPressed() const {
+  return Doc.Brushes.ButtonDown || Doc.Brushes.LayerBrushDown || Doc.Frame.Dragging() || Doc.PixelTool.Down();
+}
+
+void TSStudio::LosePointer() {
+  if (!PointerPressed()) return;
+  // A crop happens when its rectangle is let go on purpose, never because the focus went away.
+  if (DstImg1->isVisible() && Doc.ToolMode == TToolMode::Crop) Doc.PixelTool.Lift();
+  PointerUp();
 }
 
 }  // namespace gs

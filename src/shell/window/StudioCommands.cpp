@@ -72,7 +72,10 @@ QAction* TSStudio::MakeAction(const TCommandRow& row) {
   auto* action = new QAction(QString::fromUtf8(row.Caption), this);
   action->setObjectName(QString::fromLatin1(row.Name));
   if (row.Icon) action->setIcon(MakeIcon(*row.Icon));
-  if (row.Tip) action->setToolTip(QString::fromUtf8(row.Tip));
+  if (row.Tip) {
+    action->setToolTip(QString::fromUtf8(row.Tip));
+    action->setStatusTip(action->toolTip());  // a menu's entries say it in the status bar
+  }
   if (row.IconText) action->setIconText(QString::fromUtf8(row.IconText));
   action->setCheckable(row.Checked != nullptr);
   QList<QKeySequence> keys;
@@ -139,6 +142,7 @@ void TSStudio::RefreshCommands() {
     if (Rows_[i].Checked) RowActions_[i]->setChecked((this->*Rows_[i].Checked)());
   }
   for (TMenu menu : kPictureMenus) Menu(menu)->menuAction()->setEnabled(Doc.ImageLoaded());
+  RefreshStatus();
 }
 
 void TSStudio::CreateMenus() {

@@ -3,9 +3,13 @@
 #include "codecs/FileIO.h"
 #include "document/PictureFiles.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFilter.h"
 #include "platform/Guard.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace gs {
 
@@ -92,8 +96,26 @@ void TSStudio::SaveTo(const std::string& target) {
 
 void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }
 
+namespace {
+
+// Save As starts in the document's folder, under its name, with its kind chosen. A kind that
+// cannot be saved (a protected picture) gives way to the default kind under the same name.
+TFileDialogRequest SaveAsRequest(const std::string& document, const std::string& lastFolder) {
+  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, lastFolder, true};
+  if (document.empty()) return request;
+  std::string name = ExtractFileName(document);
+  if (FilterIndexFor(request.Filter, name) < 0) name = ChangeFileExt(name, std::string(".") + request.DefaultExt);
+  const std::string folder = std::filesystem::path(document).parent_path().string();
+  if (!folder.empty()) request.InitialDir = folder;
+  request.FileName = name;
+  request.FilterIndex = std::max(FilterIndexFor(request.Filter, name), 0);
+  return request;
+}
+
+}  // namespace
+
 void TSStudio::saveas1Click() {
-  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, LastFolder_, true};
+  const TFileDialogRequest request = SaveAsRequest(Doc.DocumentFileName(), LastFolder_);
   const std::optional<std::string> file = Dialogs().SaveFile(request);
   if (!file) return;
   RememberFolder(*file);

@@ -1,7 +1,10 @@
 // Help, the about box, starting the GIF maker, and printing.
 
+#include "codecs/FileIO.h"
+#include "platform/Dialogs.h"
 #include "platform/qt/ShellLaunch.h"
 #include "shell/dialogs/AboutBox.h"
+#include "shell/dialogs/HelpWindow.h"
 #include "shell/window/PrintPicture.h"
 #include "shell/window/Studio.h"
 
@@ -18,6 +21,7 @@ TCommandRows TSStudio::HelpCommands() {
       {.Name = "GrimacerStudioHelp1", .Caption = "Grimacer Studio Help", .Handler = &TSStudio::GifMakerHelp1Click,
        .Keys = {Key(QKeySequence::HelpContents)}, .Menu = {TMenu::Help, 10}, .Needs = TNeeds::Nothing},
       {.Name = "VideoTutorial1", .Caption = "Video Tutorial", .Handler = &TSStudio::VideoTutorial1Click,
+       .Tip = "Opens the illustrated step-by-step tutorial, help/tutorial.html (a web page, not a video)",
        .Menu = {TMenu::Help, 11}, .Needs = TNeeds::Nothing},
       {.Name = "About1", .Caption = "About", .Handler = &TSStudio::About1Click, .Menu = {TMenu::Help, 12},
        .Needs = TNeeds::Nothing},
@@ -27,10 +31,27 @@ TCommandRows TSStudio::HelpCommands() {
   return rows;
 }
 
-// The launches report success, but there is nothing useful to do when they fail.
-void TSStudio::GifMakerHelp1Click() { ShellExecute(HelpFilePath(Folders_)); }
-void TSStudio::ToolButton19Click() { ShellExecute(HelpFilePath(Folders_)); }
-void TSStudio::VideoTutorial1Click() { ShellExecute(TutorialPath(Folders_)); }
+namespace {
+
+// The manual's page in the desktop's browser, or, where there is none (the launch fails), in a
+// window of our own, kept for the next time.
+void ShowManual(QWidget& window, const std::string& page) {
+  if (!FileExists(page)) {
+    ShowMessage("Couldn't find the help file " + page + ".");
+    return;
+  }
+  if (ShellExecute(page)) return;
+  auto* help = window.findChild<THelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!help) help = new THelpWindow(&window);
+  help->ShowPage(page);
+}
+
+}  // namespace
+
+void TSStudio::GifMakerHelp1Click() { ShowManual(*this, HelpFilePath(Folders_)); }
+void TSStudio::ToolButton19Click() { ShowManual(*this, HelpFilePath(Folders_)); }
+void TSStudio::VideoTutorial1Click() { ShowManual(*this, TutorialPath(Folders_)); }
+// The launch reports success, but there is nothing useful to do when it fails.
 void TSStudio::GrimacerAnimator1Click() { StartProgram(AnimatorPath(Folders_)); }
 
 void TSStudio::About1Click() { ShowAboutBox(*Form2); }

@@ -89,6 +89,9 @@ void TSStudio::GoToStep(int k) {
   Doc.Selection().Clear();
   const int width = Doc.ImageWidth(), height = Doc.ImageHeight();
   const TRect changed = Doc.History.GoTo(Doc, k);
+  // A step recorded while a pixel tool hid the layers keeps them hidden; no pixel tool is active
+  // now, so they show.
+  ShowAllLayers(true);
   if (Doc.ImageWidth() != width || Doc.ImageHeight() != height) ApplyZoom();
   Repaint(changed);
   DstImg->update();  // the layers

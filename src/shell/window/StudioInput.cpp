@@ -52,8 +52,14 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
   // The palette closed by its own button: View > Tool Palette no longer ticks it.
   if (watched == ToolsForm && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
     RunGuarded([this] { RefreshCommands(); });
-  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (watched == this && event->type() == QEvent::WindowBlocked) RunGuarded([this] { LosePointer(); });
+  auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this || DeliveringOwnInput_) return QMainWindow::eventFilter(watched, event);
+  if (!TakesText(widget)) {
+    bool panned = false;
+    RunGuarded([&] { panned = PanWithSpace(widget, event); });
+    if (panned) return true;
+  }
   const bool arrow = event->type() == QEvent::KeyPress && IsArrow(static_cast<QKeyEvent*>(event)->key());
   if ((event->type() == QEvent::Wheel || arrow) && KeepsItsOwnInput(widget)) {
     // Delivered here whole, with the parents it goes on to when the control has no use for it,

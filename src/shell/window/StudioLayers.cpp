@@ -37,7 +37,7 @@ TCommandRows TSStudio::LayerCommands() {
        .Tip = "Text Tool", .Menu = {TMenu::Insert, 20}, .Palette = {0, 6, "SpeedButton13"},
        .Step = TRecordedStep{TChangeScope::Layers, "Text"}},
       {.Name = "DeleteLayer1", .Caption = "Delete", .Handler = &TSStudio::DeleteSelectedLayer, .Icon = TIcon::Delete,
-       .Tip = "Delete", .Palette = {1, 0, "SpeedButton8"}, .Step = TRecordedStep{TChangeScope::Layers, "Delete Layer"},
+       .Tip = "Delete", .Keys = {Key(QKeySequence::Delete)}, .Palette = {1, 0, "SpeedButton8"}, .Step = TRecordedStep{TChangeScope::Layers, "Delete Layer"},
        .Batch = "tool deletelayer"},
       {.Name = "RotateLayer1", .Caption = "Rotate Layer", .Handler = &TSStudio::RotateLayerTool,
        .Icon = TIcon::RotateLayer, .Tip = "Rotate Layer", .Palette = {0, 8, "sbtnRotateLayer"},

@@ -124,7 +124,9 @@ void TSStudio::DstImg1MouseDown(Qt::MouseButtons, int x, int y) {
   else if (press.Outcome == TPixelToolOutcome::PickedKey) RunChromaKey();
 }
 
-void TSStudio::DstImg1MouseMove(Qt::MouseButtons, int x, int y) {
+void TSStudio::DstImg1MouseMove(Qt::MouseButtons held, int x, int y) {
+  // Buttons all up while a press goes on: the release went elsewhere (a lost grab).
+  if (held == Qt::NoButton) LosePointer();
   if (!Doc.ImageLoaded() || !IsPixelTool(Doc.ToolMode) || !Doc.PixelTool.Down()) return;
   ContinueStroke();
   const TRect changed = Doc.PixelTool.Move(PixelAt(ViewToPicture(QPoint(x, y))));

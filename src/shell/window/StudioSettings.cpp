@@ -15,7 +15,7 @@
 #include <QSettings>
 #include <QSlider>
 
-#include <algorithm>
+#include <iostream>
 
 namespace gs {
 
@@ -37,25 +37,63 @@ const QString kSizeKey = QStringLiteral("brush/size");
 const QString kEffectKey = QStringLiteral("brush/effect");
 const QString kHistoryKey = QStringLiteral("history/budgetMB");
 
+// The history may keep up to this many megabytes (a terabyte); more is a typing slip.
+constexpr qlonglong kMaxHistoryMB = qlonglong(1) << 20;
+
 std::string FolderOf(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+}
+
+void ReportDamaged(const QString& key, const QString& why) {
+  std::cerr << "The setting " << key.toStdString() << " " << why.toStdString() << "\n";
+}
+
+// A whole number from `low` to `high`, or `fallback` when the key is missing. A file edited by
+// hand or written by another version may hold anything: a value out of range, or no number at
+// all, also gives `fallback`, with a line on standard error, rather than something clamped.
+qlonglong ReadWhole(const QSettings& settings, const QString& key, qlonglong low, qlonglong high,
+                    qlonglong fallback) {
+  if (!settings.contains(key)) return fallback;
+  bool ok = false;
+  const qlonglong value = settings.value(key).toString().trimmed().toLongLong(&ok);
+  if (ok && value >= low && value <= high) return value;
+  ReportDamaged(key, QStringLiteral("is not a whole number from %1 to %2; %3 is used")
+                         .arg(low).arg(high).arg(fallback));
+  return fallback;
+}
+
+// Absolute paths only: a relative one would name a file under whichever folder the editor
+// happens to be started in.
+std::vector<std::string> ReadRecentFiles(const QSettings& settings) {
+  std::vector<std::string> files;
+  for (const QString& file : settings.value(kRecentKey).toStringList()) {
+    if (QFileInfo(file).isAbsolute()) files.push_back(file.toStdString());
+    else if (!file.isEmpty())
+      ReportDamaged(kRecentKey, QStringLiteral("names \"%1\", which is not a full path; it is left out").arg(file));
+  }
+  return files;
+}
+
+void RestoreGeometry(QWidget& widget, const QSettings& settings, const QString& key) {
+  if (settings.contains(key) && !widget.restoreGeometry(settings.value(key).toByteArray()))
+    ReportDamaged(key, QStringLiteral("cannot be read; the default place is used"));
 }
 }  // namespace
 
 void TSStudio::UseSettings(std::unique_ptr<QSettings> settings) {
   Settings_ = std::move(settings);
   if (!Settings_) return;
-  std::vector<std::string> files;
-  for (const QString& file : Settings_->value(kRecentKey).toStringList()) files.push_back(file.toStdString());
-  Recent_.Assign(files);
+  Recent_.Assign(ReadRecentFiles(*Settings_));
   LastFolder_ = Settings_->value(kFolderKey).toString().toStdString();
-  if (Settings_->contains(kWindowKey)) restoreGeometry(Settings_->value(kWindowKey).toByteArray());
-  if (Settings_->contains(kPaletteKey)) ToolsForm->restoreGeometry(Settings_->value(kPaletteKey).toByteArray());
-  SizeBar->setValue(Settings_->value(kSizeKey, SizeBar->value()).toInt());
-  PinchBar->setValue(Settings_->value(kEffectKey, PinchBar->value()).toInt());
-  // The history's memory, in megabytes; at least one step is always kept.
-  const qlonglong budget = Settings_->value(kHistoryKey, qlonglong(THistory::kDefaultBudget >> 20)).toLongLong();
-  Doc.History.SetBudget(size_t(std::max<qlonglong>(budget, 0)) << 20);
+  RestoreGeometry(*this, *Settings_, kWindowKey);
+  RestoreGeometry(*ToolsForm, *Settings_, kPaletteKey);
+  SizeBar->setValue(int(ReadWhole(*Settings_, kSizeKey, SizeBar->minimum(), SizeBar->maximum(), SizeBar->value())));
+  PinchBar->setValue(
+      int(ReadWhole(*Settings_, kEffectKey, PinchBar->minimum(), PinchBar->maximum(), PinchBar->value())));
+  // The history's memory, in megabytes; 0 keeps just the last step, as any budget does at least.
+  const qlonglong budget =
+      ReadWhole(*Settings_, kHistoryKey, 0, kMaxHistoryMB, qlonglong(THistory::kDefaultBudget >> 20));
+  Doc.History.SetBudget(size_t(budget) << 20);
   SetRecoveryInterval(ReadRecoveryInterval(*Settings_));
   RebuildRecentMenu();
 }

@@ -5,10 +5,15 @@
 #include "shell/window/Studio.h"
 #include "shell/window/ToolsForm.h"
 
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
 
 #include <algorithm>
-#include <QSlider>
 
 namespace gs {
 
@@ -41,6 +46,7 @@ void TSStudio::ApplyZoom() {
   DstImg->setGeometry(0, 0, w, h);
   DstImg1->setGeometry(0, 0, w, h);
   ViewHost_->resize(w, h);
+  RefreshStatus();
 }
 
 void TSStudio::ToolPaletteClick() { ToolsForm->setVisible(!ToolsForm->isVisible()); }
@@ -120,6 +126,53 @@ void TSStudio::WMKeyDown(int key) {
     default:
       break;
   }
+}
+
+// Space held turns a drag on the picture into a pan, as in every painting program: the middle
+// button already belongs to the brushes.
+bool TSStudio::PanWithSpace(QWidget* widget, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      // A focused button or text field has its own use for Space.
+      if (key->key() != Qt::Key_Space || qobject_cast<QAbstractButton*>(widget)) return false;
+      if (key->isAutoRepeat()) return SpaceHeld_;
+      HoldSpace(event->type() == QEvent::KeyPress);
+      return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+      break;
+    default:
+      return false;
+  }
+  QWidget* port = sbxDstImg->viewport();
+  if (!Panning_ && (!SpaceHeld_ || (widget != port && !port->isAncestorOf(widget)))) return false;
+  const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+  QScrollBar* across = sbxDstImg->horizontalScrollBar();
+  QScrollBar* down = sbxDstImg->verticalScrollBar();
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    Panning_ = true;
+    PanFrom_ = at;
+    PanScroll_ = QPoint(across->value(), down->value());
+  } else if (event->type() == QEvent::MouseMove && Panning_) {
+    across->setValue(PanScroll_.x() - (at.x() - PanFrom_.x()));
+    down->setValue(PanScroll_.y() - (at.y() - PanFrom_.y()));
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    Panning_ = false;
+  }
+  return true;
+}
+
+void TSStudio::HoldSpace(bool held) {
+  if (held == SpaceHeld_) return;
+  SpaceHeld_ = held;
+  if (!held) Panning_ = false;
+  if (held) QGuiApplication::setOverrideCursor(Qt::OpenHandCursor);
+  else QGuiApplication::restoreOverrideCursor();
 }
 
 }  // namespace gs

@@ -81,16 +81,16 @@ QToolButton* TToolsForm::AddButton(const TPaletteButton& place, QAction* command
   button->setGeometry(place.Column * kColumnStep, place.Row * kRowStep, kButtonSide, kButtonSide);
   button->setIconSize(QSize(24, 24));
   button->setAutoRaise(true);
-  connect(button, &QToolButton::triggered, this, [this] { ReturnFocus(); });
+  connect(button, &QToolButton::triggered, this, GuardedSlot([this] { ReturnFocus(); }));
   return button;
 }
 
 QAction* TToolsForm::AddSizeItem(int imageIndex, int size) {
   QAction* item = BrushSizeMenu->addAction(QIcon(PaintBrushSizeImage(imageIndex)), QStringLiteral(" "));
-  connect(item, &QAction::triggered, this, [this, size] {
-    RunGuarded([this, size] { Studio_.SetEraserSize(size); });
+  connect(item, &QAction::triggered, this, GuardedSlot([this, size] {
+    Studio_.SetEraserSize(size);
     ReturnFocus();
-  });
+  }));
   return item;
 }
 
