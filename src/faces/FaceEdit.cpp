@@ -18,6 +18,10 @@ constexpr double kCellsPerFace = 48;
 constexpr double kDiscRadius = 1.45;
 constexpr double kDiscInner = 1.25;
 constexpr double kLeastCell = 1.5;
+// A disc fitted to the moves keeps this much room beyond them, and is never smaller than the
+// least disc, both in face sizes.
+constexpr double kRoom = 0.3;
+constexpr double kLeastDisc = 0.85;
 
 }  // namespace
 
@@ -57,12 +61,33 @@ TWarpDisc DiscOf(const TFace& face) {
   return TWarpDisc{frame.Centre, kDiscInner * frame.Size, kDiscRadius * frame.Size, cell};
 }
 
+namespace {
+
+// The face's disc shrunk to what the moves need: as far out as the points moved, and three
+// times their moves further, which the field has to fade them over. Eyes alone leave the hair
+// and neck alone, and give the history less to keep.
+TWarpDisc DiscFor(const TFace& face, const TFaceShape& shape, const TFaceShape& target) {
+  TWarpDisc disc = DiscOf(face);
+  const double size = disc.Radius / kDiscRadius;
+  double reach = 0;
+  for (int k = 0; k < TFaceShape::kPointCount; ++k) {
+    const double move = Distance(shape[k], target[k]);
+    if (move > 0) reach = std::max(reach, Distance(shape[k], disc.Centre) + 3 * move + kRoom * size);
+  }
+  const double radius = std::clamp(reach, kLeastDisc * size, disc.Radius);
+  disc.Inner -= disc.Radius - radius;
+  disc.Radius = radius;
+  return disc;
+}
+
+}  // namespace
+
 TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
                      TSize picture, TWarpModel model) {
   const TFaceShape shape = ShapeOf(face);
   TWarpControls controls;
   for (int k = 0; k < TFaceShape::kPointCount; ++k) controls.Add(shape[k], target[k]);
-  const TWarpDisc disc = DiscOf(face);
+  const TWarpDisc disc = DiscFor(face, shape, target);
   // A neighbour is held by its outline and features: enough to keep it as it is, and few enough
   // that a group photo does not slow the fit down.
   for (const TFace& other : others) {
