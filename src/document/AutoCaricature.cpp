@@ -5,25 +5,74 @@
 namespace gs {
 
 namespace {
+
 constexpr const char* kAutoCaricatureStepPrefix = "Auto Caricature: ";
+
+// One step of the history keeping the tiles of the mesh the rule bends, as a stroke does.
+TRect ApplyRule(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
+                const TFaceRule& rule) {
+  if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return TRect{};
+  doc.GeometryChanged = false;
+  doc.TakeUndoSnapshot();
+  THistory::TStep step(doc, TChangeScope::Mesh, name);
+  std::vector<TFace> carried = faces;
+  const TFaceEditResult result =
+      ApplyFaceRule(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, rule,
+                    [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
+  step.Commit();
+  faces = std::move(carried);
+  return result.Changed;
+}
+
 }  // namespace
 
 std::string AutoCaricatureStepName(TCaricaturePreset preset) {
   return std::string(kAutoCaricatureStepPrefix) + PresetCaption(preset);
 }
 
-TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int faceIndex,
-                          TCaricaturePreset preset, double strength) {
-  const std::vector<TWarpOperation> ops = PlanForFaces(faces, faceIndex, preset, strength);
-  if (ops.empty() || !doc.ImageLoaded()) return TRect{};
-  doc.GeometryChanged = false;
-  doc.TakeUndoSnapshot();
-  // Only the tiles of the mesh it bends are kept, as for a brush stroke.
-  THistory::TStep step(doc, TChangeScope::Mesh, AutoCaricatureStepName(preset));
-  const TRect changed = ApplyWarpOperations(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, ops,
-                                            [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
-  step.Commit();
-  return changed;
+TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
+                          double strength) {
+  if (!(strength > 0)) return TRect{};
+  return ApplyRule(doc, faces, faceIndex, AutoCaricatureStepName(preset),
+                   [&](const TFace& face) { return PresetShape(face, preset, strength); });
+}
+
+TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
+                      const TMeanFace* mean) {
+  if (sculpt.Empty()) return TRect{};
+  return ApplyRule(doc, faces, faceIndex, SculptStepName(sculpt),
+                   [&](const TFace& face) { return SculptShape(face, sculpt, mean); });
+}
+
+TKnownFaces::TState TKnownFaces::StateOf(const TDocument& doc) {
+  TState state;
+  state.Current = doc.History.Current();
+  if (state.Current > 0) {
+    state.Step = &doc.History.Step(state.Current);
+    state.StepName = state.Step->Name;
+  }
+  const TBitmap32& picture = doc.ViewBitmap;
+  state.Width = picture.Width();
+  state.Height = picture.Height();
+  uint64_t hash = 1469598103934665603ull;
+  constexpr int kSamples = 64;
+  for (int j = 0; j < kSamples && !picture.Empty(); ++j)
+    for (int i = 0; i < kSamples; ++i) {
+      hash ^= picture.Pixel(i * (picture.Width() - 1) / (kSamples - 1), j * (picture.Height() - 1) / (kSamples - 1));
+      hash *= 1099511628211ull;
+    }
+  state.Sample = hash;
+  return state;
+}
+
+void TKnownFaces::Remember(const TDocument& doc, std::vector<TFace> faces) {
+  Faces_ = std::move(faces);
+  State_ = StateOf(doc);
+}
+
+const std::vector<TFace>* TKnownFaces::For(const TDocument& doc) const {
+  if (Faces_.empty() || !doc.ImageLoaded() || !(StateOf(doc) == State_)) return nullptr;
+  return &Faces_;
 }
 
 }  // namespace gs

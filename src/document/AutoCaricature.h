@@ -1,17 +1,21 @@
 #pragma once
-// Auto Caricature on the document: a preset applied to the faces found in the picture, through
-// the same brush path as a hand stroke, as one step of the history.
+// Auto Caricature and Face Sculpt on the document: a preset, or the sliders and Exaggerate,
+// applied to the faces found in the picture through the face warp, as one step of the history.
+// The faces are carried through what they do, so the next one needs no new search.
 
 #include "common/Geometry.h"
 #include "faces/Caricature.h"
 #include "faces/Face.h"
+#include "faces/Sculpt.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace gs {
 
 class TDocument;
+class THistoryStep;
 
 inline constexpr const char* kNoFaceMessage =
     "No face found. Try a photo where the face looks into the camera, or bend it by hand with "
@@ -21,8 +25,38 @@ inline constexpr const char* kNoFaceMessage =
 std::string AutoCaricatureStepName(TCaricaturePreset preset);
 
 // Bends the picture's mesh; one history step, and the undo snapshot taken first. Nothing
-// changes at strength 0. Returns the part of the picture to repaint.
-TRect ApplyAutoCaricature(TDocument& doc, const std::vector<TFace>& faces, int faceIndex,
+// changes at strength 0. The faces are carried to where they show afterwards. Returns the part
+// of the picture to repaint.
+TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex,
                           TCaricaturePreset preset, double strength);
+
+// The sliders and Exaggerate (with a mean face) likewise: one step named by SculptStepName.
+TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
+                      const TMeanFace* mean);
+
+// The faces last found or bent, kept with the state of the document they describe: the same
+// step of the history and the same picture. Anything else (a stroke, going back, a new picture)
+// makes them stale, and the faces are looked for again.
+class TKnownFaces {
+public:
+  void Remember(const TDocument& doc, std::vector<TFace> faces);
+  void Forget() { *this = TKnownFaces(); }
+  // The faces, when they still describe what doc shows; else none.
+  const std::vector<TFace>* For(const TDocument& doc) const;
+
+private:
+  struct TState {
+    int Current = -1;
+    const THistoryStep* Step = nullptr;
+    std::string StepName;
+    int Width = 0, Height = 0;
+    uint64_t Sample = 0;  // a hash of a sparse grid of the picture's pixels
+    bool operator==(const TState&) const = default;
+  };
+  static TState StateOf(const TDocument& doc);
+
+  std::vector<TFace> Faces_;
+  TState State_;
+};
 
 }  // namespace gs

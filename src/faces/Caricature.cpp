@@ -1,6 +1,5 @@
 #include "faces/Caricature.h"
 
-#include "warp/ApplyBrush.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,183 +36,101 @@ std::optional<TCaricaturePreset> PresetByKey(std::string_view key) {
 
 namespace {
 
-TPointF Offset(TPointF p, TPointF direction, double distance) {
-  return TPointF{p.X + direction.X * distance, p.Y + direction.Y * distance};
+// The preset's rules, each at full strength k = 1.
+
+void Eyes(const TFace& face, TFaceShape& shape, double factor, double k) {
+  const TPointF up = Scaled(FrameOf(face).Down, -1);
+  for (bool right : {false, true}) {
+    const int first = right ? 42 : 36;
+    ScalePoints(shape, first, first + 5, face.EyeCentre(right), 1 + (factor - 1) * k);
+    // The brow rides up or down with the upper lid, so that it is not folded into the eye.
+    const double lift = (factor - 1) * k * 0.2 * face.EyeWidth(right);
+    MovePoints(shape, right ? 22 : 17, right ? 26 : 21, Scaled(up, lift));
+  }
 }
 
-int StampSize(double side) { return std::clamp(int(std::lround(side)), 5, kMaxOperationSize); }
-
-// The directions of the face itself, so that a tilted head is stretched along its own axes.
-struct TFaceAxes {
-  TPointF Across;  // from the eye on the picture's left to the other
-  TPointF Down;    // from the brows towards the chin
-};
-
-TFaceAxes AxesOf(const TFace& face) {
-  const double roll = face.Roll();
-  return TFaceAxes{{std::cos(roll), std::sin(roll)}, {-std::sin(roll), std::cos(roll)}};
+void TinyMouth(const TFace& face, TFaceShape& shape, double k) {
+  ScalePoints(shape, 48, 67, face.MouthCentre(), 1 - 0.4 * k);
 }
 
-TWarpOperation Warp(TPointF at, double side, bool grow, float pinch, int repeats) {
-  TWarpOperation op;
-  op.Shape = TBrushShape::Warp;
-  op.Primary = grow;
-  op.From = op.To = at;
-  op.Size = StampSize(side);
-  op.Pressure = 1.0f;
-  op.Pinch = pinch;
-  op.Repeats = repeats;
-  return op;
+void PointyChin(const TFace& face, TFaceShape& shape, double k) {
+  const TFaceFrame frame = FrameOf(face);
+  const double size = frame.Size * k;
+  // The chin drawn down and the jaw beside it narrowed towards it.
+  const double down[] = {0, 0.15, 0.45, 0.8, 1.0, 0.8, 0.45, 0.15, 0};
+  const double in[] = {0.2, 0.5, 0.7, 0.5, 0, -0.5, -0.7, -0.5, -0.2};
+  for (int j = 4; j <= 12; ++j) {
+    const TPointF by = Plus(Scaled(frame.Down, 0.11 * size * down[j - 4]), Scaled(frame.Across, 0.06 * size * in[j - 4]));
+    MovePoints(shape, j, j, by);
+  }
 }
 
-TWarpOperation Drag(TPointF from, TPointF to, double side) {
-  TWarpOperation op;
-  op.Shape = TBrushShape::Putty;
-  op.From = from;
-  op.To = to;
-  op.Size = StampSize(side);
-  op.Pressure = 1.0f;
-  return op;
-}
-
-void Eyes(const TFace& face, bool grow, std::vector<TWarpOperation>& ops) {
-  for (bool right : {false, true})
-    ops.push_back(Warp(face.EyeCentre(right), face.EyeWidth(right) * 2.4, grow, 0.3f, 5));
-}
-
-void TinyMouth(const TFace& face, std::vector<TWarpOperation>& ops) {
-  ops.push_back(Warp(face.MouthCentre(), face.MouthWidth() * 1.7, false, 0.3f, 5));
-}
-
-void PointyChin(const TFace& face, std::vector<TWarpOperation>& ops) {
-  const double size = face.Box.Width();
-  const TPointF chin = face.ChinCentre();
-  ops.push_back(Drag(chin, Offset(chin, AxesOf(face).Down, size * 0.3), size * 0.6));
-}
-
-void Plan(const TFace& face, TCaricaturePreset preset, std::vector<TWarpOperation>& ops) {
-  const TFaceAxes axes = AxesOf(face);
-  const double faceSide = face.Box.Width();
+void Plan(const TFace& face, TCaricaturePreset preset, double k, TFaceShape& shape) {
+  const TFaceFrame frame = FrameOf(face);
+  const int all = TFaceShape::kPointCount - 1;
   switch (preset) {
-    case TCaricaturePreset::BigEyes: Eyes(face, true, ops); break;
-    case TCaricaturePreset::TinyEyes: Eyes(face, false, ops); break;
+    case TCaricaturePreset::BigEyes: Eyes(face, shape, 1.45, k); break;
+    case TCaricaturePreset::TinyEyes: Eyes(face, shape, 0.65, k); break;
     case TCaricaturePreset::BobbleHead:
-      ops.push_back(Warp(Offset(face.NoseBridge(), axes.Down, -faceSide * 0.15), faceSide * 2.2, true, 0.5f, 3));
-      ops.push_back(Warp(Offset(face.ChinCentre(), axes.Down, faceSide * 0.35), faceSide * 1.1, false, 0.3f, 4));
+      ScalePoints(shape, 0, all, frame.Centre, 1 + 0.3 * k);
       break;
     case TCaricaturePreset::BigGrin:
-      // The corners pulled apart and a little up.
+      // The corners pulled apart and up, the lips beside them half as far.
       for (bool right : {false, true}) {
-        const TPointF corner = face.MouthCorner(right);
-        const double out = face.MouthWidth() * 0.35 * (right ? 1 : -1);
-        const TPointF to = Offset(Offset(corner, axes.Across, out), axes.Down, -face.MouthWidth() * 0.1);
-        ops.push_back(Drag(corner, to, face.MouthWidth() * 0.9));
+        const double width = face.MouthWidth();
+        const TPointF by = Plus(Scaled(frame.Across, (right ? 0.22 : -0.22) * width * k),
+                                Scaled(frame.Down, -0.12 * width * k));
+        const int corner = right ? 54 : 48;
+        const int beside[2][3] = {{49, 59, 60}, {53, 55, 64}};
+        MovePoints(shape, corner, corner, by);
+        for (int j : beside[right ? 1 : 0]) MovePoints(shape, j, j, Scaled(by, 0.5));
       }
       break;
-    case TCaricaturePreset::TinyMouth: TinyMouth(face, ops); break;
+    case TCaricaturePreset::TinyMouth: TinyMouth(face, shape, k); break;
     case TCaricaturePreset::LongNose: {
-      const TPointF tip = face.NoseTip();
-      const double length = Distance(face.NoseBridge(), tip);
-      ops.push_back(Drag(tip, Offset(tip, axes.Down, length * 0.9), face.NoseWidth() * 1.8));
+      // The tip drawn down; the mouth and chin make room below it.
+      const double length = Distance(face.NoseBridge(), face.NoseTip()) * 0.5 * k;
+      MovePoints(shape, 28, 28, Scaled(frame.Down, length / 3));
+      MovePoints(shape, 29, 29, Scaled(frame.Down, 2 * length / 3));
+      MovePoints(shape, 30, 35, Scaled(frame.Down, length));
+      // The mouth goes down nearly as far, so that the tip does not push into the upper lip.
+      MovePoints(shape, 48, 67, Scaled(frame.Down, 0.9 * length));
+      MovePoints(shape, 5, 11, Scaled(frame.Down, 0.6 * length));
+      MovePoints(shape, 4, 4, Scaled(frame.Down, 0.3 * length));
+      MovePoints(shape, 12, 12, Scaled(frame.Down, 0.3 * length));
       break;
     }
     case TCaricaturePreset::ButtonNose:
-      ops.push_back(Warp(MeanPoint(face, 30, 35), face.NoseWidth() * 2.2, false, 0.3f, 8));
+      ScalePoints(shape, 30, 35, MeanPoint(face, 30, 35), 1 - 0.4 * k);
+      MovePoints(shape, 29, 29, Scaled(Minus(MeanPoint(face, 30, 35), face.Points[29]), 0.2 * k));
       break;
-    case TCaricaturePreset::PointyChin: PointyChin(face, ops); break;
+    case TCaricaturePreset::PointyChin: PointyChin(face, shape, k); break;
     case TCaricaturePreset::Alien:
-      Eyes(face, true, ops);
-      TinyMouth(face, ops);
-      PointyChin(face, ops);
+      Eyes(face, shape, 1.45, k);
+      TinyMouth(face, shape, k);
+      PointyChin(face, shape, k);
       break;
-    case TCaricaturePreset::Twisted: {
-      TWarpOperation twirl = Warp(face.NoseTip(), faceSide * 1.6, true, 0.0f, 3);
-      twirl.Shape = TBrushShape::Twirl;
-      ops.push_back(twirl);
+    case TCaricaturePreset::Twisted:
+      TurnPoints(shape, 0, all, face.NoseTip(), 0.3 * k);
       break;
-    }
   }
 }
-
-TPoint CornerFor(TPointF centre, int size) {
-  return TPoint{int(std::lround(centre.X)) - size / 2, int(std::lround(centre.Y)) - size / 2};
-}
-
-TRect StampRect(TPoint corner, int size) { return TRect{corner.X, corner.Y, corner.X + size, corner.Y + size}; }
 
 }  // namespace
 
-std::vector<TWarpOperation> PlanCaricature(const TFace& face, TCaricaturePreset preset, double strength) {
-  std::vector<TWarpOperation> ops;
-  if (!(strength > 0)) return ops;
-  Plan(face, preset, ops);
-  for (TWarpOperation& op : ops) op.Pressure *= float(std::min(strength, 1.0));
-  return ops;
+TFaceShape PresetShape(const TFace& face, TCaricaturePreset preset, double strength) {
+  TFaceShape shape = ShapeOf(face);
+  if (strength > 0) Plan(face, preset, std::min(strength, 1.0), shape);
+  return shape;
 }
 
-std::vector<TWarpOperation> PlanForFaces(const std::vector<TFace>& faces, int faceIndex,
-                                         TCaricaturePreset preset, double strength) {
-  std::vector<TWarpOperation> ops;
-  for (int i = 0; i < int(faces.size()); ++i) {
-    if (faceIndex >= 0 && i != faceIndex) continue;
-    const std::vector<TWarpOperation> face = PlanCaricature(faces[size_t(i)], preset, strength);
-    ops.insert(ops.end(), face.begin(), face.end());
-  }
-  return ops;
-}
-
-TFace ScaledFace(const TFace& face, double scale) {
-  TFace scaled = face;
-  scaled.Box = TFloatRect{face.Box.Left * scale, face.Box.Top * scale, face.Box.Right * scale, face.Box.Bottom * scale};
-  for (TPointF& p : scaled.Points) p = TPointF{p.X * scale, p.Y * scale};
-  return scaled;
-}
-
-std::vector<TWarpOperation> ScaledOperations(std::vector<TWarpOperation> operations, double scale) {
-  for (TWarpOperation& op : operations) {
-    op.From = TPointF{op.From.X * scale, op.From.Y * scale};
-    op.To = TPointF{op.To.X * scale, op.To.Y * scale};
-    op.Size = std::max(5, int(std::lround(op.Size * scale)));
-  }
-  return operations;
-}
-
-TRect ApplyWarpOperations(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
-                          const std::vector<TWarpOperation>& operations,
-                          const std::function<void(const TRect&)>& beforeChange) {
-  TRect changed;
-  TVectorMap stamps[2], scratch;
-  for (const TWarpOperation& op : operations) {
-    TGenericBrush brush;
-    brush.SetPressure(op.Pressure);
-    brush.SetPinch(op.Pinch);
-    brush.SetFeather(0.5f);
-    stamps[0].SetSize(op.Size, op.Size);
-    stamps[1].SetSize(op.Size, op.Size);
-    BuildBrushStamps(stamps[0], stamps[1], brush, op.Shape);
-    const TVectorMap& stamp = stamps[op.Primary ? 0 : 1];
-    const bool putty = op.Shape == TBrushShape::Putty;
-
-    auto apply = [&](TPoint corner, TStrokeState& state) {
-      if (beforeChange) beforeChange(StampRect(corner, op.Size));
-      changed = Union(changed, ApplyBrush(mesh, source, dst, stamp, scratch, corner, putty, state));
-    };
-    TStrokeState state;
-    state.StrokePoint = CornerFor(op.From, op.Size);
-    if (!putty) {
-      for (int i = 0; i < op.Repeats; ++i) apply(state.StrokePoint, state);
-      continue;
-    }
-    // A drag in steps as small as a steady hand's mouse moves give, relative to the stamp.
-    const double length = Distance(op.From, op.To);
-    const int steps = std::max(1, int(std::ceil(length / std::max(1.0, op.Size / 25.0))));
-    for (int i = 1; i <= steps; ++i) {
-      const double t = double(i) / steps;
-      const TPointF at{op.From.X + (op.To.X - op.From.X) * t, op.From.Y + (op.To.Y - op.From.Y) * t};
-      apply(CornerFor(at, op.Size), state);
-    }
-  }
-  return changed;
+TFaceEditResult ApplyCaricature(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                                std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
+                                double strength, const std::function<void(const TRect&)>& beforeChange) {
+  if (!(strength > 0)) return {};
+  return ApplyFaceRule(
+      mesh, source, dst, faces, faceIndex,
+      [preset, strength](const TFace& face) { return PresetShape(face, preset, strength); }, beforeChange);
 }
 
 }  // namespace gs

@@ -1,11 +1,14 @@
 #pragma once
-// What a preset would do, shown on a shrunk copy of the picture: quick enough to follow every
-// change of the preset, the strength or the face.
+// What a preset or the sliders would do, shown on a shrunk copy of the picture: quick enough to
+// follow every change of the preset, the strength, a slider or the face. The face warp is the
+// same relative to the face at any scale, so the copy shows what the picture will get.
 
 #include "common/Bitmap32.h"
 #include "common/RemapTransformation.h"
 #include "faces/Caricature.h"
 #include "faces/Face.h"
+#include "faces/FaceEdit.h"
+#include "faces/Sculpt.h"
 
 #include <vector>
 
@@ -24,16 +27,21 @@ public:
 
   // The copy bent by the preset on one face (or all, faceIndex < 0).
   const TBitmap32& Render(TCaricaturePreset preset, double strength, int faceIndex);
+  // The copy bent by the sliders (Exaggerate only with a mean face).
+  const TBitmap32& Render(const TSculpt& sculpt, const TMeanFace* mean, int faceIndex);
+  // The least limit of the last render's fields: below 1 a move was cut short to keep the
+  // picture from folding.
+  double Limit() const { return Limit_; }
 
 private:
   TBitmap32 Original_;
   TBitmap32 Result_;
   TRemapTransformation Mesh_;
+  const TBitmap32& RenderRule(const TFaceRule& rule, int faceIndex);
+
   std::vector<TFace> Faces_;
-  // The faces on the picture itself: the presets are planned there, with the stamp sizes the
-  // picture would get, and only then shrunk with it.
-  std::vector<TFace> PictureFaces_;
   double Scale_ = 1;
+  double Limit_ = 1;
 };
 
 }  // namespace gs

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <future>
 #include <sys/stat.h>
 
@@ -68,7 +69,26 @@ struct TFaceFinder::TModel {
   TDetector Whole = dlib::get_frontal_face_detector();  // down to the smallest level
   TDetector Band = LimitedTo(Whole, kBandLevels);         // one band of levels only
   dlib::shape_predictor Landmarks;
+  std::array<TPointF, TFace::kPointCount> MeanFace;
 };
+
+namespace {
+
+// The predictor keeps its starting shape to itself; it is the first thing in the file, after
+// the format's version.
+std::array<TPointF, TFace::kPointCount> ReadMeanFace(const std::string& modelPath) {
+  std::ifstream in(modelPath, std::ios::binary);
+  int version = 0;
+  dlib::matrix<float, 0, 1> shape;
+  dlib::deserialize(version, in);
+  dlib::deserialize(shape, in);
+  std::array<TPointF, TFace::kPointCount> points;
+  if (shape.size() != 2 * TFace::kPointCount) throw dlib::serialization_error("the mean face has no 68 points");
+  for (int i = 0; i < TFace::kPointCount; ++i) points[size_t(i)] = TPointF{shape(2 * i), shape(2 * i + 1)};
+  return points;
+}
+
+}  // namespace
 
 TFaceFinder::TFaceFinder(const std::string& modelPath) {
   // Before the detector is built, which takes a moment of its own.
@@ -76,6 +96,7 @@ TFaceFinder::TFaceFinder(const std::string& modelPath) {
   Model_ = std::make_unique<TModel>();
   try {
     dlib::deserialize(modelPath) >> Model_->Landmarks;
+    Model_->MeanFace = ReadMeanFace(modelPath);
   } catch (const std::exception& e) {
     throw Exception("Could not read the face model " + modelPath + ": " + e.what() + ".");
   }
@@ -84,6 +105,8 @@ TFaceFinder::TFaceFinder(const std::string& modelPath) {
 }
 
 TFaceFinder::~TFaceFinder() = default;
+
+const std::array<TPointF, TFace::kPointCount>& TFaceFinder::MeanFace() const { return Model_->MeanFace; }
 
 double TFaceFinder::DetectionScale(int width, int height) {
   if (width <= 0 || height <= 0) return 1;

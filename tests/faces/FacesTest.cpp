@@ -4,6 +4,7 @@
 #include "common/Shrink.h"
 #include "faces/Caricature.h"
 #include "faces/FaceFinder.h"
+#include "faces/Sculpt.h"
 
 #include <gtest/gtest.h>
 
@@ -50,14 +51,29 @@ void ExpectPlausible(const TFace& face) {
 
 // The astronaut photo bent by a preset through a mesh bound to it, as the document does.
 struct TWarped {
-  TBitmap32 View = Astronaut();
+  TBitmap32 Source;
+  TBitmap32 View;
   TRemapTransformation Mesh;
   TRect Changed;
-  explicit TWarped(TCaricaturePreset preset) {
-    Mesh.Bind(Astronaut(), View);
-    Changed = ApplyWarpOperations(Mesh, Astronaut(), View, PlanCaricature(AstronautFace(), preset, 1.0));
+  std::vector<TFace> Faces;
+  TWarped(TCaricaturePreset preset, const TBitmap32& picture = Astronaut(), const TFace& face = AstronautFace())
+      : Source(picture), View(picture), Faces{face} {
+    Mesh.Bind(Source, View);
+    Changed = ApplyCaricature(Mesh, Source, View, Faces, 0, preset, 1.0).Changed;
   }
 };
+
+// A part of the astronaut cut from the picture, its face moved with it.
+std::pair<TBitmap32, TFace> Cut(const TBitmap32& picture, const TFace& face, TRect cut) {
+  cut = Intersect(cut, picture.BoundsRect());
+  TBitmap32 part(cut.Width(), cut.Height());
+  part.CopyRect(0, 0, picture, cut);
+  TFace moved = face;
+  for (TPointF& p : moved.Points) p = TPointF{p.X - cut.Left, p.Y - cut.Top};
+  moved.Box = TFloatRect{face.Box.Left - cut.Left, face.Box.Top - cut.Top, face.Box.Right - cut.Left,
+                         face.Box.Bottom - cut.Top};
+  return {part, moved};
+}
 
 }  // namespace
 
@@ -122,33 +138,33 @@ TEST(Caricature, BigEyesSwellsBothEyes) {
   for (bool right : {false, true})
     for (int k = 0; k < 8; ++k) {
       const double a = k * std::numbers::pi / 4, ux = std::cos(a), uy = std::sin(a);
-      const double r = 0.5 * face.EyeWidth(right);
+      const double r = 0.25 * face.EyeWidth(right);
       const int x = int(std::lround(face.EyeCentre(right).X + r * ux));
       const int y = int(std::lround(face.EyeCentre(right).Y + r * uy));
       const TFixedVector v = warped.Mesh.VectorMap().Vector(x, y);
-      EXPECT_LT(v.X * ux + v.Y * uy, -0.5 * kFixedOne) << x << ", " << y;
+      EXPECT_LT(v.X * ux + v.Y * uy, -0.05 * r * kFixedOne) << x << ", " << y;
     }
 }
 
 TEST(Caricature, EveryPresetBendsAroundTheFaceOnlyAndNothingAtStrengthZero) {
-  // The face box grown by a little more than its own side all round: as far as any preset
-  // reaches, since the stamps go by the landmarks and the detector's box sits a little differently
-  // on the face at different scales.
-  const TFloatRect& b = AstronautFace().Box;
-  const double side = b.Width(), reach = 1.1 * side;
-  const TRect near = CoveringRect(TFloatRect{b.Left - reach, b.Top - reach, b.Right + reach, b.Bottom + reach});
+  const TWarpDisc disc = DiscOf(AstronautFace());
   const TBitmap32& source = Astronaut();
-  ASSERT_FALSE(near.Contains(source.Width() - 1, source.Height() - 1));  // some of it is far
+  ASSERT_GT(Distance(TPointF{source.Width() - 1.0, source.Height() - 1.0}, disc.Centre), disc.Radius);  // some of it is far
+  const double side = AstronautFace().Box.Width();
+  // The face meeting the picture's left and top edges.
+  const TFloatRect& box = AstronautFace().Box;
+  const auto [edge, edgeFace] =
+      Cut(source, AstronautFace(), TRect{int(box.Left + 0.3 * side), int(box.Top), source.Width(), source.Height()});
   for (const TPresetName& preset : CaricaturePresets()) {
     SCOPED_TRACE(preset.Caption);
-    EXPECT_TRUE(PlanCaricature(AstronautFace(), preset.Preset, 0.0).empty());
+    EXPECT_EQ(PresetShape(AstronautFace(), preset.Preset, 0.0).Points, ShapeOf(AstronautFace()).Points);
     const TWarped warped(preset.Preset);
     int changed = 0;
     for (int y = 0; y < source.Height(); ++y)
       for (int x = 0; x < source.Width(); ++x) {
         // Far from the face the mesh stays exactly zero, and a pixel outside the rectangle
         // reported as re-rendered would never be repainted.
-        if (!near.Contains(x, y)) {
+        if (Distance(TPointF{x + 0.5, y + 0.5}, disc.Centre) >= disc.Radius) {
           ASSERT_EQ(warped.Mesh.VectorMap().Vector(x, y), TFixedVector{}) << x << ", " << y;
         }
         if (warped.View.Pixel(x, y) == source.Pixel(x, y)) continue;
@@ -156,6 +172,11 @@ TEST(Caricature, EveryPresetBendsAroundTheFaceOnlyAndNothingAtStrengthZero) {
         ASSERT_TRUE(warped.Changed.Contains(x, y)) << x << ", " << y;
       }
     EXPECT_GT(changed, side * side / 100);
+    // No transparent holes where the face meets the edge.
+    const TWarped cut(preset.Preset, edge, edgeFace);
+    EXPECT_FALSE(cut.Changed.IsEmpty());
+    for (int y = 0; y < cut.View.Height(); ++y)
+      for (int x = 0; x < cut.View.Width(); ++x) ASSERT_EQ(cut.View.Pixel(x, y) >> 24, 0xFFu) << x << ", " << y;
   }
 }
 
@@ -165,4 +186,80 @@ TEST(Caricature, PresetKeysRoundTripAndUnknownKeysAreRefused) {
     EXPECT_EQ(PresetByKey(preset.Key), preset.Preset) << preset.Key;
   for (const char* key : {"", "Big Eyes", "bigeyes ", "big", "nosuchpreset"})
     EXPECT_EQ(PresetByKey(key), std::nullopt) << '"' << key << '"';
+}
+
+namespace {
+
+// The astronaut's face twice as large, with room round it: the finder measures a lip a few
+// pixels thick no better than to a pixel.
+struct TCloseUp {
+  TBitmap32 Picture;
+  TFace Face;
+};
+const TCloseUp& CloseUp() {
+  static const TCloseUp closeUp = [] {
+    TBitmap32 large(2 * Astronaut().Width(), 2 * Astronaut().Height());
+    large.StretchDraw(large.BoundsRect(), Astronaut());
+    const TFaceFrame frame = FrameOf(ScaledFace(AstronautFace(), 2));
+    const double half = 1.6 * frame.Size;
+    auto [picture, face] = Cut(large, ScaledFace(AstronautFace(), 2),
+                               CoveringRect(TFloatRect{frame.Centre.X - half, frame.Centre.Y - half,
+                                                       frame.Centre.X + half, frame.Centre.Y + half}));
+    return TCloseUp{picture, Finder().Find(picture).at(0)};
+  }();
+  return closeUp;
+}
+
+// The face found again in the close-up bent by the sliders.
+TFace FoundAfter(const TSculpt& sculpt) {
+  const TBitmap32& source = CloseUp().Picture;
+  TBitmap32 view = source;
+  TRemapTransformation mesh;
+  mesh.Bind(source, view);
+  std::vector<TFace> faces{CloseUp().Face};
+  ApplyFaceRule(mesh, source, view, faces, 0, [&](const TFace& f) { return SculptShape(f, sculpt, nullptr); });
+  return Finder().Find(view).at(0);
+}
+
+double Y(const TFace& f, int k) { return f.Points[size_t(k)].Y; }
+double Span(const TFace& f, int a, int b) { return Distance(f.Points[size_t(a)], f.Points[size_t(b)]); }
+
+}  // namespace
+
+// Each slider at +100 and -100, measured on the landmarks the finder sees in the result: a
+// positive value makes its feature bigger, higher, wider or longer.
+TEST(FaceSculpt, EverySliderMovesItsFeatureTheWayItsNameSays) {
+  struct TCase {
+    TSculptSlider Slider;
+    double (*Measure)(const TFace&);
+  };
+  const TCase cases[] = {
+      {TSculptSlider::EyeSize, [](const TFace& f) { return Span(f, 37, 41) + Span(f, 44, 46) + f.EyeWidth(false) + f.EyeWidth(true); }},
+      {TSculptSlider::EyeHeight, [](const TFace& f) { return 2 * Y(f, 30) - f.EyeCentre(false).Y - f.EyeCentre(true).Y; }},
+      {TSculptSlider::EyeWidth, [](const TFace& f) { return f.EyeWidth(false) + f.EyeWidth(true); }},
+      {TSculptSlider::EyeTilt, [](const TFace& f) { return Y(f, 39) - Y(f, 36) + Y(f, 42) - Y(f, 45); }},
+      {TSculptSlider::EyeDistance, [](const TFace& f) { return Distance(f.EyeCentre(false), f.EyeCentre(true)); }},
+      {TSculptSlider::NoseHeight, [](const TFace& f) { return Y(f, 33) - Y(f, 27); }},
+      {TSculptSlider::NoseWidth, [](const TFace& f) { return Span(f, 31, 35); }},
+      {TSculptSlider::Smile, [](const TFace& f) { return Y(f, 57) + Y(f, 51) - Y(f, 48) - Y(f, 54); }},
+      {TSculptSlider::UpperLip, [](const TFace& f) { return Y(f, 62) - Y(f, 51); }},
+      {TSculptSlider::LowerLip, [](const TFace& f) { return Y(f, 57) - Y(f, 62); }},
+      {TSculptSlider::MouthWidth, [](const TFace& f) { return f.MouthWidth(); }},
+      {TSculptSlider::MouthHeight, [](const TFace& f) { return Y(f, 57) - Y(f, 51); }},
+      {TSculptSlider::ChinHeight, [](const TFace& f) { return Y(f, 8) - Y(f, 57); }},
+      {TSculptSlider::Jawline, [](const TFace& f) { return Span(f, 4, 12); }},
+      {TSculptSlider::FaceWidth, [](const TFace& f) { return Span(f, 1, 15); }},
+  };
+  const double plainSize = FrameOf(CloseUp().Face).Size;
+  for (const TCase& test : cases) {
+    SCOPED_TRACE(SculptSliders()[size_t(test.Slider)].Key);
+    const double plain = test.Measure(CloseUp().Face);
+    TSculpt sculpt;
+    sculpt.Set(test.Slider, 100);
+    const double more = test.Measure(FoundAfter(sculpt));
+    sculpt.Set(test.Slider, -100);
+    const double less = test.Measure(FoundAfter(sculpt));
+    EXPECT_GT(more, plain + 0.005 * plainSize) << less << " " << plain << " " << more;
+    EXPECT_LT(less, plain - 0.005 * plainSize) << less << " " << plain << " " << more;
+  }
 }

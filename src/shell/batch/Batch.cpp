@@ -12,6 +12,7 @@
 #include "faces/Caricature.h"
 #include "faces/Face.h"
 #include "faces/FaceFinder.h"
+#include "faces/Sculpt.h"
 #include "document/PictureFiles.h"
 
 #include <QAction>
@@ -427,6 +428,43 @@ void AutoCaricature(TBatch& batch, const std::string& argument) {
   Trigger(batch.Studio, "AutoCaricature1");
 }
 
+// "SLIDER=VALUE [SLIDER=VALUE ...] [all]": Grimacer > Face Sculpt... with those sliders (their
+// batch words, -100..100), the rest at 0, on the largest face or all of them.
+void Sculpt(TBatch& batch, const std::string& argument) {
+  if (!FaceModelPresent(batch.Studio.FaceModelPath())) throw Exception(kNoFaceModelMessage);
+  std::vector<std::string> words = Words(argument);
+  const bool all = !words.empty() && words.back() == "all";
+  if (all) words.pop_back();
+  if (words.empty()) throw Exception("sculpt takes SLIDER=VALUE [SLIDER=VALUE ...] [all]");
+  TFormAnswer answer{"Face Sculpt", {{"All faces", all ? "on" : "off"}}, true};
+  for (const std::string& word : words) {
+    const size_t equals = word.find('=');
+    const std::string slider = word.substr(0, equals);
+    if (equals == std::string::npos || !SculptSliderByKey(slider)) {
+      std::string keys;
+      for (const TSculptSliderName& s : SculptSliders()) keys += (keys.empty() ? "" : ", ") + std::string(s.Key);
+      throw Exception("sculpt takes SLIDER=VALUE with a slider of " + keys + ", not \"" + word + "\"");
+    }
+    ParseWholeNumber(word.substr(equals + 1), -kSculptLimit, kSculptLimit, slider);
+    answer.Fields.emplace_back(slider, word.substr(equals + 1));
+  }
+  batch.Dialogs.AnswerForm(std::move(answer));
+  Trigger(batch.Studio, "FaceSculpt1");
+}
+
+// "PERCENT [all]": Grimacer > Face Sculpt... with Exaggerate alone at PERCENT (0..200).
+void Exaggerate(TBatch& batch, const std::string& argument) {
+  if (!FaceModelPresent(batch.Studio.FaceModelPath())) throw Exception(kNoFaceModelMessage);
+  std::vector<std::string> words = Words(argument);
+  const bool all = words.size() > 1 && words.back() == "all";
+  if (all) words.pop_back();
+  if (words.size() != 1) throw Exception("exaggerate takes PERCENT [all]");
+  ParseWholeNumber(words[0], 0, kExaggerateLimit, "exaggerate");
+  batch.Dialogs.AnswerForm(
+      TFormAnswer{"Face Sculpt", {{"Exaggerate", words[0]}, {"All faces", all ? "on" : "off"}}, true});
+  Trigger(batch.Studio, "FaceSculpt1");
+}
+
 // "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.
 void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
   dialogs.AnswerForm(TFormAnswer{"Print", {{"Output File", AbsolutePath(argument)}}, true});
@@ -469,6 +507,8 @@ std::map<std::string, TCommand> MakeCommands() {
       {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},
       {"faces", {TArgument::None, [](TBatch& b, const std::string&) { PrintFaces(b); }}},
       {"autocaricature", {TArgument::Required, [](TBatch& b, const std::string& arg) { AutoCaricature(b, arg); }}},
+      {"sculpt", {TArgument::Required, [](TBatch& b, const std::string& arg) { Sculpt(b, arg); }}},
+      {"exaggerate", {TArgument::Required, [](TBatch& b, const std::string& arg) { Exaggerate(b, arg); }}},
       {"imagesize", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                        b.Dialogs.AnswerForm(ImageSizeAnswer(arg));
                        Trigger(b.Studio, "ImageSize1");

@@ -30,6 +30,9 @@ class TAutoCaricatureDialog : public QDialog, public TModalForm {
 public:
   static constexpr int kPreviewSide = 360;
   static constexpr int kThumbnailSide = 64;
+  // The preview's cut round the chosen faces, in face boxes: the whole of what the face warp may
+  // bend, so that the cut's edges do not hold the warp where the picture's would not.
+  static constexpr double kPreviewRoom = 3.2;
 
   explicit TAutoCaricatureDialog(QWidget* parent = nullptr);
   ~TAutoCaricatureDialog() override;

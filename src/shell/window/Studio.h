@@ -4,6 +4,7 @@
 
 #include "common/Geometry.h"
 #include "document/Animation.h"
+#include "document/AutoCaricature.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
 #include "platform/DataFolders.h"
@@ -221,6 +222,7 @@ private:
   void Chromakey1Click();
   void ChangeBackground1Click();
   void AutoCaricature1Click();
+  void FaceSculpt1Click();
   void mAnimateCaricatureClick();
   void miLastFilterClickClick();
   void LoadFilterPlugIns1Click();
@@ -306,9 +308,12 @@ private:
   // Auto Caricature (StudioAutoCaricature.cpp).
   // The command is there with a picture and the model.
   void RefreshAutoCaricature();
-  // A preset on one face (or all, faceIndex < 0) as one step of the history.
-  void ApplyAutoCaricature(const std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
-                           double strength);
+  // The faces to bend: those last found or bent while the picture shows them as they were
+  // left, else found afresh.
+  std::vector<TFace> FacesToBend();
+  // The faces bent by one step of the history, off the interface thread with the progress
+  // window up when it takes a while; the faces carried through it are kept for the next.
+  void BendFaces(std::vector<TFace> faces, const std::function<TRect(std::vector<TFace>&)>& bend);
 
   // Animate Caricature (StudioAnimate.cpp).
   // Writes the animation with the progress window up; false when Escape stopped it.
@@ -384,6 +389,7 @@ private:
   bool BatchMode_ = false;
   uint32_t SplashMinimumMs_ = 1500;
   std::string FaceModelPath_;
+  TKnownFaces KnownFaces_;
   TFontChoice TextFont_;  // the font dialog keeps the font chosen last
 
   // The controls, named as on the form.

@@ -1,10 +1,11 @@
-// Grimacer > Auto Caricature...: the faces found in the picture bent by a preset in one click,
-// as ordinary warp strokes the user can take back, reconstruct or animate.
+// Grimacer > Auto Caricature... and Face Sculpt...: the faces found in the picture bent by a
+// preset, or by sliders and Exaggerate, in one step, as warp the user can take back, reconstruct
+// or animate.
 
 #include "common/Errors.h"
 #include "faces/SharedFaceFinder.h"
-#include "platform/qt/WaitCursor.h"
 #include "shell/dialogs/AutoCaricatureDialog.h"
+#include "shell/dialogs/FaceSculptDialog.h"
 #include "shell/dialogs/ProgressForm.h"
 #include "shell/window/Studio.h"
 #include "document/AutoCaricature.h"
@@ -22,6 +23,8 @@ TCommandRows TSStudio::AutoCaricatureCommands() {
       {.Name = "AutoCaricature1", .Caption = "Auto Caricature...", .Handler = &TSStudio::AutoCaricature1Click,
        .Icon = TIcon::AutoCaricature, .Keys = {Key(Qt::Key_A)}, .Menu = {TMenu::Grimacer, 20},
        .Palette = {1, 9, "sbtnAutoCaricature"}, .Also = &TSStudio::HasFaceModel},
+      {.Name = "FaceSculpt1", .Caption = "Face Sculpt...", .Handler = &TSStudio::FaceSculpt1Click,
+       .Keys = {Key(Qt::Key_F)}, .Menu = {TMenu::Grimacer, 21}, .Also = &TSStudio::HasFaceModel},
   };
   return rows;
 }
@@ -31,11 +34,28 @@ bool TSStudio::HasFaceModel() const { return FaceModelPresent(FaceModelPath_); }
 namespace {
 
 constexpr const char* kAutoCaricatureTip = "Auto Caricature: finds the face and caricatures it in one click";
+constexpr const char* kFaceSculptTip = "Face Sculpt: eyes, nose, mouth and face by sliders, and Exaggerate";
+
+// Work that may take a while on a large photo runs on a thread of its own while the window
+// keeps painting, with the progress window up after a moment. Input waits, so nothing the work
+// reads or writes can change under it.
+template <class TWork>
+auto WhileShowingProgress(TProgressForm& progress, const QString& caption, TWork work) {
+  auto job = std::async(std::launch::async, std::move(work));
+  using namespace std::chrono_literals;
+  if (job.wait_for(100ms) != std::future_status::ready) {
+    const TProgressShown shown(progress, caption);
+    progress.ProgressBar->setRange(0, 0);
+    while (job.wait_for(30ms) != std::future_status::ready) TProgressForm::PaintOnlyPump();
+  }
+  return job.get();
+}
 
 }  // namespace
 
 void TSStudio::SetFaceModelPath(const std::string& path) {
   FaceModelPath_ = path;
+  KnownFaces_.Forget();
   RefreshAutoCaricature();
   RefreshCommands();
 }
@@ -43,33 +63,32 @@ void TSStudio::SetFaceModelPath(const std::string& path) {
 void TSStudio::RefreshAutoCaricature() {
   const bool model = HasFaceModel();
   Action("AutoCaricature1")->setToolTip(QString::fromUtf8(model ? kAutoCaricatureTip : kNoFaceModelMessage));
+  Action("FaceSculpt1")->setToolTip(QString::fromUtf8(model ? kFaceSculptTip : kNoFaceModelMessage));
 }
 
 std::vector<TFace> TSStudio::FindFaces() {
   if (!FaceModelPresent(FaceModelPath_)) throw Exception(kNoFaceModelMessage);
-  // The model is read on first use and the search takes a moment on a large photo: both run on
-  // a thread of their own while the window keeps painting. Input waits, so the picture the
-  // search reads in place cannot change under it.
+  // The model is read on first use; the picture is read in place.
   const TBitmap32& picture = Doc.ViewBitmap;
-  std::future<std::vector<TFace>> search = std::async(
-      std::launch::async, [finder = SharedFaceFinder(FaceModelPath_), &picture] { return finder.get()->Find(picture); });
-  using namespace std::chrono_literals;
-  if (search.wait_for(100ms) != std::future_status::ready) {
-    const TProgressShown shown(*ProgressForm, QStringLiteral("Looking for faces..."));
-    ProgressForm->ProgressBar->setRange(0, 0);
-    while (search.wait_for(30ms) != std::future_status::ready) TProgressForm::PaintOnlyPump();
-  }
-  return search.get();
+  return WhileShowingProgress(*ProgressForm, QStringLiteral("Looking for faces..."),
+                              [finder = SharedFaceFinder(FaceModelPath_), &picture] { return finder.get()->Find(picture); });
 }
 
-void TSStudio::ApplyAutoCaricature(const std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
-                                   double strength) {
+std::vector<TFace> TSStudio::FacesToBend() {
+  if (const std::vector<TFace>* known = KnownFaces_.For(Doc)) return *known;
+  std::vector<TFace> faces = FindFaces();
+  KnownFaces_.Remember(Doc, faces);
+  return faces;
+}
+
+void TSStudio::BendFaces(std::vector<TFace> faces, const std::function<TRect(std::vector<TFace>&)>& bend) {
   // A pixel tool bakes the warp into the picture when it ends; a brush stays chosen, so that
   // Reconstruct or Warp can go on from the result at once.
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
-  const TWaitCursor busy;  // a whole head on a large photo takes a second
-  const TRect changed = gs::ApplyAutoCaricature(Doc, faces, faceIndex, preset, strength);
+  const TRect changed =
+      WhileShowingProgress(*ProgressForm, QStringLiteral("Bending the faces..."), [&] { return bend(faces); });
+  KnownFaces_.Remember(Doc, std::move(faces));
   RefreshHistory();
   Repaint(changed);
 }
@@ -78,7 +97,7 @@ void TSStudio::AutoCaricature1Click() {
   if (!Doc.ImageLoaded()) return;
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
-  const std::vector<TFace> faces = FindFaces();
+  const std::vector<TFace> faces = FacesToBend();
   if (faces.empty()) {
     ShowMessage(kNoFaceMessage);
     return;
@@ -86,7 +105,29 @@ void TSStudio::AutoCaricature1Click() {
   TAutoCaricatureDialog& dialog = KeptDialog<TAutoCaricatureDialog>("AutoCaricatureDialog");
   dialog.Prepare(Doc.ViewBitmap, faces);
   if (!RunPreparedForm(dialog)) return;
-  ApplyAutoCaricature(faces, dialog.FaceIndex(), dialog.Preset(), dialog.Strength());
+  const int face = dialog.FaceIndex();
+  const TCaricaturePreset preset = dialog.Preset();
+  const double strength = dialog.Strength();
+  BendFaces(faces, [&](std::vector<TFace>& bent) { return gs::ApplyAutoCaricature(Doc, bent, face, preset, strength); });
+}
+
+void TSStudio::FaceSculpt1Click() {
+  if (!Doc.ImageLoaded()) return;
+  if (IsPixelTool(Doc.ToolMode)) EndTool();
+  CommitStroke();
+  const std::vector<TFace> faces = FacesToBend();
+  if (faces.empty()) {
+    ShowMessage(kNoFaceMessage);
+    return;
+  }
+  // Read with the faces, so ready by now.
+  const TMeanFace mean = SharedFaceFinder(FaceModelPath_).get()->MeanFace();
+  TFaceSculptDialog& dialog = KeptDialog<TFaceSculptDialog>("FaceSculptDialog");
+  dialog.Prepare(Doc.ViewBitmap, faces, mean);
+  if (!RunPreparedForm(dialog)) return;
+  const int face = dialog.FaceIndex();
+  const TSculpt sculpt = dialog.Sculpt();
+  BendFaces(faces, [&](std::vector<TFace>& bent) { return ApplyFaceSculpt(Doc, bent, face, sculpt, &mean); });
 }
 
 }  // namespace gs

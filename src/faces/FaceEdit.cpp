@@ -1,0 +1,177 @@
+#include "faces/FaceEdit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gs {
+
+namespace {
+
+TPointF Along(TPointF p, TPointF direction, double distance) {
+  return {p.X + direction.X * distance, p.Y + direction.Y * distance};
+}
+
+// The grid's spacing per face size, and the disc round the face in face sizes: the head and
+// some of the neck and hair inside. The interpolation itself brings the moves down to the rim
+// anchors smoothly; the fade near the rim only makes the last of them exactly zero.
+constexpr double kCellsPerFace = 48;
+constexpr double kDiscRadius = 1.45;
+constexpr double kDiscInner = 1.25;
+constexpr double kLeastCell = 1.5;
+// A disc fitted to the moves keeps this much room beyond them, and is never smaller than the
+// least disc, both in face sizes.
+constexpr double kRoom = 0.3;
+constexpr double kLeastDisc = 0.85;
+
+}  // namespace
+
+TFaceFrame FrameOf(const TFace& face) {
+  TFaceFrame frame;
+  const double roll = face.Roll();
+  frame.Across = {std::cos(roll), std::sin(roll)};
+  frame.Down = {-std::sin(roll), std::cos(roll)};
+  double a0 = 1e300, a1 = -1e300, d0 = 1e300, d1 = -1e300;
+  for (const TPointF& p : face.Points) {
+    const double a = Dot(p, frame.Across), d = Dot(p, frame.Down);
+    a0 = std::min(a0, a), a1 = std::max(a1, a), d0 = std::min(d0, d), d1 = std::max(d1, d);
+  }
+  frame.Size = std::max({a1 - a0, d1 - d0, 1.0});
+  const double a = (a0 + a1) / 2, d = (d0 + d1) / 2 - 0.12 * frame.Size;
+  frame.Centre = {frame.Across.X * a + frame.Down.X * d, frame.Across.Y * a + frame.Down.Y * d};
+  return frame;
+}
+
+TFaceShape ShapeOf(const TFace& face) {
+  TFaceShape shape;
+  std::copy(face.Points.begin(), face.Points.end(), shape.Points.begin());
+  const TFaceFrame frame = FrameOf(face);
+  const double up = -0.3 * frame.Size;
+  const int base = TFace::kPointCount;
+  shape[base] = Along(face.Points[19], frame.Down, up);
+  shape[base + 1] = Along(MeanPoint(face, 21, 22), frame.Down, up);
+  shape[base + 2] = Along(face.Points[24], frame.Down, up);
+  return shape;
+}
+
+TWarpDisc DiscOf(const TFace& face) {
+  const TFaceFrame frame = FrameOf(face);
+  // A face only a few dozen pixels wide (a thumbnail, a crowd) needs no grid finer than the
+  // pixels that show it.
+  const double cell = std::max(frame.Size / kCellsPerFace, kLeastCell);
+  return TWarpDisc{frame.Centre, kDiscInner * frame.Size, kDiscRadius * frame.Size, cell};
+}
+
+namespace {
+
+// The face's disc shrunk to what the moves need: as far out as the points moved, and three
+// times their moves further, which the field has to fade them over. Eyes alone leave the hair
+// and neck alone, and give the history less to keep.
+TWarpDisc DiscFor(const TFace& face, const TFaceShape& shape, const TFaceShape& target) {
+  TWarpDisc disc = DiscOf(face);
+  const double size = disc.Radius / kDiscRadius;
+  double reach = 0;
+  for (int k = 0; k < TFaceShape::kPointCount; ++k) {
+    const double move = Distance(shape[k], target[k]);
+    if (move > 0) reach = std::max(reach, Distance(shape[k], disc.Centre) + 3 * move + kRoom * size);
+  }
+  const double radius = std::clamp(reach, kLeastDisc * size, disc.Radius);
+  disc.Inner -= disc.Radius - radius;
+  disc.Radius = radius;
+  return disc;
+}
+
+}  // namespace
+
+TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
+                     TSize picture, TWarpModel model) {
+  const TFaceShape shape = ShapeOf(face);
+  TWarpControls controls;
+  for (int k = 0; k < TFaceShape::kPointCount; ++k) controls.Add(shape[k], target[k]);
+  const TWarpDisc disc = DiscFor(face, shape, target);
+  // A neighbour is held by its outline and features: enough to keep it as it is, and few enough
+  // that a group photo does not slow the fit down.
+  for (const TFace& other : others) {
+    std::vector<TPointF> held{other.EyeCentre(false), other.EyeCentre(true), other.NoseTip(), other.MouthCentre()};
+    for (int k = 0; k <= 16; k += 2) held.push_back(other.Points[size_t(k)]);
+    held.push_back(ShapeOf(other)[TFace::kPointCount + 1]);
+    for (const TPointF& p : held)
+      if (Distance(p, disc.Centre) < disc.Radius) controls.Hold(p);
+  }
+  return BuildWarpField(controls, disc, picture, model);
+}
+
+TFace CarriedFace(const TWarpField& field, const TFace& face) {
+  if (field.Empty()) return face;
+  TFace carried = face;
+  for (TPointF& p : carried.Points) p = CarryPoint(field, p);
+  // The box follows the landmarks' centre and spread.
+  const TPointF before = MeanPoint(face, 0, TFace::kPointCount - 1);
+  const TPointF after = MeanPoint(carried, 0, TFace::kPointCount - 1);
+  double spreadBefore = 0, spreadAfter = 0;
+  for (int k = 0; k < TFace::kPointCount; ++k) {
+    spreadBefore += Distance(face.Points[size_t(k)], before);
+    spreadAfter += Distance(carried.Points[size_t(k)], after);
+  }
+  const double scale = spreadBefore > 0 ? spreadAfter / spreadBefore : 1;
+  const TFloatRect& b = face.Box;
+  auto moved = [&](double x, double y) {
+    return TPointF{after.X + (x - before.X) * scale, after.Y + (y - before.Y) * scale};
+  };
+  const TPointF topLeft = moved(b.Left, b.Top), bottomRight = moved(b.Right, b.Bottom);
+  carried.Box = TFloatRect{topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
+  return carried;
+}
+
+TFaceEditResult ApplyFaceRule(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                              std::vector<TFace>& faces, int faceIndex, const TFaceRule& rule,
+                              const std::function<void(const TRect&)>& beforeChange) {
+  TFaceEditResult result;
+  const TSize picture{mesh.VectorMap().Width(), mesh.VectorMap().Height()};
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (faceIndex >= 0 && int(i) != faceIndex) continue;
+    std::vector<TFace> others;
+    for (size_t k = 0; k < faces.size(); ++k)
+      if (k != i) others.push_back(faces[k]);
+    const TWarpField field = FaceField(faces[i], rule(faces[i]), others, picture);
+    if (field.Empty()) continue;
+    result.Changed = Union(result.Changed, ApplyWarpField(mesh, source, dst, field, beforeChange));
+    result.Limit = std::min(result.Limit, field.Limit());
+    for (TFace& face : faces) face = CarriedFace(field, face);
+  }
+  return result;
+}
+
+TPointF Scaled(TPointF v, double k) { return {v.X * k, v.Y * k}; }
+TPointF Plus(TPointF a, TPointF b) { return {a.X + b.X, a.Y + b.Y}; }
+TPointF Minus(TPointF a, TPointF b) { return {a.X - b.X, a.Y - b.Y}; }
+double Dot(TPointF a, TPointF b) { return a.X * b.X + a.Y * b.Y; }
+
+void MovePoints(TFaceShape& shape, int first, int last, TPointF by) {
+  for (int k = first; k <= last; ++k) shape[k] = Plus(shape[k], by);
+}
+
+void ScalePoints(TFaceShape& shape, int first, int last, TPointF about, double factor) {
+  for (int k = first; k <= last; ++k) shape[k] = Plus(about, Scaled(Minus(shape[k], about), factor));
+}
+
+void StretchPoints(TFaceShape& shape, int first, int last, TPointF about, TPointF axis, double factor) {
+  for (int k = first; k <= last; ++k)
+    shape[k] = Plus(shape[k], Scaled(axis, Dot(Minus(shape[k], about), axis) * (factor - 1)));
+}
+
+void TurnPoints(TFaceShape& shape, int first, int last, TPointF about, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (int k = first; k <= last; ++k) {
+    const TPointF d = Minus(shape[k], about);
+    shape[k] = Plus(about, TPointF{d.X * c - d.Y * s, d.X * s + d.Y * c});
+  }
+}
+
+TFace ScaledFace(const TFace& face, double scale) {
+  TFace scaled = face;
+  scaled.Box = TFloatRect{face.Box.Left * scale, face.Box.Top * scale, face.Box.Right * scale, face.Box.Bottom * scale};
+  for (TPointF& p : scaled.Points) p = TPointF{p.X * scale, p.Y * scale};
+  return scaled;
+}
+
+}  // namespace gs

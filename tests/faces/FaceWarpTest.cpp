@@ -1,0 +1,148 @@
+#include "faces/Face.h"
+#include "faces/FaceWarp.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace gs;
+
+namespace {
+
+constexpr TSize kPicture{400, 300};
+
+// A lattice of controls round the centre, each moved by the same map.
+template <class TMove>
+TWarpControls Lattice(TPointF centre, double half, TMove move) {
+  TWarpControls controls;
+  for (int j = -4; j <= 4; ++j)
+    for (int i = -4; i <= 4; ++i) {
+      const TPointF p{centre.X + half * i / 4, centre.Y + half * j / 4};
+      controls.Add(p, move(p));
+    }
+  return controls;
+}
+
+// The Jacobian determinant of p -> p + At(p) by central differences, away from the code that
+// limits it.
+double NumericJacobian(const TWarpField& field, TPointF p, double h) {
+  const TPointF xp = field.At({p.X + h, p.Y}), xm = field.At({p.X - h, p.Y});
+  const TPointF yp = field.At({p.X, p.Y + h}), ym = field.At({p.X, p.Y - h});
+  const double a = 1 + (xp.X - xm.X) / (2 * h), b = (yp.X - ym.X) / (2 * h);
+  const double c = (xp.Y - xm.Y) / (2 * h), d = 1 + (yp.Y - ym.Y) / (2 * h);
+  return a * d - b * c;
+}
+
+}  // namespace
+
+// Well inside a dense lattice of controls, a translation or scale of all of them is what the
+// picture gets, whichever model interpolates; it reads backwards, from where a point goes.
+TEST(FaceWarp, TranslationAndScaleOfAllControlsComeThroughInside) {
+  const TPointF c{200, 150};
+  const TWarpDisc disc{c, 90, 140, 4};
+  struct TCase {
+    const char* Name;
+    TPointF (*Move)(TPointF);
+  };
+  const TCase cases[] = {
+      {"translation", [](TPointF p) { return TPointF{p.X + 6, p.Y - 4}; }},
+      {"scale", [](TPointF p) { return TPointF{200 + (p.X - 200) * 1.1, 150 + (p.Y - 150) * 1.1}; }},
+  };
+  for (TWarpModel model : {TWarpModel::Mls, TWarpModel::Tps})
+    for (const TCase& test : cases) {
+      SCOPED_TRACE(std::string(test.Name) + (model == TWarpModel::Mls ? " mls" : " tps"));
+      const TWarpField field = BuildWarpField(Lattice(c, 40, test.Move), disc, kPicture, model);
+      ASSERT_FALSE(field.Empty());
+      EXPECT_EQ(field.Limit(), 1);
+      for (const TPointF source : {TPointF{200, 150}, TPointF{190, 160}, TPointF{212, 141}, TPointF{185, 137}}) {
+        const TPointF target = test.Move(source);
+        const TPointF d = field.At(target);
+        EXPECT_NEAR(target.X + d.X, source.X, 0.3) << target.X << ", " << target.Y;
+        EXPECT_NEAR(target.Y + d.Y, source.Y, 0.3) << target.X << ", " << target.Y;
+        // And a point of the picture is carried to where its control sends it.
+        const TPointF carried = CarryPoint(field, source);
+        EXPECT_NEAR(carried.X, target.X, 0.3);
+        EXPECT_NEAR(carried.Y, target.Y, 0.3);
+      }
+    }
+}
+
+// Beyond the disc and on the picture's outermost pixels nothing moves, so neighbours are
+// untouched and no pixel samples beyond the picture, even with the face cut by a corner.
+TEST(FaceWarp, ZeroBeyondTheDiscAndAtTheBorderAndSamplesStayInside) {
+  const TWarpDisc disc{{40, 30}, 55, 90, 3};
+  TWarpControls controls;
+  controls.Add({40, 30}, {20, 5});    // towards the corner
+  controls.Add({60, 40}, {80, 70});
+  controls.Add({10, 50}, {4, 60});
+  const TWarpField field = BuildWarpField(controls, disc, kPicture);
+  ASSERT_FALSE(field.Empty());
+
+  TBitmap32 source(kPicture.Width, kPicture.Height, 0xFF336699), view = source;
+  TRemapTransformation mesh;
+  mesh.Bind(source, view);
+  const TRect changed = ApplyWarpField(mesh, source, view, field);
+  EXPECT_FALSE(changed.IsEmpty());
+  int moved = 0;
+  for (int y = 0; y < kPicture.Height; ++y)
+    for (int x = 0; x < kPicture.Width; ++x) {
+      const TPointF at{x + 0.5, y + 0.5};
+      const TFixedVector v = mesh.VectorMap().Vector(x, y);
+      const bool border = x == 0 || y == 0 || x == kPicture.Width - 1 || y == kPicture.Height - 1;
+      if (border || Distance(at, disc.Centre) >= disc.Radius) {
+        ASSERT_EQ(field.At(at), TPointF{}) << x << ", " << y;
+        ASSERT_EQ(v, TFixedVector{}) << x << ", " << y;
+      }
+      moved += v != TFixedVector{};
+      const double sx = x + v.X / 65536.0, sy = y + v.Y / 65536.0;
+      ASSERT_TRUE(sx >= 0 && sy >= 0 && sx <= kPicture.Width - 1 && sy <= kPicture.Height - 1) << x << ", " << y;
+      ASSERT_EQ(view.Pixel(x, y) >> 24, 0xFFu) << x << ", " << y;
+    }
+  EXPECT_GT(moved, 1000);
+}
+
+// Wild moves never fold the picture: the field is scaled down until every cell keeps a positive
+// Jacobian, and says by how much.
+TEST(FaceWarp, RandomControlsNeverFold) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> spot(-50, 50), jump(-40, 40);
+  const TWarpDisc disc{{200, 150}, 80, 130, 4};
+  int limited = 0;
+  for (TWarpModel model : {TWarpModel::Mls, TWarpModel::Tps})
+    for (int round = 0; round < 20; ++round) {
+      TWarpControls controls;
+      for (int k = 0; k < 12; ++k) {
+        const TPointF p{200 + spot(random), 150 + spot(random)};
+        controls.Add(p, {p.X + jump(random), p.Y + jump(random)});
+      }
+      const TWarpField field = BuildWarpField(controls, disc, kPicture, model);
+      limited += field.Limit() < 1;
+      EXPECT_GE(field.LeastJacobian(), kLeastJacobian - 1e-9);
+      for (int k = 0; k < 200; ++k) {
+        const TPointF p{200 + 2 * spot(random), 150 + 2 * spot(random)};
+        ASSERT_GT(NumericJacobian(field, p, 0.01), 0) << p.X << ", " << p.Y << " round " << round;
+      }
+    }
+  EXPECT_GT(limited, 0);  // the moves were wild enough to need it
+}
+
+// A copy of the picture shrunk four times gets the same field, shrunk: the preview shows what
+// the picture will get.
+TEST(FaceWarp, TheSameFieldAtAnyScale) {
+  const double k = 0.25;
+  auto build = [](double scale) {
+    TWarpControls controls;
+    controls.Add({180 * scale, 140 * scale}, {170 * scale, 120 * scale});
+    controls.Add({220 * scale, 160 * scale}, {235 * scale, 170 * scale});
+    controls.Hold({200 * scale, 200 * scale});
+    const TWarpDisc disc{{200 * scale, 150 * scale}, 70 * scale, 110 * scale, 3 * scale};
+    return BuildWarpField(controls, disc, {int(400 * scale), int(300 * scale)});
+  };
+  const TWarpField full = build(1), small = build(k);
+  for (const TPointF p : {TPointF{180, 140}, TPointF{150, 110}, TPointF{230, 175}, TPointF{205, 195}}) {
+    const TPointF a = full.At(p), b = small.At({p.X * k, p.Y * k});
+    EXPECT_NEAR(a.X, b.X / k, 1e-6);
+    EXPECT_NEAR(a.Y, b.Y / k, 1e-6);
+  }
+}
