@@ -1,6 +1,7 @@
 #include "document/History.h"
 
 #include "common/Errors.h"
+#include "common/OnAllCores.h"
 #include "document/Document.h"
 
 #include <zlib.h>
@@ -388,20 +389,26 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   if (!Stroke_) return;
   const std::shared_ptr<TPending> pending = std::move(Stroke_);
   auto step = std::make_unique<THistoryStep>(name);
-  for (THistoryStep::TPatch& patch : pending->Patches) {
+  std::vector<THistoryStep::TPatch>& patches = pending->Patches;
+  std::vector<uint8_t> changed(patches.size(), 0);
+  // A face bent whole touches thousands of tiles: they are packed on every core.
+  OnAllCores(patches.size(), [&](size_t k) {
+    THistoryStep::TPatch& patch = patches[k];
     // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
     // reach, and the same difference serves the way back and the way forward.
     const TBytes after = Read(doc, patch.Plane, patch.Rect);
-    bool changed = false;
+    bool differs = false;
     for (size_t i = 0; i < after.size(); ++i) {
       patch.Packed[i] ^= after[i];
-      changed = changed || patch.Packed[i] != 0;
+      differs = differs || patch.Packed[i] != 0;
     }
     // Tiles the stroke read but did not change are no part of it.
-    if (!changed) continue;
+    if (!differs) return;
     patch.Packed = Pack(Shuffle(patch.Packed, CellBytes(patch.Plane)));
-    step->Patches.push_back(std::move(patch));
-  }
+    changed[k] = 1;
+  });
+  for (size_t k = 0; k < patches.size(); ++k)
+    if (changed[k]) step->Patches.push_back(std::move(patches[k]));
   if (!SameLayers(*pending->Before, doc)) step->Whole = std::move(pending->Before);
   if (step->Patches.empty() && !step->Whole) return;
   Add(std::move(step));

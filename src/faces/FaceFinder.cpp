@@ -3,7 +3,7 @@
 #include "common/Errors.h"
 #include "faces/FaceTiles.h"
 #include "faces/GreyShrink.h"
-#include "faces/OnAllCores.h"
+#include "common/OnAllCores.h"
 
 // dlib's settings first, so that it leaves BLAS and LAPACK out: the detector and the landmark
 // model multiply only small matrices, dlib's own loops serve them, and the program need not load

@@ -1,7 +1,7 @@
 #include "faces/FaceWarp.h"
 
 #include "faces/Face.h"
-#include "faces/OnAllCores.h"
+#include "common/OnAllCores.h"
 #include "warp/Compose.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "faces/GreyShrink.h"
 
-#include "faces/OnAllCores.h"
+#include "common/OnAllCores.h"
 
 #include <cmath>
 #include <stdexcept>

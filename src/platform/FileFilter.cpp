@@ -28,7 +28,9 @@ std::string Lower(std::string text) {
 int FilterIndexFor(const std::string& filter, const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
   if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos) return -1;
-  const std::string wanted = "*" + Lower(fileName.substr(dot));
+  // Appended rather than "*" + ...: GCC 12 warns wrongly about the temporary's copy.
+  std::string wanted = "*";
+  wanted += Lower(fileName.substr(dot));
   const std::vector<std::string> parts = Split(filter, '|');
   for (size_t pair = 0; 2 * pair + 1 < parts.size(); ++pair)
     for (const std::string& pattern : Split(parts[2 * pair + 1], ';'))
