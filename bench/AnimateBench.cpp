@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Animate Caricature on a 2-megapixel portrait whose face earlier strokes have bent: 12 frames
 // played back and forth (22 shown, 12 rendered), from rendering to the finished GIF bytes,
 // without and with dithering. The goal is well under 3 seconds an animation.

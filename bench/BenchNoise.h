@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Repeatable noise for the benchmarks' synthetic photos: the same pictures on every run.
 

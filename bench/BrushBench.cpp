@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How quickly a brush stroke shows on a 24-megapixel photo in the real main window. The window
 // is made offscreen as the batch mode makes it (no user settings, no plug-ins), the photo opened
 // and shown at Fit To Window or at 100 %; then a press, 200 mouse moves and a release go to the

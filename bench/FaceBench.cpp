@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto Caricature on a 24-megapixel portrait: reading the face model (once per program, on a
 // thread of its own), finding the face and its landmarks, and the dialog's preview.
 // Goals: finding the face at most 1.5 s with the model already read; a preview render at the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The face warp on a 24-megapixel portrait: a preset, the sliders or Exaggerate applied to the
 // picture (goal: at most 300 ms), the same through the document with its history step, one
 // slider change in the Face Sculpt preview (goal: at most 30 ms), the presets' thumbnails, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF decoding against giflib, and our encoding with colour reduction, on a 1-megapixel
 // photo-like picture.
 

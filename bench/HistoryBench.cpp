@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing history on a 24-megapixel photo: what 200 Warp strokes at Size 300 add to it, and
 // how long going one stroke back or forward, and 200 strokes back in one click, takes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG decoding and encoding against libpng and libspng. Benchmarks of one task share a name
 // and differ in the last part (ours / libpng / libspng), so time ratios read off side by side.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The still GIF's colours against pngquant (libimagequant, "--nofs --speed 1": its best
 // palette, no dithering) on photos, portraits, gradients, a low-contrast photo and a cartoon.
 // Each row is our encode time; its counters are our PSNR and, when pngquant is installed,

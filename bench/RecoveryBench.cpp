@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recovery copy of a 24-megapixel photo with a warped mesh: how long the interface thread is
 // blocked taking the snapshot, and how long the worker thread then encodes and writes it.
 // snapshot_ms_max is what the window pays: its snapshot copies into buffers the worker made

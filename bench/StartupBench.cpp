@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From starting the editor's process to the main window's first paint, with the start-up
 // picture's minimum time left out (`grimacer --startup-probe`). The plug-in scan, the menus, the
 // tool palette and the first paint are all in. Wall time; the goal is under 400 ms.

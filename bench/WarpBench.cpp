@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One brush application (compose the stamp into the mesh, re-render its square) on a 1-MP and
 // a 24-MP picture. Its cost must follow the stamp's area, not the picture's: compare the
 // s_per_cell counters of the two picture sizes, or read WarpSizeRatio's ratio directly.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How much room Animate Caricature's GIFs leave: "gifsicle -O3" (frame differences, transparency
 # and LZW tried every way it knows) rewrites each animation, and the share it saves is printed.
 # The animations: the bundled sample portrait bent by three strokes (as it is and with its

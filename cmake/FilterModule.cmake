@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # gs_add_filter_module(NAME SOURCES src... RESOURCES script [OUTPUT_DIR dir] [OUTPUT_NAME name])
 #
 # Builds a filter module: an ELF shared object named OUTPUT_NAME.8bf (NAME by default) in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens arbitrary bytes as a picture file through the document, the way File > Open and the
 // background and chroma key pickers do: the first byte chooses the file's extension, the rest is
 // its contents. Loading goes by extension, so this also covers the ".mfk" detour into the inner

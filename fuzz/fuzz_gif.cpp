@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to gs::DecodeGif. Only the decoder's documented failures are caught;
 // anything else (a crash, a sanitizer report, another exception) is a finding.
 #include "codecs/Gif.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gifloom's assembly of an animation from one to three arbitrary input files, and its reading
 // of each input's frame facts for the dialog. Input layout:
 //   byte 0        bits 0-1: number of inputs - 1 (3 reads as 3), bit 2: looping block,

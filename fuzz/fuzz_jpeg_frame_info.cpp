@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to gs::ReadJpegFrameInfo, which reads a file: every input is written
 // to a temporary file first. Only gs::Exception and std::bad_alloc are expected.
 #include "common/Errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the protected (".mfk") picture reader: the header and deciphering,
 // then loading the inner picture, as the editor does when it opens such a file. Only
 // gs::Exception and std::bad_alloc are expected; anything else is a finding.

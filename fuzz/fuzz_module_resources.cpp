@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a filter module file (an ELF shared object whose resources sit in
 // the ".plugin_resources" section) without running it: the resource reader alone, then the
 // plug-in scan that turns the resources into menu entries (property lists, or the numbered pairs

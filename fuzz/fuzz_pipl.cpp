@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the property-list reader as a module's `PIPL` resource, then asks the
 // list everything the plug-in menu and the filter runner ask of it. The reader reports bad data
 // by returning false; nothing may throw.

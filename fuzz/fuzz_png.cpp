@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to gs::DecodePng the way a file is opened (DecodePicture, which also turns the
 // picture by its EXIF orientation), and to the EXIF parser as a bare TIFF structure, since a
 // mutated file rarely keeps a valid block for the parser to see. Only the decoder's documented

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a recovery copy, as the editor does at start with the copies a crashed
 // session left, and opens what it accepts into a document. Only gs::Exception and std::bad_alloc
 // are expected; anything else is a finding.

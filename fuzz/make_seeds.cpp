@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora with the editor's own encoders:
 //   make_seeds OUTDIR [MODULE.8bf...]  ->  OUTDIR/<target>/seed_*
 // A few small pictures (solid, gradient, with transparency, odd sizes) in every format, as the

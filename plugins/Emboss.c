@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Emboss: the picture as if pressed into grey metal, lit from the top left. Each pixel becomes
  * mid-grey plus the luminance step from its upper-left to its lower-right neighbour (edge pixels
  * repeat beyond the picture). Strips of rows are asked with one row more above and below. */

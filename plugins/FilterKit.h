@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Helpers the filters we ship share: walking the picture in strips of rows, progress and the
  * Escape test, and the parameters dialog of the host. Plain C, header only. */
 #ifndef GS_FILTER_KIT_H

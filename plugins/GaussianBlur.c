@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Gaussian Blur: a separable Gaussian of standard deviation 2 pixels. The picture is asked for
  * in tiles; each tile's input is the tile widened by the kernel's radius and cut to the picture,
  * so the host never has to pad, and pixels beyond the picture's edge count as the edge pixel.

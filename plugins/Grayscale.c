@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Grayscale: each pixel takes its luminance (Rec. 601 weights) in all three channels. */
 #include "FilterKit.h"
 

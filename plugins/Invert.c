@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Invert: every colour becomes its complement. */
 #include "FilterKit.h"
 

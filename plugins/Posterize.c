@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Posterize...: each channel keeps only `levels` evenly spaced values. The number of levels is
  * asked in the host's dialog at the parameters call and kept in the `parameters` handle, so
  * that "Execute last filter" repeats it without asking. */

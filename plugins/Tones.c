@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Two filters in one module: Sepia (an old photograph's brown tones) and Solarize (tones above
  * the middle are turned over, as when a print is flashed with light while developing). */
 #include "FilterKit.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build needs when any is missing. Sourced by the scripts.
 gs_install_packages() {
   local missing=()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a GIF with Qt and compares every frame Qt composes with the PNG frames other readers
 // wrote as PREFIX_000.png, PREFIX_001.png, ... Pixels transparent in both count as equal.
 // Prints one line a reader and exits with 1 when any frame differs, is missing or is extra.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whether Qt, PIL (Pillow), gifsicle and ImageMagick show the same frames of our GIFs: the
 # sample portrait's animated caricature as it is and with its backdrop chroma-keyed out (where
 # transparency moves from frame to frame, so frames are cleared or undone), with and without

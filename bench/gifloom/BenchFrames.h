@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frames the benchmark joins: still GIFs written once into a scratch folder, each with its
 // own 256-colour global table and properly LZW-compressed image data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joining 200 frames of 640 x 480: Gifloom in process and as a program, against
 // "gifsicle --merge" on the same files in the same run.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing (gifsicle is the reference), builds gifloom_bench and runs it:
 # Gifloom joining 200 frames of 640 x 480, in process and as a program, against
 # "gifsicle --merge" on the same files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak resident memory while a user edits a 24-megapixel photo: open the JPEG, twenty Warp
 // strokes at Size 300, undo, a quarter turn, save as PNG. Reported per picture pixel: the
 // document keeps three pictures (4 bytes each) and the mesh (8 bytes) at once, so about 20 bytes

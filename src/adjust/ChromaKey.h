@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keying out a backdrop colour, with the spill fringe around the subject, and the base picture
 // the new background makes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The comic filter's flat look: every colour channel reduced to multiples of a step.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reduces pictures to a palette of at most 256 colours and maps pixels to it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The EXIF orientation tag (0x0112) that cameras and phones write instead of turning the pixels,
 // read from JPEG and PNG files, and the turn or mirror it asks of a viewer. Nothing here

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF pictures. The decoder reads GIF87a and GIF89a and returns the first image; the encoder
 // writes one GIF89a image with a global colour table. The building blocks of the writer (header,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF's variable-length LZW: codes of 2 to 12 bits, least significant bit first, with a clear
 // code (1 << minCodeSize) and an end code (clear + 1).

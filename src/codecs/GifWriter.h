@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blocks a GIF file is written from, shared by the still-picture encoder and animations:
 //   header (+ global table), then per frame [graphic control] + image, then the trailer.

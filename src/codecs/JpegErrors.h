@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // libjpeg's failures turned into the editor's exceptions. libjpeg reports a fatal error through
 // error_exit, which must not return, from deep inside its C code; C++ exceptions may not cross

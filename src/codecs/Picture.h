@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every decoder returns: the picture as 32-bit pixels and, when the file marks one colour
 // as transparent, that colour.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Walking the chunks of a PNG file: lengths and CRCs checked, the chunks the decoder needs
 // collected, the order of the critical ones enforced.

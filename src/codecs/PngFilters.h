@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The five PNG row filters. Each byte is predicted from its left neighbour a (step bytes back,
 // the pixel to the left), the byte above b and the byte above-left c; the file stores the

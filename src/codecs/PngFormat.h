@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the PNG reader and writer share: the signature, chunk names, the image header and the
 // byte order of the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The image data of a PNG file: one zlib stream split over the IDAT chunks, inflated on demand
 // into the caller's buffers, never producing more than the caller asks for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "codecs/PngPixels.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turning unfiltered PNG rows of every colour type and bit depth into 32-bit pixels.
 

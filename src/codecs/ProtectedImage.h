@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Protected pictures (".mfk"): a picture file of another format, enciphered so that the
 // pictures shipped with the editor cannot simply be copied out of its folders.

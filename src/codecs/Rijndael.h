@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Rijndael block cipher with 128-bit blocks (AES) and 128-, 192- or 256-bit keys.
 // Table-driven; the tables are built at compile time from the field arithmetic.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SHA-1 message digest (FIPS 180). Only used to derive the key of protected pictures, where
 // compatibility with existing files matters, not collision resistance.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TBitmap32: the editor's picture. Width x height pixels 0xAARRGGBB, rows top to bottom,
 // bytes in memory blue, green, red, alpha (the layout of QImage::Format_ARGB32 as well).

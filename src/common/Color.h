@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 32-bit pixels (0xAARRGGBB) and Windows colour values (0x00BBGGRR).
 

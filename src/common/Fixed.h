@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 16.16 fixed point (65536 = one pixel) and the real-to-integer conversions of the editor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The largest picture the editor accepts. The document keeps several full-size copies of the
 // picture plus a mesh of 8 bytes a pixel, so anything larger cannot be edited safely.

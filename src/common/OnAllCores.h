@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Work spread over every core for as long as one call lasts, with no pool kept between calls.
 

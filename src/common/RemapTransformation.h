@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TRemapTransformation: renders a source picture through a displacement map. A destination
 // pixel (x, y) samples the source at (x + dx, y + dy) when the source and mapping rectangles

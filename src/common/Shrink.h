@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A much smaller copy of a picture in which every pixel is the average of the pixels it covers,
 // so that fine detail (an eyelash, a noisy sky) does not alias the way sampling would.

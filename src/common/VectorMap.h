@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TVectorMap: a displacement per cell, (dx, dy) in 16.16 pixels of the sampled picture.
 // All zero is the identity. Resizing to a new size is how a map is cleared.

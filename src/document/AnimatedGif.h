@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An animated GIF89a built frame by frame, with one global colour table for every frame. The
 // first frame shown is stored whole. Every later one holds only the smallest rectangle in which

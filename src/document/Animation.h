@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Animate Caricature: the warp played from the unwarped photo to the caricature as an animated
 // GIF. Frame k of N is the source picture rendered through the warp mesh with every

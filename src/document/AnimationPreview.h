@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small copy of an animation scene for a live preview: the picture, the mesh and the layers
 // shrunk together, so that a preview frame takes a fraction of the time a full one does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Auto Caricature and Face Sculpt on the document: a preset, or the sliders and Exaggerate,
 // applied to the faces found in the picture through the face warp, as one step of the history.

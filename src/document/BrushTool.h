@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TBrushTool: the Putty, Warp, Twirl and Reconstruct brushes as the user drives them, on the
 // picture or on the selected layer. It owns the Size and Effect, the two stamps, the stroke in

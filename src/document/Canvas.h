@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Undo and the canvas operations. Each works on the working picture as the user sees it, makes
 // it the new source and clears the mesh, so the warping so far is baked in.

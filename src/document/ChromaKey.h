@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chroma key and the background change on the document, without any window: the main
 // window asks the questions and then runs these steps.

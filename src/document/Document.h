@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDocument: the one open picture with everything the editor keeps about it. The main window
 // owns one; loads, saves, undo, canvas operations and the tools change it, the view draws it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // THistory: every change of the document as a named step the user can go back and forward
 // through. A step keeps only what its change touched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a press, move or release on the picture view goes: the selection frame's handles
 // first, then the picture layers from the top down, then the picture under them. The window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TLayerSelection: the one picture layer the user has selected, or none. The selection frame
 // always stands around it, and its index is looked up in the layer list each time it is asked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document's picture layers: adding, finding, warping, restoring and merging them.
 

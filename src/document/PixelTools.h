@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pixel tools (eraser, paintbrush, eyedropper, crop): their state and the pixel work that
 // needs no window. They draw into the mirror (what the user sees while a pixel tool is active)

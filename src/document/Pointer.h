@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A mouse event as the document sees it: where the pointer is in picture pixels and what is
 // held. The window converts the view's position once and hands this down.

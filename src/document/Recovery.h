@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recovery copy: the document in its own lossless form, written now and then while it has
 // unsaved changes, so that a crash, a power cut or a killed session loses little work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The selection frame around the selected picture layer: a rectangle with eight handles that
 // moves the layer or resizes it. Positions are in picture pixels; the view only draws it.

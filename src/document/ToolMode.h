@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The active tool. The numbers are the ones the program has always used for its tools; ask the
 // predicates below rather than comparing them.

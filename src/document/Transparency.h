@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The key colour: how pictures with one transparent colour become pictures with alpha, and back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Zoom arithmetic of the image view: the zoom is an integer percentage, carried by the size of
 // the view controls.

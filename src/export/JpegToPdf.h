@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wraps a JPEG file unchanged into a one-page PDF whose page is the size of the picture in
 // points. The PDF viewer decodes the JPEG itself (DCTDecode), so no pixel is re-encoded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Page layout for printing the picture: one page, as large as the printable area allows, aspect
 // kept, centred. Kept free of any printer or widget so that the arithmetic can be checked alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Auto Caricature: a preset is a rule for where the points of a face go (eyes swollen, head
 // grown, chin drawn out...), and the face warp bends the picture after them. The result lives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a preset or the sliders would do, shown on a shrunk copy of the picture: quick enough to
 // follow every change of the preset, the strength, a slider or the face. The face warp is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFace: one face found in a picture, as the 68-point landmark layout describes it (jaw 0-16,
 // brows 17-26, nose 27-35, eyes 36-47, lips 48-67), in picture pixels. The eye on the

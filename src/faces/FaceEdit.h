@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bending faces by their points: a face's landmarks (and a few points of its forehead, which
 // has none) moved to new places, and the picture following smoothly, through the face warp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFaceFinder: finds the faces of a picture and their 68 landmarks, with the frontal face
 // detector built into dlib and the landmark model Debian ships in libdlib-data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Overlapping tiles, for looking at a large picture a piece at a time on several threads: anything
 // no larger than the overlap lies wholly inside at least one tile, so nothing is cut in two.

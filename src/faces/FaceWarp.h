@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The smooth face warp: control points (where points of a face are and where they should go)
 // become one displacement field over a disc around the face, which is composed into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The grey copy a face detector looks at, made from a large photo on every core.
 

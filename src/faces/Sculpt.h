@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Face Sculpt: sliders for the eyes, nose, mouth and the face's outline, and Exaggerate, which
 // pushes a face further from the average face, as a caricaturist does. Each is a rule for where

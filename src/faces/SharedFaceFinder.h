@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The face model is large and slow to read: it is read once per program, on first use, on a
 // thread of its own, so that neither start-up nor the interface waits for it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Grimacer Animator 1.2": the window GIF files are dropped on (or added through an open
 // dialog). It lists them in the order they came, lets the user move them up and down, shows facts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window remembers from one run to the next: the folder its file dialogs last showed,
 // the frame delay and the loop choice. They live in whichever QSettings store the caller hands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The script interface: gifloom -o OUT.gif [--delay CS] [--no-loop] IN.gif...
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the animator dialog asks of the desktop: the open and save dialogs, message boxes
 // and opening a page in the user's browser. Behind one interface so tests can answer without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The facts the dialog shows about one dropped file: its screen size and the colour table its
 // first image uses.

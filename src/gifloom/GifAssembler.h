@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Joins the first image of each input GIF, in order, into one animated GIF89a. Pixels are never
 // decoded: each image's compressed data is copied byte for byte and only the blocks around it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the parts of a GIF that come before its first image: the version header, the screen
 // descriptor, colour tables, and the extensions between them and the first image descriptor.

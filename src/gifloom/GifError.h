@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one kind of failure Gifloom reports: a message for the user and the file it concerns.
 

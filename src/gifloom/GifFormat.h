@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed-size GIF structures Gifloom reads and rewrites. Integers are little-endian.
 

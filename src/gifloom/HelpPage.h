@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the bundled help page about the animator lives: beside the program first, so that it is
 // found wherever Gifloom is started, then in the folder it starts in.

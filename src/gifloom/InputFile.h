@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sequential, buffered reading of one input GIF. Every read that runs past the end of the file
 // throws EGifError with the "premature end" message, so a truncated file can never feed garbage

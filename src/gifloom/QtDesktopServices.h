@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop services of a real session: Qt's file dialogs and message boxes, and the desktop's
 // default handler for addresses.

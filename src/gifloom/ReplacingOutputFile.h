@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Buffered writing of the output GIF into a temporary file beside the target. Only Commit puts
 // it in the target's place, so a failed run leaves neither a half-written GIF nor a damaged

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gifloom: with arguments it joins GIF files from the command line; without, it opens the
 // "Grimacer Animator" window (the way the editor's Tools menu starts it).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Picture layers: clipart, talk bubbles, text and keyed-out foregrounds floating over the
 // document until they are merged into it.

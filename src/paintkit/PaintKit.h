@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Painting helpers shared by everything the program draws in code: the icons and cursors, the
 // splash and about artwork, the shipped clipart and the sample portrait. They all draw flat

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the editor finds the data it ships with (plugins/, Clipart/, help/, Tools/gifloom) and
 // the user's own filter modules. Every folder is an input, so that tests can lay out any of them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every modal question the program asks goes through TDialogs, so that tests and the batch mode
 // can answer it without a person. The GUI installs TQtDialogs; scripts install TScriptedDialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Movable memory blocks handed out by handle, as plug-ins expect of their host: a block is
 // reached through its handle, locked while in use, and may move when resized while unlocked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one boundary between the program's handlers and Qt's event loop. An exception must never
 // unwind through the event loop (the dialog would die, or the program end): every slot, timer,

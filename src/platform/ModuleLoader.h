@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Filter modules are ELF shared objects. They are opened with local binding, so that two modules
 // exporting the same entry-point name never resolve each other's symbols.

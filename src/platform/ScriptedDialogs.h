@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answers the program's questions from a queue prepared in advance (tests, batch mode).
 // A question nobody prepared an answer for fails with EUnansweredDialog naming it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers and switches a script types into the program's forms. A script answers a number box with text, and
 // only text a person could have typed into that box is taken: a stray letter or blank is a

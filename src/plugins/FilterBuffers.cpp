@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffers a plug-in asks for through the rectangles of its filter record, and the write-back
 // of its output. Rectangles reaching outside the picture are honoured at their full size: the
 // cells outside stay zero and are never written back.

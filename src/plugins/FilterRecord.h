@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The filter plug-in interface as Grimacer Studio offers it: the filter record, the callback
  * suites and the entry point, with the field order of the published Photoshop filter interface
  * laid out with this machine's own (natural, 64-bit) alignment. Filter modules written in C or

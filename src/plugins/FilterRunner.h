@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFilterRunner: the plug-in list, the filter host and "last filter", and the run of one filter
 // on a picture with progress, Escape and the colour and parameters dialogs. The window picks the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What running a filter needs from the user interface: the progress window, the Escape key,
 // the plug-ins' parameters dialogs, their previews and the window they belong to. The window

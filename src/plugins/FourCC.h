@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Four-character codes as 32-bit values, the first character in the most significant byte.
 

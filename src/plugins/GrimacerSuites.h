@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Suites Grimacer Studio offers beyond the published filter interface, acquired through the
  * basic suite: sSPBasic->AcquireSuite(kGSDialogSuite, kGSDialogSuiteVersion1, &suite).
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The C functions a plug-in calls back through, and the suites that hold them. Each serves the
 // host running a filter at the moment.

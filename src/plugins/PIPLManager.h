@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPIPLManager: one filter as a module describes it, by its property list (a `PIPL` resource,
 // or the properties made up for an old module). Property blocks are kept exactly as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPSFilterHost: runs one filter from the plug-in list over a 32-bit picture in place. It loads
 // the filter's module, fills the filter record, offers the callback suites, drives the selector

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPSPluginList: every filter found, sorted by category and then name. It owns its entries.
 // Modules are read from their files and never run while being harvested.

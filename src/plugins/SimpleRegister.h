@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSimpleRegister: the vocabulary of property keys, with each key's data type and a display
 // name. Nothing the host does depends on a lookup in it; it names properties for people.

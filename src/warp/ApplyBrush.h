@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One application of a brush stamp: composed into a mesh at a point (or, for Reconstruct, the
 // mesh pulled back towards zero under it), then the stamp's square re-rendered from the unwarped

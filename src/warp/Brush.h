@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TGenericBrush: the radial weight profile every warp brush is built from.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "warp/Compose.h"
 
 #if defined(__x86_64__)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The inner loop of a brush application: stamp cells composed against the mesh's map.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The brush stamps: small displacement maps built from the brush's radial weight, one for the
 // primary mouse button (stamp 0) and one for the secondary button (stamp 1).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photos as cameras and phones store them: landscape pixels plus an EXIF orientation that says
 // how a viewer turns them. The files are made here with our encoders and the EXIF block spliced
 // in by hand, in both TIFF byte orders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reading of what the user opens: only regular files, and none larger than any
 // picture can be.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hand-assembled PNG files for the codec tests: chunks, scanlines, filters and interlacing
 // done here in the plainest way, independently of the decoder and encoder under test.

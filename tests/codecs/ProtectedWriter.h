@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test-only: writes protected pictures. The editor itself only reads them, so the encipherment
 // lives with the tests that need files to read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/Bitmap32.h"
 #include "common/Errors.h"
 #include "common/Limits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Animate Caricature's core: the scaled frames, their order, the animated GIF's blocks, and the
 // file that is written whole or not at all.
 

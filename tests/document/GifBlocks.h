@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a GIF file says about its frames, read block by block independently of our writer.
 

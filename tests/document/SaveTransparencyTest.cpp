@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving keeps transparency where the picture has it and nowhere else: an opaque photo whose
 // pixels happen to have the key colour must not come back with holes.
 

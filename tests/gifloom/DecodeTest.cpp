@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The animation as another program sees it: Qt's own GIF reader plays it frame by frame.
 
 #include "TestGif.h"

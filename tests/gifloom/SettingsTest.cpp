@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window remembers between runs goes only to the store it is handed, and the command
 // line neither uses nor changes it.
 

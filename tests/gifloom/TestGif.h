@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds small GIF files for the tests, reads the animations Gifloom writes back into their
 // blocks, and gives each test a scratch folder.

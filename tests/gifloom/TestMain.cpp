@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog tests need an application object. The tests never need a screen, also when CMake
 // runs the program at build time to list them, so offscreen is the default.
 

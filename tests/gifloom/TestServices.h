@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the dialog tests stand in for: a desktop that answers from a script, and the folder where
 // any QSettings store made without a file of its own ends up while the tests run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks an installed tree. MODE PREFIX BINDIR DATADIR [more], where MODE is
 #   layout CMAKE BUILD_DIR BUILD_BIN_DIR  installs BUILD_DIR into PREFIX (emptied first) and
 #                                         checks what landed there

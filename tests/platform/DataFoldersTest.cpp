@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the shipped data: the order of the folders for each item and for Gifloom in the build
 // tree's and the installed layout, and where the user's own filter modules live.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every place where Qt calls into the program runs inside the guard, so that a failure becomes
 // a message and never unwinds through the event loop: connected lambdas, event handlers and
 // event filters. Reads the sources, as a reviewer would.

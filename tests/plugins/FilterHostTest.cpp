@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter host against plug-ins: in-process ones scripted by the test for the exact buffers
 // and records, and the test modules for the calls across a real module boundary.
 

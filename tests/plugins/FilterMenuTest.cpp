@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt side: the Filters menu, the "Load Filters" dialog, the parameters form and Escape.
 
 #include "PluginTestKit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFilterRunner with the window's filter UI against the test modules: modules that do not load,
 // the window handle plug-ins are given, and previews reaching the window.
 

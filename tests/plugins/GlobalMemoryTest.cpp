@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Movable memory blocks and the registry that tells our handles from anything else.
 
 #include "platform/GlobalMemory.h"

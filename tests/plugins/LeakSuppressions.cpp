@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Under LeakSanitizer: fontconfig, which Qt's widgets load, keeps its caches until exit on
 // purpose. Without a leak checker this function is never called.
 

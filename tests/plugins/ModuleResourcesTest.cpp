@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a module's resources from its file: the section layout, the ELF tables, and files
 // that are not what their name says.
 

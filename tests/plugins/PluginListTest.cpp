@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding filters: folders and sub-folders, the harvest of new and old modules, sorting, and
 // what the list frees when it goes.
 

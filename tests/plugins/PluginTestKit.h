@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the plug-in host tests share: where the modules are, scratch folders, pictures, a Qt
 // application and the scripted dialog service.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Property lists: parsing PIPL resources with every length checked, reading and setting
 // properties, and the made-up lists of old modules.
 

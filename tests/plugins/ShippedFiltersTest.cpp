@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filters we ship, run end to end through TFilterRunner on a real picture and checked
 // against reference models written here, plus the run's progress, Escape and "last filter".
 

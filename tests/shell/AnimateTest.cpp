@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Animate Caricature...: the command, its dialog and preview, the progress window's
 // Escape, the batch command, and the written file as an independent GIF reader sees it.
 

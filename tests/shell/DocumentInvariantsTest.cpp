@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the document keeps true whatever the window does to it: the selected layer, the frame
 // and what the commands target agree.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window with a plain photo open at 100 % and a clipart file beside it: a 40 x 20 picture,
 // green with a red border on the key colour that "Transparent Image?" keys out. Inserted, it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window and its paint-only pump.
 
 #include "shell/dialogs/ProgressForm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ScriptedDialogs.h"
 #include "shell/dialogs/AboutBox.h"
 #include "shell/art/Artwork.h"

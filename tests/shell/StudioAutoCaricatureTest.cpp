@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto Caricature from the main window and the batch mode: the command, its dialog, the history
 // step it makes, and what happens without a face or without the face model.
 

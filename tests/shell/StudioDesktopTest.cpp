@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop conventions of the main window: keyboard shortcuts, the wheel, dropped files,
 // and what it remembers between runs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Face Sculpt and Exaggerate from the main window and the batch mode: the command, its dialog's
 // sliders and preview, the steps they make, and presets stacking on the faces carried along.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filter plug-ins in the main window, driven through the batch mode with the test modules:
 // previews on the picture view, the window handle, and modules that no longer load.
 

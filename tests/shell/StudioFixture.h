@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window offscreen, driven like the batch mode: its dialogs answered from a script.
 

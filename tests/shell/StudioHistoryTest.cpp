@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing history through the window: commands and strokes become steps, and the steps
 // lead back and forth to exactly what the user saw.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keys users reach for first and the status bar: Delete takes the selected layer away,
 // Space and a drag pan the picture without touching it, and the status bar follows the picture,
 // the zoom and the tool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taking the warp back from the main window: the Reconstruct brush, Reset Warp and the before
 // view.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window must never do to a user's picture: lose it to a bad file, bring back the
 // wrong one, or leave it distorted.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question about unsaved changes: asked wherever the picture would be closed or replaced,
 // its three answers kept to, and a failed Save As that changes nothing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clipart and talk bubbles the program ships, painted in code in one cartoon style.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the clipart and talk bubbles the program ships into the Clipart folder given on the
 // command line. The pictures alternate between PNG and GIF so that both kinds of keyed
 // transparency the "Transparent Image?" question handles are shipped and exercised.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the help manual's pictures of Auto Caricature, Face Sculpt and Exaggerate from the
 # sample portrait, with the editor's batch mode, into data/help/images/.
 # Usage, from the repository: tools/help_pictures/faces.sh [BUILD_DIR]   (default: build)

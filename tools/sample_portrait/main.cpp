@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the sample portrait the program ships with: a cheerful cartoon head and shoulders with
 // big, clearly separated features so that every warping brush has something fun to bend.
 // Everything is painted in code, deterministically, and written with the editor's own PNG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data folders of the running program (see platform/DataFolders.h): its executable's folder,
 // the installed data folder the build was configured with, the current folder and the user's

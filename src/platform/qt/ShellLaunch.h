@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Handing files, web addresses and programs to the desktop. Callers ignore the result: a
 // missing help file or tool produces only whatever the desktop itself reports. Tests replace

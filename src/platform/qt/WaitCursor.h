@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hourglass for as long as the interface thread is busy with something long, also when it
 // fails half way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plugins/qt/FilterMenu.h"
 
 #include "plugins/FilterRunner.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Filters menu: one sub-menu per category, one item per filter, after the "Last Filter" item
 // and its separator.

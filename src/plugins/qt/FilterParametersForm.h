@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parameters dialog a filter module asks the host for (the Grimacer dialog suite): a title,
 // whole-number fields with their ranges, OK and Cancel. A script answers it by the dialog's

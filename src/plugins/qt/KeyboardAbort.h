@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Escape key while a filter runs. The filter holds the one user-interface thread, so the key
 // is found by letting pending events through now and then; all input found meanwhile is

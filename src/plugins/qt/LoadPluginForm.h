@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TLoadPluginForm: the "Load Filters" dialog. The user names a folder of filter modules (typed,
 // or picked with "..."), chooses whether its sub-folders count, and loads it into the Filters

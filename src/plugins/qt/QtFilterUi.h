@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's side of a filter run for TFilterRunner: its progress window, Escape from the
 // keyboard, the parameters dialogs through the dialog service, plug-in previews on the picture

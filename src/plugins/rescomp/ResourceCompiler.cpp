@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gs_filter_rc: compiles a filter module's resource script into the bytes of its resource
 // section (see platform/ModuleResources.h), which the build embeds into the module file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The splash and about pictures, painted in code in the program's cartoon style: a grinning,
 // stretched comic face beside the product name. Painting them keeps the program free of image

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Toolbar, menu and tool palette icons and the tool cursors, painted in code so the program
 // ships no artwork files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/batch/Batch.h"
 
 #include "shell/art/Icons.h"

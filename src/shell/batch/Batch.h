@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The batch mode: drives the real main window from a script, through the handlers a user
 // reaches, with the dialogs answered by the script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TForm2: the borderless about box with the product artwork. Shown once without blocking when
 // the main window first comes up, and modally from Help > About.

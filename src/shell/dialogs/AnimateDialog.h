@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TAnimateDialog: the "Animate Caricature" dialog. Collects the frame count, the delay, looping,
 // back and forth, dithering and the output file, and plays a small preview of the animation at its real

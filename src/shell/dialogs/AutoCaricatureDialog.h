@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TAutoCaricatureDialog: "Auto Caricature". Shows the picture with the faces found outlined and
 // the chosen face's landmarks, the presets with small previews, Strength and "All faces", and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TfrmChromaKey: the "Chromakey Options" dialog. One instance serves every use in a run, so the
 // tolerance, the chosen effect and the background picture are offered again next time.

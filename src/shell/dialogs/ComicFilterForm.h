@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TComicFilterForm: the "Comic Filter" preview. Works on a copy of the picture it is given and
 // never changes the document.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The row of buttons at the foot of the program's dialogs: pushed to the right, in the order
 // given (Ok before Cancel).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the face dialogs (Auto Caricature, Face Sculpt) share: the picture with its faces framed,
 // where a click chooses a face, and previews cut round the chosen faces.

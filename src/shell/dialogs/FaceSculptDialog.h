@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFaceSculptDialog: "Face Sculpt". Sliders for the eyes (each eye its own, linked by default),
 // the nose, the mouth and the face's outline, Exaggerate, the face chooser and "All faces" as in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tfsize: the "Image Size" dialog. Collects a new canvas size, keeping the proportions while
 // "Constrain Proportions" is checked.

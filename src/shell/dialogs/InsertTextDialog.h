@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TForm1: the "Insert Text" dialog, one line of text for a new text layer and the colour it is
 // drawn in. The font dialog has no colour, so the colour lives here and stays between uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TProgressForm: the small window without a title bar that long operations (filter plug-ins)
 // show: a centred label above a progress bar. Updating it lets paints through but no input, so

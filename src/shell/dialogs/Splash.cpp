@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/dialogs/Splash.h"
 
 #include "platform/qt/MessagePump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tfsplash: the borderless start-up picture, centred on the screen. It shows itself as soon as
 // it is made and goes away when the user clicks it or turns to another window, so it never

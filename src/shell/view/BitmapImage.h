@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmap's 0xAARRGGBB words are exactly Qt's ARGB32 layout, so Qt can read them in place.
 

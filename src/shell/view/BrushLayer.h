@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TBrushLayer: the dashed circle that stands for the pointer while a warp brush is active.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TImageView: shows a TBitmap32 stretched to the widget's size (the zoom is carried by the
 // size), over a custom first paint stage, with a filter's preview over the picture and a stack of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the view shows the document's picture layers and the selection frame around the
 // selected one.

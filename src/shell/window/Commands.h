@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's command table. Each command is one row, kept in the file of its topic
 // (StudioFile.cpp, StudioBrushes.cpp, ...). The window makes one QAction per row, once; the

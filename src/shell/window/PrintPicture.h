@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The print command: the picture as shown (image and visible layers) on one page, as large as
 // the printable area allows, aspect kept, centred.

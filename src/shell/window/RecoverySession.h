@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recovery copies of running and ended sessions, in one folder. A session holds an flock on
 // its lock file for as long as it runs; the kernel lets go of it however the process ends, so a

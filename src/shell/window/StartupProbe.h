@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start-up measurement: `grimacer --startup-probe` prints "first-paint" on standard output
 // once the main window has painted for the first time, then quits. A benchmark times the line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSStudio's construction: the actions, menus and bars from the command rows, the picture view
 // and its mirror, the dialogs kept for the whole run; the end of a tool; the window's life cycle.
 

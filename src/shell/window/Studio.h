@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSStudio: the main window. It owns the document and routes every command and input event to
 // the document or a subsystem; the handlers keep the names their controls give them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comic filter preview, the chroma key and the change of background.
 
 #include "platform/Dialogs.h"

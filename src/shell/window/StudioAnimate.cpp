@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Animate Caricature...: the warp played from the photo to the caricature, saved as an
 // animated GIF.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Grimacer > Auto Caricature... and Face Sculpt...: the faces found in the picture bent by a
 // preset, or by sliders and Exaggerate, in one step, as warp the user can take back, reconstruct
 // or animate.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The warp brush side of the main window: the brush commands, Reset Warp, the before view, the
 // track bars, the picture view's mouse and the repeat timers. The brush itself is the
 // document's; this adds the cursor, the outline, the timers and the repaint.

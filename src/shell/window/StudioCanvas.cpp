@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo, Restore, Image Size and the canvas rotations of the main window.
 
 #include "platform/Dialogs.h"

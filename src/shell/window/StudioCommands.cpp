@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table made into the window: one action per row, the menus, the main tool bar,
 // the enabled states and the running of a command as a step of the history.
 

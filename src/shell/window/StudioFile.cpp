@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu: opening, saving, Save As and Exit, and the caption that names the file.
 
 #include "codecs/FileIO.h"

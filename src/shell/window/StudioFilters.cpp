@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filter plug-ins in the main window: the Filters menu, running a filter on the picture or the
 // selected layer, "last filter" and loading more filters.
 

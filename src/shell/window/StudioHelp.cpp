@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help, the about box, starting the GIF maker, and printing.
 
 #include "codecs/FileIO.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing history in the main window: the step commands, the History list, and the
 // recording of commands and strokes as steps.
 

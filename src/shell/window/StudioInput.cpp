@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own input: the wheel, the arrow and backslash keys wherever the focus is, and
 // pictures dropped on it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture layers in the main window: inserting clipart, talk bubbles and text, selecting,
 // moving, resizing, rotating, warping, deleting and merging them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixel tools of the main window: entering them, the mouse on the mirror DstImg1, the brush
 // size and the paint colour.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recovery copies: while the picture has unsaved changes a copy of the document is written
 // every few minutes off the interface thread; a session that ends normally, or saves, removes
 // it; at start the copies of sessions that died are offered back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window remembers between runs: the recent pictures, the dialogs' last folder, the
 // window's and the palette's places and the brush. Only a window given a settings store
 // remembers anything; the batch mode and the tests give none, or a scratch one.

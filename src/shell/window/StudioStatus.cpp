@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar: the picture's size, the zoom and what the chosen tool does, in one line each.
 
 #include "shell/window/Studio.h"

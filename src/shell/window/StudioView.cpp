@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zooming the picture view: the View menu, the wheel and the arrow keys' zoom steps.
 
 #include "document/Zoom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TToolsForm: the floating tool palette ("Tools"). Two columns of buttons showing the main
 // window's commands, the brush-size drop-down and the colour selector; every button hands the

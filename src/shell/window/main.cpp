@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Grimacer Studio: start-up, the command line, the batch mode and the start-up measurement.
 
 #include "platform/Guard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Asks the host's colour picker for a colour and paints the picture with it. */
 #include "TestKit.h"
 

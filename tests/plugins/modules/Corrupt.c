@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* A module whose first property list claims more properties than it holds. */
 #include "TestKit.h"
 

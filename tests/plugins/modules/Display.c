@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Shows a preview through displayPixels while it runs and keeps in its data word the window
  * handle the host gave it. It asks for one input pixel so that the host advances once with the
  * preview up, and writes nothing. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* An old module: no property lists, filters named by PIMI/_8BFM pairs and found by number. */
 #include "TestKit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Answers the selector named in its data word with the result code named there:
  * data = (selector << 16) | (uint16_t)code. Otherwise it blackens the picture. */
 #include "TestKit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Asks for the top-left quarter's worth of cells at input rate 2 and writes them unchanged to
  * the top-left quarter: the picture there becomes the whole picture at half size. */
 #include "TestKit.h"

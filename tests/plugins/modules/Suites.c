@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Exercises the handle and buffer suites the way filters use them and paints the picture green
  * when every answer was right. Anything wrong ends the run with filterBadParameters. It keeps a
  * handle of its own in its data word from the first run on and checks it on later runs. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* What the test modules share: filling the whole picture in one request. */
 #ifndef GS_TEST_KIT_H
 #define GS_TEST_KIT_H

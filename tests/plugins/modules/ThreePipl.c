@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Three property lists in one module; the second names an entry point the module lacks. */
 #include "TestKit.h"
 
