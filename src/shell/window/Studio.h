@@ -312,6 +312,9 @@ private:
   // The faces to bend: those last found or bent while the picture shows them as they were
   // left, else found afresh.
   std::vector<TFace> FacesToBend();
+  // The faces a face dialog opens on, a pixel tool's and a stroke's work ended first; none (and
+  // the message said) when the picture has none.
+  std::vector<TFace> FacesForDialog();
   // The faces bent by one step of the history, off the interface thread with the progress
   // window up when it takes a while; the faces carried through it are kept for the next.
   void BendFaces(std::vector<TFace> faces, const std::function<TRect(std::vector<TFace>&)>& bend);

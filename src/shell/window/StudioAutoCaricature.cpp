@@ -94,15 +94,18 @@ void TSStudio::BendFaces(std::vector<TFace> faces, const std::function<TRect(std
   Repaint(changed);
 }
 
-void TSStudio::AutoCaricature1Click() {
-  if (!Doc.ImageLoaded()) return;
+std::vector<TFace> TSStudio::FacesForDialog() {
+  if (!Doc.ImageLoaded()) return {};
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
-  const std::vector<TFace> faces = FacesToBend();
-  if (faces.empty()) {
-    ShowMessage(kNoFaceMessage);
-    return;
-  }
+  std::vector<TFace> faces = FacesToBend();
+  if (faces.empty()) ShowMessage(kNoFaceMessage);
+  return faces;
+}
+
+void TSStudio::AutoCaricature1Click() {
+  const std::vector<TFace> faces = FacesForDialog();
+  if (faces.empty()) return;
   TAutoCaricatureDialog& dialog = KeptDialog<TAutoCaricatureDialog>("AutoCaricatureDialog");
   dialog.Prepare(Doc.ViewBitmap, faces);
   if (!RunPreparedForm(dialog)) return;
@@ -113,14 +116,8 @@ void TSStudio::AutoCaricature1Click() {
 }
 
 void TSStudio::FaceSculpt1Click() {
-  if (!Doc.ImageLoaded()) return;
-  if (IsPixelTool(Doc.ToolMode)) EndTool();
-  CommitStroke();
-  const std::vector<TFace> faces = FacesToBend();
-  if (faces.empty()) {
-    ShowMessage(kNoFaceMessage);
-    return;
-  }
+  const std::vector<TFace> faces = FacesForDialog();
+  if (faces.empty()) return;
   // Read with the faces, so ready by now.
   const TMeanFace mean = SharedFaceFinder(FaceModelPath_).get()->MeanFace();
   TFaceSculptDialog& dialog = KeptDialog<TFaceSculptDialog>("FaceSculptDialog");
