@@ -14,7 +14,7 @@
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "faces/CaricaturePreview.h"
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,10 +12,10 @@
 #include "codecs/FileIO.h"
 #include "document/AutoCaricature.h"
 #include "document/Document.h"
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 #include "faces/CaricaturePreview.h"
-#include "faces/FaceFinder.h"
-#include "faces/Sculpt.h"
+#include "faces/finder/FaceFinder.h"
+#include "faces/rules/Sculpt.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,7 +73,7 @@ TFaceRule RuleOf(int kind, int k = 0) {
     default: {
       TSculpt sculpt;
       sculpt.Exaggerate = 80;
-      return [sculpt](const TFace& f) { return SculptShape(f, sculpt, &Finder().MeanFace()); };
+      return [sculpt](const TFace& f) { return SculptShape(f, sculpt, &Finder().ShapeModel()); };
     }
   }
 }

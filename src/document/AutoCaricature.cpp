@@ -39,10 +39,10 @@ TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceInd
 }
 
 TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
-                      const TMeanFace* mean) {
+                      const TShapeModel* model) {
   if (sculpt.Empty()) return TRect{};
   return ApplyRule(doc, faces, faceIndex, SculptStepName(sculpt),
-                   [&](const TFace& face) { return SculptShape(face, sculpt, mean); });
+                   [&](const TFace& face) { return SculptShape(face, sculpt, model); });
 }
 
 TKnownFaces::TState TKnownFaces::StateOf(const TDocument& doc) {

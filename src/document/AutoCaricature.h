@@ -5,9 +5,9 @@
 // The faces are carried through what they do, so the next one needs no new search.
 
 #include "common/Geometry.h"
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 #include "faces/Face.h"
-#include "faces/Sculpt.h"
+#include "faces/rules/Sculpt.h"
 
 #include <cstdint>
 #include <string>
@@ -31,9 +31,9 @@ std::string AutoCaricatureStepName(TCaricaturePreset preset);
 TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex,
                           TCaricaturePreset preset, double strength);
 
-// The sliders and Exaggerate (with a mean face) likewise: one step named by SculptStepName.
+// The sliders and Exaggerate (with a shape model) likewise: one step named by SculptStepName.
 TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
-                      const TMeanFace* mean);
+                      const TShapeModel* model);
 
 // The faces last found or bent, kept with the state of the document they describe: the same
 // step of the history and the same picture. Anything else (a stroke, going back, a new picture)

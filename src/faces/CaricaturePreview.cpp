@@ -2,7 +2,7 @@
 #include "faces/CaricaturePreview.h"
 
 #include "common/Shrink.h"
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 
 namespace gs {
 
@@ -31,8 +31,8 @@ const TBitmap32& TCaricaturePreview::Render(TCaricaturePreset preset, double str
   return RenderRule([&](const TFace& face) { return PresetShape(face, preset, strength); }, faceIndex);
 }
 
-const TBitmap32& TCaricaturePreview::Render(const TSculpt& sculpt, const TMeanFace* mean, int faceIndex) {
-  return RenderRule([&](const TFace& face) { return SculptShape(face, sculpt, mean); }, faceIndex);
+const TBitmap32& TCaricaturePreview::Render(const TSculpt& sculpt, const TShapeModel* model, int faceIndex) {
+  return RenderRule([&](const TFace& face) { return SculptShape(face, sculpt, model); }, faceIndex);
 }
 
 }  // namespace gs

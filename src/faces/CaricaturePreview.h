@@ -6,10 +6,10 @@
 
 #include "common/Bitmap32.h"
 #include "common/RemapTransformation.h"
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 #include "faces/Face.h"
 #include "faces/FaceEdit.h"
-#include "faces/Sculpt.h"
+#include "faces/rules/Sculpt.h"
 
 #include <vector>
 
@@ -29,7 +29,7 @@ public:
   // The copy bent by the preset on one face (or all, faceIndex < 0).
   const TBitmap32& Render(TCaricaturePreset preset, double strength, int faceIndex);
   // The copy bent by the sliders (Exaggerate only with a mean face).
-  const TBitmap32& Render(const TSculpt& sculpt, const TMeanFace* mean, int faceIndex);
+  const TBitmap32& Render(const TSculpt& sculpt, const TShapeModel* model, int faceIndex);
   // The least limit of the last render's fields: below 1 a move was cut short to keep the
   // picture from folding.
   double Limit() const { return Limit_; }

@@ -17,21 +17,21 @@ TPointF MeanPoint(const TFace& face, int first, int last) {
 
 double Distance(TPointF a, TPointF b) { return std::hypot(a.X - b.X, a.Y - b.Y); }
 
-TPointF TFace::EyeCentre(bool right) const { return right ? MeanPoint(*this, 42, 47) : MeanPoint(*this, 36, 41); }
+TPointF TFace::EyeCentre(bool right) const { return MeanPoint(*this, EyeOf(right)); }
 
 double TFace::EyeWidth(bool right) const {
-  return right ? Distance(Points[42], Points[45]) : Distance(Points[36], Points[39]);
+  return right ? Distance(Points[kRightEyeInner], Points[kRightEyeOuter]) : Distance(Points[kLeftEyeOuter], Points[kLeftEyeInner]);
 }
 
-double TFace::NoseWidth() const { return Distance(Points[31], Points[35]); }
+double TFace::NoseWidth() const { return Distance(Points[kLeftNostril], Points[kRightNostril]); }
 
-TPointF TFace::MouthCentre() const { return MeanPoint(*this, 48, 59); }
+TPointF TFace::MouthCentre() const { return MeanPoint(*this, kOuterLip); }
 
-double TFace::MouthWidth() const { return Distance(Points[48], Points[54]); }
+double TFace::MouthWidth() const { return Distance(Points[kMouthLeft], Points[kMouthRight]); }
 
 TPointF TFace::Chin() const {
-  TPointF lowest = Points[0];
-  for (int i = 1; i <= 16; ++i)
+  TPointF lowest = Points[kJaw.First];
+  for (int i = kJaw.First + 1; i <= kJaw.Last; ++i)
     if (Points[size_t(i)].Y > lowest.Y) lowest = Points[size_t(i)];
   return lowest;
 }

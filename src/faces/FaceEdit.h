@@ -8,34 +8,14 @@
 #include "common/Geometry.h"
 #include "common/RemapTransformation.h"
 #include "faces/Face.h"
-#include "faces/FaceWarp.h"
+#include "faces/rules/FaceShape.h"
+#include "faces/warp/WarpField.h"
 
 #include <array>
 #include <functional>
 #include <vector>
 
 namespace gs {
-
-// The face's own directions, so that a tilted head is bent along its own axes.
-struct TFaceFrame {
-  TPointF Centre;  // the middle of the head, a little above the middle of the landmarks
-  TPointF Across;  // from the eye on the picture's left to the other, unit length
-  TPointF Down;    // from the brows towards the chin, unit length
-  double Size = 0; // the landmarks' extent along the longer of the two axes
-};
-TFaceFrame FrameOf(const TFace& face);
-
-// The points a rule moves: the 68 landmarks, then the forehead above the brows (left, middle,
-// right), which holds the forehead in place unless a rule moves it.
-struct TFaceShape {
-  static constexpr int kForeheadPoints = 3;
-  static constexpr int kPointCount = TFace::kPointCount + kForeheadPoints;
-  std::array<TPointF, kPointCount> Points;
-
-  TPointF& operator[](int k) { return Points[size_t(k)]; }
-  TPointF operator[](int k) const { return Points[size_t(k)]; }
-};
-TFaceShape ShapeOf(const TFace& face);
 
 // Where a face's field may act; the same relative to the face at any scale.
 TWarpDisc DiscOf(const TFace& face);
@@ -62,18 +42,6 @@ struct TFaceEditResult {
 TFaceEditResult ApplyFaceRule(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
                               std::vector<TFace>& faces, int faceIndex, const TFaceRule& rule,
                               const std::function<void(const TRect&)>& beforeChange = {});
-
-// What rules do to points first..last of a shape (both included).
-void MovePoints(TFaceShape& shape, int first, int last, TPointF by);
-void ScalePoints(TFaceShape& shape, int first, int last, TPointF about, double factor);
-// Scaled along one axis (a unit vector) only.
-void StretchPoints(TFaceShape& shape, int first, int last, TPointF about, TPointF axis, double factor);
-// Turned by angle radians, clockwise on the screen for a positive angle.
-void TurnPoints(TFaceShape& shape, int first, int last, TPointF about, double angle);
-TPointF Scaled(TPointF v, double k);
-TPointF Plus(TPointF a, TPointF b);
-TPointF Minus(TPointF a, TPointF b);
-double Dot(TPointF a, TPointF b);
 
 // A face scaled about the picture's origin, as a shrunk copy of the picture shows it.
 TFace ScaledFace(const TFace& face, double scale);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/AutoCaricature.h"
 
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 #include "document/Document.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ const TFaceFinder& Finder() {
 
 // How far a face is from the mean face once the mean face is fitted to it, in face sizes.
 double DistanceFromMean(const TFace& face) {
-  const TFaceShape fitted = ExaggeratedShape(face, 1e-6, Finder().MeanFace());
+  const TFaceShape fitted = ExaggeratedShape(face, 1e-6, Finder().ShapeModel());
   double sum = 0;
   for (int k = 0; k < TFace::kPointCount; ++k) sum += Distance(fitted[k], face.Points[size_t(k)]) * 1e6;
   return sum / TFace::kPointCount / FrameOf(face).Size;
@@ -74,7 +74,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
       {"Auto Caricature: Big Eyes", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 1.0); }},
       {"Auto Caricature: Alien", [&] { return ApplyAutoCaricature(doc, faces, -1, TCaricaturePreset::Alien, 0.8); }},
       {"Auto Caricature: Bobble Head", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BobbleHead, 1.0); }},
-      {"Face Sculpt", [&] { return ApplyFaceSculpt(doc, faces, 0, sculpt, &Finder().MeanFace()); }},
+      {"Face Sculpt", [&] { return ApplyFaceSculpt(doc, faces, 0, sculpt, &Finder().ShapeModel()); }},
       {"Auto Caricature: Twisted", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::Twisted, 0.7); }},
   };
   for (const auto& [name, apply] : steps) {
@@ -98,7 +98,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   faces = Finder().Find(doc.ViewBitmap);
   TSculpt more;
   more.Exaggerate = 100;
-  EXPECT_FALSE(ApplyFaceSculpt(doc, faces, 0, more, &Finder().MeanFace()).IsEmpty());
+  EXPECT_FALSE(ApplyFaceSculpt(doc, faces, 0, more, &Finder().ShapeModel()).IsEmpty());
   EXPECT_EQ(doc.History.Step(doc.History.Current()).Name, "Exaggerate 100 %");
   const std::vector<TFace> found = Finder().Find(doc.ViewBitmap);
   ASSERT_EQ(found.size(), 1u);

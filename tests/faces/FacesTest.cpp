@@ -3,9 +3,9 @@
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "common/Shrink.h"
-#include "faces/Caricature.h"
-#include "faces/FaceFinder.h"
-#include "faces/Sculpt.h"
+#include "faces/rules/Presets.h"
+#include "faces/finder/FaceFinder.h"
+#include "faces/rules/Sculpt.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "codecs/Bmp.h"
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 #include "shell/dialogs/AutoCaricatureDialog.h"
 #include "shell/window/ToolsForm.h"
 #include "document/AutoCaricature.h"

@@ -4,7 +4,7 @@
 
 #include "StudioFixture.h"
 #include "document/AutoCaricature.h"
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 #include "shell/dialogs/FaceSculptDialog.h"
 
 #include <QAction>

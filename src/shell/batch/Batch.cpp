@@ -10,10 +10,10 @@
 #include "plugins/FilterRunner.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 #include "faces/Face.h"
-#include "faces/FaceFinder.h"
-#include "faces/Sculpt.h"
+#include "faces/finder/FaceFinder.h"
+#include "faces/rules/Sculpt.h"
 #include "document/PictureFiles.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 // live preview of the result on a shrunk copy. One instance serves every use in a run, so the
 // preset and strength chosen last are offered again.
 
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 #include "faces/CaricaturePreview.h"
 #include "faces/Face.h"
 #include "platform/Dialogs.h"

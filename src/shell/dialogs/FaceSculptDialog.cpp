@@ -134,13 +134,13 @@ TFaceSculptDialog::TFaceSculptDialog(QWidget* parent) : QDialog(parent) {
 TFaceSculptDialog::~TFaceSculptDialog() = default;
 
 void TFaceSculptDialog::Prepare(const TBitmap32& picture, const std::vector<TFace>& faces,
-                                std::optional<TMeanFace> mean) {
+                                std::optional<TShapeModel> model) {
   if (faces.empty()) throw Exception("Face Sculpt needs a face");
   Confirmed_ = false;
   Picture_ = &picture;
   Faces_ = faces;
-  Mean_ = std::move(mean);
-  tbExaggerate->setEnabled(Mean_.has_value());
+  Model_ = std::move(model);
+  tbExaggerate->setEnabled(Model_.has_value());
   Overview_ = std::make_unique<TCaricaturePreview>(picture, faces, kPreviewSide);
   const QSignalBlocker quiet(cbAllFaces);
   cbAllFaces->setEnabled(faces.size() > 1);
@@ -168,7 +168,7 @@ TSculpt TFaceSculptDialog::Sculpt() const {
       const QSlider* slider = tbSliders[size_t(k)][size_t(eye)] ? tbSliders[size_t(k)][size_t(eye)] : tbSliders[size_t(k)][0];
       sculpt.Values[size_t(k)][size_t(eye)] = slider->value();
     }
-  sculpt.Exaggerate = Mean_ ? tbExaggerate->value() : 0;
+  sculpt.Exaggerate = Model_ ? tbExaggerate->value() : 0;
   return sculpt;
 }
 
@@ -227,7 +227,7 @@ void TFaceSculptDialog::ShowValues() {
 void TFaceSculptDialog::ShowPreview() {
   if (!Preview_) return;
   const TSculpt sculpt = Sculpt();
-  Result_ = Preview_->Render(sculpt, Mean_ ? &*Mean_ : nullptr, FaceIndex());
+  Result_ = Preview_->Render(sculpt, Model_ ? &*Model_ : nullptr, FaceIndex());
   const double limit = Preview_->Limit();
   lblLimited->setText(limit < 0.995 ? QStringLiteral("Held to %1 % so that the picture does not fold").arg(std::lround(limit * 100))
                                     : QString());
@@ -258,7 +258,7 @@ bool TFaceSculptDialog::AnswerScripted(const TFormAnswer& answer) {
       for (QSlider* s : tbSliders[size_t(*slider)])
         if (s) s->setValue(v);
     } else if (name == "Exaggerate") {
-      if (!Mean_) throw Exception("Exaggerate needs the face model's mean face");
+      if (!Model_) throw Exception("Exaggerate needs the face model's mean face");
       tbExaggerate->setValue(ParseWholeNumber(value, 0, kExaggerateLimit, name));
     } else if (name == "All faces") {
       cbAllFaces->setChecked(ParseSwitch(value, name));

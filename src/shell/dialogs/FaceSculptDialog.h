@@ -7,7 +7,7 @@
 
 #include "faces/CaricaturePreview.h"
 #include "faces/Face.h"
-#include "faces/Sculpt.h"
+#include "faces/rules/Sculpt.h"
 #include "platform/Dialogs.h"
 
 #include <QDialog>
@@ -36,10 +36,10 @@ public:
   ~TFaceSculptDialog() override;
 
   // Starts the dialog on a picture and its faces (at least one), the largest face chosen and
-  // every slider at 0. mean is the model's mean face (Exaggerate is greyed out without one).
+  // every slider at 0. model is the face model's shape model (Exaggerate is greyed out without one).
   // The picture is read until Release, and must not change before.
   void Prepare(const TBitmap32& picture, const std::vector<TFace>& faces,
-               std::optional<TMeanFace> mean);
+               std::optional<TShapeModel> model);
   void Release();
 
   TSculpt Sculpt() const;
@@ -83,7 +83,7 @@ private:
 
   const TBitmap32* Picture_ = nullptr;
   std::vector<TFace> Faces_;
-  std::optional<TMeanFace> Mean_;
+  std::optional<TShapeModel> Model_;
   std::unique_ptr<TCaricaturePreview> Overview_;
   std::unique_ptr<TCaricaturePreview> Preview_;
   TBitmap32 Result_;

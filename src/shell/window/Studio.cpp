@@ -4,7 +4,7 @@
 
 #include "shell/window/Studio.h"
 
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 #include "platform/Guard.h"
 #include "platform/qt/ProgramFolders.h"
 #include "plugins/FilterRunner.h"

@@ -4,7 +4,7 @@
 // or animate.
 
 #include "common/Errors.h"
-#include "faces/SharedFaceFinder.h"
+#include "faces/finder/SharedFaceFinder.h"
 #include "shell/dialogs/AutoCaricatureDialog.h"
 #include "shell/dialogs/FaceSculptDialog.h"
 #include "shell/dialogs/ProgressForm.h"
@@ -119,13 +119,13 @@ void TSStudio::FaceSculpt1Click() {
   const std::vector<TFace> faces = FacesForDialog();
   if (faces.empty()) return;
   // Read with the faces, so ready by now.
-  const TMeanFace mean = SharedFaceFinder(FaceModelPath_).get()->MeanFace();
+  const TShapeModel model = SharedFaceFinder(FaceModelPath_).get()->ShapeModel();
   TFaceSculptDialog& dialog = KeptDialog<TFaceSculptDialog>("FaceSculptDialog");
-  dialog.Prepare(Doc.ViewBitmap, faces, mean);
+  dialog.Prepare(Doc.ViewBitmap, faces, model);
   if (!RunPreparedForm(dialog)) return;
   const int face = dialog.FaceIndex();
   const TSculpt sculpt = dialog.Sculpt();
-  BendFaces(faces, [&](std::vector<TFace>& bent) { return ApplyFaceSculpt(Doc, bent, face, sculpt, &mean); });
+  BendFaces(faces, [&](std::vector<TFace>& bent) { return ApplyFaceSculpt(Doc, bent, face, sculpt, &model); });
 }
 
 }  // namespace gs

@@ -5,6 +5,7 @@
 
 #include "common/Bitmap32.h"
 #include "faces/Face.h"
+#include "faces/shape/ShapeModel.h"
 
 #include <array>
 #include <memory>
@@ -27,9 +28,9 @@ public:
   // file is missing and "Could not read the face model FILE: REASON." when it is broken.
   explicit TFaceFinder(const std::string& modelPath);
   ~TFaceFinder();
-  // The model's mean face: the 68 points it starts each face from, in the unit box of a
-  // detection.
-  const std::array<TPointF, TFace::kPointCount>& MeanFace() const;
+  // What the landmark model knows of faces' shapes: its mean face (the 68 points it starts each
+  // face from, in the unit box of a detection) and more.
+  const TShapeModel& ShapeModel() const;
   TFaceFinder(const TFaceFinder&) = delete;
   TFaceFinder& operator=(const TFaceFinder&) = delete;
 

@@ -2,9 +2,9 @@
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "common/Shrink.h"
-#include "faces/FaceFinder.h"
-#include "faces/FaceTiles.h"
-#include "faces/GreyShrink.h"
+#include "faces/finder/FaceFinder.h"
+#include "faces/finder/FaceTiles.h"
+#include "faces/finder/GreyShrink.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // The face model is large and slow to read: it is read once per program, on first use, on a
 // thread of its own, so that neither start-up nor the interface waits for it.
 
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 
 #include <future>
 #include <memory>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "faces/FaceFinder.h"
+#include "faces/finder/FaceFinder.h"
 
 #include "common/Errors.h"
-#include "faces/FaceTiles.h"
-#include "faces/GreyShrink.h"
+#include "faces/finder/FaceTiles.h"
+#include "faces/finder/GreyShrink.h"
 #include "common/OnAllCores.h"
 
 // dlib's settings first, so that it leaves BLAS and LAPACK out: the detector and the landmark
@@ -70,7 +70,7 @@ struct TFaceFinder::TModel {
   TDetector Whole = dlib::get_frontal_face_detector();  // down to the smallest level
   TDetector Band = LimitedTo(Whole, kBandLevels);         // one band of levels only
   dlib::shape_predictor Landmarks;
-  std::array<TPointF, TFace::kPointCount> MeanFace;
+  TShapeModel Shapes;
 };
 
 namespace {
@@ -97,7 +97,7 @@ TFaceFinder::TFaceFinder(const std::string& modelPath) {
   Model_ = std::make_unique<TModel>();
   try {
     dlib::deserialize(modelPath) >> Model_->Landmarks;
-    Model_->MeanFace = ReadMeanFace(modelPath);
+    Model_->Shapes.Mean = ReadMeanFace(modelPath);
   } catch (const std::exception& e) {
     throw Exception("Could not read the face model " + modelPath + ": " + e.what() + ".");
   }
@@ -107,7 +107,7 @@ TFaceFinder::TFaceFinder(const std::string& modelPath) {
 
 TFaceFinder::~TFaceFinder() = default;
 
-const std::array<TPointF, TFace::kPointCount>& TFaceFinder::MeanFace() const { return Model_->MeanFace; }
+const TShapeModel& TFaceFinder::ShapeModel() const { return Model_->Shapes; }
 
 double TFaceFinder::DetectionScale(int width, int height) {
   if (width <= 0 || height <= 0) return 1;

@@ -6,6 +6,7 @@
 
 #include "faces/Face.h"
 #include "faces/FaceEdit.h"
+#include "faces/shape/ShapeModel.h"
 
 #include <array>
 #include <optional>
@@ -50,18 +51,9 @@ struct TSculpt {
   bool Empty() const;
 };
 
-// The average face's 68 points in the unit box of a detection, as the landmark model starts
-// from them.
-using TMeanFace = std::array<TPointF, TFace::kPointCount>;
-
-// Where the sliders and Exaggerate put the points of a face. Exaggerate needs the mean face and
-// is left out without one.
-TFaceShape SculptShape(const TFace& face, const TSculpt& sculpt, const TMeanFace* mean);
-
-// The face pushed away from the mean face by amount (1 doubles every point's difference from
-// it): the mean face is fitted to the face by a similarity, which is left as it is, and no point
-// moves further than an eighth of the face's size.
-TFaceShape ExaggeratedShape(const TFace& face, double amount, const TMeanFace& mean);
+// Where the sliders and Exaggerate put the points of a face. Exaggerate needs the shape model
+// and is left out without one.
+TFaceShape SculptShape(const TFace& face, const TSculpt& sculpt, const TShapeModel* model);
 
 // "Exaggerate 80 %" when Exaggerate is all there is, else "Face Sculpt".
 std::string SculptStepName(const TSculpt& sculpt);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "faces/FaceTiles.h"
+#include "faces/finder/FaceTiles.h"
 
 #include <algorithm>
 #include <cstdint>

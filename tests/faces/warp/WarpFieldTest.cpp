@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faces/Face.h"
-#include "faces/FaceWarp.h"
+#include "faces/warp/ApplyField.h"
+#include "faces/warp/WarpField.h"
 
 #include <gtest/gtest.h>
 

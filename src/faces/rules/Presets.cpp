@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "faces/Caricature.h"
+#include "faces/rules/Presets.h"
 
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "faces/GreyShrink.h"
+#include "faces/finder/GreyShrink.h"
 
 #include "common/OnAllCores.h"
 

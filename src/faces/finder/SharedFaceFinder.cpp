@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "faces/SharedFaceFinder.h"
+#include "faces/finder/SharedFaceFinder.h"
 
 #include <chrono>
 #include <map>

@@ -92,13 +92,6 @@ inline constexpr double kLeastJacobian = 0.15;
 TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, TSize picture,
                           TWarpModel model = TWarpModel::Tps);
 
-// Composes the field into the mesh (a pixel then shows what the mesh showed at pixel +
-// displacement) and re-renders dst from source there. `beforeChange` hears of the mesh's
-// rectangle before it changes. Returns the part of dst re-rendered.
-TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
-                     const TWarpField& field,
-                     const std::function<void(const TRect&)>& beforeChange = {});
-
 // Where a point of the picture shows after the warp: q with q + At(q) = p.
 TPointF CarryPoint(const TWarpField& field, TPointF p);
 
