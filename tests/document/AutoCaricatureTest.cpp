@@ -2,6 +2,7 @@
 #include "document/AutoCaricature.h"
 
 #include "faces/finder/FaceFinder.h"
+#include "faces/shape/Exaggerate.h"
 #include "document/Document.h"
 
 #include <gtest/gtest.h>
