@@ -21,6 +21,15 @@ constexpr double kLeastCell = 1.5;
 // least disc, both in face sizes.
 constexpr double kRoom = 0.3;
 constexpr double kLeastDisc = 0.85;
+// Points this many cells from the picture's edge are held by it.
+constexpr double kBorderCells = 3;
+// Another face's box, grown by this share of its size on every side, is kept as it is.
+constexpr double kKeptRoom = 0.1;
+
+TFloatRect Grown(const TFloatRect& r, double share) {
+  const double dx = r.Width() * share, dy = r.Height() * share;
+  return TFloatRect{r.Left - dx, r.Top - dy, r.Right + dx, r.Bottom + dy};
+}
 
 }  // namespace
 
@@ -56,19 +65,35 @@ TWarpDisc DiscFor(const TFace& face, const TFaceShape& shape, const TFaceShape& 
 TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
                      TSize picture, TWarpModel model) {
   const TFaceShape shape = ShapeOf(face);
-  TWarpControls controls;
-  for (int k = 0; k < TFaceShape::kPointCount; ++k) controls.Add(shape[k], target[k]);
-  const TWarpDisc disc = DiscFor(face, shape, target);
-  // A neighbour is held by its outline and features: enough to keep it as it is, and few enough
-  // that a group photo does not slow the fit down.
+  TWarpStep request{{}, DiscFor(face, shape, target), {}};
+  const TWarpDisc& disc = request.Disc;
+  // The border holds the picture's edge in place; a point within a few cells of it cannot move
+  // there and would only fold the picture against it.
+  const double margin = kBorderCells * disc.Cell;
+  auto movable = [&](TPointF p) {
+    return p.X >= margin && p.Y >= margin && p.X <= picture.Width - margin && p.Y <= picture.Height - margin;
+  };
+  TWarpControls asked;
+  for (int k = 0; k < TFaceShape::kPointCount; ++k) {
+    asked.Add(shape[k], target[k]);
+    if (movable(shape[k]) && movable(target[k])) request.Controls.Add(shape[k], target[k]);
+  }
+  // A neighbour is held by its outline and features, and what the spline still moves between
+  // them is faded out over its box: it stays as it is, and a group photo does not slow the fit.
   for (const TFace& other : others) {
     std::vector<TPointF> held{other.EyeCentre(false), other.EyeCentre(true), other.NoseTip(), other.MouthCentre()};
-    for (int k = 0; k <= 16; k += 2) held.push_back(other.Points[size_t(k)]);
+    for (int k = kJaw.First; k <= kJaw.Last; k += 2) held.push_back(other.Points[size_t(k)]);
     held.push_back(ShapeOf(other)[TFace::kPointCount + 1]);
+    bool near = false;
     for (const TPointF& p : held)
-      if (Distance(p, disc.Centre) < disc.Radius) controls.Hold(p);
+      if (Distance(p, disc.Centre) < disc.Radius) request.Controls.Hold(p), near = true;
+    if (near) request.Kept.push_back(Grown(other.Box, kKeptRoom));
   }
-  return BuildWarpField(controls, disc, picture, model);
+  TWarpField field = BuildWarpField(request, picture, model);
+  // What was left out at the border counts as held back too.
+  const double share = DeliveredShare(field, asked, picture);
+  field.SetLimit(share >= kWholeShare ? 1 : share);
+  return field;
 }
 
 TFace CarriedFace(const TWarpField& field, const TFace& face) {

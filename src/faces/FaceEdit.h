@@ -10,6 +10,7 @@
 #include "faces/Face.h"
 #include "faces/rules/FaceShape.h"
 #include "faces/warp/WarpField.h"
+#include "faces/warp/WarpSteps.h"
 
 #include <array>
 #include <functional>
@@ -20,7 +21,8 @@ namespace gs {
 // Where a face's field may act; the same relative to the face at any scale.
 TWarpDisc DiscOf(const TFace& face);
 
-// The field taking the face's shape to target, the other faces' landmarks held in place.
+// The field taking the face's shape to target in fold-free steps, the other faces held in
+// place. Its Limit() is the share of the face's moves it delivers.
 TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vector<TFace>& others,
                      TSize picture, TWarpModel model = TWarpModel::Tps);
 
@@ -33,7 +35,7 @@ using TFaceRule = std::function<TFaceShape(const TFace&)>;
 
 struct TFaceEditResult {
   TRect Changed;     // the part of dst re-rendered
-  double Limit = 1;  // the least of the fields' limits: below 1, a move was cut short
+  double Limit = 1;  // the least share of a face's moves delivered: below 1, moves were held back
 };
 
 // Bends one face (faceIndex) or all of them (faceIndex < 0) by the rule, one after the other,

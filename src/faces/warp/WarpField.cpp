@@ -1,151 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faces/warp/WarpField.h"
 
-#include "faces/Face.h"
 #include "common/OnAllCores.h"
+#include "faces/Face.h"
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
 
 namespace gs {
 
 namespace {
 
-using TComplex = std::complex<double>;
-
-TComplex C(TPointF p) { return {p.X, p.Y}; }
-TPointF P(TComplex c) { return {c.real(), c.imag()}; }
 TPointF Scaled(TPointF v, double k) { return {v.X * k, v.Y * k}; }
 
 double SmoothStep(double t) {
   t = std::clamp(t, 0.0, 1.0);
   return t * t * (3 - 2 * t);
 }
-
-// Moving least squares with similarity transforms, in complex numbers: round each point v the
-// best similarity taking the weighted targets onto their sources. Interpolates every control.
-class TMls {
-public:
-  TMls(const std::vector<TPointF>& targets, const std::vector<TPointF>& sources) {
-    for (size_t i = 0; i < targets.size(); ++i) {
-      Targets_.push_back(C(targets[i]));
-      Sources_.push_back(C(sources[i]));
-    }
-  }
-
-  TComplex Source(TComplex v) const {
-    const size_t n = Targets_.size();
-    if (n == 0) return v;
-    std::vector<double> weights(n);
-    double total = 0;
-    TComplex pStar, qStar;
-    for (size_t i = 0; i < n; ++i) {
-      const double d2 = std::norm(Targets_[i] - v);
-      if (d2 < 1e-12) return Sources_[i];
-      const double w = 1 / d2;
-      weights[i] = w;
-      total += w;
-      pStar += w * Targets_[i];
-      qStar += w * Sources_[i];
-    }
-    pStar /= total;
-    qStar /= total;
-    double mu = 0;
-    TComplex c;
-    for (size_t i = 0; i < n; ++i) {
-      const TComplex p = Targets_[i] - pStar, q = Sources_[i] - qStar;
-      mu += weights[i] * std::norm(p);
-      c += weights[i] * std::conj(p) * q;
-    }
-    if (mu < 1e-12) return v - pStar + qStar;
-    return qStar + c / mu * (v - pStar);
-  }
-
-private:
-  std::vector<TComplex> Targets_, Sources_;
-};
-
-// A thin-plate spline through the displacements, solved densely: a face has a few hundred
-// controls at most.
-class TTps {
-public:
-  TTps(const std::vector<TPointF>& targets, const std::vector<TPointF>& sources, double unit)
-      : Unit_(unit) {
-    const size_t n = targets.size();
-    for (const TPointF& t : targets) Targets_.push_back(C(t) / unit);
-    const size_t m = n + 3;
-    std::vector<double> a(m * m, 0.0), bx(m, 0.0), by(m, 0.0);
-    for (size_t i = 0; i < n; ++i) {
-      for (size_t j = 0; j < n; ++j) a[i * m + j] = Kernel(std::norm(Targets_[i] - Targets_[j]));
-      a[i * m + i] += 1e-9;  // coinciding controls would make the system singular
-      const double row[3] = {1, Targets_[i].real(), Targets_[i].imag()};
-      for (size_t k = 0; k < 3; ++k) a[i * m + n + k] = a[(n + k) * m + i] = row[k];
-      bx[i] = (sources[i].X - targets[i].X) / unit;
-      by[i] = (sources[i].Y - targets[i].Y) / unit;
-    }
-    Solve(a, bx, by, m);
-    WeightsX_ = bx;
-    WeightsY_ = by;
-  }
-
-  TComplex Source(TComplex v) const {
-    const size_t n = Targets_.size();
-    if (n < 3) return v;
-    const TComplex u = v / Unit_;
-    double dx = WeightsX_[n] + WeightsX_[n + 1] * u.real() + WeightsX_[n + 2] * u.imag();
-    double dy = WeightsY_[n] + WeightsY_[n + 1] * u.real() + WeightsY_[n + 2] * u.imag();
-    for (size_t i = 0; i < n; ++i) {
-      const double k = Kernel(std::norm(Targets_[i] - u));
-      dx += WeightsX_[i] * k;
-      dy += WeightsY_[i] * k;
-    }
-    return v + TComplex(dx, dy) * Unit_;
-  }
-
-private:
-  static double Kernel(double r2) { return r2 < 1e-20 ? 0 : 0.5 * r2 * std::log(r2); }
-
-  // Gaussian elimination with partial pivoting, two right-hand sides.
-  static void Solve(std::vector<double>& a, std::vector<double>& bx, std::vector<double>& by, size_t m) {
-    for (size_t c = 0; c < m; ++c) {
-      size_t pivot = c;
-      for (size_t r = c + 1; r < m; ++r)
-        if (std::abs(a[r * m + c]) > std::abs(a[pivot * m + c])) pivot = r;
-      if (std::abs(a[pivot * m + c]) < 1e-15) continue;
-      if (pivot != c) {
-        for (size_t k = 0; k < m; ++k) std::swap(a[c * m + k], a[pivot * m + k]);
-        std::swap(bx[c], bx[pivot]);
-        std::swap(by[c], by[pivot]);
-      }
-      for (size_t r = c + 1; r < m; ++r) {
-        const double f = a[r * m + c] / a[c * m + c];
-        if (f == 0) continue;
-        for (size_t k = c; k < m; ++k) a[r * m + k] -= f * a[c * m + k];
-        bx[r] -= f * bx[c];
-        by[r] -= f * by[c];
-      }
-    }
-    for (size_t c = m; c-- > 0;) {
-      const double d = a[c * m + c];
-      if (std::abs(d) < 1e-15) {
-        bx[c] = by[c] = 0;
-        continue;
-      }
-      for (size_t k = c + 1; k < m; ++k) {
-        bx[c] -= a[c * m + k] * bx[k];
-        by[c] -= a[c * m + k] * by[k];
-      }
-      bx[c] /= d;
-      by[c] /= d;
-    }
-  }
-
-  double Unit_;
-  std::vector<TComplex> Targets_;
-  std::vector<double> WeightsX_, WeightsY_;
-};
 
 // The disc's rim and the picture's border, held in place; the rim just inside where the field
 // has faded to zero.
@@ -178,11 +50,24 @@ double BorderWeight(TPointF p, TSize picture, double cell) {
   return SmoothStep((d - 0.5 - cell) / (2 * cell));
 }
 
-// The Jacobian determinant of p -> p + s d(p) at the four corners of a bilinear cell, whose
+// 0 over a kept box, so that another face stays exactly as it was, 1 a third of its size away.
+// The spline holds the box's points already; this only takes away what it leaves between them.
+double KeptWeight(TPointF p, const std::vector<TFloatRect>& kept) {
+  double weight = 1;
+  for (const TFloatRect& box : kept) {
+    const double dx = std::max({box.Left - p.X, 0.0, p.X - box.Right});
+    const double dy = std::max({box.Top - p.Y, 0.0, p.Y - box.Bottom});
+    const double fade = std::max(1.0, std::max(box.Width(), box.Height()) / 3);
+    weight *= SmoothStep(std::hypot(dx, dy) / fade);
+  }
+  return weight;
+}
+
+// The Jacobian determinant of p -> p + d(p) at the four corners of a bilinear cell, whose
 // displacements are in cells.
-double CellJacobian(TPointF d00, TPointF d10, TPointF d01, TPointF d11, double s) {
-  auto det = [s](TPointF a, TPointF b) {  // a: along x, b: along y
-    return (1 + s * a.X) * (1 + s * b.Y) - s * a.Y * s * b.X;
+double CornerJacobian(TPointF d00, TPointF d10, TPointF d01, TPointF d11) {
+  auto det = [](TPointF a, TPointF b) {  // a: along x, b: along y
+    return (1 + a.X) * (1 + b.Y) - a.Y * b.X;
   };
   auto minus = [](TPointF a, TPointF b) { return TPointF{a.X - b.X, a.Y - b.Y}; };
   return std::min({det(minus(d10, d00), minus(d01, d00)), det(minus(d10, d00), minus(d11, d10)),
@@ -190,6 +75,12 @@ double CellJacobian(TPointF d00, TPointF d10, TPointF d01, TPointF d11, double s
 }
 
 }  // namespace
+
+bool TWarpControls::Moves() const {
+  for (size_t k = 0; k < From.size(); ++k)
+    if (From[k] != To[k]) return true;
+  return false;
+}
 
 TPointF TWarpField::At(TPointF p) const {
   if (Nodes_.empty() || Distance(p, Disc_.Centre) >= Disc_.Radius) return {};
@@ -273,94 +164,129 @@ void TWarpField::RowAt(int y, int x0, int x1, TFixedVector* out) const {
   }
 }
 
+double TWarpField::CellJacobian(int i, int j) const {
+  const double k = 1 / Disc_.Cell;
+  auto cells = [&](int a, int b) { return Scaled(Node(a, b), k); };
+  return CornerJacobian(cells(i, j), cells(i + 1, j), cells(i, j + 1), cells(i + 1, j + 1));
+}
+
 double TWarpField::LeastJacobian() const {
   double least = 1;
-  const double k = 1 / Disc_.Cell;
-  auto cells = [&](int i, int j) { return TPointF{Node(i, j).X * k, Node(i, j).Y * k}; };
   for (int j = 0; j + 1 < Rows_; ++j)
-    for (int i = 0; i + 1 < Columns_; ++i)
-      least = std::min(least, CellJacobian(cells(i, j), cells(i + 1, j), cells(i, j + 1), cells(i + 1, j + 1), 1));
+    for (int i = 0; i + 1 < Columns_; ++i) least = std::min(least, CellJacobian(i, j));
   return least;
 }
 
-TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, TSize picture,
-                          TWarpModel model) {
+void TWarpField::ScaleDownTo(double least, TSize picture) {
+  if (LeastJacobian() >= least) return;
+  const std::vector<TPointF> full = Nodes_;
+  auto scaled = [&](double k) {
+    for (size_t n = 0; n < full.size(); ++n) Nodes_[n] = Scaled(full[n], k);
+    return LeastJacobian();
+  };
+  double ok = 0, bad = 1;
+  for (int step = 0; step < 24; ++step) {
+    const double k = (ok + bad) / 2;
+    (scaled(k) >= least ? ok : bad) = k;
+  }
+  scaled(ok);
+  Settle(picture);
+}
+
+void TWarpField::LayOut(const TWarpDisc& disc) {
+  Disc_ = disc;
+  const int half = int(std::ceil(disc.Radius / disc.Cell)) + 1;
+  Columns_ = Rows_ = 2 * half + 1;
+  Origin_ = {disc.Centre.X - half * disc.Cell, disc.Centre.Y - half * disc.Cell};
+  Nodes_.assign(size_t(Columns_) * size_t(Rows_), TPointF{});
+}
+
+TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model) {
   TWarpField field;
-  field.Disc_ = disc;
-  const bool moves = std::any_of(controls.From.begin(), controls.From.end(), [&](const TPointF& p) {
-    return p != controls.To[size_t(&p - controls.From.data())];
-  });
-  if (!moves || !(disc.Cell > 0) || !(disc.Radius > 2 * disc.Cell) || picture.Width <= 0 || picture.Height <= 0)
+  const TWarpDisc& disc = step.Disc;
+  if (!step.Controls.Moves() || !(disc.Cell > 0) || !(disc.Radius > 2 * disc.Cell) || picture.Width <= 0 ||
+      picture.Height <= 0)
     return field;
+  field.LayOut(disc);
 
   // The field fades to exactly zero a cell and a half inside the radius, so that every cell
   // holding a pixel beyond the radius has all four nodes at zero.
   const double zero = disc.Radius - 1.5 * disc.Cell;
   const double inner = std::min(disc.Inner, zero - disc.Cell);
-  TWarpControls all = controls;
+  TWarpControls all = step.Controls;
   AddAnchors(all, disc, zero, picture);
   // The controls beyond the disc cannot move anything and only pull on the fit.
   TWarpControls used;
-  for (size_t k = 0; k < all.From.size(); ++k)
+  for (size_t k = 0; k < all.Size(); ++k)
     if (Distance(all.To[k], disc.Centre) <= zero + 1e-9) used.Add(all.From[k], all.To[k]);
 
-  const int half = int(std::ceil(disc.Radius / disc.Cell)) + 1;
-  field.Columns_ = field.Rows_ = 2 * half + 1;
-  field.Origin_ = {disc.Centre.X - half * disc.Cell, disc.Centre.Y - half * disc.Cell};
-  field.Nodes_.assign(size_t(field.Columns_) * size_t(field.Rows_), TPointF{});
-  const TMls mls(used.To, used.From);
-  const TTps tps(model == TWarpModel::Tps ? used.To : std::vector<TPointF>{}, used.From, disc.Cell);
-  auto rows = [&](int first, int last) {
-    for (int j = first; j < last; ++j)
-      for (int i = 0; i < field.Columns_; ++i) {
-        const TPointF v{field.Origin_.X + i * disc.Cell, field.Origin_.Y + j * disc.Cell};
-        const double r = Distance(v, disc.Centre);
-        if (r >= zero) continue;
-        const double w = SmoothStep((zero - r) / (zero - inner)) * BorderWeight(v, picture, disc.Cell);
-        if (w <= 0) continue;
-        const TComplex source = model == TWarpModel::Tps ? tps.Source(C(v)) : mls.Source(C(v));
-        field.Nodes_[size_t(i) + size_t(j) * size_t(field.Columns_)] = P((source - C(v)) * w);
-      }
-  };
+  const TBackwardSpline spline(used.To, used.From, disc.Cell, model);
   // Every node is a sum over every control: the bulk of the work, shared out by rows.
-  OnAllCores(size_t(field.Rows_), [&](size_t j) { rows(int(j), int(j) + 1); });
-
-  // Scaled down as little as keeps every cell from folding.
-  if (field.LeastJacobian() < kLeastJacobian) {
-    std::vector<TPointF> full = field.Nodes_;
-    auto scaledJacobian = [&](double s) {
-      for (size_t k = 0; k < full.size(); ++k) field.Nodes_[k] = TPointF{full[k].X * s, full[k].Y * s};
-      return field.LeastJacobian();
-    };
-    double ok = 0, bad = 1;
-    for (int step = 0; step < 24; ++step) {
-      const double s = (ok + bad) / 2;
-      (scaledJacobian(s) >= kLeastJacobian ? ok : bad) = s;
+  OnAllCores(size_t(field.Rows_), [&](size_t row) {
+    const int j = int(row);
+    for (int i = 0; i < field.Columns_; ++i) {
+      const TPointF v = field.NodeAt(i, j);
+      const double r = Distance(v, disc.Centre);
+      if (r >= zero) continue;
+      const double w = SmoothStep((zero - r) / (zero - inner)) * BorderWeight(v, picture, disc.Cell) *
+                       KeptWeight(v, step.Kept);
+      if (w <= 0) continue;
+      const TPointF source = spline.Source(v);
+      field.Node(i, j) = Scaled(TPointF{source.X - v.X, source.Y - v.Y}, w);
     }
-    scaledJacobian(ok);
-    field.Limit_ = ok;
-  }
+  });
+  return field;
+}
+
+TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture) {
+  TWarpField field;
+  const auto first = std::find_if(steps.begin(), steps.end(), [](const TWarpField& s) { return !s.Nodes_.empty(); });
+  if (first == steps.end()) return field;
+  field.LayOut(first->Disc_);
+  OnAllCores(size_t(field.Rows_), [&](size_t row) {
+    const int j = int(row);
+    for (int i = 0; i < field.Columns_; ++i) {
+      const TPointF v = field.NodeAt(i, j);
+      TPointF q = v;
+      for (size_t s = steps.size(); s-- > 0;) {
+        const TPointF d = steps[s].At(q);
+        q = TPointF{q.X + d.X, q.Y + d.Y};
+      }
+      field.Node(i, j) = TPointF{q.X - v.X, q.Y - v.Y};
+    }
+  });
   field.Settle(picture);
   return field;
 }
 
 TPointF CarryPoint(const TWarpField& field, TPointF p) {
-  // Newton's method on q + At(q) = p; the field never folds, so the root is unique.
-  TPointF q{p.X - field.At(p).X, p.Y - field.At(p).Y};
-  const double h = 1e-3 * field.Disc().Cell;
-  for (int step = 0; step < 40; ++step) {
+  // Newton's method on q + At(q) = p, each step cut back until it brings q nearer: the field
+  // never folds, so the root is unique, but round a strong twist a full step can overshoot it.
+  auto residual = [&](TPointF q) {
     const TPointF d = field.At(q);
-    const double rx = q.X + d.X - p.X, ry = q.Y + d.Y - p.Y;
-    if (std::hypot(rx, ry) < 1e-6 * field.Disc().Cell) break;
+    return TPointF{q.X + d.X - p.X, q.Y + d.Y - p.Y};
+  };
+  TPointF q{p.X - field.At(p).X, p.Y - field.At(p).Y};
+  TPointF r = residual(q);
+  const double h = 1e-3 * field.Disc().Cell, enough = 1e-6 * field.Disc().Cell;
+  for (int step = 0; step < 60 && std::hypot(r.X, r.Y) >= enough; ++step) {
+    const TPointF d = field.At(q);
     const TPointF ax = field.At({q.X + h, q.Y}), ay = field.At({q.X, q.Y + h});
     const double a = 1 + (ax.X - d.X) / h, b = (ay.X - d.X) / h;
     const double c = (ax.Y - d.Y) / h, e = 1 + (ay.Y - d.Y) / h;
     const double det = a * e - b * c;
-    if (std::abs(det) < 1e-9) {
-      q = {q.X - rx, q.Y - ry};
-      continue;
+    const TPointF move = std::abs(det) < 1e-9 ? TPointF{-r.X, -r.Y}
+                                              : TPointF{-(e * r.X - b * r.Y) / det, -(a * r.Y - c * r.X) / det};
+    double k = 1;
+    for (int cut = 0; cut < 12; ++cut, k /= 2) {
+      const TPointF next{q.X + k * move.X, q.Y + k * move.Y};
+      const TPointF rn = residual(next);
+      if (std::hypot(rn.X, rn.Y) < std::hypot(r.X, r.Y) || cut == 11) {
+        q = next;
+        r = rn;
+        break;
+      }
     }
-    q = {q.X - (e * rx - b * ry) / det, q.Y - (a * ry - c * rx) / det};
   }
   return q;
 }

@@ -1,34 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The smooth face warp: control points (where points of a face are and where they should go)
-// become one displacement field over a disc around the face, which is composed into the
-// picture's mesh in one go.
+// The face warp's displacement field: control points (where points of a face are and where they
+// should go) become a field over a disc around the face, which is composed into the picture's
+// mesh in one go.
 //
 // The mesh samples backwards (a view pixel shows the picture at pixel + displacement), so the
-// field is interpolated from the targets to the sources and never has to be inverted. It is
-// solved on a coarse grid tied to the face's size, so a shrunk preview gets the same field
-// shrunk, and read bilinearly in between. It is exactly zero beyond the disc and at the
-// picture's border, and it never folds: where it would, the whole field is scaled down.
+// field is interpolated from the targets to the sources and never has to be inverted. It lives
+// on a coarse grid tied to the face's size, so a shrunk preview gets the same field shrunk, and
+// is read bilinearly in between. It is exactly zero beyond the disc and at the picture's border.
+// A long way is travelled in steps (WarpSteps.h): each step's field is one spline, the field the
+// picture gets is the steps composed.
 // All positions are in continuous picture coordinates: pixel (x, y) covers [x, x + 1).
 
-#include "common/Bitmap32.h"
 #include "common/Geometry.h"
-#include "common/RemapTransformation.h"
 #include "common/VectorMap.h"
+#include "faces/warp/Spline.h"
 
-#include <functional>
 #include <utility>
 #include <vector>
 
 namespace gs {
-
-// How the scattered moves are interpolated onto the grid. The thin-plate spline is the one
-// used: it bends least, so the same moves come out with more than twice the least Jacobian of
-// moving least squares and need holding back far less often, for about the same time.
-enum class TWarpModel {
-  Mls,  // moving least squares, similarity (Schaefer et al. 2006)
-  Tps,  // thin-plate spline
-};
 
 struct TWarpControls {
   std::vector<TPointF> From;  // where the points are now
@@ -39,6 +30,8 @@ struct TWarpControls {
     To.push_back(to);
   }
   void Hold(TPointF p) { Add(p, p); }
+  size_t Size() const { return From.size(); }
+  bool Moves() const;
 };
 
 // Where the field may act: the full move inside Inner, fading to nothing at Radius, and
@@ -48,6 +41,14 @@ struct TWarpDisc {
   double Inner = 0;
   double Radius = 0;
   double Cell = 1;
+};
+
+// One step of a warp, as data: the controls' moves, the disc, and boxes (other faces) that must
+// stay as they are. The picture's border and the disc's rim are held by every step.
+struct TWarpStep {
+  TWarpControls Controls;
+  TWarpDisc Disc;
+  std::vector<TFloatRect> Kept;
 };
 
 class TWarpField {
@@ -62,17 +63,32 @@ public:
   // The pixels the field may change, clipped to the picture; empty for no change.
   TRect Bounds() const { return Bounds_; }
   bool Empty() const { return Bounds_.IsEmpty(); }
-  // 1, or how far the moves were scaled down so that the warp does not fold.
+  // The share of the requested moves the field delivers: 1, or less where moves that could not
+  // be made without folding the picture were held back.
   double Limit() const { return Limit_; }
+  void SetLimit(double limit) { Limit_ = limit; }
   const TWarpDisc& Disc() const { return Disc_; }
-  // The least Jacobian determinant of p -> p + At(p) over the grid's cells.
+  // The least Jacobian determinant of p -> p + At(p) over the grid's cells: exact for the
+  // bilinear field, whose determinant is bilinear in each cell.
   double LeastJacobian() const;
+  // Scales the field down as little as keeps every cell's determinant at `least` or more.
+  void ScaleDownTo(double least, TSize picture);
   // The columns x0..x1 of pixel row y where the field may move something; false for none.
   bool RowSpan(int y, int& x0, int& x1) const;
 
+  // One step's field: the spline through the step's controls with the disc's rim and the
+  // picture's border held, faded to zero at the rim, at the border and over the kept boxes.
+  friend TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model);
+  // The steps' fields one after the other (all on the disc of the first): a point shows what
+  // the first step's field shows where the second's points it, and so on.
+  friend TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture);
+
 private:
-  friend TWarpField BuildWarpField(const TWarpControls&, const TWarpDisc&, TSize, TWarpModel);
   TPointF Node(int i, int j) const { return Nodes_[size_t(i) + size_t(j) * size_t(Columns_)]; }
+  TPointF& Node(int i, int j) { return Nodes_[size_t(i) + size_t(j) * size_t(Columns_)]; }
+  TPointF NodeAt(int i, int j) const { return {Origin_.X + i * Disc_.Cell, Origin_.Y + j * Disc_.Cell}; }
+  void LayOut(const TWarpDisc& disc);
+  double CellJacobian(int i, int j) const;
   void Settle(TSize picture);
 
   TWarpDisc Disc_;
@@ -84,13 +100,8 @@ private:
   double Limit_ = 1;
 };
 
-// The least Jacobian determinant the field may have: below it a face would look squashed flat.
-inline constexpr double kLeastJacobian = 0.15;
-
-// The field that takes every control point From to To (within the disc), holds the disc's rim
-// and the picture's border in place, and is limited so that it does not fold.
-TWarpField BuildWarpField(const TWarpControls& controls, const TWarpDisc& disc, TSize picture,
-                          TWarpModel model = TWarpModel::Tps);
+TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model = TWarpModel::Tps);
+TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture);
 
 // Where a point of the picture shows after the warp: q with q + At(q) = p.
 TPointF CarryPoint(const TWarpField& field, TPointF p);
