@@ -26,6 +26,18 @@ constexpr double kBorderCells = 3;
 // Another face's box, grown by this share of its size on every side, is kept as it is.
 constexpr double kKeptRoom = 0.1;
 
+// The way from `from` (inside room) to `to`, cut where it leaves room.
+TPointF WithinRoom(TPointF from, TPointF to, const TFloatRect& room) {
+  double s = 1;
+  auto limit = [&s](double p, double q, double low, double high) {
+    if (q < low) s = std::min(s, (low - p) / (q - p));
+    if (q > high) s = std::min(s, (high - p) / (q - p));
+  };
+  limit(from.X, to.X, room.Left, room.Right);
+  limit(from.Y, to.Y, room.Top, room.Bottom);
+  return TPointF{from.X + (to.X - from.X) * s, from.Y + (to.Y - from.Y) * s};
+}
+
 TFloatRect Grown(const TFloatRect& r, double share) {
   const double dx = r.Width() * share, dy = r.Height() * share;
   return TFloatRect{r.Left - dx, r.Top - dy, r.Right + dx, r.Bottom + dy};
@@ -67,17 +79,15 @@ TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vec
   const TFaceShape shape = ShapeOf(face);
   TWarpStep request{{}, DiscFor(face, shape, target), {}};
   const TWarpDisc& disc = request.Disc;
-  // The border holds the picture's edge in place; a point within a few cells of it cannot move
-  // there and would only fold the picture against it.
+  // The border holds the picture's edge in place. A point within a few cells of it cannot move
+  // there, and a point asked to go beyond it goes as far as it can: a chin pushed out of the
+  // frame stops at the frame.
   const double margin = kBorderCells * disc.Cell;
-  auto movable = [&](TPointF p) {
-    return p.X >= margin && p.Y >= margin && p.X <= picture.Width - margin && p.Y <= picture.Height - margin;
-  };
+  const TFloatRect room{margin, margin, picture.Width - margin, picture.Height - margin};
   TWarpControls asked;
-  for (int k = 0; k < TFaceShape::kPointCount; ++k) {
-    asked.Add(shape[k], target[k]);
-    if (movable(shape[k]) && movable(target[k])) request.Controls.Add(shape[k], target[k]);
-  }
+  for (int k = 0; k < TFaceShape::kPointCount; ++k)
+    if (room.StrictlyContains(shape[k])) asked.Add(shape[k], WithinRoom(shape[k], target[k], room));
+  request.Controls = asked;
   // A neighbour is held by its outline and features, and what the spline still moves between
   // them is faded out over its box: it stays as it is, and a group photo does not slow the fit.
   for (const TFace& other : others) {
@@ -89,11 +99,7 @@ TWarpField FaceField(const TFace& face, const TFaceShape& target, const std::vec
       if (Distance(p, disc.Centre) < disc.Radius) request.Controls.Hold(p), near = true;
     if (near) request.Kept.push_back(Grown(other.Box, kKeptRoom));
   }
-  TWarpField field = BuildWarpField(request, picture, model);
-  // What was left out at the border counts as held back too.
-  const double share = DeliveredShare(field, asked, picture);
-  field.SetLimit(share >= kWholeShare ? 1 : share);
-  return field;
+  return BuildWarpField(request, picture, model);
 }
 
 TFace CarriedFace(const TWarpField& field, const TFace& face) {

@@ -177,22 +177,6 @@ double TWarpField::LeastJacobian() const {
   return least;
 }
 
-void TWarpField::ScaleDownTo(double least, TSize picture) {
-  if (LeastJacobian() >= least) return;
-  const std::vector<TPointF> full = Nodes_;
-  auto scaled = [&](double k) {
-    for (size_t n = 0; n < full.size(); ++n) Nodes_[n] = Scaled(full[n], k);
-    return LeastJacobian();
-  };
-  double ok = 0, bad = 1;
-  for (int step = 0; step < 24; ++step) {
-    const double k = (ok + bad) / 2;
-    (scaled(k) >= least ? ok : bad) = k;
-  }
-  scaled(ok);
-  Settle(picture);
-}
-
 void TWarpField::LayOut(const TWarpDisc& disc) {
   Disc_ = disc;
   const int half = int(std::ceil(disc.Radius / disc.Cell)) + 1;
@@ -238,23 +222,27 @@ TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model) {
   return field;
 }
 
-TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture) {
+TWarpField ThenField(const TWarpField& before, const TWarpField& step) {
+  if (before.Nodes_.empty()) return step;
+  if (step.Nodes_.empty()) return before;
   TWarpField field;
-  const auto first = std::find_if(steps.begin(), steps.end(), [](const TWarpField& s) { return !s.Nodes_.empty(); });
-  if (first == steps.end()) return field;
-  field.LayOut(first->Disc_);
+  field.LayOut(before.Disc_);
   OnAllCores(size_t(field.Rows_), [&](size_t row) {
     const int j = int(row);
     for (int i = 0; i < field.Columns_; ++i) {
       const TPointF v = field.NodeAt(i, j);
-      TPointF q = v;
-      for (size_t s = steps.size(); s-- > 0;) {
-        const TPointF d = steps[s].At(q);
-        q = TPointF{q.X + d.X, q.Y + d.Y};
-      }
-      field.Node(i, j) = TPointF{q.X - v.X, q.Y - v.Y};
+      const TPointF d = step.At(v);
+      const TPointF q{v.X + d.X, v.Y + d.Y};
+      const TPointF e = before.At(q);
+      field.Node(i, j) = TPointF{q.X + e.X - v.X, q.Y + e.Y - v.Y};
     }
   });
+  return field;
+}
+
+TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture) {
+  TWarpField field;
+  for (const TWarpField& step : steps) field = ThenField(field, step);
   field.Settle(picture);
   return field;
 }

@@ -71,17 +71,21 @@ public:
   // The least Jacobian determinant of p -> p + At(p) over the grid's cells: exact for the
   // bilinear field, whose determinant is bilinear in each cell.
   double LeastJacobian() const;
-  // Scales the field down as little as keeps every cell's determinant at `least` or more.
-  void ScaleDownTo(double least, TSize picture);
   // The columns x0..x1 of pixel row y where the field may move something; false for none.
   bool RowSpan(int y, int& x0, int& x1) const;
 
   // One step's field: the spline through the step's controls with the disc's rim and the
   // picture's border held, faded to zero at the rim, at the border and over the kept boxes.
   friend TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model);
-  // The steps' fields one after the other (all on the disc of the first): a point shows what
-  // the first step's field shows where the second's points it, and so on.
-  friend TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture);
+  // `before` and then `step` (both on the same disc): a point shows what `before` shows where
+  // `step` points it. Not yet settled.
+  friend TWarpField ThenField(const TWarpField& before, const TWarpField& step);
+  // The steps' fields one after the other, settled for the picture.
+  friend TWarpField ThenField(const TWarpField& before, const TWarpField& step);
+TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture);
+  // Drops moves too small to see and works out what the field reaches: the last thing done to
+  // a field before it is applied.
+  void Settle(TSize picture);
 
 private:
   TPointF Node(int i, int j) const { return Nodes_[size_t(i) + size_t(j) * size_t(Columns_)]; }
@@ -89,7 +93,6 @@ private:
   TPointF NodeAt(int i, int j) const { return {Origin_.X + i * Disc_.Cell, Origin_.Y + j * Disc_.Cell}; }
   void LayOut(const TWarpDisc& disc);
   double CellJacobian(int i, int j) const;
-  void Settle(TSize picture);
 
   TWarpDisc Disc_;
   TPointF Origin_;  // node (0, 0)
@@ -101,6 +104,7 @@ private:
 };
 
 TWarpField StepField(const TWarpStep& step, TSize picture, TWarpModel model = TWarpModel::Tps);
+TWarpField ThenField(const TWarpField& before, const TWarpField& step);
 TWarpField ComposeFields(const std::vector<TWarpField>& steps, TSize picture);
 
 // Where a point of the picture shows after the warp: q with q + At(q) = p.

@@ -19,6 +19,9 @@ constexpr double kShortestStep = 1.0 / 32;
 constexpr int kMostFields = 32;
 // A fold's culprits: the points whose strain is at least this share of the worst.
 constexpr double kCulpritStrain = 0.5;
+// What a step that squashes the composition flat counts as: a clear fold, so the next try is
+// a good deal shorter.
+constexpr double kComposedFailure = -1;
 // How far short of its target, in cells, a point may land for the grid's rounding alone.
 constexpr double kGridSlack = 0.25;
 
@@ -75,12 +78,20 @@ TWarpPlan PlanWarpSteps(const TWarpStep& request, TSize picture, TWarpModel mode
       break;
     }
     TWarpField field = StepField(step, picture, model);
-    const double least = field.LeastJacobian();
+    double least = field.LeastJacobian();
+    TWarpField composed;
+    if (least >= kStepJacobian) {
+      // The steps so far and this one must not squash a cell flat between them either; if they
+      // would, the step is too long as surely as if it folded by itself.
+      composed = ThenField(plan.Composed, field);
+      if (composed.LeastJacobian() < kComposedJacobian) least = kComposedFailure;
+    }
     if (least >= kStepJacobian) {
       now = step.Controls.To;
       s = next;
       plan.Steps.push_back(std::move(step));
       plan.Fields.push_back(std::move(field));
+      plan.Composed = std::move(composed);
       length = std::min(1.0, length * std::clamp(StepFactor(least), 1.0, 2.0));
     } else if (length > kShortestStep) {
       length = std::max(kShortestStep, length * std::clamp(StepFactor(least), 0.1, 0.5));
@@ -118,10 +129,8 @@ double DeliveredShare(const TWarpField& field, const TWarpControls& controls, TS
 
 TWarpField BuildWarpField(const TWarpStep& request, TSize picture, TWarpModel model) {
   const TWarpPlan plan = PlanWarpSteps(request, picture, model);
-  TWarpField field = ComposeFields(plan.Fields, picture);
-  // Resampled on its grid, the composition of unfolded steps could in principle still fold a
-  // cell where it bends sharply inside it; then, and only then, it is scaled back.
-  if (field.LeastJacobian() < kComposedJacobian) field.ScaleDownTo(kComposedJacobian, picture);
+  TWarpField field = plan.Composed;
+  field.Settle(picture);
   const double share = DeliveredShare(field, request.Controls, picture);
   field.SetLimit(share >= kWholeShare ? 1 : share);
   return field;

@@ -18,11 +18,12 @@ namespace gs {
 // steps together may squeeze further, as far as the move asks, but never through zero.
 inline constexpr double kStepJacobian = 0.35;
 // The least the composed field may have: resampled on its grid it must still not fold.
-inline constexpr double kComposedJacobian = 0.02;
+inline constexpr double kComposedJacobian = 0.05;
 
 struct TWarpPlan {
   std::vector<TWarpStep> Steps;
   std::vector<TWarpField> Fields;  // each step's field
+  TWarpField Composed;             // the fields one after the other, not yet settled
   // Per control of the request, how much of its way the steps take it: 1, or less where it
   // was held back.
   std::vector<double> Reached;
