@@ -82,8 +82,8 @@ namespace {
 constexpr unsigned long kShapeCascades = 1;
 // The components kept: those that explain this share of what the held directions leave, at most
 // so many; the rest is mostly the landmarks' own noise.
-constexpr double kExplainedShare = 0.97;
-constexpr int kMostComponents = 40;
+constexpr double kExplainedShare = 0.995;
+constexpr int kMostComponents = 60;
 
 // The predictor keeps its starting shape and trees to itself; they are the first things in the
 // file, after the format's version, and are read again here in the file's order.

@@ -93,23 +93,42 @@ void HoldPoseCues(const TFace& face, const TShapeFit& fit, TShapeVector& directi
 
 // The moves along the jaw and the lips smoothed, so that exaggerating bends those outlines
 // without rippling them: what is left of the landmarks' own noise in the components is not grown.
-void SmoothAlongOutlines(TShapeVector& direction) {
-  auto smooth = [&](TLandmarks part, bool closed) {
-    for (int pass = 0; pass < 2; ++pass) {
-      const TShapeVector before = direction;
-      const int n = part.Count();
-      for (int i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i) {
-        const int k = part.First + i;
-        const int previous = part.First + (i + n - 1) % n, next = part.First + (i + 1) % n;
-        for (int axis = 0; axis < 2; ++axis)
-          direction[size_t(2 * k + axis)] = (before[size_t(2 * previous + axis)] + 2 * before[size_t(2 * k + axis)] +
-                                             before[size_t(2 * next + axis)]) / 4;
-      }
-    }
+// Only what an affine map of the outline does not explain is smoothed, so that a wider mouth or
+// a longer jaw keeps all of its growth.
+void SmoothAlongOutline(const TShapeFit& fit, TShapeVector& direction, TLandmarks part, bool closed) {
+  const int n = part.Count();
+  TPointF centre;
+  for (int k = part.First; k <= part.Last; ++k) centre = Plus(centre, Scaled(PointOf(fit.Frontal, k), 1.0 / n));
+  // Least squares of move = a (x, y, 1) for each axis of the move.
+  double xx = 0, xy = 0, yy = 0;
+  TPointF mx, my, m1;  // sums of move * x, move * y, move
+  for (int k = part.First; k <= part.Last; ++k) {
+    const TPointF p = Minus(PointOf(fit.Frontal, k), centre), d = PointOf(direction, k);
+    xx += p.X * p.X, xy += p.X * p.Y, yy += p.Y * p.Y;
+    mx = Plus(mx, Scaled(d, p.X)), my = Plus(my, Scaled(d, p.Y)), m1 = Plus(m1, d);
+  }
+  const double det = xx * yy - xy * xy;
+  if (!(std::abs(det) > 1e-18)) return;
+  // The columns of the linear part, then the shift.
+  const TPointF ax = Scaled(Minus(Scaled(mx, yy), Scaled(my, xy)), 1 / det);
+  const TPointF ay = Scaled(Minus(Scaled(my, xx), Scaled(mx, xy)), 1 / det);
+  const TPointF shift = Scaled(m1, 1.0 / n);
+  auto affine = [&](int k) {
+    const TPointF p = Minus(PointOf(fit.Frontal, k), centre);
+    return Plus(Plus(Scaled(ax, p.X), Scaled(ay, p.Y)), shift);
   };
-  smooth(kJaw, false);
-  smooth(kOuterLip, true);
-  smooth(kInnerLip, true);
+  std::vector<TPointF> rest(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) rest[size_t(i)] = Minus(PointOf(direction, part.First + i), affine(part.First + i));
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<TPointF> before = rest;
+    for (int i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i)
+      rest[size_t(i)] = Scaled(Plus(Plus(before[size_t((i + n - 1) % n)], Scaled(before[size_t(i)], 2)), before[size_t((i + 1) % n)]), 0.25);
+  }
+  for (int i = 0; i < n; ++i) {
+    const TPointF d = Plus(affine(part.First + i), rest[size_t(i)]);
+    direction[size_t(2 * (part.First + i))] = d.X;
+    direction[size_t(2 * (part.First + i) + 1)] = d.Y;
+  }
 }
 
 // The way every landmark goes as the amount grows, in the frontal frame: each component by its
@@ -122,9 +141,12 @@ TShapeVector Direction(const TFace& face, const TShapeFit& fit, const TShapeMode
   } else {
     const TShapeSpace& space = *model.Space;
     const size_t n = fit.Coefficients.size();
+    // The smallest components' spreads, read off corrections that late trees barely make, say
+    // little of how faces vary: they count at least as a share of the largest.
+    auto spread = [&](size_t c) { return std::max(space.Spreads[c], kLeastSpread * space.Spreads.front()); };
     double meanSquare = 0, plain = 0;
     for (size_t c = 0; c < n; ++c) {
-      const double z = fit.Coefficients[c] / space.Spreads[c];
+      const double z = fit.Coefficients[c] / spread(c);
       meanSquare += z * z / double(n);
       plain += fit.Coefficients[c] * fit.Coefficients[c];
     }
@@ -132,7 +154,7 @@ TShapeVector Direction(const TFace& face, const TShapeFit& fit, const TShapeMode
     double weighted = 0;
     std::vector<double> weights(n);
     for (size_t c = 0; c < n; ++c) {
-      const double z = std::abs(fit.Coefficients[c] / space.Spreads[c]) / std::sqrt(meanSquare);
+      const double z = std::abs(fit.Coefficients[c] / spread(c)) / std::sqrt(meanSquare);
       weights[c] = std::clamp(z, kLeastWeight, kMostWeight);
       weighted += weights[c] * weights[c] * fit.Coefficients[c] * fit.Coefficients[c];
     }
@@ -141,7 +163,9 @@ TShapeVector Direction(const TFace& face, const TShapeFit& fit, const TShapeMode
       for (int i = 0; i < kShapeValues; ++i)
         direction[size_t(i)] += norm * weights[c] * fit.Coefficients[c] * space.Components[c][size_t(i)];
   }
-  SmoothAlongOutlines(direction);
+  SmoothAlongOutline(fit, direction, kJaw, false);
+  SmoothAlongOutline(fit, direction, kOuterLip, true);
+  SmoothAlongOutline(fit, direction, kInnerLip, true);
   HoldPoseCues(face, fit, direction);
   return direction;
 }

@@ -20,5 +20,7 @@ TFaceShape ExaggeratedShape(const TFace& face, double amount, const TShapeModel&
 inline constexpr double kMostExaggeration = 2;
 // The weights of the components, in units of the face's mean unusualness, are held within these.
 inline constexpr double kLeastWeight = 0.5, kMostWeight = 2;
+// A component's spread counts as at least this share of the largest one's.
+inline constexpr double kLeastSpread = 0.25;
 
 }  // namespace gs

@@ -48,7 +48,7 @@ void SymmetricEigen(std::vector<double>& a, int n, std::vector<double>& values, 
     double off = 0;
     for (int p = 0; p < n; ++p)
       for (int q = p + 1; q < n; ++q) off += at(p, q) * at(p, q);
-    if (!(off > 1e-22 * total)) break;
+    if (!(off > 1e-14 * total)) break;
     for (int p = 0; p < n; ++p)
       for (int q = p + 1; q < n; ++q) {
         const double apq = at(p, q);
