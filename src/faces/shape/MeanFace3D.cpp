@@ -132,10 +132,22 @@ bool Solve6(std::array<std::array<double, 6>, 6>& a, TParams& b) {
   return true;
 }
 
+// Where the model's points land under a pose, its turn worked out once for all of them.
+std::array<TPointF, TFace::kPointCount> Projected(const TFace3D& model, const THeadPose& pose) {
+  const std::array<double, 6> r = pose.Rows();
+  std::array<TPointF, TFace::kPointCount> seen;
+  for (size_t k = 0; k < model.size(); ++k) {
+    const TPoint3 p = model[k];
+    seen[k] = TPointF{r[0] * p.X + r[1] * p.Y + r[2] * p.Z + pose.Shift.X, r[3] * p.X + r[4] * p.Y + r[5] * p.Z + pose.Shift.Y};
+  }
+  return seen;
+}
+
 double SquaredError(const std::array<TPointF, TFace::kPointCount>& points, const TFace3D& model, const THeadPose& pose) {
+  const std::array<TPointF, TFace::kPointCount> seen = Projected(model, pose);
   double sum = 0;
   for (size_t k = 0; k < points.size(); ++k) {
-    const TPointF p = pose.Project(model[k]);
+    const TPointF p = seen[k];
     sum += (p.X - points[k].X) * (p.X - points[k].X) + (p.Y - points[k].Y) * (p.Y - points[k].Y);
   }
   return sum;
@@ -193,18 +205,15 @@ THeadPose FitHeadPose(const std::array<TPointF, TFace::kPointCount>& points, con
     // The residual's derivatives by central differences: cheap for 136 values and 6 unknowns.
     std::array<std::array<double, 6>, 6> normal{};
     TParams gradient{};
-    std::array<TPointF, TFace::kPointCount> base;
-    for (size_t k = 0; k < points.size(); ++k) base[k] = PoseOfParams(q).Project(face3d[k]);
+    const std::array<TPointF, TFace::kPointCount> base = Projected(face3d, PoseOfParams(q));
     std::array<std::array<TPointF, TFace::kPointCount>, 6> jacobian;
     for (size_t j = 0; j < 6; ++j) {
       const double h = j == 0 ? 1e-5 * q[0] : j >= 4 ? 1e-3 * std::max(1.0, q[0]) : 1e-5;
       TParams up = q, down = q;
       up[j] += h;
       down[j] -= h;
-      for (size_t k = 0; k < points.size(); ++k) {
-        const TPointF a = PoseOfParams(up).Project(face3d[k]), b = PoseOfParams(down).Project(face3d[k]);
-        jacobian[j][k] = TPointF{(a.X - b.X) / (2 * h), (a.Y - b.Y) / (2 * h)};
-      }
+      const std::array<TPointF, TFace::kPointCount> a = Projected(face3d, PoseOfParams(up)), b = Projected(face3d, PoseOfParams(down));
+      for (size_t k = 0; k < points.size(); ++k) jacobian[j][k] = TPointF{(a[k].X - b[k].X) / (2 * h), (a[k].Y - b[k].Y) / (2 * h)};
     }
     for (size_t k = 0; k < points.size(); ++k) {
       const TPointF r{points[k].X - base[k].X, points[k].Y - base[k].Y};
