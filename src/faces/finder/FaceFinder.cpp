@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "faces/finder/FaceTiles.h"
 #include "faces/finder/GreyShrink.h"
+#include "faces/shape/ShapeSpace.h"
 #include "common/OnAllCores.h"
 
 // dlib's settings first, so that it leaves BLAS and LAPACK out: the detector and the landmark
@@ -75,18 +76,41 @@ struct TFaceFinder::TModel {
 
 namespace {
 
-// The predictor keeps its starting shape to itself; it is the first thing in the file, after
-// the format's version.
-std::array<TPointF, TFace::kPointCount> ReadMeanFace(const std::string& modelPath) {
+// The landmark model's first cascade of regression trees, which corrects the mean face towards
+// each face as a whole: enough to see how faces vary, at a small part of the file's reading time.
+// Every tree's leaves, each a correction to the whole shape, make the samples.
+constexpr unsigned long kShapeCascades = 1;
+// The components kept: those that explain this share of what the held directions leave, at most
+// so many; the rest is mostly the landmarks' own noise.
+constexpr double kExplainedShare = 0.995;
+constexpr int kMostComponents = 60;
+
+// The predictor keeps its starting shape and trees to itself; they are the first things in the
+// file, after the format's version, and are read again here in the file's order.
+TShapeModel ReadShapeModel(const std::string& modelPath) {
   std::ifstream in(modelPath, std::ios::binary);
   int version = 0;
   dlib::matrix<float, 0, 1> shape;
   dlib::deserialize(version, in);
   dlib::deserialize(shape, in);
-  std::array<TPointF, TFace::kPointCount> points;
+  TShapeModel model;
   if (shape.size() != 2 * TFace::kPointCount) throw dlib::serialization_error("the mean face has no 68 points");
-  for (int i = 0; i < TFace::kPointCount; ++i) points[size_t(i)] = TPointF{shape(2 * i), shape(2 * i + 1)};
-  return points;
+  for (int i = 0; i < TFace::kPointCount; ++i) model.Mean[size_t(i)] = TPointF{shape(2 * i), shape(2 * i + 1)};
+  unsigned long cascades = 0;
+  dlib::deserialize(cascades, in);
+  std::vector<float> corrections;
+  for (unsigned long c = 0; c < std::min(cascades, kShapeCascades); ++c) {
+    std::vector<dlib::impl::regression_tree> forest;
+    dlib::deserialize(forest, in);
+    for (const dlib::impl::regression_tree& tree : forest)
+      for (const dlib::matrix<float, 0, 1>& leaf : tree.leaf_values) {
+        if (leaf.size() != 2 * TFace::kPointCount) throw dlib::serialization_error("a shape correction has no 68 points");
+        corrections.insert(corrections.end(), leaf.begin(), leaf.end());
+      }
+  }
+  model.Space = std::make_shared<const TShapeSpace>(
+      BuildShapeSpace(model.Mean, corrections, kExplainedShare, kMostComponents));
+  return model;
 }
 
 }  // namespace
@@ -96,8 +120,10 @@ TFaceFinder::TFaceFinder(const std::string& modelPath) {
   if (!FaceModelPresent(modelPath)) throw Exception(kNoFaceModelMessage);
   Model_ = std::make_unique<TModel>();
   try {
+    // The shape model reads the file's start a second time, beside the predictor's reading.
+    std::future<TShapeModel> shapes = std::async(std::launch::async, ReadShapeModel, modelPath);
     dlib::deserialize(modelPath) >> Model_->Landmarks;
-    Model_->Shapes.Mean = ReadMeanFace(modelPath);
+    Model_->Shapes = shapes.get();
   } catch (const std::exception& e) {
     throw Exception("Could not read the face model " + modelPath + ": " + e.what() + ".");
   }

@@ -8,9 +8,19 @@
 
 namespace gs {
 
-// The face pushed away from the mean face by amount (1 doubles every point's difference from
-// it): the mean face is fitted to the face by a similarity, which is left as it is, and no point
-// moves further than an eighth of the face's size.
+// The face pushed away from the mean face by amount (0..2; 1 doubles how far it is from the mean
+// face in its own features). The head's turn, nod and tilt and the mouth's opening are taken out
+// first and put back after; each principal component of the model grows by its weight, the
+// components on which the face is most unusual for their spread most; what the components do
+// not explain (mostly the landmarks' noise) stays. Each feature moves at most a share of its own
+// size, and no further than where two of its points would cross. A higher amount never moves a
+// landmark less far, nor the other way.
 TFaceShape ExaggeratedShape(const TFace& face, double amount, const TShapeModel& model);
+
+inline constexpr double kMostExaggeration = 2;
+// The weights of the components, in units of the face's mean unusualness, are held within these.
+inline constexpr double kLeastWeight = 0.5, kMostWeight = 2;
+// A component's spread counts as at least this share of the largest one's.
+inline constexpr double kLeastSpread = 0.25;
 
 }  // namespace gs

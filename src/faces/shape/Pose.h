@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// How a head is held: turned (yaw), nodded (pitch) and tilted (roll), read off its landmarks.
+// How a head is held: turned (yaw), nodded (pitch) and tilted (roll), read off its landmarks by
+// fitting a face in three dimensions to them.
 
 #include "faces/Face.h"
 

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the program knows of how faces are shaped: the average face the landmark model starts
-// from, read with the model.
+// from and the ways faces differ from it, read with the model.
 
 #include "common/Geometry.h"
 #include "faces/Face.h"
 
 #include <array>
+#include <memory>
 
 namespace gs {
 
@@ -14,8 +15,13 @@ namespace gs {
 // from them.
 using TMeanFace = std::array<TPointF, TFace::kPointCount>;
 
+struct TShapeSpace;  // faces/shape/ShapeSpace.h
+
 struct TShapeModel {
   TMeanFace Mean{};
+  // How faces vary about the mean, shared by every copy; none for a model made of a mean alone,
+  // which Exaggerate then treats as one spread for every way of differing.
+  std::shared_ptr<const TShapeSpace> Space;
 };
 
 }  // namespace gs
