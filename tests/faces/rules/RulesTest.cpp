@@ -65,73 +65,61 @@ TFace Turned(const TFace& face) {
 }  // namespace
 
 // A higher setting moves every point at least as far, the same way, and full strength moves
-// something a viewer sees.
+// something a viewer sees, on a frontal face and a turned one.
 TEST(Rules, EveryPresetAndSliderGrowsWithItsSetting) {
-  const TFace& face = AstronautFace();
-  const TFaceShape plain = ShapeOf(face);
-  const double size = FrameOf(face).Size;
-  for (const TRule& rule : EveryRule()) {
-    SCOPED_TRACE(rule.Name);
-    std::vector<TPointF> before(TFaceShape::kPointCount);
-    double farthest = 0;
-    for (double setting : rule.Settings) {
-      const TFaceShape shape = rule.Shape(face, setting);
-      for (int k = 0; k < TFaceShape::kPointCount; ++k) {
-        const TPointF move = Minus(shape[k], plain[k]), was = before[size_t(k)];
-        const double wasLength = std::hypot(was.X, was.Y), length = std::hypot(move.X, move.Y);
-        ASSERT_GE(length, wasLength - 1e-9) << "point " << k << " at " << setting;
-        if (wasLength > 1e-6) {
-          ASSERT_GT(Dot(move, was), std::cos(0.2) * length * wasLength) << "point " << k << " at " << setting;
+  const TFace faces[] = {AstronautFace(), Turned(AstronautFace())};
+  for (const TFace& face : faces)
+    for (const TRule& rule : EveryRule()) {
+      SCOPED_TRACE(rule.Name);
+      const TFaceShape plain = ShapeOf(face);
+      const double size = FrameOf(face).Size;
+      std::vector<TPointF> before(TFaceShape::kPointCount);
+      double farthest = 0;
+      for (double setting : rule.Settings) {
+        const TFaceShape shape = rule.Shape(face, setting);
+        for (int k = 0; k < TFaceShape::kPointCount; ++k) {
+          const TPointF move = Minus(shape[k], plain[k]), was = before[size_t(k)];
+          const double wasLength = std::hypot(was.X, was.Y), length = std::hypot(move.X, move.Y);
+          ASSERT_GE(length, wasLength - 1e-9) << "point " << k << " at " << setting;
+          if (wasLength > 1e-6) {
+            ASSERT_GT(Dot(move, was), std::cos(0.2) * length * wasLength) << "point " << k << " at " << setting;
+          }
+          before[size_t(k)] = move;
+          farthest = std::max(farthest, length);
         }
-        before[size_t(k)] = move;
-        farthest = std::max(farthest, length);
       }
+      EXPECT_GT(farthest, 0.02 * size);
     }
-    EXPECT_GT(farthest, 0.02 * size);
-  }
 }
 
 // How far each preset goes at 100: as far as a caricaturist draws it.
 TEST(Rules, PresetsReadAsCaricaturesAtFullStrength) {
   const TFace& face = AstronautFace();
   const TFaceFrame frame = FrameOf(face);
-  auto at = [&](TCaricaturePreset p) { return PresetShape(face, p, 1); };
-  auto eyeWidth = [](const TFaceShape& s) { return Distance(s[kLeftEyeOuter], s[kLeftEyeInner]) + Distance(s[kRightEyeInner], s[kRightEyeOuter]); };
-  auto noseWidth = [](const TFaceShape& s) { return Distance(s[kLeftNostril], s[kRightNostril]); };
-  auto noseLength = [&](const TFaceShape& s) { return Along(s[kNoseTop], s[kNoseBottom], frame.Down); };
-  auto mouthWidth = [&](const TFaceShape& s) { return Along(s[kMouthLeft], s[kMouthRight], frame.Across); };
-  auto mouthHeight = [&](const TFaceShape& s) { return Along(s[kUpperLipTop], s[kLowerLipBottom], frame.Down); };
-  const TFaceShape plain = ShapeOf(face);
+  using TMeasure = std::function<double(const TFaceShape&)>;
+  const TMeasure eyes = [](const TFaceShape& s) { return Distance(s[kLeftEyeOuter], s[kLeftEyeInner]) + Distance(s[kRightEyeInner], s[kRightEyeOuter]); };
+  const TMeasure noseLength = [&](const TFaceShape& s) { return Along(s[kNoseTop], s[kNoseBottom], frame.Down); };
+  const TMeasure mouth = [&](const TFaceShape& s) { return Along(s[kMouthLeft], s[kMouthRight], frame.Across); };
   const struct {
     TCaricaturePreset Preset;
-    std::function<double(const TFaceShape&)> Measure;
-    double AtLeast, AtMost;  // the share of the plain face's measure
+    TMeasure Measure;
+    double AtLeast, AtMost;  // times the plain face's measure
   } cases[] = {
-      {TCaricaturePreset::BigEyes, eyeWidth, 1.8, 2.2},
-      {TCaricaturePreset::TinyEyes, eyeWidth, 0.4, 0.65},
+      {TCaricaturePreset::BigEyes, eyes, 1.8, 2.2},
+      {TCaricaturePreset::TinyEyes, eyes, 0.4, 0.65},
       {TCaricaturePreset::BobbleHead, [](const TFaceShape& s) { return Distance(s[kJawLeftEnd], s[kJawRightEnd]); }, 1.3, 1.5},
-      {TCaricaturePreset::BigGrin, mouthWidth, 1.4, 1.8},
-      {TCaricaturePreset::TinyMouth, mouthWidth, 0.4, 0.65},
-      {TCaricaturePreset::TinyMouth, mouthHeight, 0.4, 0.65},
+      {TCaricaturePreset::BigGrin, mouth, 1.4, 1.8},
+      {TCaricaturePreset::TinyMouth, mouth, 0.4, 0.65},
       {TCaricaturePreset::LongNose, noseLength, 1.4, 1.8},
       {TCaricaturePreset::ButtonNose, noseLength, 0.5, 0.8},
-      {TCaricaturePreset::ButtonNose, noseWidth, 0.5, 0.8},
+      {TCaricaturePreset::ButtonNose, [](const TFaceShape& s) { return Distance(s[kLeftNostril], s[kRightNostril]); }, 0.5, 0.8},
       {TCaricaturePreset::PointyChin, [&](const TFaceShape& s) { return Along(s[kLowerLipBottom], s[kChinPoint], frame.Down); }, 1.4, 2.5},
-      {TCaricaturePreset::Alien, eyeWidth, 1.8, 2.2},
-      {TCaricaturePreset::Alien, mouthWidth, 0.4, 0.65},
+      {TCaricaturePreset::Alien, eyes, 1.8, 2.2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(PresetCaption(c.Preset));
-    const double share = c.Measure(at(c.Preset)) / c.Measure(plain);
-    EXPECT_GE(share, c.AtLeast);
-    EXPECT_LE(share, c.AtMost);
+    const double share = c.Measure(PresetShape(face, c.Preset, 1)) / c.Measure(ShapeOf(face));
+    EXPECT_TRUE(share >= c.AtLeast && share <= c.AtMost) << PresetCaption(c.Preset) << ": " << share;
   }
-  // A grin lifts the corners; Twisted turns the eye line.
-  const TFaceShape grin = at(TCaricaturePreset::BigGrin);
-  EXPECT_GT(Along(grin[kMouthLeft], plain[kMouthLeft], frame.Down), 0.04 * frame.Size);
-  const TFaceShape twisted = at(TCaricaturePreset::Twisted);
-  const TPointF eyes = Minus(twisted[kRightEyeOuter], twisted[kLeftEyeOuter]);
-  EXPECT_GT(std::atan2(eyes.Y, eyes.X) - face.Roll(), 0.3);
 }
 
 // On a head turned aside the far side shows every move across the face shortened: Eye
@@ -149,9 +137,6 @@ TEST(Rules, MovesAcrossTheFaceFollowTheTurn) {
   EXPECT_GT(nearMove, 0.03 * frame.Size);
   EXPECT_GT(farMove, 0);
   EXPECT_LT(farMove, 0.7 * nearMove);
-  // The far eye keeps more than half of its room to the outline.
-  const double room = Along(plain[kRightEyeOuter], plain[kJawRightEnd], frame.Across);
-  EXPECT_GT(Along(apart[kRightEyeOuter], apart[kJawRightEnd], frame.Across), 0.5 * room);
   // Face Width keeps the chin where it is and widens both sides alike.
   sculpt = {};
   sculpt.Set(TSculptSlider::FaceWidth, 100);
