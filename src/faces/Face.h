@@ -23,6 +23,9 @@ inline constexpr TLandmarks kNostrils{31, 35};    // the nose's lower edge, left
 inline constexpr TLandmarks kNose{27, 35};
 inline constexpr TLandmarks kLeftEye{36, 41}, kRightEye{42, 47};
 inline constexpr TLandmarks kOuterLip{48, 59}, kInnerLip{60, 67};
+// The outer edge of each lip between the corners: the upper lip left to right, the lower one
+// right to left.
+inline constexpr TLandmarks kUpperLipEdge{49, 53}, kLowerLipEdge{55, 59};
 inline constexpr TLandmarks kMouth{48, 67};
 inline constexpr TLandmarks kAllLandmarks{0, 67};
 
@@ -34,11 +37,15 @@ inline constexpr int kLeftNostril = 31, kRightNostril = 35;
 inline constexpr int kLeftEyeOuter = 36, kLeftEyeInner = 39, kRightEyeInner = 42, kRightEyeOuter = 45;
 inline constexpr int kLeftEyeUpper = 37, kLeftEyeLower = 41, kRightEyeUpper = 44, kRightEyeLower = 46;
 inline constexpr int kMouthLeft = 48, kMouthRight = 54;
+inline constexpr int kInnerMouthLeft = 60, kInnerMouthRight = 64;
 inline constexpr int kUpperLipTop = 51, kLowerLipBottom = 57;
 inline constexpr int kUpperLipBottom = 62, kLowerLipTop = 66;
 
 constexpr TLandmarks EyeOf(bool right) { return right ? kRightEye : kLeftEye; }
 constexpr TLandmarks BrowOf(bool right) { return right ? kRightBrow : kLeftBrow; }
+constexpr int EyeOuterOf(bool right) { return right ? kRightEyeOuter : kLeftEyeOuter; }
+constexpr int EyeUpperOf(bool right) { return right ? kRightEyeUpper : kLeftEyeUpper; }
+constexpr int MouthCornerOf(bool right) { return right ? kMouthRight : kMouthLeft; }
 
 struct TFace {
   static constexpr int kPointCount = 68;

@@ -35,10 +35,10 @@ TFaceShape ShapeOf(const TFace& face) {
   std::copy(face.Points.begin(), face.Points.end(), shape.Points.begin());
   const TFaceFrame frame = FrameOf(face);
   const double up = -0.3 * frame.Size;
-  const int base = TFace::kPointCount;
-  shape[base] = Along(face.Points[19], frame.Down, up);
-  shape[base + 1] = Along(MeanPoint(face, 21, 22), frame.Down, up);
-  shape[base + 2] = Along(face.Points[24], frame.Down, up);
+  const int base = TFaceShape::kForehead.First;
+  shape[base] = Along(face.Points[kLeftBrowMiddle], frame.Down, up);
+  shape[base + 1] = Along(MeanPoint(face, kLeftBrowInner, kRightBrowInner), frame.Down, up);
+  shape[base + 2] = Along(face.Points[kRightBrowMiddle], frame.Down, up);
   return shape;
 }
 

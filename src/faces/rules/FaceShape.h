@@ -24,6 +24,8 @@ TFaceFrame FrameOf(const TFace& face);
 struct TFaceShape {
   static constexpr int kForeheadPoints = 3;
   static constexpr int kPointCount = TFace::kPointCount + kForeheadPoints;
+  static constexpr TLandmarks kForehead{TFace::kPointCount, kPointCount - 1};
+  static constexpr TLandmarks kAll{0, kPointCount - 1};
   std::array<TPointF, kPointCount> Points;
 
   TPointF& operator[](int k) { return Points[size_t(k)]; }
@@ -38,6 +40,17 @@ void ScalePoints(TFaceShape& shape, int first, int last, TPointF about, double f
 void StretchPoints(TFaceShape& shape, int first, int last, TPointF about, TPointF axis, double factor);
 // Turned by angle radians, clockwise on the screen for a positive angle.
 void TurnPoints(TFaceShape& shape, int first, int last, TPointF about, double angle);
+inline void MovePoints(TFaceShape& shape, TLandmarks part, TPointF by) { MovePoints(shape, part.First, part.Last, by); }
+inline void MovePoint(TFaceShape& shape, int k, TPointF by) { MovePoints(shape, k, k, by); }
+inline void ScalePoints(TFaceShape& shape, TLandmarks part, TPointF about, double factor) {
+  ScalePoints(shape, part.First, part.Last, about, factor);
+}
+inline void StretchPoints(TFaceShape& shape, TLandmarks part, TPointF about, TPointF axis, double factor) {
+  StretchPoints(shape, part.First, part.Last, about, axis, factor);
+}
+inline void TurnPoints(TFaceShape& shape, TLandmarks part, TPointF about, double angle) {
+  TurnPoints(shape, part.First, part.Last, about, angle);
+}
 TPointF Scaled(TPointF v, double k);
 TPointF Plus(TPointF a, TPointF b);
 TPointF Minus(TPointF a, TPointF b);

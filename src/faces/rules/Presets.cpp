@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faces/rules/Presets.h"
 
+#include "faces/rules/FeatureMoves.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,82 +38,58 @@ std::optional<TCaricaturePreset> PresetByKey(std::string_view key) {
 
 namespace {
 
-// The preset's rules, each at full strength k = 1.
+// How far each preset goes at full strength: far enough to read as a caricature at a glance.
+constexpr double kBigEyes = 1.9, kTinyEyes = 0.55;  // times the eye's size
+constexpr double kBobbleHead = 1.35;                // times the head's size
+constexpr double kGrinUp = 0.055, kGrinApart = 0.1; // of the face's size, each corner
+constexpr double kTinyMouth = 0.5;                  // times the mouth's size
+constexpr double kLongNose = 0.6;                   // of the nose's length, added
+constexpr double kButtonNoseShorter = 0.3, kButtonNoseNarrower = 0.35;
+constexpr double kPointyChinLonger = 0.14, kPointyChinNarrower = 0.07;  // of the face's size
+constexpr double kTwist = 0.35;                     // radians
 
-void Eyes(const TFace& face, TFaceShape& shape, double factor, double k) {
-  const TPointF up = Scaled(FrameOf(face).Down, -1);
-  for (bool right : {false, true}) {
-    const int first = right ? 42 : 36;
-    ScalePoints(shape, first, first + 5, face.EyeCentre(right), 1 + (factor - 1) * k);
-    // The brow rides up or down with the upper lid, so that it is not folded into the eye.
-    const double lift = (factor - 1) * k * 0.2 * face.EyeWidth(right);
-    MovePoints(shape, right ? 22 : 17, right ? 26 : 21, Scaled(up, lift));
-  }
+void Eyes(const TFace& face, const THeadFrame& frame, double factor, double k, TFaceShape& shape) {
+  for (bool right : {false, true}) ResizeEye(face, frame, right, 1 + (factor - 1) * k, shape);
 }
 
-void TinyMouth(const TFace& face, TFaceShape& shape, double k) {
-  ScalePoints(shape, 48, 67, face.MouthCentre(), 1 - 0.4 * k);
+void TinyMouth(const TFace& face, const THeadFrame& frame, double k, TFaceShape& shape) {
+  const double factor = 1 - (1 - kTinyMouth) * k;
+  ResizeMouth(face, frame, factor, factor, shape);
 }
 
-void PointyChin(const TFace& face, TFaceShape& shape, double k) {
-  const TFaceFrame frame = FrameOf(face);
-  const double size = frame.Size * k;
-  // The chin drawn down and the jaw beside it narrowed towards it.
-  const double down[] = {0, 0.15, 0.45, 0.8, 1.0, 0.8, 0.45, 0.15, 0};
-  const double in[] = {0.2, 0.5, 0.7, 0.5, 0, -0.5, -0.7, -0.5, -0.2};
-  for (int j = 4; j <= 12; ++j) {
-    const TPointF by = Plus(Scaled(frame.Down, 0.11 * size * down[j - 4]), Scaled(frame.Across, 0.06 * size * in[j - 4]));
-    MovePoints(shape, j, j, by);
-  }
+void PointyChin(const THeadFrame& frame, double k, TFaceShape& shape) {
+  LengthenChin(frame, kPointyChinLonger * frame.Face.Size * k, shape);
+  WidenJaw(frame, -kPointyChinNarrower * frame.Face.Size * k, shape);
 }
 
+// The preset at strength k = 0..1.
 void Plan(const TFace& face, TCaricaturePreset preset, double k, TFaceShape& shape) {
-  const TFaceFrame frame = FrameOf(face);
-  const int all = TFaceShape::kPointCount - 1;
+  const THeadFrame frame = HeadFrameOf(face);
+  const double size = frame.Face.Size;
   switch (preset) {
-    case TCaricaturePreset::BigEyes: Eyes(face, shape, 1.45, k); break;
-    case TCaricaturePreset::TinyEyes: Eyes(face, shape, 0.65, k); break;
+    case TCaricaturePreset::BigEyes: Eyes(face, frame, kBigEyes, k, shape); break;
+    case TCaricaturePreset::TinyEyes: Eyes(face, frame, kTinyEyes, k, shape); break;
     case TCaricaturePreset::BobbleHead:
-      ScalePoints(shape, 0, all, frame.Centre, 1 + 0.3 * k);
+      ScalePoints(shape, TFaceShape::kAll, frame.Face.Centre, 1 + (kBobbleHead - 1) * k);
       break;
-    case TCaricaturePreset::BigGrin:
-      // The corners pulled apart and up, the lips beside them half as far.
-      for (bool right : {false, true}) {
-        const double width = face.MouthWidth();
-        const TPointF by = Plus(Scaled(frame.Across, (right ? 0.22 : -0.22) * width * k),
-                                Scaled(frame.Down, -0.12 * width * k));
-        const int corner = right ? 54 : 48;
-        const int beside[2][3] = {{49, 59, 60}, {53, 55, 64}};
-        MovePoints(shape, corner, corner, by);
-        for (int j : beside[right ? 1 : 0]) MovePoints(shape, j, j, Scaled(by, 0.5));
-      }
+    case TCaricaturePreset::BigGrin: Grin(frame, kGrinUp * size * k, kGrinApart * size * k, shape); break;
+    case TCaricaturePreset::TinyMouth: TinyMouth(face, frame, k, shape); break;
+    case TCaricaturePreset::LongNose:
+      LengthenNose(frame, kLongNose * NoseLength(face, frame) * k, 0.9, shape);
       break;
-    case TCaricaturePreset::TinyMouth: TinyMouth(face, shape, k); break;
-    case TCaricaturePreset::LongNose: {
-      // The tip drawn down; the mouth and chin make room below it.
-      const double length = Distance(face.NoseBridge(), face.NoseTip()) * 0.5 * k;
-      MovePoints(shape, 28, 28, Scaled(frame.Down, length / 3));
-      MovePoints(shape, 29, 29, Scaled(frame.Down, 2 * length / 3));
-      MovePoints(shape, 30, 35, Scaled(frame.Down, length));
-      // The mouth goes down nearly as far, so that the tip does not push into the upper lip.
-      MovePoints(shape, 48, 67, Scaled(frame.Down, 0.9 * length));
-      MovePoints(shape, 5, 11, Scaled(frame.Down, 0.6 * length));
-      MovePoints(shape, 4, 4, Scaled(frame.Down, 0.3 * length));
-      MovePoints(shape, 12, 12, Scaled(frame.Down, 0.3 * length));
-      break;
-    }
     case TCaricaturePreset::ButtonNose:
-      ScalePoints(shape, 30, 35, MeanPoint(face, 30, 35), 1 - 0.4 * k);
-      MovePoints(shape, 29, 29, Scaled(Minus(MeanPoint(face, 30, 35), face.Points[29]), 0.2 * k));
+      // Shorter and narrower, the tip turned up; the mouth comes halfway up after it.
+      LengthenNose(frame, -kButtonNoseShorter * NoseLength(face, frame) * k, 0.5, shape);
+      WidenNose(face, frame, 1 - kButtonNoseNarrower * k, shape);
       break;
-    case TCaricaturePreset::PointyChin: PointyChin(face, shape, k); break;
+    case TCaricaturePreset::PointyChin: PointyChin(frame, k, shape); break;
     case TCaricaturePreset::Alien:
-      Eyes(face, shape, 1.45, k);
-      TinyMouth(face, shape, k);
-      PointyChin(face, shape, k);
+      Eyes(face, frame, kBigEyes, k, shape);
+      TinyMouth(face, frame, k, shape);
+      PointyChin(frame, k, shape);
       break;
     case TCaricaturePreset::Twisted:
-      TurnPoints(shape, 0, all, face.NoseTip(), 0.3 * k);
+      TurnPoints(shape, TFaceShape::kAll, face.NoseTip(), kTwist * k);
       break;
   }
 }

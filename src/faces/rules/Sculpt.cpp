@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faces/rules/Sculpt.h"
 
+#include "faces/rules/FeatureMoves.h"
 #include "faces/shape/Exaggerate.h"
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 namespace gs {
 
@@ -51,93 +51,49 @@ std::string SculptStepName(const TSculpt& sculpt) {
 
 namespace {
 
-void MoveEach(TFaceShape& shape, std::initializer_list<int> points, TPointF by) {
-  for (int k : points) MovePoints(shape, k, k, by);
+// A slider's value as -1..1.
+double Setting(const TSculpt& sculpt, TSculptSlider s, int eye = 0) {
+  return std::clamp(sculpt.Value(s, eye) / double(kSculptLimit), -1.0, 1.0);
 }
 
-// One eye's sliders; t = -1..1 each.
-void SculptEye(const TFace& face, const TFaceFrame& frame, bool right, const TSculpt& sculpt, TFaceShape& shape) {
-  auto t = [&](TSculptSlider s) { return sculpt.Value(s, right ? 1 : 0) / 100.0; };
-  const int eye = right ? 42 : 36, brow = right ? 22 : 17;
-  const TPointF centre = face.EyeCentre(right);
-  const TPointF up = Scaled(frame.Down, -1);
-  const TPointF out = Scaled(frame.Across, right ? 1 : -1);
-  const double size = frame.Size;
-
-  const double grow = 0.4 * t(TSculptSlider::EyeSize);
-  ScalePoints(shape, eye, eye + 5, centre, 1 + grow);
-  MovePoints(shape, brow, brow + 4, Scaled(up, grow * 0.2 * face.EyeWidth(right)));
-  StretchPoints(shape, eye, eye + 5, centre, frame.Across, 1 + 0.35 * t(TSculptSlider::EyeWidth));
-  // The outer corner up: the eye on the picture's left turns clockwise on the screen.
-  TurnPoints(shape, eye, eye + 5, centre, (right ? -0.25 : 0.25) * t(TSculptSlider::EyeTilt));
-  const TPointF by = Plus(Scaled(up, 0.06 * size * t(TSculptSlider::EyeHeight)),
-                          Scaled(out, 0.05 * size * t(TSculptSlider::EyeDistance)));
-  MovePoints(shape, eye, eye + 5, by);
-  MovePoints(shape, brow, brow + 4, by);
+void SculptEye(const TFace& face, const THeadFrame& frame, bool right, const TSculpt& sculpt, TFaceShape& shape) {
+  auto t = [&](TSculptSlider s) { return Setting(sculpt, s, right ? 1 : 0); };
+  const double size = frame.Face.Size;
+  ResizeEye(face, frame, right, 1 + 0.45 * t(TSculptSlider::EyeSize), shape);
+  StretchEye(face, frame, right, 1 + 0.35 * t(TSculptSlider::EyeWidth), shape);
+  TiltEye(face, right, 0.25 * t(TSculptSlider::EyeTilt), shape);
+  MoveEye(frame, right, 0.06 * size * t(TSculptSlider::EyeHeight), 0.05 * size * t(TSculptSlider::EyeDistance), shape);
 }
 
-void SculptNose(const TFace& face, const TFaceFrame& frame, double height, double width, TFaceShape& shape) {
-  const double length = 0.08 * frame.Size * height;
-  MovePoints(shape, 28, 28, Scaled(frame.Down, length / 3));
-  MovePoints(shape, 29, 29, Scaled(frame.Down, 2 * length / 3));
-  MovePoints(shape, 30, 35, Scaled(frame.Down, length));
-  // The mouth and chin make room, so that a longer nose does not push into the upper lip.
-  MovePoints(shape, 48, 67, Scaled(frame.Down, 0.85 * length));
-  MovePoints(shape, 5, 11, Scaled(frame.Down, 0.5 * length));
-  StretchPoints(shape, 31, 35, face.Points[33], frame.Across, 1 + 0.4 * width);
+void SculptNose(const TFace& face, const THeadFrame& frame, const TSculpt& sculpt, TFaceShape& shape) {
+  LengthenNose(frame, 0.3 * NoseLength(face, frame) * Setting(sculpt, TSculptSlider::NoseHeight), 0.9, shape);
+  WidenNose(face, frame, 1 + 0.4 * Setting(sculpt, TSculptSlider::NoseWidth), shape);
 }
 
-void SculptMouth(const TFace& face, const TFaceFrame& frame, const TSculpt& sculpt, TFaceShape& shape) {
-  auto t = [&](TSculptSlider s) { return sculpt.Value(s) / 100.0; };
-  const TPointF up = Scaled(frame.Down, -1);
-  const double size = frame.Size;
-  const double smile = 0.05 * size * t(TSculptSlider::Smile);
-  for (bool right : {false, true}) {
-    const TPointF lift = Plus(Scaled(up, smile), Scaled(frame.Across, (right ? 0.01 : -0.01) * size * t(TSculptSlider::Smile)));
-    const int corner = right ? 54 : 48;
-    const int beside[2][3] = {{49, 59, 60}, {53, 55, 64}};
-    MovePoints(shape, corner, corner, lift);
-    for (int j : beside[right ? 1 : 0]) MovePoints(shape, j, j, Scaled(lift, 0.5));
-  }
-  // The lips by their own thickness, so that a thin lip gets thinner without turning inside out.
-  const double upperLip = Distance(face.Points[51], face.Points[62]);
-  const double lowerLip = Distance(face.Points[57], face.Points[66]);
-  const TPointF upper = Scaled(up, 0.6 * upperLip * t(TSculptSlider::UpperLip));
-  MoveEach(shape, {50, 51, 52}, upper);
-  MoveEach(shape, {49, 53}, Scaled(upper, 0.5));
-  const TPointF lower = Scaled(frame.Down, 0.6 * lowerLip * t(TSculptSlider::LowerLip));
-  MoveEach(shape, {56, 57, 58}, lower);
-  MoveEach(shape, {55, 59}, Scaled(lower, 0.5));
-  const TPointF centre = face.MouthCentre();
-  StretchPoints(shape, 48, 67, centre, frame.Across, 1 + 0.3 * t(TSculptSlider::MouthWidth));
-  StretchPoints(shape, 48, 67, centre, frame.Down, 1 + 0.4 * t(TSculptSlider::MouthHeight));
+void SculptMouth(const TFace& face, const THeadFrame& frame, const TSculpt& sculpt, TFaceShape& shape) {
+  auto t = [&](TSculptSlider s) { return Setting(sculpt, s); };
+  const double smile = t(TSculptSlider::Smile) * frame.Face.Size;
+  Grin(frame, 0.05 * smile, 0.015 * smile, shape);
+  ThickenLips(face, frame, 0.6 * t(TSculptSlider::UpperLip), 0.6 * t(TSculptSlider::LowerLip), shape);
+  ResizeMouth(face, frame, 1 + 0.3 * t(TSculptSlider::MouthWidth), 1 + 0.4 * t(TSculptSlider::MouthHeight), shape);
 }
 
-void SculptOutline(const TFaceFrame& frame, const TSculpt& sculpt, TFaceShape& shape) {
-  auto t = [&](TSculptSlider s) { return sculpt.Value(s) / 100.0; };
-  const double size = frame.Size;
-  MovePoints(shape, TFace::kPointCount, TFaceShape::kPointCount - 1,
-             Scaled(frame.Down, -0.12 * size * t(TSculptSlider::Forehead)));
-  // The chin and jaw by how far each jaw point is from the chin (point 8).
-  static constexpr double kChin[] = {1.0, 0.8, 0.5, 0.2, 0, 0, 0, 0, 0};
-  static constexpr double kJaw[] = {0, 0.4, 0.8, 1.0, 0.9, 0.5, 0.2, 0, 0};
-  for (int j = 0; j <= 16; ++j) {
-    const int fromChin = std::abs(j - 8);
-    const double side = j < 8 ? -1 : j > 8 ? 1 : 0;
-    const TPointF by = Plus(Scaled(frame.Down, 0.08 * size * t(TSculptSlider::ChinHeight) * kChin[fromChin]),
-                            Scaled(frame.Across, side * 0.06 * size * t(TSculptSlider::Jawline) * kJaw[fromChin]));
-    MovePoints(shape, j, j, by);
-  }
-  StretchPoints(shape, 0, 16, frame.Centre, frame.Across, 1 + 0.15 * t(TSculptSlider::FaceWidth));
+void SculptOutline(const THeadFrame& frame, const TSculpt& sculpt, TFaceShape& shape) {
+  auto t = [&](TSculptSlider s) { return Setting(sculpt, s); };
+  const double size = frame.Face.Size;
+  RaiseForehead(frame, 0.12 * size * t(TSculptSlider::Forehead), shape);
+  LengthenChin(frame, 0.08 * size * t(TSculptSlider::ChinHeight), shape);
+  WidenJaw(frame, 0.06 * size * t(TSculptSlider::Jawline), shape);
+  WidenFace(frame, 1 + 0.15 * t(TSculptSlider::FaceWidth), shape);
 }
 
 }  // namespace
 
 TFaceShape SculptShape(const TFace& face, const TSculpt& sculpt, const TShapeModel* model) {
   TFaceShape shape = model ? ExaggeratedShape(face, sculpt.Exaggerate / 100.0, *model) : ShapeOf(face);
-  const TFaceFrame frame = FrameOf(face);
+  const THeadFrame frame = HeadFrameOf(face);
   for (bool right : {false, true}) SculptEye(face, frame, right, sculpt, shape);
-  SculptNose(face, frame, sculpt.Value(TSculptSlider::NoseHeight) / 100.0, sculpt.Value(TSculptSlider::NoseWidth) / 100.0, shape);
+  SculptNose(face, frame, sculpt, shape);
   SculptMouth(face, frame, sculpt, shape);
   SculptOutline(frame, sculpt, shape);
   return shape;
