@@ -89,3 +89,28 @@ TEST(FaceEdit, TheFaceBesideStaysAsItWas) {
   // The right face was carried along unchanged, so the next bend finds it where it is.
   for (int k = 0; k < TFace::kPointCount; ++k) EXPECT_NEAR(Distance(faces[1].Points[size_t(k)], right.Points[size_t(k)]), 0, 0.05);
 }
+
+// Turning a preset up never delivers less: every landmark, carried through the bent picture,
+// goes at least as far at full strength as at half, and the same way.
+TEST(FaceEdit, AStrongerPresetMovesEveryLandmarkFurther) {
+  const std::vector<TFace> found = Finder().Find(Astronaut());
+  ASSERT_FALSE(found.empty());
+  for (const TPresetName& preset : CaricaturePresets()) {
+    SCOPED_TRACE(preset.Caption);
+    std::vector<TFace> full = found, halfWay = found;
+    const TBent bent(Astronaut(), full, preset.Preset);
+    TBitmap32 source = Astronaut(), view = Astronaut();
+    TRemapTransformation mesh;
+    mesh.Bind(source, view);
+    ApplyCaricature(mesh, source, view, halfWay, 0, preset.Preset, 0.5);
+    for (int k = 0; k < TFace::kPointCount; ++k) {
+      const TPointF p = found[0].Points[size_t(k)], h = halfWay[0].Points[size_t(k)], f = full[0].Points[size_t(k)];
+      const TPointF moveHalf{h.X - p.X, h.Y - p.Y}, moveFull{f.X - p.X, f.Y - p.Y};
+      const double lengthHalf = std::hypot(moveHalf.X, moveHalf.Y), lengthFull = std::hypot(moveFull.X, moveFull.Y);
+      EXPECT_GE(lengthFull, lengthHalf - 0.25) << k;
+      if (lengthHalf > 0.5) {
+        EXPECT_GT(moveHalf.X * moveFull.X + moveHalf.Y * moveFull.Y, 0) << k;
+      }
+    }
+  }
+}
