@@ -61,7 +61,8 @@ double DistanceFromMean(const TFace& face) {
 }  // namespace
 
 // Presets stack on the faces carried through each other, without a new search: where the
-// carried landmarks say the features are is where the finder sees them in the result.
+// carried landmarks say the features are is where the finder sees them in the result. (Eyes
+// grown by the full presets twice over are past what the finder still takes for a face.)
 TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   TDocument doc;
   doc.Open(ReadPictureFile(GS_TESTDATA_DIR "/faces/astronaut.png"));
@@ -72,8 +73,8 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   sculpt.Set(TSculptSlider::MouthWidth, 60);
   sculpt.Set(TSculptSlider::EyeDistance, -50);
   const std::pair<std::string, std::function<TRect()>> steps[] = {
-      {"Auto Caricature: Big Eyes", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 1.0); }},
-      {"Auto Caricature: Alien", [&] { return ApplyAutoCaricature(doc, faces, -1, TCaricaturePreset::Alien, 0.8); }},
+      {"Auto Caricature: Big Eyes", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 0.6); }},
+      {"Auto Caricature: Alien", [&] { return ApplyAutoCaricature(doc, faces, -1, TCaricaturePreset::Alien, 0.4); }},
       {"Auto Caricature: Bobble Head", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BobbleHead, 1.0); }},
       {"Face Sculpt", [&] { return ApplyFaceSculpt(doc, faces, 0, sculpt, &Finder().ShapeModel()); }},
       {"Auto Caricature: Twisted", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::Twisted, 0.7); }},

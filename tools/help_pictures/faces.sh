@@ -28,6 +28,7 @@ picture() {
   picture facesculpt-eyes "sculpt eyesize=80 eyedistance=-60 eyetilt=50"
   picture facesculpt-mouth "sculpt smile=100 mouthwidth=60 upperlip=-50 lowerlip=80"
   picture facesculpt-outline "sculpt forehead=100 chinheight=80 jawline=-80 facewidth=-40"
+  picture exaggerate-50 "exaggerate 50"
   picture exaggerate-100 "exaggerate 100"
   picture exaggerate-200 "exaggerate 200"
 } >"$script"
