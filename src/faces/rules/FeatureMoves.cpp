@@ -70,8 +70,10 @@ void ResizeEye(const TFace& face, const THeadFrame& frame, bool right, double fa
   const double lid = std::max(Dot(Minus(centre, face.Points[size_t(EyeUpperOf(right))]), frame.Up()),
                               0.15 * face.EyeWidth(right));
   MovePoints(shape, BrowOf(right), Scaled(frame.Up(), (factor - 1) * lid));
-  // A third of the widening goes outwards, where the cheek has room and the nose has none.
-  MoveEye(frame, right, 0, (factor - 1) * 0.15 * face.EyeWidth(right), shape);
+  // A third of the widening goes outwards, where the cheek has room and the nose has none; the
+  // wider eye stands for both, since the move is carried round the head anyway.
+  const double eyeWidth = std::max(face.EyeWidth(false), face.EyeWidth(true));
+  MoveEye(frame, right, 0, (factor - 1) * 0.15 * eyeWidth, shape);
 }
 
 void StretchEye(const TFace& face, const THeadFrame& frame, bool right, double factor, TFaceShape& shape) {

@@ -146,3 +146,13 @@ TEST(Rules, MovesAcrossTheFaceFollowTheTurn) {
   const double farWider = Along(plain[kJawRightEnd], wide[kJawRightEnd], frame.Across);
   EXPECT_NEAR(farWider, nearWider, 0.1 * nearWider);
 }
+
+// A face the finder could never report (every landmark on one spot) gives points, not a division
+// by its zero size.
+TEST(Rules, AFaceOfOnePointGivesFinitePoints) {
+  TFace dot;
+  dot.Points.fill(TPointF{10, 10});
+  for (const TRule& rule : EveryRule())
+    for (const TPointF& p : rule.Shape(dot, rule.Settings.back()).Points)
+      ASSERT_TRUE(std::isfinite(p.X) && std::isfinite(p.Y)) << rule.Name;
+}
