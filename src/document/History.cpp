@@ -277,7 +277,14 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
   });
   rerender.erase(std::unique(rerender.begin(), rerender.end()), rerender.end());
   TRect changed;
-  for (const TRect& r : rerender) {
+  for (const TRect& r : rerender)
+    changed = changed.IsEmpty() ? r
+                                : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
+                                        std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
+  // The rectangles are whole tiles of one grid, each once: a face's thousands render on every
+  // core.
+  OnAllCores(rerender.size(), [&](size_t k) {
+    const TRect& r = rerender[k];
     // The view's outermost pixels need not be what the mesh renders (a filter clears the
     // source's edge to transparent and leaves the view as it was); the steps keep them exactly.
     const std::vector<TRect> edge = EdgeStrips(doc.ViewBitmap.BoundsRect(), r);
@@ -287,10 +294,7 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
     for (size_t i = 0; i < edge.size(); ++i)
       WriteRows(edge[i], sizeof(TColor32), kept[i],
                 [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
-    changed = changed.IsEmpty() ? r
-                                : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
-                                        std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
-  }
+  });
   rerender.clear();
   return changed;
 }
