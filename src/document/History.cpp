@@ -20,6 +20,15 @@ namespace {
 
 using TPlane = THistoryStep::TPlane;
 
+// A brush's step holds a few tiles, not worth a thread; a face's holds thousands.
+template <class TJob>
+void OnCoresIfMany(size_t count, const TJob& job) {
+  if (count < 16)
+    for (size_t k = 0; k < count; ++k) job(k);
+  else
+    OnAllCores(count, job);
+}
+
 // A stroke's differences are zero but where the brush reached: the fastest level packs them
 // well.
 TBytes Pack(const TBytes& raw) {
@@ -283,7 +292,7 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
                                         std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
   // The rectangles are whole tiles of one grid, each once: a face's thousands render on every
   // core.
-  OnAllCores(rerender.size(), [&](size_t k) {
+  OnCoresIfMany(rerender.size(), [&](size_t k) {
     const TRect& r = rerender[k];
     // The view's outermost pixels need not be what the mesh renders (a filter clears the
     // source's edge to transparent and leaves the view as it was); the steps keep them exactly.
@@ -385,7 +394,7 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     std::swap(doc.LayerRecords_, Whole->Records);
   }
   // The patches' tiles do not overlap: a face's thousands are flipped on every core.
-  OnAllCores(Patches.size(), [&](size_t k) {
+  OnCoresIfMany(Patches.size(), [&](size_t k) {
     const TPatch& patch = Patches[k];
     if (patch.Raw) Xor(doc, patch.Plane, patch.Rect, patch.Packed);
     else Xor(doc, patch.Plane, patch.Rect, FlippedOf(patch));
@@ -523,11 +532,7 @@ void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
   // band of a hundred tiles is read on every core.
   const auto read = [&](size_t k) { patches[first + k].Packed = Read(doc, plane, patches[first + k].Rect); };
   try {
-    // A brush's dab adds a tile or two, not worth a thread.
-    if (patches.size() - first < 16)
-      for (size_t k = 0; k < patches.size() - first; ++k) read(k);
-    else
-      OnAllCores(patches.size() - first, read);
+    OnCoresIfMany(patches.size() - first, read);
   } catch (...) {
     // A tile not kept is not touched: the change is refused before it starts.
     for (size_t k = first; k < patches.size(); ++k)
@@ -558,7 +563,7 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
   // reach, and the same difference serves the way back and the way forward. A face bent whole
   // touches thousands of tiles: they are compared on every core.
-  OnAllCores(patches.size(), [&](size_t k) { changed[k] = FlipToNow(doc, patches[k]); });
+  OnCoresIfMany(patches.size(), [&](size_t k) { changed[k] = FlipToNow(doc, patches[k]); });
   size_t raw = 0;
   // Tiles the stroke read but did not change are no part of it.
   for (size_t k = 0; k < patches.size(); ++k)
@@ -580,7 +585,7 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   }
   if (!later) {
     // A tile that cannot be packed (memory ran out) is kept raw rather than lost.
-    OnAllCores(step->Patches.size(), [&](size_t k) {
+    OnCoresIfMany(step->Patches.size(), [&](size_t k) {
       THistoryStep::TPatch& patch = step->Patches[k];
       try {
         patch.Packed = PackFlipped(patch.Plane, std::move(patch.Packed));
