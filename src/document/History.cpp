@@ -8,8 +8,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <set>
+#include <thread>
 #include <tuple>
 
 namespace gs {
@@ -17,6 +19,15 @@ namespace gs {
 namespace {
 
 using TPlane = THistoryStep::TPlane;
+
+// A brush's step holds a few tiles, not worth a thread; a face's holds thousands.
+template <class TJob>
+void OnCoresIfMany(size_t count, const TJob& job) {
+  if (count < 16)
+    for (size_t k = 0; k < count; ++k) job(k);
+  else
+    OnAllCores(count, job);
+}
 
 // A stroke's differences are zero but where the brush reached: the fastest level packs them
 // well.
@@ -64,6 +75,47 @@ TBytes Unshuffle(const TBytes& planes, size_t cell) {
   return cells;
 }
 
+// A mesh's cells change smoothly from one to the next, so each 16.16 component is kept as its
+// difference from the same component of the cell before: small numbers whose high bytes are
+// runs of 0 and 255. It packs to a quarter of the plain bits, and deflates faster.
+constexpr size_t kMeshWords = sizeof(TFixedVector) / sizeof(uint32_t);
+
+void ToDeltas(TBytes& cells) {
+  uint32_t previous[kMeshWords] = {};
+  for (size_t at = 0; at + sizeof(TFixedVector) <= cells.size(); at += sizeof(TFixedVector))
+    for (size_t w = 0; w < kMeshWords; ++w) {
+      uint32_t v;
+      std::memcpy(&v, cells.data() + at + 4 * w, 4);
+      const uint32_t delta = v - previous[w];
+      previous[w] = v;
+      std::memcpy(cells.data() + at + 4 * w, &delta, 4);
+    }
+}
+
+void FromDeltas(TBytes& cells) {
+  uint32_t previous[kMeshWords] = {};
+  for (size_t at = 0; at + sizeof(TFixedVector) <= cells.size(); at += sizeof(TFixedVector))
+    for (size_t w = 0; w < kMeshWords; ++w) {
+      uint32_t delta;
+      std::memcpy(&delta, cells.data() + at + 4 * w, 4);
+      previous[w] += delta;
+      std::memcpy(cells.data() + at + 4 * w, &previous[w], 4);
+    }
+}
+
+TBytes PackFlipped(TPlane plane, TBytes flipped) {
+  if (plane == TPlane::Mesh) ToDeltas(flipped);
+  return Pack(Shuffle(flipped, CellBytes(plane)));
+}
+
+// The bits a patch flips, whether it is packed or still raw.
+TBytes FlippedOf(const THistoryStep::TPatch& patch) {
+  if (patch.Raw) return patch.Packed;
+  TBytes flipped = Unshuffle(Unpack(patch.Packed), CellBytes(patch.Plane));
+  if (patch.Plane == TPlane::Mesh) FromDeltas(flipped);
+  return flipped;
+}
+
 // The rows of a rectangle of one plane, one after the other.
 template <class TRowOf>
 TBytes ReadRows(const TRect& r, size_t cell, TRowOf row) {
@@ -100,6 +152,37 @@ void XorRows(const TRect& r, size_t cell, const TBytes& difference, TRowOf row) 
     }
     for (; i < width; ++i) out[i] ^= in[i];
   }
+}
+
+const uint8_t* PlaneRow(const TDocument& doc, TPlane plane, int y) {
+  switch (plane) {
+    case TPlane::Mesh: return reinterpret_cast<const uint8_t*>(doc.MeshTransformation.VectorMap().Row(y));
+    case TPlane::Source: return reinterpret_cast<const uint8_t*>(doc.SourceBitmap.ScanLine(y));
+    case TPlane::View: return reinterpret_cast<const uint8_t*>(doc.ViewBitmap.ScanLine(y));
+  }
+  return nullptr;
+}
+
+// Turns a patch holding the cells as they were into the bits the change flipped since, in
+// place; false when nothing differs.
+bool FlipToNow(const TDocument& doc, THistoryStep::TPatch& patch) {
+  const size_t width = size_t(patch.Rect.Width()) * CellBytes(patch.Plane);
+  uint8_t* kept = patch.Packed.data();
+  uint64_t any = 0;
+  for (int y = patch.Rect.Top; y < patch.Rect.Bottom; ++y, kept += width) {
+    const uint8_t* now = PlaneRow(doc, patch.Plane, y) + size_t(patch.Rect.Left) * CellBytes(patch.Plane);
+    size_t i = 0;
+    for (; i + 8 <= width; i += 8) {
+      uint64_t a, b;
+      std::memcpy(&a, kept + i, 8);
+      std::memcpy(&b, now + i, 8);
+      a ^= b;
+      any |= a;
+      std::memcpy(kept + i, &a, 8);
+    }
+    for (; i < width; ++i) any |= (kept[i] ^= now[i]);
+  }
+  return any != 0;
 }
 
 TBytes Read(const TDocument& doc, TPlane plane, const TRect& r) {
@@ -203,7 +286,14 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
   });
   rerender.erase(std::unique(rerender.begin(), rerender.end()), rerender.end());
   TRect changed;
-  for (const TRect& r : rerender) {
+  for (const TRect& r : rerender)
+    changed = changed.IsEmpty() ? r
+                                : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
+                                        std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
+  // The rectangles are whole tiles of one grid, each once: a face's thousands render on every
+  // core.
+  OnCoresIfMany(rerender.size(), [&](size_t k) {
+    const TRect& r = rerender[k];
     // The view's outermost pixels need not be what the mesh renders (a filter clears the
     // source's edge to transparent and leaves the view as it was); the steps keep them exactly.
     const std::vector<TRect> edge = EdgeStrips(doc.ViewBitmap.BoundsRect(), r);
@@ -213,10 +303,7 @@ TRect RenderOnce(TDocument& doc, std::vector<TRect>& rerender) {
     for (size_t i = 0; i < edge.size(); ++i)
       WriteRows(edge[i], sizeof(TColor32), kept[i],
                 [&](int y) { return reinterpret_cast<uint8_t*>(doc.ViewBitmap.ScanLine(y)); });
-    changed = changed.IsEmpty() ? r
-                                : TRect{std::min(changed.Left, r.Left), std::min(changed.Top, r.Top),
-                                        std::max(changed.Right, r.Right), std::max(changed.Bottom, r.Bottom)};
-  }
+  });
   rerender.clear();
   return changed;
 }
@@ -231,6 +318,60 @@ struct THistory::TPending {
   std::unique_ptr<THistoryStep::TWhole> Before;
   int Depth = 1;
 };
+
+struct THistoryStep::TPacking {
+  std::vector<TBytes> Packed;  // per patch; empty where the worker did not pack it
+  std::atomic<bool> Stop{false};
+  std::atomic<bool> Done{false};
+  std::jthread Worker;
+};
+
+THistoryStep::THistoryStep(std::string name) : Name(std::move(name)) {}
+
+THistoryStep::~THistoryStep() {
+  // The worker reads the raw patches: it stops and is gone before they are.
+  if (Packing_) Packing_->Stop = true;
+  Packing_.reset();
+}
+
+void THistoryStep::PackLater() {
+  if (Packing_) return;
+  auto packing = std::make_unique<TPacking>();
+  packing->Packed.resize(Patches.size());
+  TPacking* job = packing.get();
+  const std::vector<TPatch>* patches = &Patches;
+  // Nothing else writes the raw patches while the worker runs (Settle joins it first), and
+  // the document reads them only; a patch that fails to pack stays raw.
+  job->Worker = std::jthread([job, patches] {
+    try {
+      OnAllCores(patches->size(), [&](size_t k) {
+        const TPatch& patch = (*patches)[k];
+        if (job->Stop || !patch.Raw) return;
+        try {
+          job->Packed[k] = PackFlipped(patch.Plane, patch.Packed);
+        } catch (...) {
+        }
+      });
+    } catch (...) {
+    }
+    job->Done = true;
+  });
+  Packing_ = std::move(packing);
+}
+
+void THistoryStep::Settle(bool wait) {
+  if (!Packing_) return;
+  // A worker still running is asked again at the next chance, unless the caller waits.
+  if (!wait && !Packing_->Done) return;
+  if (Packing_->Worker.joinable()) Packing_->Worker.join();
+  for (size_t k = 0; k < Patches.size(); ++k) {
+    TBytes& packed = Packing_->Packed[k];
+    if (packed.empty()) continue;
+    Patches[k].Packed = std::move(packed);
+    Patches[k].Raw = false;
+  }
+  Packing_.reset();
+}
 
 void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
   if (Whole && Whole->Picture) {
@@ -252,10 +393,14 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     std::swap(doc.Layers_, Whole->LayerList);
     std::swap(doc.LayerRecords_, Whole->Records);
   }
-  for (const TPatch& patch : Patches) {
-    Xor(doc, patch.Plane, patch.Rect, Unshuffle(Unpack(patch.Packed), CellBytes(patch.Plane)));
+  // The patches' tiles do not overlap: a face's thousands are flipped on every core.
+  OnCoresIfMany(Patches.size(), [&](size_t k) {
+    const TPatch& patch = Patches[k];
+    if (patch.Raw) Xor(doc, patch.Plane, patch.Rect, patch.Packed);
+    else Xor(doc, patch.Plane, patch.Rect, FlippedOf(patch));
+  });
+  for (const TPatch& patch : Patches)
     if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
-  }
 }
 
 size_t THistoryStep::Bytes() const {
@@ -334,8 +479,18 @@ void THistory::MarkSaved() {
   SavedAfterCommand_ = Command_ != nullptr;
 }
 
+void THistory::FinishPacking() {
+  for (const auto& step : Steps_) step->Settle(true);
+}
+
 void THistory::Trim() {
+  for (const auto& step : Steps_) step->Settle(false);
   size_t bytes = Bytes();
+  // Steps still raw count more than they will: nothing is dropped for them.
+  if (bytes > Budget_ && std::any_of(Steps_.begin(), Steps_.end(), [](const auto& s) { return s->Packing(); })) {
+    FinishPacking();
+    bytes = Bytes();
+  }
   // The oldest steps go first, but never the one the document shows.
   while (bytes > Budget_ && Current_ >= 2) {
     bytes -= Steps_.front()->Bytes();
@@ -365,13 +520,26 @@ void THistory::Touch(const TDocument& doc, TPlane plane, const TRect& rect) {
   const TRect r = Intersect(rect, PlaneBounds(doc, plane));
   if (r.IsEmpty()) return;
   const TRect bounds = PlaneBounds(doc, plane);
+  std::vector<THistoryStep::TPatch>& patches = Stroke_->Patches;
+  const size_t first = patches.size();
   for (int ty = r.Top / kTile; ty <= (r.Bottom - 1) / kTile; ++ty)
     for (int tx = r.Left / kTile; tx <= (r.Right - 1) / kTile; ++tx) {
       if (!Stroke_->Touched.insert({int(plane), tx, ty}).second) continue;
       const TRect tile = Intersect(TRect{tx * kTile, ty * kTile, (tx + 1) * kTile, (ty + 1) * kTile}, bounds);
-      // Kept raw while the stroke goes on, so the brush does not wait for the compressor.
-      Stroke_->Patches.push_back({plane, tile, Read(doc, plane, tile)});
+      patches.push_back({plane, tile, {}});
     }
+  // Kept raw while the stroke goes on, so the brush does not wait for the compressor; a face's
+  // band of a hundred tiles is read on every core.
+  const auto read = [&](size_t k) { patches[first + k].Packed = Read(doc, plane, patches[first + k].Rect); };
+  try {
+    OnCoresIfMany(patches.size() - first, read);
+  } catch (...) {
+    // A tile not kept is not touched: the change is refused before it starts.
+    for (size_t k = first; k < patches.size(); ++k)
+      Stroke_->Touched.erase({int(plane), patches[k].Rect.Left / kTile, patches[k].Rect.Top / kTile});
+    patches.resize(first);
+    throw;
+  }
 }
 
 void THistory::TouchMesh(const TDocument& doc, const TRect& rect) {
@@ -392,26 +560,40 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   auto step = std::make_unique<THistoryStep>(name);
   std::vector<THistoryStep::TPatch>& patches = pending->Patches;
   std::vector<uint8_t> changed(patches.size(), 0);
-  // A face bent whole touches thousands of tiles: they are packed on every core.
-  OnAllCores(patches.size(), [&](size_t k) {
-    THistoryStep::TPatch& patch = patches[k];
-    // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
-    // reach, and the same difference serves the way back and the way forward.
-    const TBytes after = Read(doc, patch.Plane, patch.Rect);
-    bool differs = false;
-    for (size_t i = 0; i < after.size(); ++i) {
-      patch.Packed[i] ^= after[i];
-      differs = differs || patch.Packed[i] != 0;
-    }
-    // Tiles the stroke read but did not change are no part of it.
-    if (!differs) return;
-    patch.Packed = Pack(Shuffle(patch.Packed, CellBytes(patch.Plane)));
-    changed[k] = 1;
-  });
+  // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
+  // reach, and the same difference serves the way back and the way forward. A face bent whole
+  // touches thousands of tiles: they are compared on every core.
+  OnCoresIfMany(patches.size(), [&](size_t k) { changed[k] = FlipToNow(doc, patches[k]); });
+  size_t raw = 0;
+  // Tiles the stroke read but did not change are no part of it.
   for (size_t k = 0; k < patches.size(); ++k)
-    if (changed[k]) step->Patches.push_back(std::move(patches[k]));
+    if (changed[k]) {
+      patches[k].Raw = true;
+      raw += patches[k].Packed.size();
+      step->Patches.push_back(std::move(patches[k]));
+    }
+  patches.clear();
   if (!SameLayers(*pending->Before, doc)) step->Whole = std::move(pending->Before);
   if (step->Patches.empty() && !step->Whole) return;
+  bool later = raw > kPackLaterBytes;
+  if (later) {
+    try {
+      step->PackLater();
+    } catch (...) {
+      later = false;  // no thread to be had: packed here instead
+    }
+  }
+  if (!later) {
+    // A tile that cannot be packed (memory ran out) is kept raw rather than lost.
+    OnCoresIfMany(step->Patches.size(), [&](size_t k) {
+      THistoryStep::TPatch& patch = step->Patches[k];
+      try {
+        patch.Packed = PackFlipped(patch.Plane, std::move(patch.Packed));
+        patch.Raw = false;
+      } catch (...) {
+      }
+    });
+  }
   Add(std::move(step));
 }
 

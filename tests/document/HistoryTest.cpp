@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <stdexcept>
 
@@ -169,4 +170,30 @@ TEST_F(HistoryTest, AStepThatThrowsLeavesTheDocumentAsItWasAndRecordsNothing) {
     Doc.History.GoTo(Doc, 1);
     EXPECT_TRUE(TState(Doc) == before);
   }
+}
+
+// A change too big to pack while the user waits (a face bent whole) is a step at once and is
+// packed on a worker: going there and back gives the same pictures raw, packed, and between.
+TEST_F(HistoryTest, ABigStrokePackedOnAWorkerGoesBackAndForwardExactly) {
+  Doc.Open(TLoadedPicture{test::Stripes(2000, 1200)});
+  States.assign(1, TState(Doc));
+  const TRect all{0, 0, 2000, 1200};
+  Doc.History.BeginStroke(Doc);
+  Doc.History.TouchMesh(Doc, all);
+  TVectorMap& map = Doc.MeshTransformation.VectorMap();
+  for (int y = 1; y < 1199; ++y)
+    for (int x = 1; x < 1999; ++x)
+      map.Vector(x, y) = TFixedVector{TFixed(40000 * std::sin(x * 0.01) * std::sin(y * 0.013)), TFixed(-3 * x + 5 * y)};
+  Doc.MeshTransformation.ClearAndRender(Doc.ViewBitmap, Doc.SourceBitmap, all);
+  Doc.History.EndStroke(Doc, "face");
+  States.emplace_back(Doc);
+  ASSERT_EQ(Doc.History.Count(), 1);
+  EXPECT_TRUE(Doc.History.Modified());
+  const size_t raw = Doc.History.Bytes();
+  EXPECT_GT(raw, THistory::kPackLaterBytes);
+  ExpectEveryStateComesBack();
+  Doc.History.FinishPacking();
+  EXPECT_FALSE(Doc.History.Step(1).Packing());
+  EXPECT_LT(Doc.History.Bytes(), raw / 4);
+  ExpectEveryStateComesBack();
 }
