@@ -3,6 +3,9 @@
 
 #include "document/Document.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace gs {
 
 namespace {
@@ -10,9 +13,9 @@ namespace {
 constexpr const char* kAutoCaricatureStepPrefix = "Auto Caricature: ";
 
 // One step of the history keeping the tiles of the mesh the rule bends, as a stroke does.
-TRect ApplyRule(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
-                const TFaceRule& rule) {
-  if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return TRect{};
+TFaceEditResult ApplyRule(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
+                          const TFaceRule& rule) {
+  if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return {};
   doc.GeometryChanged = false;
   doc.TakeUndoSnapshot();
   THistory::TStep step(doc, TChangeScope::Mesh, name);
@@ -20,9 +23,11 @@ TRect ApplyRule(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const 
   const TFaceEditResult result =
       ApplyFaceRule(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, rule,
                     [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
+  // What was delivered is known only now, and the step's name tells it in the history list.
+  step.Rename(HeldStepName(name, result.Limit));
   step.Commit();
   faces = std::move(carried);
-  return result.Changed;
+  return result;
 }
 
 }  // namespace
@@ -31,16 +36,31 @@ std::string AutoCaricatureStepName(TCaricaturePreset preset) {
   return std::string(kAutoCaricatureStepPrefix) + PresetCaption(preset);
 }
 
-TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex, TCaricaturePreset preset,
-                          double strength) {
-  if (!(strength > 0)) return TRect{};
+int HeldPercent(double limit) {
+  // A hair below a whole percent is that percent: 0.72 computed as 0.71999... still reads 72.
+  return int(std::floor(std::clamp(limit, 0.0, 1.0) * 100 + 1e-9));
+}
+
+std::string HeldBackMessage(double limit) {
+  if (!(limit < 1)) return {};
+  return "Held to " + std::to_string(HeldPercent(limit)) + " % so that the picture does not fold";
+}
+
+std::string HeldStepName(const std::string& name, double limit) {
+  if (!(limit < 1)) return name;
+  return name + ", held to " + std::to_string(HeldPercent(limit)) + " %";
+}
+
+TFaceEditResult ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex,
+                                    TCaricaturePreset preset, double strength) {
+  if (!(strength > 0)) return {};
   return ApplyRule(doc, faces, faceIndex, AutoCaricatureStepName(preset),
                    [&](const TFace& face) { return PresetShape(face, preset, strength); });
 }
 
-TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
-                      const TShapeModel* model) {
-  if (sculpt.Empty()) return TRect{};
+TFaceEditResult ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
+                                const TShapeModel* model) {
+  if (sculpt.Empty()) return {};
   return ApplyRule(doc, faces, faceIndex, SculptStepName(sculpt),
                    [&](const TFace& face) { return SculptShape(face, sculpt, model); });
 }

@@ -7,6 +7,7 @@
 #include "common/Geometry.h"
 #include "faces/rules/Presets.h"
 #include "faces/Face.h"
+#include "faces/FaceEdit.h"
 #include "faces/rules/Sculpt.h"
 
 #include <cstdint>
@@ -25,15 +26,26 @@ inline constexpr const char* kNoFaceMessage =
 // "Auto Caricature: Big Eyes"
 std::string AutoCaricatureStepName(TCaricaturePreset preset);
 
+// A face edit's limit (the delivered share of the moves asked for) in whole percent, rounded
+// down so that a move held back at all never reads as 100 %.
+int HeldPercent(double limit);
+// Below a limit of 1: "Held to 72 % so that the picture does not fold", as the dialogs and the
+// batch mode say it. Empty when nothing was held back.
+std::string HeldBackMessage(double limit);
+// A step's name with what was delivered when something was held back:
+// "Exaggerate 200 %, held to 72 %"; the name alone otherwise.
+std::string HeldStepName(const std::string& name, double limit);
+
 // Bends the picture's mesh; one history step, and the undo snapshot taken first. Nothing
 // changes at strength 0. The faces are carried to where they show afterwards. Returns the part
-// of the picture to repaint.
-TRect ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex,
-                          TCaricaturePreset preset, double strength);
+// of the picture to repaint and the share of the moves delivered, which the step's name carries
+// when it is below 1.
+TFaceEditResult ApplyAutoCaricature(TDocument& doc, std::vector<TFace>& faces, int faceIndex,
+                                    TCaricaturePreset preset, double strength);
 
 // The sliders and Exaggerate (with a shape model) likewise: one step named by SculptStepName.
-TRect ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
-                      const TShapeModel* model);
+TFaceEditResult ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TSculpt& sculpt,
+                                const TShapeModel* model);
 
 // The faces last found or bent, kept with the state of the document they describe: the same
 // step of the history and the same picture. Anything else (a stroke, going back, a new picture)

@@ -93,6 +93,8 @@ public:
     ~TStep();
     TStep(const TStep&) = delete;
     TStep& operator=(const TStep&) = delete;
+    // For a name that tells what the change turned out to do; before Commit.
+    void Rename(std::string name) { Name_ = std::move(name); }
     void Commit();
 
   private:

@@ -20,13 +20,13 @@ TEST(AutoCaricature, IsOneStepThatGoesBackAndForwardExactlyAndNoneAtStrengthZero
   const TBitmap32 before = doc.ViewBitmap;
   // Nothing to do: no step, no change.
   for (auto [face, strength] : {std::pair{0, 0.0}, std::pair{1, 1.0}}) {
-    EXPECT_TRUE(ApplyAutoCaricature(doc, faces, face, TCaricaturePreset::Alien, strength).IsEmpty());
+    EXPECT_TRUE(ApplyAutoCaricature(doc, faces, face, TCaricaturePreset::Alien, strength).Changed.IsEmpty());
     EXPECT_EQ(doc.History.Count(), start);
     EXPECT_EQ(doc.ViewBitmap, before);
     EXPECT_TRUE(doc.MeshTransformation.VectorMap().IsIdentity());
   }
 
-  EXPECT_FALSE(ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 1.0).IsEmpty());
+  EXPECT_FALSE(ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 1.0).Changed.IsEmpty());
   ASSERT_EQ(doc.History.Count(), start + 1);
   EXPECT_EQ(doc.History.Step(start + 1).Name, "Auto Caricature: Big Eyes");
   EXPECT_EQ(doc.UndoBitmap, before);
@@ -72,7 +72,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   TSculpt sculpt;
   sculpt.Set(TSculptSlider::MouthWidth, 60);
   sculpt.Set(TSculptSlider::EyeDistance, -50);
-  const std::pair<std::string, std::function<TRect()>> steps[] = {
+  const std::pair<std::string, std::function<TFaceEditResult()>> steps[] = {
       {"Auto Caricature: Big Eyes", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BigEyes, 0.6); }},
       {"Auto Caricature: Alien", [&] { return ApplyAutoCaricature(doc, faces, -1, TCaricaturePreset::Alien, 0.4); }},
       {"Auto Caricature: Bobble Head", [&] { return ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BobbleHead, 1.0); }},
@@ -81,7 +81,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   };
   for (const auto& [name, apply] : steps) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(apply().IsEmpty());
+    EXPECT_FALSE(apply().Changed.IsEmpty());
     EXPECT_EQ(doc.History.Step(doc.History.Current()).Name, name);
     const std::vector<TFace> found = Finder().Find(doc.ViewBitmap);
     ASSERT_EQ(found.size(), 1u);
@@ -100,7 +100,7 @@ TEST(AutoCaricature, PresetsAndSlidersStackOnTheCarriedFace) {
   faces = Finder().Find(doc.ViewBitmap);
   TSculpt more;
   more.Exaggerate = 100;
-  EXPECT_FALSE(ApplyFaceSculpt(doc, faces, 0, more, &Finder().ShapeModel()).IsEmpty());
+  EXPECT_FALSE(ApplyFaceSculpt(doc, faces, 0, more, &Finder().ShapeModel()).Changed.IsEmpty());
   EXPECT_EQ(doc.History.Step(doc.History.Current()).Name, "Exaggerate 100 %");
   const std::vector<TFace> found = Finder().Find(doc.ViewBitmap);
   ASSERT_EQ(found.size(), 1u);

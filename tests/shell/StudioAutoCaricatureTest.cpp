@@ -8,16 +8,20 @@
 #include "codecs/FileIO.h"
 #include "faces/finder/FaceFinder.h"
 #include "shell/dialogs/AutoCaricatureDialog.h"
+#include "shell/dialogs/FaceChooser.h"
 #include "shell/window/ToolsForm.h"
 #include "document/AutoCaricature.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace gs;
 
@@ -93,6 +97,34 @@ TEST_F(StudioAutoCaricatureTest, OneFaceOrAllFaces) {
   EXPECT_NE(bent(eyes[0]), bent(eyes[1]));  // the first face found, and only it
   Run("stepback\nautocaricature bigeyes 100 all");
   EXPECT_TRUE(bent(eyes[0]) && bent(eyes[1]));
+}
+
+// Two astronauts cut close side by side: Big Grin on one pulls its mouth into points the
+// neighbour holds, so part of the move cannot be delivered without folding the picture.
+TEST_F(StudioAutoCaricatureTest, HeldBackMovesAreToldByTheDialogTheStepAndTheBatch) {
+  const TBitmap32 one = DecodePicture(".png", ReadFileBytes(kAstronaut)).Bitmap;
+  TBitmap32 pair(2 * 380 + 8, 512, 0xFF000000);
+  pair.CopyRect(0, 0, one, TRect{160, 0, 350 + 190, 512});
+  pair.CopyRect(388, 0, one, TRect{160, 0, 350 + 190, 512});
+  WriteFileBytes(Dir_.Path("close.bmp"), EncodeBmp32(pair));
+  Run("open " + Dir_.Path("close.bmp"));
+  TAutoCaricatureDialog dialog;
+  dialog.Prepare(Doc().ViewBitmap, Studio_->FindFaces());
+  QLabel* held = dialog.Chooser->lblLimited;
+  EXPECT_TRUE(held->isHidden());  // Big Eyes is delivered whole
+  dialog.lbPresets->setCurrentRow(3);  // Big Grin
+  ASSERT_FALSE(held->isHidden());
+  const std::string line = held->text().toStdString();
+  EXPECT_EQ(line.rfind("Held to ", 0), 0u) << line;
+  EXPECT_NE(line.find(" % so that the picture does not fold"), std::string::npos) << line;
+
+  std::istringstream in("autocaricature biggrin");
+  std::ostringstream err;
+  ASSERT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0);
+  const std::string name = Doc().History.Step(1).Name;
+  ASSERT_EQ(name.rfind("Auto Caricature: Big Grin, held to ", 0), 0u) << name;
+  const std::string percent = name.substr(name.rfind(' ', name.size() - 3) + 1);
+  EXPECT_EQ(err.str(), "Held to " + percent + " so that the picture does not fold\n");
 }
 
 TEST_F(StudioAutoCaricatureTest, CommandSitsAfterTheBrushesWithKeyAAndOnThePalette) {

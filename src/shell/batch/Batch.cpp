@@ -14,6 +14,7 @@
 #include "faces/Face.h"
 #include "faces/finder/FaceFinder.h"
 #include "faces/rules/Sculpt.h"
+#include "document/AutoCaricature.h"
 #include "document/PictureFiles.h"
 
 #include <QAction>
@@ -408,6 +409,14 @@ void PrintFaces(TBatch& batch) {
   }
 }
 
+// Runs a face command whose dialog is answered; says on standard error when the step it made
+// was held back so that the picture does not fold, which is no failure.
+void TriggerFaceCommand(TBatch& batch, const char* command) {
+  Trigger(batch.Studio, command);
+  const std::string held = HeldBackMessage(batch.Studio.LastFaceLimit());
+  if (!held.empty()) batch.Err << held << "\n";
+}
+
 // "PRESET [STRENGTH] [all]": Grimacer > Auto Caricature... with the preset (its key), the
 // strength in percent (100 when left out) and all faces or the largest.
 void AutoCaricature(TBatch& batch, const std::string& argument) {
@@ -426,7 +435,7 @@ void AutoCaricature(TBatch& batch, const std::string& argument) {
                                         {"Strength", words.size() > 1 ? words[1] : "100"},
                                         {"All faces", all ? "on" : "off"}},
                                        true});
-  Trigger(batch.Studio, "AutoCaricature1");
+  TriggerFaceCommand(batch, "AutoCaricature1");
 }
 
 // "SLIDER=VALUE [SLIDER=VALUE ...] [all]": Grimacer > Face Sculpt... with those sliders (their
@@ -450,7 +459,7 @@ void Sculpt(TBatch& batch, const std::string& argument) {
     answer.Fields.emplace_back(slider, word.substr(equals + 1));
   }
   batch.Dialogs.AnswerForm(std::move(answer));
-  Trigger(batch.Studio, "FaceSculpt1");
+  TriggerFaceCommand(batch, "FaceSculpt1");
 }
 
 // "PERCENT [all]": Grimacer > Face Sculpt... with Exaggerate alone at PERCENT (0..200).
@@ -463,7 +472,7 @@ void Exaggerate(TBatch& batch, const std::string& argument) {
   ParseWholeNumber(words[0], 0, kExaggerateLimit, "exaggerate");
   batch.Dialogs.AnswerForm(
       TFormAnswer{"Face Sculpt", {{"Exaggerate", words[0]}, {"All faces", all ? "on" : "off"}}, true});
-  Trigger(batch.Studio, "FaceSculpt1");
+  TriggerFaceCommand(batch, "FaceSculpt1");
 }
 
 // "PDFPATH": File > Print, the print dialog answered with printing into that PDF file.

@@ -5,6 +5,7 @@
 #include "platform/Guard.h"
 #include "platform/WholeNumber.h"
 #include "shell/dialogs/DialogButtons.h"
+#include "shell/dialogs/FaceChooser.h"
 #include "shell/dialogs/FacePicture.h"
 
 #include <QCheckBox>
@@ -28,11 +29,12 @@ constexpr int kStartStrength = 100;
 
 }  // namespace
 
-TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Auto Caricature"));
-  imgFaces = new TFacePicture(this, kPreviewSide);
-  imgFaces->Chosen = [this](int face) { ChooseFace(face); };
-  imgPreview = NewPictureLabel(new QLabel(this), kPreviewSide);
+TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent)
+    : TFaceDialog(parent, QStringLiteral("Auto Caricature"),
+                  [this](TCaricaturePreview& preview, int face) -> const TBitmap32& {
+                    return preview.Render(Preset(), Strength(), face);
+                  }) {
+  Chooser->Chosen = [this](int face) { FaceChosen(face); };
 
   lbPresets = new QListWidget(this);
   lbPresets->setViewMode(QListView::IconMode);
@@ -50,22 +52,15 @@ TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent) : QDialog(parent) 
   tbStrength->setValue(kStartStrength);
   lblStrength = new QLabel(this);
   lblStrength->setMinimumWidth(40);
-  cbAllFaces = new QCheckBox(QStringLiteral("All faces"), this);
-  btnApply = new QPushButton(QStringLiteral("Apply"), this);
-  btnApply->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
 
-  auto* pictures = new QHBoxLayout;
-  pictures->addWidget(imgFaces);
-  pictures->addWidget(imgPreview);
   auto* strength = new QHBoxLayout;
   strength->addWidget(new QLabel(QStringLiteral("Strength"), this));
   strength->addWidget(tbStrength, 1);
   strength->addWidget(lblStrength);
   strength->addSpacing(12);
-  strength->addWidget(cbAllFaces);
+  strength->addWidget(Chooser->cbAllFaces);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(pictures);
+  layout->addWidget(Chooser);
   layout->addWidget(lbPresets);
   layout->addLayout(strength);
   layout->addLayout(RightAlignedButtons({btnApply, btnCancel}));
@@ -75,9 +70,6 @@ TAutoCaricatureDialog::TAutoCaricatureDialog(QWidget* parent) : QDialog(parent) 
   // A double click on a preset is the quick way: choose it and apply.
   connect(lbPresets, &QListWidget::itemDoubleClicked, this, [this] { RunGuarded([this] { btnApplyClick(); }); });
   connect(tbStrength, &QSlider::valueChanged, this, [this] { RunGuarded([this] { StrengthChange(); }); });
-  connect(cbAllFaces, &QCheckBox::toggled, this, [this] { RunGuarded([this] { FacesChange(); }); });
-  connect(btnApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnApplyClick(); }); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
   StrengthChange();
 }
 
@@ -86,24 +78,12 @@ TAutoCaricatureDialog::~TAutoCaricatureDialog() = default;
 void TAutoCaricatureDialog::Prepare(const TBitmap32& picture, const std::vector<TFace>& faces) {
   if (faces.empty()) throw Exception("Auto Caricature needs a face");
   Confirmed_ = false;
-  Picture_ = &picture;
-  Faces_ = faces;
-  Overview_ = std::make_unique<TCaricaturePreview>(picture, faces, kPreviewSide);
-  const QSignalBlocker quiet(cbAllFaces);
-  cbAllFaces->setEnabled(faces.size() > 1);
-  if (faces.size() < 2) cbAllFaces->setChecked(false);
-  ChooseFace(0);
+  Chooser->Prepare(picture, faces);
 }
 
 void TAutoCaricatureDialog::Release() {
-  Picture_ = nullptr;
-  Faces_.clear();
-  Overview_.reset();
-  Preview_.reset();
+  Chooser->Release();
   Thumbnails_.reset();
-  Result_ = TBitmap32();
-  imgFaces->clear();
-  imgPreview->clear();
 }
 
 TCaricaturePreset TAutoCaricatureDialog::Preset() const {
@@ -113,63 +93,26 @@ TCaricaturePreset TAutoCaricatureDialog::Preset() const {
 
 double TAutoCaricatureDialog::Strength() const { return tbStrength->value() / 100.0; }
 
-int TAutoCaricatureDialog::FaceIndex() const { return cbAllFaces->isChecked() ? -1 : Face_; }
-
-void TAutoCaricatureDialog::ChooseFace(int index) {
-  if (!Picture_ || index < 0 || index >= int(Faces_.size())) return;
-  Face_ = index;
+void TAutoCaricatureDialog::FaceChosen(int face) {
   // The thumbnails show the chosen face alone, whether or not all faces are bent.
-  Thumbnails_ = PreviewAround(*Picture_, Faces_, Face_, 1.8, kThumbnailSide);
+  Thumbnails_ = PreviewAround(*Chooser->Picture(), Chooser->Faces(), face, 1.8, kThumbnailSide);
   ShowThumbnails();
-  FacesChange();
 }
 
-void TAutoCaricatureDialog::FacesChange() {
-  if (!Picture_) return;
-  Preview_ = PreviewAround(*Picture_, Faces_, FaceIndex(), kPreviewRoom, kPreviewSide);
-  ShowFaces();
-  ShowPreview();
-}
-
-void TAutoCaricatureDialog::PresetChange() { ShowPreview(); }
+void TAutoCaricatureDialog::PresetChange() { Chooser->ShowPreview(); }
 
 void TAutoCaricatureDialog::StrengthChange() {
   lblStrength->setText(QStringLiteral("%1 %").arg(tbStrength->value()));
   ShowThumbnails();
-  ShowPreview();
-}
-
-void TAutoCaricatureDialog::ShowFaces() {
-  if (Overview_) imgFaces->Show(*Overview_, Face_, cbAllFaces->isChecked());
+  Chooser->ShowPreview();
 }
 
 void TAutoCaricatureDialog::ShowThumbnails() {
   if (!Thumbnails_) return;
   for (int row = 0; row < lbPresets->count(); ++row) {
-    const TBitmap32& shown = Thumbnails_->Render(CaricaturePresets()[size_t(row)].Preset, Strength(), Face_);
+    const TBitmap32& shown = Thumbnails_->Render(CaricaturePresets()[size_t(row)].Preset, Strength(), Chooser->Face());
     lbPresets->item(row)->setIcon(QIcon(QPixmap::fromImage(OnCheckerboard(shown))));
   }
-}
-
-void TAutoCaricatureDialog::ShowPreview() {
-  if (!Preview_) return;
-  Result_ = Preview_->Render(Preset(), Strength(), FaceIndex());
-  ShowPreviewIn(*imgPreview, Result_);
-}
-
-void TAutoCaricatureDialog::btnApplyClick() {
-  Confirmed_ = true;
-  accept();
-}
-
-void TAutoCaricatureDialog::btnCancelClick() {
-  Confirmed_ = false;
-  reject();
-}
-
-bool TAutoCaricatureDialog::ShowModal() {
-  exec();
-  return Confirmed_;
 }
 
 bool TAutoCaricatureDialog::AnswerScripted(const TFormAnswer& answer) {
@@ -185,18 +128,11 @@ bool TAutoCaricatureDialog::AnswerScripted(const TFormAnswer& answer) {
       lbPresets->setCurrentRow(row);
     } else if (name == "Strength") {
       tbStrength->setValue(ParseWholeNumber(value, 0, 100, name));
-    } else if (name == "All faces") {
-      cbAllFaces->setChecked(ParseSwitch(value, name));
-    } else if (name == "Face") {
-      const int faces = int(Faces_.size());
-      ChooseFace(ParseWholeNumber(value, 1, std::max(1, faces), name) - 1);
-    } else {
+    } else if (!Chooser->AnswerScripted(name, value)) {
       throw Exception("The Auto Caricature dialog has no field \"" + name + "\"");
     }
   }
-  if (answer.Ok) btnApplyClick();
-  else btnCancelClick();
-  return Confirmed_;
+  return FinishAnswer(answer.Ok);
 }
 
 }  // namespace gs

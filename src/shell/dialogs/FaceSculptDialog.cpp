@@ -5,7 +5,7 @@
 #include "platform/Guard.h"
 #include "platform/WholeNumber.h"
 #include "shell/dialogs/DialogButtons.h"
-#include "shell/dialogs/FacePicture.h"
+#include "shell/dialogs/FaceChooser.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -24,9 +24,6 @@ namespace gs {
 
 namespace {
 
-// Room round the chosen faces in the preview, in face boxes: all the face warp may bend.
-constexpr double kPreviewRoom = 3.2;
-
 QSlider* NewSlider(QWidget* parent, int low, int high) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
   slider->setRange(low, high);
@@ -37,11 +34,11 @@ QSlider* NewSlider(QWidget* parent, int low, int high) {
 
 }  // namespace
 
-TFaceSculptDialog::TFaceSculptDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Face Sculpt"));
-  imgFaces = new TFacePicture(this, kPreviewSide);
-  imgFaces->Chosen = [this](int face) { ChooseFace(face); };
-  imgPreview = NewPictureLabel(new QLabel(this), kPreviewSide);
+TFaceSculptDialog::TFaceSculptDialog(QWidget* parent)
+    : TFaceDialog(parent, QStringLiteral("Face Sculpt"),
+                  [this](TCaricaturePreview& preview, int face) -> const TBitmap32& {
+                    return preview.Render(Sculpt(), Model_ ? &*Model_ : nullptr, face);
+                  }) {
 
   // One group per feature; the eyes with a column per eye.
   std::map<std::string, std::pair<QGroupBox*, QGridLayout*>> groups;
@@ -87,16 +84,8 @@ TFaceSculptDialog::TFaceSculptDialog(QWidget* parent) : QDialog(parent) {
   tbExaggerate->setToolTip(QStringLiteral("More of what makes this face differ from the average face"));
   lblExaggerate = new QLabel(this);
   lblExaggerate->setMinimumWidth(48);
-  lblLimited = new QLabel(this);
-  cbAllFaces = new QCheckBox(QStringLiteral("All faces"), this);
   btnReset = new QPushButton(QStringLiteral("Reset"), this);
-  btnApply = new QPushButton(QStringLiteral("Apply"), this);
-  btnApply->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
 
-  auto* pictures = new QHBoxLayout;
-  pictures->addWidget(imgFaces);
-  pictures->addWidget(imgPreview);
   auto* left = new QVBoxLayout;
   left->addWidget(groups["Eyes"].first);
   left->addWidget(groups["Nose"].first);
@@ -111,23 +100,20 @@ TFaceSculptDialog::TFaceSculptDialog(QWidget* parent) : QDialog(parent) {
   exaggerate->addWidget(tbExaggerate, 1);
   exaggerate->addWidget(lblExaggerate);
   exaggerate->addSpacing(12);
-  exaggerate->addWidget(cbAllFaces);
+  exaggerate->addWidget(Chooser->cbAllFaces);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnReset);
-  buttons->addWidget(lblLimited, 1);
+  buttons->addStretch(1);
   buttons->addLayout(RightAlignedButtons({btnApply, btnCancel}));
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(pictures);
+  layout->addWidget(Chooser);
   layout->addLayout(sliders);
   layout->addLayout(exaggerate);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(tbExaggerate, &QSlider::valueChanged, this, [this] { RunGuarded([this] { ShowValues(), ShowPreview(); }); });
-  connect(cbAllFaces, &QCheckBox::toggled, this, [this] { RunGuarded([this] { FacesChange(); }); });
+  connect(tbExaggerate, &QSlider::valueChanged, this, [this] { RunGuarded([this] { ShowValues(), Chooser->ShowPreview(); }); });
   connect(btnReset, &QPushButton::clicked, this, [this] { RunGuarded([this] { Reset(); }); });
-  connect(btnApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnApplyClick(); }); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
   ShowValues();
 }
 
@@ -137,29 +123,15 @@ void TFaceSculptDialog::Prepare(const TBitmap32& picture, const std::vector<TFac
                                 std::optional<TShapeModel> model) {
   if (faces.empty()) throw Exception("Face Sculpt needs a face");
   Confirmed_ = false;
-  Picture_ = &picture;
-  Faces_ = faces;
   Model_ = std::move(model);
   tbExaggerate->setEnabled(Model_.has_value());
-  Overview_ = std::make_unique<TCaricaturePreview>(picture, faces, kPreviewSide);
-  const QSignalBlocker quiet(cbAllFaces);
-  cbAllFaces->setEnabled(faces.size() > 1);
-  if (faces.size() < 2) cbAllFaces->setChecked(false);
   Resetting_ = true;
   Reset();
   Resetting_ = false;
-  ChooseFace(0);
+  Chooser->Prepare(picture, faces);
 }
 
-void TFaceSculptDialog::Release() {
-  Picture_ = nullptr;
-  Faces_.clear();
-  Overview_.reset();
-  Preview_.reset();
-  Result_ = TBitmap32();
-  imgFaces->clear();
-  imgPreview->clear();
-}
+void TFaceSculptDialog::Release() { Chooser->Release(); }
 
 TSculpt TFaceSculptDialog::Sculpt() const {
   TSculpt sculpt;
@@ -170,14 +142,6 @@ TSculpt TFaceSculptDialog::Sculpt() const {
     }
   sculpt.Exaggerate = Model_ ? tbExaggerate->value() : 0;
   return sculpt;
-}
-
-int TFaceSculptDialog::FaceIndex() const { return cbAllFaces->isChecked() ? -1 : Face_; }
-
-void TFaceSculptDialog::ChooseFace(int index) {
-  if (!Picture_ || index < 0 || index >= int(Faces_.size())) return;
-  Face_ = index;
-  FacesChange();
 }
 
 void TFaceSculptDialog::Reset() {
@@ -193,7 +157,7 @@ void TFaceSculptDialog::Reset() {
     tbExaggerate->setValue(0);
   }
   ShowValues();
-  if (!Resetting_) ShowPreview();
+  if (!Resetting_) Chooser->ShowPreview();
 }
 
 void TFaceSculptDialog::SliderChange(TSculptSlider slider, int eye) {
@@ -204,14 +168,7 @@ void TFaceSculptDialog::SliderChange(TSculptSlider slider, int eye) {
     other->setValue(pair[size_t(eye)]->value());
   }
   ShowValues();
-  ShowPreview();
-}
-
-void TFaceSculptDialog::FacesChange() {
-  if (!Picture_) return;
-  Preview_ = PreviewAround(*Picture_, Faces_, FaceIndex(), kPreviewRoom, kPreviewSide);
-  if (Overview_) imgFaces->Show(*Overview_, Face_, cbAllFaces->isChecked());
-  ShowPreview();
+  Chooser->ShowPreview();
 }
 
 void TFaceSculptDialog::ShowValues() {
@@ -222,31 +179,6 @@ void TFaceSculptDialog::ShowValues() {
                                                                            : QString::number(a));
   }
   lblExaggerate->setText(QStringLiteral("%1 %").arg(tbExaggerate->value()));
-}
-
-void TFaceSculptDialog::ShowPreview() {
-  if (!Preview_) return;
-  const TSculpt sculpt = Sculpt();
-  Result_ = Preview_->Render(sculpt, Model_ ? &*Model_ : nullptr, FaceIndex());
-  const double limit = Preview_->Limit();
-  lblLimited->setText(limit < 0.995 ? QStringLiteral("Held to %1 % so that the picture does not fold").arg(std::lround(limit * 100))
-                                    : QString());
-  ShowPreviewIn(*imgPreview, Result_);
-}
-
-void TFaceSculptDialog::btnApplyClick() {
-  Confirmed_ = true;
-  accept();
-}
-
-void TFaceSculptDialog::btnCancelClick() {
-  Confirmed_ = false;
-  reject();
-}
-
-bool TFaceSculptDialog::ShowModal() {
-  exec();
-  return Confirmed_;
 }
 
 bool TFaceSculptDialog::AnswerScripted(const TFormAnswer& answer) {
@@ -260,18 +192,11 @@ bool TFaceSculptDialog::AnswerScripted(const TFormAnswer& answer) {
     } else if (name == "Exaggerate") {
       if (!Model_) throw Exception("Exaggerate needs the face model's mean face");
       tbExaggerate->setValue(ParseWholeNumber(value, 0, kExaggerateLimit, name));
-    } else if (name == "All faces") {
-      cbAllFaces->setChecked(ParseSwitch(value, name));
-    } else if (name == "Face") {
-      const int faces = int(Faces_.size());
-      ChooseFace(ParseWholeNumber(value, 1, std::max(1, faces), name) - 1);
-    } else {
+    } else if (!Chooser->AnswerScripted(name, value)) {
       throw Exception("The Face Sculpt dialog has no field \"" + name + "\"");
     }
   }
-  if (answer.Ok) btnApplyClick();
-  else btnCancelClick();
-  return Confirmed_;
+  return FinishAnswer(answer.Ok);
 }
 
 }  // namespace gs

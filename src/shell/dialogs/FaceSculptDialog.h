@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// TFaceSculptDialog: "Face Sculpt". Sliders for the eyes (each eye its own, linked by default),
-// the nose, the mouth and the face's outline, Exaggerate, the face chooser and "All faces" as in
-// Auto Caricature, and a live preview on a shrunk copy. Every opening starts from nothing: what
+// TFaceSculptDialog: "Face Sculpt". The face chooser as in Auto Caricature (the faces, "All
+// faces" and the live preview), and sliders for the eyes (each eye its own, linked by default),
+// the nose, the mouth and the face's outline, and Exaggerate. Every opening starts from nothing: what
 // was applied is in the picture already.
 
 #include "faces/CaricaturePreview.h"
 #include "faces/Face.h"
 #include "faces/rules/Sculpt.h"
-#include "platform/Dialogs.h"
-
-#include <QDialog>
+#include "shell/dialogs/FaceDialog.h"
 
 #include <array>
 #include <memory>
@@ -24,14 +22,10 @@ class QSlider;
 
 namespace gs {
 
-class TFacePicture;
-
-class TFaceSculptDialog : public QDialog, public TModalForm {
+class TFaceSculptDialog : public TFaceDialog {
   Q_OBJECT
 
 public:
-  static constexpr int kPreviewSide = 360;
-
   explicit TFaceSculptDialog(QWidget* parent = nullptr);
   ~TFaceSculptDialog() override;
 
@@ -43,13 +37,8 @@ public:
   void Release();
 
   TSculpt Sculpt() const;
-  // The chosen face, or -1 for all of them.
-  int FaceIndex() const;
-  bool Confirmed() const { return Confirmed_; }
-  const TBitmap32& PreviewResult() const { return Result_; }
 
   std::string FormName() const override { return "Face Sculpt"; }
-  bool ShowModal() override;
   // Starts from every slider at 0. Fields: a slider's batch word ("eyesize", -100..100; an
   // eye's slider sets both eyes), "Exaggerate" (0..200), "All faces" ("on" or "off") and
   // "Face" (1 is the largest).
@@ -57,38 +46,20 @@ public:
 
   // Controls, named as on the form. The eyes' sliders: [slider][0] the eye on the picture's
   // left, [1] the other; the other sliders use [0].
-  TFacePicture* imgFaces = nullptr;
-  QLabel* imgPreview = nullptr;
   std::array<std::array<QSlider*, 2>, kSculptSliderCount> tbSliders{};
   std::array<QLabel*, kSculptSliderCount> lblSliders{};
   QCheckBox* cbLinkEyes = nullptr;
   QSlider* tbExaggerate = nullptr;
   QLabel* lblExaggerate = nullptr;
-  QLabel* lblLimited = nullptr;
-  QCheckBox* cbAllFaces = nullptr;
   QPushButton* btnReset = nullptr;
-  QPushButton* btnApply = nullptr;
-  QPushButton* btnCancel = nullptr;
 
-  void ChooseFace(int index);
   void Reset();
-  void btnApplyClick();
-  void btnCancelClick();
 
 private:
   void SliderChange(TSculptSlider slider, int eye);
-  void FacesChange();
   void ShowValues();
-  void ShowPreview();
 
-  const TBitmap32* Picture_ = nullptr;
-  std::vector<TFace> Faces_;
   std::optional<TShapeModel> Model_;
-  std::unique_ptr<TCaricaturePreview> Overview_;
-  std::unique_ptr<TCaricaturePreview> Preview_;
-  TBitmap32 Result_;
-  int Face_ = 0;
-  bool Confirmed_ = false;
   bool Resetting_ = false;
 };
 

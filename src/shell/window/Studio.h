@@ -125,6 +125,9 @@ public:
   // The faces of the picture as shown, largest first. Waits for the model, read on first use,
   // with the progress window up; fails with kNoFaceModelMessage without it.
   std::vector<TFace> FindFaces();
+  // The share of the moves the last Auto Caricature or Face Sculpt delivered: below 1 when some
+  // were held back so that the picture does not fold; 1 when nothing was applied.
+  double LastFaceLimit() const { return LastFaceLimit_; }
   // The filter plug-ins: the list, the host and the last filter.
   TFilterRunner& Filters() { return *Filters_; }
   // Runs filter `index` of the list on the picture or the selected layer, as its menu item does.
@@ -317,7 +320,7 @@ private:
   std::vector<TFace> FacesForDialog();
   // The faces bent by one step of the history, off the interface thread with the progress
   // window up when it takes a while; the faces carried through it are kept for the next.
-  void BendFaces(std::vector<TFace> faces, const std::function<TRect(std::vector<TFace>&)>& bend);
+  void BendFaces(std::vector<TFace> faces, const std::function<TFaceEditResult(std::vector<TFace>&)>& bend);
 
   // Animate Caricature (StudioAnimate.cpp).
   // Writes the animation with the progress window up; false when Escape stopped it.
@@ -394,6 +397,7 @@ private:
   uint32_t SplashMinimumMs_ = 1500;
   std::string FaceModelPath_;
   TKnownFaces KnownFaces_;
+  double LastFaceLimit_ = 1;
   TFontChoice TextFont_;  // the font dialog keeps the font chosen last
 
   // The controls, named as on the form.

@@ -12,6 +12,7 @@
 #include "document/AutoCaricature.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QProgressBar>
 
 #include <chrono>
@@ -52,6 +53,15 @@ auto WhileShowingProgress(TProgressForm& progress, const QString& caption, TWork
   return job.get();
 }
 
+// The pointer is busy while the work holds the interface thread, however it ends.
+class TWaitCursor {
+public:
+  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 }  // namespace
 
 void TSStudio::SetFaceModelPath(const std::string& path) {
@@ -82,17 +92,27 @@ std::vector<TFace> TSStudio::FacesToBend() {
   return faces;
 }
 
-void TSStudio::BendFaces(std::vector<TFace> faces, const std::function<TRect(std::vector<TFace>&)>& bend) {
+void TSStudio::BendFaces(std::vector<TFace> faces, const std::function<TFaceEditResult(std::vector<TFace>&)>& bend) {
   // A pixel tool bakes the warp into the picture when it ends; a brush stays chosen, so that
   // Reconstruct or Warp can go on from the result at once.
   if (IsPixelTool(Doc.ToolMode)) EndTool();
   CommitStroke();
-  const TRect changed =
+  const TWaitCursor busy;
+  // The dialog that asked is hidden, but the window system shows what it covered only once this
+  // window paints it, and the work to come holds the thread that would: paint now, and let the
+  // busy pointer through. Input stays queued.
+  if (!BatchMode_) {
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  const TFaceEditResult result =
       WhileShowingProgress(*ProgressForm, QStringLiteral("Bending the faces..."), [&] { return bend(faces); });
+  LastFaceLimit_ = result.Limit;
   KnownFaces_.Remember(Doc, std::move(faces));
   RefreshHistory();
-  Repaint(changed);
+  Repaint(result.Changed);
 }
+
 
 std::vector<TFace> TSStudio::FacesForDialog() {
   if (!Doc.ImageLoaded()) return {};
@@ -104,6 +124,7 @@ std::vector<TFace> TSStudio::FacesForDialog() {
 }
 
 void TSStudio::AutoCaricature1Click() {
+  LastFaceLimit_ = 1;
   const std::vector<TFace> faces = FacesForDialog();
   if (faces.empty()) return;
   TAutoCaricatureDialog& dialog = KeptDialog<TAutoCaricatureDialog>("AutoCaricatureDialog");
@@ -116,6 +137,7 @@ void TSStudio::AutoCaricature1Click() {
 }
 
 void TSStudio::FaceSculpt1Click() {
+  LastFaceLimit_ = 1;
   const std::vector<TFace> faces = FacesForDialog();
   if (faces.empty()) return;
   // Read with the faces, so ready by now.
