@@ -82,3 +82,32 @@ TEST(ProgressForm, UpdatesPaintAtOnceWhileOtherMessagesAndQuitStayQueued) {
 
 }  // namespace
 }  // namespace gs
+
+namespace gs {
+namespace {
+
+// The progress window takes the keyboard while it shows; once it goes, the window it covered
+// must have it back, or no shortcut works until the user clicks a menu.
+TEST(ProgressForm, GivesTheKeyboardBackWhenItGoes) {
+  EnsureApplication();
+  QWidget window;
+  auto* field = new QLabel(&window);
+  field->setFocusPolicy(Qt::StrongFocus);
+  window.resize(300, 200);
+  window.show();
+  window.activateWindow();
+  field->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), field);
+  TProgressForm progress(&window);
+  {
+    const TProgressShown shown(progress, QStringLiteral("Bending the faces..."));
+    QApplication::processEvents();
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &window);
+  EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+}  // namespace
+}  // namespace gs

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/dialogs/ProgressForm.h"
 
+#include <QApplication>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
@@ -59,6 +61,19 @@ void TProgressForm::SetProgress(int position, int maximum) {
 
 void TProgressForm::PaintOnlyPump() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
+
+TProgressShown::TProgressShown(TProgressForm& form, const QString& label)
+    : Form_(form), Window_(QApplication::activeWindow()), Focus_(QApplication::focusWidget()) {
+  Form_.Start(label);
+}
+
+TProgressShown::~TProgressShown() {
+  Form_.hide();
+  if (Window_ && Window_->isVisible()) {
+    Window_->activateWindow();
+    if (Focus_) Focus_->setFocus();
+  }
 }
 
 }  // namespace gs

@@ -4,6 +4,7 @@
 // show: a centred label above a progress bar. Updating it lets paints through but no input, so
 // nothing else can start while the operation holds the user-interface thread.
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -35,13 +36,17 @@ public:
 // The progress window stays up only while an operation runs, however that ends.
 class TProgressShown {
 public:
-  TProgressShown(TProgressForm& form, const QString& label) : Form_(form) { Form_.Start(label); }
-  ~TProgressShown() { Form_.hide(); }
+  TProgressShown(TProgressForm& form, const QString& label);
+  // Hides the window and gives the keyboard back to the window and control that had it: a
+  // hidden window that had been activated leaves none active, and no shortcut would work until
+  // the user clicked a menu.
+  ~TProgressShown();
   TProgressShown(const TProgressShown&) = delete;
   TProgressShown& operator=(const TProgressShown&) = delete;
 
 private:
   TProgressForm& Form_;
+  QPointer<QWidget> Window_, Focus_;
 };
 
 }  // namespace gs
