@@ -80,6 +80,12 @@ TFaceRule RuleOf(int kind, int k = 0) {
   }
 }
 
+void OpenPortrait(TDocument& doc, const TPortrait& portrait) {
+  TLoadedPicture loaded;
+  loaded.Picture = portrait.Picture;
+  doc.Open(std::move(loaded));
+}
+
 // The rule composed into a mesh bound to the picture and the changed part re-rendered.
 void BM_FaceApply24MP(benchmark::State& state, int kind) {
   const TPortrait& portrait = Portrait(int(state.range(0)));
@@ -108,9 +114,7 @@ void BM_FaceApplyDocument24MP(benchmark::State& state) {
   const TPortrait& portrait = Portrait(int(state.range(0)));
   if (portrait.Faces.empty()) return state.SkipWithError("no face found");
   TDocument doc;
-  TLoadedPicture loaded;
-  loaded.Picture = portrait.Picture;
-  doc.Open(std::move(loaded));
+  OpenPortrait(doc, portrait);
   for (auto _ : state) {
     std::vector<TFace> faces = portrait.Faces;
     benchmark::DoNotOptimize(ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::Alien, 1.0));
@@ -131,9 +135,7 @@ void BM_FaceApplyParts24MP(benchmark::State& state) {
   const TPortrait& portrait = Portrait(int(state.range(0)));
   if (portrait.Faces.empty()) return state.SkipWithError("no face found");
   TDocument doc;
-  TLoadedPicture loaded;
-  loaded.Picture = portrait.Picture;
-  doc.Open(std::move(loaded));
+  OpenPortrait(doc, portrait);
   using TClock = std::chrono::steady_clock;
   const auto since = [](TClock::time_point t) {
     return std::chrono::duration<double, std::milli>(TClock::now() - t).count();

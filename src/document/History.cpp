@@ -80,27 +80,30 @@ TBytes Unshuffle(const TBytes& planes, size_t cell) {
 // runs of 0 and 255. It packs to a quarter of the plain bits, and deflates faster.
 constexpr size_t kMeshWords = sizeof(TFixedVector) / sizeof(uint32_t);
 
-void ToDeltas(TBytes& cells) {
+// Walks the cells' words in order; `code` gets a word and the plain value of the same word in the
+// cell before, which it keeps up to date, and gives the word's new value.
+template <class TCode>
+void CodeCells(TBytes& cells, TCode code) {
   uint32_t previous[kMeshWords] = {};
   for (size_t at = 0; at + sizeof(TFixedVector) <= cells.size(); at += sizeof(TFixedVector))
     for (size_t w = 0; w < kMeshWords; ++w) {
       uint32_t v;
       std::memcpy(&v, cells.data() + at + 4 * w, 4);
-      const uint32_t delta = v - previous[w];
-      previous[w] = v;
-      std::memcpy(cells.data() + at + 4 * w, &delta, 4);
+      v = code(v, previous[w]);
+      std::memcpy(cells.data() + at + 4 * w, &v, 4);
     }
 }
 
+void ToDeltas(TBytes& cells) {
+  CodeCells(cells, [](uint32_t v, uint32_t& previous) {
+    const uint32_t delta = v - previous;
+    previous = v;
+    return delta;
+  });
+}
+
 void FromDeltas(TBytes& cells) {
-  uint32_t previous[kMeshWords] = {};
-  for (size_t at = 0; at + sizeof(TFixedVector) <= cells.size(); at += sizeof(TFixedVector))
-    for (size_t w = 0; w < kMeshWords; ++w) {
-      uint32_t delta;
-      std::memcpy(&delta, cells.data() + at + 4 * w, 4);
-      previous[w] += delta;
-      std::memcpy(cells.data() + at + 4 * w, &previous[w], 4);
-    }
+  CodeCells(cells, [](uint32_t delta, uint32_t& previous) { return previous += delta; });
 }
 
 TBytes PackFlipped(TPlane plane, TBytes flipped) {

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -99,8 +100,6 @@ TEST_F(StudioAutoCaricatureTest, OneFaceOrAllFaces) {
   EXPECT_TRUE(bent(eyes[0]) && bent(eyes[1]));
 }
 
-// Two astronauts cut close side by side: Big Grin on one pulls its mouth into points the
-// neighbour holds, so part of the move cannot be delivered without folding the picture.
 // On a real portrait every move arrives whole. A head grown through a second face that holds its
 // place over it cannot be: the dialog says how much arrived, and so does the step.
 TEST_F(StudioAutoCaricatureTest, HeldBackMovesAreToldByTheDialogAndTheStep) {
@@ -128,6 +127,49 @@ TEST_F(StudioAutoCaricatureTest, HeldBackMovesAreToldByTheDialogAndTheStep) {
   ApplyAutoCaricature(Doc(), faces, 0, TCaricaturePreset::BobbleHead, 1.0);
   const std::string name = Doc().History.Step(Doc().History.Current()).Name;
   EXPECT_EQ(name.rfind("Auto Caricature: Bobble Head, held to ", 0), 0u) << name;
+}
+
+// Once the dialog has gone and the faces are bent, the window has the keyboard again: the
+// first key pressed is a shortcut, not lost in a window that went away.
+TEST_F(StudioAutoCaricatureTest, CtrlZRightAfterApplyTakesTheStepBack) {
+  Run("open " + kAstronaut);
+  const TBitmap32 photo = Doc().ViewBitmap;
+  Studio_->hide();  // shown for real, so that it can have the keyboard
+  Studio_->setAttribute(Qt::WA_DontShowOnScreen, false);
+  Studio_->show();
+  Studio_->activateWindow();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), Studio_.get());
+  Studio_->SetBatchMode(false);  // the window's own way: repaint before the work, progress after
+  Dialogs_.AnswerForm(TFormAnswer{"Auto Caricature", {{"Preset", "bigeyes"}}, true});
+  Trigger("AutoCaricature1");
+  ASSERT_EQ(Doc().History.Count(), 1);
+  ASSERT_NE(Doc().ViewBitmap, photo);
+  QApplication::processEvents();
+  QWidget* keys = QApplication::focusWidget();
+  ASSERT_NE(keys, nullptr);
+  EXPECT_EQ(keys->window(), Studio_.get());
+  QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Doc().ViewBitmap, photo);
+}
+
+// Two heads cut close side by side: the left one's Bobble Head would grow through the face
+// beside it, which keeps its place. The script is told, and goes on.
+TEST_F(StudioAutoCaricatureTest, BatchSaysOnStandardErrorWhatWasHeldBack) {
+  const TBitmap32 astronaut = DecodePicture(".png", ReadFileBytes(kAstronaut)).Bitmap;
+  const TRect head{175, 20, 275, 240};
+  const int margin = 40, width = head.Right - head.Left;
+  TBitmap32 pair(2 * width + 2 * margin, head.Bottom - head.Top + 2 * margin, 0xFF808080);
+  pair.Draw(margin, margin, astronaut, head);
+  pair.Draw(margin + width, margin, astronaut, head);
+  WriteFileBytes(Dir_.Path("pair.bmp"), EncodeBmp32(pair));
+  std::istringstream in("open " + Dir_.Path("pair.bmp") + "\nautocaricature bobblehead\n");
+  std::ostringstream err;
+  EXPECT_EQ(RunBatch(*Studio_, Dialogs_, in, err), 0) << err.str();
+  EXPECT_EQ(err.str().rfind("Held to ", 0), 0u) << err.str();
+  EXPECT_NE(err.str().find(" % so that the picture does not fold\n"), std::string::npos) << err.str();
+  const std::string step = Doc().History.Step(Doc().History.Current()).Name;
+  EXPECT_EQ(step.rfind("Auto Caricature: Bobble Head, held to ", 0), 0u) << step;
 }
 
 TEST_F(StudioAutoCaricatureTest, CommandSitsAfterTheBrushesWithKeyAAndOnThePalette) {

@@ -9,6 +9,7 @@
 #include "shell/dialogs/FaceSculptDialog.h"
 #include "shell/dialogs/ProgressForm.h"
 #include "shell/window/Studio.h"
+#include "platform/qt/WaitCursor.h"
 #include "document/AutoCaricature.h"
 
 #include <QAction>
@@ -52,15 +53,6 @@ auto WhileShowingProgress(TProgressForm& progress, const QString& caption, TWork
   }
   return job.get();
 }
-
-// The pointer is busy while the work holds the interface thread, however it ends.
-class TWaitCursor {
-public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 }  // namespace
 
