@@ -60,6 +60,10 @@ function(gs_add_filter_module name)
     # A changed resource script relinks the module, which embeds the new section.
     LINK_DEPENDS ${section})
   add_dependencies(${name} ${name}_resources)
+  # Named as needed even when a module calls nothing of it: a shared object without its
+  # prerequisites cannot be checked by the packaging tools.
+  target_link_options(${name} PRIVATE LINKER:--no-as-needed)
+  target_link_libraries(${name} PRIVATE c)
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_OBJCOPY} --add-section .plugin_resources=${section}
             --set-section-flags .plugin_resources=contents,readonly $<TARGET_FILE:${name}>

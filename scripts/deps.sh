@@ -19,4 +19,4 @@ GS_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev lib
   libdlib-dev libdlib-data)
 # What the install tests check with, and what scripts/package needs beyond the build.
 GS_TEST_PACKAGES=(desktop-file-utils appstream shared-mime-info)
-GS_PACKAGE_PACKAGES=(dpkg-dev file)
+GS_PACKAGE_PACKAGES=(dpkg-dev file lintian)

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -46,6 +47,10 @@ const QString kHelpMissing = QStringLiteral(
     "Gifloom starts in and try again.");
 const QString kHelpNotShown =
     QStringLiteral("No program could show the help file %1. Open it in a web browser.");
+const QString kFirstFrameOnly = QStringLiteral("This file has several frames; only the first is used.");
+const QString kWroteOneFrame = QStringLiteral("Wrote 1 frame to %1.");
+const QString kWroteFrames = QStringLiteral("Wrote %1 frames to %2.");
+const QString kFirstFramesOnly = QStringLiteral("Only the first frame was used of: %1.");
 const QString kNotice = QStringLiteral(
     "Gifloom, the animated-GIF maker of Grimacer Studio.\n"
     "Add or drop GIF files, set the delay and make the animation.");
@@ -175,9 +180,14 @@ QWidget* TAnimatorDialog::BuildInfoGroup() {
   auto* facts = new QHBoxLayout;
   facts->addWidget(new QLabel(QStringLiteral("Dimensions:\nPalette:")));
   facts->addWidget(InfoLabel_, 1);
+  // Said in the box, not in a message: the file is not wrong, only more than is used.
+  FramesNote_ = new QLabel;
+  FramesNote_->setObjectName(QStringLiteral("framesNote"));
+  FramesNote_->setWordWrap(true);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(NameLabel_);
   layout->addLayout(facts);
+  layout->addWidget(FramesNote_);
   return group;
 }
 
@@ -205,8 +215,12 @@ QWidget* TAnimatorDialog::BuildFooter() {
   auto* footer = new QWidget;
   MakeButton_ = NewButton(QStringLiteral("Make Animated GIF"), "makeButton");
   MakeButton_->setEnabled(false);
+  // The status line: what the window is for until an animation is made, then what was made.
   auto* notice = new QLabel(kNotice);
   notice->setObjectName(QStringLiteral("noticeLabel"));
+  notice->setWordWrap(true);
+  notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Notice_ = notice;
   WebButton_ = NewIconButton(QStringLiteral("web"), AnimatorIcon(), "webButton");
   HelpButton_ = NewIconButton(QStringLiteral("help"), HelpIcon(), "helpButton");
   auto* layout = new QHBoxLayout(footer);
@@ -383,6 +397,7 @@ void TAnimatorDialog::ClearAll() {
 void TAnimatorDialog::ClearInfo() {
   NameLabel_->clear();
   InfoLabel_->clear();
+  FramesNote_->clear();
 }
 
 void TAnimatorDialog::ShowSelectedInfo() {
@@ -391,11 +406,14 @@ void TAnimatorDialog::ShowSelectedInfo() {
   const QListWidgetItem* item = selected.constFirst();
   NameLabel_->setText(item->text());
   InfoLabel_->clear();
+  FramesNote_->clear();
   try {
     const TFrameInfo info = ReadFrameInfo(NativePath(item->data(Qt::UserRole).toString()));
     InfoLabel_->setText(QString::fromStdString(FormatFrameInfo(info)));
+    if (info.SeveralFrames) FramesNote_->setText(kFirstFrameOnly);
   } catch (const EGifError& error) {
-    Warn(QString::fromStdString(error.Message()));
+    // The message names the file: a list of dropped files may hold more than one that is wrong.
+    Warn(QString::fromLocal8Bit(error.what()));
   }
 }
 
@@ -412,8 +430,9 @@ bool TAnimatorDialog::MakeAnimatedGif() {
   for (const QString& path : FramePaths()) inputs.push_back(NativePath(path));
   const TAssemblyOptions options{.DelayCentiseconds = uint16_t(DelaySpin_->value()),
                                  .Loop = LoopCheck_->isChecked()};
+  TAssemblyReport report;
   try {
-    AssembleAnimatedGif(inputs, NativePath(*target), options);
+    report = AssembleAnimatedGif(inputs, NativePath(*target), options);
   } catch (const EGifError& error) {
     const bool plain = error.Message() == kCouldNotOpenInput;
     Services_.ShowMessage(plain ? TMessageIcon::None : TMessageIcon::Warning, kErrorCaption,
@@ -421,7 +440,18 @@ bool TAnimatorDialog::MakeAnimatedGif() {
     return false;
   }
   Made_ = Job();
+  ReportMade(report, *target);
   return true;
+}
+
+void TAnimatorDialog::ReportMade(const TAssemblyReport& report, const QString& target) {
+  QString said = report.Frames == 1 ? kWroteOneFrame.arg(QDir::toNativeSeparators(target))
+                                    : kWroteFrames.arg(report.Frames).arg(QDir::toNativeSeparators(target));
+  QStringList names;
+  for (const std::string& path : report.SeveralFrames)
+    names << QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+  if (!names.isEmpty()) said += QLatin1Char('\n') + kFirstFramesOnly.arg(names.join(QStringLiteral(", ")));
+  Notice_->setText(said);
 }
 
 QStringList TAnimatorDialog::Job() const {

@@ -21,6 +21,7 @@ class QToolButton;
 namespace gifloom {
 
 class TDesktopServices;
+struct TAssemblyReport;
 
 inline constexpr const char* kAnimatorCaption = "Grimacer Animator 1.2";
 
@@ -77,6 +78,8 @@ private:
   void ShowSelectedInfo();
   // True when the animation was written.
   bool MakeAnimatedGif();
+  // The status line after Make: where, how many frames, and which inputs gave only their first.
+  void ReportMade(const TAssemblyReport& report, const QString& target);
   // What the Make button would join: the frames and the options.
   QStringList Job() const;
   // Whether the dialog may close: no frames, or the animation of these frames made, or the user
@@ -102,6 +105,8 @@ private:
   QPushButton* ClearButton_ = nullptr;
   QLabel* NameLabel_ = nullptr;
   QLabel* InfoLabel_ = nullptr;
+  QLabel* FramesNote_ = nullptr;  // the selected file gives only its first frame
+  QLabel* Notice_ = nullptr;      // the status line
   QCheckBox* LoopCheck_ = nullptr;
   QSpinBox* DelaySpin_ = nullptr;
   QPushButton* MakeButton_ = nullptr;

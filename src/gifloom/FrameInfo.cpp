@@ -2,6 +2,7 @@
 #include "gifloom/FrameInfo.h"
 
 #include "gifloom/GifBlocks.h"
+#include "gifloom/GifError.h"
 #include "gifloom/GifMessages.h"
 
 namespace gifloom {
@@ -37,7 +38,16 @@ TFrameInfo ReadFrameInfo(const std::string& path) {
   const TScreenDescriptor screen = ReadScreenDescriptor(input);
   if (screen.HasGlobalTable()) input.Skip(ColourTableSize(screen.TableCode()));
   SeekFirstImage(input, [&input](uint8_t) { SkipSubBlocks(input); });
-  return DescribeTables(screen, ReadImageDescriptor(input));
+  const TImageDescriptor image = ReadImageDescriptor(input);
+  TFrameInfo info = DescribeTables(screen, image);
+  // The facts above are all the first image's; a damaged rest only leaves the remark out.
+  try {
+    if (image.HasLocalTable()) input.Skip(ColourTableSize(image.TableCode()));
+    SkipImageData(input);
+    info.SeveralFrames = ImageFollows(input);
+  } catch (const EGifError&) {
+  }
+  return info;
 }
 
 std::string FormatFrameInfo(const TFrameInfo& info) {

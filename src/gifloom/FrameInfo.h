@@ -15,9 +15,10 @@ struct TFrameInfo {
   uint16_t Height = 0;
   TTableKind Table = TTableKind::None;
   int BitsPerPixel = 1;  // size code of the table named (of the screen's when none) + 1
+  bool SeveralFrames = false;  // more images follow the first, which alone is joined
 };
 
-// Reads up to the first image descriptor. Throws EGifError with the info box's messages.
+// Reads the first image's descriptor, then looks on for a second image. Throws EGifError with the info box's messages.
 TFrameInfo ReadFrameInfo(const std::string& path);
 
 // "%d x %d\n%s (%d bpp)" with "local", "global" or "none".

@@ -21,6 +21,7 @@ constexpr uint8_t kRestoreToBackground = 0x08;
 struct TScreenSize {
   uint16_t Width = 0;
   uint16_t Height = 0;
+  bool SeveralFrames = false;  // of the input it came from
 };
 
 // One input's first image with everything the output needs to say about it.
@@ -98,7 +99,7 @@ TScreenSize AppendFrame(const std::string& path, uint16_t delay, TReplacingOutpu
   const TScreenDescriptor screen = ReadScreenDescriptor(input);
   WriteFrameHeaders(output, ReadFrameHeaders(input, screen), delay);
   CopyImageData(input, output);
-  return {screen.Width(), screen.Height()};
+  return {screen.Width(), screen.Height(), ImageFollows(input)};
 }
 
 void WriteTrailerAndScreen(TReplacingOutputFile& output, TScreenSize screen) {
@@ -111,20 +112,26 @@ void WriteTrailerAndScreen(TReplacingOutputFile& output, TScreenSize screen) {
 
 }  // namespace
 
-void AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
-                         const TAssemblyOptions& options) {
+TAssemblyReport AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
+                                    const TAssemblyOptions& options) {
   if (inputPaths.empty()) throw EGifError(kNoFrames, "");
   if (inputPaths.size() > kMaxInputFiles) throw EGifError(kTooManyInputs, "");
   TReplacingOutputFile output(outputPath);
   WriteLeadIn(output, options.Loop);
   TScreenSize largest;
+  TAssemblyReport report;
   for (const std::string& path : inputPaths) {
     const TScreenSize screen = AppendFrame(path, options.DelayCentiseconds, output);
     largest.Width = std::max(largest.Width, screen.Width);
     largest.Height = std::max(largest.Height, screen.Height);
+    const auto& named = report.SeveralFrames;
+    if (screen.SeveralFrames && std::find(named.begin(), named.end(), path) == named.end())
+      report.SeveralFrames.push_back(path);
   }
   WriteTrailerAndScreen(output, largest);
   output.Commit();
+  report.Frames = inputPaths.size();
+  return report;
 }
 
 }  // namespace gifloom

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace gifloom {
 
@@ -16,9 +17,16 @@ struct TAssemblyOptions {
   bool Loop = true;  // adds the NETSCAPE2.0 looping block, loop count 65535
 };
 
+// What was written: the frame count and the inputs (each named once, in order) that held more
+// images than the first, which alone was joined.
+struct TAssemblyReport {
+  size_t Frames = 0;
+  std::vector<std::string> SeveralFrames;
+};
+
 // Throws EGifError on the first input that cannot be used, for more than kMaxInputFiles inputs,
 // or when the output cannot be written; outputPath is then left as it was.
-void AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
-                         const TAssemblyOptions& options);
+TAssemblyReport AssembleAnimatedGif(std::span<const std::string> inputPaths, const std::string& outputPath,
+                                    const TAssemblyOptions& options);
 
 }  // namespace gifloom

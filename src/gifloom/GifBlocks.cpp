@@ -41,6 +41,27 @@ void SkipSubBlocks(TInputFile& input) {
   while (const uint8_t length = input.ReadByte()) input.Skip(length);
 }
 
+void SkipImageData(TInputFile& input) {
+  input.ReadByte();
+  SkipSubBlocks(input);
+}
+
+bool ImageFollows(TInputFile& input) noexcept {
+  try {
+    std::array<uint8_t, 1> byte{};
+    while (input.ReadAvailable(byte) == 1) {
+      if (byte[0] == kImageSeparator) return true;
+      if (byte[0] == kTrailer) return false;
+      if (byte[0] == kExtensionIntroducer) {
+        input.ReadByte();
+        SkipSubBlocks(input);
+      }
+    }
+  } catch (...) {
+  }
+  return false;
+}
+
 TGraphicControl ReadGraphicControl(TInputFile& input) {
   std::array<uint8_t, 255> block{};
   const uint8_t length = input.ReadByte();

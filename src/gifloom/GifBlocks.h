@@ -20,6 +20,13 @@ TColourTable ReadColourTable(TInputFile& input, uint8_t code);
 // Passes over sub-blocks up to and including the zero length byte.
 void SkipSubBlocks(TInputFile& input);
 
+// Passes over an image's data: the minimum code size and the sub-blocks after it.
+void SkipImageData(TInputFile& input);
+
+// After an image's data: whether another image follows before the trailer. The rest of the file
+// only decides a remark, so a damaged or cut rest answers false rather than failing.
+bool ImageFollows(TInputFile& input) noexcept;
+
 // Reads a graphic control extension after its label, up to its terminator. Fields its first
 // sub-block is too short to hold read as zero.
 TGraphicControl ReadGraphicControl(TInputFile& input);

@@ -35,6 +35,28 @@ void TRotatableLayer::Rotate(float degrees) {
   Transform(Bitmap, source, t);
 }
 
+void TRotatableLayer::ReplacePicture(const TBitmap32& picture) {
+  const double sx = Bitmap.Width() > 0 ? Location.Width() / Bitmap.Width() : 1.0;
+  const double sy = Bitmap.Height() > 0 ? Location.Height() / Bitmap.Height() : 1.0;
+  const double cx = (Location.Left + Location.Right) / 2;
+  const double cy = (Location.Top + Location.Bottom) / 2;
+  const TDrawMode drawMode = Bitmap.DrawMode;
+  const TCombineMode combineMode = Bitmap.CombineMode;
+  const TColor32 outer = Bitmap.OuterColor;
+  Bitmap = picture;
+  Bitmap.DrawMode = drawMode;
+  Bitmap.CombineMode = combineMode;
+  Bitmap.OuterColor = outer;
+  const double w = picture.Width() * sx / 2, h = picture.Height() * sy / 2;
+  Location = TFloatRect{cx - w, cy - h, cx + w, cy + h};
+  if (!Unrotated) return;
+  // Turned again from the new picture, by the whole angle it had.
+  Unrotated = Bitmap;
+  const float angle = Angle;
+  Angle = 0;
+  Rotate(angle);
+}
+
 TLayerBmp::TLayerBmp(const TBitmap32& picture) : Picture(picture) {
   Warp.VectorMap().SetSize(Picture.Width(), Picture.Height());
   Warp.SrcRect = FloatRect(Picture.BoundsRect());

@@ -6,6 +6,7 @@
 #include "common/Bitmap32.h"
 #include "common/Geometry.h"
 #include "common/RemapTransformation.h"
+#include "layers/LayerText.h"
 
 #include <optional>
 
@@ -22,10 +23,14 @@ public:
   std::optional<TBitmap32> Unrotated; // taken at the first rotation
   float Angle = 0.0f;                 // accumulated rotation in degrees
   bool Visible = true;
+  std::optional<TLayerText> Text;     // a text layer's source, until it is merged
 
   // Turns by `degrees` more: re-rendered from the unrotated copy at the total angle; the
   // location keeps its centre and display scale and grows to hold the turned corners.
   void Rotate(float degrees);
+  // Puts another picture in place of the (unrotated) one: shown at the same centre, display
+  // scale and angle.
+  void ReplacePicture(const TBitmap32& picture);
 };
 
 // The layer's unwarped source picture and its own warp mesh, kept at the layer's index.

@@ -71,7 +71,10 @@ std::vector<std::string> PluginFolders(const TDataFolders& folders) {
   // Never the start folder: a launcher starts the program in the folder of the file it opens,
   // and a module found there would run code that came with a download.
   std::vector<std::string> wanted;
-  for (const std::string* folder : {&folders.ExeFolder, &folders.InstalledFolder, &folders.UserFolder})
+  // The installed data folder is where modules went before they moved to the module folder: a
+  // module a user put there keeps working.
+  for (const std::string* folder :
+       {&folders.ExeFolder, &folders.ModuleFolder, &folders.InstalledFolder, &folders.UserFolder})
     if (!folder->empty()) wanted.push_back(Under(*folder, kPluginsFolder));
 
   std::vector<std::string> out;

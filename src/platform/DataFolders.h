@@ -9,7 +9,8 @@
 //   2. the installed data folder, <prefix>/share/grimacer-studio (InstalledDataFolder),
 //   3. the folder the program was started in,
 // and the first of them that holds the item wins. Filter modules are code, and come only from the
-// executable's, the installed and the user's folder (PluginFolders).
+// executable's, the installed module folder (<prefix>/lib/grimacer-studio), the installed data
+// folder where earlier versions put them, and the user's folder (PluginFolders).
 
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct TDataFolders {
   std::string InstalledFolder;  // <prefix>/share/grimacer-studio
   std::string StartFolder;      // the current folder when the program started
   std::string UserFolder;       // the user's own data folder; only its plugins/ is read
+  std::string ModuleFolder;     // <prefix>/lib/grimacer-studio, where the shipped modules go
 };
 // An empty member stands for no folder and is skipped.
 
@@ -56,8 +58,8 @@ std::string FindDataItem(const TDataFolders& folders, const std::string& item);
 // regular file wins, and when there is none the last of these is returned.
 std::string FindGifloom(const TDataFolders& folders);
 
-// Every plugins/ folder that exists of the executable's, the installed and the user's folder, in
-// that order, each listed once even when two of them are the same folder (through a link). The
+// Every plugins/ folder that exists of the executable's, the module, the installed data and the
+// user's folder, in that order, each listed once even when two of them are the same folder (through a link). The
 // start folder's is never one of them.
 std::vector<std::string> PluginFolders(const TDataFolders& folders);
 

@@ -3,8 +3,10 @@
 // Every modal question the program asks goes through TDialogs, so that tests and the batch mode
 // can answer it without a person. The GUI installs TQtDialogs; scripts install TScriptedDialogs.
 
+#include "common/Bitmap32.h"
 #include "common/Color.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +15,9 @@
 namespace gs {
 
 inline constexpr const char* kAppCaption = "Grimacer Studio 3.6";
+
+// A picture of a file for an open dialog's preview pane; none for a file it cannot show.
+using TFilePreview = std::function<std::optional<TBitmap32>(const std::string& path)>;
 
 struct TFileDialogRequest {
   std::string Title;
@@ -23,6 +28,7 @@ struct TFileDialogRequest {
   bool OverwritePrompt = false;
   std::string FileName;  // the name the dialog starts with, in InitialDir; empty for none
   int FilterIndex = 0;   // the pair of Filter chosen at first, counted from 0
+  TFilePreview Preview;  // when set, the dialog shows the file under the cursor beside the list
 };
 
 // What a script answers a form with: fields set in order as a person would type them, then Ok

@@ -126,7 +126,8 @@ TEST_F(AnimatorDialogTest, AddFramesAppendsTheChosenFilesInTheirOrderAsADropDoes
   List()->setCurrentRow(2);
   ASSERT_EQ(Services.Messages.size(), 1u);
   EXPECT_EQ(Services.Messages[0].Icon, TMessageIcon::Warning);
-  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kNotAGif));
+  // Added through the dialog or dropped, a file that is no GIF is named.
+  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kNotAGif) + "\n" + text);
 }
 
 TEST_F(AnimatorDialogTest, MoveButtonsWorkOnlyWhenTheSelectedFrameCanMove) {
@@ -202,7 +203,39 @@ TEST_F(AnimatorDialogTest, SelectingAFrameShowsItsInfoOrWhyNot) {
   EXPECT_EQ(Info(), "");
   ASSERT_EQ(Services.Messages.size(), 1u);
   EXPECT_EQ(Services.Messages[0].Icon, TMessageIcon::Warning);
-  EXPECT_EQ(Services.Messages[0].Text, QString::fromLatin1(kNotAGif));
+  // Named, since a drop of many files may hold more than one that is no GIF.
+  EXPECT_EQ(Services.Messages[0].Text,
+            QString::fromLatin1(kNotAGif) + "\n" + List()->item(1)->data(Qt::UserRole).toString());
+}
+
+TEST_F(AnimatorDialogTest, MakeSaysWhereAndHowManyAndWhichFilesGaveOnlyTheirFirstFrame) {
+  // Two images, the second behind an extension: only the first is joined.
+  const TTestGif still{};
+  TBytes two = BuildGif(still);
+  two.pop_back();
+  const TBytes comment = {0x21, 0xFE, 2, 'h', 'i', 0};
+  two.insert(two.end(), comment.begin(), comment.end());
+  const TBytes descriptor = {',', 0, 0, 0, 0, 4, 0, 3, 0, 0};
+  two.insert(two.end(), descriptor.begin(), descriptor.end());
+  const TBytes data = ImageDataOf(still);
+  two.insert(two.end(), data.begin(), data.end());
+  two.push_back(';');
+  WriteFile(Folder / "two.gif", two);
+  const QString twoPath = QString::fromStdString(Folder / "two.gif");
+  Dialog.AddFiles({Put("a.gif", {}), twoPath, twoPath});
+
+  List()->setCurrentRow(0);
+  EXPECT_TRUE(Child<QLabel>("framesNote")->text().isEmpty());
+  List()->setCurrentRow(1);
+  EXPECT_EQ(Child<QLabel>("framesNote")->text(), "This file has several frames; only the first is used.");
+
+  const QString out = QString::fromStdString(Folder / "out.gif");
+  Services.SaveAnswer = out;
+  MakeButton()->click();
+  EXPECT_TRUE(Services.Messages.empty());
+  EXPECT_EQ(ParseAnimation(ReadFile(Folder / "out.gif")).Frames.size(), 3u);
+  EXPECT_EQ(Child<QLabel>("noticeLabel")->text(),
+            "Wrote 3 frames to " + out + ".\nOnly the first frame was used of: two.gif.");
 }
 
 TEST_F(AnimatorDialogTest, RemoveAndClearEmptyTheListWithoutReadingOtherFrames) {

@@ -13,6 +13,8 @@ mode=$1 prefix=$2 bindir=$3 datadir=$4
 shift 4
 share="$prefix/$datadir"
 data="$share/grimacer-studio"
+# Filter modules are code: they live under lib/, as GS_INSTALL_MODULE_DIR says.
+modules="$prefix/lib/grimacer-studio/plugins"
 ids=(io.github.grimacerstudio.Grimacer io.github.grimacerstudio.Gifloom)
 
 work=$(mktemp -d)
@@ -35,7 +37,8 @@ layout() {
     "$datadir/grimacer-studio/help/help.html" "$datadir/grimacer-studio/help/animator.html"
     "$datadir/grimacer-studio/Sample/portrait.png"
     "$datadir/mime/packages/${ids[0]}.xml" "$datadir/man/man1/grimacer.1.gz" "$datadir/man/man1/gifloom.1.gz"
-    "$datadir/doc/grimacer-studio/copyright" "$datadir/doc/grimacer-studio/README.md")
+    "$datadir/doc/grimacer-studio/copyright" "$datadir/doc/grimacer-studio/README.md"
+    "$datadir/doc/grimacer-studio/changelog.gz")
   for id in "${ids[@]}"; do
     expected+=("$datadir/applications/$id.desktop" "$datadir/metainfo/$id.metainfo.xml"
       "$datadir/icons/hicolor/scalable/apps/$id.svg")
@@ -43,7 +46,11 @@ layout() {
   for f in "${expected[@]}"; do [ -s "$prefix/$f" ] || fail "$f is not installed"; done
   [ -x "$prefix/$bindir/grimacer" ] && [ -x "$prefix/$bindir/gifloom" ] || fail "programs not executable"
   # Exactly the shipped filters: the build's bin/plugins holds those and no test module.
-  diff <(cd "$built/plugins" && ls *.8bf) <(cd "$data/plugins" && ls) || fail "plugins/ differs from the build's"
+  diff <(cd "$built/plugins" && ls *.8bf) <(cd "$modules" && ls) || fail "$modules differs from the build's"
+  [ ! -e "$data/plugins" ] || fail "filter modules are installed under share/, where architecture-dependent files do not belong"
+  for module in "$modules"/*.8bf; do
+    objdump -p "$module" | grep -q 'NEEDED *libc\.so' || fail "$module does not name the C library it needs"
+  done
   [ ! -e "$data/Tools" ] || fail "Tools/ is installed; the installed Gifloom is $bindir/gifloom"
   [ -z "$(find "$prefix" -name .keep)" ] || fail "placeholder .keep files are installed"
   # Man pages compressed the way Debian's tools expect: gzip with neither a file name nor a time
@@ -100,7 +107,7 @@ desktop() {
 }
 
 run() {
-  # An empty start folder: the filter can come only from the installed data folder.
+  # An empty start folder: the filter can come only from the installed module folder.
   mkdir "$work/start"
   cat >"$work/script" <<SCRIPT
 open $data/Sample/portrait.png
@@ -115,18 +122,25 @@ SCRIPT
   # Without the installed filters the same run must fail, or the filter came from elsewhere
   # (an editor installed system-wide, say) and the run above proved nothing. Modules lying in the
   # start folder, where a desktop starts the editor for a downloaded picture, are not run either.
-  mv "$data/plugins" "$data/plugins.hidden"
-  cp -r "$data/plugins.hidden" "$work/start/plugins"
+  mv "$modules" "$modules.hidden"
+  cp -r "$modules.hidden" "$work/start/plugins"
   local status=0
   (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
   [ "$status" -ne 0 ] && grep -q 'no filter "Sepia"' "$work/stderr" ||
-    { mv "$data/plugins.hidden" "$data/plugins"; fail "Sepia was found outside $data/plugins"; }
+    { mv "$modules.hidden" "$modules"; fail "Sepia was found outside $modules"; }
+  # Modules users put in the installed data folder, where earlier versions installed them, are
+  # still found.
+  cp -r "$modules.hidden" "$data/plugins"
+  status=0
+  (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
+  rm -rf "$data/plugins"
+  [ "$status" -eq 0 ] || { mv "$modules.hidden" "$modules"; cat "$work/stderr"; fail "Sepia in $data/plugins was not found"; }
   # The user's own folder is scanned.
   mkdir -p "$XDG_DATA_HOME/grimacer-studio"
   mv "$work/start/plugins" "$XDG_DATA_HOME/grimacer-studio/plugins"
   status=0
   (cd "$work/start" && QT_QPA_PLATFORM=offscreen "$editor" --batch "$work/script") 2>"$work/stderr" || status=$?
-  mv "$data/plugins.hidden" "$data/plugins"
+  mv "$modules.hidden" "$modules"
   [ "$status" -eq 0 ] || { cat "$work/stderr"; fail "Sepia in $XDG_DATA_HOME/grimacer-studio/plugins was not found"; }
 }
 

@@ -49,6 +49,30 @@ TEST(PictureLayer, ATurnKeepsTheDisplayScale) {
   EXPECT_NEAR(layer.Location.Height() / layer.Bitmap.Height(), 2.0, 1e-9);
 }
 
+TEST(PictureLayer, AReplacedPictureKeepsTheCentreTheScaleAndTheTurn) {
+  for (const float angle : {0.0f, 90.0f}) {
+    SCOPED_TRACE(angle);
+    TRotatableLayer layer(Quarters(40, 20));
+    layer.Location = TFloatRect{100, 100, 180, 160};  // stretched: 2 across, 3 down
+    if (angle != 0) layer.Rotate(angle);
+    layer.ReplacePicture(Quarters(60, 30));
+    EXPECT_DOUBLE_EQ(CenterX(layer.Location), 140);
+    EXPECT_DOUBLE_EQ(CenterY(layer.Location), 130);
+    EXPECT_FLOAT_EQ(layer.Angle, angle);
+    EXPECT_EQ(layer.Bitmap.CombineMode, TCombineMode::Merge);
+    if (angle == 0) {
+      EXPECT_EQ(layer.Bitmap, Quarters(60, 30));
+      EXPECT_DOUBLE_EQ(layer.Location.Width(), 120);
+      EXPECT_DOUBLE_EQ(layer.Location.Height(), 90);
+    } else {
+      ASSERT_TRUE(layer.Unrotated.has_value());
+      EXPECT_EQ(*layer.Unrotated, Quarters(60, 30));
+      EXPECT_NEAR(layer.Bitmap.Width(), 30, 1);  // turned a quarter
+      EXPECT_NEAR(layer.Bitmap.Height(), 60, 1);
+    }
+  }
+}
+
 TEST(PictureLayer, SymmetricResizeMirrorsTheDraggedEdge) {
   const TFloatRect old{100, 100, 200, 150};
   TFloatRect proposed = old;

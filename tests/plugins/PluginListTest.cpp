@@ -165,10 +165,13 @@ TEST(PluginList, EveryDataFolderWithPluginsIsScannedAndAModuleReachedTwiceIsList
   Copy("Sampler.8bf", dir / "start/plugins/Downloaded.8bf");
   // The user links a shipped module in.
   fs::create_symlink(dir / "bin/plugins/Sampler.8bf", dir / "user/plugins/Linked.8bf");
-  const TDataFolders folders{dir / "bin", dir / "share", dir / "start", dir / "user"};
+  // The shipped modules' own folder comes before the data folder, which earlier versions used.
+  fs::create_directories(dir / "lib/plugins");
+  const TDataFolders folders{dir / "bin", dir / "share", dir / "start", dir / "user", dir / "lib"};
 
   const std::vector<std::string> scanned = PluginFolders(folders);
-  EXPECT_EQ(scanned, (std::vector<std::string>{dir / "bin/plugins", dir / "share/plugins", dir / "user/plugins"}));
+  EXPECT_EQ(scanned, (std::vector<std::string>{dir / "bin/plugins", dir / "lib/plugins", dir / "share/plugins",
+                                               dir / "user/plugins"}));
   EXPECT_TRUE(PluginFolders(TDataFolders{dir / "none", "", dir / "none", ""}).empty());
 
   TPSPluginList list;

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -30,7 +31,10 @@ public:
   bool ShowForms = false;
   std::vector<TColor> ColorStarts;
 
+  std::vector<QString> TextsShown;  // what the Insert Text field held as the form came up
+
   bool RunForm(TModalForm& form) override {
+    if (auto* text = dynamic_cast<TForm1*>(&form)) TextsShown.push_back(text->Edit1->text());
     return ShowForms ? form.ShowModal() : TScriptedDialogs::RunForm(form);
   }
   std::optional<TColor> ChooseColor(TColor initial) override {
@@ -123,4 +127,49 @@ TEST_F(InsertTextTest, ShownDialogHasAFixedSizeAndEscapeCancelsIt) {
   EXPECT_TRUE(fixed);
   EXPECT_FALSE(Form().isVisible());
   EXPECT_TRUE(Doc().Layers().empty());
+}
+
+TEST_F(InsertTextTest, TextStaysEditableInPlaceAsOneStepUntilMerged) {
+  Run("text 20 #00FF00 | Hi\n");
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  TRotatableLayer& layer = *Doc().Layers()[0];
+  layer.Location = TFloatRect{20, 30, 20 + layer.Bitmap.Width() * 2.0, 30 + layer.Bitmap.Height() * 2.0};
+  const TFloatRect placed = layer.Location;
+  const TBitmap32 hi = layer.Bitmap;
+  const int steps = Doc().History.Count();
+
+  // A double click on it opens the dialog on its line and its ink.
+  Watch();
+  Watched_.AnswerColor(kRed);
+  Watched_.AnswerForm(TFormAnswer{"Insert Text", {{"Color", ""}, {"Text", "Hello"}}, true});
+  const QPoint middle = Studio_->PictureToView(TPointF{(placed.Left + placed.Right) / 2, (placed.Top + placed.Bottom) / 2});
+  QTest::mouseDClick(View(), Qt::LeftButton, Qt::NoModifier, middle);
+  EXPECT_EQ(Watched_.TextsShown, std::vector<QString>{QStringLiteral("Hi")});
+  EXPECT_EQ(Watched_.ColorStarts, std::vector<TColor>{kGreen});
+
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(Doc().Layers()[0].get(), &layer);
+  ExpectInk(layer.Bitmap, kRed);
+  EXPECT_GT(layer.Bitmap.Width(), hi.Width());
+  EXPECT_DOUBLE_EQ(layer.Location.Left + layer.Location.Right, placed.Left + placed.Right);
+  EXPECT_DOUBLE_EQ(layer.Location.Width(), layer.Bitmap.Width() * 2.0);
+  EXPECT_EQ(Doc().LayerRecords()[0].Picture, layer.Bitmap);
+  ASSERT_EQ(Doc().History.Count(), steps + 1);
+  EXPECT_EQ(Doc().History.Step(steps + 1).Name, "Edit Text");
+
+  // One step back brings the line and its picture back, still editable.
+  Trigger("StepBackward1");
+  ASSERT_EQ(Doc().Layers().size(), 1u);
+  EXPECT_EQ(Doc().Layers()[0]->Bitmap, hi);
+  ASSERT_TRUE(Doc().Layers()[0]->Text.has_value());
+  EXPECT_EQ(Doc().Layers()[0]->Text->Text, "Hi");
+  EXPECT_EQ(Doc().Layers()[0]->Text->Color, kGreen);
+  QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, middle);
+  EXPECT_TRUE(Command("EditText1")->isEnabled());
+
+  // Clipart is no text: nothing to edit.
+  WriteFileBytes(Dir_.Path("art.bmp"), EncodeBmp32(TBitmap32(20, 10, 0xFF00C000)));
+  SetDialogs(&Dialogs_);
+  Run("clipart " + Dir_.Path("art.bmp") + "\n");
+  EXPECT_FALSE(Command("EditText1")->isEnabled());
 }

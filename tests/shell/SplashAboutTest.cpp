@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ScriptedDialogs.h"
 #include "shell/dialogs/AboutBox.h"
+
+#include <QCheckBox>
 #include "shell/art/Artwork.h"
 #include "shell/window/PrintPicture.h"
 #include "shell/dialogs/Splash.h"
@@ -114,6 +116,15 @@ TEST_F(SplashAboutTest, FirstActivationShowsAboutWithoutBlockingLaterOnesOnlyClo
   EXPECT_FALSE(about.isVisible());
   ActivateAboutBox(about, shown);
   EXPECT_FALSE(about.isVisible());
+
+  // Switched off in the box: the next run's first activation shows nothing.
+  TForm2 later;
+  EXPECT_TRUE(later.ShowAtStart());
+  later.AtStart->click();
+  bool laterShown = false;
+  ActivateAboutBox(later, laterShown);
+  EXPECT_TRUE(laterShown);
+  EXPECT_FALSE(later.isVisible());
 }
 
 TEST_F(SplashAboutTest, AboutCommandGoesThroughTheDialogService) {

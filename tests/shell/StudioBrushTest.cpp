@@ -52,7 +52,12 @@ TEST_F(StudioBrushTest, ChoosingABrushShowsItsBarOutlineAndTimer) {
   Trigger("Warp1");
   EXPECT_EQ(Doc().ToolMode, TToolMode::Warp);
   EXPECT_TRUE(BrushBar()->isVisible());
+  // Chosen with the pointer away from the view: no outline until the pointer comes, where it is
+  // (it used to sit at the picture's top-left corner).
+  EXPECT_FALSE(Studio_->BrushOutline().Visible);
+  Run("move 30,25\n");
   EXPECT_TRUE(Studio_->BrushOutline().Visible);
+  EXPECT_EQ(Studio_->BrushOutline().Center(), Studio_->PictureToView(TPointF{30, 25}));
   EXPECT_EQ(Studio_->BrushOutline().Radius(), 50);
   EXPECT_TRUE(RepeatTimer()->isActive());
   EXPECT_EQ(View()->cursor().shape(), Qt::BlankCursor);

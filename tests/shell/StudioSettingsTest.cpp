@@ -4,6 +4,10 @@
 
 #include "StudioFixture.h"
 
+#include "shell/dialogs/AboutBox.h"
+
+#include <QCheckBox>
+#include <QDockWidget>
 #include <QSettings>
 
 #include <algorithm>
@@ -53,6 +57,28 @@ TEST_F(StudioSettingsTest, NumbersOutOfRangeOrNoNumbersFallBackToTheDefaultsWith
       EXPECT_NE(said.find("brush/size"), std::string::npos) << said;
     }
   }
+}
+
+TEST_F(StudioSettingsTest, TheHistoryPanelAndTheAboutBoxChoiceOutlastTheRun) {
+  Studio_->UseSettings(Settings({}));
+  auto* dock = Child<QDockWidget>("HistoryDock");
+  Studio_->addDockWidget(Qt::LeftDockWidgetArea, dock);
+  dock->show();
+  Child<TForm2>("Form2")->AtStart->click();
+  EXPECT_FALSE(Command("AboutAtStart1")->isChecked());
+  Studio_->SaveSettings();
+
+  ShowNewWindow();
+  EXPECT_TRUE(Command("AboutAtStart1")->isChecked());
+  Studio_->UseSettings(
+      std::make_unique<QSettings>(QString::fromStdString(Dir_.Path("settings.ini")), QSettings::IniFormat));
+  dock = Child<QDockWidget>("HistoryDock");
+  EXPECT_TRUE(dock->isVisible());
+  EXPECT_EQ(Studio_->dockWidgetArea(dock), Qt::LeftDockWidgetArea);
+  EXPECT_FALSE(Command("AboutAtStart1")->isChecked());
+  // The bars keep to the tool of the moment: no brush, no brush bar.
+  EXPECT_FALSE(BrushBar()->isVisible());
+  EXPECT_TRUE(Child<QToolBar>("ToolBar1")->isVisible());
 }
 
 TEST_F(StudioSettingsTest, RecentEntriesThatAreNoFullPathAndUnreadablePlacesAreLeftOut) {

@@ -14,6 +14,7 @@ TDataFolders ProgramDataFolders() {
   // such as one in ~/bin, still finds the data laid out beside the real file.
   folders.ExeFolder = QCoreApplication::applicationDirPath().toStdString();
   folders.InstalledFolder = InstalledDataFolder(folders.ExeFolder, GS_DATA_DIR_FROM_BIN, GS_INSTALLED_DATA_DIR);
+  folders.ModuleFolder = InstalledDataFolder(folders.ExeFolder, GS_MODULE_DIR_FROM_BIN, GS_INSTALLED_MODULE_DIR);
   folders.StartFolder = QDir::currentPath().toStdString();
   folders.UserFolder = UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   return folders;

@@ -2,6 +2,7 @@
 #include "platform/qt/QtDialogs.h"
 
 #include "platform/Guard.h"
+#include "platform/qt/FilePreview.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -33,6 +34,7 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogReques
                      QString::fromStdString(request.InitialDir));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (request.Preview && !save) AddPreviewPane(dialog, request.Preview);
   const QStringList filters = QtNameFilters(request.Filter).split(QLatin1String(";;"));
   dialog.setNameFilters(filters);
   if (!request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -5,6 +5,7 @@
 #include "shell/art/Artwork.h"
 #include "platform/Guard.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -36,12 +37,23 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWind
   Button1->setGeometry((kAboutWidth - bw) / 2, kAboutHeight - bh - 10, bw, bh);
   connect(Button1, &QPushButton::clicked, this, GuardedSlot([this] { Button1Click(); }));
 
+  // Over the artwork's foot, left of OK: the box may go away for good without a menu to find.
+  AtStart = new QCheckBox(QStringLiteral("Show the about box at start"), this);
+  AtStart->setObjectName(QStringLiteral("AtStart"));
+  AtStart->setChecked(true);
+  AtStart->adjustSize();
+  AtStart->move(10, kAboutHeight - AtStart->height() - 10 - (bh - AtStart->height()) / 2);
+  AtStart->setAutoFillBackground(true);
+
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
 }
+
+bool TForm2::ShowAtStart() const { return AtStart->isChecked(); }
+void TForm2::SetShowAtStart(bool show) { AtStart->setChecked(show); }
 
 void TForm2::Image2Click() { reject(); }
 
@@ -71,6 +83,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 void ActivateAboutBox(TForm2& about, bool& aboutShown) {
   if (!aboutShown) {
     aboutShown = true;
+    if (!about.ShowAtStart()) return;
     about.setModal(false);
     about.show();
   } else if (about.isVisible()) {

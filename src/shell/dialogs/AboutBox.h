@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -21,6 +22,11 @@ public:
   QLabel* Image1 = nullptr;   // the artwork filling the box
   QWidget* Image2 = nullptr;  // 25 x 25 close area in the top-right corner
   QPushButton* Button1 = nullptr;  // "OK"
+  QCheckBox* AtStart = nullptr;    // "Show the about box at start"
+
+  // Whether the box comes up by itself when the main window first shows; a setting.
+  bool ShowAtStart() const;
+  void SetShowAtStart(bool show);
 
   void Image2Click();
   void Button1Click();
@@ -34,8 +40,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// The main window's activation step: the first activation shows the box without blocking and
-// sets `aboutShown`; every later one closes it if it is still up, so it goes away as soon as the
+// The main window's activation step: the first activation shows the box without blocking (unless
+// the user switched that off in the box) and sets `aboutShown`; every later one closes it if it is still up, so it goes away as soon as the
 // user returns to the main window.
 void ActivateAboutBox(TForm2& about, bool& aboutShown);
 

@@ -4,6 +4,7 @@
 #include "document/Pointer.h"
 #include "platform/Guard.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -145,6 +146,14 @@ void TImageView::EndPreview() {
 void TImageView::mousePressEvent(QMouseEvent* event) { emit MouseDown(event); }
 void TImageView::mouseMoveEvent(QMouseEvent* event) { emit MouseMove(event); }
 void TImageView::mouseReleaseEvent(QMouseEvent* event) { emit MouseUp(event); }
+
+void TImageView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press is a press as before; what a double click means comes after it.
+  emit MouseDown(event);
+  emit DoubleClicked(event->position().toPoint());
+}
+
+void TImageView::contextMenuEvent(QContextMenuEvent* event) { emit ContextMenuAsked(event->pos()); }
 
 void TImageView::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);

@@ -71,6 +71,8 @@ signals:
   void MouseMove(QMouseEvent* event);
   void MouseUp(QMouseEvent* event);
   void PointerLeft();
+  void DoubleClicked(QPoint at);
+  void ContextMenuAsked(QPoint at);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -78,6 +80,8 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
   void Paint(const QRect& exposed);

@@ -22,6 +22,7 @@
 #include "shell/window/ToolsForm.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
@@ -76,6 +77,8 @@ void TSStudio::FormCreate() {
   ToolsForm = new TToolsForm(*this, Rows_, RowActions_, this);
   ToolsForm->setObjectName(QStringLiteral("ToolsForm"));
   Form2 = new TForm2(this);
+  // Ticked or not in the box itself, the Help menu says the same.
+  connect(Form2->AtStart, &QCheckBox::toggled, this, [this] { RunGuarded([this] { RefreshCommands(); }); });
   // There is no "MS Sans Serif" here: the desktop's sans-serif at 8 points stands in for it.
   TextFont_.Family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
   TextFont_.PointSize = 8;
@@ -124,6 +127,10 @@ void TSStudio::CreateView() {
     RunGuarded([=, this] { DstImgMouseMove(held, modifiers, at.x(), at.y()); });
   });
   connect(DstImg, &TImageView::MouseUp, this, [this](QMouseEvent*) { RunGuarded([this] { DstImgMouseUp(); }); });
+  // Text layers open for editing from a double click and their context menu.
+  connect(DstImg, &TImageView::DoubleClicked, this, [this](QPoint at) { RunGuarded([this, at] { EditTextAt(at); }); });
+  connect(DstImg, &TImageView::ContextMenuAsked, this,
+          [this](QPoint at) { RunGuarded([this, at] { ShowLayerMenu(at); }); });
   // The outline stands for the pointer: it goes with it.
   connect(DstImg, &TImageView::PointerLeft, this, [this] { RunGuarded([this] { ShowBrushOutline(false); }); });
   connect(DstImg1, &TImageView::MouseDown, this, [=, this](QMouseEvent* e) {

@@ -25,6 +25,7 @@
 
 class QAction;
 class QDockWidget;
+class QKeyEvent;
 class QListWidget;
 class QMimeData;
 class QLabel;
@@ -113,7 +114,8 @@ public:
   // The zoom in percent, clamped to what the View menu reaches.
   void SetZoom(int percent);
   // The wheel turned by `angleDelta` (120 a notch): whole notches step the zoom or the brush.
-  void WheelTurned(int angleDelta);
+  // `pointer`: where the pointer is in the view's viewport; the zoom keeps that point in place.
+  void WheelTurned(int angleDelta, std::optional<QPoint> pointer = std::nullopt);
   // The before view: while the backslash key or the tool bar's Before button is held, the
   // picture view shows the source without the warp and without the layers. Nothing in the
   // document changes; letting go of both shows the work again.
@@ -220,6 +222,7 @@ private:
   void ToolButton19Click();       // the Tutorial tool button
   void VideoTutorial1Click();
   void About1Click();
+  void AboutAtStartClick();
   void GrimacerAnimator1Click();
   void ToolButton13Click();       // "&Print" and the Print tool button
   void Comicfilter1Click();
@@ -233,6 +236,7 @@ private:
   void Clipart1Click();
   void TalkBubble1Click();
   void Text1Click();
+  void EditTextClick();  // "Edit Text..." on a text layer
   void DeleteSelectedLayer();   // palette "Delete"
   void RotateLayerTool();       // palette "Rotate Layer"
   void ClearRecentClick();
@@ -244,6 +248,8 @@ private:
   bool CanStepBackward() const;
   bool CanStepForward() const;
   bool PaletteShown() const;
+  bool SelectedLayerIsText() const;
+  bool AboutAtStart() const;
 
   // Building the window from the rows.
   void FormCreate();
@@ -264,9 +270,14 @@ private:
   bool Available(const TCommandRow& row) const;
 
   // Input.
-  void FormMouseWheelUp();
-  void FormMouseWheelDown();
+  // The wheel's zoom keeps the picture point under the pointer (a viewport position) where it is.
+  void FormMouseWheelUp(std::optional<QPoint> pointer);
+  void FormMouseWheelDown(std::optional<QPoint> pointer);
   void WMKeyDown(int key);
+  // Plain + and - zoom in and out, where no text field has the focus; true when it was one.
+  bool ZoomWithPlainKey(const QKeyEvent& key);
+  // A screen position in the view's viewport, or none when it lies outside.
+  std::optional<QPoint> PointerInViewport(QPointF global) const;
   // X and Y in view pixels; `held` are the buttons down during the event. The picture view's
   // events go through the document's router; the mirror's to the pixel tools.
   void DstImgMouseDown(Qt::MouseButtons held, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -341,6 +352,9 @@ private:
   void LoadClipart(const std::string& folder, const std::string& fileName);
   TPointF ViewportCenterInDocument() const;
   void RefreshLayers();
+  // A double click and the context menu on a text layer (view pixels); false when none is there.
+  bool EditTextAt(QPoint view);
+  void ShowLayerMenu(QPoint view);
 
   // A dialog made at first use and kept with its settings: the window's child of that name.
   template <class TDialog>
@@ -357,8 +371,13 @@ private:
 
   // Operations the commands share.
   void LoadImageFile(const std::string& fileName, TPictureEntry entry);
-  void ApplyZoom();
+  // Sizes the view to the zoom; the picture point under `anchor` (a viewport position, its
+  // centre when none) stays under it.
+  void ApplyZoom(std::optional<QPoint> anchor = std::nullopt);
+  // A zoom the user chose: the picture no longer follows the window's size.
+  void ZoomTo(int percent, std::optional<QPoint> anchor = std::nullopt);
   void FitToWindow();
+  void ViewportResized();
   void EndTool();
   void UpdateCaption();
   // Ends the tool and merges the layers before a save to `target`; what an animation of the
@@ -386,6 +405,7 @@ private:
   void Rotate(TRotation rotation);
 
   void SaveRecent();
+  void RestorePanels();
   // A picture opened or saved: first in the recent list, its folder the dialogs' next start.
   void RememberFile(const std::string& path);
   void RememberFolder(const std::string& path);
@@ -461,6 +481,7 @@ private:
   bool DeliveringOwnInput_ = false;  // a list or field's own wheel or arrow, on its way
   int BeforeHolds_ = 0;  // the TBeforeHold bits held now
   bool AboutShown = false;
+  bool FitFollowsWindow_ = false;  // fitted, and not zoomed by the user since
 };
 
 }  // namespace gs

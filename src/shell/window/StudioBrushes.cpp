@@ -11,6 +11,7 @@
 #include "shell/window/ToolsForm.h"
 #include "document/InputRouter.h"
 
+#include <QCursor>
 #include <QLabel>
 
 #include <cstdlib>
@@ -122,7 +123,12 @@ void TSStudio::ChooseBrush(TToolMode pictureBrush) {
   Doc.Brushes.Choose(pictureBrush);
   BrushOutline_->SetRadius(Doc.Brushes.Size() / 2);
   ShowToolCursor();
-  ShowBrushOutline(true);
+  // The outline stands for the pointer: shown where it is, and only while it is over the view.
+  // A brush chosen from the menu or a key with the pointer elsewhere shows it at the next move.
+  const QPoint pointer = DstImg->mapFromGlobal(QCursor::pos());
+  const bool over = DstImg->underMouse() && DstImg->rect().contains(pointer);
+  if (over) BrushOutline_->SetCenter(pointer);
+  ShowBrushOutline(over);
   SyncRepeatTimers();
   ToolBar2->show();
   RefreshView();

@@ -27,11 +27,16 @@ TCommandRows TSStudio::HelpCommands() {
        .Menu = {TMenu::Help, 11}, .Needs = TNeeds::Nothing},
       {.Name = "About1", .Caption = "About", .Handler = &TSStudio::About1Click, .Menu = {TMenu::Help, 12},
        .Needs = TNeeds::Nothing},
+      {.Name = "AboutAtStart1", .Caption = "Show the about box at start", .Handler = &TSStudio::AboutAtStartClick,
+       .Menu = {TMenu::Help, 13}, .Needs = TNeeds::Nothing, .Checked = &TSStudio::AboutAtStart},
       {.Name = "Tutorial1", .Caption = "Tutorial", .Handler = &TSStudio::ToolButton19Click, .Icon = TIcon::Tutorial,
        .Tip = "Tutorial", .ToolBar = 40, .Needs = TNeeds::Nothing},
   };
   return rows;
 }
+
+void TSStudio::AboutAtStartClick() { Form2->SetShowAtStart(!Form2->ShowAtStart()); }
+bool TSStudio::AboutAtStart() const { return Form2 && Form2->ShowAtStart(); }
 
 namespace {
 

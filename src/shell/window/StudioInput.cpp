@@ -7,6 +7,8 @@
 #include "shell/window/ToolsForm.h"
 
 #include <QAbstractItemView>
+#include <QAction>
+#include <QScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -41,12 +43,34 @@ bool KeepsItsOwnInput(const QWidget* widget) {
 bool IsArrow(int key) { return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right; }
 }  // namespace
 
-void TSStudio::WheelTurned(int angleDelta) {
+void TSStudio::WheelTurned(int angleDelta, std::optional<QPoint> pointer) {
   // A notched wheel sends 120 a notch; a fine wheel or a touchpad sends small parts of it, which
   // count only once they add up to a notch.
   WheelAngle_ += angleDelta;
-  for (; WheelAngle_ >= kWheelNotch; WheelAngle_ -= kWheelNotch) RunGuarded([this] { FormMouseWheelUp(); });
-  for (; WheelAngle_ <= -kWheelNotch; WheelAngle_ += kWheelNotch) RunGuarded([this] { FormMouseWheelDown(); });
+  for (; WheelAngle_ >= kWheelNotch; WheelAngle_ -= kWheelNotch) RunGuarded([this, pointer] { FormMouseWheelUp(pointer); });
+  for (; WheelAngle_ <= -kWheelNotch; WheelAngle_ += kWheelNotch)
+    RunGuarded([this, pointer] { FormMouseWheelDown(pointer); });
+}
+
+std::optional<QPoint> TSStudio::PointerInViewport(QPointF global) const {
+  QWidget* port = sbxDstImg->viewport();
+  const QPoint at = port->mapFromGlobal(global.toPoint());
+  if (!port->rect().contains(at)) return std::nullopt;
+  return at;
+}
+
+bool TSStudio::ZoomWithPlainKey(const QKeyEvent& key) {
+  // Plus and minus without Ctrl, as picture viewers take them; the keypad's too. The unshifted
+  // plus key (=) counts as plus.
+  const Qt::KeyboardModifiers other = key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+  if (other != Qt::NoModifier) return false;
+  const char* command = nullptr;
+  if (key.key() == Qt::Key_Plus || key.key() == Qt::Key_Equal) command = "ZoomIn1";
+  else if (key.key() == Qt::Key_Minus) command = "ZoomOut1";
+  if (!command) return false;
+  QAction* zoom = Action(command);
+  if (zoom->isEnabled()) zoom->trigger();
+  return true;
 }
 
 bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
@@ -54,6 +78,7 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolsForm && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
     RunGuarded([this] { RefreshCommands(); });
   if (watched == this && event->type() == QEvent::WindowBlocked) RunGuarded([this] { LosePointer(); });
+  if (watched == sbxDstImg->viewport() && event->type() == QEvent::Resize) RunGuarded([this] { ViewportResized(); });
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this || DeliveringOwnInput_) return QMainWindow::eventFilter(watched, event);
   if (!TakesText(widget)) {
@@ -75,7 +100,8 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (event->type() == QEvent::Wheel) {
-    WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    WheelTurned(wheel->angleDelta().y(), PointerInViewport(wheel->globalPosition()));
     return true;
   }
   if (event->type() == QEvent::KeyPress && !TakesText(widget)) {
@@ -84,6 +110,9 @@ bool TSStudio::eventFilter(QObject* watched, QEvent* event) {
       RunGuarded([this, key] { WMKeyDown(key); });
       return true;
     }
+    bool zoomed = false;
+    RunGuarded([&] { zoomed = ZoomWithPlainKey(*static_cast<QKeyEvent*>(event)); });
+    if (zoomed) return true;
   }
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
     // Backslash shows the photo for as long as it is held: the key's own repeats change nothing,

@@ -10,6 +10,7 @@
 #include "shell/art/Icons.h"
 #include "shell/view/ImageView.h"
 #include "shell/dialogs/InsertTextDialog.h"
+#include "shell/window/ToolsForm.h"
 #include "shell/view/LayerViews.h"
 #include "shell/window/Studio.h"
 #include "document/Layers.h"
@@ -19,11 +20,13 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
 #include <QToolBar>
 
 #include <cmath>
+#include <filesystem>
 
 namespace gs {
 
@@ -37,6 +40,10 @@ TCommandRows TSStudio::LayerCommands() {
       {.Name = "Text1", .Caption = "Text", .Handler = &TSStudio::Text1Click, .Icon = TIcon::TextTool,
        .Tip = "Text Tool", .Menu = {TMenu::Insert, 20}, .Palette = {0, 6, "SpeedButton13"},
        .Step = TRecordedStep{TChangeScope::Layers, "Text"}},
+      // A text layer keeps its line until merged: drawn again from the dialog, in place.
+      {.Name = "EditText1", .Caption = "Edit Text...", .Handler = &TSStudio::EditTextClick, .Menu = {TMenu::Insert, 21},
+       .Needs = TNeeds::SelectedLayer, .Also = &TSStudio::SelectedLayerIsText,
+       .Step = TRecordedStep{TChangeScope::Layers, "Edit Text"}},
       {.Name = "DeleteLayer1", .Caption = "Delete", .Handler = &TSStudio::DeleteSelectedLayer, .Icon = TIcon::Delete,
        .Tip = "Delete", .Keys = {Key(QKeySequence::Delete)}, .Palette = {1, 0, "SpeedButton8"}, .Step = TRecordedStep{TChangeScope::Layers, "Delete Layer"},
        .Batch = "tool deletelayer"},
@@ -78,9 +85,30 @@ void TSStudio::Clipart1Click() { LoadClipart(FindDataItem(Folders_, kClipartFold
 
 void TSStudio::TalkBubble1Click() { LoadClipart(FindDataItem(Folders_, kTalkBubblesFolder) + "/", "*"); }
 
+namespace {
+
+// Clipart as it would come in, with its transparent colour keyed out; nothing for a file too
+// large to decode while the user only looks through the folder.
+std::optional<TBitmap32> ClipartPreview(const std::string& path) {
+  constexpr uintmax_t kLargestPreviewed = 32u << 20;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kLargestPreviewed || ec)
+    return std::nullopt;
+  const TPictureSource source = ReadPictureSource(path);
+  TDecodedPicture decoded = DecodePicture(source.Extension, source.Bytes);
+  if (decoded.TransparentColor) {
+    MakeOpaque(decoded.Bitmap);
+    KeyOutTransparent(decoded.Bitmap, *decoded.TransparentColor);
+  }
+  return std::move(decoded.Bitmap);
+}
+
+}  // namespace
+
 void TSStudio::LoadClipart(const std::string& folder, const std::string& fileName) {
   EndTool();
   TFileDialogRequest request{"Open", kOpenPictureFilter, "", folder, false};
+  request.Preview = ClipartPreview;
   if (!fileName.empty()) request.InitialDir = folder + fileName;
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
@@ -100,44 +128,121 @@ void TSStudio::LoadClipart(const std::string& folder, const std::string& fileNam
   CreateLayerFromPicture(picture);
 }
 
+namespace {
+
+TLayerText LayerTextOf(const QString& text, const TFontChoice& font, TColor color) {
+  return TLayerText{text.toStdString(), font.Family, font.PointSize, font.Bold, font.Italic, font.Underline,
+                    font.StrikeOut, color};
+}
+
+// The line drawn in its font and ink on a transparent picture just large enough for it.
+TBitmap32 DrawText(const TLayerText& source) {
+  const QString text = QString::fromStdString(source.Text);
+  QFont qfont(QString::fromStdString(source.Family), source.PointSize);
+  qfont.setBold(source.Bold);
+  qfont.setItalic(source.Italic);
+  qfont.setUnderline(source.Underline);
+  qfont.setStrikeOut(source.StrikeOut);
+  const QFontMetrics metrics(qfont);
+  // Room below and to the right keeps descenders and slanted glyphs inside the picture.
+  const int height = metrics.height() + 5;
+  const int width = metrics.horizontalAdvance(text) + 15;
+  // Qt's glyph blending leaves premultiplied values even in a straight-alpha image, which
+  // darkens the edges of coloured text; painting premultiplied and converting once is exact.
+  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter painter(&image);
+    painter.setFont(qfont);
+    painter.setPen(QColor::fromRgb(WinColorToColor32(source.Color)));
+    painter.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop, text);
+  }
+  image.convertTo(QImage::Format_ARGB32);
+  TBitmap32 picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    const auto* from = reinterpret_cast<const TColor32*>(image.constScanLine(y));
+    std::copy(from, from + width, picture.ScanLine(y));
+  }
+  return picture;
+}
+
+}  // namespace
+
 void TSStudio::Text1Click() {
   const std::optional<TFontChoice> font = Dialogs().ChooseFont(TextFont_);
   if (!font) return;
   TextFont_ = *font;
   Form1->Edit1->clear();
+  Form1->Edit1->setFont(QFont());
   if (!Dialogs().RunForm(*Form1) || Form1->Edit1->text().isEmpty()) return;
-  const QString text = Form1->Edit1->text();
   try {
-    QFont qfont(QString::fromStdString(TextFont_.Family), TextFont_.PointSize);
-    qfont.setBold(TextFont_.Bold);
-    qfont.setItalic(TextFont_.Italic);
-    qfont.setUnderline(TextFont_.Underline);
-    qfont.setStrikeOut(TextFont_.StrikeOut);
-    const QFontMetrics metrics(qfont);
-    // Room below and to the right keeps descenders and slanted glyphs inside the picture.
-    const int height = metrics.height() + 5;
-    const int width = metrics.horizontalAdvance(text) + 15;
-    // Qt's glyph blending leaves premultiplied values even in a straight-alpha image, which
-    // darkens the edges of coloured text; painting premultiplied and converting once is exact.
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-      QPainter painter(&image);
-      painter.setFont(qfont);
-      painter.setPen(QColor::fromRgb(WinColorToColor32(Form1->TextColor())));
-      painter.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop, text);
-    }
-    image.convertTo(QImage::Format_ARGB32);
-    TBitmap32 picture(width, height);
-    for (int y = 0; y < height; ++y) {
-      const auto* from = reinterpret_cast<const TColor32*>(image.constScanLine(y));
-      std::copy(from, from + width, picture.ScanLine(y));
-    }
-    CreateLayerFromPicture(picture);
+    const TLayerText source = LayerTextOf(Form1->Edit1->text(), TextFont_, Form1->TextColor());
+    CreateLayerFromPicture(DrawText(source));
+    Doc.Layers().back()->Text = source;
   } catch (...) {
     EndTool();
     throw;
   }
+}
+
+bool TSStudio::SelectedLayerIsText() const {
+  const TRotatableLayer* layer = Doc.Selection().Selected();
+  return layer && layer->Text.has_value();
+}
+
+void TSStudio::EditTextClick() {
+  TRotatableLayer* layer = Doc.Selection().Selected();
+  if (!layer || !layer->Text) return;
+  TLayerText source = *layer->Text;
+  // The dialog opens on the layer's line, in its font, with its ink on the colour button.
+  Form1->Edit1->setText(QString::fromStdString(source.Text));
+  QFont shown(QString::fromStdString(source.Family), source.PointSize);
+  shown.setBold(source.Bold);
+  shown.setItalic(source.Italic);
+  Form1->Edit1->setFont(shown);
+  const TColor newTextColor = Form1->TextColor();
+  Form1->btnColor->SetColor(source.Color);
+  const bool confirmed = Dialogs().RunForm(*Form1) && !Form1->Edit1->text().isEmpty();
+  const QString text = Form1->Edit1->text();
+  const TColor color = Form1->TextColor();
+  // The next new text starts as the last new one did.
+  Form1->Edit1->setFont(QFont());
+  Form1->btnColor->SetColor(newTextColor);
+  if (!confirmed) return;
+  source.Text = text.toStdString();
+  source.Color = color;
+  if (source == *layer->Text) return;
+  layer->ReplacePicture(DrawText(source));
+  layer->Text = source;
+  // The layer's own warp was of the old line's picture: the new one starts unwarped.
+  RenewLayerRecord(Doc, IndexOfLayer(Doc, layer));
+  RefreshLayers();
+}
+
+// A double click on a text layer, where a click selects layers, edits its text.
+bool TSStudio::EditTextAt(QPoint view) {
+  if (Doc.ToolMode != TToolMode::None && Doc.ToolMode != TToolMode::ArrangeLayers) return false;
+  const TPointF at = ViewToPicture(view);
+  const int index = LayerAt(Doc, at.X, at.Y);
+  if (index < 0 || !Doc.Layers()[size_t(index)]->Text) return false;
+  LosePointer();
+  SelectLayer(Doc.Layers()[size_t(index)].get());
+  RefreshCommands();
+  RunCommand(Row("EditText1"));
+  return true;
+}
+
+void TSStudio::ShowLayerMenu(QPoint view) {
+  if (Doc.ToolMode != TToolMode::None && Doc.ToolMode != TToolMode::ArrangeLayers) return;
+  const TPointF at = ViewToPicture(view);
+  const int index = LayerAt(Doc, at.X, at.Y);
+  if (index < 0 || !Doc.Layers()[size_t(index)]->Text) return;
+  LosePointer();
+  SelectLayer(Doc.Layers()[size_t(index)].get());
+  RefreshCommands();
+  QMenu menu(this);
+  menu.addAction(Action("EditText1"));
+  menu.exec(DstImg->mapToGlobal(view));
 }
 
 void TSStudio::ShowAllLayers(bool visible) {

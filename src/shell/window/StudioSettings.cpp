@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shell/window/Studio.h"
+#include "shell/dialogs/AboutBox.h"
 #include "shell/window/ToolsForm.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QSlider>
+#include <QToolBar>
 
 #include <iostream>
 
@@ -34,6 +36,9 @@ const QString kRecentKey = QStringLiteral("recent/files");
 const QString kFolderKey = QStringLiteral("dialogs/lastFolder");
 const QString kWindowKey = QStringLiteral("window/geometry");
 const QString kPaletteKey = QStringLiteral("palette/geometry");
+// The docks' and bars' places; only the History panel's is taken back.
+const QString kPanelsKey = QStringLiteral("window/panels");
+const QString kAboutAtStartKey = QStringLiteral("about/showAtStart");
 const QString kSizeKey = QStringLiteral("brush/size");
 const QString kEffectKey = QStringLiteral("brush/effect");
 const QString kHistoryKey = QStringLiteral("history/budgetMB");
@@ -88,6 +93,8 @@ void TSStudio::UseSettings(std::unique_ptr<QSettings> settings) {
   LastFolder_ = Settings_->value(kFolderKey).toString().toStdString();
   RestoreGeometry(*this, *Settings_, kWindowKey);
   RestoreGeometry(*ToolsForm, *Settings_, kPaletteKey);
+  RestorePanels();
+  Form2->SetShowAtStart(Settings_->value(kAboutAtStartKey, true).toBool());
   SizeBar->setValue(int(ReadWhole(*Settings_, kSizeKey, SizeBar->minimum(), SizeBar->maximum(), SizeBar->value())));
   PinchBar->setValue(
       int(ReadWhole(*Settings_, kEffectKey, PinchBar->minimum(), PinchBar->maximum(), PinchBar->value())));
@@ -103,9 +110,22 @@ void TSStudio::SaveSettings() {
   if (!Settings_) return;
   Settings_->setValue(kWindowKey, saveGeometry());
   Settings_->setValue(kPaletteKey, ToolsForm->saveGeometry());
+  Settings_->setValue(kPanelsKey, saveState());
+  Settings_->setValue(kAboutAtStartKey, Form2->ShowAtStart());
   Settings_->setValue(kSizeKey, SizeBar->value());
   Settings_->setValue(kEffectKey, PinchBar->value());
   SaveRecent();
+}
+
+void TSStudio::RestorePanels() {
+  if (!Settings_->contains(kPanelsKey)) return;
+  // The bars show what the tool of the moment needs, not what they showed when the last run
+  // ended: only the History panel takes its remembered place and visibility.
+  const bool mainBar = !ToolBar1->isHidden(), brushBar = !ToolBar2->isHidden();
+  if (!restoreState(Settings_->value(kPanelsKey).toByteArray()))
+    ReportDamaged(kPanelsKey, QStringLiteral("cannot be read; the default places are used"));
+  ToolBar1->setVisible(mainBar);
+  ToolBar2->setVisible(brushBar);
 }
 
 void TSStudio::SaveRecent() {

@@ -15,6 +15,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <cmath>
 
 namespace gs {
 
@@ -41,37 +42,41 @@ TCommandRows TSStudio::ViewCommands() {
   return rows;
 }
 
-void TSStudio::ApplyZoom() {
+void TSStudio::ApplyZoom(std::optional<QPoint> anchor) {
+  // The picture point under the anchor (a viewport position, its centre by default) stays
+  // under it: the share of the view's width and height it lies at is the same before and after.
+  QWidget* port = sbxDstImg->viewport();
+  const QPoint at = anchor.value_or(port->rect().center());
+  const QPoint before = DstImg->mapFrom(port, at);
+  const double shareX = DstImg->width() > 0 ? double(before.x()) / DstImg->width() : 0.5;
+  const double shareY = DstImg->height() > 0 ? double(before.y()) / DstImg->height() : 0.5;
   const int w = ZoomedSide(Doc.ImageWidth(), Doc.ZoomPercent);
   const int h = ZoomedSide(Doc.ImageHeight(), Doc.ZoomPercent);
   DstImg->setGeometry(0, 0, w, h);
   DstImg1->setGeometry(0, 0, w, h);
   ViewHost_->resize(w, h);
+  // A view smaller than the viewport is centred and cannot scroll: the bars stay at 0.
+  sbxDstImg->horizontalScrollBar()->setValue(int(std::lround(shareX * w - at.x())));
+  sbxDstImg->verticalScrollBar()->setValue(int(std::lround(shareY * h - at.y())));
   RefreshStatus();
+}
+
+void TSStudio::ZoomTo(int percent, std::optional<QPoint> anchor) {
+  FitFollowsWindow_ = false;
+  Doc.ZoomPercent = percent;
+  ApplyZoom(anchor);
 }
 
 void TSStudio::ToolPaletteClick() { ToolsForm->setVisible(!ToolsForm->isVisible()); }
 bool TSStudio::PaletteShown() const { return ToolsForm && ToolsForm->isVisible(); }
 
-void TSStudio::SetZoom(int percent) {
-  Doc.ZoomPercent = std::clamp(percent, kMinZoom, kMaxZoom);
-  ApplyZoom();
-}
+void TSStudio::SetZoom(int percent) { ZoomTo(std::clamp(percent, kMinZoom, kMaxZoom)); }
 
-void TSStudio::Original1Click() {
-  Doc.ZoomPercent = 100;
-  ApplyZoom();
-}
+void TSStudio::Original1Click() { ZoomTo(100); }
 
-void TSStudio::ZoomIn1Click() {
-  Doc.ZoomPercent = ZoomInStep(Doc.ZoomPercent);
-  ApplyZoom();
-}
+void TSStudio::ZoomIn1Click() { ZoomTo(ZoomInStep(Doc.ZoomPercent)); }
 
-void TSStudio::ZoomOut1Click() {
-  Doc.ZoomPercent = ZoomOutStep(Doc.ZoomPercent);
-  ApplyZoom();
-}
+void TSStudio::ZoomOut1Click() { ZoomTo(ZoomOutStep(Doc.ZoomPercent)); }
 
 void TSStudio::miFitToWindowClick() { FitToWindow(); }
 
@@ -79,24 +84,29 @@ void TSStudio::FitToWindow() {
   const QSize client = sbxDstImg->viewport()->size();
   Doc.ZoomPercent = FitZoom(client.width(), client.height(), Doc.ImageWidth(), Doc.ImageHeight());
   ApplyZoom();
+  // Until the user zooms, the picture stays fitted as the window settles or is resized: a
+  // picture opened from the command line comes before the window manager gives its size.
+  FitFollowsWindow_ = true;
 }
 
-void TSStudio::FormMouseWheelUp() {
+void TSStudio::ViewportResized() {
+  if (FitFollowsWindow_ && Doc.ImageLoaded()) FitToWindow();
+}
+
+void TSStudio::FormMouseWheelUp(std::optional<QPoint> pointer) {
   if (IsBrush(Doc.ToolMode)) {
     SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
     return;
   }
-  Doc.ZoomPercent = WheelUpZoom(Doc.ZoomPercent);
-  ApplyZoom();
+  ZoomTo(WheelUpZoom(Doc.ZoomPercent), pointer);
 }
 
-void TSStudio::FormMouseWheelDown() {
+void TSStudio::FormMouseWheelDown(std::optional<QPoint> pointer) {
   if (IsBrush(Doc.ToolMode)) {
     SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
     return;
   }
-  Doc.ZoomPercent = WheelDownZoom(Doc.ZoomPercent);
-  ApplyZoom();
+  ZoomTo(WheelDownZoom(Doc.ZoomPercent), pointer);
 }
 
 void TSStudio::WMKeyDown(int key) {
@@ -106,16 +116,14 @@ void TSStudio::WMKeyDown(int key) {
       if (pictureBrush) {
         SizeBar->setValue(SizeBar->value() + TBrushTool::kStep);
       } else {
-        Doc.ZoomPercent = ArrowUpZoom(Doc.ZoomPercent);
-        ApplyZoom();
+        ZoomTo(ArrowUpZoom(Doc.ZoomPercent));
       }
       break;
     case Qt::Key_Down:
       if (pictureBrush) {
         SizeBar->setValue(SizeBar->value() - TBrushTool::kStep);
       } else if (Doc.ZoomPercent > kMinZoom) {
-        Doc.ZoomPercent = ArrowDownZoom(Doc.ZoomPercent);
-        ApplyZoom();
+        ZoomTo(ArrowDownZoom(Doc.ZoomPercent));
       }
       break;
     case Qt::Key_Left:
