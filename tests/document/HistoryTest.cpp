@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/History.h"
 
+#include "common/OnAllCores.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
 #include "document/TestFiles.h"
@@ -196,4 +197,26 @@ TEST_F(HistoryTest, ABigStrokePackedOnAWorkerGoesBackAndForwardExactly) {
   EXPECT_FALSE(Doc.History.Step(1).Packing());
   EXPECT_LT(Doc.History.Bytes(), raw / 4);
   ExpectEveryStateComesBack();
+}
+
+// A face bent whole is compared and packed on every core: with no thread to be had, the change
+// is still one step that goes back, and the picture counts as changed.
+TEST_F(HistoryTest, AStrokeEndedWithoutHelperThreadsIsStillAStep) {
+  const TRect all{0, 0, 300, 200};
+  {
+    THistory::TStep step(Doc, TChangeScope::Mesh, "face");
+    Doc.History.TouchMesh(Doc, all);
+    Doc.MeshTransformation.VectorMap().Vector(150, 100) = TFixedVector{TFixed(5 << 16), TFixed(3 << 16)};
+    Doc.MeshTransformation.ClearAndRender(Doc.ViewBitmap, Doc.SourceBitmap, all);
+    HelperThreadsRefused = true;
+    EXPECT_NO_THROW(step.Commit());
+    HelperThreadsRefused = false;
+  }
+  States.emplace_back(Doc);
+  ASSERT_FALSE(States[0] == States[1]);
+  EXPECT_EQ(Doc.History.Count(), 1);
+  EXPECT_TRUE(Doc.History.Modified());
+  HelperThreadsRefused = true;
+  ExpectEveryStateComesBack();
+  HelperThreadsRefused = false;
 }
