@@ -5,6 +5,7 @@
 
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/qt/TerminationSignals.h"
 #include "platform/WholeNumber.h"
 #include "codecs/FileIO.h"
 #include "plugins/FilterRunner.h"
@@ -392,6 +393,8 @@ void PrintHistory(TBatch& batch) {
   for (int k = 0; k <= history.Count(); ++k)
     batch.Out << (k == history.Current() ? "* " : "  ") << (k == 0 ? history.StartName : history.Step(k).Name)
               << "\n";
+  // Whoever reads the script's output through a pipe sees where it has got to.
+  batch.Out.flush();
 }
 
 // One line per face, largest first, in whole picture pixels.
@@ -664,6 +667,8 @@ int RunBatchFile(const std::string& scriptPath) {
     studio.resize(1024, 768);
     studio.setAttribute(Qt::WA_DontShowOnScreen);
     studio.show();
+    // A script that keeps recovery copies keeps its work when the session is ended under it.
+    const TTerminationSignals ending([&studio](int) { studio.EndSessionKeepingWork(); });
     result = RunBatch(studio, dialogs, script, std::cerr, std::cout);
   }
   SetDialogs(previous);
