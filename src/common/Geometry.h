@@ -4,8 +4,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace gs {
+
+// Far outside any picture (sides reach 30000) but far from int's limits: a coordinate beyond
+// is brought back here, where a stamp touches nothing just the same and adding a brush's size
+// to it cannot overflow.
+inline constexpr int kFarOutside = 1 << 29;
+inline int FarClamped(int64_t v) { return int(std::clamp<int64_t>(v, -kFarOutside, kFarOutside)); }
+inline int FarClamped(double v) {
+  return std::isnan(v) ? 0 : int(std::clamp(v, double(-kFarOutside), double(kFarOutside)));
+}
 
 struct TPoint {
   int X = 0;

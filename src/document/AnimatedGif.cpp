@@ -249,7 +249,9 @@ void TAnimatedGifWriter::EncodePending(std::optional<int> next, bool nextIsWhole
   if (options.size() > 1) {
     size_t bestBytes = SIZE_MAX;
     for (const TOption& option : options) {
-      const size_t bytes = Blocks_[option.Block].size() + Blocks_[BlockOf(option.After, *next, {}).Block].size();
+      // BlockOf may add to Blocks_ and move it: the next block first, then both sizes.
+      const size_t nextBlock = BlockOf(option.After, *next, {}).Block;
+      const size_t bytes = Blocks_[option.Block].size() + Blocks_[nextBlock].size();
       if (bytes < bestBytes) bestBytes = bytes, best = &option;
     }
   }

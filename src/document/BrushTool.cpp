@@ -91,7 +91,7 @@ bool TBrushTool::SelectStamp(TButtons held) {
 }
 
 TPoint TBrushTool::StampCorner(TPoint centre) const {
-  return TPoint{centre.X - Active().Width() / 2, centre.Y - Active().Height() / 2};
+  return TPoint{FarClamped(int64_t(centre.X) - Active().Width() / 2), FarClamped(int64_t(centre.Y) - Active().Height() / 2)};
 }
 
 bool TBrushTool::PressOnLayer(const TPointer& pointer) {
@@ -144,6 +144,7 @@ TRect TBrushTool::Tick() {
 }
 
 TRect TBrushTool::ApplyAt(TPoint corner) {
+  corner = TPoint{FarClamped(int64_t(corner.X)), FarClamped(int64_t(corner.Y))};
   Doc_.History.TouchMesh(Doc_, TRect{corner.X, corner.Y, corner.X + Active().Width(), corner.Y + Active().Height()});
   return StampInto(Doc_.MeshTransformation, Doc_.SourceBitmap, Doc_.ViewBitmap, corner, Stroke);
 }

@@ -233,13 +233,6 @@ TBytes PackMesh(const TVectorMap& map) {
                        [&](int y) { return reinterpret_cast<const uint8_t*>(map.Row(y)); }));
 }
 
-void UnpackMesh(const TBytes& packed, TVectorMap& map) {
-  map.Clear();
-  if (packed.empty()) return;
-  WriteRows(TRect{0, 0, map.Width(), map.Height()}, sizeof(TFixedVector), Unpack(packed),
-            [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
-}
-
 std::vector<std::unique_ptr<TRotatableLayer>> CopyLayers(const TDocument& doc) {
   std::vector<std::unique_ptr<TRotatableLayer>> copy;
   for (const auto& layer : doc.Layers()) copy.push_back(std::make_unique<TRotatableLayer>(*layer));
@@ -377,17 +370,42 @@ void THistoryStep::Settle(bool wait) {
 }
 
 void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
+  // All or nothing: a patch that cannot be unpacked (memory ran out) puts back the ones flipped
+  // before it, so that the document stays at one state of the history.
+  std::vector<uint8_t> done(Patches.size(), 0);
+  const auto flip = [&](size_t k) {
+    const TPatch& patch = Patches[k];
+    if (patch.Raw) Xor(doc, patch.Plane, patch.Rect, patch.Packed);
+    else Xor(doc, patch.Plane, patch.Rect, FlippedOf(patch));
+    done[k] = 1;
+  };
+  try {
+    // The patches' tiles do not overlap: a face's thousands are flipped on every core.
+    OnCoresIfMany(Patches.size(), flip);
+  } catch (...) {
+    for (size_t k = 0; k < Patches.size(); ++k)
+      if (done[k]) flip(k);
+    throw;
+  }
+  for (const TPatch& patch : Patches)
+    if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
   if (Whole && Whole->Picture) {
-    // The picture this step keeps for the way back must be the one the steps so far left.
+    // The picture this step keeps for the way back must be the one the steps so far left. What
+    // can fail is done before anything is swapped.
     RenderOnce(doc, rerender);
+    TBytes current = PackMesh(doc.MeshTransformation.VectorMap());
+    const TBytes incoming = Unpack(Whole->PackedMesh);
     std::swap(doc.SourceBitmap, Whole->Source);
     std::swap(doc.ViewBitmap, Whole->View);
     std::swap(doc.ImageWidth_, Whole->ImageWidth);
     std::swap(doc.ImageHeight_, Whole->ImageHeight);
-    TBytes current = PackMesh(doc.MeshTransformation.VectorMap());
     doc.MeshTransformation.VectorMap().Clear();
     doc.BindMesh();
-    UnpackMesh(Whole->PackedMesh, doc.MeshTransformation.VectorMap());
+    TVectorMap& map = doc.MeshTransformation.VectorMap();
+    map.Clear();
+    if (!incoming.empty())
+      WriteRows(TRect{0, 0, map.Width(), map.Height()}, sizeof(TFixedVector), incoming,
+                [&](int y) { return reinterpret_cast<uint8_t*>(map.Row(y)); });
     Whole->PackedMesh = std::move(current);
   }
   if (Whole && Whole->Layers) {
@@ -396,14 +414,6 @@ void THistoryStep::Swap(TDocument& doc, std::vector<TRect>& rerender) {
     std::swap(doc.Layers_, Whole->LayerList);
     std::swap(doc.LayerRecords_, Whole->Records);
   }
-  // The patches' tiles do not overlap: a face's thousands are flipped on every core.
-  OnCoresIfMany(Patches.size(), [&](size_t k) {
-    const TPatch& patch = Patches[k];
-    if (patch.Raw) Xor(doc, patch.Plane, patch.Rect, patch.Packed);
-    else Xor(doc, patch.Plane, patch.Rect, FlippedOf(patch));
-  });
-  for (const TPatch& patch : Patches)
-    if (patch.Plane == TPlane::Mesh) rerender.push_back(patch.Rect);
 }
 
 size_t THistoryStep::Bytes() const {
@@ -450,20 +460,37 @@ TRect THistory::GoTo(TDocument& doc, int k) {
   k = std::clamp(k, 0, Count());
   std::vector<TRect> rerender;
   bool whole = false;
-  while (Current_ > k) {
-    THistoryStep& step = *Steps_[size_t(--Current_)];
-    whole = whole || step.Whole;
-    step.Swap(doc, rerender);
-  }
-  while (Current_ < k) {
-    THistoryStep& step = *Steps_[size_t(Current_++)];
-    whole = whole || step.Whole;
-    step.Swap(doc, rerender);
+  // The index moves only once its step has been swapped: a step that fails leaves the document
+  // at the state the index names.
+  const auto reached = [&] {
+    // Undo and Animate's kept scene speak of the state that was left; the one reached has neither.
+    doc.DropUndoSnapshot();
+    doc.SceneBeforeSave.reset();
+  };
+  try {
+    while (Current_ > k) {
+      THistoryStep& step = *Steps_[size_t(Current_ - 1)];
+      whole = whole || step.Whole;
+      step.Swap(doc, rerender);
+      --Current_;
+    }
+    while (Current_ < k) {
+      THistoryStep& step = *Steps_[size_t(Current_)];
+      whole = whole || step.Whole;
+      step.Swap(doc, rerender);
+      ++Current_;
+    }
+  } catch (...) {
+    try {
+      RenderOnce(doc, rerender);
+    } catch (...) {
+      MarkUnsaved();  // the view may show less than the state: closing must still ask
+    }
+    reached();
+    throw;
   }
   const TRect changed = RenderOnce(doc, rerender);
-  // Undo and Animate's kept scene speak of the state that was left; the one reached has neither.
-  doc.DropUndoSnapshot();
-  doc.SceneBeforeSave.reset();
+  reached();
   return whole ? doc.ViewBitmap.BoundsRect() : changed;
 }
 
@@ -559,10 +586,15 @@ void THistory::TouchPixels(const TDocument& doc, const TRect& rect) {
 
 void THistory::EndStroke(const TDocument& doc, const std::string& name) {
   if (!Stroke_) return;
-  const std::shared_ptr<TPending> pending = std::move(Stroke_);
+  std::vector<THistoryStep::TPatch>& patches = Stroke_->Patches;
+  // Everything the step needs is had before the kept tiles turn into differences: until then a
+  // failure leaves the stroke open, to be rolled back as it was kept.
   auto step = std::make_unique<THistoryStep>(name);
-  std::vector<THistoryStep::TPatch>& patches = pending->Patches;
   std::vector<uint8_t> changed(patches.size(), 0);
+  step->Patches.reserve(patches.size());
+  Steps_.reserve(size_t(Current_) + 1);
+  const bool layersChanged = !SameLayers(*Stroke_->Before, doc);
+  const std::shared_ptr<TPending> pending = std::move(Stroke_);
   // What the stroke changed, as the bits it flipped: zero almost everywhere outside the brush's
   // reach, and the same difference serves the way back and the way forward. A face bent whole
   // touches thousands of tiles: they are compared on every core.
@@ -576,7 +608,7 @@ void THistory::EndStroke(const TDocument& doc, const std::string& name) {
       step->Patches.push_back(std::move(patches[k]));
     }
   patches.clear();
-  if (!SameLayers(*pending->Before, doc)) step->Whole = std::move(pending->Before);
+  if (layersChanged) step->Whole = std::move(pending->Before);
   if (step->Patches.empty() && !step->Whole) return;
   bool later = raw > kPackLaterBytes;
   if (later) {
@@ -625,37 +657,44 @@ void THistory::BeginCommand(const TDocument& doc, TChangeScope scope) {
 
 void THistory::EndCommand(const TDocument& doc, const std::string& name) {
   if (!Command_ || --Command_->Depth > 0) return;
-  const std::shared_ptr<TPending> pending = std::move(Command_);
+  // The command stays open until its step is made: a failure on the way (memory, packing the
+  // mesh) leaves it for AbandonCommand to put back.
+  const std::shared_ptr<TPending> pending = Command_;
   // A save during the command: the file holds the state after it, the step Add records.
   const struct TSavedAfter {
     bool& Flag;
     ~TSavedAfter() { Flag = false; }
   } savedAfter{SavedAfterCommand_};
-  std::unique_ptr<THistoryStep::TWhole> before = std::move(pending->Before);
-  const bool layersChanged = !SameLayers(*before, doc);
+  THistoryStep::TWhole& before = *pending->Before;
+  const bool layersChanged = !SameLayers(before, doc);
   bool pictureChanged = false;
-  if (before->Picture) {
-    pictureChanged = !(before->Source == doc.SourceBitmap) || !(before->View == doc.ViewBitmap) ||
-                     before->ImageWidth != doc.ImageWidth() || before->ImageHeight != doc.ImageHeight();
+  if (before.Picture) {
+    pictureChanged = !(before.Source == doc.SourceBitmap) || !(before.View == doc.ViewBitmap) ||
+                     before.ImageWidth != doc.ImageWidth() || before.ImageHeight != doc.ImageHeight();
     // Most commands that keep the picture keep an all-zero mesh too, which needs no packing.
     if (!pictureChanged) {
       const TVectorMap& mesh = doc.MeshTransformation.VectorMap();
-      pictureChanged = before->PackedMesh.empty() ? !mesh.IsIdentity() : PackMesh(mesh) != before->PackedMesh;
+      pictureChanged = before.PackedMesh.empty() ? !mesh.IsIdentity() : PackMesh(mesh) != before.PackedMesh;
     }
   }
-  if (!layersChanged && !pictureChanged) return;
-  before->Picture = pictureChanged;
-  if (!pictureChanged) {
-    before->Source = TBitmap32();
-    before->View = TBitmap32();
-  }
-  before->Layers = layersChanged;
-  if (!layersChanged) {
-    before->LayerList.clear();
-    before->Records.clear();
+  if (!layersChanged && !pictureChanged) {
+    Command_.reset();
+    return;
   }
   auto step = std::make_unique<THistoryStep>(name);
-  step->Whole = std::move(before);
+  Steps_.reserve(size_t(Current_) + 1);
+  Command_.reset();
+  before.Picture = pictureChanged;
+  if (!pictureChanged) {
+    before.Source = TBitmap32();
+    before.View = TBitmap32();
+  }
+  before.Layers = layersChanged;
+  if (!layersChanged) {
+    before.LayerList.clear();
+    before.Records.clear();
+  }
+  step->Whole = std::move(pending->Before);
   Add(std::move(step));
 }
 
@@ -700,9 +739,17 @@ THistory::TStep::TStep(TDocument& doc, TChangeScope scope, std::string name)
 
 void THistory::TStep::Commit() {
   if (!Open_) return;
+  try {
+    if (Scope_ == TChangeScope::Mesh) Doc_.History.EndStroke(Doc_, Name_);
+    else Doc_.History.EndCommand(Doc_, Name_);
+  } catch (...) {
+    // The destructor rolls the change back where the history still holds what it kept. Should
+    // anything of it stay, the picture differs from every state the history knows, and closing
+    // must still ask.
+    Doc_.History.MarkUnsaved();
+    throw;
+  }
   Open_ = false;
-  if (Scope_ == TChangeScope::Mesh) Doc_.History.EndStroke(Doc_, Name_);
-  else Doc_.History.EndCommand(Doc_, Name_);
 }
 
 THistory::TStep::~TStep() {
@@ -711,8 +758,9 @@ THistory::TStep::~TStep() {
     if (Scope_ == TChangeScope::Mesh) Doc_.History.AbandonStroke(Doc_);
     else Doc_.History.AbandonCommand(Doc_);
   } catch (...) {
-    // Only memory can run out here; the document keeps what the change left, and an exception
-    // is already on its way out.
+    // Only memory can run out here; the document keeps what the change left, which no state
+    // of the history holds, and an exception is already on its way out.
+    Doc_.History.MarkUnsaved();
   }
 }
 

@@ -169,6 +169,7 @@ bool PerformCrop(TDocument& doc) {
 }
 
 TRect TPixelTool::Dab(TPoint at) {
+  at = TPoint{FarClamped(int64_t(at.X)), FarClamped(int64_t(at.Y))};
   const int size = StampSize(Doc_.EraserSize, Doc_.ZoomPercent);
   const TPoint corner{std::max(at.X, 0), std::max(at.Y, 0)};
   Doc_.History.TouchPixels(Doc_, TRect{corner.X, corner.Y, corner.X + size + 1, corner.Y + size + 1});

@@ -11,6 +11,6 @@ TPointF ViewToPicture(TPointF at, TSize view, TSize picture) {
   return TPointF{x, y};
 }
 
-TPoint PixelAt(TPointF p) { return TPoint{int(std::floor(p.X)), int(std::floor(p.Y))}; }
+TPoint PixelAt(TPointF p) { return TPoint{FarClamped(std::floor(p.X)), FarClamped(std::floor(p.Y))}; }
 
 }  // namespace gs

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/Recovery.h"
 
+#include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
 #include "document/Document.h"
@@ -338,7 +339,9 @@ void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into) {
     to.Location = layer.Location;
     to.Unrotated = layer.Unrotated;
     to.Angle = layer.Angle;
-    to.Visible = layer.Visible;
+    // A pixel tool hides the layers while it works on the picture beneath them; the copy keeps
+    // them as the user will see them once the tool is put down.
+    to.Visible = layer.Visible || IsPixelTool(doc.ToolMode);
     to.Source = record.Picture;
     CopyMap(record.Warp.VectorMap(), to.Mesh);
     to.SrcRect = record.Warp.SrcRect;
@@ -373,7 +376,39 @@ void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape) {
   }
 }
 
+namespace {
+
+uint64_t CellBytes(const TBitmap32& b) { return uint64_t(b.Width()) * uint64_t(b.Height()) * sizeof(TColor32); }
+uint64_t CellBytes(const TVectorMap& m) { return uint64_t(m.Width()) * uint64_t(m.Height()) * sizeof(TFixedVector); }
+
+uint64_t TotalCellBytes(const TRecoveryCopy& copy) {
+  uint64_t total = CellBytes(copy.Source) + CellBytes(copy.View) + CellBytes(copy.Mesh);
+  for (const TRecoveryLayer& layer : copy.Layers)
+    total += CellBytes(layer.Picture) + (layer.Unrotated ? CellBytes(*layer.Unrotated) : 0) + CellBytes(layer.Source) +
+             CellBytes(layer.Mesh);
+  return total;
+}
+
+}  // namespace
+
+uint64_t MaxRecoveryFileBytes() {
+  // zlib's own bound on growth is under 1/1000; the layers' fixed fields and the names come on top.
+  constexpr uint64_t kPerLayer = 4 * (8 + 12 + 8) + 3 * 32 + 64;
+  return kMaxTotalCells + kMaxTotalCells / 512 + 3 * (kMaxName + 8) + uint64_t(kMaxLayers) * kPerLayer + (1 << 20);
+}
+
+TRecoveryCopy ReadRecoveryFile(const std::string& path) { return DecodeRecovery(ReadFileBytes(path, MaxRecoveryFileBytes())); }
+
+bool RecoveryEndsWhole(TByteSpan tail) {
+  if (tail.size() < kRecoveryEndBytes) return false;
+  uint8_t end[kRecoveryEndBytes] = {};
+  std::memcpy(end, &kEnd, sizeof kEnd);
+  return std::memcmp(tail.data() + tail.size() - kRecoveryEndBytes, end, kRecoveryEndBytes) == 0;
+}
+
 TBytes EncodeRecovery(const TRecoveryCopy& copy) {
+  if (TotalCellBytes(copy) > kMaxTotalCells || copy.Layers.size() > kMaxLayers)
+    throw Exception("The picture and its layers are too large for a recovery copy.");
   TWriter w;
   w.Raw(kMagic, sizeof kMagic);
   w.Value(kVersion);

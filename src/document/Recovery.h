@@ -69,6 +69,8 @@ TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
 // snapshot that costs most, done off the interface thread so that snapshots only copy.
 void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
 
+// Fails with an Exception when the pictures and meshes together are more than a copy may hold,
+// so that no copy is written that could not be read back.
 TBytes EncodeRecovery(const TRecoveryCopy& copy);
 // Fails with an Exception saying what is wrong with the bytes.
 TRecoveryCopy DecodeRecovery(TByteSpan bytes);
@@ -76,6 +78,16 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes);
 // Only the names and the time, for the question at start; fails as DecodeRecovery would on a
 // broken header.
 TRecoveryCopy DecodeRecoveryHeader(TByteSpan bytes);
+
+// The largest file EncodeRecovery writes: every picture and mesh at its limit, deflated (which
+// may grow incompressible data a little), with the names and the sections' marks.
+uint64_t MaxRecoveryFileBytes();
+// Reads and checks the copy at path; fails with an Exception saying why it cannot be used.
+TRecoveryCopy ReadRecoveryFile(const std::string& path);
+// Whether the last bytes of a file are those a complete copy ends with: a file whose writing
+// was cut short ends anywhere else.
+bool RecoveryEndsWhole(TByteSpan tail);
+inline constexpr size_t kRecoveryEndBytes = 12;
 
 // The copy becomes the document in one step: a new history, marked unsaved, named as it was.
 // Check the copy first (DecodeRecovery does): nothing here fails on its contents.

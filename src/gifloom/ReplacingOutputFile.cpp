@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,12 +43,21 @@ std::string ResolveLinks(const std::string& path) {
   return {};
 }
 
-// A hidden sibling of the target, so the final rename stays within one file system.
+// A hidden sibling of the target, so the final rename stays within one file system. Its name
+// keeps at most the start of the target's, so that it fits the folder's name limit (255 bytes)
+// when the target's own name nearly fills it.
 std::string TemporarySibling(const std::string& target, int attempt) {
   static std::atomic<unsigned> counter{0};
+  constexpr size_t kMaxKept = 180;
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (name.size() > kMaxKept) {
+    name.resize(kMaxKept);
+    // Not cut inside a UTF-8 sequence.
+    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
+    if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();
+  }
   return folder + "." + name + "." + std::to_string(getpid()) + "-" +
          std::to_string(counter++) + "-" + std::to_string(attempt) + ".tmp";
 }
@@ -124,6 +134,11 @@ void TReplacingOutputFile::Overwrite(uint64_t offset, std::span<const uint8_t> b
 bool TReplacingOutputFile::CopyIntoTarget(off_t size) const {
   const int target = open(ResolvedPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
   if (target < 0) return false;
+  // The room is had before the first byte changes: a full disk refuses here, the file whole.
+  if (size > 0 && fallocate(target, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+    close(target);
+    return false;
+  }
   bool ok = true;
   for (off_t at = 0; ok && at < size;) {
     const ssize_t got = pread(Descriptor_, Buffer_.get(), kBufferSize, at);

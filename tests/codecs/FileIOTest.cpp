@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +21,13 @@
 #include <fstream>
 #include <set>
 #include <string>
+
+// Counts the calls, then does what the C library's umask does.
+std::atomic<int> UmaskCalls{0};
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++UmaskCalls;
+  return mode_t(::syscall(SYS_umask, mask));
+}
 
 namespace gs {
 namespace {
@@ -202,6 +212,57 @@ TEST(WriteFileBytes, AFailedSaveKeepsTheOldFileAndNamesThePath) {
     EXPECT_NE(std::string(e.what()).find(std::strerror(ELOOP)), std::string::npos) << e.what();
   }
   EXPECT_TRUE(fs::is_symlink(folder / "loop.png"));
+}
+
+
+// The longest name a folder takes still saves: the temporary beside it must fit as well.
+TEST(WriteFileBytes, ANameOfTheLongestLengthSaves) {
+  TFolder folder;
+  const std::string name = std::string(250, 'n') + ".png";
+  Save(folder / name, "new");
+  EXPECT_EQ(Contents(folder / name), "new");
+  EXPECT_EQ(Names(folder), (std::set<std::string>{name}));
+}
+
+// Saves must never set the umask, even for a moment: a file another thread creates meanwhile
+// would be open to everyone. Every umask call of this program comes through here.
+TEST(WriteFileBytes, SavingNeverSetsTheUmask) {
+  TFolder folder;
+  const mode_t oldMask = ::umask(027);
+  const int before = UmaskCalls;
+  Save(folder / "fresh.png", "new");
+  const int calls = UmaskCalls - before;
+  ::umask(oldMask);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(ModeOf(folder / "fresh.png"), mode_t(0640));
+}
+
+// A file under two names is written in place; on a disk without room for the new content the
+// save fails before the first byte of the old one changes.
+TEST(WriteFileBytes, AFullDiskLeavesAHardLinkedFileWhole) {
+  TFolder folder;
+  const std::string disk = folder / "disk";
+  fs::create_directory(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0) GTEST_SKIP() << "no small file system to fill";
+  const struct TUnmount {
+    std::string Path;
+    ~TUnmount() { ::umount2(Path.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  const std::string old(300 * 1024, 'o');
+  Save(disk + "/a.png", old);
+  fs::create_hard_link(disk + "/a.png", disk + "/b.png");
+  // Room left for the temporary file, not for the original to grow as well.
+  std::ofstream(disk + "/filler", std::ios::binary) << std::string(1024 * 1024 - 300 * 1024 - 480 * 1024, 'f');
+  try {
+    Save(disk + "/a.png", std::string(440 * 1024, 'n'));
+    ADD_FAILURE() << "the save found room that the disk does not have";
+  } catch (const EFileError& e) {
+    EXPECT_EQ(std::string(e.what()).find("The whole picture is in"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(Contents(disk + "/b.png") == old);
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(disk)) names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"a.png", "b.png", "filler"}));
 }
 
 }  // namespace

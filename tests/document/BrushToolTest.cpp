@@ -254,3 +254,18 @@ TEST_F(BrushToolTest, ReconstructAtHalfStrengthHalvesTheCentreAndResetWarpClears
   EXPECT_EQ(Doc.UndoBitmap, reconstructed);
   EXPECT_EQ(Doc.ToolMode, TToolMode::Reconstruct);  // the brush goes on working
 }
+
+// The pointer far beyond the picture, up to where a coordinate stops fitting in int: the
+// brush touches nothing and no corner arithmetic overflows (the sanitizer build checks).
+TEST_F(BrushToolTest, AStrokeFarBeyondThePictureChangesNothing) {
+  Doc.Brushes.Choose(TToolMode::Warp);
+  const TBitmap32 view = Doc.ViewBitmap;
+  for (const double far : {2147483600.0, -2147483600.0, 1e12, -1e12}) {
+    Press(far, 40);
+    Doc.Brushes.Move(At(far, far));
+    Doc.Brushes.Tick();
+    Doc.Brushes.Release();
+  }
+  EXPECT_TRUE(MeshIsZero());
+  EXPECT_EQ(Doc.ViewBitmap, view);
+}

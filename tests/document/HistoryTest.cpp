@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/History.h"
 
+#include "common/Errors.h"
+#include "common/OnAllCores.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
 #include "document/TestFiles.h"
@@ -196,4 +198,48 @@ TEST_F(HistoryTest, ABigStrokePackedOnAWorkerGoesBackAndForwardExactly) {
   EXPECT_FALSE(Doc.History.Step(1).Packing());
   EXPECT_LT(Doc.History.Bytes(), raw / 4);
   ExpectEveryStateComesBack();
+}
+
+// A face bent whole is compared and packed on every core: with no thread to be had, the change
+// is still one step that goes back, and the picture counts as changed.
+TEST_F(HistoryTest, AStrokeEndedWithoutHelperThreadsIsStillAStep) {
+  const TRect all{0, 0, 300, 200};
+  {
+    THistory::TStep step(Doc, TChangeScope::Mesh, "face");
+    Doc.History.TouchMesh(Doc, all);
+    Doc.MeshTransformation.VectorMap().Vector(150, 100) = TFixedVector{TFixed(5 << 16), TFixed(3 << 16)};
+    Doc.MeshTransformation.ClearAndRender(Doc.ViewBitmap, Doc.SourceBitmap, all);
+    HelperThreadsRefused = true;
+    EXPECT_NO_THROW(step.Commit());
+    HelperThreadsRefused = false;
+  }
+  States.emplace_back(Doc);
+  ASSERT_FALSE(States[0] == States[1]);
+  EXPECT_EQ(Doc.History.Count(), 1);
+  EXPECT_TRUE(Doc.History.Modified());
+  HelperThreadsRefused = true;
+  ExpectEveryStateComesBack();
+  HelperThreadsRefused = false;
+}
+
+// A step whose kept bits cannot be unpacked (memory ran out, or they were damaged) is not gone
+// to at all: the tiles flipped before the failure are put back and the index stays.
+TEST_F(HistoryTest, AStepThatFailsHalfWayLeavesTheIndexAndThePictureTogether) {
+  const TRect all{0, 0, 300, 200};
+  Doc.History.BeginStroke(Doc);
+  Doc.History.TouchMesh(Doc, all);
+  TVectorMap& map = Doc.MeshTransformation.VectorMap();
+  for (int y = 1; y < 199; ++y)
+    for (int x = 1; x < 299; ++x) map.Vector(x, y) = TFixedVector{TFixed(x * 300), TFixed(-y * 200)};
+  Doc.MeshTransformation.ClearAndRender(Doc.ViewBitmap, Doc.SourceBitmap, all);
+  Doc.History.EndStroke(Doc, "face");
+  const TState bent(Doc);
+  auto& step = const_cast<THistoryStep&>(Doc.History.Step(1));
+  ASSERT_GT(step.Patches.size(), 16u);
+  THistoryStep::TPatch& last = step.Patches.back();
+  ASSERT_FALSE(last.Raw);
+  last.Packed[last.Packed.size() / 2] ^= 0xFF;
+  EXPECT_THROW(Doc.History.GoTo(Doc, 0), Exception);
+  EXPECT_EQ(Doc.History.Current(), 1);
+  EXPECT_TRUE(TState(Doc) == bent);
 }

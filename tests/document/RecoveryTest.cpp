@@ -2,6 +2,7 @@
 #include "document/Recovery.h"
 
 #include "common/Errors.h"
+#include "common/Limits.h"
 #include "document/Document.h"
 #include "document/TestFiles.h"
 
@@ -9,6 +10,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace gs;
@@ -166,6 +169,35 @@ TEST_F(RecoveryTest, RejectsTruncatedCorruptedAndForgedCopies) {
   TBytes wrongMagic = bytes;
   wrongMagic[0] = 'X';
   EXPECT_THROW(DecodeRecoveryHeader(wrongMagic), Exception);
+}
+
+// An eraser hides the layers while it paints the picture under them: the copy brings them back
+// as they are once the tool is put down.
+TEST_F(RecoveryTest, LayersHiddenByAPixelToolComeBackAsTheUserLeftThem) {
+  Doc.ToolMode = TToolMode::Eraser;
+  Doc.Layers()[0]->Visible = false;
+  TDocument back;
+  OpenRecovery(back, DecodeRecovery(Encoded()));
+  ASSERT_EQ(back.Layers().size(), 2u);
+  EXPECT_TRUE(back.Layers()[0]->Visible);
+  EXPECT_TRUE(back.Layers()[1]->Visible);
+}
+
+// A 100-megapixel picture with a layer as large writes a copy past what a picture file may be:
+// such a file is read, to be judged on its contents.
+TEST_F(RecoveryTest, ACopyLargerThanAnyPictureFileIsStillRead) {
+  test::TScratchFolder folder;
+  const std::string path = folder.Path("large.gsr");
+  const TBytes bytes = Encoded();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::filesystem::resize_file(path, kMaxReadFileBytes + 1);  // sparse: costs no disk
+  try {
+    ReadRecoveryFile(path);
+    ADD_FAILURE() << "a copy with a gigabyte of zeros after its end was taken";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("damaged"), std::string::npos) << e.what();
+  }
+  EXPECT_GT(MaxRecoveryFileBytes(), uint64_t(4) << 30);
 }
 
 }  // namespace

@@ -201,6 +201,14 @@ TEST(GifAssembler, FailureLeavesTheTargetAsItWasAndNoTemporaryFile) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"good.gif", "out.gif"}));
 }
 
+TEST(GifAssembler, AnOutputNameOfTheLongestLengthIsWritten) {
+  TScratchFolder folder;
+  const std::string good = folder.Put("good.gif", {});
+  const std::string name = std::string(246, 'n') + ".gif";
+  EXPECT_EQ(FailureOf({good}, folder / name), "");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"good.gif", name}));
+}
+
 TEST(GifAssembler, OutputThatCannotBeCreatedIsReported) {
   TScratchFolder folder;
   const std::string good = folder.Put("good.gif", {});

@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -98,6 +99,38 @@ TEST_F(StudioRecoveryTest, AKilledSessionsCopyIsOfferedAndRebuildsTheEditedPictu
   EXPECT_TRUE(Copies().empty());
 }
 
+TEST_F(StudioRecoveryTest, ASessionEndedBySigtermKeepsItsLatestWorkAndLetsGoOfItsLock) {
+  const std::string script = Dir_.Path("edit.txt");
+  // The copy written at `autosave` is older than the work when the signal comes.
+  std::ofstream(script) << Edit() << "autosave\nstroke 60,20 70,30 hold 2\nhistory\nwait 120000\n";
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(Dir_.Path("state")));
+  child.setProcessEnvironment(env);
+  child.start(QStringLiteral(GS_BIN_DIR "/grimacer"), {QStringLiteral("--batch"), QString::fromStdString(script)});
+  ASSERT_TRUE(child.waitForStarted(10000));
+  QByteArray out;
+  ASSERT_TRUE(WaitFor([&] {
+    out += child.readAllStandardOutput();
+    return out.count('\n') >= 3 || child.state() == QProcess::NotRunning;
+  })) << "the script did not reach its wait";
+  ASSERT_EQ(child.state(), QProcess::Running) << child.readAllStandardError().toStdString();
+  ASSERT_EQ(::kill(pid_t(child.processId()), SIGTERM), 0);
+  ASSERT_TRUE(child.waitForFinished(30000));
+  EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << "ended as SIGTERM ends a program";
+  ASSERT_EQ(Copies().size(), 1u);
+  EXPECT_FALSE(FileExists(Folder() + "/" + fs::path(Copies()[0]).replace_extension(".lock").string()));
+
+  Run(Edit() + "stroke 60,20 70,30 hold 2\n");
+  const TBitmap32 view = Doc().ViewBitmap;
+  ShowNewWindow();
+  Studio_->UseRecoveryFolder(Folder());
+  Dialogs_.AnswerRecover(TRecoverChoice::Recover);
+  Studio_->OfferRecovery();
+  ASSERT_EQ(Dialogs_.Questions().size(), 1u);
+  EXPECT_EQ(Doc().ViewBitmap, view);
+}
+
 TEST_F(StudioRecoveryTest, TheTimerWritesInTheBackgroundAndASaveRemovesTheCopy) {
   Studio_->UseRecoveryFolder(Folder());
   Run(Edit());
@@ -151,28 +184,67 @@ TEST_F(StudioRecoveryTest, CopiesAreOfferedNewestFirstAndDiscardDeletesThem) {
   EXPECT_FALSE(FileExists(Folder() + "/a.gsr"));
 }
 
-TEST_F(StudioRecoveryTest, BrokenCopiesAndUnreadableFoldersAreSkipped) {
+TEST_F(StudioRecoveryTest, BrokenCopiesAreNamedAndKeptOrDeletedAsTheUserSays) {
   fs::create_directories(Folder());
   Run("open " + Dir_.Path("face.bmp"));
   LeaveDeadCopy("cut", 1000);
   const TBytes whole = ReadFileBytes(Folder() + "/cut.gsr");
   WriteFileBytes(Folder() + "/cut.gsr", TBytes(whole.begin(), whole.begin() + ptrdiff_t(whole.size() / 2)));
   WriteFileBytes(Folder() + "/garbage.gsr", TBytes(100, 0xEE));
+  // Opening this for reading would wait for a writer for ever.
+  ASSERT_EQ(::mkfifo((Folder() + "/pipe.gsr").c_str(), 0600), 0);
   Run("tool warp\nstroke 20,20 40,40 hold 2");
   const TBitmap32 view = Doc().ViewBitmap;
 
-  // The cut copy's names are whole, so it is offered; recovering it fails and changes nothing.
+  // The cut copy's names are whole, so it is offered; recovering it fails, changes nothing, and
+  // the user keeps it. The garbage cannot even be named: the user deletes it.
   Studio_->UseRecoveryFolder(Folder());
   Dialogs_.AnswerRecover(TRecoverChoice::Recover);
+  Dialogs_.AnswerYesNo(false);
+  Dialogs_.AnswerYesNo(true);
   Studio_->OfferRecovery();
   EXPECT_EQ(Dialogs_.Questions().size(), 1u);
+  EXPECT_FALSE(Dialogs_.HasPendingAnswers()) << "a broken copy was passed over in silence";
   EXPECT_EQ(Doc().ViewBitmap, view);
-  EXPECT_TRUE(FileExists(Folder() + "/garbage.gsr"));
+  EXPECT_TRUE(FileExists(Folder() + "/cut.gsr"));
+  EXPECT_FALSE(FileExists(Folder() + "/garbage.gsr"));
 
   // A folder that cannot be listed or made.
   WriteFileBytes(Dir_.Path("file"), TBytes(1, 0));
   EXPECT_TRUE(FindDeadCopies(Dir_.Path("file")).empty());
   EXPECT_THROW(Studio_->UseRecoveryFolder(Dir_.Path("file") + "/recovery"), Exception);
+}
+
+// A session killed while it wrote its copy leaves the temporary file: a whole one newer than
+// the copy is the work to offer, a cut one goes. Copies are the user's alone.
+TEST_F(StudioRecoveryTest, ADeadSessionsTemporaryIsOfferedWhenWholeAndCopiesArePrivate) {
+  fs::create_directories(Folder());
+  fs::permissions(Folder(), fs::perms(0755));
+  Run("open " + Dir_.Path("face.bmp"));
+  Doc().SetDocumentFileName(Dir_.Path("older.png"));
+  LeaveDeadCopy("s1", 1000);
+  Doc().SetDocumentFileName(Dir_.Path("newer.png"));
+  LeaveDeadCopy("written", 2000);
+  fs::rename(Folder() + "/written.gsr", Folder() + "/s1.gsr.Ab12Cd");
+  std::ofstream(Folder() + "/s1.lock") << "";
+  const TBytes whole = ReadFileBytes(Folder() + "/s1.gsr.Ab12Cd");
+  WriteFileBytes(Folder() + "/s2.gsr.Zz99Yy", TBytes(whole.begin(), whole.end() - 20));
+
+  ShowNewWindow();
+  const mode_t mask = ::umask(0);
+  Studio_->UseRecoveryFolder(Folder());
+  Dialogs_.AnswerRecover(TRecoverChoice::Recover);
+  Studio_->OfferRecovery();
+  ASSERT_EQ(Dialogs_.Questions().size(), 1u);
+  EXPECT_NE(Dialogs_.Questions()[0].find("newer.png"), std::string::npos) << Dialogs_.Questions()[0];
+  EXPECT_EQ(Doc().DocumentFileName(), Dir_.Path("newer.png"));
+  EXPECT_EQ(Copies(), std::vector<std::string>{fs::path(Studio_->RecoveryCopyPath()).filename().string()});
+  EXPECT_FALSE(FileExists(Folder() + "/s2.gsr.Zz99Yy"));
+
+  Run("tool warp\nstroke 20,20 40,40 hold 2\nautosave");
+  ::umask(mask);
+  EXPECT_EQ(fs::status(Folder()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(Studio_->RecoveryCopyPath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(StudioRecoveryTest, TheIntervalSettingFallsBackToTwoMinutesAndZeroTurnsCopiesOff) {

@@ -112,3 +112,28 @@ TEST_F(StudioSafetyTest, AnUnreadableBackgroundIsReportedAndTheChromaDialogStays
   EXPECT_TRUE(Dialogs_.Messages().empty());
   EXPECT_EQ(form.BackgroundPicture().value_or(TBitmap32()).Width(), 120);
 }
+
+// Script lines that used to run the stack out, overflow the brushes' arithmetic or do nothing
+// and report success: each is a line error now.
+TEST_F(StudioSafetyTest, HostileOrPointlessBatchLinesFailWithALineError) {
+  std::string deep;
+  for (int i = 0; i < 50000; ++i) deep += "try ";
+  const struct {
+    std::string Script, Said;
+  } cases[] = {
+      {deep + "history", "\"try\" is nested more than 8 deep"},
+      {"tool warp\nstroke 100,100 2147483647,100", "X must be"},
+      {"tool eraser\nstroke 10,-2147483648", "Y must be"},
+      // saveas ends the tool, as every save does.
+      {"tool warp\nsaveas " + Dir_.Path("grin.png") + "\nstroke 30,30 50,40", "No brush or tool is chosen"},
+  };
+  for (const auto& c : cases) {
+    Run("open " + Dir_.Path("face.bmp"));
+    const TBitmap32 view = Doc().ViewBitmap;
+    const std::string said = Fails(c.Script);
+    EXPECT_NE(said.find(c.Said), std::string::npos) << said.substr(0, 300);
+    EXPECT_EQ(Doc().ViewBitmap, view) << c.Script.substr(0, 40);
+  }
+  // A few tries in a row are still one.
+  EXPECT_EQ(RunTrying("try try try open " + Dir_.Path("missing.png")).find("line"), std::string::npos);
+}

@@ -137,6 +137,15 @@ TEST_F(UnsavedChangesTest, ASaveThatFailsKeepsTheWindowOpen) {
   Dialogs_.ClearMessages();
 }
 
+TEST_F(UnsavedChangesTest, AQuestionThatFailsKeepsTheWindowOpen) {
+  OpenAndWarp();
+  // Nobody prepared to answer: asking fails, and the window must not close unasked.
+  Studio_->close();
+  EXPECT_TRUE(Studio_->isVisible());
+  EXPECT_EQ(Doc().ViewBitmap, Warped_);
+  Dialogs_.ClearMessages();
+}
+
 TEST_F(UnsavedChangesTest, AFailedSaveAsChangesNothing) {
   WriteFileBytes(Dir_.Path("art.bmp"), EncodeBmp32(TBitmap32(12, 8, 0xFF00C000)));
   OpenAndWarp();

@@ -5,6 +5,7 @@
 
 #include "common/Errors.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/qt/TerminationSignals.h"
 #include "platform/WholeNumber.h"
 #include "codecs/FileIO.h"
 #include "plugins/FilterRunner.h"
@@ -16,6 +17,7 @@
 #include "faces/rules/Sculpt.h"
 #include "document/AutoCaricature.h"
 #include "document/PictureFiles.h"
+#include "common/Limits.h"
 
 #include <QAction>
 #include <QDir>
@@ -128,11 +130,17 @@ int ParseInt(const std::string& text, const std::string& what) {
   return ParseWholeNumber(text, INT_MIN, INT_MAX, what);
 }
 
+// How far beyond the largest picture a point may lie: a stroke may start or end outside the
+// picture, but nothing a person can point at is further away, and the brushes' arithmetic on a
+// point stays far from overflowing.
+constexpr int kMaxPointReach = 4 * kMaxPictureSide;
+
 // "X,Y" in picture pixels.
 TPointF ParsePoint(const std::string& text) {
   const size_t comma = text.find(',');
   if (comma == std::string::npos) throw Exception("a point is X,Y, not \"" + text + "\"");
-  return TPointF{double(ParseInt(text.substr(0, comma), "X")), double(ParseInt(text.substr(comma + 1), "Y"))};
+  return TPointF{double(ParseWholeNumber(text.substr(0, comma), -kMaxPointReach, kMaxPointReach, "X")),
+                 double(ParseWholeNumber(text.substr(comma + 1), -kMaxPointReach, kMaxPointReach, "Y"))};
 }
 
 // "width=W height=H constrain=on|off cancel": fields in the order given, then Ok or Cancel.
@@ -216,6 +224,12 @@ void Stroke(TBatch& batch, const std::string& argument) {
     words.resize(words.size() - 2);
   }
   if (words.empty()) throw Exception("stroke needs at least one point X,Y");
+  // Without a brush or tool a press only selects, moves or resizes a layer: with no layer the
+  // stroke would do nothing at all.
+  const TDocument& doc = batch.Studio.Document();
+  if (doc.ImageLoaded() && doc.ToolMode == TToolMode::None && doc.Layers().empty())
+    throw Exception("No brush or tool is chosen, and there is no layer to move: the stroke would do nothing "
+                    "(choose one with \"tool\" first)");
   // The pointer arrives over the first point before the button goes down.
   batch.Mouse = TMouse{};
   Move(batch, words[0]);
@@ -392,6 +406,8 @@ void PrintHistory(TBatch& batch) {
   for (int k = 0; k <= history.Count(); ++k)
     batch.Out << (k == history.Current() ? "* " : "  ") << (k == 0 ? history.StartName : history.Step(k).Name)
               << "\n";
+  // Whoever reads the script's output through a pipe sees where it has got to.
+  batch.Out.flush();
 }
 
 // One line per face, largest first, in whole picture pixels.
@@ -585,6 +601,23 @@ const std::map<std::string, TCommand>& Commands() {
 
 void RunLine(TBatch& batch, const std::string& line);
 
+// "try try ..." means no more than one "try"; a few are let through, thousands would run the
+// stack out before the first one ran.
+constexpr int kMaxTryDepth = 8;
+
+void CheckTryDepth(const std::string& line) {
+  size_t at = 0;
+  for (int depth = 0;; ++depth) {
+    at = line.find_first_not_of(" \t", at);
+    if (at == std::string::npos || line.compare(at, 3, "try") != 0 ||
+        (at + 3 < line.size() && line[at + 3] != ' ' && line[at + 3] != '\t'))
+      return;
+    if (depth == kMaxTryDepth)
+      throw Exception("\"try\" is nested more than " + std::to_string(kMaxTryDepth) + " deep");
+    at += 3;
+  }
+}
+
 // "try COMMAND": a failure is reported and the script goes on, so that a script can show what a
 // failed command leaves behind.
 void Try(TBatch& batch, const std::string& line) {
@@ -636,6 +669,7 @@ int RunBatch(TSStudio& studio, TScriptedDialogs& dialogs, std::istream& script, 
       return 1;
     }
     try {
+      CheckTryDepth(line);
       RunLine(batch, line);
     } catch (const std::exception& e) {
       err << "line " << number << ": " << line << "\n" << e.what() << "\n";
@@ -664,6 +698,8 @@ int RunBatchFile(const std::string& scriptPath) {
     studio.resize(1024, 768);
     studio.setAttribute(Qt::WA_DontShowOnScreen);
     studio.show();
+    // A script that keeps recovery copies keeps its work when the session is ended under it.
+    const TTerminationSignals ending([&studio](int) { studio.EndSessionKeepingWork(); });
     result = RunBatch(studio, dialogs, script, std::cerr, std::cout);
   }
   SetDialogs(previous);

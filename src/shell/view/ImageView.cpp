@@ -33,6 +33,25 @@ void TImageView::ShowInstead(const TBitmap32* picture) {
   update();
 }
 
+void TImageView::Freeze() {
+  if (Frozen()) return;
+  const QRect seen = visibleRegion().boundingRect();
+  FrozenAt_ = seen.topLeft();
+  // The part in sight only: a large picture at 100 % is many times the window's size.
+  if (!seen.isEmpty()) {
+    Frozen_ = grab(seen);
+  } else {
+    Frozen_ = QPixmap(1, 1);
+    Frozen_.fill(Qt::transparent);
+  }
+}
+
+void TImageView::Thaw() {
+  if (!Frozen()) return;
+  Frozen_ = QPixmap();
+  update();
+}
+
 void TImageView::Changed() { update(); }
 
 void TImageView::Changed(const TRect& pictureRect) {
@@ -84,6 +103,11 @@ void TImageView::paintEvent(QPaintEvent* event) {
 
 void TImageView::Paint(const QRect& exposed) {
   QPainter painter(this);
+  if (Frozen()) {
+    painter.fillRect(exposed, palette().window());
+    painter.drawPixmap(FrozenAt_, Frozen_);
+    return;
+  }
   if (PaintStage) PaintStage(painter, exposed);
   const TBitmap32* shown = Shown();
   if (shown && !shown->Empty()) DrawPicture(painter, exposed, *shown);

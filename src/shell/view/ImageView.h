@@ -7,6 +7,7 @@
 #include "common/Bitmap32.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -43,6 +44,12 @@ public:
   void ShowInstead(const TBitmap32* picture);
   // What the view draws: the picture shown instead, or the bitmap.
   const TBitmap32* Shown() const { return Instead_ ? Instead_ : Bitmap_; }
+
+  // While a worker writes the bitmap the view must not read it: Freeze keeps what the view
+  // shows where it can be seen and paints only that until Thaw, which paints the bitmap again.
+  void Freeze();
+  void Thaw();
+  bool Frozen() const { return !Frozen_.isNull(); }
 
   // The first paint stage, drawn behind the picture in widget coordinates.
   std::function<void(QPainter&, const QRect&)> PaintStage;
@@ -90,6 +97,8 @@ private:
   const TBitmap32* Bitmap_ = nullptr;
   const TBitmap32* Instead_ = nullptr;
   QImage Preview_;  // the picture's size, transparent where nothing was shown
+  QPixmap Frozen_;   // the visible part as it was painted at Freeze
+  QPoint FrozenAt_;
   bool ReportPending_ = false;
 };
 

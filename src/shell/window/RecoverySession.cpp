@@ -6,6 +6,7 @@
 #include "document/Document.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -13,8 +14,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <utility>
 
@@ -45,14 +47,67 @@ void RemoveQuietly(const std::string& path) {
 
 // The start of a copy, enough for its names: the whole copy of a large picture is read only
 // when it is recovered.
-TBytes ReadHead(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw Exception("it cannot be opened");
-  TBytes head(256 * 1024);
-  file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
-  if (file.bad()) throw Exception("it cannot be read");
-  head.resize(size_t(file.gcount()));
-  return head;
+TBytes ReadHead(const std::string& path) { return ReadFileHead(path, 256 * 1024); }
+
+// The last bytes of a regular file, or nothing.
+TBytes ReadTail(const std::string& path, size_t count) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return {};
+  TBytes tail;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && uint64_t(info.st_size) >= count) {
+    tail.resize(count);
+    if (::pread(fd, tail.data(), count, off_t(info.st_size) - off_t(count)) != ssize_t(count)) tail.clear();
+  }
+  ::close(fd);
+  return tail;
+}
+
+bool IsRegularFile(const fs::path& path) {
+  std::error_code error;
+  return fs::is_regular_file(fs::symlink_status(path, error));
+}
+
+// The copy a temporary file was to replace ("session-1-2.gsr.Ab12Cd" for "session-1-2.gsr"),
+// or an empty path when it is none of ours.
+fs::path CopyOfTemporary(const fs::path& path) {
+  const std::string name = path.filename().string();
+  const size_t at = name.rfind(std::string(kCopyExt) + ".");
+  if (at == std::string::npos || at == 0 || name.size() != at + std::strlen(kCopyExt) + 7) return {};
+  return path.parent_path() / name.substr(0, at + std::strlen(kCopyExt));
+}
+
+// The header of a complete copy, or nothing when the file is cut short or broken.
+std::optional<TRecoveryCopy> WholeHeader(const fs::path& path) {
+  try {
+    if (!RecoveryEndsWhole(ReadTail(path.string(), kRecoveryEndBytes))) return std::nullopt;
+    return DecodeRecoveryHeader(ReadHead(path.string()));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+// A session killed while it wrote its copy leaves the temporary file. When that file is whole
+// and newer than the copy it was to replace, it becomes the copy; otherwise it goes. True when
+// it became the copy.
+bool SettleTemporary(const fs::path& temp) {
+  const fs::path copy = CopyOfTemporary(temp);
+  const std::string lock = fs::path(copy).replace_extension(kLockExt).string();
+  std::error_code error;
+  const int lockFd = TryLock(lock, false);
+  if (lockFd < 0 && fs::exists(lock, error)) return false;  // its session is writing it now
+  const std::optional<TRecoveryCopy> written = WholeHeader(temp);
+  const std::optional<TRecoveryCopy> kept = IsRegularFile(copy) ? WholeHeader(copy) : std::nullopt;
+  bool became = false;
+  if (written && (!kept || written->SavedAt >= kept->SavedAt)) {
+    fs::rename(temp, copy, error);
+    became = !error;
+    if (error) std::cerr << "The recovery file " << temp << " cannot be kept: " << error.message() << "\n";
+  } else {
+    RemoveQuietly(temp.string());
+  }
+  if (lockFd >= 0) ::close(lockFd);
+  return became;
 }
 
 // The lock of a session that died before it wrote a copy. A session opens its lock file before
@@ -83,6 +138,7 @@ std::string DefaultRecoveryFolder() {
 
 TDeadCopy::TDeadCopy(TDeadCopy&& other) noexcept
     : Path(std::move(other.Path)), LockPath(std::move(other.LockPath)), Header(std::move(other.Header)),
+      Damage(std::move(other.Damage)),
       LockFd(std::exchange(other.LockFd, -1)) {}
 
 TDeadCopy& TDeadCopy::operator=(TDeadCopy&& other) noexcept {
@@ -91,6 +147,7 @@ TDeadCopy& TDeadCopy::operator=(TDeadCopy&& other) noexcept {
   Path = std::move(other.Path);
   LockPath = std::move(other.LockPath);
   Header = std::move(other.Header);
+  Damage = std::move(other.Damage);
   LockFd = std::exchange(other.LockFd, -1);
   return *this;
 }
@@ -108,17 +165,22 @@ std::vector<TDeadCopy> FindDeadCopies(const std::string& folder) {
   std::vector<TDeadCopy> dead;
   std::error_code error;
   if (!fs::exists(folder, error)) return dead;
+  std::vector<fs::path> paths;
   fs::directory_iterator it(folder, error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) paths.push_back(it->path());
   if (error) {
     std::cerr << "The recovery folder " << folder << " cannot be read: " << error.message() << "\n";
-    return dead;
+    if (paths.empty()) return dead;
   }
-  for (; it != fs::directory_iterator(); it.increment(error)) {
-    if (error) {
-      std::cerr << "The recovery folder " << folder << " cannot be read: " << error.message() << "\n";
-      break;
-    }
-    const fs::path path = it->path();
+  // Only regular files: opening a FIFO or a device could wait for ever.
+  std::erase_if(paths, [](const fs::path& path) { return !IsRegularFile(path); });
+  // Temporaries first, since one may become the copy its session meant to write.
+  for (size_t i = 0, count = paths.size(); i < count; ++i) {
+    const fs::path copy = CopyOfTemporary(paths[i]);
+    if (!copy.empty() && SettleTemporary(paths[i]) && std::find(paths.begin(), paths.end(), copy) == paths.end())
+      paths.push_back(copy);
+  }
+  for (const fs::path& path : paths) {
     if (path.extension() == kLockExt) {
       RemoveDeadLock(path);
       continue;
@@ -133,8 +195,7 @@ std::vector<TDeadCopy> FindDeadCopies(const std::string& folder) {
     try {
       copy.Header = DecodeRecoveryHeader(ReadHead(copy.Path));
     } catch (const std::exception& e) {
-      std::cerr << "The recovery copy " << copy.Path << " is skipped: " << e.what() << "\n";
-      continue;
+      copy.Damage = e.what();
     }
     dead.push_back(std::move(copy));
   }
@@ -148,6 +209,9 @@ TRecoverySession::TRecoverySession(std::string folder, std::function<void(std::f
   std::error_code error;
   fs::create_directories(Folder_, error);
   if (error) throw Exception("The recovery folder " + Folder_ + " cannot be made: " + error.message());
+  // The copies are the user's unsaved photos: no one else may list or read them.
+  fs::permissions(Folder_, fs::perms::owner_all, fs::perm_options::replace, error);
+  if (error) std::cerr << "The recovery folder " << Folder_ << " stays open to others: " << error.message() << "\n";
   const auto now = std::chrono::system_clock::now().time_since_epoch();
   const std::string name = "session-" + std::to_string(::getpid()) + "-" +
                            std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
@@ -159,9 +223,21 @@ TRecoverySession::TRecoverySession(std::string folder, std::function<void(std::f
 
 TRecoverySession::~TRecoverySession() {
   Join();
+  if (Kept_) return;
   RemoveQuietly(CopyPath_);
   RemoveQuietly(LockPath_);
   ::close(LockFd_);
+}
+
+void TRecoverySession::Keep() {
+  Join();
+  if (Kept_) return;
+  if (DiscardWhenWritten_) RemoveQuietly(CopyPath_);
+  // The file goes before the lock does, so no other instance finds it free and takes it.
+  RemoveQuietly(LockPath_);
+  ::close(LockFd_);
+  LockFd_ = -1;
+  Kept_ = true;
 }
 
 void TRecoverySession::Join() {
@@ -192,7 +268,7 @@ void TRecoverySession::WriteInBackground(const TDocument& doc, std::function<voi
   Worker_ = std::thread([this, self, fits, shape, ready = std::move(ready)] {
     std::string error;
     try {
-      if (fits) WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+      if (fits) WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_), TNewFileMode::Private);
       else ReserveRecoverySnapshot(Snapshot_, shape);
     } catch (const std::exception& e) {
       error = e.what();
@@ -229,7 +305,7 @@ void TRecoverySession::WriteNow(const TDocument& doc) {
   TakeRecoverySnapshot(doc, Snapshot_);
   DiscardWhenWritten_ = false;
   Written_ = {};
-  WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_));
+  WriteFileBytes(CopyPath_, EncodeRecovery(Snapshot_), TNewFileMode::Private);
   Snapshot_ = TRecoveryCopy();
   Written_ = MarkOf(doc);
 }

@@ -25,6 +25,7 @@ struct TDeadCopy {
   std::string Path;
   std::string LockPath;
   TRecoveryCopy Header;  // the names and the time only
+  std::string Damage;    // why even the names cannot be read; empty when they can
   int LockFd = -1;
   TDeadCopy() = default;
   TDeadCopy(TDeadCopy&& other) noexcept;
@@ -34,8 +35,10 @@ struct TDeadCopy {
   void Remove();
 };
 
-// The dead sessions' copies in the folder, newest first. A file that cannot be read, or a
-// folder that cannot be listed, is skipped with one line on standard error.
+// The dead sessions' copies in the folder, newest first, those whose names cannot be read last
+// (with the reason in Damage). Only regular files are opened. A dead session's temporary file
+// becomes its copy when it is whole and newer, and goes otherwise. A folder that cannot be
+// listed is skipped with one line on standard error.
 std::vector<TDeadCopy> FindDeadCopies(const std::string& folder);
 
 class TRecoverySession : public std::enable_shared_from_this<TRecoverySession> {
@@ -66,6 +69,9 @@ public:
   void Discard();
   // A dead session's copy becomes this session's.
   void Adopt(TDeadCopy& dead);
+  // The session ends without its work saved: the copy stays for the next start to offer, as a
+  // dead session's does, and the lock goes now rather than being left behind.
+  void Keep();
 
 private:
   void Finished(const std::string& error);
@@ -91,6 +97,7 @@ private:
   std::thread Worker_;
   std::atomic<bool> Writing_ = false;
   bool DiscardWhenWritten_ = false;
+  bool Kept_ = false;
 };
 
 }  // namespace gs

@@ -153,6 +153,10 @@ public:
   void OfferRecovery();
   // Writes the copy at once (in DefaultRecoveryFolder() when no folder is in use yet).
   void WriteRecoveryNow();
+  // The session ends without the window closing (a logout, a shutdown, a closed terminal):
+  // unsaved work stays in a copy that the next start offers, and the lock goes. The batch mode
+  // keeps a copy only when its script wrote one.
+  void EndSessionKeepingWork();
   // Where this session's copy goes; empty before a folder is in use.
   std::string RecoveryCopyPath() const;
   // Minutes between copies while there are unsaved changes; 0 writes none.

@@ -8,6 +8,7 @@
 #include "shell/dialogs/AutoCaricatureDialog.h"
 #include "shell/dialogs/FaceSculptDialog.h"
 #include "shell/dialogs/ProgressForm.h"
+#include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
 #include "platform/qt/WaitCursor.h"
 #include "document/AutoCaricature.h"
@@ -54,6 +55,22 @@ auto WhileShowingProgress(TProgressForm& progress, const QString& caption, TWork
   return job.get();
 }
 
+// The views show what they showed before while a worker bends the picture they would read.
+class TFrozenViews {
+public:
+  explicit TFrozenViews(std::initializer_list<TImageView*> views) : Views_(views) {
+    for (TImageView* view : Views_) view->Freeze();
+  }
+  ~TFrozenViews() {
+    for (TImageView* view : Views_) view->Thaw();
+  }
+  TFrozenViews(const TFrozenViews&) = delete;
+  TFrozenViews& operator=(const TFrozenViews&) = delete;
+
+private:
+  std::vector<TImageView*> Views_;
+};
+
 }  // namespace
 
 void TSStudio::SetFaceModelPath(const std::string& path) {
@@ -97,8 +114,10 @@ void TSStudio::BendFaces(std::vector<TFace> faces, const std::function<TFaceEdit
     repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
-  const TFaceEditResult result =
-      WhileShowingProgress(*ProgressForm, QStringLiteral("Bending the faces..."), [&] { return bend(faces); });
+  const TFaceEditResult result = [&] {
+    const TFrozenViews frozen{DstImg, DstImg1};
+    return WhileShowingProgress(*ProgressForm, QStringLiteral("Bending the faces..."), [&] { return bend(faces); });
+  }();
   LastFaceLimit_ = result.Limit;
   KnownFaces_.Remember(Doc, std::move(faces));
   RefreshHistory();

@@ -78,22 +78,39 @@ void TSStudio::StartRecovery() {
   QTimer::singleShot(0, this, GuardedSlot([this] { OfferRecovery(); }));
 }
 
+namespace {
+
+// A copy that cannot be read would be offered at every start: the user hears why and decides
+// whether it goes.
+void OfferToDeleteDamaged(TDeadCopy& dead, const std::string& what, const std::string& why) {
+  if (Dialogs().AskYesNo(what + " cannot be recovered. " + why + "\n\nDelete its recovery copy " + dead.Path +
+                         "? Choose No to keep it for later."))
+    dead.Remove();
+}
+
+}  // namespace
+
 void TSStudio::OfferRecovery() {
   if (!Recovery_) return;
   for (TDeadCopy& dead : FindDeadCopies(Recovery_->Folder())) {
+    if (!dead.Damage.empty()) {
+      OfferToDeleteDamaged(dead, "An unsaved picture", dead.Damage);
+      continue;
+    }
     const std::string& name = dead.Header.DocumentFileName;
     const QString date = QDateTime::fromSecsSinceEpoch(dead.Header.SavedAt).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
-    const std::string question = "Recover the unsaved picture " + (name.empty() ? "Untitled" : ExtractFileName(name)) +
-                                 " from " + date.toStdString() + "?";
+    const std::string label = (name.empty() ? "Untitled" : ExtractFileName(name)) + " from " + date.toStdString();
+    const std::string picture = "The unsaved picture " + label;
+    const std::string question = "Recover the unsaved picture " + label + "?";
     if (Dialogs().AskRecover(question) == TRecoverChoice::Discard) {
       dead.Remove();
       continue;
     }
     TRecoveryCopy copy;
     try {
-      copy = DecodeRecovery(ReadFileBytes(dead.Path));
+      copy = ReadRecoveryFile(dead.Path);
     } catch (const std::exception& e) {
-      std::cerr << "The recovery copy " << dead.Path << " cannot be recovered: " << e.what() << "\n";
+      OfferToDeleteDamaged(dead, picture, e.what());
       continue;
     }
     if (!MayCloseDocument()) return;
@@ -116,6 +133,23 @@ void TSStudio::WriteRecoveryNow() {
   if (!Recovery_) UseRecoveryFolder(DefaultRecoveryFolder());
   CommitStroke();
   Recovery_->WriteNow(Doc);
+}
+
+void TSStudio::EndSessionKeepingWork() {
+  const bool unsaved = Doc.ImageLoaded() && Doc.History.Modified();
+  if (unsaved && (Recovery_ || !BatchMode_)) {
+    try {
+      if (!Recovery_) UseRecoveryFolder(DefaultRecoveryFolder());
+      CommitStroke();
+      if (!Recovery_->UpToDate(Doc)) Recovery_->WriteNow(Doc);
+    } catch (const std::exception& e) {
+      // The last copy written, if any, is still there.
+      std::cerr << "The recovery copy could not be written: " << e.what() << "\n";
+    }
+    if (Recovery_) Recovery_->Keep();
+  }
+  EndRecoverySession();
+  SaveSettings();
 }
 
 void TSStudio::RecoveryTimerTimer() {

@@ -138,7 +138,9 @@ void TSStudio::SaveRecent() {
 }
 
 void TSStudio::closeEvent(QCloseEvent* event) {
-  bool close = true;
+  // Closed only once the question about unsaved work was answered: a failure on the way keeps
+  // the window, and the work, open.
+  bool close = false;
   RunGuarded([this, &close] {
     close = MayCloseDocument();
     if (close) SaveSettings();

@@ -3,12 +3,14 @@
 
 #include "platform/Guard.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/TerminationSignals.h"
 #include "shell/batch/Batch.h"
 #include "shell/window/StartupProbe.h"
 #include "shell/window/Studio.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
 
@@ -34,6 +36,13 @@ int main(int argc, char* argv[]) {
   gs::SetDialogs(&dialogs);
   gs::TSStudio studio;
   dialogs.SetOwner(&studio);
+  gs::TTerminationSignals ending([&studio](int) { gs::RunGuarded([&studio] { studio.EndSessionKeepingWork(); }); });
+  // A logout asks for the work first; whatever it does next, a copy of it is on disk.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &studio, [&studio](QSessionManager&) {
+    gs::RunGuarded([&studio] {
+      if (studio.Document().ImageLoaded() && studio.Document().History.Modified()) studio.WriteRecoveryNow();
+    });
+  });
   const bool probe = argc >= 2 && std::strcmp(argv[1], "--startup-probe") == 0;
   if (probe) {
     studio.SetSplashMinimumMs(0);
