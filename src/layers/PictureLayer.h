@@ -4,12 +4,24 @@
 // document until they are merged into it.
 
 #include "common/Bitmap32.h"
+#include "common/Color.h"
 #include "common/Geometry.h"
 #include "common/RemapTransformation.h"
 
 #include <optional>
+#include <string>
 
 namespace gs {
+
+// What a text layer was drawn from, kept so that a project file can carry it.
+struct TLayerText {
+  std::string Text;
+  std::string Family;
+  int PointSize = 8;
+  bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
+  TColor Color = 0;  // a Windows colour value
+  friend bool operator==(const TLayerText&, const TLayerText&) = default;
+};
 
 // A picture layer as the view shows it: its picture stretched into its location (document
 // pixels), turned in steps from an unrotated copy so that turning never degrades it.
@@ -22,6 +34,7 @@ public:
   std::optional<TBitmap32> Unrotated; // taken at the first rotation
   float Angle = 0.0f;                 // accumulated rotation in degrees
   bool Visible = true;
+  std::optional<TLayerText> Text;     // for a text layer
 
   // Turns by `degrees` more: re-rendered from the unrotated copy at the total angle; the
   // location keeps its centre and display scale and grows to hold the turned corners.

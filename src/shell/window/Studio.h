@@ -357,6 +357,10 @@ private:
 
   // Operations the commands share.
   void LoadImageFile(const std::string& fileName, TPictureEntry entry);
+  // A project (.ora): its layers, meshes and faces come back; Restore takes only its photo.
+  void LoadProjectFile(const std::string& fileName, TPictureEntry entry);
+  // Writes the document with its layers as a project, merging nothing.
+  void SaveProject(const std::string& target);
   void ApplyZoom();
   void FitToWindow();
   void EndTool();

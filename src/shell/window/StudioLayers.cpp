@@ -134,6 +134,9 @@ void TSStudio::Text1Click() {
       std::copy(from, from + width, picture.ScanLine(y));
     }
     CreateLayerFromPicture(picture);
+    Doc.Layers().back()->Text = TLayerText{text.toStdString(), TextFont_.Family, TextFont_.PointSize, TextFont_.Bold,
+                                           TextFont_.Italic, TextFont_.Underline, TextFont_.StrikeOut,
+                                           Form1->TextColor()};
   } catch (...) {
     EndTool();
     throw;
