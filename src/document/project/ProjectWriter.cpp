@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 
 namespace gs {
 
@@ -83,6 +84,17 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   // Readers recognise the kind by a first entry stored as it is.
   zip.Add("mimetype", TextBytes(kOraMimeType), TZipCompression::Store);
 
+  // The three large parts pack at once, each on a core of its own: the flat picture, the
+  // merged one and our own copy of the document.
+  auto picturePng = std::async(std::launch::async, [&] { return EncodePng(doc.ViewBitmap, key); });
+  auto ownCopy = std::async(std::launch::async, [&] {
+    TRecoveryCopy copy;
+    TakeRecoverySnapshot(doc, copy);
+    return EncodeRecovery(copy);
+  });
+  const TBitmap32 merged = MergedPicture(doc);
+  auto mergedPng = std::async(std::launch::async, [&] { return EncodePng(merged, key); });
+
   std::string stack = "<?xml version='1.0' encoding='UTF-8'?>\n<image version=\"0.0.5\" w=\"" + std::to_string(width) +
                       "\" h=\"" + std::to_string(height) + "\" xres=\"72\" yres=\"72\" xmlns:grimacer=\"" +
                       kProjectNamespace + "\" grimacer:version=\"" + kProjectVersion + "\" " + kDocumentAttribute +
@@ -101,19 +113,15 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   }
   stack += LayerElement("Picture", kPictureEntry, TPoint{0, 0}, true, "");
   stack += "  </stack>\n</image>\n";
-  pictures.emplace_back(kPictureEntry, EncodePng(doc.ViewBitmap, key));
+  const TSize thumb = FittedSize(width, height, kProjectThumbnailSide);
+  TBytes thumbnail = EncodePng(ShrinkPicture(merged, thumb.Width, thumb.Height), std::nullopt);
+  pictures.emplace_back(kPictureEntry, picturePng.get());
 
   zip.Add("stack.xml", TextBytes(stack), TZipCompression::Deflate);
   for (auto& [name, bytes] : pictures) zip.Add(name, std::move(bytes), TZipCompression::Store);
-  const TBitmap32 merged = MergedPicture(doc);
-  zip.Add(kMergedEntry, EncodePng(merged, key), TZipCompression::Store);
-  const TSize thumb = FittedSize(width, height, kProjectThumbnailSide);
-  zip.Add(kThumbnailEntry, EncodePng(ShrinkPicture(merged, thumb.Width, thumb.Height), std::nullopt),
-          TZipCompression::Store);
-
-  TRecoveryCopy copy;
-  TakeRecoverySnapshot(doc, copy);
-  zip.Add(kDocumentEntry, EncodeRecovery(copy), TZipCompression::Store);
+  zip.Add(kMergedEntry, mergedPng.get(), TZipCompression::Store);
+  zip.Add(kThumbnailEntry, std::move(thumbnail), TZipCompression::Store);
+  zip.Add(kDocumentEntry, ownCopy.get(), TZipCompression::Store);
   zip.Add(kFacesEntry, TextBytes(EncodeFaces(faces)), TZipCompression::Deflate);
   return zip.Finish();
 }

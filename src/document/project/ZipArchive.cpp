@@ -113,7 +113,7 @@ TZipReader::TZipReader(const std::string& path, const TZipLimits& limits) : Limi
     zip_error_init_with_code(&error, code);
     const std::string why = ZipErrorText(&error);
     zip_error_fini(&error);
-    if (code == ZIP_ER_OPEN || code == ZIP_ER_READ) throw EFileError("Cannot open " + path + ": " + why);
+    if (code == ZIP_ER_OPEN || code == ZIP_ER_READ || code == ZIP_ER_NOENT) throw EFileError("Cannot open " + path + ": " + why);
     RefuseArchive("it is not a zip archive or it is damaged (" + why + ")");
   }
   try {

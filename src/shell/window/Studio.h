@@ -8,6 +8,7 @@
 #include "document/AutoCaricature.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
+#include "document/FaceRecipe.h"
 #include "platform/DataFolders.h"
 #include "platform/Dialogs.h"
 #include "shell/window/Commands.h"
@@ -79,6 +80,8 @@ public:
   void SetRecoveryAtStart(bool recovery) { RecoveryAtStart_ = recovery; }
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
   void SetSplashMinimumMs(uint32_t ms) { SplashMinimumMs_ = ms; }
+  // Whether Load Face Recipe... bends every face rather than the largest; for the batch mode.
+  void SetRecipeOnAllFaces(bool all) { RecipeOnAllFaces_ = all; }
   // The landmark model; the tests point it elsewhere. Without it Auto Caricature is disabled.
   void SetFaceModelPath(const std::string& path);
   const std::string& FaceModelPath() const { return FaceModelPath_; }
@@ -184,6 +187,7 @@ private:
   static TCommandRows FilterCommands();
   static TCommandRows HelpCommands();
   static TCommandRows SettingsCommands();
+  static TCommandRows RecipeCommands();
 
   // The commands (handlers of the rows), by topic.
   void mOpenImageClick();
@@ -236,6 +240,10 @@ private:
   void DeleteSelectedLayer();   // palette "Delete"
   void RotateLayerTool();       // palette "Rotate Layer"
   void ClearRecentClick();
+  void SaveFaceRecipe1Click();
+  void LoadFaceRecipe1Click();
+  void SaveMesh1Click();
+  void LoadMesh1Click();
   void ToolPaletteClick();
 
   // What the rows' Also asks.
@@ -321,6 +329,18 @@ private:
   // The faces bent by one step of the history, off the interface thread with the progress
   // window up when it takes a while; the faces carried through it are kept for the next.
   void BendFaces(std::vector<TFace> faces, const std::function<TFaceEditResult(std::vector<TFace>&)>& bend);
+
+  // Face recipes (StudioRecipes.cpp). A face edit that became a step of the history, kept with
+  // that step; the recipe is the edits of the steps the document shows.
+  void RememberRecipeSteps(int stepBefore, const std::vector<TRecipeStep>& edits);
+  TFaceRecipe CurrentRecipe() const;
+  struct TKeptRecipeStep {
+    const THistoryStep* Step;
+    std::string Name;
+    TRecipeStep Edit;
+  };
+  std::vector<TKeptRecipeStep> RecipeSteps_;
+  bool RecipeOnAllFaces_ = false;
 
   // Animate Caricature (StudioAnimate.cpp).
   // Writes the animation with the progress window up; false when Escape stopped it.

@@ -47,6 +47,7 @@ void TSStudio::mOpenImageClick() {
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
   LoadImageFile(path, TPictureEntry::Open);
+  RecipeSteps_.clear();  // the face edits of the picture before
   // The work the copy held was saved or let go before the open: a crash now must not offer it.
   DropRecoveryCopy();
   RememberFile(path);
