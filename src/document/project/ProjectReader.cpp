@@ -7,6 +7,7 @@
 #include "common/Errors.h"
 #include "common/Limits.h"
 #include "document/Document.h"
+#include "document/project/BlendModes.h"
 #include "document/project/ProjectFile.h"
 #include "document/project/ProjectParts.h"
 #include "document/project/Xml.h"
@@ -203,6 +204,12 @@ TProject DecodeForeign(TZipReader& zip, const TXmlElement& image, std::ostream& 
   project.Foreign = true;
   uint64_t pixelsLeft = kMaxLayerPixels;
   bool first = true;
+  // What the layers so far show, for a blend mode to flatten against; made when one needs it.
+  const bool blends = std::any_of(stack.begin(), stack.end(), [](const TStackLayer& layer) {
+    return CanFlattenBlend(layer.Element->Attribute("composite-op").value_or(""));
+  });
+  TBitmap32 shown;
+  if (blends) shown = TBitmap32(size.X, size.Y, 0);
   for (const TStackLayer& layer : stack) {
     const TXmlElement& e = *layer.Element;
     const std::string name = e.Attribute("name").value_or("a layer");
@@ -227,7 +234,15 @@ TProject DecodeForeign(TZipReader& zip, const TXmlElement& image, std::ostream& 
     }
     const std::string op = e.Attribute("composite-op").value_or("svg:src-over");
     const bool normal = op == "svg:src-over";
-    if (!normal) notes << "The layer " << name << " blends with " << op << ", which Grimacer Studio lacks: shown as normal.\n";
+    if (CanFlattenBlend(op)) {
+      FlattenBlend(picture, at, shown, op);
+      notes << "The layer " << name << " blends with " << op << ", which Grimacer Studio lacks: flattened into its pixels.\n";
+    } else if (!normal) {
+      notes << "The layer " << name << " blends with " << op << ", which Grimacer Studio lacks: shown as normal.\n";
+    }
+    picture.DrawMode = TDrawMode::Blend;
+    picture.CombineMode = TCombineMode::Merge;
+    if (blends && layer.Visible) shown.Draw(at.X, at.Y, picture);
     // A bottom layer that covers the canvas is the photo; anything else floats over a clear one.
     if (first && at == TPoint{0, 0} && picture.Width() == size.X && picture.Height() == size.Y && layer.Visible &&
         normal) {

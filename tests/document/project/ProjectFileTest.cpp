@@ -147,11 +147,12 @@ TEST(ForeignProject, OpensWithItsLayersAndSaysWhatItFlattened) {
   EXPECT_EQ(half.Location, (TFloatRect{1, 3, 3, 5}));
   EXPECT_EQ(half.Bitmap.Pixel(0, 0), 0x64FF0000u);  // alpha 200 at half opacity
   EXPECT_EQ(doc.Layers()[1]->Location, (TFloatRect{2, 1, 5, 3}));
+  EXPECT_EQ(doc.Layers()[1]->Bitmap.Pixel(0, 0), 0xFF001400u);  // green multiplied over (20, 20, 200)
   EXPECT_FALSE(doc.Layers()[2]->Visible);
   EXPECT_EQ(doc.Layers()[3]->Location, (TFloatRect{5, 4, 8, 6}));  // from inside the group
   const std::string said = notes.str();
   EXPECT_NE(said.find("Half is 50 % opaque"), std::string::npos) << said;
-  EXPECT_NE(said.find("Multiply blends with svg:multiply"), std::string::npos) << said;
+  EXPECT_NE(said.find("Multiply blends with svg:multiply, which Grimacer Studio lacks: flattened"), std::string::npos) << said;
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2);
 }
 
