@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 using namespace gs;
 
@@ -89,6 +90,10 @@ TEST_F(StudioProjectTest, FaceSculptGoesOnFromTheFacesTheProjectCarries) {
   ASSERT_EQ(Doc().History.Count(), 1);
   EXPECT_EQ(Doc().History.Step(1).Name, "Face Sculpt");
   EXPECT_NE(Doc().ViewBitmap, stripes.ViewBitmap);
+  // The bent faces stay with the project through a step that leaves the picture as it was.
+  Run("text 12 | Hi\nsaveas " + Dir_.Path("again.ora"));
+  std::ostringstream notes;
+  EXPECT_EQ(ReadProjectFile(Dir_.Path("again.ora"), notes).Faces.size(), faces.size());
 }
 
 }  // namespace

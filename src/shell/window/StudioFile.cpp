@@ -97,7 +97,7 @@ void TSStudio::SaveProject(const std::string& target) {
   Doc.GeometryChanged = false;
   EndTool();
   ShowBrushOutline(false);
-  const std::vector<TFace>* faces = KnownFaces_.For(Doc);
+  const std::vector<TFace>* faces = KnownFaces_.ShownIn(Doc);
   WriteFileBytes(target, EncodeProject(Doc, faces ? *faces : std::vector<TFace>{}));
   Doc.SetDocumentFileName(target);
   UpdateCaption();
