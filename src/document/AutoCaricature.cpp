@@ -96,4 +96,11 @@ const std::vector<TFace>* TKnownFaces::For(const TDocument& doc) const {
   return &Faces_;
 }
 
+const std::vector<TFace>* TKnownFaces::ShownIn(const TDocument& doc) const {
+  if (Faces_.empty() || !doc.ImageLoaded()) return nullptr;
+  const TState now = StateOf(doc);
+  if (now.Width != State_.Width || now.Height != State_.Height || now.Sample != State_.Sample) return nullptr;
+  return &Faces_;
+}
+
 }  // namespace gs

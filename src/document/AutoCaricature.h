@@ -56,6 +56,9 @@ public:
   void Forget() { *this = TKnownFaces(); }
   // The faces, when they still describe what doc shows; else none.
   const std::vector<TFace>* For(const TDocument& doc) const;
+  // The faces while the picture still shows them where they were, whatever steps came since
+  // (a layer added, a save): what a project keeps of them.
+  const std::vector<TFace>* ShownIn(const TDocument& doc) const;
 
 private:
   struct TState {

@@ -12,9 +12,17 @@ inline constexpr const char* kOpenPictureFilter =
     "All (*.gif;*.jpg;*.bmp;*.png;*.mfk)|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.mfk|CompuServe GIF Image "
     "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|PNG Image "
     "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk";
+// File > Open takes projects as well; clipart, backgrounds and keys take pictures only.
+inline constexpr const char* kOpenDocumentFilter =
+    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk;*.ora)|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.mfk;*.ora|CompuServe GIF Image "
+    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|PNG Image "
+    "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk|Grimacer Project (*.ora)|*.ora";
 inline constexpr const char* kSavePictureFilter =
     "JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Portable Document Format "
-    "(*.pdf)|*.pdf|CompuServe GIF Image (*.gif)|*.gif|PNG Image (*.png)|*.png";
+    "(*.pdf)|*.pdf|CompuServe GIF Image (*.gif)|*.gif|PNG Image (*.png)|*.png|Grimacer Project (*.ora)|*.ora";
+// The status bar's word after a flat save merged the layers into the picture.
+inline constexpr const char* kLayersMergedMessage =
+    "The layers were merged into the picture. To keep them apart, use Save As \"Grimacer Project (*.ora)\".";
 inline constexpr const char* kSavePictureDefaultExt = "bmp";
 
 // A picture file's bytes and the lower-cased extension of the format they are in; for a

@@ -4,11 +4,13 @@
 // document until they are merged into it.
 
 #include "common/Bitmap32.h"
+#include "common/Color.h"
 #include "common/Geometry.h"
 #include "common/RemapTransformation.h"
 #include "layers/LayerText.h"
 
 #include <optional>
+#include <string>
 
 namespace gs {
 

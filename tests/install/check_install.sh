@@ -104,6 +104,13 @@ desktop() {
     fail "*.mfk is not application/x-grimacer-protected-picture"
   grep -q 'application/x-grimacer-protected-picture' "$share/applications/${ids[0]}.desktop" ||
     fail "the editor's desktop file does not open protected pictures"
+  grep -q 'image/openraster' "$share/applications/${ids[0]}.desktop" ||
+    fail "the editor's desktop file does not open projects"
+  # The file manager's thumbnails of projects come from a program that is installed.
+  local thumbnailer="$share/thumbnailers/${ids[0]}.thumbnailer"
+  grep -qx 'MimeType=image/openraster;' "$thumbnailer" || fail "$thumbnailer is not for image/openraster"
+  [ -x "$prefix/$bindir/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$thumbnailer")" ] ||
+    fail "$thumbnailer starts a program that is not installed"
 }
 
 run() {

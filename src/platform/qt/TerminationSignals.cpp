@@ -31,7 +31,8 @@ TTerminationSignals::TTerminationSignals(std::function<void(int)> ended, QObject
     : QObject(parent), Ended_(std::move(ended)) {
   if (::pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the signals keep ending the program as before
   Notifier_ = new QSocketNotifier(Pipe[0], QSocketNotifier::Read, this);
-  connect(Notifier_, &QSocketNotifier::activated, this, [this] { Arrived(); });
+  // Arrived catches what the work throws: it ends the program either way.
+  connect(Notifier_, &QSocketNotifier::activated, this, [this]() noexcept { Arrived(); });
   struct sigaction action {};
   action.sa_handler = Handler;
   sigemptyset(&action.sa_mask);

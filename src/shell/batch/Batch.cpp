@@ -497,6 +497,27 @@ void Print(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argum
   Trigger(studio, "mPrint");
 }
 
+// A command whose one question is a file: PATH answers it.
+void AnswerFileAndTrigger(TBatch& batch, const std::string& path, const char* action) {
+  batch.Dialogs.AnswerFile(AbsolutePath(path));
+  Trigger(batch.Studio, action);
+}
+
+// "PATH [all]": Grimacer > Load Face Recipe... on the largest face, or on every face.
+void LoadRecipe(TBatch& batch, const std::string& argument) {
+  std::string path = argument;
+  const bool all = path.size() > 4 && path.compare(path.size() - 4, 4, " all") == 0;
+  if (all) path = Trim(path.substr(0, path.size() - 4));
+  batch.Studio.SetRecipeOnAllFaces(all);
+  try {
+    AnswerFileAndTrigger(batch, path, "LoadFaceRecipe1");
+  } catch (...) {
+    batch.Studio.SetRecipeOnAllFaces(false);
+    throw;
+  }
+  batch.Studio.SetRecipeOnAllFaces(false);
+}
+
 // The window's commands that need no answers prepared: each row's batch words trigger its action.
 // One word ("undo") is a command of its own; two ("tool warp") make the first a command taking
 // the second as its choice.
@@ -528,6 +549,10 @@ std::map<std::string, TCommand> MakeCommands() {
                     Trigger(b.Studio, "saveas1");
                   }}},
       {"print", {TArgument::Required, [](TBatch& b, const std::string& arg) { Print(b.Studio, b.Dialogs, arg); }}},
+      {"saverecipe", {TArgument::Required, [](TBatch& b, const std::string& arg) { AnswerFileAndTrigger(b, arg, "SaveFaceRecipe1"); }}},
+      {"loadrecipe", {TArgument::Required, [](TBatch& b, const std::string& arg) { LoadRecipe(b, arg); }}},
+      {"savemesh", {TArgument::Required, [](TBatch& b, const std::string& arg) { AnswerFileAndTrigger(b, arg, "SaveMesh1"); }}},
+      {"loadmesh", {TArgument::Required, [](TBatch& b, const std::string& arg) { AnswerFileAndTrigger(b, arg, "LoadMesh1"); }}},
       {"stepback", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepBackward1"); }}},
       {"stepforward", {TArgument::Optional, [](TBatch& b, const std::string& arg) { Step(b, arg, "StepForward1"); }}},
       {"history", {TArgument::None, [](TBatch& b, const std::string&) { PrintHistory(b); }}},

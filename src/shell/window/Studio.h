@@ -8,6 +8,7 @@
 #include "document/AutoCaricature.h"
 #include "document/Canvas.h"
 #include "document/Document.h"
+#include "document/FaceRecipe.h"
 #include "platform/DataFolders.h"
 #include "platform/Dialogs.h"
 #include "shell/window/Commands.h"
@@ -80,6 +81,8 @@ public:
   void SetRecoveryAtStart(bool recovery) { RecoveryAtStart_ = recovery; }
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
   void SetSplashMinimumMs(uint32_t ms) { SplashMinimumMs_ = ms; }
+  // Whether Load Face Recipe... bends every face rather than the largest; for the batch mode.
+  void SetRecipeOnAllFaces(bool all) { RecipeOnAllFaces_ = all; }
   // The landmark model; the tests point it elsewhere. Without it Auto Caricature is disabled.
   void SetFaceModelPath(const std::string& path);
   const std::string& FaceModelPath() const { return FaceModelPath_; }
@@ -190,6 +193,7 @@ private:
   static TCommandRows FilterCommands();
   static TCommandRows HelpCommands();
   static TCommandRows SettingsCommands();
+  static TCommandRows RecipeCommands();
 
   // The commands (handlers of the rows), by topic.
   void mOpenImageClick();
@@ -244,6 +248,10 @@ private:
   void DeleteSelectedLayer();   // palette "Delete"
   void RotateLayerTool();       // palette "Rotate Layer"
   void ClearRecentClick();
+  void SaveFaceRecipe1Click();
+  void LoadFaceRecipe1Click();
+  void SaveMesh1Click();
+  void LoadMesh1Click();
   void ToolPaletteClick();
 
   // What the rows' Also asks.
@@ -337,6 +345,18 @@ private:
   // window up when it takes a while; the faces carried through it are kept for the next.
   void BendFaces(std::vector<TFace> faces, const std::function<TFaceEditResult(std::vector<TFace>&)>& bend);
 
+  // Face recipes (StudioRecipes.cpp). A face edit that became a step of the history, kept with
+  // that step; the recipe is the edits of the steps the document shows.
+  void RememberRecipeSteps(int stepBefore, const std::vector<TRecipeStep>& edits);
+  TFaceRecipe CurrentRecipe() const;
+  struct TKeptRecipeStep {
+    const THistoryStep* Step;
+    std::string Name;
+    TRecipeStep Edit;
+  };
+  std::vector<TKeptRecipeStep> RecipeSteps_;
+  bool RecipeOnAllFaces_ = false;
+
   // Animate Caricature (StudioAnimate.cpp).
   // Writes the animation with the progress window up; false when Escape stopped it.
   bool WriteAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
@@ -380,6 +400,10 @@ private:
   void ApplyZoom(std::optional<QPoint> anchor = std::nullopt);
   // A zoom the user chose: the picture no longer follows the window's size.
   void ZoomTo(int percent, std::optional<QPoint> anchor = std::nullopt);
+  // A project (.ora): its layers, meshes and faces come back; Restore takes only its photo.
+  void LoadProjectFile(const std::string& fileName, TPictureEntry entry);
+  // Writes the document with its layers as a project, merging nothing.
+  void SaveProject(const std::string& target);
   void FitToWindow();
   void ViewportResized();
   void EndTool();

@@ -144,7 +144,9 @@ void TSStudio::AutoCaricature1Click() {
   const int face = dialog.FaceIndex();
   const TCaricaturePreset preset = dialog.Preset();
   const double strength = dialog.Strength();
+  const int before = Doc.History.Current();
   BendFaces(faces, [&](std::vector<TFace>& bent) { return gs::ApplyAutoCaricature(Doc, bent, face, preset, strength); });
+  RememberRecipeSteps(before, {TRecipeStep{preset, strength, {}}});
 }
 
 void TSStudio::FaceSculpt1Click() {
@@ -158,7 +160,9 @@ void TSStudio::FaceSculpt1Click() {
   if (!RunPreparedForm(dialog)) return;
   const int face = dialog.FaceIndex();
   const TSculpt sculpt = dialog.Sculpt();
+  const int before = Doc.History.Current();
   BendFaces(faces, [&](std::vector<TFace>& bent) { return ApplyFaceSculpt(Doc, bent, face, sculpt, &model); });
+  RememberRecipeSteps(before, {TRecipeStep{std::nullopt, 1, sculpt}});
 }
 
 }  // namespace gs

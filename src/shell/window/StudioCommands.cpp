@@ -64,7 +64,7 @@ std::vector<TCommandRow> TSStudio::CommandRows() {
   std::vector<TCommandRow> rows;
   for (TCommandRows topic : {FileCommands(), CanvasCommands(), HistoryCommands(), ViewCommands(), BrushCommands(),
                              AutoCaricatureCommands(), LayerCommands(), PixelToolCommands(), AdjustCommands(),
-                             AnimateCommands(), FilterCommands(), HelpCommands(), SettingsCommands()})
+                             AnimateCommands(), FilterCommands(), HelpCommands(), SettingsCommands(), RecipeCommands()})
     rows.insert(rows.end(), topic.begin(), topic.end());
   return rows;
 }

@@ -3,14 +3,18 @@
 
 #include "codecs/FileIO.h"
 #include "document/PictureFiles.h"
+#include "document/project/ProjectFile.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFilter.h"
 #include "platform/Guard.h"
 #include "shell/view/ImageView.h"
 #include "shell/window/Studio.h"
 
+#include <QStatusBar>
+
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 
 namespace gs {
 
@@ -33,7 +37,7 @@ TCommandRows TSStudio::FileCommands() {
 
 void TSStudio::mOpenImageClick() {
   if (!MayCloseDocument()) return;
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
+  TFileDialogRequest request{"Open", kOpenDocumentFilter, "", LastFolder_, false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
   RememberFolder(*file);
@@ -43,6 +47,7 @@ void TSStudio::mOpenImageClick() {
 void TSStudio::OpenFile(const std::string& path) {
   // A file that cannot be opened leaves everything as it was: it throws before any change.
   LoadImageFile(path, TPictureEntry::Open);
+  RecipeSteps_.clear();  // the face edits of the picture before
   // The work the copy held was saved or let go before the open: a crash now must not offer it.
   DropRecoveryCopy();
   RememberFile(path);
@@ -53,7 +58,8 @@ void TSStudio::OpenFile(const std::string& path) {
 
 void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
   try {
-    Doc.Open(ReadPictureFile(fileName), entry);
+    if (IsProjectFile(fileName)) LoadProjectFile(fileName, entry);
+    else Doc.Open(ReadPictureFile(fileName), entry);
   } catch (...) {
     RefreshView();
     throw;
@@ -64,6 +70,40 @@ void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
   DstImg->show();
   RefreshView();
   FitToWindow();
+}
+
+void TSStudio::LoadProjectFile(const std::string& fileName, TPictureEntry entry) {
+  TProject project = ReadProjectFile(fileName, std::cerr);
+  if (entry != TPictureEntry::Open) {
+    // Restore brings back the photo the project keeps, as it was before any warp.
+    TLoadedPicture loaded;
+    loaded.Picture = std::move(project.Copy.Source);
+    loaded.Undo = loaded.Picture;
+    loaded.TransparentColor = project.Copy.TransparentColor;
+    loaded.SourceFileName = fileName;
+    loaded.FileName = fileName;
+    Doc.Open(std::move(loaded), entry);
+    return;
+  }
+  std::vector<TFace> faces = std::move(project.Faces);
+  OpenProject(Doc, std::move(project), fileName);
+  // The faces carried in the project describe the picture as it opens: Face Sculpt goes on
+  // from them without a new search.
+  if (faces.empty()) KnownFaces_.Forget();
+  else KnownFaces_.Remember(Doc, std::move(faces));
+}
+
+void TSStudio::SaveProject(const std::string& target) {
+  Doc.GeometryChanged = false;
+  EndTool();
+  ShowBrushOutline(false);
+  const std::vector<TFace>* faces = KnownFaces_.ShownIn(Doc);
+  WriteFileBytes(target, EncodeProject(Doc, faces ? *faces : std::vector<TFace>{}));
+  Doc.SetDocumentFileName(target);
+  UpdateCaption();
+  RefreshView();
+  Doc.History.MarkSaved();
+  DropRecoveryCopy();
 }
 
 std::optional<TKeptScene> TSStudio::PrepareSave(const std::string& target) {
@@ -83,6 +123,8 @@ std::optional<TKeptScene> TSStudio::PrepareSave(const std::string& target) {
 // A save that fails leaves the document as it was: the history's step puts the layers and the
 // warp back, and nothing here names the document or keeps a scene before the file is written.
 void TSStudio::SaveTo(const std::string& target) {
+  if (IsProjectFile(target)) return SaveProject(target);
+  const bool merges = !Doc.Layers().empty();
   std::optional<TKeptScene> kept = PrepareSave(target);
   Doc.WritePicture(target);
   if (kept) Doc.SceneBeforeSave = std::move(kept);
@@ -93,6 +135,7 @@ void TSStudio::SaveTo(const std::string& target) {
   if (LowerCase(ExtractFileExt(target)) == ".gif") LoadImageFile(target, TPictureEntry::SavedCopy);
   Doc.History.MarkSaved();
   DropRecoveryCopy();
+  if (merges) statusBar()->showMessage(QString::fromUtf8(kLayersMergedMessage));
 }
 
 void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }
