@@ -241,14 +241,15 @@ void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::strin
   dialogs.AnswerFile(AbsolutePath(path));
   // A protected picture asks as the picture inside it does.
   std::string ext = LowerCase(ExtractFileExt(path));
-  if (ext == ".mfk") {
+  const TPictureKind* kind = PictureKindOf(ext);
+  if (kind && kind->Id == TPictureKindId::Protected) {
     try {
       ext = ReadPictureSource(AbsolutePath(path)).Extension;
     } catch (const std::exception&) {
       // Unreadable: the command itself says why.
     }
   }
-  if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
+  if (AsksTransparentImage(ext)) dialogs.AnswerYesNo(transparent);
   Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");
 }
 

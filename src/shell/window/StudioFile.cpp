@@ -33,7 +33,7 @@ TCommandRows TSStudio::FileCommands() {
 
 void TSStudio::mOpenImageClick() {
   if (!MayCloseDocument()) return;
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", LastFolder_, false};
+  TFileDialogRequest request{"Open", OpenPictureFilter(), "", LastFolder_, false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
   RememberFolder(*file);
@@ -69,7 +69,7 @@ void TSStudio::LoadImageFile(const std::string& fileName, TPictureEntry entry) {
 std::optional<TKeptScene> TSStudio::PrepareSave(const std::string& target) {
   // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
   // what an animation of the caricature needs.
-  const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
+  const bool bakes = !Doc.Layers().empty() || IsPictureKind(target, TPictureKindId::Gif);
   const TAnimationScene scene = SceneOf(Doc);
   std::optional<TKeptScene> kept;
   if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) kept.emplace(scene);
@@ -90,7 +90,7 @@ void TSStudio::SaveTo(const std::string& target) {
   UpdateCaption();
   RefreshView();
   // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(target)) == ".gif") LoadImageFile(target, TPictureEntry::SavedCopy);
+  if (IsPictureKind(target, TPictureKindId::Gif)) LoadImageFile(target, TPictureEntry::SavedCopy);
   Doc.History.MarkSaved();
   DropRecoveryCopy();
 }
@@ -102,7 +102,7 @@ namespace {
 // Save As starts in the document's folder, under its name, with its kind chosen. A kind that
 // cannot be saved (a protected picture) gives way to the default kind under the same name.
 TFileDialogRequest SaveAsRequest(const std::string& document, const std::string& lastFolder) {
-  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, lastFolder, true};
+  TFileDialogRequest request{"Save As", SavePictureFilter(), kSavePictureDefaultExt, lastFolder, true};
   if (document.empty()) return request;
   std::string name = ExtractFileName(document);
   if (FilterIndexFor(request.Filter, name) < 0) name = ChangeFileExt(name, std::string(".") + request.DefaultExt);
