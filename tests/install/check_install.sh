@@ -97,6 +97,13 @@ desktop() {
     fail "*.mfk is not application/x-grimacer-protected-picture"
   grep -q 'application/x-grimacer-protected-picture' "$share/applications/${ids[0]}.desktop" ||
     fail "the editor's desktop file does not open protected pictures"
+  # The picture kinds' MIME types, filled in from their rows, in both the entry and the metainfo.
+  for type in image/jpeg image/webp image/heic image/heif image/avif; do
+    grep -q "^MimeType=.*$type;" "$share/applications/${ids[0]}.desktop" ||
+      fail "the editor's desktop file does not open $type"
+    grep -q "<mediatype>$type</mediatype>" "$share/metainfo/${ids[0]}.metainfo.xml" ||
+      fail "the editor's metainfo does not provide $type"
+  done
 }
 
 run() {
