@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -34,18 +35,20 @@ uint32_t BigEndian32(const uint8_t* p) {
   return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
-bool IsAv1(TByteSpan bytes) {
+bool HasMainBrand(TByteSpan bytes, std::initializer_list<const char*> brands) {
   const heif_brand2 brand = heif_read_main_brand(bytes.data(), int(std::min<size_t>(bytes.size(), 64)));
-  return brand == heif_fourcc_to_brand("avif") || brand == heif_fourcc_to_brand("avis");
+  return std::any_of(brands.begin(), brands.end(), [&](const char* b) { return brand == heif_fourcc_to_brand(b); });
 }
 
-// The package that brings the decoder this file's coding needs.
+// The package that brings the decoder this file's coding needs, told by the file's main brand.
 std::string MissingDecoderMessage(TByteSpan bytes) {
-  if (IsAv1(bytes))
+  if (HasMainBrand(bytes, {"avif", "avis"}))
     return "no AV1 decoder is installed for AVIF pictures; install the package "
            "libheif-plugin-dav1d (libdav1d6 on Debian 12)";
-  return "no HEVC decoder is installed for HEIC pictures; install the package "
-         "libheif-plugin-libde265 (libde265-0 on Debian 12)";
+  if (HasMainBrand(bytes, {"heic", "heix", "heim", "heis", "hevc", "hevx"}))
+    return "no HEVC decoder is installed for HEIC pictures; install the package "
+           "libheif-plugin-libde265 (libde265-0 on Debian 12)";
+  return "the picture is coded in a way no installed libheif decoder reads";
 }
 
 [[noreturn]] void Fail(const heif_error& error, TByteSpan bytes) {
