@@ -47,13 +47,15 @@ for file in "${files[@]}"; do
     /usr/bin/convert "$file" -coalesce PNG32:magick_%03d.png
     animated=0
     webpmux -info "$file" | grep -q 'Features present:.*animation' && animated=1
-    [ "$animated" = 1 ] || dwebp -quiet "$file" -pam -o dwebp_000.pam
+    [ "$animated" = 1 ] || dwebp -quiet "$file" -o dwebp_000.png
     /usr/bin/python3 - "$file" <<'PY'
 import glob, sys
 from PIL import Image, ImageSequence
-reference = [f.convert('RGBA') for f in ImageSequence.Iterator(Image.open(sys.argv[1]))]
-durations = [f.info.get('duration') for f in ImageSequence.Iterator(Image.open(sys.argv[1]))]
-print('  PIL: %d frames, %d ms in all' % (len(reference), sum(d or 0 for d in durations)))
+reference, durations = [], []
+for f in ImageSequence.Iterator(Image.open(sys.argv[1])):
+    reference.append(f.convert('RGBA'))
+    durations.append(f.info.get('duration') or 0)
+print('  PIL: %d frames, %d ms in all' % (len(reference), sum(durations)))
 bad = 0
 for reader in ('magick', 'dwebp'):
     names = sorted(glob.glob(reader + '_*'))

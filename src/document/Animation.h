@@ -109,9 +109,9 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
                                                 const TAnimationProgress& progress);
 
 // What an animated WebP caricature is coded with: lossy, each frame lossless instead when that
-// is smaller. At 85 a photo's animation takes a third of our dithered GIF's size at 5 dB more
-// PSNR, and a drawn portrait's under half (bench/webp/CompareAnimation.cpp).
-inline constexpr int kAnimationWebpQuality = 85;
+// is smaller. At 80 a photo's animation takes a quarter of our dithered GIF's size at 4 dB more
+// PSNR, and the drawn sample portrait's under half (bench/webp/CompareAnimation.cpp).
+inline constexpr int kAnimationWebpQuality = 80;
 
 // Turns a rendered frame into the frame written (a sticker crops and masks it); all frames of
 // one animation must come out the same size.
