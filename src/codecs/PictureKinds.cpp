@@ -111,6 +111,12 @@ bool OpensAsPicture(const std::string& fileName) {
   return kind && kind->OpenPlace > 0;
 }
 
+bool SavesAsPicture(const std::string& fileName) {
+  if (ExtractFileExt(fileName).empty()) return true;
+  const TPictureKind* kind = PictureKindOfFile(fileName);
+  return kind && kind->SavePlace > 0;
+}
+
 std::string OpenedKindsText() {
   std::vector<std::string> names;
   for (const TPictureKind& kind : Rows())

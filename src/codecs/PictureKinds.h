@@ -51,6 +51,10 @@ bool IsPictureKind(const std::string& fileName, TPictureKindId id);
 // True when a file of this name opens as a picture (protected files included).
 bool OpensAsPicture(const std::string& fileName);
 
+// True when a picture saves under this name: a kind in the Save As list, or no extension
+// (which saves as a bitmap).
+bool SavesAsPicture(const std::string& fileName);
+
 // "JPEG, PNG, GIF, BMP, WebP, HEIC, HEIF, AVIF and .mfk": every kind that opens.
 std::string OpenedKindsText();
 

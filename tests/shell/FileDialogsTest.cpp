@@ -70,6 +70,20 @@ TEST_F(SaveDialogsTest, SaveAsStartsWithTheDocumentsFolderNameAndKind) {
   }
 }
 
+TEST_F(SaveDialogsTest, SavingAPhotoOfAKindThatOnlyOpensAsksForAName) {
+  std::filesystem::copy_file(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/lossy.heic", Dir_.Path("phone.heic"));
+  Run("open " + Dir_.Path("phone.heic") + "\n");
+  EXPECT_EQ(Doc().ImageWidth(), 48);
+  Dialogs_.AnswerFile(Dir_.Path("phone.webp"));
+  Trigger("mSaveImage");
+  ASSERT_EQ(Dialogs_.FileRequests().size(), 2u);  // the open, then Save As
+  EXPECT_EQ(Dialogs_.FileRequests().back().Title, "Save As");
+  EXPECT_EQ(Dialogs_.FileRequests().back().FileName, "phone.bmp");
+  EXPECT_TRUE(Dialogs_.Messages().empty());
+  EXPECT_TRUE(FileExists(Dir_.Path("phone.webp")));
+  EXPECT_EQ(Doc().DocumentFileName(), Dir_.Path("phone.webp"));
+}
+
 TEST_F(SaveDialogsTest, TheAnimationIsSavedBesideItsPhotoAtFirst) {
   std::filesystem::create_directories(Dir_.Path("photos"));
   WriteFileBytes(Dir_.Path("photos/face.bmp"), EncodeBmp32(test::Stripes(96, 72)));

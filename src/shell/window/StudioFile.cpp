@@ -95,7 +95,11 @@ void TSStudio::SaveTo(const std::string& target) {
   DropRecoveryCopy();
 }
 
-void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }
+void TSStudio::mSaveImageClick() {
+  // A photo of a kind that only opens (HEIC, AVIF) is saved under a name of the user's choice.
+  if (!SavesAsPicture(Doc.DocumentFileName())) return saveas1Click();
+  SaveTo(Doc.DocumentFileName());
+}
 
 namespace {
 
