@@ -16,7 +16,7 @@ gs_install_packages() {
 
 GS_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
   libjpeg62-turbo-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libdlib-dev libdlib-data libzip-dev)
+  libdlib-dev libdlib-data libzip-dev libwebp-dev libheif-dev)
 # What the install tests check with, and what scripts/package needs beyond the build.
 GS_TEST_PACKAGES=(desktop-file-utils appstream shared-mime-info)
 GS_PACKAGE_PACKAGES=(dpkg-dev file lintian)

@@ -8,11 +8,11 @@
 
 namespace gs {
 
-// True for the extensions DecodePicture handles: ".gif", ".png", ".jpg", ".jpeg", ".bmp".
+// True for the extensions of the kinds with a reader (see PictureKinds.h).
 bool IsDecodableExtension(const std::string& lowerExt);
 
-// Decodes bytes as the format named by a lower-case extension with its dot. JPEG and PNG
-// pictures come upright as their EXIF orientation says (see ExifOrientation.h). Any other
+// Decodes bytes as the format named by a lower-case extension with its dot. Pictures come
+// upright as their EXIF orientation (or HEIF's rotation and mirroring) says. Any other
 // extension throws gs::Exception("Unsupported image format").
 TDecodedPicture DecodePicture(const std::string& lowerExt, TByteSpan bytes);
 

@@ -3,6 +3,8 @@
 
 #include "codecs/ColorQuantizer.h"
 #include "codecs/FileIO.h"
+#include "codecs/PictureKinds.h"
+#include "codecs/Webp.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
 #include "document/AnimatedGif.h"
@@ -188,20 +190,45 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
   return writer.Finish();
 }
 
+std::optional<TBytes> EncodeCaricatureWebp(const TAnimationScene& scene, const TAnimationSettings& settings,
+                                           const TAnimationProgress& progress, int quality,
+                                           const TFrameShaper& shape) {
+  CheckAnimationSettings(settings);
+  CheckAnimationSize(scene, settings.Frames);
+  if (!SceneHasWarp(scene)) throw Exception(kNothingToAnimate);
+  const int n = settings.Frames;
+  const std::vector<int> order = AnimationOrder(n, settings.BackAndForth);
+  const int total = int(order.size());
+  if (progress && !progress(0, total)) return std::nullopt;
+
+  TAnimationFrameRenderer renderer(scene);
+  const auto render = [&](int k) { return shape ? shape(renderer.Render(k, n)) : renderer.Render(k, n); };
+  std::optional<TAnimatedWebpWriter> writer;
+  for (int i = 0; i < total; ++i) {
+    const TBitmap32 frame = render(order[size_t(i)]);
+    if (!writer) writer.emplace(frame.Width(), frame.Height(), settings.Loop, TWebpOptions{false, quality});
+    writer->AddFrame(frame, settings.DelayCentiseconds * 10);
+    if (progress && !progress(i + 1, total)) return std::nullopt;
+  }
+  return writer->Finish();
+}
+
 std::string AnimationFileName(const std::string& path) {
   if (path.empty()) throw Exception("Choose a file to save the animation to");
   const std::string ext = LowerCase(ExtractFileExt(path));
   if (ext.empty()) return path + ".gif";
-  if (ext != ".gif")
-    throw Exception("An animation is saved as a GIF file: \"" + ExtractFileName(path) +
-                    "\" does not end in .gif");
+  if (!IsPictureKind(path, TPictureKindId::Gif) && !IsPictureKind(path, TPictureKindId::Webp))
+    throw Exception("An animation is saved as a GIF or WebP file: \"" + ExtractFileName(path) +
+                    "\" does not end in .gif or .webp");
   return path;
 }
 
 bool WriteCaricatureAnimation(const TAnimationScene& scene, const TAnimationSettings& settings,
                               const std::string& path, const TAnimationProgress& progress) {
   const std::string target = AnimationFileName(path);
-  const std::optional<TBytes> bytes = EncodeCaricatureAnimation(scene, settings, progress);
+  const std::optional<TBytes> bytes = IsPictureKind(target, TPictureKindId::Webp)
+                                          ? EncodeCaricatureWebp(scene, settings, progress)
+                                          : EncodeCaricatureAnimation(scene, settings, progress);
   if (!bytes) return false;
   WriteFileBytes(target, *bytes);
   return true;

@@ -2,11 +2,10 @@
 #include "document/Document.h"
 
 #include "codecs/Bmp.h"
-#include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
-#include "codecs/Png.h"
+#include "codecs/PictureKinds.h"
 #include "common/Errors.h"
 #include "export/JpegToPdf.h"
 #include "document/PictureFiles.h"
@@ -87,17 +86,19 @@ TLoadedPicture ReadPictureFile(const std::string& fileName) {
   loaded.SourceFileName = fileName;
   if (FolderExists(fileName)) throw Exception(fileName + " is a folder, not a picture");
   const TPictureSource source = ReadPictureSource(fileName);
-  if (LowerCase(ExtractFileExt(fileName)) == ".mfk")
+  const TPictureKind* outer = PictureKindOfFile(fileName);
+  if (outer && outer->Id == TPictureKindId::Protected)
     loaded.SourceFileName = ChangeFileExt(fileName, source.Extension);
-  TDecodedPicture picture = DecodePicture(source.Extension, source.Bytes);
-  if (source.Extension == ".gif") {
+  TDecodedPicture picture = DecodePictureSource(source, fileName);
+  const TPictureKind* kind = PictureKindOf(source.Extension);
+  if (kind->Id == TPictureKindId::Gif) {
     loaded.Undo = std::move(picture.Bitmap);
     loaded.Picture = loaded.Undo;
     if (picture.TransparentColor) {
       loaded.TransparentColor = *picture.TransparentColor;
       KeyOutTransparent(loaded.Picture, loaded.TransparentColor);
     }
-  } else if (source.Extension == ".png") {
+  } else if (kind->Id == TPictureKindId::Png) {
     loaded.Picture = std::move(picture.Bitmap);
     if (picture.TransparentColor) {
       loaded.TransparentColor = *picture.TransparentColor;
@@ -171,24 +172,18 @@ void TDocument::AdoptPicture(TLoadedPicture&& loaded) {
 }
 
 void TDocument::WritePicture(const std::string& target) {
-  const std::string ext = LowerCase(ExtractFileExt(target));
-  if (ext.empty()) {
+  if (ExtractFileExt(target).empty()) {
     WriteFileBytes(target + ".bmp", EncodeBmp32(ViewBitmap));
-  } else if (ext == ".bmp") {
-    WriteFileBytes(target, EncodeBmp32(ViewBitmap));
-  } else if (ext == ".jpg" || ext == ".jpeg") {
-    TakeUndoSnapshot();
-    WriteFileBytes(target, EncodeJpeg(ViewBitmap, 90));
-  } else if (ext == ".png") {
-    TakeUndoSnapshot();
-    WriteFileBytes(target, EncodePng(ViewBitmap, TransparentColor));
-  } else if (ext == ".gif") {
-    SaveGif(target);
-  } else if (ext == ".pdf") {
-    SavePdf(target);
-  } else {
-    throw Exception("Unsupported image format");
+    return;
   }
+  const TPictureKind* kind = PictureKindOfFile(target);
+  if (kind && kind->Id == TPictureKindId::Gif) return SaveGif(target);
+  if (kind && kind->Id == TPictureKindId::Pdf) return SavePdf(target);
+  if (!kind || !kind->Write) throw Exception("Unsupported image format");
+  // As JPEG and PNG saves always have, the save becomes what Undo goes back to; a bitmap's
+  // does not.
+  if (kind->Id != TPictureKindId::Bmp) TakeUndoSnapshot();
+  WriteFileBytes(target, kind->Write(ViewBitmap, TransparentColor));
 }
 
 void TDocument::SaveGif(const std::string& target) {

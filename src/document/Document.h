@@ -134,8 +134,8 @@ public:
   // file first (ReadPictureFile), so that a bad file leaves the user's picture as it was.
   void Open(TLoadedPicture&& picture, TPictureEntry entry = TPictureEntry::Open);
 
-  // Writes the working picture to target by its extension (".bmp", ".jpg", ".jpeg", ".png",
-  // ".gif", ".pdf"; no extension writes target + ".bmp"). Others: "Unsupported image format".
+  // Writes the working picture to target by its extension, as the kind's row (PictureKinds.h)
+  // says; no extension writes target + ".bmp". Others: "Unsupported image format".
   void WritePicture(const std::string& target);
 
   // The two-pass GIF save: the key colour survives the encoder's colour reduction exactly.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/PictureFiles.h"
 
-#include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "codecs/ProtectedImage.h"
 #include "common/Errors.h"
@@ -12,10 +11,10 @@ namespace gs {
 TPictureSource ReadPictureSource(const std::string& path) {
   TPictureSource source{LowerCase(ExtractFileExt(path)), {}};
   // Refuse unknown kinds before reading what may be a huge unrelated file.
-  if (source.Extension != ".mfk" && !IsDecodableExtension(source.Extension))
-    throw Exception("Unsupported image format");
+  const TPictureKind* kind = PictureKindOf(source.Extension);
+  if (!kind || kind->OpenPlace == 0) throw Exception(UnsupportedFormatMessage(path));
   source.Bytes = ReadFileBytes(path);
-  if (source.Extension == ".mfk") {
+  if (kind->Id == TPictureKindId::Protected) {
     TProtectedContent inner = DecipherProtected(source.Bytes);
     source.Extension = inner.InnerExtension;
     source.Bytes = std::move(inner.Inner);
@@ -23,10 +22,28 @@ TPictureSource ReadPictureSource(const std::string& path) {
   return source;
 }
 
+TDecodedPicture DecodePictureSource(const TPictureSource& source, const std::string& path) {
+  const TPictureKind* kind = PictureKindOf(source.Extension);
+  if (!kind || !kind->Read) throw Exception(UnsupportedFormatMessage(path));
+  try {
+    return kind->Read(source.Bytes);
+  } catch (const EInvalidGraphic& e) {
+    throw EInvalidGraphic(ExtractFileName(path) + ": " + e.what());
+  } catch (const EOutOfResources& e) {
+    throw EOutOfResources(ExtractFileName(path) + ": " + e.what());
+  }
+}
+
+bool AsksTransparentImage(const std::string& lowerExt) {
+  const TPictureKind* kind = PictureKindOf(lowerExt);
+  return kind && kind->HasKeyColour;
+}
+
 TDecodedPicture LoadGraphicFile(const std::string& path) {
   const TPictureSource source = ReadPictureSource(path);
-  TDecodedPicture picture = DecodePicture(source.Extension, source.Bytes);
-  if (source.Extension == ".png") MakeOpaque(picture.Bitmap);
+  TDecodedPicture picture = DecodePictureSource(source, path);
+  const TPictureKind* kind = PictureKindOf(source.Extension);
+  if (kind && kind->OpensWithoutAlpha) MakeOpaque(picture.Bitmap);
   return picture;
 }
 

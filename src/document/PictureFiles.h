@@ -3,23 +3,12 @@
 // Reading picture files of every kind the editor knows, protected files included.
 
 #include "codecs/Picture.h"
+#include "codecs/PictureKinds.h"
 
 #include <string>
 
 namespace gs {
 
-inline constexpr const char* kOpenPictureFilter =
-    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk)|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.mfk|CompuServe GIF Image "
-    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|PNG Image "
-    "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk";
-// File > Open takes projects as well; clipart, backgrounds and keys take pictures only.
-inline constexpr const char* kOpenDocumentFilter =
-    "All (*.gif;*.jpg;*.bmp;*.png;*.mfk;*.ora)|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.mfk;*.ora|CompuServe GIF Image "
-    "(*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|PNG Image "
-    "(*.png)|*.png|Grimacer Studio Graphics (*.mfk)|*.mfk|Grimacer Project (*.ora)|*.ora";
-inline constexpr const char* kSavePictureFilter =
-    "JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Portable Document Format "
-    "(*.pdf)|*.pdf|CompuServe GIF Image (*.gif)|*.gif|PNG Image (*.png)|*.png|Grimacer Project (*.ora)|*.ora";
 // The status bar's word after a flat save merged the layers into the picture.
 inline constexpr const char* kLayersMergedMessage =
     "The layers were merged into the picture. To keep them apart, use Save As \"Grimacer Project (*.ora)\".";
@@ -32,11 +21,22 @@ struct TPictureSource {
   TBytes Bytes;
 };
 
+// Fails with UnsupportedFormatMessage (see PictureKinds.h) for a kind that does not open, before
+// reading the file.
 TPictureSource ReadPictureSource(const std::string& path);
+
+// Decodes what ReadPictureSource read from path. Fails with UnsupportedFormatMessage for a kind
+// without a reader (a protected file holding one); a broken or too large picture's message
+// starts with the file's name.
+TDecodedPicture DecodePictureSource(const TPictureSource& source, const std::string& path);
+
+// Whether clipart of this kind (the lower-cased extension of the picture itself, inside a
+// protected file) asks "Transparent Image?": only kinds that mark one colour transparent.
+bool AsksTransparentImage(const std::string& lowerExt);
 
 // Reads a picture of any supported kind for features that need one outside the document
 // (backgrounds, chroma key). PNG pictures come back with their colour only, fully opaque.
-// Fails with "Unsupported image format" for other kinds.
+// Fails with UnsupportedFormatMessage for other kinds.
 TDecodedPicture LoadGraphicFile(const std::string& path);
 
 }  // namespace gs

@@ -111,6 +111,13 @@ desktop() {
   grep -qx 'MimeType=image/openraster;' "$thumbnailer" || fail "$thumbnailer is not for image/openraster"
   [ -x "$prefix/$bindir/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$thumbnailer")" ] ||
     fail "$thumbnailer starts a program that is not installed"
+  # The picture kinds' MIME types, filled in from their rows, in both the entry and the metainfo.
+  for type in image/jpeg image/webp image/heic image/heif image/avif; do
+    grep -q "^MimeType=.*$type;" "$share/applications/${ids[0]}.desktop" ||
+      fail "the editor's desktop file does not open $type"
+    grep -q "<mediatype>$type</mediatype>" "$share/metainfo/${ids[0]}.metainfo.xml" ||
+      fail "the editor's metainfo does not provide $type"
+  done
 }
 
 run() {

@@ -260,7 +260,7 @@ TEST_F(AnimateTest, DialogOffersTheRangesAndAsksForAGifFile) {
   dialog.btnSaveAs->click();
   ASSERT_EQ(Dialogs_.FileRequests().size(), 1u);
   const TFileDialogRequest& request = Dialogs_.FileRequests().front();
-  EXPECT_EQ(request.Filter, "CompuServe GIF Image (*.gif)|*.gif");
+  EXPECT_EQ(request.Filter, "CompuServe GIF Image (*.gif)|*.gif|WebP Image (*.webp)|*.webp");
   EXPECT_EQ(request.DefaultExt, "gif");
   EXPECT_TRUE(request.OverwritePrompt);
   EXPECT_TRUE(dialog.OutputPath().empty());

@@ -28,12 +28,12 @@ bool Lists(const QString& nameFilter, const QString& name) {
 }
 
 TEST(FileDialogs, OpenListsEveryNameTheEditorOpensUnderAllAndUnderItsKind) {
-  const QStringList filters = QtNameFilters(kOpenPictureFilter).split(QStringLiteral(";;"));
+  const QStringList filters = QtNameFilters(OpenPictureFilter()).split(QStringLiteral(";;"));
   for (const char* name : {"photo.jpeg", "photo.jpg", "IMG_0001.JPG", "SCAN.JPEG", "a.gif", "A.GIF", "b.png",
-                           "B.PNG", "c.bmp", "C.BMP", "d.mfk", "D.MFK"}) {
+                           "B.PNG", "c.bmp", "C.BMP", "d.mfk", "D.MFK", "e.webp", "IMG_0002.HEIC", "f.heif",
+                           "g.avif"}) {
     SCOPED_TRACE(name);
-    const std::string ext = LowerCase(ExtractFileExt(name));
-    ASSERT_TRUE(ext == ".mfk" || IsDecodableExtension(ext)) << "the editor does not open it";
+    ASSERT_TRUE(OpensAsPicture(name)) << "the editor does not open it";
     EXPECT_TRUE(Lists(filters.front(), QString::fromLatin1(name)));
     EXPECT_EQ(std::count_if(filters.begin() + 1, filters.end(),
                             [&](const QString& filter) { return Lists(filter, QString::fromLatin1(name)); }),
@@ -65,9 +65,23 @@ TEST_F(SaveDialogsTest, SaveAsStartsWithTheDocumentsFolderNameAndKind) {
     const TFileDialogRequest& request = Dialogs_.FileRequests().back();
     EXPECT_EQ(request.InitialDir, Dir_.Path("photos"));
     EXPECT_EQ(request.FileName, c.Offered);
-    EXPECT_EQ(request.Filter, kSavePictureFilter);
+    EXPECT_EQ(request.Filter, SavePictureFilter(true));
     EXPECT_EQ(request.FilterIndex, c.Kind);
   }
+}
+
+TEST_F(SaveDialogsTest, SavingAPhotoOfAKindThatOnlyOpensAsksForAName) {
+  std::filesystem::copy_file(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/lossy.heic", Dir_.Path("phone.heic"));
+  Run("open " + Dir_.Path("phone.heic") + "\n");
+  EXPECT_EQ(Doc().ImageWidth(), 48);
+  Dialogs_.AnswerFile(Dir_.Path("phone.webp"));
+  Trigger("mSaveImage");
+  ASSERT_EQ(Dialogs_.FileRequests().size(), 2u);  // the open, then Save As
+  EXPECT_EQ(Dialogs_.FileRequests().back().Title, "Save As");
+  EXPECT_EQ(Dialogs_.FileRequests().back().FileName, "phone.bmp");
+  EXPECT_TRUE(Dialogs_.Messages().empty());
+  EXPECT_TRUE(FileExists(Dir_.Path("phone.webp")));
+  EXPECT_EQ(Doc().DocumentFileName(), Dir_.Path("phone.webp"));
 }
 
 TEST_F(SaveDialogsTest, TheAnimationIsSavedBesideItsPhotoAtFirst) {

@@ -5,6 +5,7 @@
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
+#include "codecs/Webp.h"
 #include "shell/view/ImageView.h"
 
 #include <QKeyEvent>
@@ -112,9 +113,16 @@ TEST_F(StudioDesktopTest, ADroppedPictureOpensAndAnythingElseSaysWhy) {
   EXPECT_EQ(Doc().DocumentFileName(), Dir_.Path("other.bmp"));
   Drop({QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("notes.txt")))});
   ASSERT_EQ(Dialogs_.Messages().size(), 1u);
-  EXPECT_EQ(Dialogs_.Messages().front(), "Unsupported image format");
+  EXPECT_EQ(Dialogs_.Messages().front(), "Unsupported image format: notes.txt. Grimacer Studio opens JPEG, PNG, "
+                                         "GIF, BMP, WebP, HEIC, HEIF, AVIF and .mfk pictures.");
   EXPECT_EQ(Doc().ImageWidth(), 30);
   Dialogs_.ClearMessages();
+  // Among other files the picture is the one that opens.
+  WriteFileBytes(Dir_.Path("phone.webp"), EncodeWebp(test::Stripes(26, 14)));
+  Drop({QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("notes.txt"))),
+        QUrl::fromLocalFile(QString::fromStdString(Dir_.Path("phone.webp")))});
+  EXPECT_TRUE(Dialogs_.Messages().empty());
+  EXPECT_EQ(Doc().ImageWidth(), 26);
 }
 
 TEST_F(StudioDesktopTest, RecentPicturesFolderAndBrushAreRememberedBetweenRuns) {

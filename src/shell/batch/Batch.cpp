@@ -255,14 +255,15 @@ void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::strin
   dialogs.AnswerFile(AbsolutePath(path));
   // A protected picture asks as the picture inside it does.
   std::string ext = LowerCase(ExtractFileExt(path));
-  if (ext == ".mfk") {
+  const TPictureKind* kind = PictureKindOf(ext);
+  if (kind && kind->Id == TPictureKindId::Protected) {
     try {
       ext = ReadPictureSource(AbsolutePath(path)).Extension;
     } catch (const std::exception&) {
       // Unreadable: the command itself says why.
     }
   }
-  if (ext == ".gif" || ext == ".png") dialogs.AnswerYesNo(transparent);
+  if (AsksTransparentImage(ext)) dialogs.AnswerYesNo(transparent);
   Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");
 }
 
@@ -393,6 +394,34 @@ void Animate(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& arg
   Trigger(studio, "mAnimateCaricature");
 }
 
+
+// "PATH [animated] [oval|none] [FACE]": File > Export Sticker... with the dialog answered: the
+// caricature's animation or the still picture, the background (an oval, the default, or only
+// what is already transparent) and the face (1 the largest, as `faces` lists them), then the
+// file. The words are taken from the end; the path is the rest.
+void Sticker(TSStudio& studio, TScriptedDialogs& dialogs, const std::string& argument) {
+  std::vector<std::string> words = Words(argument);
+  if (words.empty()) throw Exception("sticker needs PATH");
+  TFormAnswer answer{"Export Sticker", {}, true};
+  std::string background = "oval";
+  std::string rest = argument;
+  const auto dropLast = [&] {
+    rest = Trim(rest.substr(0, rest.size() - words.back().size()));
+    words.pop_back();
+  };
+  while (words.size() > 1) {
+    const std::string& w = words.back();
+    if (w == "animated") answer.Fields.push_back({"Animated", "on"});
+    else if (w == "oval" || w == "none") background = w;
+    else if (w.find_first_not_of("0123456789") == std::string::npos) answer.Fields.push_back({"Face", w});
+    else break;
+    dropLast();
+  }
+  answer.Fields.push_back({"Background", background});
+  dialogs.AnswerForm(answer);
+  dialogs.AnswerFile(AbsolutePath(rest));
+  Trigger(studio, "mExportSticker");
+}
 
 // "[N]": Edit > Step Backward or Step Forward, N times (once without N).
 void Step(TBatch& batch, const std::string& argument, const std::string& action) {
@@ -602,6 +631,9 @@ std::map<std::string, TCommand> MakeCommands() {
                       }}},
       {"animate", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                      Animate(b.Studio, b.Dialogs, arg);
+                   }}},
+      {"sticker", {TArgument::Required, [](TBatch& b, const std::string& arg) {
+                     Sticker(b.Studio, b.Dialogs, arg);
                    }}},
       {"loadfilters", {TArgument::Required, [](TBatch& b, const std::string& arg) {
                          LoadFilters(b.Studio, b.Dialogs, arg);

@@ -2,6 +2,7 @@
 #include "shell/dialogs/AnimateDialog.h"
 
 #include "codecs/FileIO.h"
+#include "codecs/PictureKinds.h"
 #include "common/Errors.h"
 #include "platform/WholeNumber.h"
 #include "document/AnimationPreview.h"
@@ -171,8 +172,9 @@ void TAnimateDialog::ShowPreviewFrame() {
 }
 
 void TAnimateDialog::btnSaveAsClick() {
-  const TFileDialogRequest request{"Save Animation As", kAnimationFilter, kAnimationDefaultExt, Folder_,
-                                   true};
+  // GIF or animated WebP, by the name's extension.
+  const std::string filter = PictureFilterOf({TPictureKindId::Gif, TPictureKindId::Webp});
+  const TFileDialogRequest request{"Save Animation As", filter, kAnimationDefaultExt, Folder_, true};
   const std::optional<std::string> path = Dialogs().SaveFile(request);
   if (path) SetOutputPath(*path);
 }

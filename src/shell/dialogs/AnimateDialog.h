@@ -23,7 +23,6 @@ namespace gs {
 
 class TShrunkScene;
 
-inline constexpr const char* kAnimationFilter = "CompuServe GIF Image (*.gif)|*.gif";
 inline constexpr const char* kAnimationDefaultExt = "gif";
 inline constexpr int kPreviewSide = 200;
 

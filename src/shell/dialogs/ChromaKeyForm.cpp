@@ -78,7 +78,7 @@ TfrmChromaKey::TfrmChromaKey(QWidget* parent) : QDialog(parent) {
 void TfrmChromaKey::rbtnClick() { btnBrowse->setEnabled(rbtnBackground->isChecked()); }
 
 void TfrmChromaKey::btnBrowseClick() {
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
+  TFileDialogRequest request{"Open", OpenPictureFilter(), "", "", false};
   const std::optional<std::string> path = Dialogs().OpenFile(request);
   if (path) LoadBackground(*path);
 }

@@ -239,6 +239,7 @@ private:
   void AutoCaricature1Click();
   void FaceSculpt1Click();
   void mAnimateCaricatureClick();
+  void mExportStickerClick();
   void miLastFilterClickClick();
   void LoadFilterPlugIns1Click();
   void Clipart1Click();

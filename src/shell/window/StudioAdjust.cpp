@@ -69,7 +69,7 @@ void TSStudio::KeyPickedColour() {
 
 void TSStudio::ChangeBackground1Click() {
   if (!Doc.ImageLoaded()) return;
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", "", false};
+  TFileDialogRequest request{"Open", OpenPictureFilter(), "", "", false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
   ChangeBackground(Doc, LoadGraphicFile(*file).Bitmap);

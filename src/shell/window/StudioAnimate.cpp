@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Animate Caricature...: the warp played from the photo to the caricature, saved as an
-// animated GIF.
+// animated GIF or WebP; and the row of File > Export Sticker..., which can play it too.
 
 #include "platform/Dialogs.h"
 #include "plugins/qt/KeyboardAbort.h"
@@ -18,6 +18,9 @@ TCommandRows TSStudio::AnimateCommands() {
       {.Name = "mAnimateCaricature", .Caption = "Animate Caricature...", .Handler = &TSStudio::mAnimateCaricatureClick,
        .Icon = TIcon::AnimateCaricature, .Tip = "Animate Caricature", .Menu = {TMenu::Tools, 13},
        .Palette = {1, 8, "sbtnAnimateCaricature"}},
+      // Right after Save As: another way to save the caricature.
+      {.Name = "mExportSticker", .Caption = "Export Sticker...", .Handler = &TSStudio::mExportStickerClick,
+       .Tip = "Export the head as a 512 x 512 messenger sticker", .Menu = {TMenu::File, 14}},
   };
   return rows;
 }

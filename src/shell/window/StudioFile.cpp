@@ -37,7 +37,7 @@ TCommandRows TSStudio::FileCommands() {
 
 void TSStudio::mOpenImageClick() {
   if (!MayCloseDocument()) return;
-  TFileDialogRequest request{"Open", kOpenDocumentFilter, "", LastFolder_, false};
+  TFileDialogRequest request{"Open", OpenPictureFilter(true), "", LastFolder_, false};
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
   RememberFolder(*file);
@@ -109,7 +109,7 @@ void TSStudio::SaveProject(const std::string& target) {
 std::optional<TKeptScene> TSStudio::PrepareSave(const std::string& target) {
   // Merging the layers, or the GIF's colour reduction, bakes the warp into the picture: keep
   // what an animation of the caricature needs.
-  const bool bakes = !Doc.Layers().empty() || LowerCase(ExtractFileExt(target)) == ".gif";
+  const bool bakes = !Doc.Layers().empty() || IsPictureKind(target, TPictureKindId::Gif);
   const TAnimationScene scene = SceneOf(Doc);
   std::optional<TKeptScene> kept;
   if (bakes && !IsPixelTool(Doc.ToolMode) && SceneHasWarp(scene)) kept.emplace(scene);
@@ -132,20 +132,24 @@ void TSStudio::SaveTo(const std::string& target) {
   UpdateCaption();
   RefreshView();
   // The user goes on with the picture as the GIF's colour reduction left it.
-  if (LowerCase(ExtractFileExt(target)) == ".gif") LoadImageFile(target, TPictureEntry::SavedCopy);
+  if (IsPictureKind(target, TPictureKindId::Gif)) LoadImageFile(target, TPictureEntry::SavedCopy);
   Doc.History.MarkSaved();
   DropRecoveryCopy();
   if (merges) statusBar()->showMessage(QString::fromUtf8(kLayersMergedMessage));
 }
 
-void TSStudio::mSaveImageClick() { SaveTo(Doc.DocumentFileName()); }
+void TSStudio::mSaveImageClick() {
+  // A photo of a kind that only opens (HEIC, AVIF) is saved under a name of the user's choice.
+  if (!SavesAsPicture(Doc.DocumentFileName()) && !IsProjectFile(Doc.DocumentFileName())) return saveas1Click();
+  SaveTo(Doc.DocumentFileName());
+}
 
 namespace {
 
 // Save As starts in the document's folder, under its name, with its kind chosen. A kind that
 // cannot be saved (a protected picture) gives way to the default kind under the same name.
 TFileDialogRequest SaveAsRequest(const std::string& document, const std::string& lastFolder) {
-  TFileDialogRequest request{"Save As", kSavePictureFilter, kSavePictureDefaultExt, lastFolder, true};
+  TFileDialogRequest request{"Save As", SavePictureFilter(true), kSavePictureDefaultExt, lastFolder, true};
   if (document.empty()) return request;
   std::string name = ExtractFileName(document);
   if (FilterIndexFor(request.Filter, name) < 0) name = ChangeFileExt(name, std::string(".") + request.DefaultExt);

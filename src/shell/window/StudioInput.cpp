@@ -2,6 +2,7 @@
 // The window's own input: the wheel, the arrow and backslash keys wherever the focus is, and
 // pictures dropped on it.
 
+#include "codecs/PictureKinds.h"
 #include "platform/Guard.h"
 #include "shell/window/Studio.h"
 #include "shell/window/ToolsForm.h"
@@ -144,11 +145,17 @@ void TSStudio::dropEvent(QDropEvent* event) {
 }
 
 std::string TSStudio::DroppedFile(const QMimeData* data) {
-  // Several pictures dropped at once: the first is opened, as the open dialog takes one.
+  // Several files dropped at once: the first picture is opened, as the open dialog takes one;
+  // with no picture among them the first file, so that the message says why it does not open.
   if (!data || !data->hasUrls()) return {};
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) return url.toLocalFile().toStdString();
-  return {};
+  std::string first;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    const std::string file = url.toLocalFile().toStdString();
+    if (OpensAsPicture(file) || IsPictureKind(file, TPictureKindId::Project)) return file;
+    if (first.empty()) first = file;
+  }
+  return first;
 }
 
 QMenu* TSStudio::createPopupMenu() {

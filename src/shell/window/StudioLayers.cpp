@@ -2,7 +2,6 @@
 // Picture layers in the main window: inserting clipart, talk bubbles and text, selecting,
 // moving, resizing, rotating, warping, deleting and merging them.
 
-#include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "platform/Dialogs.h"
@@ -95,7 +94,7 @@ std::optional<TBitmap32> ClipartPreview(const std::string& path) {
   if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kLargestPreviewed || ec)
     return std::nullopt;
   const TPictureSource source = ReadPictureSource(path);
-  TDecodedPicture decoded = DecodePicture(source.Extension, source.Bytes);
+  TDecodedPicture decoded = DecodePictureSource(source, path);
   if (decoded.TransparentColor) {
     MakeOpaque(decoded.Bitmap);
     KeyOutTransparent(decoded.Bitmap, *decoded.TransparentColor);
@@ -107,15 +106,15 @@ std::optional<TBitmap32> ClipartPreview(const std::string& path) {
 
 void TSStudio::LoadClipart(const std::string& folder, const std::string& fileName) {
   EndTool();
-  TFileDialogRequest request{"Open", kOpenPictureFilter, "", folder, false};
+  TFileDialogRequest request{"Open", OpenPictureFilter(), "", folder, false};
   request.Preview = ClipartPreview;
   if (!fileName.empty()) request.InitialDir = folder + fileName;
   const std::optional<std::string> file = Dialogs().OpenFile(request);
   if (!file) return;
   const TPictureSource source = ReadPictureSource(*file);
-  const bool mayBeTransparent = source.Extension == ".gif" || source.Extension == ".png";
+  const bool mayBeTransparent = AsksTransparentImage(source.Extension);
   const bool keyOut = mayBeTransparent && Dialogs().AskYesNo("Transparent Image?");
-  TDecodedPicture decoded = DecodePicture(source.Extension, source.Bytes);
+  TDecodedPicture decoded = DecodePictureSource(source, *file);
   TBitmap32 picture = std::move(decoded.Bitmap);
   // A picture with a transparent colour is keyed out on Yes and an opaque rectangle on No.
   if (decoded.TransparentColor) {

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// HEIF pictures made here through libheif's own encoder, so that each way a file can store its
+// orientation, and a file of several pictures, is known exactly.
+
+#include "codecs/ExifOrientation.h"
+#include "codecs/Heif.h"
+#include "common/Errors.h"
+
+#include <gtest/gtest.h>
+#include <libheif/heif.h>
+
+#include <cstring>
+#include <string>
+
+using namespace gs;
+
+namespace {
+
+// Four flat quadrants, 48 x 32: any turn or mirror shows.
+TBitmap32 Quadrants() {
+  TBitmap32 b(48, 32, 0xFFD03020);
+  b.FillRect(TRect{24, 0, 48, 16}, 0xFF20A040);
+  b.FillRect(TRect{0, 16, 24, 32}, 0xFF2040C0);
+  b.FillRect(TRect{24, 16, 48, 32}, 0xFFE0D030);
+  return b;
+}
+
+heif_error WriteToBytes(heif_context*, const void* data, size_t size, void* userdata) {
+  auto* bytes = static_cast<TBytes*>(userdata);
+  bytes->insert(bytes->end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+  return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+}
+
+// An EXIF block as HEIF stores it: the offset to the TIFF header, then the TIFF structure.
+TBytes ExifWithOrientation(int orientation) {
+  return TBytes{0, 0, 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1,
+                0, uint8_t(orientation), 0, 0, 0, 0, 0, 0};
+}
+
+struct TStored {
+  TBitmap32 Picture;
+  int Transformation = 1;  // written as irot / imir
+  int Exif = 0;            // 0: no EXIF block
+};
+
+// A HEIC of the pictures; the one at `primary` is the primary picture.
+TBytes EncodeHeic(const std::vector<TStored>& pictures, size_t primary = 0) {
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+  heif_encoder_set_lossless(encoder, 1);
+  std::vector<heif_image_handle*> handles;
+  for (const TStored& stored : pictures) {
+    const TBitmap32& b = stored.Picture;
+    heif_image* image = nullptr;
+    heif_image_create(b.Width(), b.Height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, b.Width(), b.Height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < b.Height(); ++y)
+      for (int x = 0; x < b.Width(); ++x) {
+        uint8_t* p = plane + y * stride + x * 3;
+        p[0] = RedOf(b.Pixel(x, y)), p[1] = GreenOf(b.Pixel(x, y)), p[2] = BlueOf(b.Pixel(x, y));
+      }
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->image_orientation = heif_orientation(stored.Transformation);
+    heif_image_handle* handle = nullptr;
+    heif_context_encode_image(context, image, encoder, options, &handle);
+    if (stored.Exif) {
+      const TBytes exif = ExifWithOrientation(stored.Exif);
+      heif_context_add_exif_metadata(context, handle, exif.data(), int(exif.size()));
+    }
+    heif_encoding_options_free(options);
+    heif_image_release(image);
+    handles.push_back(handle);
+  }
+  heif_context_set_primary_image(context, handles[primary]);
+  TBytes bytes;
+  heif_writer writer{1, WriteToBytes};
+  heif_context_write(context, &writer, &bytes);
+  for (heif_image_handle* handle : handles) heif_image_handle_release(handle);
+  heif_encoder_release(encoder);
+  heif_context_free(context);
+  return bytes;
+}
+
+int MaxDiff(const TBitmap32& a, const TBitmap32& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return 1000;
+  int worst = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      for (int shift : {0, 8, 16, 24})
+        worst = std::max(worst, std::abs(int((a.Pixel(x, y) >> shift) & 0xFF) - int((b.Pixel(x, y) >> shift) & 0xFF)));
+  return worst;
+}
+
+class HeifTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!heif_have_encoder_for_format(heif_compression_HEVC)) GTEST_SKIP() << "libheif has no HEVC encoder here";
+  }
+};
+
+// Whichever way the file says it: the rotation and mirroring properties, or an EXIF orientation
+// alone; a file with both is turned once, as its properties say.
+TEST_F(HeifTest, PhotosOpenUprightForEveryOrientation) {
+  const TBitmap32 stored = Quadrants();
+  // Lossless HEVC still rounds through YUV: the reference is what the file holds unturned.
+  const TBitmap32 plain = DecodeHeif(EncodeHeic({{stored}})).Bitmap;
+  ASSERT_LE(MaxDiff(plain, stored), 3);
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    TBitmap32 upright = plain;
+    OrientPicture(upright, orientation);
+    EXPECT_LE(MaxDiff(DecodeHeif(EncodeHeic({{stored, orientation, 0}})).Bitmap, upright), 0) << "irot/imir";
+    EXPECT_LE(MaxDiff(DecodeHeif(EncodeHeic({{stored, 1, orientation}})).Bitmap, upright), 0) << "EXIF";
+    EXPECT_LE(MaxDiff(DecodeHeif(EncodeHeic({{stored, orientation, orientation}})).Bitmap, upright), 0) << "both";
+  }
+}
+
+TEST_F(HeifTest, AFileOfSeveralPicturesOpensItsPrimaryOne) {
+  const TBitmap32 first(40, 20, 0xFFFF0000), second = Quadrants();
+  const TBitmap32 opened = DecodeHeif(EncodeHeic({{first}, {second}}, 1)).Bitmap;
+  EXPECT_EQ(opened.Width(), 48);
+  EXPECT_LE(MaxDiff(opened, second), 3);
+}
+
+}  // namespace
