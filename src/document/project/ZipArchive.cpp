@@ -102,7 +102,13 @@ TZipReader::TZipReader(TByteSpan bytes, const TZipLimits& limits) : Limits_(limi
   Zip_ = zip_open_from_source(source.Source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
   if (!Zip_) RefuseArchive("it is not a zip archive or it is damaged (" + ZipErrorText(&error) + ")");
   source.Source = nullptr;  // the archive owns it now
-  CheckNames();
+  // A constructor that throws runs no destructor: a refused archive is let go here.
+  try {
+    CheckNames();
+  } catch (...) {
+    zip_discard(Zip_);
+    throw;
+  }
 }
 
 TZipReader::TZipReader(const std::string& path, const TZipLimits& limits) : Limits_(limits) {
