@@ -40,7 +40,7 @@ TEST_F(DocumentInvariantsTest, DeletingTheLayerALayerBrushWorksOnLeavesNothingSe
 
 TEST_F(DocumentInvariantsTest, AFilterAfterAClickBesideTheLayerGoesWhereTheFrameShows) {
   fs::create_directory(Dir_.Path("filters"));
-  fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Suites.8bf", Dir_.Path("filters/Suites.8bf"));
+  fs::copy_file(fs::path(GS_TEST_MODULES_DIR) / "Suites.8bf", Dir_.Path("filters/Suites.8bf"));
   Run("loadfilters " + Dir_.Path("filters") + "\n");
   // The tools that may change the selection let the click deselect; a layer brush (a brush
   // chosen with a layer selected) keeps its layer.

@@ -71,7 +71,7 @@ TEST_F(SaveDialogsTest, SaveAsStartsWithTheDocumentsFolderNameAndKind) {
 }
 
 TEST_F(SaveDialogsTest, SavingAPhotoOfAKindThatOnlyOpensAsksForAName) {
-  std::filesystem::copy_file(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/lossy.heic", Dir_.Path("phone.heic"));
+  std::filesystem::copy_file(std::filesystem::path(GS_SOURCE_DIR) / "../tests/data/formats/lossy.heic", Dir_.Path("phone.heic"));
   Run("open " + Dir_.Path("phone.heic") + "\n");
   EXPECT_EQ(Doc().ImageWidth(), 48);
   Dialogs_.AnswerFile(Dir_.Path("phone.webp"));
