@@ -2,6 +2,7 @@
 // The editing history on a 24-megapixel photo: what 200 Warp strokes at Size 300 add to it, and
 // how long going one stroke back or forward, and 200 strokes back in one click, takes.
 
+#include "BenchClock.h"
 #include "document/Document.h"
 #include "document/History.h"
 
@@ -13,10 +14,8 @@
 namespace {
 
 using namespace gs;
-using TClock = std::chrono::steady_clock;
+using namespace gs::bench;
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
 constexpr int kStrokes = 200;
 constexpr int kSize = 300;
 
@@ -30,9 +29,6 @@ TBitmap32 Photo() {
   return b;
 }
 
-double Milliseconds(TClock::time_point from) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
-}
 
 // A press, a short drag of ten moves and a release, recorded as the window records a stroke.
 void WarpStroke(TDocument& doc, std::mt19937& rng) {

@@ -4,6 +4,7 @@
 // and write it, how large the file is, and how long opening it takes (reading, checking,
 // decoding, becoming the document).
 
+#include "BenchClock.h"
 #include "BenchNoise.h"
 #include "codecs/FileIO.h"
 #include "document/Document.h"
@@ -21,14 +22,8 @@
 namespace {
 
 using namespace gs;
-using TClock = std::chrono::steady_clock;
+using namespace gs::bench;
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-double Milliseconds(TClock::time_point from) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
-}
 // The processor time of the whole process: on a busy machine the wall clock says more about the
 // others than about this.
 double CpuMilliseconds(std::clock_t from) { return double(std::clock() - from) * 1000.0 / CLOCKS_PER_SEC; }

@@ -5,6 +5,7 @@
 // beforehand (reserve_ms, off the interface thread). unreserved_snapshot_ms is what a snapshot
 // into fresh memory would cost instead: the page faults, not the copying, are most of it.
 
+#include "BenchClock.h"
 #include "codecs/FileIO.h"
 #include "document/Document.h"
 #include "document/Recovery.h"
@@ -19,14 +20,8 @@
 namespace {
 
 using namespace gs;
-using TClock = std::chrono::steady_clock;
+using namespace gs::bench;
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-double Milliseconds(TClock::time_point from) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
-}
 
 void BM_RecoveryCopy24MP(benchmark::State& state) {
   TBitmap32 photo(kWidth, kHeight);

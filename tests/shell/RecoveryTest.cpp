@@ -44,6 +44,13 @@ protected:
     WriteFileBytes(Folder() + "/" + name + ".gsr", EncodeRecovery(copy));
   }
   // Runs the event loop until `done` or `ms` have passed.
+  // An editor of its own running the script, its recovery folder in the scratch folder.
+  void StartEditor(QProcess& child, const std::string& script) const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(Dir_.Path("state")));
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(GS_BIN_DIR "/grimacer"), {QStringLiteral("--batch"), QString::fromStdString(script)});
+  }
   static bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
     QElapsedTimer clock;
     clock.start();
@@ -56,10 +63,7 @@ TEST_F(StudioRecoveryTest, AKilledSessionsCopyIsOfferedAndRebuildsTheEditedPictu
   const std::string script = Dir_.Path("edit.txt");
   std::ofstream(script) << Edit() << "autosave\nwait 120000\n";
   QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(Dir_.Path("state")));
-  child.setProcessEnvironment(env);
-  child.start(QStringLiteral(GS_BIN_DIR "/grimacer"), {QStringLiteral("--batch"), QString::fromStdString(script)});
+  StartEditor(child, script);
   ASSERT_TRUE(child.waitForStarted(10000));
   ASSERT_TRUE(WaitFor([&] { return !Copies().empty() || child.state() == QProcess::NotRunning; }))
       << "no copy was written";
@@ -104,10 +108,7 @@ TEST_F(StudioRecoveryTest, ASessionEndedBySigtermKeepsItsLatestWorkAndLetsGoOfIt
   // The copy written at `autosave` is older than the work when the signal comes.
   std::ofstream(script) << Edit() << "autosave\nstroke 60,20 70,30 hold 2\nhistory\nwait 120000\n";
   QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(Dir_.Path("state")));
-  child.setProcessEnvironment(env);
-  child.start(QStringLiteral(GS_BIN_DIR "/grimacer"), {QStringLiteral("--batch"), QString::fromStdString(script)});
+  StartEditor(child, script);
   ASSERT_TRUE(child.waitForStarted(10000));
   QByteArray out;
   ASSERT_TRUE(WaitFor([&] {
