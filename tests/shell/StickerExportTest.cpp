@@ -6,9 +6,11 @@
 #include "codecs/FileIO.h"
 #include "codecs/Webp.h"
 #include "document/Sticker.h"
+#include "shell/dialogs/StickerDialog.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -60,4 +62,17 @@ TEST_F(StickerExportTest, AnimatedPlaysTheCaricaturesBend) {
   EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("ANIM"), std::string::npos);
   EXPECT_LE(bytes.size(), kMaxAnimatedStickerBytes);
   EXPECT_EQ(DecodeWebp(bytes).Bitmap.Width(), kStickerSide);
+}
+
+// The face box names a face whenever there is one; its words for the whole picture are for a
+// picture without faces only.
+TEST(StickerDialog, TheFaceBoxSaysWholePictureOnlyWithoutFaces) {
+  test::EnsureQtApplication();
+  TStickerDialog dialog;
+  for (int faces : {0, 1, 3}) {
+    dialog.Prepare(faces, false, false);
+    const bool whole = dialog.seFace->text() == QStringLiteral("No face: the whole picture");
+    EXPECT_EQ(whole, faces == 0) << faces;
+    EXPECT_EQ(dialog.FaceIndex(), faces > 0 ? 0 : -1) << faces;
+  }
 }

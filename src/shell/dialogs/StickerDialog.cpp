@@ -46,7 +46,8 @@ void TStickerDialog::Prepare(int faces, bool canAnimate, bool transparent) {
   cbBackground->setCurrentIndex(transparent ? 1 : 0);
   seFace->setRange(faces > 0 ? 1 : 0, std::max(faces, 0));
   seFace->setValue(faces > 0 ? 1 : 0);
-  seFace->setSpecialValueText(QStringLiteral("No face: the whole picture"));
+  // The spin box shows its special text at its least value, which is face 1 when there are faces.
+  seFace->setSpecialValueText(faces > 0 ? QString() : QStringLiteral("No face: the whole picture"));
   seFace->setEnabled(faces > 1);
 }
 
