@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <vector>
 
 namespace gs {
 
@@ -91,10 +93,41 @@ void HoldPoseCues(const TFace& face, const TShapeFit& fit, TShapeVector& directi
   }
 }
 
-// The moves along the jaw and the lips smoothed, so that exaggerating bends those outlines
-// without rippling them: what is left of the landmarks' own noise in the components is not grown.
-// Only what an affine map of the outline does not explain is smoothed, so that a wider mouth or
-// a longer jaw keeps all of its growth.
+// The slow bends of an outline: for an open one (the jaw) the polynomials up to a cubic along
+// it, for a closed one (a lip) the waves up to two around it, orthonormal over its points.
+std::vector<std::vector<double>> SlowBends(int n, bool closed) {
+  std::vector<std::vector<double>> bends;
+  auto add = [&](auto f) {
+    std::vector<double> b(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) b[size_t(i)] = f(i);
+    for (const std::vector<double>& e : bends) {
+      double along = 0;
+      for (int i = 0; i < n; ++i) along += b[size_t(i)] * e[size_t(i)];
+      for (int i = 0; i < n; ++i) b[size_t(i)] -= along * e[size_t(i)];
+    }
+    double length = 0;
+    for (double v : b) length += v * v;
+    if (!(length > 1e-12)) return;
+    for (double& v : b) v /= std::sqrt(length);
+    bends.push_back(std::move(b));
+  };
+  if (closed) {
+    add([](int) { return 1.0; });
+    for (int wave = 1; wave <= 2; ++wave) {
+      add([&](int i) { return std::cos(2 * std::numbers::pi * wave * i / n); });
+      add([&](int i) { return std::sin(2 * std::numbers::pi * wave * i / n); });
+    }
+  } else {
+    for (int power = 0; power <= 3; ++power)
+      add([&](int i) { return std::pow(2.0 * i / (n - 1) - 1, power); });
+  }
+  return bends;
+}
+
+// The moves along the jaw and the lips kept to slow bends, so that exaggerating bends those
+// outlines without rippling them: what is left of the landmarks' own noise in the components
+// is not grown. Only what an affine map of the outline does not explain is filtered, so that a
+// wider mouth or a longer jaw keeps all of its growth.
 void SmoothAlongOutline(const TShapeFit& fit, TShapeVector& direction, TLandmarks part, bool closed) {
   const int n = part.Count();
   TPointF centre;
@@ -117,15 +150,15 @@ void SmoothAlongOutline(const TShapeFit& fit, TShapeVector& direction, TLandmark
     const TPointF p = Minus(PointOf(fit.Frontal, k), centre);
     return Plus(Plus(Scaled(ax, p.X), Scaled(ay, p.Y)), shift);
   };
-  std::vector<TPointF> rest(static_cast<size_t>(n));
+  std::vector<TPointF> rest(static_cast<size_t>(n)), slow(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) rest[size_t(i)] = Minus(PointOf(direction, part.First + i), affine(part.First + i));
-  for (int pass = 0; pass < 2; ++pass) {
-    const std::vector<TPointF> before = rest;
-    for (int i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i)
-      rest[size_t(i)] = Scaled(Plus(Plus(before[size_t((i + n - 1) % n)], Scaled(before[size_t(i)], 2)), before[size_t((i + 1) % n)]), 0.25);
+  for (const std::vector<double>& bend : SlowBends(n, closed)) {
+    TPointF along;
+    for (int i = 0; i < n; ++i) along = Plus(along, Scaled(rest[size_t(i)], bend[size_t(i)]));
+    for (int i = 0; i < n; ++i) slow[size_t(i)] = Plus(slow[size_t(i)], Scaled(along, bend[size_t(i)]));
   }
   for (int i = 0; i < n; ++i) {
-    const TPointF d = Plus(affine(part.First + i), rest[size_t(i)]);
+    const TPointF d = Plus(affine(part.First + i), slow[size_t(i)]);
     direction[size_t(2 * (part.First + i))] = d.X;
     direction[size_t(2 * (part.First + i) + 1)] = d.Y;
   }

@@ -122,3 +122,34 @@ TEST(Exaggerate, GrowsWithTheAmountAndKeepsTheAstronautsPose) {
   }
   EXPECT_GT(previousDistance, 1.9 * plain);
 }
+
+namespace {
+
+// How much an outline ripples: its third differences against its mean step, so that a rounder
+// but smooth outline does not count.
+double Ripple(const TFaceShape& shape, TLandmarks part, bool closed) {
+  std::vector<TPointF> p;
+  for (int k = part.First; k <= part.Last; ++k) p.push_back(shape[k]);
+  if (closed) p.insert(p.end(), p.begin(), p.begin() + 3);
+  double ripple = 0, step = 0;
+  for (size_t k = 0; k + 1 < p.size(); ++k) step += Distance(p[k], p[k + 1]);
+  for (size_t k = 0; k + 3 < p.size(); ++k)
+    ripple += std::hypot(p[k + 3].X - 3 * p[k + 2].X + 3 * p[k + 1].X - p[k].X,
+                         p[k + 3].Y - 3 * p[k + 2].Y + 3 * p[k + 1].Y - p[k].Y);
+  return ripple / double(p.size() - 3) / (step / double(p.size() - 1));
+}
+
+}  // namespace
+
+// Exaggerating bends the jaw and the lips without rippling them: what the components make of
+// the landmarks' noise is not grown, so the outlines come out as smooth as the face's own (the
+// landmarks found again on the result add their own noise on top, which is why this is strict).
+TEST(Exaggerate, KeepsTheJawAndLipsAsSmoothAsThePhotos) {
+  const TBitmap32 photo = DecodePicture(".png", ReadFileBytes(GS_TESTDATA_DIR "/faces/astronaut.png")).Bitmap;
+  const TFace face = Finder().Find(photo).at(0);
+  for (const double amount : {1.0, 2.0}) {
+    const TFaceShape shape = ExaggeratedShape(face, amount, Model());
+    EXPECT_LE(Ripple(shape, kJaw, false), 1.05 * Ripple(ShapeOf(face), kJaw, false)) << amount;
+    EXPECT_LE(Ripple(shape, kOuterLip, true), 1.05 * Ripple(ShapeOf(face), kOuterLip, true)) << amount;
+  }
+}

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How far the face rules get on real photos, measured as a user would see it: the landmarks are
+// found again on the bent picture and compared with where the rule asked them to go.
+//
+//   measure_faces PHOTO...
+//
+// For the largest face of each photo and each setting it prints the share of the asked moves
+// the refound landmarks show (delivered), how rough the jaw and lip outlines are against the
+// photo's own (1 = as smooth as the photo), and for Exaggerate how far the face is from the
+// mean face against the photo's.
+
+#include "codecs/DecodeByExtension.h"
+#include "codecs/FileIO.h"
+#include "codecs/PictureKinds.h"
+#include "faces/FaceEdit.h"
+#include "faces/finder/FaceFinder.h"
+#include "faces/rules/Presets.h"
+#include "faces/rules/Sculpt.h"
+#include "faces/shape/ShapeFit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace gs;
+
+namespace {
+
+struct TSetting {
+  std::string Name;
+  TFaceRule Rule;
+  bool Exaggerate = false;
+};
+
+// Wobble of a chain of points: the mean third difference against the mean step, so that a
+// rounder (but smooth) outline does not count as rough.
+double Wobble(const TFace& face, std::vector<int> chain) {
+  double wobble = 0, step = 0;
+  const auto p = [&](size_t k) { return face.Points[size_t(chain[k])]; };
+  for (size_t k = 0; k + 1 < chain.size(); ++k) step += Distance(p(k), p(k + 1));
+  step /= double(chain.size() - 1);
+  for (size_t k = 0; k + 3 < chain.size(); ++k) {
+    const double x = p(k + 3).X - 3 * p(k + 2).X + 3 * p(k + 1).X - p(k).X;
+    const double y = p(k + 3).Y - 3 * p(k + 2).Y + 3 * p(k + 1).Y - p(k).Y;
+    wobble += std::hypot(x, y);
+  }
+  return wobble / double(chain.size() - 3) / step;
+}
+
+std::vector<int> Range(int first, int last, bool closed) {
+  std::vector<int> chain;
+  for (int k = first; k <= last; ++k) chain.push_back(k);
+  if (closed)
+    for (int k = first; k < first + 3; ++k) chain.push_back(k);
+  return chain;
+}
+
+double JawWobble(const TFace& face) { return Wobble(face, Range(0, 16, false)); }
+double LipWobble(const TFace& face) { return Wobble(face, Range(48, 59, true)); }
+
+// The refound face nearest to where the face was carried.
+const TFace* Nearest(const std::vector<TFace>& found, const TFace& carried) {
+  const TFace* best = nullptr;
+  double bestDistance = 1e300;
+  for (const TFace& f : found) {
+    const double d = Distance(f.NoseTip(), carried.NoseTip());
+    if (d < bestDistance) bestDistance = d, best = &f;
+  }
+  return best;
+}
+
+// The refound moves projected on the asked ones, over the points the rule moves.
+double Delivered(const TFace& before, const TFaceShape& asked, const TFace& refound, const TFace& refoundBefore) {
+  double along = 0, wanted = 0;
+  for (int k = 0; k < TFace::kPointCount; ++k) {
+    const TPointF want = Minus(asked[k], before.Points[size_t(k)]);
+    const double length = std::hypot(want.X, want.Y);
+    if (length < 0.5) continue;
+    // The detector's own error on the photo is taken out by measuring from its refound photo.
+    const TPointF got = Minus(refound.Points[size_t(k)], refoundBefore.Points[size_t(k)]);
+    along += Dot(got, want) / length;
+    wanted += length;
+  }
+  return wanted > 0 ? along / wanted : 1;
+}
+
+void Measure(const TFaceFinder& finder, const std::string& path, const std::vector<TSetting>& settings) {
+  const std::string ext = std::filesystem::path(path).extension().string();
+  const TBitmap32 photo = DecodePicture(ext, ReadFileBytes(path)).Bitmap;
+  const std::vector<TFace> faces = finder.Find(photo);
+  if (faces.empty()) {
+    std::printf("%s: no face\n", path.c_str());
+    return;
+  }
+  const TFace& face = faces[0];
+  const double plain = IdentityDistance(FitShape(face, finder.ShapeModel()));
+  for (const TSetting& setting : settings) {
+    TBitmap32 source = photo, view = photo;
+    TRemapTransformation mesh;
+    mesh.Bind(source, view);
+    std::vector<TFace> bent = faces;
+    const TFaceShape asked = setting.Rule(face);
+    const TFaceEditResult result = ApplyFaceRule(mesh, source, view, bent, 0, setting.Rule);
+    const std::vector<TFace> found = finder.Find(view);
+    const TFace* refound = Nearest(found, bent[0]);
+    if (!refound) {
+      std::printf("%-28s %-14s lost the face\n", std::filesystem::path(path).filename().c_str(), setting.Name.c_str());
+      continue;
+    }
+    std::printf("%-28s %-14s limit %5.2f delivered %5.2f jaw %5.2f lip %5.2f", std::filesystem::path(path).filename().c_str(),
+                setting.Name.c_str(), result.Limit, Delivered(face, asked, *refound, face),
+                JawWobble(*refound) / JawWobble(face), LipWobble(*refound) / LipWobble(face));
+    std::printf(" (asked jaw %5.2f lip %5.2f)", JawWobble(bent[0]) / JawWobble(face), LipWobble(bent[0]) / LipWobble(face));
+    if (setting.Exaggerate)
+      std::printf(" identity x%.2f (asked x%.2f)", IdentityDistance(FitShape(*refound, finder.ShapeModel())) / plain,
+                  IdentityDistance(FitShape(bent[0], finder.ShapeModel())) / plain);
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const TFaceFinder finder(kDefaultFaceModel);
+  const TShapeModel* model = &finder.ShapeModel();
+  std::vector<TSetting> settings;
+  for (const int amount : {50, 100, 200}) {
+    TSculpt sculpt;
+    sculpt.Exaggerate = amount;
+    settings.push_back({"exaggerate " + std::to_string(amount),
+                        [sculpt, model](const TFace& f) { return SculptShape(f, sculpt, model); }, true});
+  }
+  for (const TPresetName& preset : CaricaturePresets())
+    settings.push_back({preset.Key, [p = preset.Preset](const TFace& f) { return PresetShape(f, p, 1.0); }});
+  for (const TSculptSliderName& slider : SculptSliders())
+    for (const int value : {100, -100}) {
+      TSculpt sculpt;
+      sculpt.Set(slider.Slider, value);
+      settings.push_back({std::string(slider.Key) + (value > 0 ? "+" : "-"),
+                          [sculpt, model](const TFace& f) { return SculptShape(f, sculpt, model); }});
+    }
+  const char* only = std::getenv("ONLY");
+  if (only) std::erase_if(settings, [&](const TSetting& s) { return s.Name.find(only) == std::string::npos; });
+  for (int k = 1; k < argc; ++k) Measure(finder, argv[k], settings);
+}
