@@ -16,6 +16,7 @@
 #include "faces/finder/FaceFinder.h"
 #include "faces/rules/Presets.h"
 #include "faces/rules/Sculpt.h"
+#include "faces/shape/Pose.h"
 #include "faces/shape/ShapeFit.h"
 
 #include <cmath>
@@ -96,6 +97,9 @@ void Measure(const TFaceFinder& finder, const std::string& path, const std::vect
   }
   const TFace& face = faces[0];
   const double plain = IdentityDistance(FitShape(face, finder.ShapeModel()));
+  const TFacePose pose = PoseOf(face);
+  std::printf("%s: %zu faces, the largest %.0f px wide, yaw %.0f, pitch %.0f, roll %.0f degrees\n", path.c_str(), faces.size(),
+              face.Box.Width(), pose.Yaw * 180 / 3.14159265, pose.Pitch * 180 / 3.14159265, pose.Roll * 180 / 3.14159265);
   for (const TSetting& setting : settings) {
     TBitmap32 source = photo, view = photo;
     TRemapTransformation mesh;
@@ -112,7 +116,10 @@ void Measure(const TFaceFinder& finder, const std::string& path, const std::vect
     std::printf("%-28s %-14s limit %5.2f delivered %5.2f jaw %5.2f lip %5.2f", std::filesystem::path(path).filename().c_str(),
                 setting.Name.c_str(), result.Limit, Delivered(face, asked, *refound, face),
                 JawWobble(*refound) / JawWobble(face), LipWobble(*refound) / LipWobble(face));
-    std::printf(" (asked jaw %5.2f lip %5.2f)", JawWobble(bent[0]) / JawWobble(face), LipWobble(bent[0]) / LipWobble(face));
+    TFace rule = face;
+    for (int k = 0; k < TFace::kPointCount; ++k) rule.Points[size_t(k)] = asked[k];
+    std::printf(" (asked jaw %5.2f lip %5.2f, carried jaw %5.2f lip %5.2f)", JawWobble(rule) / JawWobble(face),
+                LipWobble(rule) / LipWobble(face), JawWobble(bent[0]) / JawWobble(face), LipWobble(bent[0]) / LipWobble(face));
     if (setting.Exaggerate)
       std::printf(" identity x%.2f (asked x%.2f)", IdentityDistance(FitShape(*refound, finder.ShapeModel())) / plain,
                   IdentityDistance(FitShape(bent[0], finder.ShapeModel())) / plain);
