@@ -5,7 +5,10 @@
 //   measure_faces PHOTO...
 //
 // For the largest face of each photo and each setting it prints the share of the asked moves
-// the refound landmarks show (delivered), how rough the jaw and lip outlines are against the
+// that the photo's own patches show when tracked in the result (tracked: nothing of the
+// landmark model in it, though a patch that turns or thins tracks poorly), the share the
+// refound landmarks show (delivered: the landmark model's pull towards ordinary faces makes it
+// see little of an eye or a nose that changed its size), how rough the jaw and lip outlines are against the
 // photo's own (1 = as smooth as the photo), and for Exaggerate how far the face is from the
 // mean face against the photo's.
 
@@ -19,6 +22,7 @@
 #include "faces/shape/Pose.h"
 #include "faces/shape/ShapeFit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -60,6 +64,55 @@ std::vector<int> Range(int first, int last, bool closed) {
 
 double JawWobble(const TFace& face) { return Wobble(face, Range(0, 16, false)); }
 double LipWobble(const TFace& face) { return Wobble(face, Range(48, 59, true)); }
+
+double Grey(const TBitmap32& b, int x, int y) {
+  const TColor32 c = b.Pixel(std::clamp(x, 0, b.Width() - 1), std::clamp(y, 0, b.Height() - 1));
+  return 0.3 * RedOf(c) + 0.59 * GreenOf(c) + 0.11 * BlueOf(c);
+}
+
+// Where the photo's patch round p shows best in the result, searched near where it was asked to
+// go: a measure of the picture's own moves that owes nothing to the landmark model.
+TPointF Tracked(const TBitmap32& photo, const TBitmap32& result, TPointF p, TPointF asked, int radius) {
+  const int px = int(std::lround(p.X)), py = int(std::lround(p.Y));
+  std::vector<double> patch;
+  double mean = 0;
+  for (int dy = -radius; dy <= radius; ++dy)
+    for (int dx = -radius; dx <= radius; ++dx) patch.push_back(Grey(photo, px + dx, py + dy)), mean += patch.back();
+  mean /= double(patch.size());
+  double spread = 0;
+  for (double& v : patch) v -= mean, spread += v * v;
+  const int reach = int(std::ceil(Distance(p, asked) * 0.6)) + 2;
+  TPointF best = p;
+  double bestScore = -2;
+  for (int qy = int(std::lround(asked.Y)) - reach; qy <= int(std::lround(asked.Y)) + reach; ++qy)
+    for (int qx = int(std::lround(asked.X)) - reach; qx <= int(std::lround(asked.X)) + reach; ++qx) {
+      double m = 0;
+      size_t i = 0;
+      std::vector<double> other(patch.size());
+      for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx) other[i] = Grey(result, qx + dx, qy + dy), m += other[i++];
+      m /= double(other.size());
+      double cross = 0, own = 0;
+      for (size_t j = 0; j < other.size(); ++j) cross += patch[j] * (other[j] - m), own += (other[j] - m) * (other[j] - m);
+      const double score = cross / std::sqrt(std::max(spread * own, 1e-9));
+      if (score > bestScore) bestScore = score, best = TPointF{double(qx), double(qy)};
+    }
+  return best;
+}
+
+double TrackedShare(const TBitmap32& photo, const TBitmap32& result, const TFace& face, const TFaceShape& asked) {
+  const int radius = std::max(3, int(face.Box.Width() * 0.04));
+  double along = 0, wanted = 0;
+  for (int k = 0; k < TFace::kPointCount; ++k) {
+    const TPointF p = face.Points[size_t(k)];
+    const TPointF want = Minus(asked[k], p);
+    const double length = std::hypot(want.X, want.Y);
+    if (length < 2) continue;
+    along += Dot(Minus(Tracked(photo, result, p, asked[k], radius), p), want) / length;
+    wanted += length;
+  }
+  return wanted > 0 ? along / wanted : 1;
+}
 
 // The refound face nearest to where the face was carried.
 const TFace* Nearest(const std::vector<TFace>& found, const TFace& carried) {
@@ -113,8 +166,8 @@ void Measure(const TFaceFinder& finder, const std::string& path, const std::vect
       std::printf("%-28s %-14s lost the face\n", std::filesystem::path(path).filename().c_str(), setting.Name.c_str());
       continue;
     }
-    std::printf("%-28s %-14s limit %5.2f delivered %5.2f jaw %5.2f lip %5.2f", std::filesystem::path(path).filename().c_str(),
-                setting.Name.c_str(), result.Limit, Delivered(face, asked, *refound, face),
+    std::printf("%-28s %-14s limit %5.2f tracked %5.2f delivered %5.2f jaw %5.2f lip %5.2f", std::filesystem::path(path).filename().c_str(),
+                setting.Name.c_str(), result.Limit, TrackedShare(photo, view, face, asked), Delivered(face, asked, *refound, face),
                 JawWobble(*refound) / JawWobble(face), LipWobble(*refound) / LipWobble(face));
     TFace rule = face;
     for (int k = 0; k < TFace::kPointCount; ++k) rule.Points[size_t(k)] = asked[k];
