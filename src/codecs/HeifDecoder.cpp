@@ -177,11 +177,13 @@ TDecodedPicture DecodeHeif(TByteSpan bytes) {
   if (!context) throw EOutOfResources("HEIF: not enough memory");
   heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
   heif_context_set_max_decoding_threads(context.get(), 0);
-  const heif_error read = heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
+  const heif_error read =
+      heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
   if (read.code != heif_error_Ok && IsSequenceWithoutStill(bytes)) {
     // The still made of it has a meta box, so this does not come back here.
     const std::optional<TBytes> still = FirstSequencePictureAsStill(bytes);
-    if (!still) Broken("the file is a picture sequence without a still picture, coded in a way this build cannot open");
+    if (!still)
+      Broken("the file is a picture sequence without a still picture, coded in a way this build cannot open");
     return DecodeHeif(*still);
   }
   Check(read, bytes);

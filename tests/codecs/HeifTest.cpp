@@ -127,7 +127,9 @@ TEST_F(HeifTest, AFileOfSeveralPicturesOpensItsPrimaryOne) {
   EXPECT_LE(MaxDiff(opened, second), 3);
 }
 
-TBytes Formats(const std::string& name) { return ReadFileBytes(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/" + name); }
+TBytes Formats(const std::string& name) {
+  return ReadFileBytes(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/" + name);
+}
 
 // Where a box's type first appears after another's, as a file's own layout puts it.
 size_t After(const TBytes& bytes, const char* type, const char* before = "moov") {
@@ -154,11 +156,15 @@ std::string Refusal(TByteSpan bytes) {
 }
 
 TEST(HeifSequence, ASequenceWithoutAStillOpensItsFirstPicture) {
-  const TBitmap32 opened = DecodeHeif(Formats("sequence-only.avif")).Bitmap;
-  ASSERT_EQ(opened.Width(), 48);
-  ASSERT_EQ(opened.Height(), 32);
-  // The first frame is the unmirrored one, within AV1's loss; the alpha track is not a picture.
-  EXPECT_LE(MaxDiff(opened, Quadrants()), 24);
+  for (const char* name : {"sequence-only.avif", "sequence-only.heic"}) {
+    SCOPED_TRACE(name);
+    const TBitmap32 opened = DecodeHeif(Formats(name)).Bitmap;
+    ASSERT_EQ(opened.Width(), 48);
+    ASSERT_EQ(opened.Height(), 32);
+    // The first frame is the unmirrored one, within the coding's loss; an alpha track is not a
+    // picture of its own.
+    EXPECT_LE(MaxDiff(opened, Quadrants()), 24);
+  }
 }
 
 // A hostile sequence is refused with its reason, and never read past its end.
@@ -172,7 +178,8 @@ TEST(HeifSequence, BrokenSequencesAreRefusedWithTheirReason) {
       {"cut in the track", [](TBytes& b) { b.resize(After(b, "stsz")); }, "broken: HEIF sequence: "},
       {"cut in the pictures", [](TBytes& b) { b.resize(b.size() - 100); }, "broken: HEIF sequence: "},
       {"track past the end", [](TBytes& b) { Put32(b, After(b, "trak") - 4, 0x7FFFFFF0); }, "broken: HEIF sequence: "},
-      {"picture past the end", [](TBytes& b) { Put32(b, After(b, "stco") + 12, 0xFFFFFF00); }, "broken: HEIF sequence: "},
+      {"picture past the end", [](TBytes& b) { Put32(b, After(b, "stco") + 12, 0xFFFFFF00); },
+       "broken: HEIF sequence: "},
       {"picture larger than the file", [](TBytes& b) { Put32(b, After(b, "stsz") + 16, 0x7FFFFFFF); },
        "broken: HEIF sequence: "},
       {"no picture", [](TBytes& b) { Put32(b, After(b, "stsz") + 12, 0); }, "broken: HEIF sequence: "},

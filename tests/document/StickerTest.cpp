@@ -116,7 +116,8 @@ TEST(Sticker, PngStickerKeepsItsShapeWithinTelegramsLimit) {
     else EXPECT_LT(png.Quality, 8);
   }
   TEncodedSticker tooLarge{TBytes(600 * 1024), 2, false, kMaxPngStickerBytes, "Telegram"};
-  EXPECT_EQ(StickerSizeWarning(tooLarge), "The sticker is 600 KB even at the lowest quality; Telegram takes at most 512 KB.");
+  EXPECT_EQ(StickerSizeWarning(tooLarge),
+            "The sticker is 600 KB even at the lowest quality; Telegram takes at most 512 KB.");
 }
 
 struct TReadAnimation {

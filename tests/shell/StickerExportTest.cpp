@@ -64,7 +64,8 @@ TEST_F(StickerExportTest, APngNameWritesTelegramsStillSticker) {
   EXPECT_EQ(sticker.Width(), kStickerSide);
   EXPECT_EQ(AlphaOf(sticker.Pixel(256, 10)), 0);
   EXPECT_EQ(AlphaOf(sticker.Pixel(256, 256)), 255);
-  const std::string refused = Fails("tool warp\nsize 40\nstroke 30,30 hold 6\nsticker " + Dir_.Path("moving.png") + " animated");
+  const std::string refused =
+      Fails("tool warp\nsize 40\nstroke 30,30 hold 6\nsticker " + Dir_.Path("moving.png") + " animated");
   EXPECT_NE(refused.find("An animated sticker is a WebP file"), std::string::npos) << refused;
   EXPECT_FALSE(FileExists(Dir_.Path("moving.png")));
 }

@@ -25,7 +25,8 @@ bool HasTransparentPixels(const TBitmap32& picture) {
 
 // "face.jpg" in photos/ offers photos/face-sticker.webp; a name ending in .png writes Telegram's PNG.
 TFileDialogRequest StickerFileRequest(const std::string& document, const std::string& lastFolder) {
-  TFileDialogRequest request{"Export Sticker", PictureFilterOf({TPictureKindId::Webp, TPictureKindId::Png}), "webp", lastFolder, true};
+  TFileDialogRequest request{"Export Sticker", PictureFilterOf({TPictureKindId::Webp, TPictureKindId::Png}), "webp",
+                             lastFolder, true};
   if (document.empty()) return request;
   const std::filesystem::path path(document);
   if (path.has_parent_path()) request.InitialDir = path.parent_path().string();
