@@ -109,8 +109,9 @@ TAnimatedWebpWriter::TAnimatedWebpWriter(int width, int height, bool loop, const
   CheckWebpSize(width, height);
   State_->Config = ConfigFor(options);
   // Measured on a drawn portrait's caricature (bench/webp/CompareAnimation.cpp): sharper colour
-  // edges when converting to YUV and a filter chosen per picture gain about 2 dB at the same
-  // size, at about a third more encoding time.
+  // edges when converting to YUV and a filter chosen per frame gain about 0.6 dB each at a few
+  // per cent more bytes; with both, encoding takes about twice as long (half a second for 22
+  // frames of 600 x 750 at quality 86).
   State_->Config.use_sharp_yuv = 1;
   State_->Config.autofilter = 1;
   State_->Width = width;
