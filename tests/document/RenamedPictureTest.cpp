@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace gs;
@@ -79,4 +80,12 @@ TEST(RenamedPicture, BrokenFilesSayTheirNameAndWhatIsWrong) {
                                               't', 'm', 'a', 'p', ' ', 'h', 'e', 'a', 'd', 'e', 'r'});
   EXPECT_EQ(ErrorOf(dir.Path("text.png")).rfind("text.png: PNG: ", 0), 0u) << ErrorOf(dir.Path("text.png"));
   EXPECT_THROW(ReadPictureFile(dir.Path("text.png")), EInvalidGraphic);
+  // A coding no installed decoder reads is named as such, not called broken.
+  TBytes vvc = ReadFileBytes(kFormats + "lossy.avif");
+  const size_t item = std::string(vvc.begin(), vvc.end()).find("av01");
+  ASSERT_NE(item, std::string::npos);
+  std::copy_n("vvc1", 4, vvc.begin() + std::ptrdiff_t(item));
+  WriteFileBytes(dir.Path("clip.heic"), vvc);
+  EXPECT_EQ(ErrorOf(dir.Path("clip.heic")).rfind("clip.heic: HEIF: the picture is coded as VVC", 0), 0u)
+      << ErrorOf(dir.Path("clip.heic"));
 }
