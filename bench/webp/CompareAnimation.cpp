@@ -18,6 +18,7 @@
 
 #include <webp/demux.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -103,7 +104,9 @@ int main(int argc, char** argv) {
   settings.Dither = SceneWantsDither(scene);
   const TBytes gif = *EncodeCaricatureAnimation(scene, settings, {});
   const int quality = argc == 3 ? std::atoi(argv[2]) : kAnimationWebpQuality;
+  const auto started = std::chrono::steady_clock::now();
   const TBytes webp = *EncodeCaricatureWebp(scene, settings, {}, quality);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
   TAnimationFrameRenderer renderer(scene);
   const std::vector<int> order = AnimationOrder(settings.Frames, settings.BackAndForth);
@@ -122,7 +125,8 @@ int main(int argc, char** argv) {
   }
   std::printf("%d x %d, %zu frames shown\n", doc.ImageWidth(), doc.ImageHeight(), order.size());
   std::printf("GIF  %8zu bytes  PSNR %.2f dB%s\n", gif.size(), gifError.Psnr(), settings.Dither ? " (dithered)" : "");
-  std::printf("WebP %8zu bytes  PSNR %.2f dB (quality %d)\n", webp.size(), webpError.Psnr(), quality);
+  std::printf("WebP %8zu bytes  PSNR %.2f dB (quality %d, rendered and encoded in %.2f s)\n", webp.size(),
+              webpError.Psnr(), quality, seconds);
   std::printf("WebP / GIF: %.2f\n", double(webp.size()) / double(gif.size()));
   return 0;
 }

@@ -12,7 +12,7 @@ bool IsDecodableExtension(const std::string& lowerExt) {
 }
 
 TDecodedPicture DecodePicture(const std::string& lowerExt, TByteSpan bytes) {
-  const TPictureKind* kind = PictureKindOf(lowerExt);
+  const TPictureKind* kind = PictureKindOf(ExtensionForContent(lowerExt, bytes));
   if (!kind || !kind->Read) throw Exception("Unsupported image format");
   return kind->Read(bytes);
 }

@@ -2,6 +2,7 @@
 #include "codecs/Heif.h"
 
 #include "codecs/ExifOrientation.h"
+#include "codecs/HeifSequence.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace gs {
@@ -40,19 +42,78 @@ bool HasMainBrand(TByteSpan bytes, std::initializer_list<const char*> brands) {
   return std::any_of(brands.begin(), brands.end(), [&](const char* b) { return brand == heif_fourcc_to_brand(b); });
 }
 
-// The package that brings the decoder this file's coding needs, told by the file's main brand.
+// A top-level box of the file by its type, header included; empty when there is none or the
+// boxes before it run past the end. cutOff: a box of that type cut off by the file's end is
+// given as the rest of the file.
+TByteSpan TopLevelBox(TByteSpan bytes, const char* type, bool cutOff = false) {
+  size_t pos = 0;
+  while (bytes.size() - pos >= 8) {
+    uint64_t size = BigEndian32(&bytes[pos]);
+    if (size == 1 && bytes.size() - pos >= 16)
+      size = uint64_t(BigEndian32(&bytes[pos + 8])) << 32 | BigEndian32(&bytes[pos + 12]);
+    else if (size == 0)
+      size = bytes.size() - pos;
+    const bool wanted = std::memcmp(&bytes[pos + 4], type, 4) == 0;
+    if (wanted && cutOff && size > bytes.size() - pos) return bytes.subspan(pos);
+    if (size < 8 || size > bytes.size() - pos) return {};
+    if (wanted) return bytes.subspan(pos, size_t(size));
+    pos += size_t(size);
+  }
+  return {};
+}
+
+TByteSpan MetaBox(TByteSpan bytes) { return TopLevelBox(bytes, "meta"); }
+
+// A timed sequence (a movie track) with no still picture beside it: libheif 1.15 reads still
+// pictures only.
+bool IsSequenceWithoutStill(TByteSpan bytes) {
+  return MetaBox(bytes).empty() && !TopLevelBox(bytes, "moov", true).empty();
+}
+
+// The coding of the file's pictures: the type of its first item that holds coded pixels
+// rather than a grid, an overlay or metadata (an "infe" box of version 2 or 3). Empty when none
+// is found.
+std::string PictureCoding(TByteSpan bytes) {
+  const TByteSpan meta = MetaBox(bytes);
+  for (size_t p = 4; p + 4 <= meta.size(); ++p) {
+    if (std::memcmp(&meta[p], "infe", 4) != 0 || p + 5 > meta.size()) continue;
+    const uint8_t version = meta[p + 4];
+    const size_t type = p + (version == 2 ? 12 : 14);
+    if (version < 2 || version > 3 || type + 4 > meta.size()) continue;
+    const std::string coding(reinterpret_cast<const char*>(&meta[type]), 4);
+    if (coding != "grid" && coding != "iden" && coding != "iovl" && coding != "Exif" && coding != "mime" &&
+        coding != "uri ")
+      return coding;
+  }
+  return {};
+}
+
+// The package that brings the decoder the file's coding needs: told by its pictures' coding,
+// or by its main brand when that is not found.
 std::string MissingDecoderMessage(TByteSpan bytes) {
-  if (HasMainBrand(bytes, {"avif", "avis"}))
+  const std::string coding = PictureCoding(bytes);
+  if (coding == "av01" || (coding.empty() && HasMainBrand(bytes, {"avif", "avis"})))
     return "no AV1 decoder is installed for AVIF pictures; install the package "
            "libheif-plugin-dav1d (libdav1d6 on Debian 12)";
-  if (HasMainBrand(bytes, {"heic", "heix", "heim", "heis", "hevc", "hevx"}))
+  if (coding == "hvc1" || coding == "hev1" ||
+      (coding.empty() && HasMainBrand(bytes, {"heic", "heix", "heim", "heis", "hevc", "hevx"})))
     return "no HEVC decoder is installed for HEIC pictures; install the package "
            "libheif-plugin-libde265 (libde265-0 on Debian 12)";
-  return "the picture is coded in a way no installed libheif decoder reads";
+  if (coding == "vvc1")
+    return "the picture is coded as VVC (H.266), for which no libheif decoder is installed; "
+           "libheif 1.15 has none";
+  std::string printable = coding;
+  for (char& c : printable)
+    if (c < 0x20 || c > 0x7E) c = '?';
+  return "the picture is coded " + (coding.empty() ? std::string("in a way") : "as \"" + printable + "\",") +
+         " which no installed libheif decoder reads";
 }
 
 [[noreturn]] void Fail(const heif_error& error, TByteSpan bytes) {
-  if (error.code == heif_error_Unsupported_feature && error.subcode == heif_suberror_Unsupported_codec)
+  // libheif says Unsupported_codec for a coding it knows without a decoder plugin installed, and
+  // Unsupported_image_type for an item coded in a way this version has no decoder for at all.
+  if (error.code == heif_error_Unsupported_feature && (error.subcode == heif_suberror_Unsupported_codec ||
+                                                       error.subcode == heif_suberror_Unsupported_image_type))
     Broken(MissingDecoderMessage(bytes));
   if (error.subcode == heif_suberror_Security_limit_exceeded)
     throw EOutOfResources(std::string("HEIF: the picture is too large to edit (") + error.message +
@@ -63,19 +124,6 @@ std::string MissingDecoderMessage(TByteSpan bytes) {
 
 void Check(const heif_error& error, TByteSpan bytes) {
   if (error.code != heif_error_Ok) Fail(error, bytes);
-}
-
-// The top-level "meta" box, which holds the pictures' properties; empty when there is none.
-TByteSpan MetaBox(TByteSpan bytes) {
-  size_t pos = 0;
-  while (bytes.size() - pos >= 8) {
-    uint64_t size = BigEndian32(&bytes[pos]);
-    if (size == 0) size = bytes.size() - pos;
-    if (size < 8 || size > bytes.size() - pos) return {};
-    if (std::memcmp(&bytes[pos + 4], "meta", 4) == 0) return bytes.subspan(pos, size_t(size));
-    pos += size_t(size);
-  }
-  return {};
 }
 
 // Whether the file stores a rotation or mirroring property (irot, imir: a box of 9 bytes).
@@ -129,7 +177,16 @@ TDecodedPicture DecodeHeif(TByteSpan bytes) {
   if (!context) throw EOutOfResources("HEIF: not enough memory");
   heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
   heif_context_set_max_decoding_threads(context.get(), 0);
-  Check(heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr), bytes);
+  const heif_error read =
+      heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
+  if (read.code != heif_error_Ok && IsSequenceWithoutStill(bytes)) {
+    // The still made of it has a meta box, so this does not come back here.
+    const std::optional<TBytes> still = FirstSequencePictureAsStill(bytes);
+    if (!still)
+      Broken("the file is a picture sequence without a still picture, coded in a way this build cannot open");
+    return DecodeHeif(*still);
+  }
+  Check(read, bytes);
 
   heif_image_handle* rawHandle = nullptr;
   Check(heif_context_get_primary_image_handle(context.get(), &rawHandle), bytes);

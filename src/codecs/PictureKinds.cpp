@@ -8,6 +8,7 @@
 #include "codecs/Heif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "codecs/Signatures.h"
 #include "codecs/Webp.h"
 
 #include <algorithm>
@@ -38,22 +39,28 @@ const std::vector<TPictureKind>& Rows() {
   using K = TPictureKindId;
   static const std::vector<TPictureKind> rows = {
       {.Id = K::Jpeg, .Names = {"JPEG"}, .Extensions = {".jpg", ".jpeg"}, .FilterText = "JPEG Image File (*.jpg)",
-       .MimeTypes = {"image/jpeg"}, .Read = ReadJpegUpright, .Write = WriteJpeg, .OpenPlace = 2, .SavePlace = 1},
+       .MimeTypes = {"image/jpeg"}, .Read = ReadJpegUpright, .Write = WriteJpeg,
+       .Sniff = LooksLikeJpeg, .OpenPlace = 2, .SavePlace = 1},
       {.Id = K::Png, .Names = {"PNG"}, .Extensions = {".png"}, .FilterText = "PNG Image (*.png)",
-       .MimeTypes = {"image/png"}, .Read = ReadPngUpright, .Write = EncodePng, .OpenPlace = 4, .SavePlace = 5,
+       .MimeTypes = {"image/png"}, .Read = ReadPngUpright, .Write = EncodePng,
+       .Sniff = LooksLikePng, .OpenPlace = 4, .SavePlace = 5,
        .HasKeyColour = true, .OpensWithoutAlpha = true},
       // Written by the document: it shows the picture as the GIF's colour reduction left it.
       {.Id = K::Gif, .Names = {"GIF"}, .Extensions = {".gif"}, .FilterText = "CompuServe GIF Image (*.gif)",
-       .MimeTypes = {"image/gif"}, .Read = DecodeGif, .OpenPlace = 1, .SavePlace = 4, .HasKeyColour = true},
+       .MimeTypes = {"image/gif"}, .Read = DecodeGif,
+       .Sniff = LooksLikeGif, .OpenPlace = 1, .SavePlace = 4, .HasKeyColour = true},
       {.Id = K::Bmp, .Names = {"BMP"}, .Extensions = {".bmp"}, .FilterText = "Bitmaps (*.bmp)",
-       .MimeTypes = {"image/bmp"}, .Read = DecodeBmp, .Write = WriteBmp, .OpenPlace = 3, .SavePlace = 2},
+       .MimeTypes = {"image/bmp"}, .Read = DecodeBmp, .Write = WriteBmp,
+       .Sniff = LooksLikeBmp, .OpenPlace = 3, .SavePlace = 2},
       {.Id = K::Webp, .Names = {"WebP"}, .Extensions = {".webp"}, .FilterText = "WebP Image (*.webp)",
-       .MimeTypes = {"image/webp"}, .Read = DecodeWebp, .Write = WriteWebp, .OpenPlace = 5, .SavePlace = 6},
+       .MimeTypes = {"image/webp"}, .Read = DecodeWebp, .Write = WriteWebp,
+       .Sniff = LooksLikeWebp, .OpenPlace = 5, .SavePlace = 6},
       {.Id = K::Heif, .Names = {"HEIC", "HEIF"}, .Extensions = {".heic", ".heif"},
        .FilterText = "HEIF Image (*.heic;*.heif)", .MimeTypes = {"image/heic", "image/heif"}, .Read = DecodeHeif,
-       .OpenPlace = 6},
+       .Sniff = LooksLikeHeic, .OpenPlace = 6},
       {.Id = K::Avif, .Names = {"AVIF"}, .Extensions = {".avif"}, .FilterText = "AVIF Image (*.avif)",
-       .MimeTypes = {"image/avif"}, .Read = DecodeHeif, .OpenPlace = 7},
+       .MimeTypes = {"image/avif"}, .Read = DecodeHeif,
+       .Sniff = LooksLikeAvif, .OpenPlace = 7},
       // A picture of another kind inside; the document deciphers it, then reads that.
       {.Id = K::Protected, .Names = {".mfk"}, .Extensions = {".mfk"},
        .FilterText = "Grimacer Studio Graphics (*.mfk)",
@@ -103,6 +110,24 @@ const TPictureKind* PictureKindOf(const std::string& lowerExt) {
 
 const TPictureKind* PictureKindOfFile(const std::string& fileName) {
   return PictureKindOf(LowerCase(ExtractFileExt(fileName)));
+}
+
+const TPictureKind* PictureKindOfContent(TByteSpan bytes) {
+  const TPictureKind* found = nullptr;
+  for (const TPictureKind& kind : Rows()) {
+    if (!kind.Sniff || !kind.Sniff(bytes)) continue;
+    if (found) return nullptr;
+    found = &kind;
+  }
+  return found;
+}
+
+std::string ExtensionForContent(const std::string& lowerExt, TByteSpan bytes) {
+  const TPictureKind* named = PictureKindOf(lowerExt);
+  if (named && named->Sniff && named->Sniff(bytes)) return lowerExt;
+  const TPictureKind* content = PictureKindOfContent(bytes);
+  if (!content || !content->Read || (named && named->Read == content->Read)) return lowerExt;
+  return content->Extensions.front();
 }
 
 bool IsPictureKind(const std::string& fileName, TPictureKindId id) {

@@ -21,6 +21,8 @@ enum class TPictureKindId { Jpeg, Png, Gif, Bmp, Webp, Heif, Avif, Protected, Pd
 using TPictureReader = TDecodedPicture (*)(TByteSpan bytes);
 // The picture as the file holds it; the document's key colour for kinds that keep one.
 using TPictureWriter = TBytes (*)(const TBitmap32& picture, std::optional<TColor> transparentColor);
+// True when a file's first bytes clearly belong to the kind.
+using TPictureSniffer = bool (*)(TByteSpan bytes);
 
 struct TPictureKind {
   TPictureKindId Id;
@@ -30,6 +32,7 @@ struct TPictureKind {
   std::vector<const char*> MimeTypes;
   TPictureReader Read = nullptr;        // absent: not a picture of its own (protected) or not read
   TPictureWriter Write = nullptr;       // absent: not saved, or saved by the document itself
+  TPictureSniffer Sniff = nullptr;      // absent: its files carry no mark of their own
   int OpenPlace = 0;                    // place in the Open dialog's list, 0 when not there
   int SavePlace = 0;                    // place in the Save As dialog's list, 0 when not there
   bool HasKeyColour = false;            // may mark one colour transparent (the clipart asks)
@@ -45,6 +48,14 @@ const TPictureKind* PictureKindOf(const std::string& lowerExt);
 
 // The row for the extension of a file name in any letter case; nullptr when none.
 const TPictureKind* PictureKindOfFile(const std::string& fileName);
+
+// The row whose mark the bytes carry; nullptr when none does, or more than one.
+const TPictureKind* PictureKindOfContent(TByteSpan bytes);
+
+// The lower-cased extension whose reader the bytes need: the given one, unless the bytes
+// clearly name another kind with a reader of its own (a WebP renamed to .jpg reads as WebP).
+// Bytes that name nothing known, or that the given kind's reader reads too, keep it.
+std::string ExtensionForContent(const std::string& lowerExt, TByteSpan bytes);
 
 // True when a file of this name (extension in any letter case) is of that kind.
 bool IsPictureKind(const std::string& fileName, TPictureKindId id);

@@ -14,9 +14,11 @@ TPictureSource ReadPictureSource(const std::string& path) {
   const TPictureKind* kind = PictureKindOf(source.Extension);
   if (!kind || kind->OpenPlace == 0) throw Exception(UnsupportedFormatMessage(path));
   source.Bytes = ReadFileBytes(path);
-  if (kind->Id == TPictureKindId::Protected) {
+  // Renamed files are read as what they hold; a protected file's own bytes name no kind.
+  source.Extension = ExtensionForContent(source.Extension, source.Bytes);
+  if (PictureKindOf(source.Extension)->Id == TPictureKindId::Protected) {
     TProtectedContent inner = DecipherProtected(source.Bytes);
-    source.Extension = inner.InnerExtension;
+    source.Extension = ExtensionForContent(inner.InnerExtension, inner.Inner);
     source.Bytes = std::move(inner.Inner);
   }
   return source;

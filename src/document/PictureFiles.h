@@ -14,7 +14,8 @@ inline constexpr const char* kLayersMergedMessage =
     "The layers were merged into the picture. To keep them apart, use Save As \"Grimacer Project (*.ora)\".";
 inline constexpr const char* kSavePictureDefaultExt = "bmp";
 
-// A picture file's bytes and the lower-cased extension of the format they are in; for a
+// A picture file's bytes and the lower-cased extension of the format they are in, which is the
+// kind their first bytes name when those name another kind than the file's extension; for a
 // protected file the deciphered inner file and its inner extension.
 struct TPictureSource {
   std::string Extension;

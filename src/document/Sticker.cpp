@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/Sticker.h"
 
+#include "codecs/PictureKinds.h"
+#include "codecs/Png.h"
 #include "codecs/Webp.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace gs {
 namespace {
@@ -55,10 +58,27 @@ void CutOval(TBitmap32& sticker, const TRect& r) {
   }
 }
 
+// Each colour sample rounded to one of 2^bits levels spread over 0..255: longer runs of equal
+// bytes, which the PNG's filters and deflate turn into fewer bytes. Alpha keeps its soft edge.
+TBitmap32 Posterised(const TBitmap32& sticker, int bits) {
+  if (bits >= 8) return sticker;
+  const int top = (1 << bits) - 1;
+  uint8_t level[256];
+  for (int v = 0; v < 256; ++v) level[v] = uint8_t(std::lround(std::lround(v * top / 255.0) * 255.0 / top));
+  TBitmap32 out = sticker;
+  TColor32* p = out.Bits();
+  for (size_t i = 0, n = size_t(out.Width()) * out.Height(); i < n; ++i)
+    p[i] = (p[i] & 0xFF000000) | TColor32(level[p[i] >> 16 & 0xFF]) << 16 | TColor32(level[p[i] >> 8 & 0xFF]) << 8 |
+           level[p[i] & 0xFF];
+  return out;
+}
+
 template <typename TEncode>
-TEncodedSticker Fit(size_t limit, const TEncode& encode) {
+TEncodedSticker Fit(size_t limit, const char* messenger, std::span<const int> qualities, const TEncode& encode) {
   TEncodedSticker sticker;
-  for (int quality : kQualities) {
+  sticker.Limit = limit;
+  sticker.Messenger = messenger;
+  for (int quality : qualities) {
     sticker.Bytes = encode(quality);
     sticker.Quality = quality;
     sticker.Fits = sticker.Bytes.size() <= limit;
@@ -102,8 +122,17 @@ TBitmap32 ShapeSticker(const TBitmap32& picture, const TRect& crop, TStickerBack
 }
 
 TEncodedSticker EncodeStillSticker(const TBitmap32& sticker) {
-  return Fit(kMaxStickerBytes, [&](int quality) { return EncodeWebp(sticker, TWebpOptions{false, quality}); });
+  return Fit(kMaxStickerBytes, "WhatsApp", kQualities,
+             [&](int quality) { return EncodeWebp(sticker, TWebpOptions{false, quality}); });
 }
+
+TEncodedSticker EncodePngSticker(const TBitmap32& sticker) {
+  static constexpr int kBits[] = {8, 7, 6, 5, 4, 3, 2};
+  return Fit(kMaxPngStickerBytes, "Telegram", kBits,
+             [&](int bits) { return EncodePng(Posterised(sticker, bits), std::nullopt); });
+}
+
+bool IsPngSticker(const std::string& path) { return IsPictureKind(path, TPictureKindId::Png); }
 
 TEncodedSticker EncodeAnimatedSticker(const TAnimationScene& scene, TAnimationSettings settings, const TRect& crop,
                                       TStickerBackground background) {
@@ -114,16 +143,16 @@ TEncodedSticker EncodeAnimatedSticker(const TAnimationScene& scene, TAnimationSe
   if (shown * settings.DelayCentiseconds * 10 > kMaxStickerMilliseconds)
     throw Exception("An animated sticker plays for at most 3 s: use fewer frames");
   const TFrameShaper shape = [&](TBitmap32 frame) { return ShapeSticker(frame, crop, background); };
-  return Fit(kMaxAnimatedStickerBytes, [&](int quality) {
+  return Fit(kMaxAnimatedStickerBytes, "WhatsApp", kQualities, [&](int quality) {
     return *EncodeCaricatureWebp(scene, settings, {}, quality, shape);
   });
 }
 
-std::string StickerSizeWarning(const TEncodedSticker& sticker, bool animated) {
+std::string StickerSizeWarning(const TEncodedSticker& sticker) {
   if (sticker.Fits) return {};
-  const size_t limit = animated ? kMaxAnimatedStickerBytes : kMaxStickerBytes;
   return "The sticker is " + std::to_string((sticker.Bytes.size() + 1023) / 1024) +
-         " KB even at the lowest quality; WhatsApp takes at most " + std::to_string(limit / 1024) + " KB.";
+         " KB even at the lowest quality; " + sticker.Messenger + " takes at most " +
+         std::to_string(sticker.Limit / 1024) + " KB.";
 }
 
 }  // namespace gs

@@ -3,6 +3,7 @@
 // orientation, and a file of several pictures, is known exactly.
 
 #include "codecs/ExifOrientation.h"
+#include "codecs/FileIO.h"
 #include "codecs/Heif.h"
 #include "common/Errors.h"
 
@@ -10,6 +11,7 @@
 #include <libheif/heif.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 using namespace gs;
@@ -123,6 +125,84 @@ TEST_F(HeifTest, AFileOfSeveralPicturesOpensItsPrimaryOne) {
   const TBitmap32 opened = DecodeHeif(EncodeHeic({{first}, {second}}, 1)).Bitmap;
   EXPECT_EQ(opened.Width(), 48);
   EXPECT_LE(MaxDiff(opened, second), 3);
+}
+
+TBytes Formats(const std::string& name) {
+  return ReadFileBytes(std::string(GS_SOURCE_DIR) + "/../tests/data/formats/" + name);
+}
+
+// Where a box's type first appears after another's, as a file's own layout puts it.
+size_t After(const TBytes& bytes, const char* type, const char* before = "moov") {
+  const std::string text(bytes.begin(), bytes.end());
+  const size_t from = text.find(before);
+  const size_t at = text.find(type, from);
+  EXPECT_NE(at, std::string::npos) << type;
+  return at;
+}
+
+void Put32(TBytes& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = uint8_t(value >> (24 - 8 * i));
+}
+
+std::string Refusal(TByteSpan bytes) {
+  try {
+    DecodeHeif(bytes);
+  } catch (const EOutOfResources& e) {
+    return std::string("too large: ") + e.what();
+  } catch (const EInvalidGraphic& e) {
+    return std::string("broken: ") + e.what();
+  }
+  return "opened";
+}
+
+TEST(HeifSequence, ASequenceWithoutAStillOpensItsFirstPicture) {
+  for (const char* name : {"sequence-only.avif", "sequence-only.heic"}) {
+    SCOPED_TRACE(name);
+    const TBitmap32 opened = DecodeHeif(Formats(name)).Bitmap;
+    ASSERT_EQ(opened.Width(), 48);
+    ASSERT_EQ(opened.Height(), 32);
+    // The first frame is the unmirrored one, within the coding's loss; an alpha track is not a
+    // picture of its own.
+    EXPECT_LE(MaxDiff(opened, Quadrants()), 24);
+  }
+}
+
+// A hostile sequence is refused with its reason, and never read past its end.
+TEST(HeifSequence, BrokenSequencesAreRefusedWithTheirReason) {
+  const TBytes good = Formats("sequence-only.avif");
+  const struct {
+    const char* name;
+    std::function<void(TBytes&)> spoil;
+    const char* refusal;
+  } cases[] = {
+      {"cut in the track", [](TBytes& b) { b.resize(After(b, "stsz")); }, "broken: HEIF sequence: "},
+      {"cut in the pictures", [](TBytes& b) { b.resize(b.size() - 100); }, "broken: HEIF sequence: "},
+      {"track past the end", [](TBytes& b) { Put32(b, After(b, "trak") - 4, 0x7FFFFFF0); }, "broken: HEIF sequence: "},
+      {"picture past the end", [](TBytes& b) { Put32(b, After(b, "stco") + 12, 0xFFFFFF00); },
+       "broken: HEIF sequence: "},
+      {"picture larger than the file", [](TBytes& b) { Put32(b, After(b, "stsz") + 16, 0x7FFFFFFF); },
+       "broken: HEIF sequence: "},
+      {"no picture", [](TBytes& b) { Put32(b, After(b, "stsz") + 12, 0); }, "broken: HEIF sequence: "},
+      {"absurd size", [](TBytes& b) { Put32(b, After(b, "av01", "stsd") + 28, 0xEA60EA60); }, "too large: "},
+      {"unknown coding", [](TBytes& b) { std::memcpy(&b[After(b, "av01", "stsd")], "mp4v", 4); },
+       "broken: HEIF: the file is a picture sequence without a still picture"},
+  };
+  for (const auto& c : cases) {
+    TBytes bytes = good;
+    c.spoil(bytes);
+    EXPECT_EQ(Refusal(bytes).rfind(c.refusal, 0), 0u) << c.name << ": " << Refusal(bytes);
+  }
+}
+
+// libheif 1.15 reads VVC-coded items as pictures it has no decoder for: the message says so
+// rather than calling the file broken.
+TEST(HeifSequence, APictureOfACodingWithoutDecoderSaysWhichCoding) {
+  TBytes bytes = Formats("lossy.avif");
+  const std::string text(bytes.begin(), bytes.end());
+  ASSERT_NE(text.find("av01"), std::string::npos);
+  std::memcpy(&bytes[text.find("av01")], "vvc1", 4);
+  EXPECT_EQ(Refusal(bytes), "broken: HEIF: the picture is coded as VVC (H.266), for which no libheif decoder is "
+                            "installed; libheif 1.15 has none");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "document/Sticker.h"
 
 #include "codecs/FileIO.h"
+#include "codecs/Png.h"
 #include "codecs/Webp.h"
 #include "document/BrushTool.h"
 #include "document/Document.h"
@@ -70,7 +71,7 @@ TEST(Sticker, TheHeadFillsA512SquareInTheMiddleWithTheBackgroundAsAsked) {
     const TEncodedSticker encoded = EncodeStillSticker(sticker);
     EXPECT_TRUE(encoded.Fits);
     EXPECT_LE(encoded.Bytes.size(), kMaxStickerBytes);
-    EXPECT_EQ(StickerSizeWarning(encoded, false), "");
+    EXPECT_EQ(StickerSizeWarning(encoded), "");
     const TBitmap32 back = DecodeWebp(encoded.Bytes).Bitmap;
     EXPECT_EQ(back.Width(), kStickerSide);
     EXPECT_EQ(AlphaOf(back.Pixel(0, 0)), 0);
@@ -81,6 +82,42 @@ TEST(Sticker, TheHeadFillsA512SquareInTheMiddleWithTheBackgroundAsAsked) {
   const TBitmap32 whole = ShapeSticker(p.Picture, p.Picture.BoundsRect(), TStickerBackground::None);
   EXPECT_EQ(AlphaOf(whole.Pixel(256, kStickerMargin + 10)), 0);  // 900 x 700 leaves room above
   EXPECT_EQ(whole.Pixel(kStickerMargin + 2, 256), kBackdrop);
+}
+
+// Telegram's PNG: the same 512 x 512 sticker within 512 KB, even for a picture of noise whose
+// exact colours would take twice that.
+TEST(Sticker, PngStickerKeepsItsShapeWithinTelegramsLimit) {
+  const TPortrait p = Portrait(900, 700, 620, 380, 120);
+  TBitmap32 noise(600, 600);
+  uint32_t seed = 7;
+  for (int i = 0; i < 600 * 600; ++i) noise.Bits()[i] = 0xFF000000 | ((seed = seed * 1664525 + 1013904223) >> 8);
+  const struct {
+    const TBitmap32* Picture;
+    TRect Crop;
+    bool Exact;
+  } cases[] = {{&p.Picture, StickerCrop(p.Picture, &p.Face), true}, {&noise, noise.BoundsRect(), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Exact);
+    const TBitmap32 sticker = ShapeSticker(*c.Picture, c.Crop, TStickerBackground::Oval);
+    const TEncodedSticker png = EncodePngSticker(sticker);
+    EXPECT_TRUE(png.Fits);
+    EXPECT_LE(png.Bytes.size(), kMaxPngStickerBytes);
+    EXPECT_EQ(StickerSizeWarning(png), "");
+    const TBitmap32 back = DecodePng(png.Bytes).Bitmap;
+    ASSERT_EQ(back.Width(), kStickerSide);
+    ASSERT_EQ(back.Height(), kStickerSide);
+    for (TPoint corner : {TPoint{0, 0}, TPoint{511, 0}, TPoint{0, 511}, TPoint{511, 511}, TPoint{40, 40}})
+      EXPECT_EQ(AlphaOf(back.Pixel(corner.X, corner.Y)), 0);
+    EXPECT_EQ(AlphaOf(back.Pixel(256, 256)), 255);
+    // The oval's soft edge keeps its alpha however the colours are reduced.
+    for (int y = 0; y < kStickerSide; ++y)
+      for (int x = 0; x < kStickerSide; ++x) ASSERT_EQ(AlphaOf(back.Pixel(x, y)), AlphaOf(sticker.Pixel(x, y)));
+    if (c.Exact) EXPECT_EQ(back, sticker);
+    else EXPECT_LT(png.Quality, 8);
+  }
+  TEncodedSticker tooLarge{TBytes(600 * 1024), 2, false, kMaxPngStickerBytes, "Telegram"};
+  EXPECT_EQ(StickerSizeWarning(tooLarge),
+            "The sticker is 600 KB even at the lowest quality; Telegram takes at most 512 KB.");
 }
 
 struct TReadAnimation {

@@ -4,6 +4,7 @@
 #include "StudioFixture.h"
 #include "codecs/Bmp.h"
 #include "codecs/FileIO.h"
+#include "codecs/Png.h"
 #include "codecs/Webp.h"
 #include "document/Sticker.h"
 #include "shell/dialogs/StickerDialog.h"
@@ -53,6 +54,20 @@ TEST_F(StickerExportTest, StickerComesAfterSaveAsAndWritesTheBatchsChoices) {
   EXPECT_NE(Fails("sticker " + Dir_.Path("a.webp") + " animated").find(kNothingToAnimate), std::string::npos);
   EXPECT_NE(Fails("sticker " + Dir_.Path("a.webp") + " 2").find("No face found"), std::string::npos);
   EXPECT_FALSE(FileExists(Dir_.Path("a.webp")));
+}
+
+TEST_F(StickerExportTest, APngNameWritesTelegramsStillSticker) {
+  Run("open " + Dir_.Path("face.bmp") + "\nsticker " + Dir_.Path("tg.PNG") + " none\n");
+  const TBytes bytes = ReadFileBytes(Dir_.Path("tg.PNG"));
+  EXPECT_LE(bytes.size(), kMaxPngStickerBytes);
+  const TBitmap32 sticker = DecodePng(bytes).Bitmap;
+  EXPECT_EQ(sticker.Width(), kStickerSide);
+  EXPECT_EQ(AlphaOf(sticker.Pixel(256, 10)), 0);
+  EXPECT_EQ(AlphaOf(sticker.Pixel(256, 256)), 255);
+  const std::string refused =
+      Fails("tool warp\nsize 40\nstroke 30,30 hold 6\nsticker " + Dir_.Path("moving.png") + " animated");
+  EXPECT_NE(refused.find("An animated sticker is a WebP file"), std::string::npos) << refused;
+  EXPECT_FALSE(FileExists(Dir_.Path("moving.png")));
 }
 
 TEST_F(StickerExportTest, AnimatedPlaysTheCaricaturesBend) {

@@ -253,15 +253,12 @@ void InsertClipart(TSStudio& studio, TScriptedDialogs& dialogs, const std::strin
     }
   }
   dialogs.AnswerFile(AbsolutePath(path));
-  // A protected picture asks as the picture inside it does.
+  // A protected picture asks as the picture inside it does, a renamed one as what it holds.
   std::string ext = LowerCase(ExtractFileExt(path));
-  const TPictureKind* kind = PictureKindOf(ext);
-  if (kind && kind->Id == TPictureKindId::Protected) {
-    try {
-      ext = ReadPictureSource(AbsolutePath(path)).Extension;
-    } catch (const std::exception&) {
-      // Unreadable: the command itself says why.
-    }
+  try {
+    ext = ReadPictureSource(AbsolutePath(path)).Extension;
+  } catch (const std::exception&) {
+    // Unreadable: the command itself says why.
   }
   if (AsksTransparentImage(ext)) dialogs.AnswerYesNo(transparent);
   Trigger(studio, bubble ? "TalkBubble1" : "Clipart1");

@@ -3,6 +3,7 @@
 
 #include "codecs/FileIO.h"
 #include "codecs/PictureKinds.h"
+#include "common/Errors.h"
 #include "document/Sticker.h"
 #include "faces/finder/FaceFinder.h"
 #include "layers/PictureLayer.h"
@@ -22,9 +23,10 @@ bool HasTransparentPixels(const TBitmap32& picture) {
   return std::any_of(p, p + size_t(picture.Width()) * picture.Height(), [](TColor32 c) { return AlphaOf(c) < 255; });
 }
 
-// "face.jpg" in photos/ offers photos/face-sticker.webp.
+// "face.jpg" in photos/ offers photos/face-sticker.webp; a name ending in .png writes Telegram's PNG.
 TFileDialogRequest StickerFileRequest(const std::string& document, const std::string& lastFolder) {
-  TFileDialogRequest request{"Export Sticker", PictureFilterOf({TPictureKindId::Webp}), "webp", lastFolder, true};
+  TFileDialogRequest request{"Export Sticker", PictureFilterOf({TPictureKindId::Webp, TPictureKindId::Png}), "webp",
+                             lastFolder, true};
   if (document.empty()) return request;
   const std::filesystem::path path(document);
   if (path.has_parent_path()) request.InitialDir = path.parent_path().string();
@@ -49,15 +51,20 @@ void TSStudio::mExportStickerClick() {
   if (!Dialogs().RunForm(dialog)) return;
   const std::optional<std::string> file = Dialogs().SaveFile(StickerFileRequest(Doc.DocumentFileName(), LastFolder_));
   if (!file) return;
+  const bool png = IsPngSticker(*file);
+  if (png && dialog.Animated())
+    throw Exception("An animated sticker is a WebP file: \"" + ExtractFileName(*file) +
+                    "\" ends in .png, which holds a still sticker only");
 
   const TWaitCursor busy;
   const int face = dialog.FaceIndex();
   const TRect crop = StickerCrop(shown, face >= 0 ? &faces[size_t(face)] : nullptr);
   const TEncodedSticker sticker =
       dialog.Animated() ? EncodeAnimatedSticker(scene, TAnimationSettings{}, crop, dialog.Background())
+      : png             ? EncodePngSticker(ShapeSticker(shown, crop, dialog.Background()))
                         : EncodeStillSticker(ShapeSticker(shown, crop, dialog.Background()));
   WriteFileBytes(*file, sticker.Bytes);
-  const std::string warning = StickerSizeWarning(sticker, dialog.Animated());
+  const std::string warning = StickerSizeWarning(sticker);
   if (!warning.empty()) ShowMessage(warning);
 }
 
