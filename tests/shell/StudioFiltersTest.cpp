@@ -27,7 +27,7 @@ protected:
   StudioFiltersTest() {
     WriteFileBytes(Dir_.Path("photo.bmp"), EncodeBmp32(TBitmap32(60, 40, kPhoto)));
     fs::create_directory(Dir_.Path("filters"));
-    fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Display.8bf", Module());
+    fs::copy_file(fs::path(GS_TEST_MODULES_DIR) / "Display.8bf", Module());
     Run("loadfilters " + Dir_.Path("filters") + "\nopen " + Dir_.Path("photo.bmp") + "\nzoom original\n");
   }
   std::string Module() const { return Dir_.Path("filters/Display.8bf"); }
@@ -80,8 +80,8 @@ TEST_F(StudioStartTest, StartUpListsTheFiltersOfEveryPluginFolderOnce) {
   // Shipped beside the program, which was started in its own folder by another name; the
   // user's folder has one more.
   for (const char* folder : {"bin/plugins", "user/plugins"}) fs::create_directories(Dir_.Path(folder));
-  fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Display.8bf", Dir_.Path("bin/plugins/Display.8bf"));
-  fs::copy_file(std::string(GS_TEST_MODULES_DIR) + "/Sampler.8bf", Dir_.Path("user/plugins/Sampler.8bf"));
+  fs::copy_file(fs::path(GS_TEST_MODULES_DIR) / "Display.8bf", Dir_.Path("bin/plugins/Display.8bf"));
+  fs::copy_file(fs::path(GS_TEST_MODULES_DIR) / "Sampler.8bf", Dir_.Path("user/plugins/Sampler.8bf"));
   fs::create_directory_symlink(Dir_.Path("bin"), Dir_.Path("start"));
   ShowNewWindow();
   const TPSPluginList& plugins = Studio_->Filters().Plugins;
