@@ -2,6 +2,7 @@
 #include "codecs/Png.h"
 
 #include "codecs/ColorQuantizer.h"
+#include "codecs/DeflateInPieces.h"
 #include "codecs/PngFilters.h"
 #include "codecs/PngFormat.h"
 #include "common/Errors.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr int kCompressionLevel = 4;
 constexpr int kCompressionStrategy = Z_FILTERED;
 constexpr size_t kMaxIdatBytes = 64 * 1024;
+// The rows deflated together on one core: a band of about a megabyte packs as well as the whole.
+constexpr size_t kBandBytes = size_t(1) << 20;
 
 void AppendChunk(TBytes& out, uint32_t type, const uint8_t* data, size_t size) {
   AppendBE32(out, uint32_t(size));
@@ -136,50 +139,6 @@ private:
   std::array<std::vector<uint8_t>, kPngFilterCount> Candidates_;
 };
 
-// Deflates the filtered rows and writes the stream out as IDAT chunks as it grows.
-class TIdatWriter {
-public:
-  explicit TIdatWriter(TBytes& out) : Out_(out) {
-    if (deflateInit2(&Stream_, kCompressionLevel, Z_DEFLATED, 15, 8, kCompressionStrategy) != Z_OK)
-      throw EOutOfResources("PNG: cannot start the zlib encoder");
-  }
-  ~TIdatWriter() { deflateEnd(&Stream_); }
-  TIdatWriter(const TIdatWriter&) = delete;
-  TIdatWriter& operator=(const TIdatWriter&) = delete;
-
-  void Write(const uint8_t* data, size_t size) { Deflate(data, size, Z_NO_FLUSH); }
-  void Finish() {
-    Deflate(nullptr, 0, Z_FINISH);
-    if (Stream_.next_out != Buffer_.data()) Flush();
-  }
-
-private:
-  void Deflate(const uint8_t* data, size_t size, int flush) {
-    Stream_.next_in = const_cast<Bytef*>(data);  // zlib never writes through next_in
-    Stream_.avail_in = uInt(size);               // a row is far below 4 GB
-    for (;;) {
-      if (Stream_.next_out == nullptr || Stream_.avail_out == 0) Flush();
-      int result = deflate(&Stream_, flush);
-      if (result == Z_STREAM_END) return;
-      if (result != Z_OK && result != Z_BUF_ERROR) throw Exception("PNG: zlib failed to compress the picture");
-      if (Stream_.avail_in == 0 && Stream_.avail_out > 0 && flush == Z_NO_FLUSH) return;
-    }
-  }
-
-  void Flush() {
-    if (Stream_.next_out != nullptr) {
-      size_t used = size_t(Stream_.next_out - Buffer_.data());
-      AppendChunk(Out_, kPngIDAT, Buffer_.data(), used);
-    }
-    Stream_.next_out = Buffer_.data();
-    Stream_.avail_out = uInt(Buffer_.size());
-  }
-
-  TBytes& Out_;
-  z_stream Stream_{};
-  std::vector<uint8_t> Buffer_ = std::vector<uint8_t>(kMaxIdatBytes);
-};
-
 void AppendHeader(TBytes& out, int width, int height, bool alpha) {
   TBytes ihdr;
   AppendBE32(ihdr, uint32_t(width));
@@ -210,19 +169,34 @@ TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColo
   AppendHeader(out, width, picture.Height(), alpha);
   if (!alpha && key) AppendKey(out, *key);
 
-  std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
-  TFilterChooser chooser(rowBytes, step);
-  TIdatWriter idat(out);
-  for (int y = 0; y < picture.Height(); ++y) {
-    if (alpha)
-      PackRgbaRow(picture.ScanLine(y), width, row.data());
-    else
-      PackRgbRow(picture.ScanLine(y), width, key.value_or(0), row.data());
-    const std::vector<uint8_t>& filtered = chooser.Filter(row.data(), prev.data());
-    idat.Write(filtered.data(), filtered.size());
-    row.swap(prev);
-  }
-  idat.Finish();
+  const auto pack = [&](int y, uint8_t* into) {
+    if (alpha) PackRgbaRow(picture.ScanLine(y), width, into);
+    else PackRgbRow(picture.ScanLine(y), width, key.value_or(0), into);
+  };
+  // Bands of rows are filtered and deflated at once; a band's first row is filtered against the
+  // last row of the band before, as if the picture were packed in one go.
+  const int bandRows = int(std::max<size_t>(1, kBandBytes / rowBytes));
+  const size_t bands = size_t((picture.Height() + bandRows - 1) / bandRows);
+  const TBytes stream = DeflateInPieces(
+      bands,
+      [&](size_t band, std::vector<uint8_t>& filtered) {
+        const int from = int(band) * bandRows, to = std::min(picture.Height(), from + bandRows);
+        std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
+        if (from > 0) pack(from - 1, prev.data());
+        TFilterChooser chooser(rowBytes, step);
+        filtered.reserve((rowBytes + 1) * size_t(to - from));
+        for (int y = from; y < to; ++y) {
+          pack(y, row.data());
+          const std::vector<uint8_t>& best = chooser.Filter(row.data(), prev.data());
+          filtered.insert(filtered.end(), best.begin(), best.end());
+          row.swap(prev);
+        }
+        return TByteSpan(filtered);
+      },
+      TDeflateSettings{kCompressionLevel, kCompressionStrategy});
+  out.reserve(out.size() + stream.size() + (stream.size() / kMaxIdatBytes + 2) * 12);
+  for (size_t at = 0; at < stream.size(); at += kMaxIdatBytes)
+    AppendChunk(out, kPngIDAT, stream.data() + at, std::min(kMaxIdatBytes, stream.size() - at));
   AppendChunk(out, kPngIEND, nullptr, 0);
   return out;
 }

@@ -4,7 +4,8 @@
 // unsaved changes, so that a crash, a power cut or a killed session loses little work.
 //
 // The container is ours and small: a magic, a version, then sections in a fixed order, each
-// with a tag and a length. Pictures and meshes are deflated raw cells, so a copy restores the
+// with a tag and a length; a text layer's section is followed by one with its text (copies of
+// version 1 have none, and still read). Pictures and meshes are deflated raw cells, so a copy restores the
 // very bits it was taken from. A broken, truncated or hostile file fails to read with an
 // exception; nothing is allocated before its size has been checked against the picture limits.
 
@@ -13,6 +14,7 @@
 #include "common/Color.h"
 #include "common/Geometry.h"
 #include "common/VectorMap.h"
+#include "layers/LayerText.h"
 
 #include <cstdint>
 #include <optional>
@@ -35,6 +37,7 @@ struct TRecoveryLayer {
   TVectorMap Mesh;
   TFloatRect SrcRect, MappingRect;
   double ScaleX = 1.0, ScaleY = 1.0;
+  std::optional<TLayerText> Text;      // a text layer's line, font and ink
 };
 
 // Everything the copy rebuilds the document from.
@@ -70,8 +73,9 @@ TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
 void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
 
 // Fails with an Exception when the pictures and meshes together are more than a copy may hold,
-// so that no copy is written that could not be read back.
-TBytes EncodeRecovery(const TRecoveryCopy& copy);
+// so that no copy is written that could not be read back. On all cores, or on the calling
+// thread alone for a copy written in the background while the user works.
+TBytes EncodeRecovery(const TRecoveryCopy& copy, bool onAllCores = false);
 // Fails with an Exception saying what is wrong with the bytes.
 TRecoveryCopy DecodeRecovery(TByteSpan bytes);
 
