@@ -46,6 +46,8 @@ constexpr uint32_t kView = Tag("VIEW");
 constexpr uint32_t kMesh = Tag("MESH");
 constexpr uint32_t kLayer = Tag("LAYR");
 constexpr uint32_t kText = Tag("TEXT");
+// A picture's width, height and outer colour, before its pixels.
+constexpr size_t kPictureShapeBytes = 12;
 constexpr uint32_t kEnd = Tag("END.");
 
 [[noreturn]] void Broken(const std::string& why) { throw Exception("The recovery copy is damaged: " + why + "."); }
@@ -76,23 +78,27 @@ public:
   }
   explicit TWriter(bool onAllCores) : OnAllCores_(onAllCores) {}
   // Deflates size bytes at p, prefixed with the deflated length.
-  void Deflated(const void* p, size_t size) {
-    // The fastest level: a copy is written often, and the mesh is mostly zeros anyway.
+  // The fastest level: a copy is written often.
+  void Deflated(const void* p, size_t size, int strategy = Z_DEFAULT_STRATEGY) {
     const TBytes packed =
-        DeflateInPieces(TByteSpan(static_cast<const uint8_t*>(p), size), TDeflateSettings{1, Z_DEFAULT_STRATEGY, OnAllCores_});
+        DeflateInPieces(TByteSpan(static_cast<const uint8_t*>(p), size), TDeflateSettings{1, strategy, OnAllCores_});
     Value<uint64_t>(packed.size());
     Raw(packed.data(), packed.size());
   }
-  void Picture(const TBitmap32& b) {
+  void PictureShape(const TBitmap32& b) {
     Value<int32_t>(b.Width());
     Value<int32_t>(b.Height());
     Value<uint32_t>(b.OuterColor);
+  }
+  void Picture(const TBitmap32& b) {
+    PictureShape(b);
     Deflated(b.Bits(), size_t(b.Width()) * size_t(b.Height()) * sizeof(TColor32));
   }
   void Mesh(const TVectorMap& m) {
     Value<int32_t>(m.Width());
     Value<int32_t>(m.Height());
-    Deflated(m.Empty() ? nullptr : m.Row(0), size_t(m.Width()) * size_t(m.Height()) * sizeof(TFixedVector));
+    // Mostly zeros, which runs of the one byte pack as well as any search and far faster.
+    Deflated(m.Empty() ? nullptr : m.Row(0), size_t(m.Width()) * size_t(m.Height()) * sizeof(TFixedVector), Z_RLE);
   }
   void LayerText(const TLayerText& t) {
     String(t.Text);
@@ -417,10 +423,10 @@ bool RecoveryEndsWhole(TByteSpan tail) {
   return std::memcmp(tail.data() + tail.size() - kRecoveryEndBytes, end, kRecoveryEndBytes) == 0;
 }
 
-TBytes EncodeRecovery(const TRecoveryCopy& copy, bool onAllCores) {
+TBytes EncodeRecovery(const TRecoveryCopy& copy, const TRecoveryEncoding& encoding) {
   if (TotalCellBytes(copy) > kMaxTotalCells || copy.Layers.size() > kMaxLayers)
     throw Exception("The picture and its layers are too large for a recovery copy.");
-  TWriter w(onAllCores);
+  TWriter w(encoding.OnAllCores);
   w.Raw(kMagic, sizeof kMagic);
   w.Value(kVersion);
   w.Section(kNames, [&] {
@@ -431,7 +437,10 @@ TBytes EncodeRecovery(const TRecoveryCopy& copy, bool onAllCores) {
     w.Value<int64_t>(copy.SavedAt);
   });
   w.Section(kSource, [&] { w.Picture(copy.Source); });
-  w.Section(kView, [&] { w.Picture(copy.View); });
+  w.Section(kView, [&] {
+    if (encoding.ViewElsewhere) w.PictureShape(copy.View);
+    else w.Picture(copy.View);
+  });
   w.Section(kMesh, [&] { w.Mesh(copy.Mesh); });
   for (const TRecoveryLayer& layer : copy.Layers) {
     w.Section(kLayer, [&] {
@@ -460,7 +469,7 @@ TRecoveryCopy DecodeRecoveryHeader(TByteSpan bytes) {
   return ReadHeader(r);
 }
 
-TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
+TRecoveryCopy DecodeRecovery(TByteSpan bytes, bool viewMayBeElsewhere) {
   uint64_t budget = kMaxTotalCells;
   TReader r(bytes, &budget);
   uint32_t version = 0;
@@ -470,9 +479,18 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     copy.Source = s.Picture("the picture");
     s.Finish("the picture");
   }
+  bool viewElsewhere = false;
   {
     TReader s = r.Section(kView, "the view");
-    copy.View = s.Picture("the view");
+    if (viewMayBeElsewhere && s.Left() == kPictureShapeBytes) {
+      viewElsewhere = true;
+      const int32_t w = s.Value<int32_t>("the view");
+      const int32_t h = s.Value<int32_t>("the view");
+      copy.View.OuterColor = s.Value<uint32_t>("the view");
+      if (w != copy.Source.Width() || h != copy.Source.Height()) Broken("the view is not the picture's size");
+    } else {
+      copy.View = s.Picture("the view");
+    }
     s.Finish("the view");
   }
   {
@@ -481,7 +499,7 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     s.Finish("the mesh");
   }
   if (copy.Source.Empty()) Broken("it holds no picture");
-  if (copy.View.Width() != copy.Source.Width() || copy.View.Height() != copy.Source.Height())
+  if (!viewElsewhere && (copy.View.Width() != copy.Source.Width() || copy.View.Height() != copy.Source.Height()))
     Broken("the view is not the picture's size");
   if (copy.Mesh.Width() != copy.Source.Width() || copy.Mesh.Height() != copy.Source.Height())
     Broken("the mesh is not the picture's size");

@@ -72,12 +72,20 @@ TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
 // snapshot that costs most, done off the interface thread so that snapshots only copy.
 void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
 
+struct TRecoveryEncoding {
+  // On every core, or on the calling thread alone for a copy written in the background while
+  // the user works.
+  bool OnAllCores = false;
+  // The view's pixels left out (its size and outer colour stay), for a file that keeps them
+  // losslessly beside the copy.
+  bool ViewElsewhere = false;
+};
 // Fails with an Exception when the pictures and meshes together are more than a copy may hold,
-// so that no copy is written that could not be read back. On all cores, or on the calling
-// thread alone for a copy written in the background while the user works.
-TBytes EncodeRecovery(const TRecoveryCopy& copy, bool onAllCores = false);
-// Fails with an Exception saying what is wrong with the bytes.
-TRecoveryCopy DecodeRecovery(TByteSpan bytes);
+// so that no copy is written that could not be read back.
+TBytes EncodeRecovery(const TRecoveryCopy& copy, const TRecoveryEncoding& encoding = {});
+// Fails with an Exception saying what is wrong with the bytes. A view kept elsewhere, when that
+// is allowed, comes back without pixels (its outer colour set) for the caller to fill.
+TRecoveryCopy DecodeRecovery(TByteSpan bytes, bool viewMayBeElsewhere = false);
 
 // Only the names and the time, for the question at start; fails as DecodeRecovery would on a
 // broken header.

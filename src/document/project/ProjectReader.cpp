@@ -141,15 +141,27 @@ std::vector<TStackLayer> StackLayers(const TXmlElement& image, std::ostream& not
   return layers;
 }
 
+// The view's pixels, which our copy leaves to the picture's own PNG (older projects kept them
+// in the copy too).
+void ReadViewFromPicture(TZipReader& zip, TRecoveryCopy& copy) {
+  const TBytes png = zip.Read(kPictureEntry);
+  if (PngSize(png, kPictureEntry) != TPoint{copy.Source.Width(), copy.Source.Height()})
+    RefuseArchive(std::string(kPictureEntry) + " is not the size of the picture");
+  const TColor32 outer = copy.View.OuterColor;
+  copy.View = DecodeLayerPicture(png, kPictureEntry);
+  copy.View.OuterColor = outer;
+}
+
 TProject DecodeOurs(TZipReader& zip, const TXmlElement& image, const std::string& documentEntry, std::ostream& notes) {
   TProject project;
   try {
-    project.Copy = DecodeRecovery(zip.Read(documentEntry));
+    project.Copy = DecodeRecovery(zip.Read(documentEntry), true);
   } catch (const EInvalidGraphic&) {
     throw;
   } catch (const Exception& e) {
     RefuseArchive(std::string("its own data is damaged (") + e.what() + ")");
   }
+  if (project.Copy.View.Empty()) ReadViewFromPicture(zip, project.Copy);
   project.Texts.resize(project.Copy.Layers.size());
   for (const TStackLayer& layer : StackLayers(image, notes)) {
     if (!layer.Element->Attribute(kIndexAttribute)) continue;

@@ -18,7 +18,6 @@ namespace gs {
 
 namespace {
 
-constexpr const char* kPictureEntry = "data/picture.png";
 constexpr const char* kMergedEntry = "mergedimage.png";
 constexpr const char* kThumbnailEntry = "Thumbnails/thumbnail.png";
 
@@ -106,7 +105,9 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   // Each large part packs on every core in turn. PNG pictures and our deflated copy are packed
   // already: stored, not deflated again.
   for (auto& [name, bytes] : pictures) zip.Add(name, std::move(bytes), TZipCompression::Store);
-  zip.Add(kPictureEntry, EncodePng(doc.ViewBitmap, key), TZipCompression::Store);
+  // Without a key colour, so that it holds the view's very pixels (even the colour under a
+  // clear one): our own copy leaves them out and reads them from here.
+  zip.Add(kPictureEntry, EncodePng(doc.ViewBitmap, std::nullopt), TZipCompression::Store);
   {
     const TBitmap32 merged = MergedPicture(doc);
     zip.Add(kMergedEntry, EncodePng(merged, key), TZipCompression::Store);
@@ -117,7 +118,8 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   {
     TRecoveryCopy copy;
     TakeRecoverySnapshot(doc, copy);
-    zip.Add(kDocumentEntry, EncodeRecovery(copy, true), TZipCompression::Store);
+    zip.Add(kDocumentEntry, EncodeRecovery(copy, TRecoveryEncoding{.OnAllCores = true, .ViewElsewhere = true}),
+            TZipCompression::Store);
   }
   zip.Add(kFacesEntry, TextBytes(EncodeFaces(faces)), TZipCompression::Deflate);
   return zip.Finish();
