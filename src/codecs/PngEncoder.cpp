@@ -78,7 +78,8 @@ void PackRgbaRow(const TColor32* src, int width, uint8_t* dst) {
 }
 
 // Filters each row every way and keeps the one whose bytes, read as signed, add up to the
-// smallest magnitude: small differences are what deflate compresses best.
+// smallest magnitude: small differences are what deflate compresses best. A way whose sum
+// already passes the best so far is given up, as it cannot win.
 class TFilterChooser {
 public:
   TFilterChooser(size_t rowBytes, int step) : Size_(rowBytes), Step_(size_t(step)) {
@@ -87,51 +88,48 @@ public:
 
   // The chosen filtered row, its filter type byte first.
   const std::vector<uint8_t>& Filter(const uint8_t* row, const uint8_t* prev) {
-    size_t best = 0;
+    size_t best = kPngFilterCount;
     uint64_t bestCost = UINT64_MAX;
-    for (int filter = 0; filter < kPngFilterCount; ++filter) {
-      uint8_t* out = Candidates_[size_t(filter)].data();
-      out[0] = uint8_t(filter);
-      Apply(uint8_t(filter), row, prev, out + 1);
-      uint64_t cost = Cost(out + 1);
-      if (cost < bestCost) {
+    const auto consider = [&](uint8_t filter, auto predict) {
+      uint8_t* out = Candidates_[filter].data();
+      out[0] = filter;
+      const uint64_t cost = Apply(row, prev, out + 1, bestCost, predict);
+      // Of equal costs the first filter in the standard's order wins.
+      if (cost < bestCost || (cost == bestCost && filter < best)) {
         bestCost = cost;
-        best = size_t(filter);
+        best = filter;
       }
-    }
+    };
+    // The ways that win most often on photos first, so that the others are given up early.
+    consider(kPngFilterPaeth, [](int a, int b, int c) { return int(PngPaeth(a, b, c)); });
+    consider(kPngFilterUp, [](int, int b, int) { return b; });
+    consider(kPngFilterSub, [](int a, int, int) { return a; });
+    consider(kPngFilterAverage, [](int a, int b, int) { return (a + b) >> 1; });
+    consider(kPngFilterNone, [](int, int, int) { return 0; });
     return Candidates_[best];
   }
 
 private:
-  void Apply(uint8_t filter, const uint8_t* row, const uint8_t* prev, uint8_t* out) const {
+  // Writes each byte's difference from its prediction out of the left (a), upper (b) and
+  // upper-left (c) bytes, the first pixel's left ones taken as 0; returns the cost, or
+  // something above `limit` once it is there.
+  template <class TPredict>
+  uint64_t Apply(const uint8_t* row, const uint8_t* prev, uint8_t* out, uint64_t limit, TPredict predict) const {
+    constexpr size_t kBlock = 256;  // how often the cost is held against the limit
     const size_t n = Size_, s = std::min(Step_, Size_);
-    switch (filter) {
-      case kPngFilterNone: std::memcpy(out, row, n); break;
-      case kPngFilterSub:
-        std::memcpy(out, row, s);
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - row[i - s]);
-        break;
-      case kPngFilterUp:
-        for (size_t i = 0; i < n; ++i) out[i] = uint8_t(row[i] - prev[i]);
-        break;
-      case kPngFilterAverage:
-        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - (prev[i] >> 1));
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - ((row[i - s] + prev[i]) >> 1));
-        break;
-      default:
-        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - prev[i]);
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - PngPaeth(row[i - s], prev[i], prev[i - s]));
-        break;
+    uint64_t cost = 0;
+    const auto put = [&](size_t i, int a, int c) {
+      const uint8_t v = uint8_t(row[i] - predict(a, prev[i], c));
+      out[i] = v;
+      const int sv = int8_t(v);
+      cost += uint64_t(sv < 0 ? -sv : sv);
+    };
+    for (size_t i = 0; i < s; ++i) put(i, 0, 0);
+    for (size_t at = s; at < n; at += kBlock) {
+      for (size_t i = at, end = std::min(n, at + kBlock); i < end; ++i) put(i, row[i - s], prev[i - s]);
+      if (cost > limit) return cost;
     }
-  }
-
-  uint64_t Cost(const uint8_t* bytes) const {
-    uint64_t sum = 0;
-    for (size_t i = 0; i < Size_; ++i) {
-      int v = int8_t(bytes[i]);
-      sum += uint64_t(v < 0 ? -v : v);
-    }
-    return sum;
+    return cost;
   }
 
   size_t Size_;
