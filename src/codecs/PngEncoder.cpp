@@ -22,6 +22,8 @@ namespace {
 // than twice as fast; on flat drawings it costs a few per cent of size.
 constexpr int kCompressionLevel = 4;
 constexpr int kCompressionStrategy = Z_FILTERED;
+// About 40 % faster than level 4 on photos, and a tenth larger.
+constexpr int kFastCompressionLevel = 1;
 constexpr size_t kMaxIdatBytes = 64 * 1024;
 // The rows deflated together on one core: a band of about a megabyte packs as well as the whole.
 constexpr size_t kBandBytes = size_t(1) << 20;
@@ -154,7 +156,7 @@ void AppendKey(TBytes& out, TColor32 c) {
 
 }  // namespace
 
-TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor, TPngPacking packing) {
   if (picture.Empty()) throw Exception("PNG: cannot save an empty picture");
   const int width = picture.Width();
   std::optional<TColor32> key;
@@ -191,12 +193,16 @@ TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColo
         }
         return TByteSpan(filtered);
       },
-      TDeflateSettings{kCompressionLevel, kCompressionStrategy});
+      TDeflateSettings{packing == TPngPacking::Fast ? kFastCompressionLevel : kCompressionLevel, kCompressionStrategy});
   out.reserve(out.size() + stream.size() + (stream.size() / kMaxIdatBytes + 2) * 12);
   for (size_t at = 0; at < stream.size(); at += kMaxIdatBytes)
     AppendChunk(out, kPngIDAT, stream.data() + at, std::min(kMaxIdatBytes, stream.size() - at));
   AppendChunk(out, kPngIEND, nullptr, 0);
   return out;
+}
+
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
+  return EncodePng(picture, transparentColor, TPngPacking::Normal);
 }
 
 }  // namespace gs

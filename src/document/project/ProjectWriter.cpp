@@ -107,7 +107,7 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   for (auto& [name, bytes] : pictures) zip.Add(name, std::move(bytes), TZipCompression::Store);
   // Without a key colour, so that it holds the view's very pixels (even the colour under a
   // clear one): our own copy leaves them out and reads them from here.
-  zip.Add(kPictureEntry, EncodePng(doc.ViewBitmap, std::nullopt), TZipCompression::Store);
+  zip.Add(kPictureEntry, EncodePng(doc.ViewBitmap, std::nullopt, TPngPacking::Fast), TZipCompression::Store);
   {
     const TBitmap32 merged = MergedPicture(doc);
     zip.Add(kMergedEntry, EncodePng(merged, key), TZipCompression::Store);
