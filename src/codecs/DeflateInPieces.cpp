@@ -13,6 +13,8 @@ namespace gs {
 
 namespace {
 
+constexpr size_t kFirstRoom = size_t(64) << 10;
+
 struct TPacked {
   TBytes Bytes;
   uLong Adler = 0;
@@ -29,7 +31,9 @@ TPacked Pack(TByteSpan bytes, bool last, const TDeflateSettings& settings) {
   TPacked packed;
   packed.Size = bytes.size();
   packed.Adler = adler32_z(adler32_z(0, nullptr, 0), bytes.data(), bytes.size());
-  packed.Bytes.resize(size_t(deflateBound(&z, uLong(bytes.size()))) + 64);
+  // Room as the output grows, not the bound of what it could take: a piece of the mostly zero
+  // mesh packs to almost nothing, and all pieces are held at once.
+  packed.Bytes.resize(std::min<size_t>(size_t(deflateBound(&z, uLong(bytes.size()))) + 64, kFirstRoom));
   size_t outAt = 0;
   const uint8_t* in = bytes.data();
   size_t inLeft = bytes.size();
