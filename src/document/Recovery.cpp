@@ -56,6 +56,7 @@ constexpr uint32_t kEnd = Tag("END.");
 
 class TWriter {
 public:
+  explicit TWriter(bool onAllCores) : OnAllCores_(onAllCores) {}
   TBytes Bytes;
   void Raw(const void* p, size_t n) {
     const auto* b = static_cast<const uint8_t*>(p);
@@ -76,7 +77,6 @@ public:
     Value(r.Right);
     Value(r.Bottom);
   }
-  explicit TWriter(bool onAllCores) : OnAllCores_(onAllCores) {}
   // Deflates size bytes at p, prefixed with the deflated length.
   // The fastest level: a copy is written often.
   void Deflated(const void* p, size_t size, int strategy = Z_DEFAULT_STRATEGY) {
@@ -225,7 +225,8 @@ public:
     t.Text = String(what);
     t.Family = String(what);
     t.PointSize = Value<int32_t>(what);
-    if (t.PointSize < -kMaxPointSize || t.PointSize > kMaxPointSize) Broken(std::string(what) + " has a size no font has");
+    if (t.PointSize < -kMaxPointSize || t.PointSize > kMaxPointSize)
+      Broken(std::string(what) + " has a size no font has");
     const uint8_t style = Value<uint8_t>(what);
     if (style > 15) Broken(std::string(what) + " has a style no font has");
     t.Bold = style & 1;
@@ -306,7 +307,8 @@ TRecoveryCopy ReadHeader(TReader& r, uint32_t* versionRead = nullptr) {
   const TByteSpan magic = r.Take(sizeof kMagic, "the header");
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) Broken("it is not a recovery copy");
   const uint32_t version = r.Value<uint32_t>("the header");
-  if (version < 1 || version > kVersion) Broken("its version " + std::to_string(version) + " is not one this program reads");
+  if (version < 1 || version > kVersion)
+    Broken("its version " + std::to_string(version) + " is not one this program reads");
   if (versionRead) *versionRead = version;
   TRecoveryCopy copy;
   TReader names = r.Section(kNames, "the names");

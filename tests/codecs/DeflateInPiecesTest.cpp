@@ -47,7 +47,8 @@ TEST(DeflateInPieces, APngOfManyBandsReadsBackWhole) {
   TBitmap32 tall(300, 4000);
   std::mt19937 rng(9);
   for (int y = 0; y < tall.Height(); ++y)
-    for (int x = 0; x < tall.Width(); ++x) tall.SetPixel(x, y, Color32(uint8_t(x + y), uint8_t(rng() % 8), uint8_t(y / 16), uint8_t(128 + x % 100)));
+    for (int x = 0; x < tall.Width(); ++x)
+      tall.SetPixel(x, y, Color32(uint8_t(x + y), uint8_t(rng() % 8), uint8_t(y / 16), uint8_t(128 + x % 100)));
   EXPECT_EQ(DecodePng(EncodePng(tall, std::nullopt)).Bitmap, tall);
 }
 

@@ -150,7 +150,9 @@ std::future<TBitmap32> DecodeViewAside(TZipReader& zip, const TXmlElement& image
   if (!version || *version < kFirstVersionWithViewInPicture || !zip.Has(kPictureEntry)) return {};
   auto png = std::make_shared<const TBytes>(zip.Read(kPictureEntry));
   PngSize(*png, kPictureEntry);  // within the limits before anything is allocated for it
-  return std::async(std::launch::async, [png] { return DecodeLayerPicture(*png, kPictureEntry); });
+  // Decoded where the copy is not, or in turn when no thread can be had.
+  return std::async(std::launch::async | std::launch::deferred,
+                    [png] { return DecodeLayerPicture(*png, kPictureEntry); });
 }
 
 void TakeView(TRecoveryCopy& copy, std::future<TBitmap32>& view) {
