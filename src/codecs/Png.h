@@ -23,6 +23,10 @@ TDecodedPicture DecodePng(TByteSpan bytes);
 // transparent: the key is transparentColor unless an opaque pixel has that colour, then the
 // nearest colour none has (RGBA when the picture uses every colour). Throws gs::Exception for
 // an empty picture.
+// Fast packs at zlib's quickest level, for a large picture written often where a file a tenth
+// larger matters less than the wait.
+enum class TPngPacking { Normal, Fast };
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor, TPngPacking packing);
 TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor);
 
 }  // namespace gs

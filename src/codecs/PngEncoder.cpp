@@ -2,6 +2,7 @@
 #include "codecs/Png.h"
 
 #include "codecs/ColorQuantizer.h"
+#include "codecs/DeflateInPieces.h"
 #include "codecs/PngFilters.h"
 #include "codecs/PngFormat.h"
 #include "common/Errors.h"
@@ -21,7 +22,11 @@ namespace {
 // than twice as fast; on flat drawings it costs a few per cent of size.
 constexpr int kCompressionLevel = 4;
 constexpr int kCompressionStrategy = Z_FILTERED;
+// About 40 % faster than level 4 on photos, and a tenth larger.
+constexpr int kFastCompressionLevel = 1;
 constexpr size_t kMaxIdatBytes = 64 * 1024;
+// The rows deflated together on one core: a band of about a megabyte packs as well as the whole.
+constexpr size_t kBandBytes = size_t(1) << 20;
 
 void AppendChunk(TBytes& out, uint32_t type, const uint8_t* data, size_t size) {
   AppendBE32(out, uint32_t(size));
@@ -75,7 +80,8 @@ void PackRgbaRow(const TColor32* src, int width, uint8_t* dst) {
 }
 
 // Filters each row every way and keeps the one whose bytes, read as signed, add up to the
-// smallest magnitude: small differences are what deflate compresses best.
+// smallest magnitude: small differences are what deflate compresses best. A way whose sum
+// already passes the best so far is given up, as it cannot win.
 class TFilterChooser {
 public:
   TFilterChooser(size_t rowBytes, int step) : Size_(rowBytes), Step_(size_t(step)) {
@@ -84,100 +90,53 @@ public:
 
   // The chosen filtered row, its filter type byte first.
   const std::vector<uint8_t>& Filter(const uint8_t* row, const uint8_t* prev) {
-    size_t best = 0;
+    size_t best = kPngFilterCount;
     uint64_t bestCost = UINT64_MAX;
-    for (int filter = 0; filter < kPngFilterCount; ++filter) {
-      uint8_t* out = Candidates_[size_t(filter)].data();
-      out[0] = uint8_t(filter);
-      Apply(uint8_t(filter), row, prev, out + 1);
-      uint64_t cost = Cost(out + 1);
-      if (cost < bestCost) {
+    const auto consider = [&](uint8_t filter, auto predict) {
+      uint8_t* out = Candidates_[filter].data();
+      out[0] = filter;
+      const uint64_t cost = Apply(row, prev, out + 1, bestCost, predict);
+      // Of equal costs the first filter in the standard's order wins.
+      if (cost < bestCost || (cost == bestCost && filter < best)) {
         bestCost = cost;
-        best = size_t(filter);
+        best = filter;
       }
-    }
+    };
+    // The ways that win most often on photos first, so that the others are given up early.
+    consider(kPngFilterPaeth, [](int a, int b, int c) { return int(PngPaeth(a, b, c)); });
+    consider(kPngFilterUp, [](int, int b, int) { return b; });
+    consider(kPngFilterSub, [](int a, int, int) { return a; });
+    consider(kPngFilterAverage, [](int a, int b, int) { return (a + b) >> 1; });
+    consider(kPngFilterNone, [](int, int, int) { return 0; });
     return Candidates_[best];
   }
 
 private:
-  void Apply(uint8_t filter, const uint8_t* row, const uint8_t* prev, uint8_t* out) const {
+  // Writes each byte's difference from its prediction out of the left (a), upper (b) and
+  // upper-left (c) bytes, the first pixel's left ones taken as 0; returns the cost, or
+  // something above `limit` once it is there.
+  template <class TPredict>
+  uint64_t Apply(const uint8_t* row, const uint8_t* prev, uint8_t* out, uint64_t limit, TPredict predict) const {
+    constexpr size_t kBlock = 256;  // how often the cost is held against the limit
     const size_t n = Size_, s = std::min(Step_, Size_);
-    switch (filter) {
-      case kPngFilterNone: std::memcpy(out, row, n); break;
-      case kPngFilterSub:
-        std::memcpy(out, row, s);
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - row[i - s]);
-        break;
-      case kPngFilterUp:
-        for (size_t i = 0; i < n; ++i) out[i] = uint8_t(row[i] - prev[i]);
-        break;
-      case kPngFilterAverage:
-        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - (prev[i] >> 1));
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - ((row[i - s] + prev[i]) >> 1));
-        break;
-      default:
-        for (size_t i = 0; i < s; ++i) out[i] = uint8_t(row[i] - prev[i]);
-        for (size_t i = s; i < n; ++i) out[i] = uint8_t(row[i] - PngPaeth(row[i - s], prev[i], prev[i - s]));
-        break;
+    uint64_t cost = 0;
+    const auto put = [&](size_t i, int a, int c) {
+      const uint8_t v = uint8_t(row[i] - predict(a, prev[i], c));
+      out[i] = v;
+      const int sv = int8_t(v);
+      cost += uint64_t(sv < 0 ? -sv : sv);
+    };
+    for (size_t i = 0; i < s; ++i) put(i, 0, 0);
+    for (size_t at = s; at < n; at += kBlock) {
+      for (size_t i = at, end = std::min(n, at + kBlock); i < end; ++i) put(i, row[i - s], prev[i - s]);
+      if (cost > limit) return cost;
     }
-  }
-
-  uint64_t Cost(const uint8_t* bytes) const {
-    uint64_t sum = 0;
-    for (size_t i = 0; i < Size_; ++i) {
-      int v = int8_t(bytes[i]);
-      sum += uint64_t(v < 0 ? -v : v);
-    }
-    return sum;
+    return cost;
   }
 
   size_t Size_;
   size_t Step_;
   std::array<std::vector<uint8_t>, kPngFilterCount> Candidates_;
-};
-
-// Deflates the filtered rows and writes the stream out as IDAT chunks as it grows.
-class TIdatWriter {
-public:
-  explicit TIdatWriter(TBytes& out) : Out_(out) {
-    if (deflateInit2(&Stream_, kCompressionLevel, Z_DEFLATED, 15, 8, kCompressionStrategy) != Z_OK)
-      throw EOutOfResources("PNG: cannot start the zlib encoder");
-  }
-  ~TIdatWriter() { deflateEnd(&Stream_); }
-  TIdatWriter(const TIdatWriter&) = delete;
-  TIdatWriter& operator=(const TIdatWriter&) = delete;
-
-  void Write(const uint8_t* data, size_t size) { Deflate(data, size, Z_NO_FLUSH); }
-  void Finish() {
-    Deflate(nullptr, 0, Z_FINISH);
-    if (Stream_.next_out != Buffer_.data()) Flush();
-  }
-
-private:
-  void Deflate(const uint8_t* data, size_t size, int flush) {
-    Stream_.next_in = const_cast<Bytef*>(data);  // zlib never writes through next_in
-    Stream_.avail_in = uInt(size);               // a row is far below 4 GB
-    for (;;) {
-      if (Stream_.next_out == nullptr || Stream_.avail_out == 0) Flush();
-      int result = deflate(&Stream_, flush);
-      if (result == Z_STREAM_END) return;
-      if (result != Z_OK && result != Z_BUF_ERROR) throw Exception("PNG: zlib failed to compress the picture");
-      if (Stream_.avail_in == 0 && Stream_.avail_out > 0 && flush == Z_NO_FLUSH) return;
-    }
-  }
-
-  void Flush() {
-    if (Stream_.next_out != nullptr) {
-      size_t used = size_t(Stream_.next_out - Buffer_.data());
-      AppendChunk(Out_, kPngIDAT, Buffer_.data(), used);
-    }
-    Stream_.next_out = Buffer_.data();
-    Stream_.avail_out = uInt(Buffer_.size());
-  }
-
-  TBytes& Out_;
-  z_stream Stream_{};
-  std::vector<uint8_t> Buffer_ = std::vector<uint8_t>(kMaxIdatBytes);
 };
 
 void AppendHeader(TBytes& out, int width, int height, bool alpha) {
@@ -197,7 +156,7 @@ void AppendKey(TBytes& out, TColor32 c) {
 
 }  // namespace
 
-TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor, TPngPacking packing) {
   if (picture.Empty()) throw Exception("PNG: cannot save an empty picture");
   const int width = picture.Width();
   std::optional<TColor32> key;
@@ -210,21 +169,40 @@ TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColo
   AppendHeader(out, width, picture.Height(), alpha);
   if (!alpha && key) AppendKey(out, *key);
 
-  std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
-  TFilterChooser chooser(rowBytes, step);
-  TIdatWriter idat(out);
-  for (int y = 0; y < picture.Height(); ++y) {
-    if (alpha)
-      PackRgbaRow(picture.ScanLine(y), width, row.data());
-    else
-      PackRgbRow(picture.ScanLine(y), width, key.value_or(0), row.data());
-    const std::vector<uint8_t>& filtered = chooser.Filter(row.data(), prev.data());
-    idat.Write(filtered.data(), filtered.size());
-    row.swap(prev);
-  }
-  idat.Finish();
+  const auto pack = [&](int y, uint8_t* into) {
+    if (alpha) PackRgbaRow(picture.ScanLine(y), width, into);
+    else PackRgbRow(picture.ScanLine(y), width, key.value_or(0), into);
+  };
+  // Bands of rows are filtered and deflated at once; a band's first row is filtered against the
+  // last row of the band before, as if the picture were packed in one go.
+  const int bandRows = int(std::max<size_t>(1, kBandBytes / rowBytes));
+  const size_t bands = size_t((picture.Height() + bandRows - 1) / bandRows);
+  const TBytes stream = DeflateInPieces(
+      bands,
+      [&](size_t band, std::vector<uint8_t>& filtered) {
+        const int from = int(band) * bandRows, to = std::min(picture.Height(), from + bandRows);
+        std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0);
+        if (from > 0) pack(from - 1, prev.data());
+        TFilterChooser chooser(rowBytes, step);
+        filtered.reserve((rowBytes + 1) * size_t(to - from));
+        for (int y = from; y < to; ++y) {
+          pack(y, row.data());
+          const std::vector<uint8_t>& best = chooser.Filter(row.data(), prev.data());
+          filtered.insert(filtered.end(), best.begin(), best.end());
+          row.swap(prev);
+        }
+        return TByteSpan(filtered);
+      },
+      TDeflateSettings{packing == TPngPacking::Fast ? kFastCompressionLevel : kCompressionLevel, kCompressionStrategy});
+  out.reserve(out.size() + stream.size() + (stream.size() / kMaxIdatBytes + 2) * 12);
+  for (size_t at = 0; at < stream.size(); at += kMaxIdatBytes)
+    AppendChunk(out, kPngIDAT, stream.data() + at, std::min(kMaxIdatBytes, stream.size() - at));
   AppendChunk(out, kPngIEND, nullptr, 0);
   return out;
+}
+
+TBytes EncodePng(const TBitmap32& picture, std::optional<TColor> transparentColor) {
+  return EncodePng(picture, transparentColor, TPngPacking::Normal);
 }
 
 }  // namespace gs

@@ -205,6 +205,22 @@ TFaceRecipe DecodeFaceRecipe(const std::string& text) {
   return recipe;
 }
 
+TFaceEditResult BendByFaceRecipe(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& view,
+                                 std::vector<TFace>& faces, int faceIndex, const TFaceRecipe& recipe,
+                                 const TShapeModel* model, const std::function<void(const TRect&)>& beforeChange) {
+  TFaceEditResult result;
+  for (const TRecipeStep& step : recipe.Steps) {
+    if (step.Preset ? !(step.Strength > 0) : step.Sculpt.Empty()) continue;
+    const TFaceRule rule = [&step, model](const TFace& face) {
+      return step.Preset ? PresetShape(face, *step.Preset, step.Strength) : SculptShape(face, step.Sculpt, model);
+    };
+    const TFaceEditResult one = ApplyFaceRule(mesh, source, view, faces, faceIndex, rule, beforeChange);
+    result.Changed = Union(result.Changed, one.Changed);
+    result.Limit = std::min(result.Limit, one.Limit);
+  }
+  return result;
+}
+
 TFaceEditResult ApplyFaceRecipe(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TFaceRecipe& recipe,
                                 const TShapeModel* model) {
   if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return {};
@@ -214,18 +230,9 @@ TFaceEditResult ApplyFaceRecipe(TDocument& doc, std::vector<TFace>& faces, int f
   // whatever it holds; each starts from the faces the one before carried along.
   THistory::TStep whole(doc, TChangeScope::Mesh, kFaceRecipeStepName);
   std::vector<TFace> carried = faces;
-  TFaceEditResult result;
-  for (const TRecipeStep& step : recipe.Steps) {
-    if (step.Preset ? !(step.Strength > 0) : step.Sculpt.Empty()) continue;
-    const TFaceRule rule = [&step, model](const TFace& face) {
-      return step.Preset ? PresetShape(face, *step.Preset, step.Strength) : SculptShape(face, step.Sculpt, model);
-    };
-    const TFaceEditResult one =
-        ApplyFaceRule(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, rule,
-                      [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
-    result.Changed = Union(result.Changed, one.Changed);
-    result.Limit = std::min(result.Limit, one.Limit);
-  }
+  const TFaceEditResult result =
+      BendByFaceRecipe(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, recipe, model,
+                       [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
   whole.Rename(HeldStepName(kFaceRecipeStepName, result.Limit));
   whole.Commit();
   faces = std::move(carried);

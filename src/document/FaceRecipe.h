@@ -8,6 +8,7 @@
 #include "faces/rules/Presets.h"
 #include "faces/rules/Sculpt.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,13 @@ struct TFaceRecipe {
 std::string EncodeFaceRecipe(const TFaceRecipe& recipe);
 // Fails with an Exception saying what is wrong with the text.
 TFaceRecipe DecodeFaceRecipe(const std::string& text);
+
+// Every step of the recipe on one face (faceIndex) or all (faceIndex < 0) through a mesh that
+// bends source into view, each step from the faces the one before carried along; as a preview
+// shows it, or the document takes it.
+TFaceEditResult BendByFaceRecipe(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& view,
+                                 std::vector<TFace>& faces, int faceIndex, const TFaceRecipe& recipe,
+                                 const TShapeModel* model, const std::function<void(const TRect&)>& beforeChange = {});
 
 // Every step of the recipe on one face (faceIndex) or all (faceIndex < 0), as one step of the
 // history named kFaceRecipeStepName; the faces are carried through. Exaggerate needs the model.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/Recovery.h"
 
+#include "codecs/DeflateInPieces.h"
 #include "codecs/FileIO.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
@@ -23,11 +24,14 @@ namespace gs {
 namespace {
 
 constexpr char kMagic[8] = {'G', 'S', 'R', 'E', 'C', 'O', 'V', '\x1a'};
-constexpr uint32_t kVersion = 1;
+// Version 2 added the text of text layers; version 1 copies still read, as layers of pixels only.
+constexpr uint32_t kVersion = 2;
+constexpr uint32_t kFirstVersionWithTexts = 2;
 // Names are paths: anything longer than this is not one of ours.
 constexpr uint64_t kMaxName = 64 * 1024;
 constexpr uint32_t kMaxLayers = 10'000;
 constexpr double kMaxCoordinate = 1e7;
+constexpr int32_t kMaxPointSize = 10'000;
 // All pictures and meshes of one copy together: the largest picture with its view and mesh
 // takes 1.6 GB, layers come on top. A file asking for more is forged.
 constexpr uint64_t kMaxTotalCells = uint64_t(4) << 30;
@@ -41,6 +45,9 @@ constexpr uint32_t kSource = Tag("SRCE");
 constexpr uint32_t kView = Tag("VIEW");
 constexpr uint32_t kMesh = Tag("MESH");
 constexpr uint32_t kLayer = Tag("LAYR");
+constexpr uint32_t kText = Tag("TEXT");
+// A picture's width, height and outer colour, before its pixels.
+constexpr size_t kPictureShapeBytes = 12;
 constexpr uint32_t kEnd = Tag("END.");
 
 [[noreturn]] void Broken(const std::string& why) { throw Exception("The recovery copy is damaged: " + why + "."); }
@@ -49,6 +56,7 @@ constexpr uint32_t kEnd = Tag("END.");
 
 class TWriter {
 public:
+  explicit TWriter(bool onAllCores) : OnAllCores_(onAllCores) {}
   TBytes Bytes;
   void Raw(const void* p, size_t n) {
     const auto* b = static_cast<const uint8_t*>(p);
@@ -70,45 +78,34 @@ public:
     Value(r.Bottom);
   }
   // Deflates size bytes at p, prefixed with the deflated length.
-  void Deflated(const void* p, size_t size) {
-    z_stream z{};
-    // The fastest level: a copy is written often, and the mesh is mostly zeros anyway.
-    if (deflateInit(&z, 1) != Z_OK) throw Exception("There is not enough memory to write the recovery copy.");
-    std::unique_ptr<z_stream, int (*)(z_stream*)> end(&z, deflateEnd);
-    const size_t lengthAt = Bytes.size();
-    Value<uint64_t>(0);
-    const size_t start = Bytes.size();
-    const auto* in = static_cast<const uint8_t*>(p);
-    size_t left = size;
-    uint8_t chunk[1 << 16];
-    int flush = Z_NO_FLUSH;
-    do {
-      const uInt take = uInt(std::min<size_t>(left, size_t(1) << 30));
-      z.next_in = const_cast<uint8_t*>(in);
-      z.avail_in = take;
-      in += take;
-      left -= take;
-      flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
-      do {
-        z.next_out = chunk;
-        z.avail_out = sizeof chunk;
-        deflate(&z, flush);
-        Raw(chunk, sizeof chunk - z.avail_out);
-      } while (z.avail_out == 0);
-    } while (flush != Z_FINISH);
-    const uint64_t length = Bytes.size() - start;
-    std::memcpy(Bytes.data() + lengthAt, &length, sizeof length);
+  // The fastest level: a copy is written often.
+  void Deflated(const void* p, size_t size, int strategy = Z_DEFAULT_STRATEGY) {
+    const TBytes packed =
+        DeflateInPieces(TByteSpan(static_cast<const uint8_t*>(p), size), TDeflateSettings{1, strategy, OnAllCores_});
+    Value<uint64_t>(packed.size());
+    Raw(packed.data(), packed.size());
   }
-  void Picture(const TBitmap32& b) {
+  void PictureShape(const TBitmap32& b) {
     Value<int32_t>(b.Width());
     Value<int32_t>(b.Height());
     Value<uint32_t>(b.OuterColor);
+  }
+  void Picture(const TBitmap32& b) {
+    PictureShape(b);
     Deflated(b.Bits(), size_t(b.Width()) * size_t(b.Height()) * sizeof(TColor32));
   }
   void Mesh(const TVectorMap& m) {
     Value<int32_t>(m.Width());
     Value<int32_t>(m.Height());
-    Deflated(m.Empty() ? nullptr : m.Row(0), size_t(m.Width()) * size_t(m.Height()) * sizeof(TFixedVector));
+    // Mostly zeros, which runs of the one byte pack as well as any search and far faster.
+    Deflated(m.Empty() ? nullptr : m.Row(0), size_t(m.Width()) * size_t(m.Height()) * sizeof(TFixedVector), Z_RLE);
+  }
+  void LayerText(const TLayerText& t) {
+    String(t.Text);
+    String(t.Family);
+    Value<int32_t>(t.PointSize);
+    Value<uint8_t>(uint8_t((t.Bold ? 1 : 0) | (t.Italic ? 2 : 0) | (t.Underline ? 4 : 0) | (t.StrikeOut ? 8 : 0)));
+    Value<uint32_t>(t.Color);
   }
   // A section: its tag, its length, then what `body` writes.
   template <class F>
@@ -120,6 +117,9 @@ public:
     const uint64_t length = Bytes.size() - lengthAt - sizeof(uint64_t);
     std::memcpy(Bytes.data() + lengthAt, &length, sizeof length);
   }
+
+private:
+  bool OnAllCores_;
 };
 
 // ---- reading ----------------------------------------------------------------------------
@@ -220,6 +220,22 @@ public:
     else Inflated(nullptr, 0, what);
     return m;
   }
+  TLayerText LayerText(const char* what) {
+    TLayerText t;
+    t.Text = String(what);
+    t.Family = String(what);
+    t.PointSize = Value<int32_t>(what);
+    if (t.PointSize < -kMaxPointSize || t.PointSize > kMaxPointSize)
+      Broken(std::string(what) + " has a size no font has");
+    const uint8_t style = Value<uint8_t>(what);
+    if (style > 15) Broken(std::string(what) + " has a style no font has");
+    t.Bold = style & 1;
+    t.Italic = style & 2;
+    t.Underline = style & 4;
+    t.StrikeOut = style & 8;
+    t.Color = Value<uint32_t>(what);
+    return t;
+  }
   // The section `tag` must come next; returns a reader over its body.
   TReader Section(uint32_t tag, const char* what) {
     if (Value<uint32_t>(what) != tag) Broken(std::string(what) + " is missing");
@@ -287,11 +303,13 @@ void CopyMesh(const TVectorMap& from, TVectorMap& to, std::vector<uint8_t>& chun
   }
 }
 
-TRecoveryCopy ReadHeader(TReader& r) {
+TRecoveryCopy ReadHeader(TReader& r, uint32_t* versionRead = nullptr) {
   const TByteSpan magic = r.Take(sizeof kMagic, "the header");
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) Broken("it is not a recovery copy");
   const uint32_t version = r.Value<uint32_t>("the header");
-  if (version != kVersion) Broken("its version " + std::to_string(version) + " is not one this program reads");
+  if (version < 1 || version > kVersion)
+    Broken("its version " + std::to_string(version) + " is not one this program reads");
+  if (versionRead) *versionRead = version;
   TRecoveryCopy copy;
   TReader names = r.Section(kNames, "the names");
   copy.DocumentFileName = names.String("the names");
@@ -348,6 +366,7 @@ void TakeRecoverySnapshot(const TDocument& doc, TRecoveryCopy& into) {
     to.MappingRect = record.Warp.MappingRect;
     to.ScaleX = record.Warp.ScaleX;
     to.ScaleY = record.Warp.ScaleY;
+    to.Text = layer.Text;
   }
 }
 
@@ -393,7 +412,7 @@ uint64_t TotalCellBytes(const TRecoveryCopy& copy) {
 
 uint64_t MaxRecoveryFileBytes() {
   // zlib's own bound on growth is under 1/1000; the layers' fixed fields and the names come on top.
-  constexpr uint64_t kPerLayer = 4 * (8 + 12 + 8) + 3 * 32 + 64;
+  constexpr uint64_t kPerLayer = 4 * (8 + 12 + 8) + 3 * 32 + 64 + 2 * (kMaxName + 8) + 32;
   return kMaxTotalCells + kMaxTotalCells / 512 + 3 * (kMaxName + 8) + uint64_t(kMaxLayers) * kPerLayer + (1 << 20);
 }
 
@@ -406,10 +425,10 @@ bool RecoveryEndsWhole(TByteSpan tail) {
   return std::memcmp(tail.data() + tail.size() - kRecoveryEndBytes, end, kRecoveryEndBytes) == 0;
 }
 
-TBytes EncodeRecovery(const TRecoveryCopy& copy) {
+TBytes EncodeRecovery(const TRecoveryCopy& copy, const TRecoveryEncoding& encoding) {
   if (TotalCellBytes(copy) > kMaxTotalCells || copy.Layers.size() > kMaxLayers)
     throw Exception("The picture and its layers are too large for a recovery copy.");
-  TWriter w;
+  TWriter w(encoding.OnAllCores);
   w.Raw(kMagic, sizeof kMagic);
   w.Value(kVersion);
   w.Section(kNames, [&] {
@@ -420,9 +439,12 @@ TBytes EncodeRecovery(const TRecoveryCopy& copy) {
     w.Value<int64_t>(copy.SavedAt);
   });
   w.Section(kSource, [&] { w.Picture(copy.Source); });
-  w.Section(kView, [&] { w.Picture(copy.View); });
+  w.Section(kView, [&] {
+    if (encoding.ViewElsewhere) w.PictureShape(copy.View);
+    else w.Picture(copy.View);
+  });
   w.Section(kMesh, [&] { w.Mesh(copy.Mesh); });
-  for (const TRecoveryLayer& layer : copy.Layers)
+  for (const TRecoveryLayer& layer : copy.Layers) {
     w.Section(kLayer, [&] {
       w.Picture(layer.Picture);
       w.Rect(layer.Location);
@@ -437,6 +459,8 @@ TBytes EncodeRecovery(const TRecoveryCopy& copy) {
       w.Value(layer.ScaleX);
       w.Value(layer.ScaleY);
     });
+    if (layer.Text) w.Section(kText, [&] { w.LayerText(*layer.Text); });
+  }
   w.Section(kEnd, [] {});
   return std::move(w.Bytes);
 }
@@ -447,18 +471,28 @@ TRecoveryCopy DecodeRecoveryHeader(TByteSpan bytes) {
   return ReadHeader(r);
 }
 
-TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
+TRecoveryCopy DecodeRecovery(TByteSpan bytes, bool viewMayBeElsewhere) {
   uint64_t budget = kMaxTotalCells;
   TReader r(bytes, &budget);
-  TRecoveryCopy copy = ReadHeader(r);
+  uint32_t version = 0;
+  TRecoveryCopy copy = ReadHeader(r, &version);
   {
     TReader s = r.Section(kSource, "the picture");
     copy.Source = s.Picture("the picture");
     s.Finish("the picture");
   }
+  bool viewElsewhere = false;
   {
     TReader s = r.Section(kView, "the view");
-    copy.View = s.Picture("the view");
+    if (viewMayBeElsewhere && s.Left() == kPictureShapeBytes) {
+      viewElsewhere = true;
+      const int32_t w = s.Value<int32_t>("the view");
+      const int32_t h = s.Value<int32_t>("the view");
+      copy.View.OuterColor = s.Value<uint32_t>("the view");
+      if (w != copy.Source.Width() || h != copy.Source.Height()) Broken("the view is not the picture's size");
+    } else {
+      copy.View = s.Picture("the view");
+    }
     s.Finish("the view");
   }
   {
@@ -467,7 +501,7 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     s.Finish("the mesh");
   }
   if (copy.Source.Empty()) Broken("it holds no picture");
-  if (copy.View.Width() != copy.Source.Width() || copy.View.Height() != copy.Source.Height())
+  if (!viewElsewhere && (copy.View.Width() != copy.Source.Width() || copy.View.Height() != copy.Source.Height()))
     Broken("the view is not the picture's size");
   if (copy.Mesh.Width() != copy.Source.Width() || copy.Mesh.Height() != copy.Source.Height())
     Broken("the mesh is not the picture's size");
@@ -493,6 +527,11 @@ TRecoveryCopy DecodeRecovery(TByteSpan bytes) {
     s.Finish("a layer");
     if (layer.Mesh.Width() != layer.Source.Width() || layer.Mesh.Height() != layer.Source.Height())
       Broken("a layer's mesh is not its picture's size");
+    if (version >= kFirstVersionWithTexts && r.PeekTag() == kText) {
+      TReader t = r.Section(kText, "a layer's text");
+      layer.Text = t.LayerText("a layer's text");
+      t.Finish("a layer's text");
+    }
   }
   r.Section(kEnd, "the end mark").Finish("the end mark");
   r.Finish("the file");
@@ -528,6 +567,7 @@ void OpenRecovery(TDocument& doc, TRecoveryCopy&& copy) {
     }
     layer->Angle = from.Angle;
     layer->Visible = from.Visible;
+    layer->Text = std::move(from.Text);
     TLayerBmp record(from.Source);
     record.Picture.OuterColor = from.Source.OuterColor;
     record.Warp.VectorMap() = std::move(from.Mesh);

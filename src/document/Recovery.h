@@ -4,7 +4,8 @@
 // unsaved changes, so that a crash, a power cut or a killed session loses little work.
 //
 // The container is ours and small: a magic, a version, then sections in a fixed order, each
-// with a tag and a length. Pictures and meshes are deflated raw cells, so a copy restores the
+// with a tag and a length; a text layer's section is followed by one with its text (copies of
+// version 1 have none, and still read). Pictures and meshes are deflated raw cells, so a copy restores the
 // very bits it was taken from. A broken, truncated or hostile file fails to read with an
 // exception; nothing is allocated before its size has been checked against the picture limits.
 
@@ -13,6 +14,7 @@
 #include "common/Color.h"
 #include "common/Geometry.h"
 #include "common/VectorMap.h"
+#include "layers/LayerText.h"
 
 #include <cstdint>
 #include <optional>
@@ -35,6 +37,7 @@ struct TRecoveryLayer {
   TVectorMap Mesh;
   TFloatRect SrcRect, MappingRect;
   double ScaleX = 1.0, ScaleY = 1.0;
+  std::optional<TLayerText> Text;      // a text layer's line, font and ink
 };
 
 // Everything the copy rebuilds the document from.
@@ -69,11 +72,20 @@ TRecoveryShape RecoveryShapeOf(const TRecoveryCopy& copy);
 // snapshot that costs most, done off the interface thread so that snapshots only copy.
 void ReserveRecoverySnapshot(TRecoveryCopy& into, const TRecoveryShape& shape);
 
+struct TRecoveryEncoding {
+  // On every core, or on the calling thread alone for a copy written in the background while
+  // the user works.
+  bool OnAllCores = false;
+  // The view's pixels left out (its size and outer colour stay), for a file that keeps them
+  // losslessly beside the copy.
+  bool ViewElsewhere = false;
+};
 // Fails with an Exception when the pictures and meshes together are more than a copy may hold,
 // so that no copy is written that could not be read back.
-TBytes EncodeRecovery(const TRecoveryCopy& copy);
-// Fails with an Exception saying what is wrong with the bytes.
-TRecoveryCopy DecodeRecovery(TByteSpan bytes);
+TBytes EncodeRecovery(const TRecoveryCopy& copy, const TRecoveryEncoding& encoding = {});
+// Fails with an Exception saying what is wrong with the bytes. A view kept elsewhere, when that
+// is allowed, comes back without pixels (its outer colour set) for the caller to fill.
+TRecoveryCopy DecodeRecovery(TByteSpan bytes, bool viewMayBeElsewhere = false);
 
 // Only the names and the time, for the question at start; fails as DecodeRecovery would on a
 // broken header.

@@ -20,8 +20,8 @@ namespace {
 
 class RecoveryTest : public ::testing::Test {
 protected:
-  // A picture with a warp stroke, a painted view, two layers (one turned, one hidden with a
-  // warped record), its own transparent colour and names that differ from one another.
+  // A picture with a warp stroke, a painted view, two layers (one turned, one hidden text layer
+  // with a warped record), its own transparent colour and names that differ from one another.
   RecoveryTest() {
     TLoadedPicture loaded{test::Stripes(120, 90)};
     loaded.TransparentColor = 0x00123456;
@@ -48,6 +48,7 @@ protected:
     auto hidden = std::make_unique<TRotatableLayer>(test::Stripes(16, 16));
     hidden->Location = TFloatRect{-5, 60, 27, 92};
     hidden->Visible = false;
+    hidden->Text = TLayerText{"Gr\xC3\xBC\xC3\x9F dich", "DejaVu Serif", 36, false, true, false, true, 0x00336699};
     TLayerBmp record(test::Stripes(16, 16));
     record.Warp.VectorMap().Vector(7, 9) = TFixedVector{-3 << 16, 70000};
     Doc.AddLayer(std::move(hidden), std::move(record));
@@ -92,12 +93,28 @@ TEST_F(RecoveryTest, RebuildsTheDocumentExactlyAsANewUnsavedOne) {
     EXPECT_EQ(b.Unrotated, a.Unrotated) << i;
     EXPECT_EQ(b.Angle, a.Angle) << i;
     EXPECT_EQ(b.Visible, a.Visible) << i;
+    EXPECT_EQ(b.Text, a.Text) << i;
     EXPECT_EQ(back.LayerRecords()[i].Picture, Doc.LayerRecords()[i].Picture) << i;
     EXPECT_EQ(back.LayerRecords()[i].Warp.VectorMap(), Doc.LayerRecords()[i].Warp.VectorMap()) << i;
     EXPECT_EQ(back.LayerRecords()[i].Warp.MappingRect, Doc.LayerRecords()[i].Warp.MappingRect) << i;
   }
   EXPECT_TRUE(back.Layers()[0]->Unrotated.has_value());
+  EXPECT_TRUE(back.Layers()[1]->Text.has_value());
   EXPECT_EQ(DecodeRecoveryHeader(bytes).DocumentFileName, "/pictures/face-grin.png");
+}
+
+// The first version of the copy had no texts: the same sections, without any after a layer.
+TEST_F(RecoveryTest, ACopyOfTheFirstVersionStillReadsWithItsLayersAsPixels) {
+  Doc.Layers()[1]->Text.reset();
+  TBytes old = Encoded();
+  const uint32_t first = 1;
+  std::memcpy(old.data() + 8, &first, sizeof first);  // after the magic
+  TDocument back;
+  OpenRecovery(back, DecodeRecovery(old));
+  ASSERT_EQ(back.Layers().size(), 2u);
+  EXPECT_EQ(back.Layers()[1]->Bitmap, Doc.Layers()[1]->Bitmap);
+  EXPECT_EQ(back.LayerRecords()[1].Warp.VectorMap(), Doc.LayerRecords()[1].Warp.VectorMap());
+  EXPECT_FALSE(back.Layers()[1]->Text.has_value());
 }
 
 // A snapshot kept between writes copies only the warped part of each row and clears what is

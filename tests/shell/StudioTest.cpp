@@ -47,6 +47,7 @@ TEST_F(StudioTest, StartsWithoutAPictureAndOnlyTheFileCommands) {
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6"));
   EXPECT_FALSE(Enabled(Menu("EditMenu")));
   EXPECT_FALSE(Enabled(Menu("ViewMenu")));
+  EXPECT_FALSE(Enabled(Menu("WarpMenu")));
   EXPECT_FALSE(Enabled(Menu("FiltersMenu")));
   EXPECT_EQ(Menu("FiltersMenu")->title(), QStringLiteral("Filters "));
   EXPECT_FALSE(Command("mSaveImage")->isEnabled());
@@ -68,7 +69,7 @@ TEST_F(StudioTest, OpeningEnablesTheDocumentCommandsAndNamesTheFile) {
   ASSERT_TRUE(Dialogs_.Messages().empty()) << Dialogs_.Messages().front();
   EXPECT_EQ(Studio_->windowTitle(), QStringLiteral("Grimacer Studio 3.6  \"face.png\"[*]"));
   EXPECT_FALSE(Studio_->isWindowModified());
-  for (QMenu* menu : {Menu("EditMenu"), Menu("GrimacerMenu"), Menu("ViewMenu"),
+  for (QMenu* menu : {Menu("EditMenu"), Menu("GrimacerMenu"), Menu("WarpMenu"), Menu("ViewMenu"),
                       Menu("InsertMenu"), Menu("FiltersMenu")})
     EXPECT_TRUE(Enabled(menu)) << menu->title().toStdString();
   EXPECT_TRUE(Command("mSaveImage")->isEnabled());

@@ -13,7 +13,12 @@ namespace gs {
 
 inline constexpr const char* kOraMimeType = "image/openraster";
 inline constexpr const char* kProjectNamespace = "urn:grimacer-studio:project:1";
-inline constexpr const char* kProjectVersion = "1";
+// Version 2 keeps the view's pixels in the picture's PNG alone.
+inline constexpr const char* kProjectVersion = "2";
+inline constexpr double kFirstVersionWithViewInPicture = 2;
+inline constexpr const char* kVersionAttribute = "grimacer:version";
+// The picture as the bottom layer: for us, the view's very pixels.
+inline constexpr const char* kPictureEntry = "data/picture.png";
 // Our own entries and the attributes of stack.xml's <image> that name them.
 inline constexpr const char* kDocumentEntry = "data/grimacer/document.gsrec";
 inline constexpr const char* kFacesEntry = "data/grimacer/faces.txt";

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <future>
+#include <memory>
 #include <ostream>
 
 namespace gs {
@@ -141,15 +143,39 @@ std::vector<TStackLayer> StackLayers(const TXmlElement& image, std::ostream& not
   return layers;
 }
 
+// The view's pixels, which our copy leaves to the picture's own PNG (older projects kept them
+// in the copy too): decoded beside the copy, on a core of its own.
+std::future<TBitmap32> DecodeViewAside(TZipReader& zip, const TXmlElement& image) {
+  const std::optional<double> version = ParseNumber(image.Attribute(kVersionAttribute).value_or("1"));
+  if (!version || *version < kFirstVersionWithViewInPicture || !zip.Has(kPictureEntry)) return {};
+  auto png = std::make_shared<const TBytes>(zip.Read(kPictureEntry));
+  PngSize(*png, kPictureEntry);  // within the limits before anything is allocated for it
+  // Decoded where the copy is not, or in turn when no thread can be had.
+  return std::async(std::launch::async | std::launch::deferred,
+                    [png] { return DecodeLayerPicture(*png, kPictureEntry); });
+}
+
+void TakeView(TRecoveryCopy& copy, std::future<TBitmap32>& view) {
+  if (!view.valid()) RefuseArchive(std::string("its own data has no view and it has no ") + kPictureEntry);
+  const TColor32 outer = copy.View.OuterColor;
+  copy.View = view.get();
+  if (copy.View.Width() != copy.Source.Width() || copy.View.Height() != copy.Source.Height())
+    RefuseArchive(std::string(kPictureEntry) + " is not the size of the picture");
+  copy.View.OuterColor = outer;
+}
+
 TProject DecodeOurs(TZipReader& zip, const TXmlElement& image, const std::string& documentEntry, std::ostream& notes) {
   TProject project;
+  const TBytes document = zip.Read(documentEntry);
+  std::future<TBitmap32> view = DecodeViewAside(zip, image);
   try {
-    project.Copy = DecodeRecovery(zip.Read(documentEntry));
+    project.Copy = DecodeRecovery(document, true);
   } catch (const EInvalidGraphic&) {
     throw;
   } catch (const Exception& e) {
     RefuseArchive(std::string("its own data is damaged (") + e.what() + ")");
   }
+  if (project.Copy.View.Empty()) TakeView(project.Copy, view);
   project.Texts.resize(project.Copy.Layers.size());
   for (const TStackLayer& layer : StackLayers(image, notes)) {
     if (!layer.Element->Attribute(kIndexAttribute)) continue;

@@ -13,13 +13,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <future>
 
 namespace gs {
 
 namespace {
 
-constexpr const char* kPictureEntry = "data/picture.png";
 constexpr const char* kMergedEntry = "mergedimage.png";
 constexpr const char* kThumbnailEntry = "Thumbnails/thumbnail.png";
 
@@ -84,23 +82,12 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   // Readers recognise the kind by a first entry stored as it is.
   zip.Add("mimetype", TextBytes(kOraMimeType), TZipCompression::Store);
 
-  // The three large parts pack at once, each on a core of its own: the flat picture, the
-  // merged one and our own copy of the document.
-  auto picturePng = std::async(std::launch::async, [&] { return EncodePng(doc.ViewBitmap, key); });
-  auto ownCopy = std::async(std::launch::async, [&] {
-    TRecoveryCopy copy;
-    TakeRecoverySnapshot(doc, copy);
-    return EncodeRecovery(copy);
-  });
-  const TBitmap32 merged = MergedPicture(doc);
-  auto mergedPng = std::async(std::launch::async, [&] { return EncodePng(merged, key); });
-
   std::string stack = "<?xml version='1.0' encoding='UTF-8'?>\n<image version=\"0.0.5\" w=\"" + std::to_string(width) +
                       "\" h=\"" + std::to_string(height) + "\" xres=\"72\" yres=\"72\" xmlns:grimacer=\"" +
                       kProjectNamespace + "\" grimacer:version=\"" + kProjectVersion + "\" " + kDocumentAttribute +
                       "=\"" + kDocumentEntry + "\" " + kFacesAttribute + "=\"" + kFacesEntry + "\">\n  <stack>\n";
   std::vector<std::pair<std::string, TBytes>> pictures;
-  // Top first, as the stack lists them. PNG pictures are packed already: stored, not deflated.
+  // Top first, as the stack lists them.
   for (size_t i = doc.Layers().size(); i-- > 0;) {
     const TRotatableLayer& layer = *doc.Layers()[i];
     const std::string src = "data/layer" + std::to_string(i) + ".png";
@@ -113,15 +100,27 @@ TBytes EncodeProject(const TDocument& doc, const std::vector<TFace>& faces) {
   }
   stack += LayerElement("Picture", kPictureEntry, TPoint{0, 0}, true, "");
   stack += "  </stack>\n</image>\n";
-  const TSize thumb = FittedSize(width, height, kProjectThumbnailSide);
-  TBytes thumbnail = EncodePng(ShrinkPicture(merged, thumb.Width, thumb.Height), std::nullopt);
-  pictures.emplace_back(kPictureEntry, picturePng.get());
-
   zip.Add("stack.xml", TextBytes(stack), TZipCompression::Deflate);
+
+  // Each large part packs on every core in turn. PNG pictures and our deflated copy are packed
+  // already: stored, not deflated again.
   for (auto& [name, bytes] : pictures) zip.Add(name, std::move(bytes), TZipCompression::Store);
-  zip.Add(kMergedEntry, mergedPng.get(), TZipCompression::Store);
-  zip.Add(kThumbnailEntry, std::move(thumbnail), TZipCompression::Store);
-  zip.Add(kDocumentEntry, ownCopy.get(), TZipCompression::Store);
+  // Without a key colour, so that it holds the view's very pixels (even the colour under a
+  // clear one): our own copy leaves them out and reads them from here.
+  zip.Add(kPictureEntry, EncodePng(doc.ViewBitmap, std::nullopt, TPngPacking::Fast), TZipCompression::Store);
+  {
+    const TBitmap32 merged = MergedPicture(doc);
+    zip.Add(kMergedEntry, EncodePng(merged, key), TZipCompression::Store);
+    const TSize thumb = FittedSize(width, height, kProjectThumbnailSide);
+    zip.Add(kThumbnailEntry, EncodePng(ShrinkPicture(merged, thumb.Width, thumb.Height), std::nullopt),
+            TZipCompression::Store);
+  }
+  {
+    TRecoveryCopy copy;
+    TakeRecoverySnapshot(doc, copy);
+    zip.Add(kDocumentEntry, EncodeRecovery(copy, TRecoveryEncoding{.OnAllCores = true, .ViewElsewhere = true}),
+            TZipCompression::Store);
+  }
   zip.Add(kFacesEntry, TextBytes(EncodeFaces(faces)), TZipCompression::Deflate);
   return zip.Finish();
 }

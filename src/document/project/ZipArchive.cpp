@@ -75,6 +75,8 @@ TBytes TZipWriter::Finish() {
     if (zip_set_file_compression(archive, zip_uint64_t(index), method, 0) != 0) fail(zip_strerror(archive));
   }
   if (zip_close(archive) != 0) fail(zip_strerror(archive));
+  // Written into the buffer now: the entries' bytes go before the archive is copied out of it.
+  std::vector<TEntry>().swap(Entries_);
 
   if (zip_source_open(target.Source) != 0) throw Exception("The project cannot be written.");
   TBytes bytes;
@@ -88,7 +90,6 @@ TBytes TZipWriter::Finish() {
   }
   zip_source_close(target.Source);
   if (bytes.empty()) throw Exception("The project cannot be written.");
-  Entries_.clear();
   return bytes;
 }
 

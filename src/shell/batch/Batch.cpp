@@ -534,14 +534,14 @@ void LoadRecipe(TBatch& batch, const std::string& argument) {
   std::string path = argument;
   const bool all = path.size() > 4 && path.compare(path.size() - 4, 4, " all") == 0;
   if (all) path = Trim(path.substr(0, path.size() - 4));
-  batch.Studio.SetRecipeOnAllFaces(all);
+  batch.Studio.SetRecipeFaces(all ? TSStudio::TRecipeFaces::All : TSStudio::TRecipeFaces::Largest);
   try {
     AnswerFileAndTrigger(batch, path, "LoadFaceRecipe1");
   } catch (...) {
-    batch.Studio.SetRecipeOnAllFaces(false);
+    batch.Studio.SetRecipeFaces(TSStudio::TRecipeFaces::Ask);
     throw;
   }
-  batch.Studio.SetRecipeOnAllFaces(false);
+  batch.Studio.SetRecipeFaces(TSStudio::TRecipeFaces::Ask);
 }
 
 // The window's commands that need no answers prepared: each row's batch words trigger its action.

@@ -19,7 +19,7 @@ namespace gs {
 
 class TSStudio;
 
-enum class TMenu { None, File, OpenRecent, Edit, RotateCanvas, Grimacer, View, Insert, Filters, Tools, Help };
+enum class TMenu { None, File, OpenRecent, Edit, RotateCanvas, Grimacer, Warp, View, Insert, Filters, Tools, Help };
 
 // Where a row sits in a menu or on the tool bar: rows show in the order of `Order`, and a
 // separator stands between rows of different tens (12 and 13 sit together, 13 and 20 apart).

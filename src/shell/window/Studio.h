@@ -81,8 +81,10 @@ public:
   void SetRecoveryAtStart(bool recovery) { RecoveryAtStart_ = recovery; }
   // How long the start-up picture stays at least; the start-up measurement sets it to 0.
   void SetSplashMinimumMs(uint32_t ms) { SplashMinimumMs_ = ms; }
-  // Whether Load Face Recipe... bends every face rather than the largest; for the batch mode.
-  void SetRecipeOnAllFaces(bool all) { RecipeOnAllFaces_ = all; }
+  // Which faces Load Face Recipe... bends: the largest or every one as the batch words say, or
+  // those chosen in the face chooser when the photo has more than one.
+  enum class TRecipeFaces { Ask, Largest, All };
+  void SetRecipeFaces(TRecipeFaces faces) { RecipeFaces_ = faces; }
   // The landmark model; the tests point it elsewhere. Without it Auto Caricature is disabled.
   void SetFaceModelPath(const std::string& path);
   const std::string& FaceModelPath() const { return FaceModelPath_; }
@@ -356,7 +358,7 @@ private:
     TRecipeStep Edit;
   };
   std::vector<TKeptRecipeStep> RecipeSteps_;
-  bool RecipeOnAllFaces_ = false;
+  TRecipeFaces RecipeFaces_ = TRecipeFaces::Ask;
 
   // Animate Caricature (StudioAnimate.cpp).
   // Writes the animation with the progress window up; false when Escape stopped it.

@@ -27,9 +27,10 @@ struct TMenuTitle {
 };
 constexpr TMenuTitle kMenuBar[] = {
     {TMenu::File, "File", "FileMenu"},           {TMenu::Edit, "Edit", "EditMenu"},
-    {TMenu::Grimacer, "Grimacer", "GrimacerMenu"}, {TMenu::View, "View", "ViewMenu"},
-    {TMenu::Insert, "Insert", "InsertMenu"},     {TMenu::Filters, "Filters ", "FiltersMenu"},
-    {TMenu::Tools, "Tools", "ToolsMenu"},        {TMenu::Help, "Help", "HelpMenu"},
+    {TMenu::Grimacer, "Grimacer", "GrimacerMenu"}, {TMenu::Warp, "Warp", "WarpMenu"},
+    {TMenu::View, "View", "ViewMenu"},           {TMenu::Insert, "Insert", "InsertMenu"},
+    {TMenu::Filters, "Filters ", "FiltersMenu"}, {TMenu::Tools, "Tools", "ToolsMenu"},
+    {TMenu::Help, "Help", "HelpMenu"},
 };
 struct TSubMenu {
   TMenuTitle Title;
@@ -40,7 +41,8 @@ constexpr TSubMenu kSubMenus[] = {
     {{TMenu::RotateCanvas, "Rotate Canvas", "RotateCanvasMenu"}, {TMenu::Edit, 15}},
 };
 // The menus that hold nothing to do before a picture is open.
-constexpr TMenu kPictureMenus[] = {TMenu::Edit, TMenu::Grimacer, TMenu::View, TMenu::Insert, TMenu::Filters};
+constexpr TMenu kPictureMenus[] = {TMenu::Edit, TMenu::Grimacer, TMenu::Warp, TMenu::View, TMenu::Insert,
+                                   TMenu::Filters};
 
 // One entry of a menu or bar being laid out: a row's action or a sub-menu, at its order.
 struct TEntry {

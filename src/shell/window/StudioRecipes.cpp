@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Grimacer > Save Face Recipe... / Load Face Recipe... and Save Mesh... / Load Mesh...: a
+// Grimacer > Save Face Recipe... / Load Face Recipe... and Warp > Save Mesh... / Load Mesh...: a
 // caricature carried to another face or another photo, as the face edits that made it or as
 // the warp mesh itself.
 
@@ -9,6 +9,7 @@
 #include "document/MeshFile.h"
 #include "faces/finder/SharedFaceFinder.h"
 #include "platform/Dialogs.h"
+#include "shell/dialogs/FaceRecipeDialog.h"
 #include "shell/window/Studio.h"
 
 namespace gs {
@@ -25,9 +26,9 @@ TCommandRows TSStudio::RecipeCommands() {
       {.Name = "LoadFaceRecipe1", .Caption = "Load Face Recipe...", .Handler = &TSStudio::LoadFaceRecipe1Click,
        .Menu = {TMenu::Grimacer, 23}, .Also = &TSStudio::HasFaceModel},
       {.Name = "SaveMesh1", .Caption = "Save Mesh...", .Handler = &TSStudio::SaveMesh1Click,
-       .Menu = {TMenu::Grimacer, 31}},
+       .Menu = {TMenu::Warp, 10}},
       {.Name = "LoadMesh1", .Caption = "Load Mesh...", .Handler = &TSStudio::LoadMesh1Click,
-       .Menu = {TMenu::Grimacer, 32}, .Step = TRecordedStep{TChangeScope::Picture, "Load Mesh"}},
+       .Menu = {TMenu::Warp, 11}, .Step = TRecordedStep{TChangeScope::Picture, "Load Mesh"}},
   };
   return rows;
 }
@@ -80,8 +81,14 @@ void TSStudio::LoadFaceRecipe1Click() {
   const std::vector<TFace> faces = FacesForDialog();
   if (faces.empty()) return;
   const TShapeModel model = SharedFaceFinder(FaceModelPath_).get()->ShapeModel();
-  // The largest face, as the face dialogs start on; the batch mode may ask for all.
-  const int face = RecipeOnAllFaces_ ? -1 : 0;
+  // The batch words say which faces; a person is asked when there is more than one.
+  int face = RecipeFaces_ == TRecipeFaces::All ? -1 : 0;
+  if (RecipeFaces_ == TRecipeFaces::Ask && faces.size() > 1) {
+    TFaceRecipeDialog& dialog = KeptDialog<TFaceRecipeDialog>("FaceRecipeDialog");
+    dialog.Prepare(Doc.ViewBitmap, faces, recipe, model);
+    if (!RunPreparedForm(dialog)) return;
+    face = dialog.FaceIndex();
+  }
   const int before = Doc.History.Current();
   BendFaces(faces, [&](std::vector<TFace>& bent) { return ApplyFaceRecipe(Doc, bent, face, recipe, &model); });
   RememberRecipeSteps(before, recipe.Steps);

@@ -2,6 +2,7 @@
 #include "document/project/ProjectFile.h"
 
 #include "codecs/FileIO.h"
+#include "codecs/Png.h"
 #include "common/Errors.h"
 #include "document/Document.h"
 #include "document/Layers.h"
@@ -52,6 +53,9 @@ protected:
     Doc.Brushes.Move(TPointer{TPointF{55, 48}, left, false});
     Doc.Brushes.Tick();
     Doc.Brushes.Release();
+    // A clear pixel keeps the colour under it, and a faint one its alpha.
+    Doc.ViewBitmap.SetPixel(3, 4, 0x00ABCDEF);
+    Doc.ViewBitmap.SetPixel(5, 4, 0x40123456);
 
     auto clipart = std::make_unique<TRotatableLayer>(test::Swatch(20, 10));
     clipart->Location = TFloatRect{10.5, 12.25, 30.5, 22.25};
@@ -116,6 +120,37 @@ TEST_F(ProjectFileTest, OpensAgainWithPixelsMeshesPlacementsTextsAndFaces) {
   EXPECT_EQ(opened.DocumentFileName(), "/work/face.ora");
   EXPECT_EQ(opened.OpenedFileName(), "/work/face.ora");
   EXPECT_TRUE(notes.str().empty()) << notes.str();
+}
+
+// Projects written before the view was left to the picture's PNG kept it in our own copy: they
+// open with that view, whatever the PNG holds.
+TEST_F(ProjectFileTest, AProjectWhoseCopyHoldsTheViewOpensWithIt) {
+  const TBytes now = EncodeProject(Doc, Faces);
+  TZipReader read(now, TZipLimits{});
+  TZipWriter older;
+  for (const std::string& name : read.Names()) {
+    TBytes bytes = read.Read(name);
+    if (name == "data/grimacer/document.gsrec") {
+      TRecoveryCopy copy;
+      TakeRecoverySnapshot(Doc, copy);
+      bytes = EncodeRecovery(copy);
+    } else if (name == "stack.xml") {
+      std::string stack(bytes.begin(), bytes.end());
+      const size_t version = stack.find("grimacer:version=\"");
+      ASSERT_NE(version, std::string::npos);
+      stack.replace(version, 20, "grimacer:version=\"1\"");
+      bytes = Bytes(stack);
+    } else if (name == "data/picture.png") {
+      bytes = EncodePng(test::Stripes(120, 90), std::nullopt);
+    }
+    older.Add(name, std::move(bytes), name == "mimetype" ? TZipCompression::Store : TZipCompression::Deflate);
+  }
+  std::ostringstream notes;
+  TDocument opened;
+  OpenProject(opened, DecodeProject(older.Finish(), notes), "/work/face.ora");
+  EXPECT_EQ(opened.ViewBitmap, Doc.ViewBitmap);
+  ASSERT_EQ(opened.Layers().size(), 3u);
+  EXPECT_EQ(opened.Layers()[2]->Text, Doc.Layers()[2]->Text);
 }
 
 TEST_F(ProjectFileTest, OtherReadersFindTheBaselineAndTheMergedPictureIsTheFlatSave) {
