@@ -6,6 +6,7 @@
 
 #include "BenchClock.h"
 #include "BenchNoise.h"
+#include "BenchStrokes.h"
 #include "codecs/FileIO.h"
 #include "document/Document.h"
 #include "document/project/ProjectFile.h"
@@ -16,7 +17,6 @@
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <sstream>
 
 namespace {
@@ -49,17 +49,7 @@ void AddLayer(TDocument& doc, TBitmap32 picture, TFloatRect at) {
 
 void BuildDocument(TDocument& doc) {
   doc.Open(TLoadedPicture{Photo(kWidth, kHeight)});
-  doc.Brushes.SetSize(300);
-  doc.Brushes.Choose(TToolMode::Warp);
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> x(300, kWidth - 300), y(300, kHeight - 300);
-  const TButtons left{true, false, false};
-  for (int i = 0; i < 20; ++i) {
-    const TPointF from{double(x(rng)), double(y(rng))};
-    doc.Brushes.Press(TPointer{from, left, false});
-    for (int k = 1; k <= 10; ++k) doc.Brushes.Move(TPointer{TPointF{from.X + 6 * k, from.Y + 3 * k}, left, false});
-    doc.Brushes.Release();
-  }
+  DrawWarpStrokes(doc);
   doc.Brushes.Choose(TToolMode::None);
   TBitmap32 clipart(800, 600, 0);
   clipart.FillRect(TRect{100, 100, 700, 500}, 0xFF202020);

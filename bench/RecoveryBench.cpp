@@ -6,6 +6,7 @@
 // into fresh memory would cost instead: the page faults, not the copying, are most of it.
 
 #include "BenchClock.h"
+#include "BenchStrokes.h"
 #include "codecs/FileIO.h"
 #include "document/Document.h"
 #include "document/Recovery.h"
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 
 namespace {
 
@@ -32,19 +32,8 @@ void BM_RecoveryCopy24MP(benchmark::State& state) {
   }
   TDocument doc;
   doc.Open(TLoadedPicture{std::move(photo)});
-  doc.Brushes.SetSize(300);
-  doc.Brushes.Choose(TToolMode::Warp);
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> x(300, kWidth - 300), y(300, kHeight - 300);
-  const TButtons left{true, false, false};
-  for (int i = 0; i < 20; ++i) {
-    const TPointF from{double(x(rng)), double(y(rng))};
-    doc.History.BeginStroke(doc);
-    doc.Brushes.Press(TPointer{from, left, false});
-    for (int k = 1; k <= 10; ++k) doc.Brushes.Move(TPointer{TPointF{from.X + 6 * k, from.Y + 3 * k}, left, false});
-    doc.Brushes.Release();
-    doc.History.EndStroke(doc, "Warp stroke");
-  }
+  DrawWarpStrokes(
+      doc, [](TDocument& d) { d.History.BeginStroke(d); }, [](TDocument& d) { d.History.EndStroke(d, "Warp stroke"); });
   const std::string path = (std::filesystem::temp_directory_path() / "gs-recovery-bench.gsr").string();
 
   for (auto _ : state) {
