@@ -5,6 +5,7 @@
 #include "warp/Compose.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <thread>
@@ -80,6 +81,49 @@ void ComposeBand(TVectorMap& map, const TWarpField& field, TSize picture, int to
   for (TComposedRow& row : pending) release(std::move(row));
 }
 
+// Whether every cell of the map within r is zero: the mesh there shows the picture as it is.
+bool Undisplaced(const TVectorMap& map, const TRect& r) {
+  constexpr int kRows = 64;
+  std::atomic<bool> zero{true};
+  OnAllCores(size_t((r.Height() + kRows - 1) / kRows), [&](size_t k) {
+    const int top = r.Top + int(k) * kRows;
+    for (int y = top; zero && y < std::min(r.Bottom, top + kRows); ++y) {
+      const TFixedVector* row = map.Row(y);
+      TFixed any = 0;
+      for (int x = r.Left; x < r.Right; ++x) any |= row[x].X | row[x].Y;
+      if (any) zero = false;
+    }
+  });
+  return zero;
+}
+
+// The field written straight into a map that is all zero wherever the field reads it: the
+// composition is then the field itself, and no row reads what another writes. Each row is
+// rendered while its cells are still in the cache, which on a face filling a large frame saves
+// most of the memory traffic the composition would take.
+TRect WriteAndRender(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
+                     const TWarpField& field, const TRect& bounds) {
+  TVectorMap& map = mesh.VectorMap();
+  const TSize picture{map.Width(), map.Height()};
+  constexpr int kRows = 32;
+  const size_t jobs = size_t((bounds.Height() + kRows - 1) / kRows);
+  std::vector<TRect> changed(jobs);
+  OnAllCores(jobs, [&](size_t k) {
+    const int top = bounds.Top + int(k) * kRows;
+    for (int y = top; y < std::min(bounds.Bottom, top + kRows); ++y) {
+      int x0 = 0, x1 = -1;
+      if (!field.RowSpan(y, x0, x1)) continue;
+      FieldRow(field, y, x0, x1, picture, map.Row(y) + x0);
+      const TRect span{x0, y, x1 + 1, y + 1};
+      mesh.ClearAndRender(dst, source, span);
+      changed[k] = Union(changed[k], span);
+    }
+  });
+  TRect all;
+  for (const TRect& r : changed) all = Union(all, r);
+  return all;
+}
+
 }  // namespace
 
 TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
@@ -99,13 +143,22 @@ TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitma
     if (!band.IsEmpty()) beforeChange(band);
   }
 
-  // How far up or down a composed cell reads the map: the field's largest vertical move.
-  double reach = 0;
+  // How far a composed cell reads the map: the field's largest moves, with a cell's room for
+  // what the samples between the grid's points may add.
+  double reachX = 0, reach = 0;
   const int step = std::max(1, int(field.Disc().Cell / 2));
   for (int y = bounds.Top; y < bounds.Bottom; y += step)
-    for (int x = bounds.Left; x < bounds.Right; x += step)
-      reach = std::max(reach, std::abs(field.At(TPointF{x + 0.5, y + 0.5}).Y));
+    for (int x = bounds.Left; x < bounds.Right; x += step) {
+      const TPointF move = field.At(TPointF{x + 0.5, y + 0.5});
+      reachX = std::max(reachX, std::abs(move.X));
+      reach = std::max(reach, std::abs(move.Y));
+    }
   const int delay = int(std::ceil(reach + field.Disc().Cell)) + 2;
+  const int across = int(std::ceil(reachX + field.Disc().Cell)) + 2;
+  const TRect read = Intersect(TRect{bounds.Left - across, bounds.Top - delay, bounds.Right + across,
+                                     bounds.Bottom + delay},
+                               TRect{0, 0, picture.Width, picture.Height});
+  if (Undisplaced(map, read)) return WriteAndRender(mesh, source, dst, field, bounds);
 
   const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
   const int bands = std::max(1, std::min(threads, bounds.Height() / (4 * delay)));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 using namespace gs;
 
@@ -111,5 +112,57 @@ TEST(FaceWarp, TheSameFieldAtAnyScale) {
     const TPointF a = full.At(p), b = small.At({p.X * k, p.Y * k});
     EXPECT_NEAR(a.X, b.X / k, 1e-6);
     EXPECT_NEAR(a.Y, b.Y / k, 1e-6);
+  }
+}
+
+// A field laid over an earlier warp shows, at each pixel, what the earlier warp showed where the
+// field points: cell = field's move + the earlier map read there. On an unwarped mesh the field
+// is written as it stands, whether or not some far, unread cell of the mesh is set, and the view
+// is what a full render of the mesh gives.
+TEST(FaceWarp, ComposesOverAnEarlierWarpAndWritesStraightOntoAnUnwarpedMesh) {
+  auto fieldAt = [](TPointF centre, TPointF pull) {
+    TWarpControls controls;
+    controls.Add(centre, {centre.X + pull.X, centre.Y + pull.Y});
+    controls.Add({centre.X + 30, centre.Y}, {centre.X + 30 + pull.Y, centre.Y - pull.X});
+    return BuildWarpField(controls, TWarpDisc{centre, 60, 100, 3}, kPicture);
+  };
+  const TWarpField earlier = fieldAt({180, 140}, {12, -8}), field = fieldAt({215, 160}, {-10, 14});
+  TBitmap32 source(kPicture.Width, kPicture.Height);
+  for (int y = 0; y < kPicture.Height; ++y)
+    for (int x = 0; x < kPicture.Width; ++x) source.SetPixel(x, y, 0xFF000000u | uint32_t(x * 611 + y * 1013));
+  struct TCase {
+    TBitmap32 View;
+    TRemapTransformation Mesh;
+  };
+  auto fresh = [&] {
+    auto c = std::make_unique<TCase>();
+    c->View = source;
+    c->Mesh.Bind(source, c->View);
+    return c;
+  };
+  auto plain = fresh(), farCellSet = fresh(), overEarlier = fresh();
+  const TPoint far{field.Bounds().Left - 2, field.Bounds().Top - 2};
+  farCellSet->Mesh.VectorMap().Vector(far.X, far.Y) = TFixedVector{3 << 16, 0};
+  ApplyWarpField(overEarlier->Mesh, source, overEarlier->View, earlier);
+  const TVectorMap before = overEarlier->Mesh.VectorMap();
+  for (auto* c : {plain.get(), farCellSet.get(), overEarlier.get()}) ApplyWarpField(c->Mesh, source, c->View, field);
+
+  int composed = 0;
+  for (int y = 0; y < kPicture.Height; ++y)
+    for (int x = 0; x < kPicture.Width; ++x) {
+      const TFixedVector move = plain->Mesh.VectorMap().Vector(x, y);
+      if (TPoint{x, y} != far) {
+        ASSERT_EQ(farCellSet->Mesh.VectorMap().Vector(x, y), move) << x << ", " << y;
+      }
+      const TFixedVector old = before.VectorInterpolated(x * kFixedOne + move.X, y * kFixedOne + move.Y);
+      const TFixedVector expected = move == TFixedVector{} ? before.Vector(x, y) : TFixedVector{old.X + move.X, old.Y + move.Y};
+      ASSERT_EQ(overEarlier->Mesh.VectorMap().Vector(x, y), expected) << x << ", " << y;
+      composed += move != TFixedVector{} && old != TFixedVector{};
+    }
+  EXPECT_GT(composed, 1000);
+  for (auto* c : {plain.get(), overEarlier.get()}) {
+    TBitmap32 rendered(kPicture.Width, kPicture.Height);
+    c->Mesh.ClearAndRender(rendered, source, rendered.BoundsRect());
+    EXPECT_TRUE(rendered == c->View);
   }
 }
