@@ -26,42 +26,31 @@ void FieldRow(const TWarpField& field, int y, int x0, int x1, TSize picture, TFi
   }
 }
 
-// Re-renders the rows' spans the field moved, not the square round them, on all cores.
-void RenderSpans(const TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst,
-                 const TWarpField& field, const TRect& r) {
-  constexpr int kRows = 32;
-  OnAllCores(size_t((r.Height() + kRows - 1) / kRows), [&](size_t k) {
-    const int top = r.Top + int(k) * kRows;
-    for (int y = top; y < std::min(r.Bottom, top + kRows); ++y)
-      if (int x0 = 0, x1 = -1; field.RowSpan(y, x0, x1)) mesh.ClearAndRender(dst, source, TRect{x0, y, x1 + 1, y + 1});
-  });
-}
-
-}  // namespace
-
-namespace {
-
 // Composed rows waiting to go back into the map.
 struct TComposedRow {
   int Y = 0, X0 = 0;
   std::vector<TFixedVector> Cells;
 };
 
-void WriteBack(TVectorMap& map, const TComposedRow& row) {
-  std::copy(row.Cells.begin(), row.Cells.end(), map.Row(row.Y) + row.X0);
+// The row put into the map and rendered from it while its cells are still in the cache.
+void Settle(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst, const TComposedRow& row) {
+  std::copy(row.Cells.begin(), row.Cells.end(), mesh.VectorMap().Row(row.Y) + row.X0);
+  mesh.ClearAndRender(dst, source, TRect{row.X0, row.Y, row.X0 + int(row.Cells.size()), row.Y + 1});
 }
 
 // Composes rows top..bottom - 1 of the field into the map. A composed row reads the map up to
 // `delay` rows above and below, so it goes back only once no later row of the band can read the
 // cells it replaces; the band's first and last `delay` rows, which the bands beside it read,
 // are kept in `held` until every band is done.
-void ComposeBand(TVectorMap& map, const TWarpField& field, TSize picture, int top, int bottom, int delay,
-                 std::vector<TComposedRow>& held, TRect& changed) {
+void ComposeBand(TRemapTransformation& mesh, const TBitmap32& source, TBitmap32& dst, const TWarpField& field,
+                 int top, int bottom, int delay, std::vector<TComposedRow>& held, TRect& changed) {
+  const TVectorMap& map = mesh.VectorMap();
+  const TSize picture{map.Width(), map.Height()};
   std::deque<TComposedRow> pending;
   std::vector<TFixedVector> moves;
   auto release = [&](TComposedRow&& row) {
     if (row.Y < top + delay || row.Y >= bottom - delay) held.push_back(std::move(row));
-    else WriteBack(map, row);
+    else Settle(mesh, source, dst, row);
   };
   for (int y = top; y < bottom; ++y) {
     int x0 = 0, x1 = -1;
@@ -167,14 +156,15 @@ TRect ApplyWarpField(TRemapTransformation& mesh, const TBitmap32& source, TBitma
   OnAllCores(size_t(bands), [&](size_t k) {
     const int top = bounds.Top + int(int64_t(bounds.Height()) * int64_t(k) / bands);
     const int bottom = bounds.Top + int(int64_t(bounds.Height()) * int64_t(k + 1) / bands);
-    ComposeBand(map, field, picture, top, bottom, delay, held[k], changed[k]);
+    ComposeBand(mesh, source, dst, field, top, bottom, delay, held[k], changed[k]);
   });
+  std::vector<const TComposedRow*> last;
   TRect all;
   for (int k = 0; k < bands; ++k) {
-    for (const TComposedRow& row : held[size_t(k)]) WriteBack(map, row);
+    for (const TComposedRow& row : held[size_t(k)]) last.push_back(&row);
     all = Union(all, changed[size_t(k)]);
   }
-  RenderSpans(mesh, source, dst, field, all);
+  OnAllCores(last.size(), [&](size_t k) { Settle(mesh, source, dst, *last[k]); });
   return all;
 }
 
