@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The face warp on a 24-megapixel portrait: a preset, the sliders or Exaggerate applied to the
 // picture (goal: at most 300 ms), a preset over an earlier one, the same through the document
-// with its history step, one slider change in the Face Sculpt preview (goal: at most 30 ms), the presets' thumbnails, and
-// the field alone by moving least squares and by thin-plate spline, with the share of the move
-// each keeps to stay unfolded (limit) and the least Jacobian.
+// with its history step, one slider change in the Face Sculpt preview (goal: at most 30 ms),
+// the presets' thumbnails, and the field alone by moving least squares and by thin-plate
+// spline, with the share of the move each keeps to stay unfolded (limit) and the least
+// Jacobian.
 // CPU times are of every thread of the process: with two cores free the time is about half.
 // Two portraits: the astronaut test photo stretched to 4900 x 4900 (face:0, a face about 900
 // pixels wide) and its face cut out and stretched to 6000 x 4000 (face:1, about 2000 pixels).

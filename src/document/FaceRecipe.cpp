@@ -179,7 +179,16 @@ std::string EncodeFaceRecipe(const TFaceRecipe& recipe) {
         const int left = step.Sculpt.Value(s.Slider, 0), right = step.Sculpt.Value(s.Slider, 1);
         if (left == 0 && right == 0) continue;
         text += std::string(first ? "" : ", ") + "\"" + s.Key + "\": ";
-        text += left == right ? std::to_string(left) : "[" + std::to_string(left) + ", " + std::to_string(right) + "]";
+        // Appended piece by piece: GCC 12 misreads "[" + std::string as an overlapping copy.
+        if (left == right) {
+          text += std::to_string(left);
+        } else {
+          text += '[';
+          text += std::to_string(left);
+          text += ", ";
+          text += std::to_string(right);
+          text += ']';
+        }
         first = false;
       }
       text += "}, \"exaggerate\": " + std::to_string(step.Sculpt.Exaggerate);
