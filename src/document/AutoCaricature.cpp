@@ -87,20 +87,27 @@ TKnownFaces::TState TKnownFaces::StateOf(const TDocument& doc) {
 }
 
 void TKnownFaces::Remember(const TDocument& doc, std::vector<TFace> faces) {
-  Faces_ = std::move(faces);
-  State_ = StateOf(doc);
+  const TState state = StateOf(doc);
+  std::erase_if(Known_, [&](const TKnown& k) { return k.State == state; });
+  if (Known_.size() >= kStates) Known_.erase(Known_.begin());
+  Known_.push_back({state, std::move(faces)});
 }
 
 const std::vector<TFace>* TKnownFaces::For(const TDocument& doc) const {
-  if (Faces_.empty() || !doc.ImageLoaded() || !(StateOf(doc) == State_)) return nullptr;
-  return &Faces_;
+  if (Known_.empty() || !doc.ImageLoaded()) return nullptr;
+  const TState now = StateOf(doc);
+  for (auto k = Known_.rbegin(); k != Known_.rend(); ++k)
+    if (k->State == now) return k->Faces.empty() ? nullptr : &k->Faces;
+  return nullptr;
 }
 
 const std::vector<TFace>* TKnownFaces::ShownIn(const TDocument& doc) const {
-  if (Faces_.empty() || !doc.ImageLoaded()) return nullptr;
+  if (Known_.empty() || !doc.ImageLoaded()) return nullptr;
   const TState now = StateOf(doc);
-  if (now.Width != State_.Width || now.Height != State_.Height || now.Sample != State_.Sample) return nullptr;
-  return &Faces_;
+  for (auto k = Known_.rbegin(); k != Known_.rend(); ++k)
+    if (now.Width == k->State.Width && now.Height == k->State.Height && now.Sample == k->State.Sample)
+      return k->Faces.empty() ? nullptr : &k->Faces;
+  return nullptr;
 }
 
 }  // namespace gs

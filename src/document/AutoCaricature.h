@@ -52,9 +52,12 @@ TFaceEditResult ApplyFaceSculpt(TDocument& doc, std::vector<TFace>& faces, int f
 // makes them stale, and the faces are looked for again.
 class TKnownFaces {
 public:
+  // The faces of what doc shows now. The faces of earlier states are kept too, so that after
+  // Undo or a step back the faces bent there are known again: a strong caricature's face may be
+  // past what the finder can find.
   void Remember(const TDocument& doc, std::vector<TFace> faces);
   void Forget() { *this = TKnownFaces(); }
-  // The faces, when they still describe what doc shows; else none.
+  // The faces, when they describe what doc shows; else none.
   const std::vector<TFace>* For(const TDocument& doc) const;
   // The faces while the picture still shows them where they were, whatever steps came since
   // (a layer added, a save): what a project keeps of them.
@@ -71,8 +74,13 @@ private:
   };
   static TState StateOf(const TDocument& doc);
 
-  std::vector<TFace> Faces_;
-  TState State_;
+  struct TKnown {
+    TState State;
+    std::vector<TFace> Faces;
+  };
+  // The states remembered, the latest last; the oldest go first beyond this many.
+  static constexpr size_t kStates = 64;
+  std::vector<TKnown> Known_;
 };
 
 }  // namespace gs

@@ -153,6 +153,15 @@ TEST_F(StudioAutoCaricatureTest, CtrlZRightAfterApplyTakesTheStepBack) {
   EXPECT_EQ(Doc().ViewBitmap, photo);
 }
 
+// Exaggerate 200 takes the astronaut past what the finder can find; Undo brings back a picture
+// whose faces were known, and the face stays editable.
+TEST_F(StudioAutoCaricatureTest, UndoKeepsTheFacesOfAStrongCaricatureEditable) {
+  Run("open " + kAstronaut + "\nexaggerate 200\nautocaricature alien 50\nundo\n");
+  const TBitmap32 undone = Doc().ViewBitmap;
+  Run("sculpt eyesize=60");
+  EXPECT_NE(Doc().ViewBitmap, undone);
+}
+
 // Two heads cut close side by side: the left one's Bobble Head would grow through the face
 // beside it, which keeps its place. The script is told, and goes on.
 TEST_F(StudioAutoCaricatureTest, BatchSaysOnStandardErrorWhatWasHeldBack) {

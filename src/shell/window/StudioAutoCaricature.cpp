@@ -97,6 +97,9 @@ std::vector<TFace> TSStudio::FindFaces() {
 std::vector<TFace> TSStudio::FacesToBend() {
   if (const std::vector<TFace>* known = KnownFaces_.For(Doc)) return *known;
   std::vector<TFace> faces = FindFaces();
+  // A strong caricature's face can be past what the finder knows of faces. When this very
+  // picture was shown before with its faces (Undo brings it back), those still hold.
+  if (const std::vector<TFace>* shown = faces.empty() ? KnownFaces_.ShownIn(Doc) : nullptr) faces = *shown;
   KnownFaces_.Remember(Doc, faces);
   return faces;
 }
