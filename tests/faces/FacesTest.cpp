@@ -211,7 +211,7 @@ const TCloseUp& CloseUp() {
   return closeUp;
 }
 
-// The face found again in the close-up bent by the sliders.
+// The landmarks the model fits again in the face's box of the close-up bent by the sliders.
 TFace FoundAfter(const TSculpt& sculpt) {
   const TBitmap32& source = CloseUp().Picture;
   TBitmap32 view = source;
@@ -219,7 +219,7 @@ TFace FoundAfter(const TSculpt& sculpt) {
   mesh.Bind(source, view);
   std::vector<TFace> faces{CloseUp().Face};
   ApplyFaceRule(mesh, source, view, faces, 0, [&](const TFace& f) { return SculptShape(f, sculpt, nullptr); });
-  return Finder().Find(view).at(0);
+  return Finder().FitLandmarks(view, CloseUp().Face.Box);
 }
 
 double Y(const TFace& f, int k) { return f.Points[size_t(k)].Y; }

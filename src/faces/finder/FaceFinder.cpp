@@ -213,7 +213,29 @@ TFloatRect Scaled(const dlib::rectangle& r, double factor) {
   return TFloatRect{r.left() * factor, r.top() * factor, (r.right() + 1) * factor, (r.bottom() + 1) * factor};
 }
 
+// The face the landmark model fits in box of the detector's copy, back in picture pixels.
+TFace FittedFace(const dlib::shape_predictor& landmarks, const TGray& image, const dlib::rectangle& box, double back) {
+  const dlib::full_object_detection shape = landmarks(image, box);
+  TFace face;
+  face.Box = Scaled(box, back);
+  for (int k = 0; k < TFace::kPointCount; ++k) {
+    const dlib::point p = shape.part(unsigned(k));
+    // A landmark stands for the centre of its pixel in the copy.
+    face.Points[size_t(k)] = TPointF{(p.x() + 0.5) * back, (p.y() + 0.5) * back};
+  }
+  return face;
+}
+
 }  // namespace
+
+TFace TFaceFinder::FitLandmarks(const TBitmap32& picture, const TFloatRect& box) const {
+  if (picture.Empty()) return {};
+  const double scale = DetectionScale(picture.Width(), picture.Height());
+  const TGray image = ScaledGreyCopy(picture, scale);
+  const dlib::rectangle r(long(std::lround(box.Left * scale)), long(std::lround(box.Top * scale)),
+                          long(std::lround(box.Right * scale)) - 1, long(std::lround(box.Bottom * scale)) - 1);
+  return FittedFace(Model_->Landmarks, image, r, 1.0 / scale);
+}
 
 std::vector<TFace> TFaceFinder::Find(const TBitmap32& picture) const {
   std::vector<TFace> faces;
@@ -262,16 +284,7 @@ std::vector<TFace> TFaceFinder::Find(const TBitmap32& picture) const {
   const TGray& image = bands.front().Image;
   const double back = 1.0 / scale;
   faces.resize(boxes.size());
-  OnAllCores(boxes.size(), [&](size_t i) {
-    const dlib::full_object_detection shape = Model_->Landmarks(image, boxes[i].rect);
-    TFace& face = faces[i];
-    face.Box = Scaled(boxes[i].rect, back);
-    for (int k = 0; k < TFace::kPointCount; ++k) {
-      const dlib::point p = shape.part(unsigned(k));
-      // A landmark stands for the centre of its pixel in the copy.
-      face.Points[size_t(k)] = TPointF{(p.x() + 0.5) * back, (p.y() + 0.5) * back};
-    }
-  });
+  OnAllCores(boxes.size(), [&](size_t i) { faces[i] = FittedFace(Model_->Landmarks, image, boxes[i].rect, back); });
   std::stable_sort(faces.begin(), faces.end(), [](const TFace& a, const TFace& b) {
     return a.Box.Width() * a.Box.Height() > b.Box.Width() * b.Box.Height();
   });

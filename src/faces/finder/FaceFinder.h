@@ -39,6 +39,9 @@ public:
   // detector looks at the picture scaled by DetectionScale, in overlapping tiles on every core.
   // Safe to call from several threads.
   std::vector<TFace> Find(const TBitmap32& picture) const;
+  // The landmarks of the face in box (picture pixels), fitted without looking for faces: what
+  // the landmark model sees in that box now, after the face in it was bent, say.
+  TFace FitLandmarks(const TBitmap32& picture, const TFloatRect& box) const;
 
   static constexpr double kSmallestFace = 40;
   static constexpr int kFacesAcross = 30;
