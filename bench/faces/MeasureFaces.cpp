@@ -8,9 +8,10 @@
 // that the photo's own patches show when tracked in the result (tracked: nothing of the
 // landmark model in it, though a patch that turns or thins tracks poorly), the share the
 // refound landmarks show (delivered: the landmark model's pull towards ordinary faces makes it
-// see little of an eye or a nose that changed its size), how rough the jaw and lip outlines are against the
-// photo's own (1 = as smooth as the photo), and for Exaggerate how far the face is from the
-// mean face against the photo's.
+// see little of an eye or a nose that changed its size), the share the landmarks fitted again
+// in the photo's face box show (refit: the same model, without a new detection box), how rough
+// the jaw and lip outlines are against the photo's own (1 = as smooth as the photo), and for
+// Exaggerate how far the face is from the mean face against the photo's.
 
 #include "codecs/DecodeByExtension.h"
 #include "codecs/FileIO.h"
@@ -166,9 +167,12 @@ void Measure(const TFaceFinder& finder, const std::string& path, const std::vect
       std::printf("%-28s %-14s lost the face\n", std::filesystem::path(path).filename().c_str(), setting.Name.c_str());
       continue;
     }
-    std::printf("%-28s %-14s limit %5.2f tracked %5.2f delivered %5.2f jaw %5.2f lip %5.2f", std::filesystem::path(path).filename().c_str(),
-                setting.Name.c_str(), result.Limit, TrackedShare(photo, view, face, asked), Delivered(face, asked, *refound, face),
-                JawWobble(*refound) / JawWobble(face), LipWobble(*refound) / LipWobble(face));
+    // Fitted again in the photo's box: whether a new detection box is what hides the moves.
+    const TFace refit = finder.FitLandmarks(view, face.Box);
+    std::printf("%-28s %-14s limit %5.2f tracked %5.2f delivered %5.2f refit %5.2f jaw %5.2f lip %5.2f",
+                std::filesystem::path(path).filename().c_str(), setting.Name.c_str(), result.Limit,
+                TrackedShare(photo, view, face, asked), Delivered(face, asked, *refound, face),
+                Delivered(face, asked, refit, face), JawWobble(*refound) / JawWobble(face), LipWobble(*refound) / LipWobble(face));
     TFace rule = face;
     for (int k = 0; k < TFace::kPointCount; ++k) rule.Points[size_t(k)] = asked[k];
     std::printf(" (asked jaw %5.2f lip %5.2f, carried jaw %5.2f lip %5.2f)", JawWobble(rule) / JawWobble(face),
