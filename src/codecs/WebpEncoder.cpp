@@ -98,15 +98,17 @@ namespace {
 // The first frame of a lossy animation is coded better than the rest: where the face does not
 // move it shows in every frame, while each later frame is coded only where it changed and shows
 // once. Measured on a photo's caricature (bench/webp/CompareAnimation.cpp, 22 frames of
-// tests/data/public/faces/astronaut.png): the first frame at quality 92 and the others at 70 take
-// 164 KB for 37.8 dB PSNR, where all at 86 took 210 KB for 37.4 dB.
-constexpr int kFirstFrameQualityGain = 22;
+// tests/data/public/faces/astronaut.png): the first frame at quality 92 and the others at 66
+// take 159 KB for 37.7 dB PSNR, where all at 86 took 210 KB for 37.4 dB.
+constexpr int kFirstFrameQualityGain = 26;
 // A lossy frame cannot be much better than 44 dB on a drawing's sharp coloured outlines (colour
-// is kept at half resolution), so a drawing's first frame is kept exactly, when lossless costs at
-// most this many times the lossy bytes: 2.3 times for the drawn sample portrait, whose animation
-// then reaches 44.6 dB at 48 % of our dithered GIF's size (the GIF: 42.4 dB), but 5.5 times for
-// the photo, where quality 92 gains more for each byte.
-constexpr size_t kLosslessFirstFrameCost = 3;
+// is kept at half resolution), so a drawing's first frame is kept exactly: a frame that takes at
+// most kDrawingLosslessCost times the bytes lossless that it takes lossy at kDrawingTestQuality.
+// The drawn sample portrait takes 2.5 times, and its animation then reaches 44.3 dB at 47 % of
+// our dithered GIF's size (the GIF: 42.4 dB); the photos in tests/data/public take 3.8 to 6.2
+// times. Tried at one quality, so that a picture is a drawing or not at every quality.
+constexpr size_t kDrawingLosslessCost = 3;
+constexpr float kDrawingTestQuality = 90;
 
 size_t EncodedSize(const TBitmap32& frame, const WebPConfig& config) {
   WebPPicture picture;
@@ -126,13 +128,15 @@ size_t EncodedSize(const TBitmap32& frame, const WebPConfig& config) {
 
 WebPConfig FirstFrameConfig(const TBitmap32& frame, const WebPConfig& later) {
   if (later.lossless) return later;
-  WebPConfig lossy = later;
-  lossy.quality = std::min(later.quality + float(kFirstFrameQualityGain), 100.0f);
   WebPConfig lossless;
   if (!WebPConfigInit(&lossless)) throw Exception("WebP: libwebp does not match its header");
   lossless.lossless = 1;
   lossless.exact = 0;
-  if (EncodedSize(frame, lossless) <= kLosslessFirstFrameCost * EncodedSize(frame, lossy)) return lossless;
+  WebPConfig test = later;
+  test.quality = kDrawingTestQuality;
+  if (EncodedSize(frame, lossless) <= kDrawingLosslessCost * EncodedSize(frame, test)) return lossless;
+  WebPConfig lossy = later;
+  lossy.quality = std::min(later.quality + float(kFirstFrameQualityGain), 100.0f);
   return lossy;
 }
 
@@ -155,10 +159,10 @@ TAnimatedWebpWriter::TAnimatedWebpWriter(int width, int height, bool loop, const
   State_->Config = ConfigFor(options);
   // Measured on the sample portrait's caricature (bench/webp/CompareAnimation.cpp): sharper
   // colour edges when converting to YUV gain 0.3 dB for 2 % more bytes (a photo's 0.5 dB for 4 %),
-  // as much as a higher quality gains for them; a filter chosen per frame up to 0.05 dB for
-  // nothing. Its 22 frames of 600 x 750 take under a second to render and encode at quality 70.
+  // as much as a higher quality gains for them. Its 22 frames of 600 x 750 take under a second
+  // to render and encode. A filter chosen per frame (autofilter) would gain a photo 0.05 dB for
+  // 0.8 s more on 22 frames of 512 x 512, and the drawing nothing.
   State_->Config.use_sharp_yuv = 1;
-  State_->Config.autofilter = 1;
   State_->Width = width;
   State_->Height = height;
   WebPAnimEncoderOptions animation;

@@ -109,10 +109,12 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
                                                 const TAnimationProgress& progress);
 
 // The lossy quality of an animated WebP caricature's frames after the first, which is coded
-// better (TAnimatedWebpWriter). At 70 a photo's animation takes 27 % of our dithered GIF's size
-// at 7 dB more PSNR, and the drawn sample portrait's 48 % at 2.1 dB more
-// (bench/webp/CompareAnimation.cpp); every frame at 86 gave the portrait 49 % at 1 dB less.
-inline constexpr int kAnimationWebpQuality = 70;
+// better (TAnimatedWebpWriter). At 66 a photo's animation takes 26 % of our dithered GIF's size
+// at 7 dB more PSNR, and the drawn sample portrait's 47 % at 1.8 dB more
+// (bench/webp/CompareAnimation.cpp); every frame at 86 gave the portrait 49 % at 1 dB less. The
+// portrait bent by the strokes of bench/gifdecoders/check_webp_readers.sh, a stronger warp, takes
+// 49 % at 0.8 dB more (at 70: 51 %).
+inline constexpr int kAnimationWebpQuality = 66;
 
 // Turns a rendered frame into the frame written (a sticker crops and masks it); all frames of
 // one animation must come out the same size.
