@@ -2,6 +2,7 @@
 #include "codecs/Heif.h"
 
 #include "codecs/ExifOrientation.h"
+#include "codecs/HeifMissingDecoder.h"
 #include "codecs/HeifSequence.h"
 #include "common/Errors.h"
 #include "common/Limits.h"
@@ -88,8 +89,8 @@ std::string PictureCoding(TByteSpan bytes) {
   return {};
 }
 
-// The package that brings the decoder the file's coding needs: told by its pictures' coding,
-// or by its main brand when that is not found.
+}  // namespace
+
 std::string MissingDecoderMessage(TByteSpan bytes) {
   const std::string coding = PictureCoding(bytes);
   if (coding == "av01" || (coding.empty() && HasMainBrand(bytes, {"avif", "avis"})))
@@ -108,6 +109,8 @@ std::string MissingDecoderMessage(TByteSpan bytes) {
   return "the picture is coded " + (coding.empty() ? std::string("in a way") : "as \"" + printable + "\",") +
          " which no installed libheif decoder reads";
 }
+
+namespace {
 
 [[noreturn]] void Fail(const heif_error& error, TByteSpan bytes) {
   // libheif says Unsupported_codec for a coding it knows without a decoder plugin installed, and

@@ -32,7 +32,9 @@ TBytes EncodeWebp(const TBitmap32& picture);  // with StillWebpOptions
 // way to refer back to an earlier frame.
 class TAnimatedWebpWriter {
 public:
-  // Loop: play for ever; otherwise once. Throws Exception for an empty or too large size.
+  // Loop: play for ever; otherwise once. A lossy animation's quality is that of the frames
+  // after the first; the first, which shows wherever they do not change, is coded at a higher
+  // one, or lossless when that costs little more. Throws Exception for an empty or too large size.
   TAnimatedWebpWriter(int width, int height, bool loop, const TWebpOptions& options);
   ~TAnimatedWebpWriter();
   TAnimatedWebpWriter(const TAnimatedWebpWriter&) = delete;

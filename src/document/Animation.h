@@ -108,11 +108,13 @@ std::optional<TBytes> EncodeCaricatureAnimation(const TAnimationScene& scene,
                                                 const TAnimationSettings& settings,
                                                 const TAnimationProgress& progress);
 
-// What an animated WebP caricature is coded with: lossy, each frame lossless instead when that
-// is smaller. At 86 a photo's animation takes a third of our dithered GIF's size at 6.6 dB more
-// PSNR, and the drawn sample portrait's just under half at 1 dB less than the GIF
-// (bench/webp/CompareAnimation.cpp): higher qualities pass the GIF's PSNR only above half its size.
-inline constexpr int kAnimationWebpQuality = 86;
+// The lossy quality of an animated WebP caricature's frames after the first, which is coded
+// better (TAnimatedWebpWriter). At 66 a photo's animation takes 26 % of our dithered GIF's size
+// at 7 dB more PSNR, and the drawn sample portrait's 47 % at 1.8 dB more
+// (bench/webp/CompareAnimation.cpp); every frame at 86 gave the portrait 49 % at 1 dB less. The
+// portrait bent by the strokes of bench/gifdecoders/check_webp_readers.sh, a stronger warp, takes
+// 49 % at 0.8 dB more (at 70: 51 %).
+inline constexpr int kAnimationWebpQuality = 66;
 
 // Turns a rendered frame into the frame written (a sticker crops and masks it); all frames of
 // one animation must come out the same size.

@@ -5,6 +5,7 @@
 #include "codecs/ExifOrientation.h"
 #include "codecs/FileIO.h"
 #include "codecs/Heif.h"
+#include "codecs/HeifMissingDecoder.h"
 #include "common/Errors.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 using namespace gs;
@@ -203,6 +205,55 @@ TEST(HeifSequence, APictureOfACodingWithoutDecoderSaysWhichCoding) {
   std::memcpy(&bytes[text.find("av01")], "vvc1", 4);
   EXPECT_EQ(Refusal(bytes), "broken: HEIF: the picture is coded as VVC (H.266), for which no libheif decoder is "
                             "installed; libheif 1.15 has none");
+}
+
+// Debian 12's libheif has its decoders built in, so the files are made up: a file type box, and
+// a meta box whose items (infe, of version 2 or 3) name their coding.
+std::string Box(const char* type, const std::string& body) {
+  std::string box(4, '\0');
+  box[3] = char(8 + body.size());
+  box.append(type, 4);
+  box.append(body);
+  return box;
+}
+
+TBytes HeifOf(const char* brand, std::initializer_list<std::string> codings, char itemVersion = 2) {
+  std::string brandAndVersion(brand, 4);
+  brandAndVersion.append(4, '\0');
+  std::string file = Box("ftyp", brandAndVersion);
+  if (codings.size() != 0) {
+    std::string items(4, '\0');  // the meta box's version and flags
+    for (const std::string& coding : codings) {
+      std::string item(1, itemVersion);
+      item.append(itemVersion == 3 ? 9 : 7, '\0');  // flags, item ID (4 bytes in version 3, else 2), protection
+      item.append(coding);
+      items.append(Box("infe", item));
+    }
+    file.append(Box("meta", items));
+  }
+  return TBytes(file.begin(), file.end());
+}
+
+TEST(HeifMissingDecoder, NamesThePackageByThePicturesCodingOrTheBrand) {
+  const struct {
+    const char* Name;
+    TBytes File;
+    const char* Says;
+  } cases[] = {
+      {"avif brand", HeifOf("avif", {}), "install the package libheif-plugin-dav1d"},
+      {"heic brand", HeifOf("heic", {}), "install the package libheif-plugin-libde265"},
+      {"av01 item", HeifOf("mif1", {"av01"}), "libheif-plugin-dav1d"},
+      {"the item's coding over the brand", HeifOf("avif", {"hvc1"}), "libheif-plugin-libde265"},
+      {"a grid's tiles", HeifOf("mif1", {"grid", "hev1"}, 3), "libheif-plugin-libde265"},
+      {"vvc1 item", HeifOf("mif1", {"vvc1"}), "coded as VVC (H.266)"},
+      {"an odd coding", HeifOf("mif1", {"j2k1"}), "coded as \"j2k1\", which no installed libheif decoder reads"},
+      {"unprintable", HeifOf("mif1", {std::string("\x01" "ab\xFF", 4)}), "coded as \"?ab?\""},
+      {"nothing known", HeifOf("mif1", {}), "coded in a way which no installed"},
+  };
+  for (const auto& c : cases) {
+    const std::string message = MissingDecoderMessage(c.File);
+    EXPECT_NE(message.find(c.Says), std::string::npos) << c.Name << ": " << message;
+  }
 }
 
 }  // namespace
