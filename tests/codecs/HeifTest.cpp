@@ -178,7 +178,7 @@ TEST(HeifSequence, BrokenSequencesAreRefusedWithTheirReason) {
     const char* refusal;
   } cases[] = {
       {"cut in the track", [](TBytes& b) { b.resize(After(b, "stsz")); }, "broken: HEIF sequence: "},
-      {"cut in the pictures", [](TBytes& b) { b.resize(b.size() - 100); }, "broken: HEIF sequence: "},
+      {"cut in the pictures", [](TBytes& b) { b.erase(b.end() - 100, b.end()); }, "broken: HEIF sequence: "},
       {"track past the end", [](TBytes& b) { Put32(b, After(b, "trak") - 4, 0x7FFFFFF0); }, "broken: HEIF sequence: "},
       {"picture past the end", [](TBytes& b) { Put32(b, After(b, "stco") + 12, 0xFFFFFF00); },
        "broken: HEIF sequence: "},
