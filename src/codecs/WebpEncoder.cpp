@@ -63,6 +63,21 @@ struct TPictureGuard {
   ~TPictureGuard() { WebPPictureFree(&Picture); }
 };
 
+// The picture coded with config into memory; `what` names it when that fails.
+TBytes Encoded(WebPPicture& picture, const WebPConfig& config, const char* what) {
+  WebPMemoryWriter writer;
+  WebPMemoryWriterInit(&writer);
+  picture.writer = WebPMemoryWrite;
+  picture.custom_ptr = &writer;
+  const bool ok = WebPEncode(&config, &picture) != 0;
+  TBytes bytes(writer.mem, writer.mem + writer.size);
+  WebPMemoryWriterClear(&writer);
+  if (!ok)
+    throw Exception(std::string("WebP: ").append(what).append(" could not be encoded (error ") +
+                    std::to_string(int(picture.error_code)) + ")");
+  return bytes;
+}
+
 }  // namespace
 
 TWebpOptions StillWebpOptions(const TBitmap32& picture) {
@@ -76,16 +91,7 @@ TBytes EncodeWebp(const TBitmap32& bitmap, const TWebpOptions& options) {
   WebPPicture picture;
   ImportBitmap(picture, bitmap, options.Lossless);
   TPictureGuard guard{picture};
-  WebPMemoryWriter writer;
-  WebPMemoryWriterInit(&writer);
-  picture.writer = WebPMemoryWrite;
-  picture.custom_ptr = &writer;
-  const bool ok = WebPEncode(&config, &picture) != 0;
-  TBytes bytes(writer.mem, writer.mem + writer.size);
-  WebPMemoryWriterClear(&writer);
-  if (!ok) throw Exception("WebP: the picture could not be encoded (error " +
-                           std::to_string(int(picture.error_code)) + ")");
-  return bytes;
+  return Encoded(picture, config, "the picture");
 }
 
 TBytes EncodeWebp(const TBitmap32& picture) {
@@ -114,16 +120,7 @@ size_t EncodedSize(const TBitmap32& frame, const WebPConfig& config) {
   WebPPicture picture;
   ImportBitmap(picture, frame, true);
   TPictureGuard guard{picture};
-  WebPMemoryWriter writer;
-  WebPMemoryWriterInit(&writer);
-  picture.writer = WebPMemoryWrite;
-  picture.custom_ptr = &writer;
-  const bool ok = WebPEncode(&config, &picture) != 0;
-  const size_t size = writer.size;
-  WebPMemoryWriterClear(&writer);
-  if (!ok) throw Exception("WebP: a frame could not be encoded (error " +
-                           std::to_string(int(picture.error_code)) + ")");
-  return size;
+  return Encoded(picture, config, "a frame").size();
 }
 
 WebPConfig FirstFrameConfig(const TBitmap32& frame, const WebPConfig& later) {
