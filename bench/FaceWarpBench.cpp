@@ -145,6 +145,26 @@ void BM_FaceApplyDocument24MP(benchmark::State& state) {
   }
 }
 
+// The same over an earlier Bobble Head, which the history keeps as a step of its own.
+void BM_FaceApplyDocumentOverWarp24MP(benchmark::State& state) {
+  const TPortrait& portrait = Portrait(int(state.range(0)));
+  if (portrait.Faces.empty()) return state.SkipWithError("no face found");
+  TDocument doc;
+  OpenPortrait(doc, portrait);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<TFace> faces = portrait.Faces;
+    ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::BobbleHead, 1.0);
+    doc.History.FinishPacking();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(ApplyAutoCaricature(doc, faces, 0, TCaricaturePreset::Alien, 1.0));
+    state.PauseTiming();
+    doc.History.FinishPacking();
+    doc.History.GoTo(doc, 0);
+    state.ResumeTiming();
+  }
+}
+
 // Where the time of the document's apply goes, one part after the other as Auto Caricature
 // takes them, each a counter in wall milliseconds: the undo snapshot, the field, the mesh's
 // tiles kept for the history, the composition with the re-render, the step added (the result
@@ -251,6 +271,7 @@ BENCHMARK_CAPTURE(BM_FaceApply24MP, Sliders, kSliders)->Apply(Portraits);
 BENCHMARK_CAPTURE(BM_FaceApply24MP, Exaggerate, kExaggerate)->Apply(Portraits);
 BENCHMARK(BM_FaceApplyOverWarp24MP)->Apply(Portraits);
 BENCHMARK(BM_FaceApplyDocument24MP)->Apply(Portraits);
+BENCHMARK(BM_FaceApplyDocumentOverWarp24MP)->Apply(Portraits);
 BENCHMARK(BM_FaceApplyParts24MP)->Apply(Portraits);
 BENCHMARK_CAPTURE(BM_FaceField, MlsAlien, TWarpModel::Mls, kAlien)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK_CAPTURE(BM_FaceField, TpsAlien, TWarpModel::Tps, kAlien)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
