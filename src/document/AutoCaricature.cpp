@@ -12,25 +12,31 @@ namespace {
 
 constexpr const char* kAutoCaricatureStepPrefix = "Auto Caricature: ";
 
-// One step of the history keeping the tiles of the mesh the rule bends, as a stroke does.
 TFaceEditResult ApplyRule(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
                           const TFaceRule& rule) {
+  return ApplyFaceBend(doc, faces, faceIndex, name, [&](std::vector<TFace>& carried, const auto& beforeChange) {
+    return ApplyFaceRule(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, rule,
+                         beforeChange);
+  });
+}
+
+}  // namespace
+
+TFaceEditResult ApplyFaceBend(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
+                              const TFaceBend& bend) {
   if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return {};
   doc.GeometryChanged = false;
   doc.TakeUndoSnapshot();
+  // One step of the history keeping the tiles of the mesh the bend changes, as a stroke does.
   THistory::TStep step(doc, TChangeScope::Mesh, name);
   std::vector<TFace> carried = faces;
-  const TFaceEditResult result =
-      ApplyFaceRule(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, rule,
-                    [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
+  const TFaceEditResult result = bend(carried, [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
   // What was delivered is known only now, and the step's name tells it in the history list.
   step.Rename(HeldStepName(name, result.Limit));
   step.Commit();
   faces = std::move(carried);
   return result;
 }
-
-}  // namespace
 
 std::string AutoCaricatureStepName(TCaricaturePreset preset) {
   return std::string(kAutoCaricatureStepPrefix) + PresetCaption(preset);

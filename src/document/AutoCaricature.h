@@ -11,6 +11,7 @@
 #include "faces/rules/Sculpt.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,15 @@ std::string HeldBackMessage(double limit);
 // A step's name with what was delivered when something was held back:
 // "Exaggerate 200 %, held to 72 %"; the name alone otherwise.
 std::string HeldStepName(const std::string& name, double limit);
+
+// What bends the faces of a document's mesh: from the faces given, carrying them along, and
+// telling beforeChange of each rectangle of the mesh before it changes.
+using TFaceBend = std::function<TFaceEditResult(std::vector<TFace>& faces,
+                                                const std::function<void(const TRect&)>& beforeChange)>;
+// The bend as one history step named name (with what was held back), the undo snapshot taken
+// first. Nothing without a picture or without face faceIndex (-1: all faces).
+TFaceEditResult ApplyFaceBend(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const std::string& name,
+                              const TFaceBend& bend);
 
 // Bends the picture's mesh; one history step, and the undo snapshot taken first. Nothing
 // changes at strength 0. The faces are carried to where they show afterwards. Returns the part

@@ -232,20 +232,13 @@ TFaceEditResult BendByFaceRecipe(TRemapTransformation& mesh, const TBitmap32& so
 
 TFaceEditResult ApplyFaceRecipe(TDocument& doc, std::vector<TFace>& faces, int faceIndex, const TFaceRecipe& recipe,
                                 const TShapeModel* model) {
-  if (!doc.ImageLoaded() || faces.empty() || faceIndex >= int(faces.size())) return {};
-  doc.GeometryChanged = false;
-  doc.TakeUndoSnapshot();
   // Every edit bends the mesh inside one stroke of the history, so that the recipe is one step
   // whatever it holds; each starts from the faces the one before carried along.
-  THistory::TStep whole(doc, TChangeScope::Mesh, kFaceRecipeStepName);
-  std::vector<TFace> carried = faces;
-  const TFaceEditResult result =
-      BendByFaceRecipe(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, recipe, model,
-                       [&doc](const TRect& r) { doc.History.TouchMesh(doc, r); });
-  whole.Rename(HeldStepName(kFaceRecipeStepName, result.Limit));
-  whole.Commit();
-  faces = std::move(carried);
-  return result;
+  const TFaceBend bend = [&](std::vector<TFace>& carried, const auto& beforeChange) {
+    return BendByFaceRecipe(doc.MeshTransformation, doc.SourceBitmap, doc.ViewBitmap, carried, faceIndex, recipe,
+                            model, beforeChange);
+  };
+  return ApplyFaceBend(doc, faces, faceIndex, kFaceRecipeStepName, bend);
 }
 
 }  // namespace gs
